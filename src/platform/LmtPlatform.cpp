@@ -1,0 +1,139 @@
+#include "platform/LmtPlatform.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+#include <QtGlobal>
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
+namespace zendrel::lmt::platform {
+
+QString osName()
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("Windows");
+#elif defined(Q_OS_MACOS)
+    return QStringLiteral("macOS");
+#else
+    return QStringLiteral("Linux");
+#endif
+}
+
+QString platformKey()
+{
+    return osName().toLower();
+}
+
+QString environmentVariable(const QString &name)
+{
+    const QByteArray key = name.toLocal8Bit();
+    if (qEnvironmentVariableIsSet(key.constData()))
+        return qEnvironmentVariable(key.constData());
+#ifdef Q_OS_WIN
+    return {};
+#else
+    const QString upper = name.toUpper();
+    if (upper == QLatin1String("LOCALAPPDATA")) {
+        const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+        return xdg.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : xdg;
+    }
+    if (upper == QLatin1String("ALLUSERSPROFILE"))
+        return QStringLiteral("/usr/local/share");
+    if (upper == QLatin1String("USERNAME"))
+        return qEnvironmentVariable("USER");
+    if (upper == QLatin1String("USERPROFILE"))
+        return qEnvironmentVariable("HOME", QDir::homePath());
+    return {};
+#endif
+}
+
+QString executableSuffix()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral(".exe");
+#else
+    return {};
+#endif
+}
+
+QString fileUrlPrefix()
+{
+    QString prefix = QStringLiteral("file://");
+#ifdef Q_OS_WIN
+    prefix.replace(QStringLiteral("file://"), QStringLiteral("file:///"));
+#endif
+    return prefix;
+}
+
+void startInOwnProcessGroup(QProcess &process)
+{
+#ifdef Q_OS_WIN
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
+        args->flags |= CREATE_NEW_PROCESS_GROUP;
+    });
+#else
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+}
+
+bool sendQuitSignal(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+#ifdef Q_OS_WIN
+    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid)) != 0;
+#else
+    return ::kill(-static_cast<pid_t>(pid), SIGINT) == 0;
+#endif
+}
+
+void writeConsoleEcho(const QString &line)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+#ifdef Q_OS_WIN
+    const int previous = _setmode(_fileno(stderr), _O_U16TEXT);
+    std::fputws(reinterpret_cast<const wchar_t *>(line.utf16()), stderr);
+    std::fflush(stderr);
+    if (previous != -1 && previous != _O_U16TEXT)
+        _setmode(_fileno(stderr), previous);
+#else
+    const QByteArray utf8 = line.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stderr);
+    std::fflush(stderr);
+#endif
+}
+
+bool isElevated()
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
+}
+
+QVariant readRegistryValue(const QString &key, const QString &valueName)
+{
+#ifdef Q_OS_WIN
+    QSettings registry(key, QSettings::NativeFormat);
+    return registry.value(valueName);
+#else
+    Q_UNUSED(key)
+    Q_UNUSED(valueName)
+    return {};
+#endif
+}
+
+} // namespace zendrel::lmt::platform

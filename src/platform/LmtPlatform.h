@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+class QProcess;
+class QByteArray;
+
+// Everything that differs between Windows and the POSIX systems goes through here, so the
+// rest of the program reads the same on every platform.
+namespace zendrel::lmt::platform {
+
+// "Windows", "Linux" or "macOS": the name the registries use for package entries.
+QString osName();
+
+// The member name of per-platform attributes in registry documents: osName() in lower case.
+QString platformKey();
+
+// Reads an environment variable by its Windows name. On POSIX systems the Windows-only
+// variables fall back to their nearest equivalent (LOCALAPPDATA -> XDG data home,
+// ALLUSERSPROFILE -> /usr/local/share, USERNAME -> USER, USERPROFILE -> HOME,
+// SYSTEMDRIVE -> empty). A variable that is explicitly set always wins.
+QString environmentVariable(const QString &name);
+
+// ".exe" on Windows, empty elsewhere.
+QString executableSuffix();
+
+// "file:///" on Windows (drive letters follow), "file://" elsewhere (paths start with '/').
+QString fileUrlPrefix();
+
+// Makes the process start in a process group of its own so that it can later be asked to
+// quit together with its children (see sendQuitSignal). Call before QProcess::start().
+void startInOwnProcessGroup(QProcess &process);
+
+// Asks the process group led by pid to quit: SIGINT on POSIX, CTRL_BREAK_EVENT on Windows.
+bool sendQuitSignal(qint64 pid);
+
+// Writes one already formatted line to standard error (UTF-8 on POSIX, UTF-16 mode on Windows).
+void writeConsoleEcho(const QString &line);
+
+// True when the process runs with administrator (root) rights.
+bool isElevated();
+
+// Reads a value from the Windows registry ("HKEY_LOCAL_MACHINE\\..." key, value name).
+// Always invalid on other platforms, where tools are found by directory instead.
+QVariant readRegistryValue(const QString &key, const QString &valueName);
+
+} // namespace zendrel::lmt::platform

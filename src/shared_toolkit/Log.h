@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLoggingCategory>
+#include <QRecursiveMutex>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QFile;
+
+// All program lines go through this category: qCInfo(lmtLocal).noquote() << "[Tag]" << text;
+Q_DECLARE_LOGGING_CATEGORY(lmtLocal)
+// Timing lines; written to the file but never echoed to the console.
+Q_DECLARE_LOGGING_CATEGORY(lmtPerformance)
+
+namespace zendrel::lmt::shared_toolkit {
+
+// Receives every byte chunk written through the log's write() operations.
+struct LogListener {
+    std::function<void(const char *bytes, qsizetype length)> onWrite;
+};
+
+class ILog
+{
+public:
+    virtual bool open(const QString &path) = 0;
+    virtual void close() = 0;
+    virtual QString fileName() const = 0;
+    virtual void write(std::string_view text) = 0;
+    virtual void write(const QString &text) = 0;
+    virtual void write(QLatin1String text) = 0;
+    virtual void write(const QByteArray &bytes) = 0;
+    virtual void write(const std::wstring &text) = 0;
+    virtual void write(const std::string &text) = 0;
+    virtual void write(const char *bytes, qsizetype length) = 0;
+    virtual void write(const char *text) = 0;
+    virtual void addListener(LogListener *listener) = 0;
+    virtual void removeListener(LogListener *listener) = 0;
+    virtual bool directToFile() const = 0;
+    virtual void setDirectToFile(bool direct) = 0;
+    virtual void messageHandler(QtMsgType type, const QMessageLogContext &context,
+                                const QString &message) = 0;
+    virtual void setEchoToConsole(bool echo) = 0;
+    virtual ~ILog() = default;
+};
+
+// The process-wide log: installed as the Qt message handler, one UTF-8 file per run and an
+// optional echo of the program's warnings and errors to standard error.
+class Log final : public ILog
+{
+public:
+    static Log &instance();
+
+    bool open(const QString &path) override;
+    void close() override;
+    QString fileName() const override;
+    void write(std::string_view text) override;
+    void write(const QString &text) override;
+    void write(QLatin1String text) override;
+    void write(const QByteArray &bytes) override;
+    void write(const std::wstring &text) override;
+    void write(const std::string &text) override;
+    void write(const char *bytes, qsizetype length) override;
+    void write(const char *text) override;
+    void addListener(LogListener *listener) override;
+    void removeListener(LogListener *listener) override;
+    bool directToFile() const override;
+    void setDirectToFile(bool direct) override;
+    void messageHandler(QtMsgType type, const QMessageLogContext &context,
+                        const QString &message) override;
+    void setEchoToConsole(bool echo) override;
+    ~Log() override;
+
+    bool echoToConsole() const;
+
+    // "[yyyy-MM-dd HH:mm:ss.zzz LEVEL] message\n" and "[LEVEL] message\n".
+    static QString fileLine(QtMsgType type, const QString &message, const QDateTime &time);
+    static QString consoleLine(QtMsgType type, const QString &message);
+    static QString levelWord(QtMsgType type);
+    // Whether a line of this type and category is echoed to standard error (given echo is on).
+    static bool isEchoed(QtMsgType type, const char *category);
+
+private:
+    Log();
+    Log(const Log &) = delete;
+    Log &operator=(const Log &) = delete;
+
+    mutable QRecursiveMutex m_mutex;
+    std::unique_ptr<QFile> m_file;
+    std::vector<LogListener *> m_listeners;
+    bool m_directToFile = true;
+    bool m_echoToConsole = true;
+};
+
+// Opens "<directory>/<baseName>/<baseName>-<yyyyMMdd.HHmmss.zzz>-<pid>.log" after removing
+// log files older than 14 days there. Returns null (and logs why) when the file cannot be
+// created; logging then goes on to the console only.
+Log *initLog(const QString &directory, const QString &baseName, bool echo);
+
+// Deletes "*.log" files in folder whose last modification is older than maxAgeDays.
+void removeOldLogFiles(const QString &folder, int maxAgeDays = 14);
+
+// The log file name for a start at the given time by the given process.
+QString logFileName(const QString &baseName, const QDateTime &time, qint64 pid);
+
+} // namespace zendrel::lmt::shared_toolkit

@@ -1,0 +1,92 @@
+#include "common/LmtTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+
+namespace lmttest {
+
+Sandbox::Sandbox()
+{
+    const QString root = m_dir.path();
+    for (const char *sub : {"data", "config", "home", "allusers", "localappdata", "tmp"})
+        QDir(root).mkpath(QString::fromLatin1(sub));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
+    qputenv("HOME", QFile::encodeName(root + "/home"));
+    qputenv("USERPROFILE", QFile::encodeName(root + "/home"));
+    qputenv("LOCALAPPDATA", QFile::encodeName(root + "/localappdata"));
+    qputenv("ALLUSERSPROFILE", QFile::encodeName(root + "/allusers"));
+    qputenv("TMPDIR", QFile::encodeName(root + "/tmp"));
+}
+
+LogCapture::LogCapture()
+{
+    auto &log = zendrel::lmt::shared_toolkit::Log::instance();
+    m_previousDirect = log.directToFile();
+    m_listener.onWrite = [this](const char *bytes, qsizetype length) {
+        const QString text = QString::fromUtf8(bytes, length);
+        QMutexLocker lock(&m_mutex);
+        for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            m_lines << line;
+    };
+    log.setDirectToFile(false);
+    log.addListener(&m_listener);
+}
+
+LogCapture::~LogCapture()
+{
+    auto &log = zendrel::lmt::shared_toolkit::Log::instance();
+    log.removeListener(&m_listener);
+    log.setDirectToFile(m_previousDirect);
+}
+
+QStringList LogCapture::lines() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lines;
+}
+
+bool LogCapture::contains(const QString &fragment) const
+{
+    QMutexLocker lock(&m_mutex);
+    for (const QString &line : m_lines) {
+        if (line.contains(fragment))
+            return true;
+    }
+    return false;
+}
+
+void LogCapture::clear()
+{
+    QMutexLocker lock(&m_mutex);
+    m_lines.clear();
+}
+
+QString binDir()
+{
+    const QByteArray fromEnv = qgetenv("LUMETRA_BIN_DIR");
+    return fromEnv.isEmpty() ? QStringLiteral(LUMETRA_BIN_DIR) : QString::fromLocal8Bit(fromEnv);
+}
+
+QString sourceDir()
+{
+    return QStringLiteral(LUMETRA_SOURCE_DIR);
+}
+
+bool writeFile(const QString &path, const QByteArray &text, bool executable)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(text);
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                            | QFileDevice::ReadOwner);
+    return true;
+}
+
+} // namespace lmttest
