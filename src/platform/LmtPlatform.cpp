@@ -87,6 +87,15 @@ void startInOwnProcessGroup(QProcess &process)
 #endif
 }
 
+void startInCallersProcessGroup(QProcess &process)
+{
+#ifdef Q_OS_WIN
+    process.setCreateProcessArgumentsModifier({});
+#else
+    process.setChildProcessModifier({});
+#endif
+}
+
 bool sendQuitSignal(qint64 pid)
 {
     if (pid <= 0)
@@ -95,6 +104,17 @@ bool sendQuitSignal(qint64 pid)
     return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid)) != 0;
 #else
     return ::kill(-static_cast<pid_t>(pid), SIGINT) == 0;
+#endif
+}
+
+bool killProcessGroup(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return ::kill(-static_cast<pid_t>(pid), SIGKILL) == 0;
 #endif
 }
 

@@ -32,8 +32,15 @@ QString fileUrlPrefix();
 // quit together with its children (see sendQuitSignal). Call before QProcess::start().
 void startInOwnProcessGroup(QProcess &process);
 
+// Undoes startInOwnProcessGroup: the process starts in the caller's process group again.
+void startInCallersProcessGroup(QProcess &process);
+
 // Asks the process group led by pid to quit: SIGINT on POSIX, CTRL_BREAK_EVENT on Windows.
 bool sendQuitSignal(qint64 pid);
+
+// Kills every process of the group led by pid at once (SIGKILL). Returns false where that is
+// not possible (Windows, or pid leads no group); the caller then kills the direct child only.
+bool killProcessGroup(qint64 pid);
 
 // Writes one already formatted line to standard error (UTF-8 on POSIX, UTF-16 mode on Windows).
 void writeConsoleEcho(const QString &line);

@@ -1,0 +1,129 @@
+#include "services/LmtProcessHandle.h"
+
+#include "shared_toolkit/Log.h"
+
+#include <stdexcept>
+
+namespace zendrel::lmt::setup {
+
+namespace {
+
+constexpr int StartTimeoutMs = 30000;
+constexpr int FinishTimeoutMs = 30000;
+
+} // namespace
+
+LmtProcessHandle::LmtProcessHandle()
+    : m_outputDecoder(QStringDecoder::Utf8)
+    , m_errorDecoder(QStringDecoder::Utf8)
+{
+}
+
+std::shared_ptr<LmtProcessHandle> LmtProcessHandle::start(
+    const QString &program, const QStringList &arguments)
+{
+    std::shared_ptr<LmtProcessHandle> handle(new LmtProcessHandle);
+    // No parent: the process is released by wait() (or the destructor) with deleteLater, so a
+    // signal that is being delivered never finds it gone.
+    auto *process = new QProcess;
+    handle->m_process = process;
+
+    // The connections hold weak references: a handle that nobody keeps is destroyed (and waits
+    // for its child) instead of being kept alive by its own process for ever.
+    const std::weak_ptr<LmtProcessHandle> weak = handle;
+    connect(process, &QProcess::readyReadStandardOutput, process, [weak] {
+        if (const auto self = weak.lock())
+            self->readStandardOutput();
+    });
+    connect(process, &QProcess::readyReadStandardError, process, [weak] {
+        if (const auto self = weak.lock())
+            self->readStandardError();
+    });
+    connect(process, &QProcess::finished, process,
+        [weak](int exitCode, QProcess::ExitStatus exitStatus) {
+            if (const auto self = weak.lock())
+                self->onProcessFinished(exitCode, exitStatus);
+        });
+
+    process->start(program, arguments, QIODevice::ReadWrite);
+    if (!process->waitForStarted(StartTimeoutMs)) {
+        qCCritical(lmtLocal).noquote()
+            << "[LmtProcessHandle]"
+            << "start(): cannot start" << program << process->errorString();
+        handle->m_process = nullptr;
+        handle->m_finished = true;
+        delete process;
+        throw std::runtime_error(tr("process failed to start").toStdString());
+    }
+    return handle;
+}
+
+LmtProcessHandle::~LmtProcessHandle()
+{
+    if (!m_finished) {
+        qCDebug(lmtLocal).noquote() << "[LmtProcessHandle]"
+                                    << "Called ~LmtProcessHandle while process is running";
+        wait();
+    }
+}
+
+void LmtProcessHandle::wait()
+{
+    if (m_process) {
+        m_process->waitForFinished(FinishTimeoutMs);
+        m_process->deleteLater();
+        m_process = nullptr;
+    }
+    m_finished = true;
+}
+
+void LmtProcessHandle::kill()
+{
+    if (m_process)
+        m_process->kill();
+}
+
+void LmtProcessHandle::write(const QByteArray &data)
+{
+    if (m_process)
+        m_process->write(data);
+}
+
+void LmtProcessHandle::readStandardOutput()
+{
+    if (!m_process)
+        return;
+    const QString text = m_outputDecoder(m_process->readAllStandardOutput());
+    qCDebug(lmtLocal).noquote() << "[LmtProcessHandle]"
+                                << "STDOUT:" << text;
+    Q_EMIT stdOutReady(text);
+}
+
+void LmtProcessHandle::readStandardError()
+{
+    if (!m_process)
+        return;
+    const QString text = m_errorDecoder(m_process->readAllStandardError());
+    qCCritical(lmtLocal).noquote() << "[LmtProcessHandle]"
+                                   << "STDERR:" << text;
+    // Kept without its line break: it ends up inside a one-line failure text.
+    m_lastError = text;
+    while (m_lastError.endsWith(QLatin1Char('\n')) || m_lastError.endsWith(QLatin1Char('\r')))
+        m_lastError.chop(1);
+    Q_EMIT stdErrorReady(text);
+}
+
+void LmtProcessHandle::onProcessFinished(int exitCode, QProcess::ExitStatus exitStatus)
+{
+    QString errorStr;
+    if (exitStatus == QProcess::CrashExit)
+        errorStr = tr("process crashed %1").arg(m_lastError);
+    else if (exitCode != 0)
+        errorStr = tr("child process exited with error code %1: %2").arg(exitCode).arg(m_lastError);
+    if (!errorStr.isEmpty())
+        m_lastError = errorStr;
+    // A crash is a failure whatever exit code the platform reports for it.
+    Q_EMIT finished(errorStr.isEmpty(), errorStr);
+}
+
+} // namespace zendrel::lmt::setup

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <memory>
+
+namespace zendrel::lmt::setup {
+
+// A shared handle on one asynchronously running child. It re-emits what the child prints and
+// reports its end through finished(). The handle lives on the thread that started it and its
+// signals reach receivers there. Dropping the last reference before wait() waits for the
+// child (up to 30 s) so that no child is left behind unnoticed.
+class LmtProcessHandle : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Throws std::runtime_error ("process failed to start") when the child has not started
+    // within 30 seconds.
+    static std::shared_ptr<LmtProcessHandle> start(
+        const QString &program, const QStringList &arguments);
+    ~LmtProcessHandle() override;
+
+    // Waits up to 30 seconds for the child to end, then releases the process.
+    void wait();
+    void kill();
+    void write(const QByteArray &data);
+
+    // The last chunk the child wrote to standard error, or the final failure text.
+    QString lastError() const { return m_lastError; }
+    // Set by wait() only.
+    bool isFinished() const { return m_finished; }
+
+Q_SIGNALS:
+    void finished(bool success, const QString &errorStr);
+    void stdOutReady(const QString &text);
+    void stdErrorReady(const QString &text);
+
+private:
+    LmtProcessHandle();
+    void readStandardOutput();
+    void readStandardError();
+    void onProcessFinished(int exitCode, QProcess::ExitStatus exitStatus);
+
+    QString m_lastError;
+    bool m_finished = false;
+    QProcess *m_process = nullptr;
+    QStringDecoder m_outputDecoder;
+    QStringDecoder m_errorDecoder;
+};
+
+} // namespace zendrel::lmt::setup
