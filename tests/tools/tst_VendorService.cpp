@@ -626,7 +626,7 @@ void TestVendorService::linuxInstallerInstallsAndUninstalls()
 
     const ProcessResult installed = run(QStringLiteral("sh"),
         { package, QStringLiteral("/suppressmsgboxes"), QStringLiteral("/currentuser"),
-            QStringLiteral("/unknown-switch"), QStringLiteral("/dir=") + target,
+            QStringLiteral("/unknown-switch"), QStringLiteral("/DIR=") + target,
             QStringLiteral("/verysilent"), QStringLiteral("/norestart") });
     QVERIFY2(installed.exitCode == 0, installed.err.constData());
 
@@ -696,7 +696,9 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
     QVERIFY(!QFile::exists(machineEntry));
     QVERIFY(!QDir(machineDir).exists());
 
-    result = run(QStringLiteral("sh"), { package });
+    result = run(QStringLiteral("sh"),
+        { package, QStringLiteral("/allusers"), QStringLiteral("/Dir="),
+            QStringLiteral("/currentUser") });
     QCOMPARE(result.exitCode, 0);
     const QString userDir = m_sandbox.filePath(
         QStringLiteral("localappdata/Zendrel/com.zdr.tb.tool.flashprobe/2.1.1.60"));
