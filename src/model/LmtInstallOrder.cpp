@@ -14,18 +14,47 @@ namespace {
 
 using Graph = std::vector<std::vector<qsizetype>>;
 
-// Edges from each position to the positions of the versions it depends on.
+// Whether candidate satisfies the dependency better than the best one so far: in range and
+// a higher numeric version (so that the earliest one wins a tie). The feature id is checked
+// by the caller.
+bool isBetterTarget(const LmtToolVersion &candidate, const LmtToolVersion *best,
+    const LmtToolDependency &dependency)
+{
+    return dependency.accepts(candidate.versionNumeric())
+        && (!best || candidate.versionNumeric() > best->versionNumeric());
+}
+
+// Edges from each position to the positions of the versions it depends on. The same choice
+// as findDependencyTarget(), with the positions grouped by feature id once instead of
+// scanning the whole list for every dependency.
 Graph dependencyGraph(const LmtToolVersionList &sorted)
 {
-    QHash<const LmtToolVersion *, qsizetype> firstPosition;
-    for (qsizetype i = sorted.size() - 1; i >= 0; --i)
-        firstPosition.insert(sorted.at(i).get(), i);
+    QHash<QString, std::vector<qsizetype>> positionsByFeature;
+    for (qsizetype i = 0; i < sorted.size(); ++i)
+        positionsByFeature[sorted.at(i)->featureId()].push_back(i);
 
     Graph edges(static_cast<size_t>(sorted.size()));
     for (qsizetype i = 0; i < sorted.size(); ++i) {
         for (const std::shared_ptr<LmtToolDependency> &dependency : sorted.at(i)->dependencies()) {
-            if (const auto target = findDependencyTarget(sorted, *dependency))
-                edges[static_cast<size_t>(i)].push_back(firstPosition.value(target.get()));
+            const auto candidates = positionsByFeature.constFind(dependency->targetFeatureId);
+            if (candidates == positionsByFeature.cend())
+                continue;
+            qsizetype target = -1;
+            for (qsizetype position : *candidates) {
+                const LmtToolVersion *best = target < 0 ? nullptr : sorted.at(target).get();
+                if (isBetterTarget(*sorted.at(position), best, *dependency))
+                    target = position;
+            }
+            if (target < 0)
+                continue;
+            // The first position holding the same object (a list may name a version twice).
+            const LmtToolVersion *object = sorted.at(target).get();
+            for (qsizetype first = 0; first <= target; ++first) {
+                if (sorted.at(first).get() == object) {
+                    edges[static_cast<size_t>(i)].push_back(first);
+                    break;
+                }
+            }
         }
     }
     return edges;
@@ -95,10 +124,8 @@ std::shared_ptr<LmtToolVersion> findDependencyTarget(
 {
     std::shared_ptr<LmtToolVersion> best;
     for (const std::shared_ptr<LmtToolVersion> &candidate : versions) {
-        if (!dependency.accepts(candidate->versionNumeric())
-            || candidate->featureId() != dependency.targetFeatureId)
-            continue;
-        if (!best || candidate->versionNumeric() > best->versionNumeric())
+        if (isBetterTarget(*candidate, best.get(), dependency)
+            && candidate->featureId() == dependency.targetFeatureId)
             best = candidate;
     }
     return best;

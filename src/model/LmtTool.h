@@ -27,10 +27,10 @@ public:
         const QString &featureId, LmtToolType type, const QString &name, bool loginRequired = true);
     virtual ~LmtTool();
 
-    QString featureId() const { return m_featureId; }
+    const QString &featureId() const { return m_featureId; }
     LmtToolType type() const { return m_type; }
     QString typeText() const { return toolTypeText(m_type); }
-    QString name() const { return m_name; }
+    const QString &name() const { return m_name; }
     void setName(const QString &name) { m_name = name; }
     QString shortName() const { return m_shortName; }
     void setShortName(const QString &shortName) { m_shortName = shortName; }

@@ -162,32 +162,46 @@ QString LmtToolVersion::expandPlaceholders(const QString &text)
 
 bool LmtToolVersion::isSameLine(const LmtToolVersion &other, bool forSelection) const
 {
-    if (*this == other)
+    if (this == &other)
         return true;
-    if (featureId() != other.featureId())
-        return false;
+    return sameLine(*this, m_tool.lock().get(), other, other.m_tool.lock().get(), forSelection);
+}
 
-    const LmtToolType type = other.toolType();
+// The rule behind isSameLine(), with the tools already resolved: relatedVersions() asks it
+// for every pair of a tool's versions, so it must not lock weak references or copy strings.
+bool LmtToolVersion::sameLine(const LmtToolVersion &self, const LmtTool *selfTool,
+    const LmtToolVersion &other, const LmtTool *otherTool, bool forSelection)
+{
+    const bool sameTool = selfTool == otherTool
+        || (selfTool && otherTool && selfTool->featureId() == otherTool->featureId());
+    if (!sameTool)
+        return false;
+    if (self.isOnline() == other.isOnline() && self.m_version == other.m_version)
+        return true; // equal versions
+
+    const LmtToolType type = otherTool ? otherTool->type() : LmtToolType::Other;
     if (forSelection) {
         if (type == LmtToolType::External)
             return true;
-        if (!isOnline() && !other.isOnline())
+        if (!self.isOnline() && !other.isOnline())
             return false;
     }
     if (type == LmtToolType::ContentPack || type == LmtToolType::External
         || type == LmtToolType::ThirdParty)
         return true;
-    if (m_major != other.m_major || m_minor != other.m_minor)
+    if (self.m_major != other.m_major || self.m_minor != other.m_minor)
         return false;
-    return type != LmtToolType::Patch || m_patch == other.m_patch;
+    return type != LmtToolType::Patch || self.m_patch == other.m_patch;
 }
 
 LmtToolVersionList LmtToolVersion::relatedVersions() const
 {
     LmtToolVersionList related;
     if (const std::shared_ptr<LmtTool> owner = tool()) {
+        // Every version in the tool's list refers back to that tool.
         for (const std::shared_ptr<LmtToolVersion> &candidate : owner->allVersions()) {
-            if (isSameLine(*candidate, true))
+            if (candidate.get() == this
+                || sameLine(*this, owner.get(), *candidate, owner.get(), true))
                 related.append(candidate);
         }
     }

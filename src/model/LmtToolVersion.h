@@ -96,6 +96,9 @@ protected:
 private:
     Q_DISABLE_COPY_MOVE(LmtToolVersion)
 
+    static bool sameLine(const LmtToolVersion &self, const LmtTool *selfTool,
+        const LmtToolVersion &other, const LmtTool *otherTool, bool forSelection);
+
     std::weak_ptr<LmtTool> m_tool;
     bool m_selected = false;
     QString m_version;

@@ -31,6 +31,16 @@ LmtToolVersionList generic(const QList<std::shared_ptr<T>> &versions)
 
 } // namespace
 
+// A tool outside any shared_ptr, which the factory never produces.
+class UnownedTool : public LmtTool
+{
+public:
+    UnownedTool()
+        : LmtTool("com.unowned", LmtToolType::Other, "Unowned", true)
+    {
+    }
+};
+
 class TestLmtCoreToolModel : public QObject
 {
     Q_OBJECT
@@ -138,6 +148,16 @@ private slots:
         QVERIFY(model.tools().isEmpty());
         QVERIFY(capture.contains("[LmtCoreToolModel] Clear core tool model"));
         QCOMPARE(model.findTool(toolsId), nullptr);
+    }
+
+    void addingToAnUnownedToolFailsCleanly()
+    {
+        UnownedTool tool;
+        const auto version = LmtOnlineToolVersion::create("1.0.0", 0, 0);
+        QVERIFY_THROWS_EXCEPTION(std::bad_weak_ptr, tool.addVersion(version));
+        QVERIFY(tool.allVersions().isEmpty());
+        QVERIFY(tool.onlineVersions().isEmpty());
+        QCOMPARE(version->tool(), nullptr);
     }
 
     void reportsWhatTheSelectionNeeds()

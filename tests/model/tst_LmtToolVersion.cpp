@@ -51,6 +51,16 @@ std::shared_ptr<LmtOnlineToolVersion> loose(const QString &text, quint64 numeric
     return LmtOnlineToolVersion::create(text, numeric, 0);
 }
 
+// An offered version outside any shared_ptr, which the factory never produces.
+class UnownedVersion : public LmtOnlineToolVersion
+{
+public:
+    UnownedVersion()
+        : LmtOnlineToolVersion("1.0.0", 0, 0)
+    {
+    }
+};
+
 } // namespace
 
 class TestLmtToolVersion : public QObject
@@ -268,6 +278,11 @@ private slots:
         QVERIFY(c2->isSameLine(*c3, false));
 
         QVERIFY(!t320->isSameLine(*addOnline(patches, "3.2.0"), false)); // other tool
+        // Tools are told apart by feature id, not by object.
+        const auto toolsTwin = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Twin");
+        QVERIFY(t320->isSameLine(*addOnline(toolsTwin, "3.2.9"), false));
+        QVERIFY(t320->isSameLine(*addOnline(toolsTwin, "3.2.0"), true));
+        QVERIFY(!t320->isSameLine(*addOnline(toolsTwin, "3.3.0"), true));
         QVERIFY(loose("1.0.0")->relatedVersions().isEmpty());
     }
 
@@ -512,6 +527,16 @@ private slots:
         QVERIFY(external->silentInstall());
         external->setExternalUrl(QUrl("https://vendor.example/get"));
         QCOMPARE(external->externalUrl(), QUrl("https://vendor.example/get"));
+    }
+
+    void addingToAnUnownedVersionFailsCleanly()
+    {
+        UnownedVersion version;
+        const auto package = std::make_shared<LmtToolPackage>(
+            "Windows", QUrl("https://h.example/x.exe"), "", "", 0);
+        QVERIFY_THROWS_EXCEPTION(std::bad_weak_ptr, version.addPackage(package));
+        QVERIFY(version.packages().isEmpty());
+        QCOMPARE(package->version(), nullptr);
     }
 
     void pluginsReportWhatIsMissing()
