@@ -156,4 +156,15 @@ QVariant readRegistryValue(const QString &key, const QString &valueName)
 #endif
 }
 
+QStringList registryChildKeys(const QString &key)
+{
+#ifdef Q_OS_WIN
+    QSettings registry(key, QSettings::NativeFormat);
+    return registry.childGroups();
+#else
+    Q_UNUSED(key)
+    return {};
+#endif
+}
+
 } // namespace zendrel::lmt::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class QProcess;
@@ -51,5 +52,8 @@ bool isElevated();
 // Reads a value from the Windows registry ("HKEY_LOCAL_MACHINE\\..." key, value name).
 // Always invalid on other platforms, where tools are found by directory instead.
 QVariant readRegistryValue(const QString &key, const QString &valueName);
+
+// The names of the sub-keys of a Windows registry key. Always empty on other platforms.
+QStringList registryChildKeys(const QString &key);
 
 } // namespace zendrel::lmt::platform
