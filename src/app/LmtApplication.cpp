@@ -1,6 +1,7 @@
 #include "app/LmtApplication.h"
 
 #include "platform/LmtPlatform.h"
+#include "registry/LmtKorRegistryLocationProvider.h"
 #include "shared_toolkit/Log.h"
 
 #include <QApplication>
@@ -150,6 +151,15 @@ bool logDirectoryWritable(const QString &path)
         return false;
     QTemporaryFile probe(path + QStringLiteral("/lmtsetup_tmp.file"));
     return probe.open(); // removed again when probe goes out of scope
+}
+
+QDir downloadsDirectory()
+{
+    const QMap<int, QDir> locations = LmtKorRegistryLocationProvider().registryDirectories();
+    QDir directory = locations.isEmpty() ? QDir() : locations.first();
+    if (directory.exists(QStringLiteral("Tools")))
+        directory.cd(QStringLiteral("Tools"));
+    return QDir(directory.absolutePath());
 }
 
 QString fileUrlPrefix()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 #include <memory>
@@ -58,6 +59,10 @@ QString resolveLogDirectory();
 
 // True when path is an existing directory in which a file can be created.
 bool logDirectoryWritable(const QString &path);
+
+// Where downloaded packages are kept: the current-user registry directory, or its "Tools"
+// sub-folder when that exists; always absolute.
+QDir downloadsDirectory();
 
 // "file:///" on Windows, "file://" elsewhere.
 QString fileUrlPrefix();

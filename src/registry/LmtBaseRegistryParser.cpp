@@ -1,5 +1,8 @@
 #include "registry/LmtBaseRegistryParser.h"
 
+#include "model/LmtToolDependency.h"
+#include "model/LmtToolVersion.h"
+
 #include <QCoreApplication>
 #include <QJsonValue>
 
@@ -89,6 +92,22 @@ QString LmtBaseRegistryParser::getString(const QJsonObject &object, const QStrin
             "error parsing JSON - required property '%1' is not a "
             "string"))
         .toString();
+}
+
+void LmtBaseRegistryParser::addDependencies(LmtToolVersion &version, const QJsonArray &dependencies)
+{
+    for (const QJsonValue &entry : dependencies) {
+        const QJsonObject dependency = entry.toObject();
+        const QString target = getString(dependency, "targetFeatureId");
+        const qint64 min = dependency.contains("minVersionNumeric")
+            ? getInt(dependency, "minVersionNumeric")
+            : 0;
+        const qint64 max = dependency.contains("maxVersionNumeric")
+            ? getInt(dependency, "maxVersionNumeric")
+            : -1;
+        version.addDependency(target, quint64(qMax<qint64>(min, 0)),
+            max < 0 ? LmtToolDependency::Unbounded : quint64(max));
+    }
 }
 
 } // namespace zendrel::lmt::setup

@@ -9,6 +9,7 @@
 namespace zendrel::lmt::setup {
 
 class LmtCoreToolModel;
+class LmtToolVersion;
 
 // Shared by every registry parser: the model it fills and the typed JSON accessors. Each
 // accessor throws std::runtime_error naming the key when it is absent or has another JSON
@@ -28,6 +29,10 @@ public:
     static QJsonArray getArray(const QJsonObject &object, const QString &key);
     static QJsonObject getObject(const QJsonObject &object, const QString &key);
     static QString getString(const QJsonObject &object, const QString &key);
+
+    // Adds the entries of a registry "dependencies" array to the version. A missing or
+    // negative minimum becomes 0; a missing or negative maximum means no upper bound.
+    static void addDependencies(LmtToolVersion &version, const QJsonArray &dependencies);
 
 protected:
     ~LmtBaseRegistryParser() = default;
