@@ -118,6 +118,22 @@ bool killProcessGroup(qint64 pid)
 #endif
 }
 
+bool terminateProcess(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+#ifdef Q_OS_WIN
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return false;
+    const bool ok = TerminateProcess(process, 1) != 0;
+    CloseHandle(process);
+    return ok;
+#else
+    return ::kill(static_cast<pid_t>(pid), SIGTERM) == 0;
+#endif
+}
+
 void writeConsoleEcho(const QString &line)
 {
     std::fflush(stdout);

@@ -43,6 +43,10 @@ bool sendQuitSignal(qint64 pid);
 // not possible (Windows, or pid leads no group); the caller then kills the direct child only.
 bool killProcessGroup(qint64 pid);
 
+// Ends the process with that id (SIGTERM on POSIX, TerminateProcess on Windows). For
+// processes that are not our children and may not lead a process group of their own.
+bool terminateProcess(qint64 pid);
+
 // Writes one already formatted line to standard error (UTF-8 on POSIX, UTF-16 mode on Windows).
 void writeConsoleEcho(const QString &line);
 

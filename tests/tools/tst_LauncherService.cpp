@@ -1,0 +1,626 @@
+// The launcher service program, driven the way the application drives it: as a process with
+// command lines, and over its loopback HTTP API, against a scripted vendor.
+
+#include "common/LmtScriptedVendor.h"
+#include "common/LmtTestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const char *const kTool = "com.zdr.test.tool";
+const char *const kPackagePath = "/files/tool-1.2.3.4.sh/download";
+const int kRunTimeoutMs = 60000;
+
+struct RunResult {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+
+    QStringList outLines() const
+    {
+        return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+};
+
+// Runs the launcher service program while this process keeps serving the scripted vendor.
+RunResult runLauncher(const QStringList &arguments)
+{
+    QProcess process;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kRunTimeoutMs, &loop, &QEventLoop::quit);
+    process.start(lmttest::binDir() + QStringLiteral("/kor-launcher-service"), arguments);
+    loop.exec();
+    RunResult result;
+    result.finished = process.state() == QProcess::NotRunning;
+    if (!result.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+RunResult korService(const QString &verbLine, const QStringList &installerArguments = {})
+{
+    return runLauncher(
+        QStringList { QStringLiteral("-kor.service"), verbLine } + installerArguments);
+}
+
+// One HTTP exchange with the service, waiting in the event loop (the service may call the
+// scripted vendor in this process meanwhile).
+QJsonObject askService(quint16 port, const QString &path, bool post = false, int *status = nullptr)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
+    QNetworkReply *reply = post ? network.post(request, QByteArray()) : network.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kRunTimeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (status)
+        *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
+    delete reply;
+    return object;
+}
+
+QByteArray packageBody(int size)
+{
+    QByteArray body;
+    body.reserve(size);
+    for (int i = 0; body.size() < size; ++i)
+        body += QByteArray::number(i * 7919 % 100003) + ' ';
+    body.truncate(size);
+    return body;
+}
+
+QByteArray sha256Hex(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A registry with one tool: versions 1.2.3.4 (Windows and Linux packages), 1.3.0.0 (Linux),
+// 9.0.0.0 (ignored) and 9.1.0.0 (Windows only).
+QByteArray registryDocument(const QString &sha256 = {}, const QString &linuxUrl = kPackagePath)
+{
+    QJsonObject linuxPackage { { "url", linuxUrl }, { "os", "Linux" }, { "architecture", "x64" },
+        { "kind", "installer" }, { "filetype", "sh" }, { "filesize", 0.2 } };
+    if (!sha256.isEmpty())
+        linuxPackage.insert("sha256", sha256);
+    const QJsonObject windowsPackage { { "url", "/files/tool-1.2.3.4.exe/download" },
+        { "os", "Windows" }, { "architecture", "x64" }, { "kind", "installer" },
+        { "filetype", "exe" }, { "filesize", 0.2 } };
+    auto version = [](const char *text, int numeric, QJsonArray downloads, bool ignored = false) {
+        QJsonObject object { { "version", text }, { "versionNumeric", numeric }, { "id", numeric },
+            { "downloadUrls", downloads } };
+        if (ignored)
+            object.insert("additionalAttributes", QJsonObject { { "lmt-ignore", true } });
+        return object;
+    };
+    const QJsonObject laterLinux { { "url", "/files/tool-1.3.0.0.sh" }, { "os", "Linux" },
+        { "architecture", "x64" }, { "kind", "installer" }, { "filetype", "sh" },
+        { "filesize", 0.2 } };
+    const QJsonObject versions {
+        { "a", version("1.2.3.4", 1020304, { windowsPackage, linuxPackage }) },
+        { "b", version("1.3.0.0", 1030000, { laterLinux }) },
+        { "c", version("9.0.0.0", 9000000, { laterLinux }, true) },
+        { "d", version("9.1.0.0", 9010000, { windowsPackage }) }
+    };
+    const QJsonObject tool { { "featureId", kTool }, { "id", 17 }, { "name", "Test Tool" },
+        { "additionalAttributes",
+            QJsonObject { { "lmt-type", "tools" }, { "login-required", true } } },
+        { "versions", versions } };
+    return QJsonDocument(QJsonArray { tool }).toJson(QJsonDocument::Compact);
+}
+
+// A package as the vendor ships them for Linux: a shell script taking the installer switches.
+// It installs one file into "/dir=", writes its registry file into the scope's directory and
+// records the switches it got.
+QByteArray installerScript(int exitCode)
+{
+    return QByteArrayLiteral(R"(#!/bin/sh
+scope=user
+dir=
+for arg in "$@"; do
+  case "$arg" in
+    /allusers) scope=all ;;
+    /currentuser) scope=user ;;
+    /dir=*) dir="${arg#/dir=}" ;;
+  esac
+done
+[ -n "$dir" ] || { echo "no /dir= given" >&2; exit 3; }
+if [ "$scope" = all ]; then
+  registry="$ALLUSERSPROFILE/Zendrel_Technologies_AG/Zendrel-Toolbox"
+else
+  registry="$LOCALAPPDATA/Zendrel_Technologies_AG/Zendrel-Toolbox"
+fi
+mkdir -p "$dir" "$registry"
+printf '%s\n' "$@" > "$dir/switches.txt"
+echo tool > "$dir/tool.bin"
+cat > "$registry/com.zdr.test.tool-1.2.3.4.json" <<EOF
+{"featureId": "com.zdr.test.tool", "title": "Test Tool", "versionNumeric": 1020304,
+ "version": "1.2.3.4", "path": "$dir/tool.bin", "uninstallPath": "$dir/uninstall.sh",
+ "attributes": {"lmt-type": "tools"}}
+EOF
+echo "installed into $dir"
+exit )") + QByteArray::number(exitCode)
+        + '\n';
+}
+
+} // namespace
+
+class tst_LauncherService : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString serviceDirectory() const { return m_sandbox.filePath("home/Zendrel/LauncherService"); }
+    QString registryDirectory(const char *scopeRoot) const
+    {
+        return m_sandbox.filePath(QString::fromLatin1(scopeRoot)
+            + QStringLiteral("/Zendrel_Technologies_AG/Zendrel-Toolbox"));
+    }
+    QString toolsDirectory() const { return registryDirectory("localappdata") + "/Tools"; }
+    QString logFile() const
+    {
+        return m_sandbox.filePath(
+            "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
+    }
+    void writeConfig(const QString &vendorUrl, const QByteArray &password)
+    {
+        const QJsonObject config { { "vendorUrl", vendorUrl },
+            { "email", QString::fromUtf8(m_vendor.email) },
+            { "password", QString::fromUtf8(password) } };
+        QVERIFY(lmttest::writeFile(
+            serviceDirectory() + "/launcher-config.json", QJsonDocument(config).toJson()));
+    }
+    // Starts the service (if needed) and returns its port.
+    quint16 servicePort()
+    {
+        const RunResult start = runLauncher({});
+        if (!start.finished || start.exitCode != 0)
+            return 0;
+        const RunResult port = runLauncher({ QStringLiteral("-port") });
+        return port.exitCode == 0 ? port.outLines().value(0).toUShort() : 0;
+    }
+
+    lmttest::Sandbox m_sandbox;
+    lmttest::ScriptedVendor m_vendor;
+
+private Q_SLOTS:
+    void serviceStartsOncePerUserAndTellsItsPort();
+    void signInTokenAndRevocation();
+    void signInFailuresAnswerWithoutToken();
+    void downloadOnlyWritesVerifiedPackageWithProgress();
+    void interruptedDownloadResumes();
+    void checksumMismatchLeavesNoPackage();
+    void unsafeOrMissingPackagesAreRefused();
+    void installOnlyRunsTheInstallerWithSwitches();
+    void checkUpdateComparesOfferedAndInstalled();
+    void cleanupTestCase();
+};
+
+void tst_LauncherService::serviceStartsOncePerUserAndTellsItsPort()
+{
+    const RunResult before = runLauncher({ "-port" });
+    QVERIFY(before.finished);
+    QVERIFY(before.exitCode != 0);
+    QVERIFY(before.out.isEmpty());
+    QVERIFY(before.err.contains("The launcher service is not running"));
+
+    // A stale record naming a dead port is not a running service.
+    QVERIFY(lmttest::writeFile(
+        serviceDirectory() + "/service-instance.json", R"({"port": 1, "pid": 999999})"));
+    QVERIFY(runLauncher({ "-port" }).exitCode != 0);
+
+    const RunResult start = runLauncher({});
+    QVERIFY(start.finished);
+    QCOMPARE(start.exitCode, 0);
+    const RunResult port = runLauncher({ "-port" });
+    QCOMPARE(port.exitCode, 0);
+    QVERIFY2(QRegularExpression("^\\d+\n$").match(QString::fromUtf8(port.out)).hasMatch(),
+        port.out.constData());
+    const quint16 first = port.outLines().first().toUShort();
+    QVERIFY(first > 0);
+    QVERIFY(askService(first, "/getAccessToken").contains("accessToken"));
+
+    // A second start finds the running service instead of starting another one.
+    QCOMPARE(runLauncher({}).exitCode, 0);
+    QCOMPARE(runLauncher({ "-port" }).outLines(), QStringList { QString::number(first) });
+
+    const QString log = QString::fromUtf8(readAll(logFile()));
+    QVERIFY(log.contains("Listening on http://127.0.0.1:" + QString::number(first)));
+    QVERIFY(log.contains("Service already runs on port " + QString::number(first)));
+
+    const RunResult unknown = runLauncher({ "-bogus" });
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY(unknown.err.contains("Usage: kor-launcher-service"));
+}
+
+void tst_LauncherService::signInTokenAndRevocation()
+{
+    writeConfig(m_vendor.baseUrl(), m_vendor.password);
+    const quint16 port = servicePort();
+    QVERIFY(port > 0);
+    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
+
+    const QJsonObject signIn = askService(port, "/kor-service/requestAccessToken");
+    QCOMPARE(signIn.value("accessToken").toString().toUtf8(), m_vendor.token);
+    QVERIFY(signIn.value("expires_in").isString());
+    QCOMPARE(signIn.value("expires_in").toString(), QString("3600"));
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
+                 .match(signIn.value("received_at").toString())
+                 .hasMatch(),
+        qPrintable(signIn.value("received_at").toString()));
+    const QList<lmttest::SeenRequest> tokenRequests = m_vendor.requestsTo("/api/v1/auth/token");
+    QCOMPARE(tokenRequests.size(), 1);
+    QCOMPARE(tokenRequests.first().method, QByteArray("POST"));
+    const QJsonObject account = QJsonDocument::fromJson(tokenRequests.first().body).object();
+    QCOMPARE(account.value("email").toString().toUtf8(), m_vendor.email);
+    QCOMPARE(account.value("password").toString().toUtf8(), m_vendor.password);
+
+    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString().toUtf8(),
+        m_vendor.token);
+
+    int status = 0;
+    askService(port, "/kor-service/revokeAccessToken", true, &status);
+    QCOMPARE(status, 200);
+    const QList<lmttest::SeenRequest> revokes = m_vendor.requestsTo("/api/v1/auth/revoke");
+    QCOMPARE(revokes.size(), 1);
+    QCOMPARE(revokes.first().headers.value("authorization"), "Bearer " + m_vendor.token);
+    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
+
+    // A token whose lifetime is over is no longer handed out.
+    m_vendor.expiresIn = 1;
+    QCOMPARE(askService(port, "/kor-service/requestAccessToken").value("expires_in").toString(),
+        QString("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        askService(port, "/getAccessToken").value("accessToken").toString(), QString(), 10000);
+    m_vendor.expiresIn = 3600;
+
+    // Neither the token nor the password ever reaches the log.
+    const QByteArray log = readAll(logFile());
+    QVERIFY(log.contains("Signed in, token: [REDACTED]"));
+    QVERIFY(!log.contains(m_vendor.token));
+    QVERIFY(!log.contains(m_vendor.password));
+}
+
+void tst_LauncherService::signInFailuresAnswerWithoutToken()
+{
+    const quint16 port = servicePort();
+    QVERIFY(port > 0);
+
+    writeConfig(m_vendor.baseUrl(), "wrong-password");
+    QJsonObject reply = askService(port, "/kor-service/requestAccessToken");
+    QVERIFY(!reply.contains("accessToken"));
+    QCOMPARE(reply.value("error").toString(), QString("Invalid credentials"));
+
+    // Nobody listens on port 1 of the loopback interface.
+    writeConfig("http://127.0.0.1:1", m_vendor.password);
+    reply = askService(port, "/kor-service/requestAccessToken");
+    QVERIFY(!reply.contains("accessToken"));
+    QVERIFY(reply.value("error").toString().startsWith("Vendor service unreachable"));
+
+    QFile::remove(serviceDirectory() + "/launcher-config.json");
+    reply = askService(port, "/kor-service/requestAccessToken");
+    QVERIFY(!reply.contains("accessToken"));
+    QVERIFY(reply.value("error").toString().startsWith("No account configured"));
+    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
+
+    writeConfig(m_vendor.baseUrl(), m_vendor.password);
+}
+
+void tst_LauncherService::downloadOnlyWritesVerifiedPackageWithProgress()
+{
+    const QByteArray body = packageBody(400 * 1024);
+    m_vendor.packages[kPackagePath] = { body, true, true, -1 };
+    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(body)));
+    const QString verb
+        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
+    const QString target = toolsDirectory() + "/tool-1.2.3.4.sh";
+
+    // Signed out, the login-required package is refused and nothing lands under its name.
+    const quint16 port = servicePort();
+    QVERIFY(port > 0);
+    askService(port, "/kor-service/revokeAccessToken", true);
+    RunResult refused = korService(verb);
+    QVERIFY(refused.exitCode != 0);
+    QVERIFY(refused.err.contains("HTTP 401"));
+    QVERIFY(!QFile::exists(target));
+
+    QVERIFY(askService(port, "/kor-service/requestAccessToken").contains("accessToken"));
+    m_vendor.requests.clear();
+    const RunResult run = korService(verb);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(readAll(target), body);
+    QVERIFY(!QFile::exists(target + ".part"));
+
+    const QStringList lines = run.outLines();
+    QVERIFY(!lines.isEmpty());
+    static const QRegularExpression progressLine("^(\\d+\\.\\d)% completed$");
+    double previous = -1;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch match = progressLine.match(line);
+        QVERIFY2(match.hasMatch(), qPrintable(line));
+        QVERIFY(match.captured(1).toDouble() > previous);
+        previous = match.captured(1).toDouble();
+    }
+    QCOMPARE(lines.last(), QString("100.0% completed"));
+
+    // The registry was asked with "dependencies=true", the Linux package (not the Windows one
+    // listed before it) was fetched, both with the service's token.
+    const QList<lmttest::SeenRequest> registryRequests = m_vendor.requestsTo("/api/v1/tools/");
+    QCOMPARE(registryRequests.size(), 1);
+    QCOMPARE(registryRequests.first().path, QByteArray("/api/v1/tools/?dependencies=true"));
+    const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
+    QCOMPARE(downloads.size(), 1);
+    QCOMPARE(downloads.first().path, QByteArray(kPackagePath));
+    QCOMPARE(downloads.first().headers.value("authorization"), "Bearer " + m_vendor.token);
+
+    // A complete, verified package is not fetched again.
+    m_vendor.requests.clear();
+    const RunResult again = korService(verb);
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(again.outLines(), QStringList { "100.0% completed" });
+    QVERIFY(m_vendor.requestsTo("/files/").isEmpty());
+    QFile::remove(target);
+}
+
+void tst_LauncherService::interruptedDownloadResumes()
+{
+    const QByteArray body = packageBody(300 * 1024);
+    const qint64 cut = 120 * 1024;
+    m_vendor.packages[kPackagePath] = { body, true, true, cut };
+    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(body)));
+    const QString verb
+        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
+    const QString target = toolsDirectory() + "/tool-1.2.3.4.sh";
+    QVERIFY(servicePort() > 0);
+    QVERIFY(askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
+
+    const RunResult broken = korService(verb);
+    QVERIFY(broken.finished);
+    QVERIFY(broken.exitCode != 0);
+    QVERIFY2(broken.err.contains("run it again to resume"), broken.err.constData());
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(readAll(target + ".part"), body.left(cut));
+
+    m_vendor.requests.clear();
+    const RunResult resumed = korService(verb);
+    QCOMPARE(resumed.exitCode, 0);
+    QCOMPARE(readAll(target), body);
+    QVERIFY(!QFile::exists(target + ".part"));
+    const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
+    QCOMPARE(downloads.size(), 1);
+    QCOMPARE(downloads.first().headers.value("range"), "bytes=" + QByteArray::number(cut) + '-');
+    // Progress continues from what was already there.
+    const double firstShown = resumed.outLines().first().section('%', 0, 0).toDouble();
+    QVERIFY2(firstShown >= 100.0 * cut / body.size() - 0.1, qPrintable(resumed.outLines().first()));
+    QFile::remove(target);
+
+    // A server that ignores the range request sends everything again; the partial file is
+    // replaced, not extended.
+    m_vendor.packages[kPackagePath].honoursRange = false;
+    QVERIFY(lmttest::writeFile(target + ".part", body.left(cut)));
+    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(readAll(target), body);
+    QFile::remove(target);
+
+    // A partial file longer than the package cannot be resumed: the download starts over.
+    m_vendor.packages[kPackagePath].honoursRange = true;
+    QVERIFY(lmttest::writeFile(target + ".part", body + "trailing bytes"));
+    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(readAll(target), body);
+    QFile::remove(target);
+}
+
+void tst_LauncherService::checksumMismatchLeavesNoPackage()
+{
+    const QByteArray body = packageBody(64 * 1024);
+    m_vendor.packages[kPackagePath] = { body, true, true, -1 };
+    m_vendor.registry = registryDocument(QString(64, QLatin1Char('0')));
+    const QString verb
+        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
+    const QString target = toolsDirectory() + "/tool-1.2.3.4.sh";
+    QVERIFY(askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
+
+    const RunResult corrupt = korService(verb);
+    QVERIFY(corrupt.exitCode != 0);
+    QVERIFY(corrupt.err.contains("SHA-256"));
+    QVERIFY(!QFile::exists(target));
+    QVERIFY(!QFile::exists(target + ".part"));
+
+    // A corrupt partial file is caught by the checksum after resuming and thrown away, so the
+    // next run fetches the whole package.
+    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(body)));
+    QVERIFY(lmttest::writeFile(target + ".part", QByteArray(1000, 'x')));
+    QVERIFY(korService(verb).exitCode != 0);
+    QVERIFY(!QFile::exists(target));
+    QVERIFY(!QFile::exists(target + ".part"));
+    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(readAll(target), body);
+
+    // Without a checksum a file already there cannot be trusted: it is fetched again.
+    m_vendor.registry = registryDocument();
+    QVERIFY(lmttest::writeFile(target, "stale package"));
+    m_vendor.requests.clear();
+    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(m_vendor.requestsTo("/files/").size(), 1);
+    QCOMPARE(readAll(target), body);
+    QFile::remove(target);
+}
+
+void tst_LauncherService::unsafeOrMissingPackagesAreRefused()
+{
+    const QByteArray body = packageBody(1024);
+    m_vendor.packages["/files/..%2F..%2Fescaped.sh"] = { body, false, true, -1 };
+    m_vendor.registry = registryDocument({}, "/files/..%2F..%2Fescaped.sh");
+    const QString verb
+        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
+    // The decoded name's directory parts are dropped: the file stays in the Tools folder.
+    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(readAll(toolsDirectory() + "/escaped.sh"), body);
+    QVERIFY(!QFile::exists(registryDirectory("localappdata") + "/escaped.sh"));
+    QFile::remove(toolsDirectory() + "/escaped.sh");
+
+    // Names that would point at a folder rather than a file in the Tools folder.
+    RunResult refused;
+    for (const char *url : { "/files/x%2F..%2Fdownload", "/files/", "/files/a%5C..%5C..%5Cb.sh" }) {
+        m_vendor.registry = registryDocument({}, url);
+        refused = korService(verb);
+        QVERIFY(refused.exitCode != 0);
+        QVERIFY2(refused.err.contains("No usable file name"), refused.err.constData());
+    }
+
+    refused = korService(
+        QStringLiteral("downloadOnly %1:7.7.7.7 %2").arg(kTool, m_vendor.registryUrl()));
+    QVERIFY(refused.exitCode != 0);
+    QVERIFY(
+        refused.err.contains("The registry offers no Linux package of com.zdr.test.tool 7.7.7.7"));
+    // 9.1.0.0 exists, but for Windows only.
+    refused = korService(
+        QStringLiteral("downloadOnly %1:9.1.0.0 %2").arg(kTool, m_vendor.registryUrl()));
+    QVERIFY(refused.exitCode != 0);
+
+    refused = korService(QStringLiteral("downloadOnly %1 %2").arg(kTool, m_vendor.registryUrl()));
+    QVERIFY(refused.err.contains("is not <featureId>:<version>"));
+    refused = korService(QStringLiteral("downloadOnly %1:1.2.3.4 not-a-url").arg(kTool));
+    QVERIFY(refused.err.contains("'not-a-url' is not a registry URL"));
+    refused = korService(
+        QStringLiteral("fetchEverything %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl()));
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY(refused.err.contains("Unknown verb 'fetchEverything'"));
+
+    const QString installDir = m_sandbox.filePath("never-installed");
+    refused
+        = korService(QStringLiteral("installOnly %1:1.3.0.0 %2").arg(kTool, m_vendor.registryUrl()),
+            { "--", "/verysilent", "/dir=" + installDir });
+    QVERIFY(refused.exitCode != 0);
+    QVERIFY(refused.err.contains("has not been downloaded"));
+    QVERIFY(!QFile::exists(installDir));
+}
+
+void tst_LauncherService::installOnlyRunsTheInstallerWithSwitches()
+{
+    const QByteArray script = installerScript(0);
+    m_vendor.packages[kPackagePath] = { script, true, true, -1 };
+    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(script)));
+    QVERIFY(askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
+    const QString tool = QStringLiteral("%1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
+    QCOMPARE(korService("downloadOnly " + tool).exitCode, 0);
+
+    const QString installDir = m_sandbox.filePath("home/Tools/Test Tool 1.2");
+    const QStringList switches { "/verysilent", "/suppressmsgboxes", "/norestart", "/allusers",
+        "/dir=" + installDir };
+    const RunResult install = korService("installOnly " + tool, QStringList { "--" } + switches);
+    QVERIFY(install.finished);
+    QCOMPARE(install.exitCode, 0);
+    QVERIFY(install.out.contains("installed into " + installDir.toUtf8()));
+    QCOMPARE(
+        QString::fromUtf8(readAll(installDir + "/switches.txt")).split('\n', Qt::SkipEmptyParts),
+        switches);
+    const QJsonObject entry = QJsonDocument::fromJson(
+        readAll(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"))
+                                  .object();
+    QCOMPARE(entry.value("version").toString(), QString("1.2.3.4"));
+    QCOMPARE(entry.value("path").toString(), installDir + "/tool.bin");
+    QVERIFY(QFile::exists(installDir + "/tool.bin"));
+    QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
+
+    // The installer's exit code is ours.
+    const QByteArray failing = installerScript(7);
+    m_vendor.packages[kPackagePath].body = failing;
+    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(failing)));
+    QCOMPARE(korService("downloadOnly " + tool).exitCode, 0);
+    QCOMPARE(korService("installOnly " + tool, QStringList { "--" } + switches).exitCode, 7);
+    QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
+
+    // A package that no longer matches the registry's checksum is not run.
+    QVERIFY(lmttest::writeFile(
+        toolsDirectory() + "/tool-1.2.3.4.sh", "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
+    const RunResult tampered = korService("installOnly " + tool, QStringList { "--" } + switches);
+    QVERIFY(tampered.exitCode != 0);
+    QVERIFY(tampered.err.contains("does not match the registry's SHA-256"));
+    QVERIFY(!QFile::exists(m_sandbox.filePath("home/tampered")));
+    QFile::remove(toolsDirectory() + "/tool-1.2.3.4.sh");
+}
+
+void tst_LauncherService::checkUpdateComparesOfferedAndInstalled()
+{
+    m_vendor.registry = registryDocument();
+    const QString verb
+        = QStringLiteral("checkUpdate %1 %2 -silent").arg(kTool, m_vendor.registryUrl());
+    const QString userFile = registryDirectory("localappdata") + "/test-tool.json";
+    const QString allUsersFile = registryDirectory("allusers") + "/test-tool.json";
+    const QString installed = m_sandbox.filePath("home/installed-tool.bin");
+    QVERIFY(lmttest::writeFile(installed, "tool"));
+    auto entry = [&](const char *version, const QString &path) {
+        return QJsonDocument(
+            QJsonObject { { "featureId", kTool }, { "title", "Test Tool" }, { "versionNumeric", 1 },
+                { "version", version }, { "path", path } })
+            .toJson();
+    };
+
+    // Nothing installed: there is nothing to update.
+    RunResult check = korService(verb);
+    QCOMPARE(check.exitCode, 0);
+    QCOMPARE(check.outLines(), QStringList { "update is not available" });
+
+    // 1.2.3.4 installed for all users; 1.3.0.0 is the newest Linux version offered (9.0.0.0 is
+    // marked ignored, 9.1.0.0 has no Linux package).
+    QVERIFY(lmttest::writeFile(allUsersFile, entry("1.2.3.4", installed)));
+    check = korService(verb);
+    QCOMPARE(check.exitCode, 0);
+    QCOMPARE(check.outLines(), QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
+
+    // An installation whose files are gone does not count.
+    QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0", m_sandbox.filePath("home/gone.bin"))));
+    QCOMPARE(korService(verb).outLines(),
+        QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
+
+    // The newest installed version of either scope is compared.
+    QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0-beta", installed)));
+    QCOMPARE(korService(verb).outLines(), QStringList { "update is not available" });
+
+    const RunResult unreachable
+        = korService("checkUpdate com.zdr.test.tool http://127.0.0.1:1/api/v1/tools/ -silent");
+    QVERIFY(unreachable.exitCode != 0);
+    QVERIFY(unreachable.out.isEmpty());
+    QVERIFY(unreachable.err.contains("Cannot read the registry"));
+    QFile::remove(userFile);
+    QFile::remove(allUsersFile);
+}
+
+void tst_LauncherService::cleanupTestCase()
+{
+    QCOMPARE(runLauncher({ "-stop" }).exitCode, 0);
+    QVERIFY(runLauncher({ "-port" }).exitCode != 0);
+}
+
+QTEST_MAIN(tst_LauncherService)
+#include "tst_LauncherService.moc"
