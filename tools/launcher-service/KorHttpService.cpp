@@ -121,8 +121,12 @@ void KorHttpService::revokeAccessToken(QHttpServerResponder &&responder)
     QString error;
     const auto account = KorAccountConfig::load(paths::configFile(), &error);
     if (token.isEmpty() || !account) {
-        qCInfo(lmtLocal).noquote() << "[KorHttpService]"
-                                   << "Revoke requested, no token held";
+        if (token.isEmpty())
+            qCInfo(lmtLocal).noquote() << "[KorHttpService]"
+                                       << "Revoke requested, no token held";
+        else
+            qCWarning(lmtLocal).noquote() << "[KorHttpService]"
+                                          << "Token forgotten; the vendor cannot be told:" << error;
         answer->write(QJsonObject { { QStringLiteral("revoked"), !token.isEmpty() } });
         return;
     }
