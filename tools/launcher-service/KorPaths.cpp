@@ -1,15 +1,11 @@
 #include "KorPaths.h"
 
-#include "platform/LmtPlatform.h"
+#include "registry/LmtKorRegistryLocationProvider.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
 namespace zendrel::lmt::korservice::paths {
-
-namespace {
-const char *const kRegistrySubPath = "/Zendrel_Technologies_AG/Zendrel-Toolbox";
-}
 
 QString serviceDirectory()
 {
@@ -33,9 +29,7 @@ QString startLockFile()
 
 QString registryDirectory(int scope)
 {
-    const QString root = platform::environmentVariable(
-        scope == 0 ? QStringLiteral("LOCALAPPDATA") : QStringLiteral("ALLUSERSPROFILE"));
-    return QDir::fromNativeSeparators(root) + QLatin1String(kRegistrySubPath);
+    return setup::LmtKorRegistryLocationProvider().registryDirectories().value(scope).path();
 }
 
 QString toolsDirectory()

@@ -1,5 +1,6 @@
 #include "KorRegistryDocument.h"
 
+#include "model/LmtToolPackage.h"
 #include "platform/LmtPlatform.h"
 
 #include <QJsonDocument>
@@ -108,13 +109,8 @@ QVersionNumber KorRegistryDocument::newestVersion(const QString &featureId, cons
 
 QString packageFileName(const QUrl &url)
 {
-    static const QRegularExpression withDownload(QStringLiteral(".*/(?<filename>.*)/download$"));
-    static const QRegularExpression plain(QStringLiteral(".*/(?<filename>.*)$"));
-    const QString path = url.path(QUrl::FullyDecoded);
-    QRegularExpressionMatch match = withDownload.match(path);
-    if (!match.hasMatch())
-        match = plain.match(path);
-    const QString name = match.captured(QStringLiteral("filename"));
+    // The application looks for the downloaded file under this very name.
+    const QString name = setup::LmtToolPackage(platform::osName(), url, {}, {}, 0).fileName();
     // A backslash separates directories on Windows: such a name could leave the folder.
     if (name == QLatin1String(".") || name == QLatin1String("..")
         || name.contains(QLatin1Char('\\')))
