@@ -1,0 +1,36 @@
+#include "services/LmtUpdateSiteCheck.h"
+
+#include "services/ILmtDownloadManager.h"
+#include "services/NetworkException.h"
+
+#include <QCoreApplication>
+
+#include <stdexcept>
+
+namespace zendrel::lmt::setup {
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("LmtDownloadManager", text);
+}
+} // namespace
+
+LmtUpdateSiteStatus checkUpdateSiteUrl(
+    const QString &url, const std::shared_ptr<ILmtDownloadManager> &downloadManager)
+{
+    LmtUpdateSiteStatus status { 0, tr("Success!") };
+    try {
+        downloadManager->getData(QUrl(url));
+    } catch (const NetworkException &e) {
+        status = { -1,
+            tr("Unable to access update site URL '%1'. %2").arg(url, QString::fromUtf8(e.what())) };
+    } catch (const std::runtime_error &e) {
+        status = { -1,
+            tr("Unable to access update site URL '%1'. %2. Try again later.")
+                .arg(url, QString::fromUtf8(e.what())) };
+    }
+    return status;
+}
+
+} // namespace zendrel::lmt::setup

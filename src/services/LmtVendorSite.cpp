@@ -1,0 +1,25 @@
+#include "services/LmtVendorSite.h"
+
+namespace zendrel::lmt::setup {
+
+QString vendorSiteBaseUrl()
+{
+    return QStringLiteral("https://tools.zendrel-tech.example");
+}
+
+QString defaultOnlineRegistryUrl()
+{
+    return vendorSiteBaseUrl() + QStringLiteral("/api/v1/tools/");
+}
+
+QString vendorToolPageUrl(const QString &featureId)
+{
+    return vendorSiteBaseUrl() + QStringLiteral("/tools/%1").arg(featureId);
+}
+
+QString setupUserGuideUrl()
+{
+    return vendorSiteBaseUrl() + QStringLiteral("/docs/lumetra-setup/user-guide");
+}
+
+} // namespace zendrel::lmt::setup

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace zendrel::lmt::setup {
+
+// Addresses on the vendor's software-tools web site. The host is named in one place only, so
+// that a move of the site changes one line.
+
+// "https://<vendor tools host>", without a trailing '/'.
+QString vendorSiteBaseUrl();
+
+// The online tool registry served by the vendor's tools web service: base + "/api/v1/tools/".
+QString defaultOnlineRegistryUrl();
+
+// The public page of one tool: base + "/tools/<featureId>".
+QString vendorToolPageUrl(const QString &featureId);
+
+// The Lumetra Setup user guide, which lists the network resources the program needs.
+QString setupUserGuideUrl();
+
+} // namespace zendrel::lmt::setup
