@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include <exception>
 #include <memory>
 #include <stdexcept>
 
@@ -17,17 +16,23 @@ namespace zendrel::lmt::setup {
 
 namespace {
 
-// Builds, shows and runs the window; everything here may throw.
-int runEventLoop()
+// Steps 2 to 8 of start-up; everything here may throw. The objects live in this scope, so
+// they are torn down (window first) before the caller shows any failure.
+int buildAndRun()
 {
     applicationSetup();
+    // The settings path is derived from the application name: keep it free of characters
+    // that are not safe in a file name.
+    QCoreApplication::setApplicationName(sanitizedApplicationName());
+
     const QString logDirectory = resolveLogDirectory();
-    shared_toolkit::initLog(logDirectory,
-                            QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
-                            true);
+    const QString baseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    shared_toolkit::initLog(logDirectory, baseName, true);
+
+    // Queued connections between the threads need the shared types known to Qt first.
     registerMetaTypes();
 
-    auto window = std::make_unique<LmtMainWindow>();
+    auto window = std::make_unique<LmtMainWindow>(nullptr);
     window->init();
     window->show();
     return QApplication::exec();
@@ -35,28 +40,40 @@ int runEventLoop()
 
 } // namespace
 
+QString startupFailureText(std::exception_ptr failure)
+{
+    if (!failure)
+        return {};
+    try {
+        std::rethrow_exception(failure);
+    } catch (const char *text) {
+        return QString::fromUtf8(text);
+    } catch (const QString &text) {
+        return text;
+    } catch (const std::runtime_error &e) {
+        return QObject::tr("Runtime error: %1").arg(QString::fromUtf8(e.what()));
+    } catch (const std::exception &e) {
+        return QObject::tr("Exception: %1").arg(QString::fromUtf8(e.what()));
+    } catch (...) {
+        return QObject::tr("An unknown exception occurred");
+    }
+}
+
 int runSetupApplication(int argc, char **argv)
 {
     int exitCode = 1;
     QApplication application(argc, argv);
-    QString failure;
+    std::exception_ptr failure;
     try {
-        exitCode = runEventLoop();
-    } catch (const char *text) {
-        failure = QString::fromUtf8(text);
-    } catch (const QString &text) {
-        failure = text;
-    } catch (const std::runtime_error &e) {
-        failure = QObject::tr("Runtime error: %1").arg(QString::fromUtf8(e.what()));
-    } catch (const std::exception &e) {
-        failure = QObject::tr("Exception: %1").arg(QString::fromUtf8(e.what()));
+        exitCode = buildAndRun();
     } catch (...) {
-        failure = QObject::tr("An unknown exception occurred");
+        failure = std::current_exception();
     }
-    if (!failure.isEmpty()) {
-        qCCritical(lmtLocal).noquote() << failure;
-        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), failure,
-                              QMessageBox::Ok);
+    if (failure) {
+        const QString text = startupFailureText(failure);
+        qCCritical(lmtLocal).noquote() << text;
+        QMessageBox::critical(
+            nullptr, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
     }
     return exitCode;
 }

@@ -9,10 +9,24 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <cstring>
 
-Q_LOGGING_CATEGORY(lmtLocal, "LOCAL", QtInfoMsg)
-Q_LOGGING_CATEGORY(lmtPerformance, "performance", QtInfoMsg)
+// Both categories bring the log into being, so the very first program line already goes
+// through its message handler. Debug lines stay off unless logging rules enable them.
+const QLoggingCategory &lmtLocal()
+{
+    zendrel::lmt::shared_toolkit::Log::instance();
+    static const QLoggingCategory category("LOCAL", QtInfoMsg);
+    return category;
+}
+
+const QLoggingCategory &lmtPerformance()
+{
+    zendrel::lmt::shared_toolkit::Log::instance();
+    static const QLoggingCategory category("performance", QtInfoMsg);
+    return category;
+}
 
 namespace zendrel::lmt::shared_toolkit {
 
@@ -73,9 +87,9 @@ QString Log::fileName() const
     return m_file ? m_file->fileName() : QString();
 }
 
-void Log::write(std::string_view text)
+void Log::write(QStringView text)
 {
-    write(text.data(), static_cast<qsizetype>(text.size()));
+    write(text.toUtf8());
 }
 
 void Log::write(const QString &text)
@@ -135,8 +149,8 @@ void Log::addListener(LogListener *listener)
 void Log::removeListener(LogListener *listener)
 {
     QMutexLocker lock(&m_mutex);
-    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
-                      m_listeners.end());
+    m_listeners.erase(
+        std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 bool Log::directToFile() const
@@ -184,7 +198,7 @@ QString Log::fileLine(QtMsgType type, const QString &message, const QDateTime &t
 {
     return QStringLiteral("[%1 %2] %3")
         .arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")), levelWord(type),
-             message.trimmed() + QLatin1Char('\n'));
+            message.trimmed() + QLatin1Char('\n'));
 }
 
 QString Log::consoleLine(QtMsgType type, const QString &message)
@@ -228,8 +242,8 @@ QString logFileName(const QString &baseName, const QDateTime &time, qint64 pid)
 void removeOldLogFiles(const QString &folder, int maxAgeDays)
 {
     const QDateTime limit = QDateTime::currentDateTime().addDays(-maxAgeDays);
-    const QFileInfoList files =
-        QDir(folder).entryInfoList({QStringLiteral("*.log")}, QDir::Files, QDir::NoSort);
+    const QFileInfoList files
+        = QDir(folder).entryInfoList({ QStringLiteral("*.log") }, QDir::Files, QDir::NoSort);
     for (const QFileInfo &info : files) {
         if (info.lastModified() < limit)
             QFile::remove(info.absoluteFilePath());

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class QFile;
@@ -31,7 +30,7 @@ public:
     virtual bool open(const QString &path) = 0;
     virtual void close() = 0;
     virtual QString fileName() const = 0;
-    virtual void write(std::string_view text) = 0;
+    virtual void write(QStringView text) = 0;
     virtual void write(const QString &text) = 0;
     virtual void write(QLatin1String text) = 0;
     virtual void write(const QByteArray &bytes) = 0;
@@ -43,8 +42,9 @@ public:
     virtual void removeListener(LogListener *listener) = 0;
     virtual bool directToFile() const = 0;
     virtual void setDirectToFile(bool direct) = 0;
-    virtual void messageHandler(QtMsgType type, const QMessageLogContext &context,
-                                const QString &message) = 0;
+    virtual void messageHandler(
+        QtMsgType type, const QMessageLogContext &context, const QString &message)
+        = 0;
     virtual void setEchoToConsole(bool echo) = 0;
     virtual ~ILog() = default;
 };
@@ -59,7 +59,7 @@ public:
     bool open(const QString &path) override;
     void close() override;
     QString fileName() const override;
-    void write(std::string_view text) override;
+    void write(QStringView text) override;
     void write(const QString &text) override;
     void write(QLatin1String text) override;
     void write(const QByteArray &bytes) override;
@@ -71,8 +71,8 @@ public:
     void removeListener(LogListener *listener) override;
     bool directToFile() const override;
     void setDirectToFile(bool direct) override;
-    void messageHandler(QtMsgType type, const QMessageLogContext &context,
-                        const QString &message) override;
+    void messageHandler(
+        QtMsgType type, const QMessageLogContext &context, const QString &message) override;
     void setEchoToConsole(bool echo) override;
     ~Log() override;
 

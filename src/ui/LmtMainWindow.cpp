@@ -1,6 +1,6 @@
 #include "ui/LmtMainWindow.h"
 
-#include "app/LmtApplication.h"
+#include "app/LmtAbout.h"
 
 #include <QMenuBar>
 

@@ -5,12 +5,25 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace lmttest {
+
+namespace {
+
+void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
+}
+
+} // namespace
 
 Sandbox::Sandbox()
 {
     const QString root = m_dir.path();
-    for (const char *sub : {"data", "config", "home", "allusers", "localappdata", "tmp"})
+    for (const char *sub : { "data", "config", "home", "allusers", "localappdata", "tmp" })
         QDir(root).mkpath(QString::fromLatin1(sub));
     qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
@@ -33,10 +46,12 @@ LogCapture::LogCapture()
     };
     log.setDirectToFile(false);
     log.addListener(&m_listener);
+    m_previousHandler = qInstallMessageHandler(forwardToLog);
 }
 
 LogCapture::~LogCapture()
 {
+    qInstallMessageHandler(m_previousHandler);
     auto &log = zendrel::lmt::shared_toolkit::Log::instance();
     log.removeListener(&m_listener);
     log.setDirectToFile(m_previousDirect);
@@ -64,6 +79,37 @@ void LogCapture::clear()
     m_lines.clear();
 }
 
+StderrCapture::StderrCapture()
+    : m_path(m_dir.filePath(QStringLiteral("stderr.txt")))
+{
+    std::fflush(stderr);
+    const int fd
+        = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0)
+        return;
+    m_savedFd = ::dup(STDERR_FILENO);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+}
+
+StderrCapture::~StderrCapture()
+{
+    if (m_savedFd < 0)
+        return;
+    std::fflush(stderr);
+    ::dup2(m_savedFd, STDERR_FILENO);
+    ::close(m_savedFd);
+}
+
+QString StderrCapture::text() const
+{
+    std::fflush(stderr);
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
 QString binDir()
 {
     const QByteArray fromEnv = qgetenv("LUMETRA_BIN_DIR");
@@ -85,7 +131,7 @@ bool writeFile(const QString &path, const QByteArray &text, bool executable)
     file.close();
     if (executable)
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                            | QFileDevice::ReadOwner);
+            | QFileDevice::ReadOwner);
     return true;
 }
 

@@ -23,7 +23,9 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Collects every formatted line the process-wide log writes while it is alive.
+// Collects every formatted line the process-wide log writes while it is alive. It makes sure
+// the log is the active Qt message handler meanwhile (QtTest installs its own when a test
+// run starts) and restores the previous handler afterwards.
 class LogCapture
 {
 public:
@@ -39,6 +41,25 @@ private:
     QStringList m_lines;
     zendrel::lmt::shared_toolkit::LogListener m_listener;
     bool m_previousDirect;
+    QtMessageHandler m_previousHandler = nullptr;
+};
+
+// Sends everything written to standard error (file descriptor 2) into a temporary file while
+// alive; text() returns what arrived so far. Used to check what the log echoes to the console.
+class StderrCapture
+{
+public:
+    StderrCapture();
+    ~StderrCapture();
+    StderrCapture(const StderrCapture &) = delete;
+    StderrCapture &operator=(const StderrCapture &) = delete;
+
+    QString text() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    int m_savedFd = -1;
 };
 
 // Folder of the built programs (the stand-ins live there too).

@@ -1,0 +1,259 @@
+#include "app/LmtAbout.h"
+#include "app/LmtApplication.h"
+#include "app/LmtEntry.h"
+#include "common/LmtTestSupport.h"
+#include "platform/LmtPlatform.h"
+#include "services/NetworkException.h"
+#include "shared_toolkit/Log.h"
+#include "ui/LmtMainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QLocale>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTimer>
+#include <QtTest>
+
+#include <stdexcept>
+
+using namespace zendrel::lmt::setup;
+using zendrel::lmt::shared_toolkit::initLog;
+using zendrel::lmt::shared_toolkit::Log;
+
+namespace {
+
+// The text of the exception the version constructor throws, or "no exception".
+QString versionFailure(qint64 major, qint64 minor, qint64 patch, qint64 build)
+{
+    try {
+        LmtVersion(major, minor, patch, build);
+    } catch (const std::runtime_error &e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QStringLiteral("no exception");
+}
+
+const QString kLauncherLog = QStringLiteral(
+    "Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
+
+} // namespace
+
+class TestLmtApplication : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+
+    QString settingsFilePath() const
+    {
+        return m_sandbox.filePath("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini");
+    }
+
+private slots:
+    void versionsMustBeAPrefixOfNonNegativeParts()
+    {
+        QCOMPARE(LmtVersion(1).toString(), QStringLiteral("1"));
+        QCOMPARE(LmtVersion(1, 2).toString(), QStringLiteral("1.2"));
+        QCOMPARE(LmtVersion(1, 2, 0).toString(), QStringLiteral("1.2.0"));
+        QCOMPARE(LmtVersion(1, 2, 0, 787).toString(), QStringLiteral("1.2.0.787"));
+        QCOMPARE(LmtVersion(0, 0, 0, 0).toString(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(LmtVersion(1, 2, 0, 787).shortText(), QStringLiteral("1.2"));
+        QCOMPARE(LmtVersion(3).shortText(), QStringLiteral("3.0"));
+        QCOMPARE(LmtVersion(Q_INT64_C(9000000000)).major(), Q_INT64_C(9000000000));
+
+        QCOMPARE(versionFailure(1, 2, 3, 4), QStringLiteral("no exception"));
+        QCOMPARE(versionFailure(-1, -1, -1, -1), QStringLiteral("Invalid version"));
+        QCOMPARE(versionFailure(1, -1, 2, -1), QStringLiteral("Invalid version"));
+        QCOMPARE(versionFailure(1, 2, -1, 4), QStringLiteral("Invalid version"));
+        QCOMPARE(versionFailure(1, -2, -1, -1), QStringLiteral("Invalid version"));
+        QCOMPARE(versionFailure(-5, 0, 0, 0), QStringLiteral("Invalid version"));
+        QCOMPARE(versionFailure(1, 2, 3, -7), QStringLiteral("Invalid version"));
+    }
+
+    void applicationNameIsSafeForPaths()
+    {
+        QCOMPARE(productName(), QString::fromUtf8("Lumetra\u2122 Setup"));
+        QCOMPARE(sanitizedApplicationName(), QStringLiteral("Lumetra Setup"));
+        QCOMPARE(
+            sanitizeApplicationName(QString::fromUtf8("a<b>c:d\"e/f\\g|h?i*j\u2122k\u00e9l\x7fm~")),
+            QStringLiteral("abcdefghijklm~"));
+        QCOMPARE(applicationDisplayName(), QString::fromUtf8("Lumetra\u2122 Setup 1.2"));
+    }
+
+    void applicationSetupGivesIdentityOrThrows()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("before"));
+        QString failure;
+        try {
+            applicationSetup({ 1, -1, 0, 787 });
+        } catch (...) {
+            failure = startupFailureText(std::current_exception());
+        }
+        QCOMPARE(failure, QStringLiteral("Runtime error: Invalid version"));
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("before"));
+
+        applicationSetup();
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.2.0.787"));
+        QCOMPARE(QCoreApplication::applicationName(), QString::fromUtf8("Lumetra\u2122 Setup"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(),
+            QString::fromUtf8("Lumetra\u2122 Setup 1.2"));
+        QCOMPARE(QLocale().name(), QStringLiteral("en_US"));
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QVERIFY(!QApplication::windowIcon().pixmap(32, 32).isNull());
+        QCOMPARE(QApplication::font(), QApplication::font("QMenu"));
+    }
+
+    void startupFailuresBecomeOneMessage()
+    {
+        QCOMPARE(startupFailureText(std::make_exception_ptr("plain text")),
+            QStringLiteral("plain text"));
+        QCOMPARE(startupFailureText(std::make_exception_ptr(QString::fromUtf8("Qt \u2122"))),
+            QString::fromUtf8("Qt \u2122"));
+        QCOMPARE(startupFailureText(std::make_exception_ptr(std::runtime_error("disk full"))),
+            QStringLiteral("Runtime error: disk full"));
+        QCOMPARE(startupFailureText(std::make_exception_ptr(NetworkException("no route", 3))),
+            QStringLiteral("Runtime error: no route"));
+        QCOMPARE(startupFailureText(std::make_exception_ptr(std::logic_error("bad state"))),
+            QStringLiteral("Exception: bad state"));
+        QCOMPARE(startupFailureText(std::make_exception_ptr(42)),
+            QStringLiteral("An unknown exception occurred"));
+        QCOMPARE(startupFailureText(nullptr), QString());
+    }
+
+    void settingsLiveBelowTheGenericDataLocation()
+    {
+        QSettings &settings = applicationSettings();
+        QCOMPARE(&settings, &applicationSettings());
+        QCOMPARE(settings.format(), QSettings::IniFormat);
+        QCOMPARE(settings.fileName(), settingsFilePath());
+    }
+
+    void logDirectoryFallsBackToTempAndIsWrittenBack()
+    {
+        const QString key = QStringLiteral("LmtGeneralSettings/LogDir");
+        QSettings &settings = applicationSettings();
+        const QString temp = QDir::tempPath();
+        QCOMPARE(temp, m_sandbox.filePath("tmp"));
+
+        settings.remove(key);
+        QCOMPARE(resolveLogDirectory(), temp);
+        QCOMPARE(QSettings(settingsFilePath(), QSettings::IniFormat).value(key).toString(), temp);
+
+        settings.setValue(key, QString());
+        QCOMPARE(resolveLogDirectory(), temp);
+        QCOMPARE(QSettings(settingsFilePath(), QSettings::IniFormat).value(key).toString(), temp);
+
+        const QString chosen = m_sandbox.filePath("chosen-logs");
+        QVERIFY(QDir().mkpath(chosen));
+        settings.setValue(key, chosen);
+        QCOMPARE(resolveLogDirectory(), chosen);
+        QCOMPARE(settings.value(key).toString(), chosen);
+
+        QVERIFY(QDir(chosen).removeRecursively());
+        QCOMPARE(resolveLogDirectory(), temp);
+        QCOMPARE(QSettings(settingsFilePath(), QSettings::IniFormat).value(key).toString(), temp);
+    }
+
+    void logDirectoryWritableProbesAndCleansUp()
+    {
+        const QString dir = m_sandbox.filePath("probe");
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(logDirectoryWritable(dir));
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
+        QVERIFY(!logDirectoryWritable(m_sandbox.filePath("missing")));
+        QVERIFY(lmttest::writeFile(m_sandbox.filePath("plain-file"), "x"));
+        QVERIFY(!logDirectoryWritable(m_sandbox.filePath("plain-file")));
+
+        const QString readOnly = m_sandbox.filePath("read-only");
+        QVERIFY(QDir().mkpath(readOnly));
+        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        // Root may write anywhere, so the refusal can only be seen as a normal user.
+        if (!zendrel::lmt::platform::isElevated())
+            QVERIFY(!logDirectoryWritable(readOnly));
+        QFile::setPermissions(
+            readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void logFolderIsTheParentOfTheLogsOwnFolder()
+    {
+        const QString directory = m_sandbox.filePath("log-root");
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(initLog(directory, QStringLiteral("LumetraSetup"), false));
+        QCOMPARE(logFolder(), directory);
+        Log::instance().close();
+        QCOMPARE(logFolder(), QString());
+    }
+
+    void aboutShowsYearsAndExistingLogs()
+    {
+        QCOMPARE(aboutYearRange(QStringLiteral("Dec 17 2023")), QStringLiteral("2023"));
+        QCOMPARE(aboutYearRange(QStringLiteral("Jan  2 2024")), QStringLiteral("2023-2024"));
+        QCOMPARE(aboutYearRange(QStringLiteral("Jun 30 2031")), QStringLiteral("2023-2031"));
+        QVERIFY2(
+            QRegularExpression("^[A-Z][a-z]{2} [ 1-3]\\d \\d{4}$").match(buildDate()).hasMatch(),
+            qPrintable(buildDate()));
+
+        const QString directory = m_sandbox.filePath("about-logs");
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(initLog(directory, QStringLiteral("LumetraSetup"), false));
+        const QString logFile = Log::instance().fileName();
+
+        QString text = aboutText();
+        QVERIFY(text.contains(QString::fromUtf8("Lumetra\u2122 Setup")));
+        QVERIFY(text.contains(QStringLiteral("1.2.0.787")));
+        QVERIFY(text.contains(QStringLiteral("&copy; %1 ").arg(aboutYearRange(buildDate()))));
+        QVERIFY(
+            text.contains(QStringLiteral("<p>Log(s): <a href=\"file:///%1\">%1</a>").arg(logFile)));
+        QVERIFY(!text.contains(QStringLiteral("KOR Launcher Service Log(s)")));
+
+        const QString launcherLog = m_sandbox.filePath("data/" + kLauncherLog);
+        QVERIFY(lmttest::writeFile(launcherLog, "service log"));
+        text = aboutText();
+        QVERIFY(text.endsWith(
+            QStringLiteral("<p>KOR Launcher Service Log(s): <a href=\"file:///%1\">%1</a>")
+                .arg(launcherLog)));
+
+        Log::instance().close();
+        text = aboutText();
+        QVERIFY(!text.contains(QStringLiteral("<p>Log(s):")));
+        QVERIFY(text.contains(QStringLiteral("KOR Launcher Service Log(s)")));
+        QVERIFY(QFile::remove(launcherLog));
+    }
+
+    void mainWindowOffersTheAboutBox()
+    {
+        LmtMainWindow window;
+        window.init();
+        window.show();
+        auto *about = window.findChild<QAction *>(QStringLiteral("m_actAbout"));
+        QVERIFY(about);
+
+        QString title;
+        QString text;
+        QWidget *boxParent = nullptr;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            text = box->text();
+            boxParent = box->parentWidget();
+            box->accept();
+        });
+        poll.start(20);
+        about->trigger(); // runs the modal box until the poll closes it
+        poll.stop();
+        QCOMPARE(title, QStringLiteral("About"));
+        QCOMPARE(boxParent, &window);
+        QCOMPARE(text, aboutText());
+    }
+};
+
+QTEST_MAIN(TestLmtApplication)
+#include "tst_LmtApplication.moc"

@@ -1,0 +1,149 @@
+#include "common/LmtTestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kLogDirKey = QStringLiteral("LmtGeneralSettings/LogDir");
+
+// One run of the real program with every directory it touches inside a temporary folder.
+class SandboxedRun
+{
+public:
+    SandboxedRun()
+    {
+        for (const char *sub : { "data", "config", "home", "tmp", "runtime" })
+            QDir(m_root.path()).mkpath(QString::fromLatin1(sub));
+        QFile::setPermissions(path("runtime"),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    ~SandboxedRun()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+
+    QString path(const QString &relative) const { return m_root.filePath(relative); }
+    QString settingsFile() const
+    {
+        return path("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini");
+    }
+
+    void presetLogDir(const QString &value)
+    {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue(kLogDirKey, value);
+    }
+
+    QString storedLogDir() const
+    {
+        return QSettings(settingsFile(), QSettings::IniFormat).value(kLogDirKey).toString();
+    }
+
+    bool start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", path("home"));
+        env.insert("XDG_DATA_HOME", path("data"));
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("XDG_RUNTIME_DIR", path("runtime"));
+        env.insert("TMPDIR", path("tmp"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        m_process.setProcessEnvironment(env);
+        m_process.start(lmttest::binDir() + "/LumetraSetup", {});
+        return m_process.waitForStarted(10000);
+    }
+
+    // The log files the program has written below logDir so far.
+    QFileInfoList logFiles(const QString &logDir) const
+    {
+        return QDir(logDir + "/LumetraSetup").entryInfoList({ "*.log" }, QDir::Files);
+    }
+
+    // Everything the program wrote to standard error so far.
+    QString errorOutput()
+    {
+        m_errorOutput += QString::fromUtf8(m_process.readAllStandardError());
+        return m_errorOutput;
+    }
+
+    QProcess m_process;
+
+private:
+    QString m_errorOutput;
+    QTemporaryDir m_root;
+};
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class TestLmtStartup : public QObject
+{
+    Q_OBJECT
+
+    // Waits for the one log file of the run below logDir and checks its name and first line.
+    void expectLogFile(SandboxedRun &run, const QString &logDir)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(run.logFiles(logDir).size(), 1, 30000);
+        const QFileInfo file = run.logFiles(logDir).constFirst();
+        const QRegularExpression name(
+            QStringLiteral("^LumetraSetup-\\d{8}\\.\\d{6}\\.\\d{3}-%1\\.log$")
+                .arg(run.m_process.processId()));
+        QVERIFY2(name.match(file.fileName()).hasMatch(), qPrintable(file.fileName()));
+        const QString logFileLine = "INFO] Log file=" + file.absoluteFilePath() + "\n";
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(file.filePath()).contains(logFileLine), 30000);
+        QCOMPARE(run.m_process.state(), QProcess::Running);
+
+        // The same line is echoed to standard error, without time stamp.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            run.errorOutput().contains("[INFO] Log file=" + file.absoluteFilePath() + "\n"), 30000);
+    }
+
+private slots:
+    void firstStartLogsToTheTemporaryDirectory()
+    {
+        SandboxedRun run;
+        QVERIFY(run.start());
+        expectLogFile(run, run.path("tmp"));
+        QCOMPARE(run.storedLogDir(), run.path("tmp"));
+    }
+
+    void emptyOrVanishedLogDirIsReplacedAndStored()
+    {
+        for (const QString &stale : { QString(), QStringLiteral("/no/such/folder/anywhere") }) {
+            SandboxedRun run;
+            run.presetLogDir(stale);
+            QVERIFY(run.start());
+            expectLogFile(run, run.path("tmp"));
+            QCOMPARE(run.storedLogDir(), run.path("tmp"));
+        }
+    }
+
+    void existingLogDirIsKept()
+    {
+        SandboxedRun run;
+        const QString chosen = run.path("home/my logs");
+        QVERIFY(QDir().mkpath(chosen));
+        run.presetLogDir(chosen);
+        QVERIFY(run.start());
+        expectLogFile(run, chosen);
+        QCOMPARE(run.storedLogDir(), chosen);
+        QVERIFY(run.logFiles(run.path("tmp")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLmtStartup)
+#include "tst_LmtStartup.moc"
