@@ -1,0 +1,163 @@
+// Times the online registry parse of a large generated registry, and of the demo catalogue
+// when one is present. Run: build/bench/bench_registry [demo-folder]
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtTool.h"
+#include "registry/LmtOnlineRegistryParser.h"
+#include "services/ILmtDownloadManager.h"
+#include "shared_toolkit/Log.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <ctime>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+// Serves one prepared registry document instead of the network.
+class CannedDownloadManager : public ILmtDownloadManager
+{
+public:
+    explicit CannedDownloadManager(QByteArray body)
+        : m_body(std::move(body))
+    {
+    }
+    QByteArray getData(const QUrl &, std::shared_ptr<LmtAccessToken>, int) override
+    {
+        return m_body;
+    }
+    QByteArray getData(const QUrl &, std::shared_ptr<LmtAccessToken>) override { return m_body; }
+    QByteArray getData(const QUrl &, int) override { return m_body; }
+    QByteArray getData(const QUrl &) override { return m_body; }
+    void postData(const QUrl &, const QByteArray &, int) override { }
+
+private:
+    QByteArray m_body;
+};
+
+QByteArray generatedRegistry(int toolCount, int versionCount)
+{
+    const char *const types[] = { "tools", "patch", "pack", "external" };
+    QJsonArray tools;
+    for (int t = 0; t < toolCount; ++t) {
+        QJsonObject versions;
+        for (int v = 0; v < versionCount; ++v) {
+            const QString text
+                = QString("%1.%2.%3.%4").arg(1 + v / 10).arg(v % 10).arg(t % 7).arg(1000 + v);
+            QJsonArray packages;
+            for (const char *os : { "Windows", "Linux" })
+                packages.append(QJsonObject {
+                    { "url",
+                        QString("https://dl.example/t%1/%2/%3/download").arg(t).arg(text, os) },
+                    { "os", os }, { "architecture", "x86_64" }, { "kind", "installer" },
+                    { "filetype", "exe" }, { "filesize", 123.5 } });
+            QJsonObject platform { { "silent-install", true },
+                { "install-mode", v % 3 ? "all-users" : "current-user" },
+                { "installation-directory", "{sd}/Zendrel/Tool" + QString::number(t) },
+                { "recommended-mode", "current-user" } };
+            versions.insert(QString("v%1").arg(v, 3, 10, QChar('0')),
+                QJsonObject { { "version", text }, { "versionNumeric", t * 100 + v },
+                    { "id", t * 100 + v }, { "downloadUrls", packages },
+                    { "dependencies",
+                        QJsonArray { QJsonObject {
+                            { "targetFeatureId", "com.bench.t0" }, { "minVersionNumeric", 0 } } } },
+                    { "additionalAttributes",
+                        QJsonObject { { "windows", platform }, { "linux", platform } } } });
+        }
+        tools.append(
+            QJsonObject { { "additionalAttributes", QJsonObject { { "lmt-type", types[t % 4] } } },
+                { "featureId", QString("com.bench.t%1").arg(t) }, { "id", t },
+                { "name", QString("Bench tool %1").arg(t) }, { "versions", versions } });
+    }
+    return QJsonDocument(tools).toJson(QJsonDocument::Compact);
+}
+
+// CPU time of this thread in milliseconds: less disturbed than wall time on a busy machine.
+double threadCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+// Parses body three times and prints the best wall and CPU times with the size of the result.
+void timeParse(const char *label, const QByteArray &body)
+{
+    qint64 bestWall = -1;
+    double bestCpu = -1;
+    int tools = 0;
+    int versions = 0;
+    for (int round = 0; round < 3; ++round) {
+        auto model = std::make_shared<LmtCoreToolModel>();
+        LmtOnlineRegistryParser parser(std::make_shared<CannedDownloadManager>(body), model);
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuStart = threadCpuMs();
+        parser.parse();
+        const double cpu = threadCpuMs() - cpuStart;
+        const qint64 wall = timer.elapsed();
+        bestWall = bestWall < 0 ? wall : qMin(bestWall, wall);
+        bestCpu = bestCpu < 0 ? cpu : qMin(bestCpu, cpu);
+        tools = model->tools().size();
+        versions = 0;
+        for (const auto &tool : model->tools())
+            versions += tool->allVersions().size();
+    }
+    std::printf(
+        "%-26s %9lld bytes %5d tools %6d versions  best of 3: %6lld ms wall, %6.0f ms CPU\n", label,
+        static_cast<long long>(body.size()), tools, versions, static_cast<long long>(bestWall),
+        bestCpu);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Keep the benchmark's settings and log away from the user's own.
+    QTemporaryDir sandbox;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(sandbox.path()));
+    QCoreApplication app(argc, argv);
+    // Lines go to a log file as in the program; without it they would go to the terminal.
+    zendrel::lmt::shared_toolkit::initLog(sandbox.path(), "bench_registry", false);
+
+    const QByteArray large = generatedRegistry(1000, 20);
+    const double jsonStart = threadCpuMs();
+    QJsonDocument::fromJson(large);
+    std::printf("(reading the JSON text alone: %.0f ms CPU)\n", threadCpuMs() - jsonStart);
+    timeParse("generated 1000 x 20", large);
+    // The same without the info lines, to tell the parser's own share from the log's.
+    QLoggingCategory::setFilterRules("LOCAL.info=false");
+    timeParse("  same, info lines off", large);
+    QLoggingCategory::setFilterRules(QString());
+
+    const QString demoFolder = argc > 1
+        ? QString::fromLocal8Bit(argv[1])
+        : QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/../resources/demo";
+    bool demoFound = false;
+    QDirIterator files(demoFolder, { "*.json" }, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile in(files.next());
+        if (!in.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray body = in.readAll();
+        const QJsonDocument document = QJsonDocument::fromJson(body);
+        if (!document.isArray() || !document.array().at(0).toObject().contains("featureId"))
+            continue; // not a registry document
+        demoFound = true;
+        timeParse(qPrintable("demo " + QDir(demoFolder).relativeFilePath(in.fileName())), body);
+    }
+    if (!demoFound)
+        std::printf("no demo registry (JSON array) found in %s\n", qPrintable(demoFolder));
+    return 0;
+}
