@@ -58,6 +58,16 @@ QString environmentVariable(const QString &name)
 #endif
 }
 
+QString systemDrive()
+{
+    const QString drive = environmentVariable(QStringLiteral("SystemDrive"));
+#ifdef Q_OS_WIN
+    if (drive.isEmpty())
+        return QStringLiteral("C:");
+#endif
+    return drive;
+}
+
 QString executableSuffix()
 {
 #ifdef Q_OS_WIN

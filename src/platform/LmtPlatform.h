@@ -23,6 +23,10 @@ QString platformKey();
 // SYSTEMDRIVE -> empty). A variable that is explicitly set always wins.
 QString environmentVariable(const QString &name);
 
+// The Windows system drive from "SystemDrive" ("C:" when unset). Empty elsewhere unless the
+// variable is set, so that paths built on it start at the root directory.
+QString systemDrive();
+
 // ".exe" on Windows, empty elsewhere.
 QString executableSuffix();
 
