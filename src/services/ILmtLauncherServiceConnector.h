@@ -12,6 +12,7 @@
 namespace zendrel::lmt::setup {
 
 class LmtProcessHandle;
+class LmtToolVersion;
 
 // The one place that knows the KOR launcher service: where its executable lives, how to start
 // it, the port of its localhost HTTP API, and its command-line verbs. Operations block the
@@ -37,6 +38,9 @@ public:
     // Starts a download of the package of featureId:version ("downloadOnly").
     virtual std::shared_ptr<LmtProcessHandle> downloadTool(
         const QString &featureId, const QString &version)
+        = 0;
+    // The same for the version's tool and version text.
+    virtual std::shared_ptr<LmtProcessHandle> downloadTool(std::shared_ptr<LmtToolVersion> version)
         = 0;
     // Starts the installation of a downloaded package with the installer's switches.
     virtual std::shared_ptr<LmtProcessHandle> installTool(

@@ -1,5 +1,6 @@
 #include "services/LmtLauncherServiceConnector.h"
 
+#include "model/LmtToolVersion.h"
 #include "platform/LmtPlatform.h"
 #include "registry/LmtBaseRegistryParser.h"
 #include "services/ILmtDownloadManager.h"
@@ -258,6 +259,14 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::downloadTool(
     const QStringList arguments { QStringLiteral("-kor.service"),
         QStringLiteral("downloadOnly %1:%2 %3").arg(featureId, version, korOnlineUrl()) };
     return LmtProcessHandle::start(m_launcherCli, arguments);
+}
+
+std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::downloadTool(
+    std::shared_ptr<LmtToolVersion> version)
+{
+    if (!version)
+        fail(tr("No tool version given to download"));
+    return downloadTool(version->featureId(), version->version());
 }
 
 QStringList LmtLauncherServiceConnector::installArguments(

@@ -28,6 +28,8 @@ public:
     bool verifyTokenValue(const QByteArray &accessToken) override;
     std::shared_ptr<LmtProcessHandle> downloadTool(
         const QString &featureId, const QString &version) override;
+    std::shared_ptr<LmtProcessHandle> downloadTool(
+        std::shared_ptr<LmtToolVersion> version) override;
     std::shared_ptr<LmtProcessHandle> installTool(const QString &featureId, const QString &version,
         const QStringList &installerArgs) override;
     bool checkForUpdate(const QString &featureId, QString &newVersion) override;

@@ -1,6 +1,8 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
 #include "common/LmtTestSupport.h"
+#include "model/LmtOnlineToolVersion.h"
+#include "model/LmtTool.h"
 #include "services/LmtDownloadSettings.h"
 #include "services/LmtLauncherServiceConnector.h"
 #include "services/LmtProcessHandle.h"
@@ -337,6 +339,19 @@ private slots:
         QCOMPARE(launcher.calls().last(),
             (QStringList { "-kor.service",
                 "downloadOnly com.zdr.tb.tool.lumetra:3.2.0.1200 " + RegistryUrl }));
+
+        // A version object names its tool's feature id and its version text.
+        const auto tool
+            = LmtTool::create("com.zdr.tb.pack.devices-arm", LmtToolType::ContentPack, "ARM");
+        const auto version = LmtOnlineToolVersion::create("1.0.0.10", 1000010, 7);
+        tool->addVersion(version);
+        auto byObject = connector->downloadTool(version);
+        QSignalSpy byObjectEnded(byObject.get(), &LmtProcessHandle::finished);
+        QVERIFY(byObjectEnded.wait(10000));
+        QCOMPARE(launcher.calls().last().at(1),
+            "downloadOnly com.zdr.tb.pack.devices-arm:1.0.0.10 " + RegistryUrl);
+        QCOMPARE(failureOf([&] { connector->downloadTool(std::shared_ptr<LmtToolVersion>()); }),
+            "No tool version given to download");
 
         const int runsBefore = launcher.calls().size();
         const QStringList switches { "--", "/verysilent", "/currentuser", "/dir=/opt/my tools" };
