@@ -106,6 +106,13 @@ private slots:
         QVERIFY(lmttest::writeFile(
             serviceDir + "/launcher-config.json", QJsonDocument(config).toJson()));
         setKorOnlineUrl(m_vendorUrl + "/api/v1/tools/");
+
+        // The application gives a freshly started service two seconds before asking for its
+        // port; on a busy machine it may need longer, so it is started (and waited for) here.
+        QProcess starter;
+        starter.start(m_launcher, {});
+        QVERIFY(starter.waitForFinished(TimeoutMs));
+        QCOMPARE(starter.exitCode(), 0);
     }
 
     void cleanupTestCase()
