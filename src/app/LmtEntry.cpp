@@ -1,6 +1,10 @@
 #include "app/LmtEntry.h"
 
 #include "app/LmtApplication.h"
+#include "model/LmtCoreToolModel.h"
+#include "services/LmtDownloadManager.h"
+#include "services/LmtLauncherServiceConnector.h"
+#include "services/LmtLoginManager.h"
 #include "services/LmtServiceTypes.h"
 #include "shared_toolkit/Log.h"
 #include "ui/LmtMainWindow.h"
@@ -31,6 +35,13 @@ int buildAndRun()
 
     // Queued connections between the threads need the shared types known to Qt first.
     registerMetaTypes();
+
+    // The services, in the order in which they depend on each other; declared before the
+    // window so that they outlive it.
+    auto coreToolModel = std::make_shared<LmtCoreToolModel>();
+    auto downloadManager = std::make_shared<LmtDownloadManager>();
+    auto connector = std::make_shared<LmtLauncherServiceConnector>(downloadManager);
+    auto loginManager = std::make_shared<LmtLoginManager>(connector);
 
     auto window = std::make_unique<LmtMainWindow>(nullptr);
     window->init();
