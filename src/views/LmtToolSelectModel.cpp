@@ -1,0 +1,314 @@
+#include "views/LmtToolSelectModel.h"
+
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtLocalToolVersion.h"
+#include "model/LmtOnlineToolVersion.h"
+#include "model/LmtTool.h"
+#include "model/LmtToolVersion.h"
+#include "views/LmtSelectHintTexts.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QSet>
+
+#include <algorithm>
+
+// The resources live in the static library; nothing else there pulls them into the program.
+static void initSelectModelResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace zendrel::lmt::setup {
+
+namespace {
+
+// Built on first use and kept for the life of the process (never destroyed, so no icon
+// outlives the application object at exit).
+const QIcon &resourceIcon(const QString &path)
+{
+    static QHash<QString, QIcon> *icons = nullptr;
+    if (!icons) {
+        initSelectModelResources();
+        icons = new QHash<QString, QIcon>;
+    }
+    auto found = icons->find(path);
+    if (found == icons->end())
+        found = icons->insert(path, QIcon(path));
+    return found.value();
+}
+
+bool isBaseType(LmtToolType type)
+{
+    return type == LmtToolType::ToolsPackage || type == LmtToolType::Patch
+        || type == LmtToolType::ThirdParty;
+}
+
+// The drop-down keys of a line: the short version text, but the full text where several
+// builds of one major.minor.patch would otherwise collide (unless the head has no build).
+QHash<QString, QString> keysOfLine(const LmtToolVersion &head, const LmtToolVersionList &line)
+{
+    QHash<QString, QSet<QString>> fullTextsByShort;
+    for (const auto &version : line)
+        fullTextsByShort[version->displayVersion()].insert(version->version());
+
+    QHash<QString, QString> keys;
+    for (const auto &version : line) {
+        const bool collides = fullTextsByShort.value(version->displayVersion()).size() > 1;
+        keys.insert(version->version(),
+            collides && head.build() != 0 ? version->version() : version->displayVersion());
+    }
+    return keys;
+}
+
+bool offeredForThisPlatform(const LmtToolVersion &version)
+{
+    if (!version.isOnline() || version.toolType() == LmtToolType::ThirdParty)
+        return true;
+    const auto *offered = dynamic_cast<const LmtOnlineToolVersion *>(&version);
+    return offered && offered->hasPackageForCurrentOs();
+}
+
+} // namespace
+
+LmtToolSelectModel::LmtToolSelectModel(bool base, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_base(base)
+    , m_placeholder(16, 16)
+{
+    qRegisterMetaType<std::shared_ptr<LmtToolVersion>>("std::shared_ptr<LmtToolVersion>");
+    m_placeholder.fill(Qt::transparent);
+}
+
+bool LmtToolSelectModel::belongsHere(const LmtTool &tool) const
+{
+    return isBaseType(tool.type()) == m_base;
+}
+
+void LmtToolSelectModel::appendRowsOf(
+    const std::shared_ptr<LmtTool> &tool, QList<std::shared_ptr<LmtToolSelectRow>> &rows)
+{
+    std::shared_ptr<LmtToolSelectRow> lastRow;
+    const LmtVersionGroups groups = tool->versionGroups();
+    for (auto group = groups.constBegin(); group != groups.constEnd(); ++group) {
+        const auto &head = group.key();
+        auto row = std::make_shared<LmtToolSelectRow>(head);
+        connect(row.get(), qOverload<QString, ConsoleMessageType>(&LmtToolSelectRow::appendUILog),
+            this, qOverload<QString, ConsoleMessageType>(&LmtToolSelectModel::appendUILog));
+        lastRow = row;
+
+        const LmtToolVersionList &line = group.value();
+        const QHash<QString, QString> keys = keysOfLine(*head, line);
+        for (const auto &version : line) {
+            if (offeredForThisPlatform(*version))
+                row->addVersion(keys.value(version->version()), version);
+        }
+        if (!row->versionKeys().isEmpty())
+            rows.append(row);
+    }
+    // Only the last row of a tool takes the remembered drop-down choice back.
+    if (lastRow && lastRow->hasVersionChoice())
+        lastRow->selectVersion(tool->selectedVersionKey());
+}
+
+void LmtToolSelectModel::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel)
+{
+    QList<std::shared_ptr<LmtToolSelectRow>> rows;
+    if (toolModel) {
+        for (const auto &tool : toolModel->tools()) {
+            if (belongsHere(*tool))
+                appendRowsOf(tool, rows);
+        }
+    }
+    std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+        return displayOrderLess(a->currentVersion(), b->currentVersion());
+    });
+
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
+std::shared_ptr<LmtToolSelectRow> LmtToolSelectModel::rowAt(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return nullptr;
+    return m_rows.at(row);
+}
+
+void LmtToolSelectModel::setMissingDependencies(const LmtMissingDependencies &missing)
+{
+    m_missingDependencies = missing;
+}
+
+int LmtToolSelectModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int LmtToolSelectModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 4;
+}
+
+bool LmtToolSelectModel::canActOn(const LmtToolVersion &version) const
+{
+    if (version.toolType() != LmtToolType::ThirdParty)
+        return true;
+    if (const auto *offered = dynamic_cast<const LmtOnlineToolVersion *>(&version))
+        return offered->silentInstall();
+    if (const auto *installed = dynamic_cast<const LmtLocalToolVersion *>(&version))
+        return installed->hasUninstallPath();
+    return false;
+}
+
+Qt::ItemFlags LmtToolSelectModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    const auto row = index.isValid() ? rowAt(index.row()) : nullptr;
+    if (!row)
+        return result;
+
+    switch (index.column()) {
+    case ColumnCheck:
+        result |= Qt::ItemIsUserCheckable;
+        if (!canActOn(*row->currentVersion()))
+            result &= ~Qt::ItemIsEnabled;
+        break;
+    case ColumnVersion:
+        if (row->hasVersionChoice())
+            result |= Qt::ItemIsEditable;
+        break;
+    case ColumnInfo:
+        // Lets the view keep the rich-text cell open as a persistent editor.
+        result |= Qt::ItemIsEditable;
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+bool LmtToolSelectModel::hasMissingDependency(const LmtToolVersion &version) const
+{
+    return std::any_of(m_missingDependencies.cbegin(), m_missingDependencies.cend(),
+        [&version](const auto &entry) { return entry.version.get() == &version; });
+}
+
+QVariant LmtToolSelectModel::upgradeDecoration(LmtToolSelectRow::UpgradeKind kind) const
+{
+    switch (kind) {
+    case LmtToolSelectRow::Major:
+        return QVariant::fromValue(resourceIcon(QStringLiteral(":/images/upgrade-major")));
+    case LmtToolSelectRow::MinorOrPatch:
+        return QVariant::fromValue(resourceIcon(QStringLiteral(":/images/upgrade-minor")));
+    case LmtToolSelectRow::None:
+        break;
+    }
+    return QVariant::fromValue(m_placeholder);
+}
+
+QVariant LmtToolSelectModel::data(const QModelIndex &index, int role) const
+{
+    if (index.row() < 0 || index.column() < 0 || !index.model())
+        return {};
+    const auto row = rowAt(index.row());
+    if (!row)
+        return {};
+    const int column = index.column();
+
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column == ColumnName)
+            return row->displayName();
+        if (column == ColumnVersion && !row->hasVersionChoice())
+            return row->currentKey();
+        break;
+    case Qt::EditRole:
+        if (column == ColumnVersion)
+            return row->currentKey();
+        if (column == ColumnInfo)
+            return LmtSelectHintTexts(*row, m_missingDependencies).informationText();
+        break;
+    case Qt::DecorationRole:
+        if (column == ColumnName && hasMissingDependency(*row->currentVersion()))
+            return QVariant::fromValue(resourceIcon(QStringLiteral(":/images/error")));
+        if (column == ColumnVersion)
+            return upgradeDecoration(row->upgradeKind());
+        break;
+    case Qt::ToolTipRole:
+        if (column == ColumnVersion) {
+            switch (row->upgradeKind()) {
+            case LmtToolSelectRow::Major:
+                return tr("There is a new major version available.");
+            case LmtToolSelectRow::MinorOrPatch:
+                return tr("There is a new minor or patch version available.");
+            case LmtToolSelectRow::None:
+                break;
+            }
+        }
+        if (column == ColumnCheck || column == ColumnName)
+            return LmtSelectHintTexts(*row, m_missingDependencies).toolTip();
+        break;
+    case Qt::CheckStateRole:
+        if (column == ColumnCheck)
+            return int(row->checkState());
+        break;
+    case Qt::UserRole:
+        if (column == ColumnVersion && row->hasVersionChoice())
+            return row->versionKeys();
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+bool LmtToolSelectModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    const auto row = index.isValid() ? rowAt(index.row()) : nullptr;
+    if (!row)
+        return false;
+
+    bool changed = false;
+    if (role == Qt::CheckStateRole && index.column() == ColumnCheck) {
+        const int state = value.toInt();
+        if (state == Qt::Unchecked && !row->currentVersion()->isOnline()) {
+            // Uninstalling needs the user's confirmation; the view asks and calls uncheckRow.
+            emit localToolUnchecked(index);
+            return false;
+        }
+        changed = row->setCheckState(state);
+        if (state == Qt::Checked && !row->currentVersion()->dependencies().isEmpty())
+            emit selectDependentToolsRequest(row->currentVersion());
+    } else if (role == Qt::EditRole && index.column() == ColumnVersion) {
+        const QString key = value.toString();
+        changed = row->selectVersion(key);
+        if (const auto tool = row->currentVersion()->tool())
+            tool->setSelectedVersionKey(key);
+    }
+
+    emit checkForMissingToolsRequest();
+    if (changed)
+        announceSelectionChange();
+    return changed;
+}
+
+void LmtToolSelectModel::uncheckRow(int row)
+{
+    const auto selectRow = rowAt(row);
+    if (!selectRow)
+        return;
+    selectRow->setCheckState(Qt::Unchecked);
+    emit checkForMissingToolsRequest();
+    announceSelectionChange();
+}
+
+void LmtToolSelectModel::announceSelectionChange()
+{
+    // Invalid indexes make the attached views refresh every open editor and repaint fully.
+    emit dataChanged(QModelIndex(), QModelIndex(), {});
+    emit toolSelectionChanged();
+}
+
+} // namespace zendrel::lmt::setup
