@@ -103,7 +103,7 @@ void LmtToolSelectModel::appendRowsOf(
             if (offeredForThisPlatform(*version))
                 row->addVersion(keys.value(version->version()), version);
         }
-        if (!row->versionKeys().isEmpty())
+        if (row->hasVersions())
             rows.append(row);
     }
     // Only the last row of a tool takes the remembered drop-down choice back.

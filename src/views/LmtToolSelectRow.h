@@ -60,6 +60,8 @@ public:
     UpgradeKind upgradeKind() const;
 
     bool hasVersionChoice() const;
+    // Same as a non-empty versionKeys(), without sorting them.
+    bool hasVersions() const { return !m_versions.isEmpty(); }
     // The keys of all entries, newest version first.
     QStringList versionKeys() const;
     std::shared_ptr<LmtToolVersion> versionForKey(const QString &key) const;
