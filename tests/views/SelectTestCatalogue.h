@@ -3,6 +3,7 @@
 // Builds small catalogues for the select-table tests: tools with offered and installed
 // versions, as the registry parsers would leave them.
 
+#include "common/LmtModelFixtures.h"
 #include "model/Lmt3rdPartyLocalToolVersion.h"
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/Lmt3rdPartyTool.h"
@@ -45,8 +46,7 @@ public:
         const QString &version, quint64 numeric = 0,
         const QString &os = zendrel::lmt::platform::osName())
     {
-        auto created = LmtOnlineToolVersion::create(version, numeric, 1);
-        tool->addVersion(created);
+        auto created = lmttest::addOnline(tool, version, numeric);
         if (!os.isEmpty()) {
             created->addPackage(std::make_shared<LmtToolPackage>(os,
                 QUrl("https://downloads.example/" + version + "/download"), "installer", "exe",
@@ -59,9 +59,8 @@ public:
     static std::shared_ptr<LmtLocalToolVersion> installed(const std::shared_ptr<LmtTool> &tool,
         const QString &version, const QString &path, quint64 numeric = 0)
     {
-        auto created = LmtLocalToolVersion::create(version, numeric);
+        auto created = lmttest::addLocal(tool, version, LmtToolInstallScope::CurrentUser, numeric);
         created->setPath(path);
-        tool->addVersion(created);
         return created;
     }
 
