@@ -13,12 +13,6 @@
 
 #include <algorithm>
 
-// The resources live in the static library; nothing else there pulls them into the program.
-static void initSelectModelResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
-
 namespace zendrel::lmt::setup {
 
 namespace {
@@ -27,11 +21,7 @@ namespace {
 // outlives the application object at exit).
 const QIcon &resourceIcon(const QString &path)
 {
-    static QHash<QString, QIcon> *icons = nullptr;
-    if (!icons) {
-        initSelectModelResources();
-        icons = new QHash<QString, QIcon>;
-    }
+    static auto *icons = new QHash<QString, QIcon>;
     auto found = icons->find(path);
     if (found == icons->end())
         found = icons->insert(path, QIcon(path));
