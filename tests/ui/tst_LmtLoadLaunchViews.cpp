@@ -1,0 +1,168 @@
+#include "common/LmtModelFixtures.h"
+#include "common/LmtTestSupport.h"
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtTool.h"
+#include "ui/LmtSpinnerWidget.h"
+#include "ui/LmtToolLaunchView.h"
+#include "ui/LmtToolLoadView.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+
+using namespace zendrel::lmt::setup;
+
+class tst_LmtLoadLaunchViews : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+
+    QString program(const QString &name)
+    {
+        const QString path = m_sandbox.filePath("programs/" + name);
+        lmttest::writeFile(path, "#!/bin/sh\nexit 0\n", true);
+        return path;
+    }
+
+    static QStringList texts(const LmtToolLaunchView &view, bool tickedOnly)
+    {
+        QStringList result;
+        for (QCheckBox *box : view.checkBoxes()) {
+            if (!tickedOnly || box->isChecked())
+                result << box->text();
+        }
+        return result;
+    }
+
+private slots:
+    void loadViewStates()
+    {
+        LmtToolLoadView view;
+        view.show();
+        QCOMPARE(view.objectName(), QString("LmtToolLoadView"));
+        QCOMPARE(view.errorLabel()->text(), QString("Failed to fetch tools information"));
+        QVERIFY(view.loaderLabel()->pixmap().toImage().width() > 0);
+        // The constructor applies the idle state.
+        QVERIFY(!view.isAnimationRunning());
+        QVERIFY(view.loaderLabel()->isVisible());
+        QVERIFY(!view.errorLabel()->isVisible());
+
+        view.setState(LmtToolLoadView::Loading);
+        QVERIFY(view.isAnimationRunning());
+        QVERIFY(view.loaderLabel()->isVisible());
+        QVERIFY(!view.errorLabel()->isVisible());
+        // The loader really turns: its frame changes while loading.
+        const QImage first = view.loaderLabel()->pixmap().toImage();
+        QTRY_VERIFY_WITH_TIMEOUT(view.loaderLabel()->pixmap().toImage() != first, 5000);
+
+        view.setState(LmtToolLoadView::Error);
+        QVERIFY(!view.isAnimationRunning());
+        QVERIFY(!view.loaderLabel()->isVisible());
+        QVERIFY(view.errorLabel()->isVisible());
+
+        // Unknown states change nothing.
+        view.setState(7);
+        QVERIFY(!view.loaderLabel()->isVisible());
+        QVERIFY(view.errorLabel()->isVisible());
+
+        view.setState(LmtToolLoadView::Idle);
+        QVERIFY(!view.isAnimationRunning());
+        QVERIFY(view.loaderLabel()->isVisible());
+        QVERIFY(!view.errorLabel()->isVisible());
+    }
+
+    void launchViewOffersInstalledTools()
+    {
+        auto model = std::make_shared<LmtCoreToolModel>();
+        LmtToolLaunchView view;
+        view.updateToolsData(model, false);
+        QCOMPARE(view.infoLabel()->text(),
+            QString("Setup has finished installing the requested packages."));
+        QVERIFY(view.checkBoxes().isEmpty());
+
+        auto pack = LmtTool::create("com.zdr.pack", LmtToolType::ContentPack, "Pack");
+        auto ext = LmtTool::create("com.zdr.ext", LmtToolType::External, "Ext");
+        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gone");
+        for (const auto &tool : { pack, ext, gone })
+            model->addTool(tool);
+        lmttest::addLocal(pack, "1.0.0")->setPath(program("pack"));
+        auto extInstalled = lmttest::addLocal(ext, "2.0.0");
+        extInstalled->setPath(program("ext"));
+        extInstalled->setEntryName("Ext Studio");
+        lmttest::addLocal(gone, "1.0.0")->setPath(m_sandbox.filePath("programs/missing"));
+        lmttest::addOnline(pack, "3.0.0");
+
+        view.updateToolsData(model, true);
+        QCOMPARE(view.infoLabel()->text(),
+            QString("Setup has finished uninstalling the requested packages."));
+        // Sorted by text; without the tools package every box starts ticked; a missing
+        // program is not offered.
+        QCOMPARE(texts(view, false), QStringList({ "Run Ext Studio", "Run Pack" }));
+        QCOMPARE(texts(view, true), QStringList({ "Run Ext Studio", "Run Pack" }));
+        QVERIFY(view.checkBoxes().first()->contentsMargins().left() >= 10);
+    }
+
+    void launchViewTicksOnlyToolsPackage()
+    {
+        auto model = std::make_shared<LmtCoreToolModel>();
+        auto main = LmtTool::create("com.zdr.main", LmtToolType::ToolsPackage, "Lumetra");
+        auto pack = LmtTool::create("com.zdr.pack2", LmtToolType::ContentPack, "Pack Two");
+        model->addTool(main);
+        model->addTool(pack);
+        lmttest::addLocal(main, "5.0.0")->setPath(program("main"));
+        lmttest::addLocal(pack, "1.0.0")->setPath(program("pack2"));
+
+        LmtToolLaunchView view;
+        view.updateToolsData(model, false);
+        QCOMPARE(texts(view, false), QStringList({ "Run Lumetra", "Run Pack Two" }));
+        QCOMPARE(texts(view, true), QStringList({ "Run Lumetra" }));
+    }
+
+    void spinnerTicksAndPaints()
+    {
+        LmtSpinnerWidget spinner;
+        QCOMPARE(spinner.angle(), 0);
+        for (int i = 1; i < 8; ++i) {
+            spinner.onTimeout();
+            QCOMPARE(spinner.angle(), 45 * i);
+        }
+        spinner.onTimeout();
+        QCOMPARE(spinner.angle(), 0);
+        // The timer turns it by itself.
+        QTRY_VERIFY_WITH_TIMEOUT(spinner.angle() != 0, 5000);
+
+        // 28 pixels high: a hole of radius 4 in the middle stays unpainted, the spokes do not.
+        spinner.resize(28, 28);
+        QImage big = spinner.grab().toImage();
+        // The corners lie outside every spoke.
+        const QColor background = big.pixelColor(0, 0);
+        QCOMPARE(big.pixelColor(14, 14), background);
+        bool spokePainted = false;
+        for (int y = 0; y < 28 && !spokePainted; ++y)
+            spokePainted = big.pixelColor(14, y) != background;
+        QVERIFY(spokePainted);
+
+        // Under 7 pixels high the hole has radius 0: the centre gets painted.
+        spinner.resize(6, 6);
+        const QImage small = spinner.grab().toImage();
+        QCOMPARE(small.size(), QSize(6, 6));
+        bool painted = false;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x)
+                painted = painted || small.pixelColor(x, y) != background;
+        QVERIFY(painted);
+
+        // Disabled: nothing is drawn.
+        spinner.resize(28, 28);
+        spinner.setEnabled(false);
+        const QImage disabled = spinner.grab().toImage();
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 28; ++x)
+                QCOMPARE(disabled.pixelColor(x, y), disabled.pixelColor(0, 0));
+    }
+};
+
+QTEST_MAIN(tst_LmtLoadLaunchViews)
+#include "tst_LmtLoadLaunchViews.moc"
