@@ -49,9 +49,9 @@ private slots:
         const int tallest = upper.rowHeight(0);
 
         // Nothing registered: nothing happens.
-        upper.setColumnWidth(0, 5);
+        upper.setColumnWidth(0, 60);
         page.syncTables();
-        QCOMPARE(upper.columnWidth(0), 5);
+        QCOMPARE(upper.columnWidth(0), 60);
 
         page.addTable(&upper);
         page.addTable(&lower);
