@@ -43,10 +43,10 @@ QByteArray ByteRange::contentRange(qint64 size) const
 
 ByteRange ByteRange::parse(const QByteArray &header, qint64 size)
 {
-    const QByteArray spec = header.trimmed();
-    if (spec.isEmpty() || !spec.toLower().startsWith("bytes="))
+    const QByteArray rangeHeader = header.trimmed();
+    if (rangeHeader.isEmpty() || !rangeHeader.toLower().startsWith("bytes="))
         return ByteRange();
-    const QByteArray set = spec.mid(6).trimmed();
+    const QByteArray set = rangeHeader.mid(6).trimmed();
     if (set.contains(','))
         return ByteRange();
 
