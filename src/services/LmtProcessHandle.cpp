@@ -89,6 +89,20 @@ void LmtProcessHandle::write(const QByteArray &data)
         m_process->write(data);
 }
 
+bool LmtProcessHandle::waitForBytesWritten(int timeoutMs)
+{
+    if (!m_process)
+        return false;
+    // Nothing pending counts as written: QProcess reports false when there is nothing to wait for.
+    return m_process->bytesToWrite() == 0 || m_process->waitForBytesWritten(timeoutMs);
+}
+
+void LmtProcessHandle::closeWriteChannel()
+{
+    if (m_process)
+        m_process->closeWriteChannel();
+}
+
 void LmtProcessHandle::readStandardOutput()
 {
     if (!m_process)

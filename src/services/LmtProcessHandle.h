@@ -29,6 +29,10 @@ public:
     void wait();
     void kill();
     void write(const QByteArray &data);
+    // Waits up to timeoutMs until what write() queued has been handed to the child.
+    bool waitForBytesWritten(int timeoutMs);
+    // Ends the child's standard input: it reads end-of-file after the bytes already written.
+    void closeWriteChannel();
 
     // The last chunk the child wrote to standard error, or the final failure text.
     QString lastError() const { return m_lastError; }
