@@ -1,0 +1,264 @@
+#include "ui/LmtPrefsDialog.h"
+
+#include "app/LmtApplication.h"
+#include "app/LmtLogLocation.h"
+#include "services/ILmtDownloadManager.h"
+#include "services/LmtDownloadSettings.h"
+#include "services/LmtUpdateSiteCheck.h"
+#include "services/LmtVendorSite.h"
+#include "shared_toolkit/Log.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+namespace zendrel::lmt::setup {
+
+namespace {
+const char *const kTag = "[LmtPrefsDialog]";
+const QString kGeneralGroup = QStringLiteral("LmtGeneralSettings");
+const QString kLogDirKey = QStringLiteral("LogDir");
+const QString kSelfUpdaterGroup = QStringLiteral("LmtSetupSelfUpdater");
+const QString kCheckForUpdatesKey = QStringLiteral("CheckForUpdates");
+
+bool checkForUpdatesSetting()
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(kSelfUpdaterGroup);
+    const bool value = settings.value(kCheckForUpdatesKey, true).toBool();
+    settings.endGroup();
+    return value;
+}
+
+void setCheckForUpdatesSetting(bool check)
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(kSelfUpdaterGroup);
+    settings.setValue(kCheckForUpdatesKey, check);
+    settings.endGroup();
+}
+
+// The configured log directory as start-up resolves it, without writing the fallback back:
+// merely opening the dialog must not change the settings.
+QString configuredLogDirectory()
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(kGeneralGroup);
+    const QString directory = settings.value(kLogDirKey).toString();
+    settings.endGroup();
+    return directory.isEmpty() || !QFileInfo::exists(directory) ? QDir::tempPath() : directory;
+}
+
+void storeLogDirectory(const QString &directory)
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(kGeneralGroup);
+    settings.setValue(kLogDirKey, directory);
+    settings.endGroup();
+}
+
+QString pickExistingDirectory(QWidget *parent, const QString &title, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+}
+} // namespace
+
+LmtPrefsDialog::LmtPrefsDialog(
+    std::shared_ptr<ILmtDownloadManager> downloadManager, QWidget *parent)
+    : QDialog(parent)
+    , m_downloadManager(std::move(downloadManager))
+    , m_directoryPicker(pickExistingDirectory)
+{
+    setupUi();
+
+    // Filled before the connections below, so the initial values do not count as edits.
+    m_editKorOnlineUrl->setText(korOnlineUrl());
+    m_checkForUpdatesCheckBox->setChecked(checkForUpdatesSetting());
+    showLogFolder(configuredLogDirectory());
+
+    connect(
+        m_editKorOnlineUrl, &QLineEdit::textChanged, this, &LmtPrefsDialog::onKorOnlineUrlChanged);
+    connect(m_btnsOkCancelReset, &QDialogButtonBox::clicked, this,
+        &LmtPrefsDialog::onDialogButtonClicked);
+    connect(m_btnLogDir, &QPushButton::clicked, this, &LmtPrefsDialog::onLogDirRequested);
+}
+
+LmtPrefsDialog::~LmtPrefsDialog() = default;
+
+void LmtPrefsDialog::setupUi()
+{
+    setObjectName(QStringLiteral("LmtPrefsDialog"));
+    resize(640, 203);
+    setWindowTitle(tr("Preferences"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/setup")));
+
+    m_verticalLayout = new QVBoxLayout(this);
+    m_verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    m_groupBox = new QGroupBox(this);
+    m_groupBox->setObjectName(QStringLiteral("groupBox"));
+    m_gridLayout = new QGridLayout(m_groupBox);
+    m_gridLayout->setObjectName(QStringLiteral("gridLayout"));
+
+    m_lblKorOnlineUrl = new QLabel(tr("Update site URL:"), m_groupBox);
+    m_lblKorOnlineUrl->setObjectName(QStringLiteral("m_lblKorOnlineUrl"));
+    m_gridLayout->addWidget(m_lblKorOnlineUrl, 0, 0);
+    m_editKorOnlineUrl = new QLineEdit(m_groupBox);
+    m_editKorOnlineUrl->setObjectName(QStringLiteral("m_editKorOnlineUrl"));
+    m_gridLayout->addWidget(m_editKorOnlineUrl, 0, 1, 1, 3);
+
+    m_lblLogDir = new QLabel(tr("Logs Directory"), m_groupBox);
+    m_lblLogDir->setObjectName(QStringLiteral("m_lblLogDir"));
+    m_gridLayout->addWidget(m_lblLogDir, 1, 0);
+    m_editLogDir = new QLineEdit(m_groupBox);
+    m_editLogDir->setObjectName(QStringLiteral("m_editLogDir"));
+    // The folder can only be picked, so that it always names an existing directory.
+    m_editLogDir->setEnabled(false);
+    m_gridLayout->addWidget(m_editLogDir, 1, 1, 1, 2);
+    m_btnLogDir = new QPushButton(m_groupBox);
+    m_btnLogDir->setObjectName(QStringLiteral("m_btnLogDir"));
+    m_btnLogDir->setIcon(QIcon(QStringLiteral(":/images/ellipsis")));
+    m_gridLayout->addWidget(m_btnLogDir, 1, 3);
+
+    m_checkForUpdatesCheckBox = new QCheckBox(tr("Check for updates on start"), m_groupBox);
+    m_checkForUpdatesCheckBox->setObjectName(QStringLiteral("m_checkForUpdatesCheckBox"));
+    m_gridLayout->addWidget(m_checkForUpdatesCheckBox, 4, 0, 1, 2);
+    m_verticalLayout->addWidget(m_groupBox);
+
+    m_btnsOkCancelReset = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Reset, this);
+    m_btnsOkCancelReset->setObjectName(QStringLiteral("m_btnsOkCancelReset"));
+    m_verticalLayout->addWidget(m_btnsOkCancelReset);
+}
+
+void LmtPrefsDialog::setDirectoryPicker(DirectoryPicker picker)
+{
+    m_directoryPicker = picker ? std::move(picker) : DirectoryPicker(pickExistingDirectory);
+}
+
+void LmtPrefsDialog::onKorOnlineUrlChanged(const QString &text)
+{
+    m_urlEdited = true;
+    m_editedUrl = text;
+}
+
+void LmtPrefsDialog::onLogDirRequested()
+{
+    const QString start = QFileInfo(m_shownLogFolder).absolutePath();
+    const QString chosen = m_directoryPicker(this, tr("Select Logs Directory"), start);
+    if (chosen.isEmpty())
+        return;
+    m_chosenLogDir = QDir::fromNativeSeparators(chosen);
+    showLogFolder(m_chosenLogDir);
+    qCInfo(lmtLocal).noquote() << kTag << "Logs directory chosen:" << m_chosenLogDir;
+}
+
+void LmtPrefsDialog::onDialogButtonClicked(QAbstractButton *button)
+{
+    switch (m_btnsOkCancelReset->buttonRole(button)) {
+    case QDialogButtonBox::AcceptRole:
+        onOk();
+        break;
+    case QDialogButtonBox::RejectRole:
+        reject();
+        break;
+    case QDialogButtonBox::ResetRole:
+        onReset();
+        break;
+    default:
+        break;
+    }
+}
+
+void LmtPrefsDialog::onReset()
+{
+    qCInfo(lmtLocal).noquote() << kTag << "Reset button pressed";
+    const QString defaultUrl = defaultOnlineRegistryUrl();
+    m_editKorOnlineUrl->setText(defaultUrl);
+    // Counts as an edit even when the field already showed the default (no textChanged then):
+    // OK must re-validate and store it.
+    onKorOnlineUrlChanged(defaultUrl);
+    m_checkForUpdatesCheckBox->setChecked(true);
+
+    const QString tempDir = QDir::tempPath();
+    if (!isSameFolder(logFolder(), tempDir)) {
+        storeLogDirectory(tempDir);
+        applicationSettings().sync();
+        if (!restartLogIn(tempDir))
+            showCritical(
+                tr("Unable to create logs in '%1'").arg(QDir::toNativeSeparators(tempDir)));
+    }
+    showLogFolder(tempDir);
+    m_chosenLogDir = tempDir;
+}
+
+void LmtPrefsDialog::onOk()
+{
+    qCInfo(lmtLocal).noquote() << kTag << "OK button pressed";
+    setCheckForUpdatesSetting(m_checkForUpdatesCheckBox->isChecked());
+    applicationSettings().sync();
+
+    if (m_urlEdited) {
+        const QString url = m_editedUrl.trimmed();
+        const LmtUpdateSiteStatus status = checkUpdateSiteUrl(url, m_downloadManager);
+        if (!status.succeeded()) {
+            qCWarning(lmtLocal).noquote() << kTag << status.message;
+            showCritical(status.message);
+            return;
+        }
+        setKorOnlineUrl(url);
+        applicationSettings().sync();
+        qCInfo(lmtLocal).noquote() << kTag << "Update site URL stored:" << url;
+    }
+
+    if (!m_chosenLogDir.isEmpty()) {
+        const QString shown = QDir::toNativeSeparators(m_chosenLogDir);
+        if (!QFileInfo(m_chosenLogDir).isDir()) {
+            showCritical(tr("The Logs directory '%1' does not exist").arg(shown));
+            return;
+        }
+        if (!logDirectoryWritable(m_chosenLogDir)) {
+            showCritical(tr("Unable to create logs in '%1'").arg(shown));
+            return;
+        }
+        // The log moves before the setting is stored: a folder in which no log file could be
+        // started must not become the folder of the next runs either.
+        if (!isSameFolder(m_chosenLogDir, logFolder()) && !restartLogIn(m_chosenLogDir)) {
+            showCritical(tr("Unable to create logs in '%1'").arg(shown));
+            return;
+        }
+        storeLogDirectory(m_chosenLogDir);
+        applicationSettings().sync();
+        qCInfo(lmtLocal).noquote() << kTag << "Logs directory stored:" << m_chosenLogDir;
+    }
+
+    if (m_urlEdited)
+        accept();
+    else
+        reject();
+}
+
+void LmtPrefsDialog::showLogFolder(const QString &logDirectory)
+{
+    m_shownLogFolder = logFolderIn(logDirectory);
+    m_editLogDir->setText(QDir::toNativeSeparators(m_shownLogFolder));
+}
+
+void LmtPrefsDialog::showCritical(const QString &text)
+{
+    QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
+}
+
+} // namespace zendrel::lmt::setup

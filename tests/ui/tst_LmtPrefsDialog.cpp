@@ -1,0 +1,292 @@
+#include "app/LmtApplication.h"
+#include "app/LmtLogLocation.h"
+#include "common/LmtFakeDownloadManager.h"
+#include "common/LmtLoopbackHttpServer.h"
+#include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtTestSupport.h"
+#include "services/LmtDownloadManager.h"
+#include "services/LmtDownloadSettings.h"
+#include "services/LmtVendorSite.h"
+#include "shared_toolkit/Log.h"
+#include "ui/LmtPrefsDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+#include <memory>
+
+using namespace zendrel::lmt::setup;
+using zendrel::lmt::shared_toolkit::Log;
+
+class tst_LmtPrefsDialog : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+    std::shared_ptr<lmttest::FakeDownloadManager> m_fake
+        = std::make_shared<lmttest::FakeDownloadManager>();
+
+    static QVariant setting(const QString &group, const QString &key)
+    {
+        QSettings &settings = applicationSettings();
+        settings.beginGroup(group);
+        const QVariant value = settings.value(key);
+        settings.endGroup();
+        return value;
+    }
+    static void setSetting(const QString &group, const QString &key, const QVariant &value)
+    {
+        QSettings &settings = applicationSettings();
+        settings.beginGroup(group);
+        settings.setValue(key, value);
+        settings.endGroup();
+    }
+    static QString storedLogDir() { return setting("LmtGeneralSettings", "LogDir").toString(); }
+
+    static void click(LmtPrefsDialog &dialog, QDialogButtonBox::StandardButton which)
+    {
+        auto *box = dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
+        QVERIFY(box);
+        box->button(which)->click();
+    }
+    static QLineEdit *urlEdit(LmtPrefsDialog &dialog)
+    {
+        return dialog.findChild<QLineEdit *>("m_editKorOnlineUrl");
+    }
+    static QLineEdit *logDirEdit(LmtPrefsDialog &dialog)
+    {
+        return dialog.findChild<QLineEdit *>("m_editLogDir");
+    }
+    static QCheckBox *checkBox(LmtPrefsDialog &dialog)
+    {
+        return dialog.findChild<QCheckBox *>("m_checkForUpdatesCheckBox");
+    }
+    // Makes the log live in directory, as start-up would have done.
+    void startLogIn(const QString &directory)
+    {
+        QDir().mkpath(directory);
+        setSetting("LmtGeneralSettings", "LogDir", directory);
+        QVERIFY(restartLogIn(directory));
+    }
+    static QString tempDir() { return QDir::tempPath(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir::tempPath().startsWith(m_sandbox.path()));
+        startLogIn(m_sandbox.filePath("logs-start"));
+    }
+
+    void okWithoutChangesIsRejectedButStoresTheCheckBox()
+    {
+        m_fake->clearCalls();
+        m_fake->replyWith("[]");
+        LmtPrefsDialog dialog(m_fake);
+        QCOMPARE(dialog.windowTitle(), QString("Preferences"));
+        QCOMPARE(urlEdit(dialog)->text(), defaultOnlineRegistryUrl());
+        QVERIFY(checkBox(dialog)->isChecked()); // never written reads as true
+        QCOMPARE(
+            logDirEdit(dialog)->text(), m_sandbox.filePath("logs-start") + "/tst_LmtPrefsDialog");
+        QVERIFY(!logDirEdit(dialog)->isEnabled());
+
+        lmttest::MessageBoxWatcher boxes;
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(m_fake->calls().isEmpty()); // nothing to validate
+        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), true);
+
+        // Unticking alone is stored, yet still no refresh is asked for.
+        LmtPrefsDialog second(m_fake);
+        checkBox(second)->setChecked(false);
+        click(second, QDialogButtonBox::Ok);
+        QCOMPARE(second.result(), int(QDialog::Rejected));
+        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), false);
+        QVERIFY(m_fake->calls().isEmpty());
+
+        // Cancel keeps everything, even a typed URL.
+        setKorOnlineUrl("http://127.0.0.1:9/kept/");
+        LmtPrefsDialog third(m_fake);
+        QCOMPARE(urlEdit(third)->text(), QString("http://127.0.0.1:9/kept/"));
+        QVERIFY(!checkBox(third)->isChecked());
+        urlEdit(third)->setText("http://127.0.0.1:9/typed/");
+        click(third, QDialogButtonBox::Cancel);
+        QCOMPARE(third.result(), int(QDialog::Rejected));
+        QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/kept/"));
+        QVERIFY(m_fake->calls().isEmpty());
+    }
+
+    void resetRestoresDefaultsAndOkAcceptsThem()
+    {
+        const QString custom = m_sandbox.filePath("logs-custom");
+        startLogIn(custom);
+        const QString customLogFile = Log::instance().fileName();
+        setKorOnlineUrl("http://127.0.0.1:9/custom/");
+        setSetting("LmtSetupSelfUpdater", "CheckForUpdates", false);
+        m_fake->clearCalls();
+        m_fake->replyWith("[]");
+
+        LmtPrefsDialog dialog(m_fake);
+        QCOMPARE(logDirEdit(dialog)->text(), custom + "/tst_LmtPrefsDialog");
+        click(dialog, QDialogButtonBox::Reset);
+        QCOMPARE(urlEdit(dialog)->text(), defaultOnlineRegistryUrl());
+        QVERIFY(checkBox(dialog)->isChecked());
+        // The log moved to the temporary directory at once, before OK.
+        QCOMPARE(storedLogDir(), tempDir());
+        QVERIFY(Log::instance().fileName().startsWith(tempDir() + "/tst_LmtPrefsDialog/"));
+        QVERIFY(QFile::exists(Log::instance().fileName()));
+        QVERIFY(QFile::exists(customLogFile));
+        QCOMPARE(logDirEdit(dialog)->text(), tempDir() + "/tst_LmtPrefsDialog");
+        QVERIFY(m_fake->calls().isEmpty());
+
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(m_fake->calls().size(), 1);
+        QCOMPARE(m_fake->calls().first().url, QUrl(defaultOnlineRegistryUrl()));
+        QVERIFY(m_fake->calls().first().operation
+            == lmttest::FakeDownloadManager::Operation::GetWithoutToken);
+        QCOMPARE(
+            setting("LmtDownloadSettings", "korOnlineUrl").toString(), defaultOnlineRegistryUrl());
+        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), true);
+
+        // The field already shows the default now, so Reset changes no text: it must count as
+        // an edit all the same, be checked again and be Accepted.
+        const QString logFile = Log::instance().fileName();
+        m_fake->clearCalls();
+        LmtPrefsDialog again(m_fake);
+        click(again, QDialogButtonBox::Reset);
+        QCOMPARE(Log::instance().fileName(), logFile); // already in the temporary directory
+        click(again, QDialogButtonBox::Ok);
+        QCOMPARE(again.result(), int(QDialog::Accepted));
+        QCOMPARE(m_fake->calls().size(), 1);
+    }
+
+    void urlEditIsStoredOnlyWhenTheSiteAnswers()
+    {
+        lmttest::LoopbackHttpServer server([](const lmttest::HttpRequest &request) {
+            lmttest::HttpResponse response;
+            if (request.target.startsWith("/good/"))
+                response.body = "[]";
+            else
+                response.status = 404;
+            return response;
+        });
+        auto manager = std::make_shared<LmtDownloadManager>();
+        setKorOnlineUrl("http://127.0.0.1:9/before/");
+        const QString bad = server.url("/missing/").toString();
+        const QString good = server.url("/good/").toString();
+
+        LmtPrefsDialog dialog(manager);
+        dialog.show();
+        lmttest::MessageBoxWatcher boxes;
+        urlEdit(dialog)->setText(bad);
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY2(boxes.lastText().startsWith(
+                     QString("Unable to access update site URL '%1'. ").arg(bad)),
+            qPrintable(boxes.lastText()));
+        QVERIFY(!boxes.lastText().endsWith("Try again later."));
+        QCOMPARE(boxes.icons().last(), QMessageBox::Critical);
+        QVERIFY(dialog.isVisible()); // kept open for a correction
+        QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/before/"));
+
+        urlEdit(dialog)->setText(good);
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(korOnlineUrl(), good);
+        QCOMPARE(server.requestCount(), 2);
+        // Probed without any token.
+        QVERIFY(!server.requests().last().hasHeader("authorization"));
+    }
+
+    void chosenLogFolderIsValidatedAndTakesTheLogAtOnce()
+    {
+        startLogIn(m_sandbox.filePath("logs-before"));
+        const QString before = Log::instance().fileName();
+        lmttest::writeFile(m_sandbox.filePath("plain-file"), "not a folder");
+
+        // The lines logged below must reach the log file, not QtTest's own output.
+        lmttest::LogCapture capture;
+        QString picked;
+        QStringList pickerCalls;
+        QWidget *pickerParent = nullptr;
+        LmtPrefsDialog dialog(m_fake);
+        dialog.setDirectoryPicker([&](QWidget *parent, const QString &title, const QString &start) {
+            pickerCalls << title << start;
+            pickerParent = parent;
+            return picked;
+        });
+        dialog.show();
+        lmttest::MessageBoxWatcher boxes;
+        auto *browse = dialog.findChild<QPushButton *>("m_btnLogDir");
+
+        // Nothing picked: nothing changes.
+        browse->click();
+        QCOMPARE(pickerCalls,
+            QStringList({ "Select Logs Directory", m_sandbox.filePath("logs-before") }));
+        QVERIFY(pickerParent == &dialog);
+        QCOMPARE(
+            logDirEdit(dialog)->text(), m_sandbox.filePath("logs-before") + "/tst_LmtPrefsDialog");
+
+        // A folder below a plain file cannot exist.
+        picked = m_sandbox.filePath("plain-file/logs");
+        browse->click();
+        QCOMPARE(logDirEdit(dialog)->text(), picked + "/tst_LmtPrefsDialog");
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.lastText(), QString("The Logs directory '%1' does not exist").arg(picked));
+
+        // An existing folder nobody may create files in (not even root): refused.
+        picked = "/proc";
+        browse->click();
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.lastText(), QString("Unable to create logs in '/proc'"));
+        QCOMPARE(boxes.count(), 2);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
+        QCOMPARE(Log::instance().fileName(), before);
+
+        // Writable, but the log's own sub-folder is taken by a file: the log cannot move, the
+        // run keeps logging into its previous file and the folder is not stored.
+        const QString blocked = m_sandbox.filePath("logs-blocked");
+        lmttest::writeFile(blocked + "/tst_LmtPrefsDialog", "in the way");
+        picked = blocked;
+        browse->click();
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.lastText(), QString("Unable to create logs in '%1'").arg(blocked));
+        QCOMPARE(Log::instance().fileName(), before);
+        QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
+        qCInfo(lmtLocal) << "still logging into the old file";
+        QFile oldFile(before);
+        QVERIFY(oldFile.open(QIODevice::ReadOnly));
+        QVERIFY(oldFile.readAll().contains("still logging into the old file"));
+        oldFile.close();
+
+        // A good new folder: stored, and the next line is already written there.
+        const QString fresh = m_sandbox.filePath("logs-new");
+        QDir().mkpath(fresh);
+        picked = fresh;
+        browse->click();
+        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.count(), 3);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no URL edit: no refresh
+        QCOMPARE(storedLogDir(), fresh);
+        const QString now = Log::instance().fileName();
+        QVERIFY2(
+            now.startsWith(fresh + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
+        qCInfo(lmtLocal) << "first line in the new folder";
+        QFile newFile(now);
+        QVERIFY(newFile.open(QIODevice::ReadOnly));
+        QVERIFY(newFile.readAll().contains("first line in the new folder"));
+        QVERIFY(QFile::exists(before)); // the old file stays where it was
+    }
+};
+
+QTEST_MAIN(tst_LmtPrefsDialog)
+#include "tst_LmtPrefsDialog.moc"
