@@ -1,0 +1,201 @@
+// Times the select page on a large catalogue (1,000 tools with 20 versions each, 200 of them
+// installed): handing a new catalogue to the view (both tables rebuilt, unmet dependencies
+// computed and logged, drop-downs and information cells opened, tables synced), working out
+// the unmet dependencies alone, and checking a version whose dependencies pull in a chain of
+// further tools.
+//
+// Run: build/bench/bench_select_view [repetitions]   (QT_QPA_PLATFORM=offscreen without display)
+
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtLocalToolVersion.h"
+#include "model/LmtOnlineToolVersion.h"
+#include "model/LmtTool.h"
+#include "platform/LmtPlatform.h"
+#include "shared_toolkit/Log.h"
+#include "views/LmtToolSelectModel.h"
+#include "views/LmtToolSelectView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+constexpr int ToolCount = 1000;
+constexpr int VersionsPerTool = 20;
+constexpr int InstalledEvery = ToolCount / 200;
+
+QString featureId(int tool)
+{
+    return QStringLiteral("com.zdr.bench.tool%1").arg(tool % ToolCount, 4, 10, QLatin1Char('0'));
+}
+
+quint64 numericOf(int major, int minor)
+{
+    return quint64(major) * 1000000 + quint64(minor) * 1000;
+}
+
+// Every offered version depends on the next tool (any version), so checking one version pulls
+// in the tools after it; one tool in five has its oldest version installed, which depends on
+// the next tool too and starts out with that dependency unmet.
+std::shared_ptr<LmtCoreToolModel> buildCatalogue()
+{
+    static const LmtToolType types[] = { LmtToolType::ToolsPackage, LmtToolType::Patch,
+        LmtToolType::ContentPack, LmtToolType::External, LmtToolType::Other };
+    auto model = std::make_shared<LmtCoreToolModel>();
+    for (int t = 0; t < ToolCount; ++t) {
+        auto tool = LmtTool::create(featureId(t), types[t % 5], QStringLiteral("Tool %1").arg(t));
+        model->addTool(tool);
+        for (int v = 0; v < VersionsPerTool; ++v) {
+            const int major = v / 5 + 1;
+            const int minor = v % 5;
+            const QString text = QStringLiteral("%1.%2.0").arg(major).arg(minor);
+            std::shared_ptr<LmtToolVersion> version;
+            if (v == 0 && t % InstalledEvery == 0) {
+                auto installed = LmtLocalToolVersion::create(text, numericOf(major, minor));
+                installed->setPath(QStringLiteral("/opt/bench/%1/%2/").arg(t).arg(v));
+                version = installed;
+            } else {
+                auto offered = LmtOnlineToolVersion::create(text, numericOf(major, minor), v);
+                offered->addPackage(
+                    std::make_shared<LmtToolPackage>(zendrel::lmt::platform::osName(),
+                        QUrl("https://downloads.example/" + text), "installer", "exe", 1024));
+                version = offered;
+            }
+            tool->addVersion(version);
+            if (t + 1 < ToolCount)
+                version->addDependency(featureId(t + 1), 0, LmtToolDependency::Unbounded);
+        }
+    }
+    return model;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+double minimum(const QList<double> &values)
+{
+    return *std::min_element(values.cbegin(), values.cend());
+}
+
+// The first row, in either table, whose tool is the given one.
+std::shared_ptr<LmtToolSelectRow> rowOfTool(
+    const LmtToolSelectView &view, const QString &id, LmtToolSelectModel **model, int *index)
+{
+    for (LmtToolSelectModel *candidate : { view.baseModel(), view.additionalModel() }) {
+        for (int i = 0; i < candidate->rowCount(); ++i) {
+            if (candidate->rows().at(i)->currentVersion()->featureId() == id) {
+                *model = candidate;
+                *index = i;
+                return candidate->rows().at(i);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void clearSelection(const std::shared_ptr<LmtCoreToolModel> &catalogue)
+{
+    for (const auto &tool : catalogue->tools()) {
+        for (const auto &version : tool->allVersions())
+            version->setSelected(!version->isOnline());
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // The catalogue logs every change of a selected flag; keep the timing about the view.
+    QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.info=false"));
+    const int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+
+    auto catalogue = buildCatalogue();
+    LmtToolSelectView view;
+    qsizetype logLines = 0;
+    QObject::connect(&view,
+        qOverload<QString, zendrel::lmt::shared_toolkit::ConsoleMessageType>(
+            &LmtToolSelectView::appendUILog),
+        [&logLines](
+            const QString &, zendrel::lmt::shared_toolkit::ConsoleMessageType) { ++logLines; });
+
+    QList<double> updateTimes;
+    for (int i = 0; i < repetitions; ++i) {
+        logLines = 0;
+        QElapsedTimer timer;
+        timer.start();
+        view.updateToolsData(catalogue);
+        updateTimes.append(timer.nsecsElapsed() / 1e6);
+        if (i == 0) {
+            std::printf("rows: base %d, additional %d; %lld unmet dependencies logged\n",
+                view.baseModel()->rowCount(), view.additionalModel()->rowCount(),
+                qlonglong(logLines));
+        }
+    }
+
+    const LmtToolVersionList shown = LmtToolSelectView::shownVersions(
+        view.baseModel()->rows(), view.additionalModel()->rows());
+    QList<double> computeTimes;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const qsizetype missing = LmtToolSelectView::computeMissing(shown).size();
+        computeTimes.append(timer.nsecsElapsed() / 1e6);
+        if (i == 0)
+            std::printf(
+                "shown versions: %lld, unmet: %lld\n", qlonglong(shown.size()), qlonglong(missing));
+    }
+
+    std::printf("updateToolsData (%d tools x %d versions, %d installed): min %.1f ms, median "
+                "%.1f ms\n",
+        ToolCount, VersionsPerTool, ToolCount / InstalledEvery, minimum(updateTimes),
+        median(updateTimes));
+    std::printf("computeMissing on the shown versions: min %.2f ms, median %.2f ms\n",
+        minimum(computeTimes), median(computeTimes));
+
+    // Checking the version of a tool near the end pulls in the tools after it, one per level
+    // of the automatic selection.
+    for (int chain : { 10, 50, 200 }) {
+        QList<double> checkTimes;
+        int selectedAfter = 0;
+        for (int i = 0; i < repetitions; ++i) {
+            clearSelection(catalogue);
+            view.updateToolsData(catalogue);
+            LmtToolSelectModel *model = nullptr;
+            int index = -1;
+            // Tool ToolCount - chain - 1 depends on the next chain tools (the last one has no
+            // dependency); pick one whose row shows an offered version.
+            int start = ToolCount - chain - 1;
+            while (start > 0) {
+                auto row = rowOfTool(view, featureId(start), &model, &index);
+                if (row && row->currentVersion()->isOnline())
+                    break;
+                --start;
+            }
+            QElapsedTimer timer;
+            timer.start();
+            model->setData(model->index(index, LmtToolSelectModel::ColumnCheck), int(Qt::Checked),
+                Qt::CheckStateRole);
+            checkTimes.append(timer.nsecsElapsed() / 1e6);
+            selectedAfter = 0;
+            for (const auto &tool : catalogue->tools()) {
+                for (const auto &version : tool->allVersions())
+                    selectedAfter += version->selected() && version->isOnline() ? 1 : 0;
+            }
+        }
+        std::printf("check one version with a dependency chain of about %d tools: min %.1f ms, "
+                    "median %.1f ms (%d offered versions selected)\n",
+            chain, minimum(checkTimes), median(checkTimes), selectedAfter);
+    }
+    return 0;
+}

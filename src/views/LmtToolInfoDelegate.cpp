@@ -1,0 +1,103 @@
+#include "views/LmtToolInfoDelegate.h"
+
+#include "model/Lmt3rdPartyLocalToolVersion.h"
+#include "model/LmtToolVersion.h"
+#include "views/LmtToolSelectModel.h"
+#include "views/ThirdPartyEditorWidget.h"
+
+#include <QRegularExpression>
+#include <QTextBrowser>
+
+namespace zendrel::lmt::setup {
+
+namespace {
+
+std::shared_ptr<LmtToolVersion> currentVersionAt(const QModelIndex &index)
+{
+    const auto *model = qobject_cast<const LmtToolSelectModel *>(index.model());
+    const auto row = model ? model->rowAt(index.row()) : nullptr;
+    return row ? row->currentVersion() : nullptr;
+}
+
+} // namespace
+
+bool isInstalledThirdParty(const LmtToolVersion &version)
+{
+    return !version.isOnline() && version.toolType() == LmtToolType::ThirdParty;
+}
+
+LmtToolInfoDelegate::LmtToolInfoDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+{
+}
+
+QTextBrowser *LmtToolInfoDelegate::createInformationBrowser(
+    const std::shared_ptr<LmtToolVersion> &version, QWidget *parent)
+{
+    auto *browser = new QTextBrowser(parent);
+    // A kept installation offers the standard menu (copying its location); other cells none.
+    const bool keptInstallation = version && !version->isOnline() && version->selected();
+    browser->setContextMenuPolicy(keptInstallation ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+    browser->setReadOnly(true);
+    browser->setOpenExternalLinks(true);
+    browser->setLineWrapMode(QTextEdit::NoWrap);
+    browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    browser->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    browser->setFrameShape(QFrame::NoFrame);
+    browser->setStyleSheet(QStringLiteral(
+        "padding-top: 3px; padding-bottom: 0px; padding-left: 10px; text-align:center;"));
+    return browser;
+}
+
+QString LmtToolInfoDelegate::visibleText(const QString &informationText)
+{
+    static const QRegularExpression anchorStart(QStringLiteral("<a href=\"(.*)\">"));
+    QString text = informationText;
+    text.remove(anchorStart);
+    text.remove(QStringLiteral("</a>"));
+    return text;
+}
+
+QWidget *LmtToolInfoDelegate::createEditor(
+    QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
+{
+    const auto version = currentVersionAt(index);
+    if (version && isInstalledThirdParty(*version))
+        return new ThirdPartyEditorWidget(version, parent);
+    return createInformationBrowser(version, parent);
+}
+
+void LmtToolInfoDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    const QString text = index.data(Qt::EditRole).toString();
+    if (auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(editor)) {
+        thirdParty->informationBrowser()->setText(text);
+        const auto *installed
+            = dynamic_cast<const Lmt3rdPartyLocalToolVersion *>(thirdParty->version().get());
+        if (installed && installed->hasPluginsNotInstalled()) {
+            // The text is then a warning about the missing extensions.
+            thirdParty->setStyleSheet(
+                QStringLiteral("QTextBrowser { font: 9,5pt 'Monospace'; font-style: italic; }"));
+        }
+        return;
+    }
+    if (auto *browser = qobject_cast<QTextBrowser *>(editor))
+        browser->setText(text);
+}
+
+QSize LmtToolInfoDelegate::sizeHint(
+    const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    // Measure what is shown: a long link target must not widen the column.
+    QStyleOptionViewItem measured(option);
+    measured.features |= QStyleOptionViewItem::HasDisplay;
+    measured.text = visibleText(index.model() ? index.data(Qt::EditRole).toString() : QString());
+    QSize size = QStyledItemDelegate::sizeHint(measured, index);
+    size.rwidth() += TextPadding;
+    const auto version = currentVersionAt(index);
+    if (version && isInstalledThirdParty(*version))
+        size.rwidth() += OpenButtonWidth;
+    return size;
+}
+
+} // namespace zendrel::lmt::setup

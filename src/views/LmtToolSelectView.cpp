@@ -1,0 +1,390 @@
+#include "views/LmtToolSelectView.h"
+
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtInstallOrder.h"
+#include "model/LmtTool.h"
+#include "services/LmtVendorSite.h"
+#include "shared_toolkit/Log.h"
+#include "views/LmtToolInfoDelegate.h"
+#include "views/LmtToolSelectModel.h"
+#include "views/LmtToolSelectRow.h"
+#include "views/LmtToolVersionDelegate.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSet>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zendrel::lmt::setup {
+
+using shared_toolkit::ConsoleMessageType;
+
+namespace {
+
+constexpr auto Tag = "[LmtToolSelectView]";
+constexpr int PaddedColumnWidth = 20;
+
+QString toolName(const LmtToolVersion &version)
+{
+    const auto tool = version.tool();
+    return tool ? tool->name() : QString();
+}
+
+QLabel *headingLabel(const QString &objectName, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(objectName);
+    QFont font = label->font();
+    font.setWeight(QFont::Bold);
+    label->setFont(font);
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    return label;
+}
+
+QVBoxLayout *areaLayout(const QString &objectName, QWidget *area)
+{
+    auto *layout = new QVBoxLayout(area);
+    layout->setObjectName(objectName);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
+} // namespace
+
+LmtToolSelectView::LmtToolSelectView(QWidget *parent)
+    : LmtSyncedTableView(parent)
+{
+    setupForm();
+    m_baseModel = new LmtToolSelectModel(true, this);
+    m_additionalModel = new LmtToolSelectModel(false, this);
+    setupTable(m_tableViewBase, m_baseModel);
+    setupTable(m_tableViewAdditional, m_additionalModel);
+    connectModel(m_baseModel);
+    connectModel(m_additionalModel);
+
+    addTable(m_tableViewBase);
+    addTable(m_tableViewAdditional);
+    setColumnPadding(LmtToolSelectModel::ColumnName, PaddedColumnWidth);
+    setColumnPadding(LmtToolSelectModel::ColumnVersion, PaddedColumnWidth);
+}
+
+LmtToolSelectView::~LmtToolSelectView() = default;
+
+void LmtToolSelectView::setupForm()
+{
+    setObjectName(QStringLiteral("LmtToolSelectView"));
+    resize(640, 480);
+
+    m_verticalLayout = new QVBoxLayout(this);
+    m_verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    m_verticalLayout->setContentsMargins(0, 0, 0, 0);
+
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setChildrenCollapsible(false);
+
+    m_wgtBaseArea = new QWidget(m_splitter);
+    m_wgtBaseArea->setObjectName(QStringLiteral("m_wgtBaseArea"));
+    QVBoxLayout *baseLayout = areaLayout(QStringLiteral("verticalLayout_1"), m_wgtBaseArea);
+    m_lblBasePackages
+        = headingLabel(QStringLiteral("m_lblBasePackages"), tr("Base Packages"), m_wgtBaseArea);
+    m_tableViewBase = new QTableView(m_wgtBaseArea);
+    m_tableViewBase->setObjectName(QStringLiteral("m_tableViewBase"));
+    baseLayout->addWidget(m_lblBasePackages);
+    baseLayout->addWidget(m_tableViewBase);
+    m_splitter->addWidget(m_wgtBaseArea);
+
+    m_wgtAdditionalArea = new QWidget(m_splitter);
+    m_wgtAdditionalArea->setObjectName(QStringLiteral("m_wgtAdditionalArea"));
+    QVBoxLayout *additionalLayout
+        = areaLayout(QStringLiteral("verticalLayout_2"), m_wgtAdditionalArea);
+    m_lblAdditionalPackages = headingLabel(
+        QStringLiteral("m_lblAdditionalPackages"), tr("Additional Packages"), m_wgtAdditionalArea);
+    m_tableViewAdditional = new QTableView(m_wgtAdditionalArea);
+    m_tableViewAdditional->setObjectName(QStringLiteral("m_tableViewAdditional"));
+    additionalLayout->addWidget(m_lblAdditionalPackages);
+    additionalLayout->addWidget(m_tableViewAdditional);
+    m_splitter->addWidget(m_wgtAdditionalArea);
+
+    m_verticalLayout->addWidget(m_splitter);
+
+    m_lblArchiveLink = new QLabel(this);
+    m_lblArchiveLink->setObjectName(QStringLiteral("m_lblArchiveLink"));
+    m_lblArchiveLink->setTextFormat(Qt::RichText);
+    m_lblArchiveLink->setOpenExternalLinks(true);
+    m_lblArchiveLink->setTextInteractionFlags(
+        Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    // The landing page lists the offline installers of every release.
+    m_lblArchiveLink->setText(QStringLiteral("<a href=\"%1/\">%2</a>")
+                                  .arg(vendorSiteBaseUrl(),
+                                      tr("Check Lumetra™ Software landing page for offline "
+                                         "installation packages")));
+    m_verticalLayout->addWidget(m_lblArchiveLink);
+}
+
+void LmtToolSelectView::setupTable(QTableView *table, LmtToolSelectModel *model)
+{
+    table->setFocusPolicy(Qt::NoFocus);
+    table->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setShowGrid(false);
+    table->horizontalHeader()->setVisible(false);
+    table->verticalHeader()->setVisible(false);
+    table->horizontalHeader()->setMinimumSectionSize(24);
+    table->verticalHeader()->setMinimumSectionSize(30);
+    table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    table->setAutoScroll(false);
+    table->setModel(model);
+    table->setItemDelegateForColumn(
+        LmtToolSelectModel::ColumnVersion, new LmtToolVersionDelegate(table));
+    table->setItemDelegateForColumn(LmtToolSelectModel::ColumnInfo, new LmtToolInfoDelegate(table));
+}
+
+void LmtToolSelectView::connectModel(LmtToolSelectModel *model)
+{
+    connect(model, qOverload<QString, ConsoleMessageType>(&LmtToolSelectModel::appendUILog), this,
+        qOverload<QString, ConsoleMessageType>(&LmtToolSelectView::appendUILog));
+    connect(model, &LmtToolSelectModel::toolSelectionChanged, this,
+        &LmtToolSelectView::onTooLSelectionChanged);
+    connect(model, &LmtToolSelectModel::checkForMissingToolsRequest, this,
+        &LmtToolSelectView::onCheckForMissingToolsRequested);
+    connect(model, &LmtToolSelectModel::selectDependentToolsRequest, this,
+        &LmtToolSelectView::onSelectDependentToolsRequested);
+    connect(model, &LmtToolSelectModel::localToolUnchecked, this,
+        &LmtToolSelectView::onLocalToolUnchecked);
+}
+
+LmtToolVersionList LmtToolSelectView::shownVersions(
+    const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
+    const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows)
+{
+    LmtToolVersionList shown;
+    shown.reserve(baseRows.size() + additionalRows.size());
+    for (const auto &row : baseRows)
+        shown.append(row->currentVersion());
+    for (const auto &row : additionalRows) {
+        shown.append(row->currentVersion());
+        if (row->currentVersion()->toolType() != LmtToolType::External)
+            continue;
+        // An external tool's row spans several patch lines; the lines it does not show still
+        // count as offered, so dependencies on them can be met.
+        for (const auto &entry : row->versions()) {
+            const bool lineShown = std::any_of(shown.cbegin(), shown.cend(),
+                [&entry](const auto &version) { return version->isSamePatchLine(*entry); });
+            if (!lineShown)
+                shown.append(entry);
+        }
+    }
+    return shown;
+}
+
+LmtMissingDependencies LmtToolSelectView::computeMissing(const LmtToolVersionList &shown)
+{
+    LmtToolVersionList selected;
+    for (const auto &version : shown) {
+        if (version->selected())
+            selected.append(version);
+    }
+    LmtMissingDependencies missing;
+    const bool anyDependency = std::any_of(selected.cbegin(), selected.cend(),
+        [](const auto &version) { return !version->dependencies().isEmpty(); });
+    if (!anyDependency)
+        return missing;
+
+    for (const auto &version : selected) {
+        for (const auto &dependency : version->dependencies()) {
+            // A dependency met by any selected version needs nothing, even when a newer shown
+            // version would also meet it.
+            if (findDependencyTarget(selected, *dependency))
+                continue;
+            missing.append({ version, findDependencyTarget(shown, *dependency) });
+        }
+    }
+    return missing;
+}
+
+void LmtToolSelectView::refreshMissing()
+{
+    m_missingDependencies
+        = computeMissing(shownVersions(m_baseModel->rows(), m_additionalModel->rows()));
+    m_baseModel->setMissingDependencies(m_missingDependencies);
+    m_additionalModel->setMissingDependencies(m_missingDependencies);
+    // Invalid indexes: every open editor is refreshed and both tables repaint completely.
+    emit m_baseModel->dataChanged(QModelIndex(), QModelIndex(), {});
+    emit m_additionalModel->dataChanged(QModelIndex(), QModelIndex(), {});
+}
+
+void LmtToolSelectView::logMissing()
+{
+    for (const auto &entry : std::as_const(m_missingDependencies)) {
+        const LmtToolVersion &version = *entry.version;
+        QString text;
+        if (entry.candidate) {
+            text = tr("'%1' %2 has a dependency on the '%3' %4 which is not installed")
+                       .arg(toolName(version))
+                       .arg(version.displayVersion())
+                       .arg(toolName(*entry.candidate))
+                       .arg(entry.candidate->displayVersion());
+        } else if (!version.dependencies().isEmpty()) {
+            text = tr("'%1' %2 has a dependency on the %3 which is not installed")
+                       .arg(toolName(version))
+                       .arg(version.displayVersion())
+                       .arg(version.dependencies().first()->targetFeatureId);
+        } else {
+            text = tr("'%1' %2 has a dependency on the tool which is not installed.")
+                       .arg(toolName(version))
+                       .arg(version.displayVersion());
+        }
+        emit appendUILog(text, ConsoleMessageType::Auto);
+    }
+}
+
+void LmtToolSelectView::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel)
+{
+    qCDebug(lmtLocal).noquote() << Tag << ">> updateToolsData()";
+    m_baseModel->updateToolsData(toolModel);
+    m_additionalModel->updateToolsData(toolModel);
+    // Every refresh reports all unmet dependencies again, even those reported before.
+    refreshMissing();
+    logMissing();
+    m_reportedMissingCount = m_missingDependencies.size();
+    syncTables();
+    qCDebug(lmtLocal).noquote() << Tag << "<< updateToolsData()";
+}
+
+void LmtToolSelectView::openEditors(QTableView *table, int column)
+{
+    QAbstractItemModel *model = table->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, column);
+        if (model->flags(index).testFlag(Qt::ItemIsEditable))
+            table->openPersistentEditor(index);
+    }
+}
+
+void LmtToolSelectView::syncTables()
+{
+    openEditors(m_tableViewBase, LmtToolSelectModel::ColumnVersion);
+    openEditors(m_tableViewAdditional, LmtToolSelectModel::ColumnVersion);
+    LmtSyncedTableView::syncTables();
+    openEditors(m_tableViewBase, LmtToolSelectModel::ColumnInfo);
+    openEditors(m_tableViewAdditional, LmtToolSelectModel::ColumnInfo);
+}
+
+void LmtToolSelectView::onTooLSelectionChanged()
+{
+    // The information text depends on the selection; let its column follow.
+    m_tableViewBase->resizeColumnToContents(LmtToolSelectModel::ColumnInfo);
+    m_tableViewAdditional->resizeColumnToContents(LmtToolSelectModel::ColumnInfo);
+    emit toolSelectionChanged();
+}
+
+void LmtToolSelectView::onCheckForMissingToolsRequested()
+{
+    // After a single change only new gaps are worth a line; a shrinking list says nothing new.
+    // The reference is the list as of the previous check, not as of the refreshes made while
+    // dependencies were selected for this very change: those already contain the new gaps,
+    // which would then never be reported.
+    const qsizetype before = m_reportedMissingCount;
+    refreshMissing();
+    if (m_missingDependencies.size() > before)
+        logMissing();
+    m_reportedMissingCount = m_missingDependencies.size();
+}
+
+void LmtToolSelectView::onSelectDependentToolsRequested(std::shared_ptr<LmtToolVersion> tool_ver_p)
+{
+    if (!tool_ver_p)
+        return;
+    qCDebug(lmtLocal).noquote() << Tag << ">> onSelectDependentToolsRequested()";
+    QSet<const LmtToolVersion *> chosen;
+    selectDependents(tool_ver_p, m_baseModel->rows(), m_additionalModel->rows(), chosen);
+    qCDebug(lmtLocal).noquote() << Tag << "<< onSelectDependentToolsRequested()";
+}
+
+void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &version,
+    const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
+    const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows,
+    QSet<const LmtToolVersion *> &chosen)
+{
+    refreshMissing();
+    const LmtMissingDependencies missing = m_missingDependencies;
+    QList<std::shared_ptr<LmtToolSelectRow>> rows = baseRows;
+    rows.append(additionalRows);
+
+    for (const auto &entry : missing) {
+        if (entry.version != version || !entry.candidate)
+            continue;
+        const auto &candidate = entry.candidate;
+        // Each version is chosen at most once per request: versions of one line that need
+        // one another in turns would otherwise switch back and forth without end.
+        if (chosen.contains(candidate.get()))
+            continue;
+        const auto found = std::find_if(rows.cbegin(), rows.cend(), [&candidate](const auto &row) {
+            if (row->currentVersion() == candidate)
+                return true;
+            if (row->currentVersion()->toolType() != LmtToolType::External)
+                return false;
+            const auto entries = row->versions();
+            return entries.contains(candidate);
+        });
+        if (found == rows.cend())
+            continue;
+        chosen.insert(candidate.get());
+
+        emit appendUILog(tr("'%1' version %2 has a dependency on '%3' version %4")
+                             .arg(toolName(*version))
+                             .arg(version->version())
+                             .arg(toolName(*candidate))
+                             .arg(candidate->version()),
+            ConsoleMessageType::Auto);
+        (*found)->selectVersion(candidate->displayVersion());
+        (*found)->setCheckState(Qt::Checked);
+        selectDependents(candidate, baseRows, additionalRows, chosen);
+    }
+}
+
+void LmtToolSelectView::onLocalToolUnchecked(QModelIndex index)
+{
+    auto *model = qobject_cast<LmtToolSelectModel *>(sender());
+    if (!model)
+        model = index.model() == m_baseModel ? m_baseModel : m_additionalModel;
+    const auto row = model->rowAt(index.row());
+    if (!row)
+        return;
+    qCInfo(lmtLocal).noquote() << Tag << "Uninstall confirmation shown for" << row->displayName()
+                               << row->currentKey();
+
+    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
+        tr("By deselecting this check box, you will uninstall '%1 %2' if you proceed to the next "
+           "step.")
+            .arg(row->displayName())
+            .arg(row->currentKey()),
+        QMessageBox::NoButton, this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    QPushButton *continueButton = box.addButton(tr("Continue"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    QPointer<LmtToolSelectModel> guardedModel(model);
+    box.exec();
+
+    if (box.clickedButton() != continueButton) {
+        qCInfo(lmtLocal).noquote() << Tag << "Uninstall cancelled";
+        return;
+    }
+    // The tables may have been rebuilt while the box was open; never uncheck another tool.
+    if (!guardedModel || guardedModel->rowAt(index.row()) != row) {
+        qCWarning(lmtLocal).noquote() << Tag << "Tool list changed meanwhile, nothing unchecked";
+        return;
+    }
+    guardedModel->uncheckRow(index.row());
+}
+
+} // namespace zendrel::lmt::setup

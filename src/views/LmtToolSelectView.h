@@ -1,0 +1,104 @@
+#pragma once
+
+#include "model/LmtToolVersion.h"
+#include "shared_toolkit/ConsoleMessageType.h"
+#include "views/LmtMissingDependency.h"
+#include "views/LmtSyncedTableView.h"
+
+#include <QList>
+#include <QModelIndex>
+#include <QSet>
+
+#include <memory>
+
+class QLabel;
+class QSplitter;
+class QTableView;
+class QVBoxLayout;
+class QWidget;
+
+namespace zendrel::lmt::setup {
+
+class LmtCoreToolModel;
+class LmtToolSelectModel;
+class LmtToolSelectRow;
+
+// The select step of the wizard: "Base Packages" above "Additional Packages". Besides showing
+// the two select tables it owns the dependency logic between them: which selected versions
+// miss a dependency, selecting what a newly checked version needs, and asking before an
+// installed version is given up.
+class LmtToolSelectView : public LmtSyncedTableView
+{
+    Q_OBJECT
+
+public:
+    explicit LmtToolSelectView(QWidget *parent = nullptr);
+    ~LmtToolSelectView() override;
+
+    // Opens the drop-downs before the widths are synced (they take part in the sizing) and
+    // the information cells afterwards.
+    void syncTables() override;
+
+    LmtToolSelectModel *baseModel() const { return m_baseModel; }
+    LmtToolSelectModel *additionalModel() const { return m_additionalModel; }
+    QTableView *baseTable() const { return m_tableViewBase; }
+    QTableView *additionalTable() const { return m_tableViewAdditional; }
+    // The unmet dependencies found last.
+    const LmtMissingDependencies &missingDependencies() const { return m_missingDependencies; }
+
+    // The versions the dependency logic works on: every row's current version and, for an
+    // external tool in the additional table, its entries of lines not shown yet.
+    static LmtToolVersionList shownVersions(
+        const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
+        const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows);
+    // The selected versions of shown whose dependencies are not all selected, each with the
+    // shown version that would meet the dependency (null when there is none).
+    static LmtMissingDependencies computeMissing(const LmtToolVersionList &shown);
+
+public slots:
+    // Rebuilds both tables from a new catalogue and logs every unmet dependency.
+    void updateToolsData(std::shared_ptr<zendrel::lmt::setup::LmtCoreToolModel> toolModel);
+
+signals:
+    void toolSelectionChanged();
+    void appendUILog(QString text,
+        zendrel::lmt::shared_toolkit::ConsoleMessageType type
+        = zendrel::lmt::shared_toolkit::ConsoleMessageType::Auto);
+
+private slots:
+    void onTooLSelectionChanged();
+    void onCheckForMissingToolsRequested();
+    void onSelectDependentToolsRequested(std::shared_ptr<LmtToolVersion> tool_ver_p);
+    void onLocalToolUnchecked(QModelIndex index);
+
+private:
+    void setupForm();
+    void setupTable(QTableView *table, LmtToolSelectModel *model);
+    void connectModel(LmtToolSelectModel *model);
+    void openEditors(QTableView *table, int column);
+    void refreshMissing();
+    void logMissing();
+    void selectDependents(const std::shared_ptr<LmtToolVersion> &version,
+        const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
+        const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows,
+        QSet<const LmtToolVersion *> &chosen);
+
+    // The form, top to bottom.
+    QVBoxLayout *m_verticalLayout = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QWidget *m_wgtBaseArea = nullptr;
+    QLabel *m_lblBasePackages = nullptr;
+    QTableView *m_tableViewBase = nullptr;
+    QWidget *m_wgtAdditionalArea = nullptr;
+    QLabel *m_lblAdditionalPackages = nullptr;
+    QTableView *m_tableViewAdditional = nullptr;
+    QLabel *m_lblArchiveLink = nullptr;
+
+    LmtToolSelectModel *m_baseModel = nullptr;
+    LmtToolSelectModel *m_additionalModel = nullptr;
+    LmtMissingDependencies m_missingDependencies;
+    // Length of the list when it was last checked for growth (refresh or change request).
+    qsizetype m_reportedMissingCount = 0;
+};
+
+} // namespace zendrel::lmt::setup

@@ -1,0 +1,508 @@
+#include "common/LmtTestSupport.h"
+#include "services/LmtVendorSite.h"
+#include "views/LmtToolInfoDelegate.h"
+#include "views/LmtToolSelectModel.h"
+#include "views/LmtToolSelectView.h"
+#include "views/SelectTestCatalogue.h"
+#include "views/ThirdPartyEditorWidget.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zendrel::lmt::setup;
+using selecttest::Catalogue;
+
+namespace {
+
+quint64 numeric(int major, int minor, int patch)
+{
+    return quint64(major) * 1000000 + quint64(minor) * 1000 + quint64(patch);
+}
+
+// Collects what the view sends to the log panel.
+class UiLog
+{
+public:
+    explicit UiLog(LmtToolSelectView &view)
+    {
+        QObject::connect(&view,
+            qOverload<QString, ConsoleMessageType>(&LmtToolSelectView::appendUILog), &m_context,
+            [this](const QString &text, ConsoleMessageType type) {
+                m_lines << text;
+                m_allAuto = m_allAuto && type == ConsoleMessageType::Auto;
+            });
+    }
+    QStringList lines() const { return m_lines; }
+    QStringList linesContaining(const QString &fragment) const { return m_lines.filter(fragment); }
+    bool allAuto() const { return m_allAuto; }
+    void clear() { m_lines.clear(); }
+
+private:
+    QObject m_context;
+    QStringList m_lines;
+    bool m_allAuto = true;
+};
+
+int rowOf(const LmtToolSelectModel *model, const QString &toolName)
+{
+    for (int i = 0; i < model->rows().size(); ++i) {
+        if (model->rows().at(i)->currentVersion()->tool()->name() == toolName)
+            return i;
+    }
+    return -1;
+}
+
+bool check(LmtToolSelectModel *model, const QString &toolName)
+{
+    const int row = rowOf(model, toolName);
+    return model->setData(
+        model->index(row, LmtToolSelectModel::ColumnCheck), int(Qt::Checked), Qt::CheckStateRole);
+}
+
+template<typename Editor>
+Editor *editorAt(QTableView *table, int row, int column)
+{
+    return qobject_cast<Editor *>(table->indexWidget(table->model()->index(row, column)));
+}
+
+bool hasErrorIcon(const LmtToolSelectModel *model, int row)
+{
+    return !model->index(row, LmtToolSelectModel::ColumnName)
+                .data(Qt::DecorationRole)
+                .value<QIcon>()
+                .isNull();
+}
+
+// Answers the next modal box: checks its texts and clicks the button with the given caption.
+void answerMessageBox(const QString &buttonText, QString *seenText, QString *seenTitle)
+{
+    QTimer::singleShot(0, [=] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            answerMessageBox(buttonText, seenText, seenTitle);
+            return;
+        }
+        *seenText = box->text();
+        *seenTitle = box->windowTitle();
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove('&') == buttonText) {
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+}
+
+} // namespace
+
+class TestLmtToolSelectView : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+
+private slots:
+    void initTestCase();
+    void formHasItsWidgetsAndEditors();
+    void dropDownSelectsAndFollows();
+    void informationCellIsSizedByVisibleText();
+    void thirdPartyCellOpensTheTool();
+    void dependenciesAreSelectedAcrossTables();
+    void unreachableDependencyIsReportedWithoutCandidate();
+    void dependencyMetBySelectedVersionNeedsNothing();
+    void refreshLogsAllButChangesOnlyGrowth();
+    void uninstallNeedsConfirmation();
+};
+
+void TestLmtToolSelectView::initTestCase()
+{
+    QApplication::setApplicationDisplayName("Lumetra Setup Test");
+}
+
+void TestLmtToolSelectView::formHasItsWidgetsAndEditors()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    Catalogue::offered(tools, "3.1.0", numeric(3, 1, 0));
+    Catalogue::offered(tools, "3.1.2", numeric(3, 1, 2));
+    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
+    Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+
+    LmtToolSelectView view;
+    QCOMPARE(view.findChild<QLabel *>("m_lblBasePackages")->text(), QString("Base Packages"));
+    QCOMPARE(view.findChild<QLabel *>("m_lblAdditionalPackages")->text(),
+        QString("Additional Packages"));
+    QVERIFY(view.findChild<QLabel *>("m_lblBasePackages")->font().bold());
+    auto *splitter = view.findChild<QSplitter *>("splitter");
+    QCOMPARE(splitter->orientation(), Qt::Vertical);
+    QVERIFY(!splitter->childrenCollapsible());
+    QCOMPARE(view.findChild<QTableView *>("m_tableViewBase"), view.baseTable());
+    QCOMPARE(view.findChild<QTableView *>("m_tableViewAdditional"), view.additionalTable());
+    auto *archive = view.findChild<QLabel *>("m_lblArchiveLink");
+    QVERIFY(archive->openExternalLinks());
+    QVERIFY(archive->text().contains(
+        ">Check Lumetra™ Software landing page for offline installation packages</a>"));
+
+    view.updateToolsData(catalogue.model);
+    // The version drop-down exists only where there is a choice; every row has its info cell.
+    QVERIFY(editorAt<QComboBox>(view.baseTable(), 0, 2));
+    QVERIFY(!editorAt<QComboBox>(view.additionalTable(), 0, 2));
+    QVERIFY(editorAt<QTextBrowser>(view.baseTable(), 0, 3));
+    QVERIFY(editorAt<QTextBrowser>(view.additionalTable(), 0, 3));
+    // Both tables line up: one width per column, one row height.
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(
+            view.baseTable()->columnWidth(column), view.additionalTable()->columnWidth(column));
+    QCOMPARE(view.baseTable()->rowHeight(0), view.additionalTable()->rowHeight(0));
+}
+
+void TestLmtToolSelectView::dropDownSelectsAndFollows()
+{
+    Catalogue catalogue;
+    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
+    auto current = Catalogue::installed(probe, "2.1.3", "/opt/probe/2.1", numeric(2, 1, 3));
+    auto major = Catalogue::offered(probe, "3.0.0", numeric(3, 0, 0));
+    auto scope = catalogue.tool("com.zdr.ext.scope", LmtToolType::Other, "Scope");
+    auto scopeOne = Catalogue::offered(scope, "1.2.0", numeric(1, 2, 0));
+
+    LmtToolSelectView view;
+    int selectionChanges = 0;
+    connect(&view, &LmtToolSelectView::toolSelectionChanged, [&] { ++selectionChanges; });
+    view.updateToolsData(catalogue.model);
+    LmtToolSelectModel *model = view.additionalModel();
+    const int probeRow = rowOf(model, "Probe");
+    auto *comboBox = editorAt<QComboBox>(view.additionalTable(), probeRow, 2);
+    QVERIFY(comboBox);
+    QCOMPARE(comboBox->currentText(), QString("2.1.3"));
+
+    // Choosing an item switches the row at once; the editor stays open.
+    comboBox->setCurrentIndex(comboBox->findText("3.0.0"));
+    QCOMPARE(model->rows().at(probeRow)->currentVersion(), major);
+    QCOMPARE(probe->selectedVersionKey(), QString("3.0.0"));
+    QCOMPARE(model->index(probeRow, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QVERIFY(model->index(probeRow, 3)
+                .data(Qt::EditRole)
+                .toString()
+                .startsWith("Select the check box to install."));
+    QCOMPARE(editorAt<QComboBox>(view.additionalTable(), probeRow, 2), comboBox);
+    QCOMPARE(selectionChanges, 1);
+
+    // A change made elsewhere reaches the drop-down with the model's next change notice.
+    QVERIFY(model->rows().at(probeRow)->selectVersion("2.1.3"));
+    QCOMPARE(comboBox->currentText(), QString("3.0.0"));
+    QVERIFY(check(model, "Scope"));
+    QCOMPARE(comboBox->currentText(), QString("2.1.3"));
+    QCOMPARE(model->rows().at(probeRow)->currentVersion(), current);
+    QVERIFY(scopeOne->selected());
+}
+
+void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
+{
+    Catalogue catalogue;
+    auto pack = catalogue.tool("com.zdr.pack.with.a.rather.long.feature.id.for.its.page",
+        LmtToolType::ContentPack, "Board Pack");
+    Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    auto editor = catalogue.thirdPartyTool("com.other.editor", "Other Editor");
+    editor->setShortName("Editor");
+    editor->addKnownPlugin("ext.lint", "Lint");
+    auto installed = Catalogue::installed3rdParty(editor, "4.2.0", "/opt/editor");
+    installed->setPath("/opt/editor/editor");
+
+    LmtToolSelectView view;
+    view.updateToolsData(catalogue.model);
+    LmtToolInfoDelegate delegate;
+    QStyledItemDelegate plain;
+    QStyleOptionViewItem option;
+    option.initFrom(view.baseTable());
+    const auto plainWidth = [&](const QString &text) {
+        QStyleOptionViewItem measured(option);
+        measured.features |= QStyleOptionViewItem::HasDisplay;
+        measured.text = text;
+        return plain.sizeHint(measured, QModelIndex()).width();
+    };
+
+    const QModelIndex packInfo = view.additionalModel()->index(0, 3);
+    const QString pageUrl = vendorToolPageUrl(pack->featureId());
+    QCOMPARE(packInfo.data(Qt::EditRole).toString(),
+        QString("Select the check box to install. To download and install manually go to "
+                "<a href=\"%1\">%1</a>")
+            .arg(pageUrl));
+    const QString visible
+        = "Select the check box to install. To download and install manually go to " + pageUrl;
+    QCOMPARE(delegate.sizeHint(option, packInfo).width(), plainWidth(visible) + 20);
+    QVERIFY(delegate.sizeHint(option, packInfo).width()
+        < plainWidth(packInfo.data(Qt::EditRole).toString()));
+
+    // The installed 3rd-party row also holds the "Open" button.
+    const QModelIndex editorInfo = view.baseModel()->index(0, 3);
+    const QString editorText = editorInfo.data(Qt::EditRole).toString();
+    QVERIFY(!editorText.contains("<a"));
+    QCOMPARE(delegate.sizeHint(option, editorInfo).width(), plainWidth(editorText) + 20 + 220);
+}
+
+void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
+{
+    Catalogue catalogue;
+    auto editor = catalogue.thirdPartyTool("com.other.editor", "Other Editor");
+    editor->setShortName("Editor");
+    editor->addKnownPlugin("ext.lint", "Lint");
+    auto installed = Catalogue::installed3rdParty(editor, "4.2.0", m_sandbox.filePath("editor"));
+    installed->addPlugin(
+        std::make_shared<LmtPlugin>("ext.lint", "Lint", "editor --install ext.lint"));
+    const QString marker = m_sandbox.filePath("editor/started.txt");
+    const QString script = m_sandbox.filePath("editor/editor.sh");
+    // Written aside and renamed, so the marker appears complete or not at all.
+    QVERIFY(lmttest::writeFile(script,
+        QString("#!/bin/sh\necho \"args:$#\" > '%1.part' && mv '%1.part' '%1'\n")
+            .arg(marker)
+            .toUtf8(),
+        true));
+    installed->setPath(script);
+    // Lint is known but not installed, so the cell warns about it.
+    QVERIFY(installed->hasPluginsNotInstalled());
+
+    auto viewer = catalogue.thirdPartyTool("com.other.viewer", "Other Viewer");
+    viewer->setShortName("Viewer");
+    Catalogue::installed3rdParty(viewer, "1.0.0", "/opt/viewer")->setPath("/opt/viewer/viewer");
+
+    LmtToolSelectView view;
+    view.updateToolsData(catalogue.model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int editorRow = rowOf(view.baseModel(), "Other Editor");
+    auto *cell = editorAt<ThirdPartyEditorWidget>(view.baseTable(), editorRow, 3);
+    QVERIFY(cell);
+    QCOMPARE(cell->openButton()->text(), QString("Open Editor"));
+    QVERIFY(cell->informationBrowser()->toPlainText().startsWith(
+        "Warning: \"Lint\" extension(s) not installed in Other Editor version 4.2.0"));
+    QVERIFY(cell->informationBrowser()->font().italic());
+    QVERIFY(!cell->openButton()->font().italic());
+    // Without missing extensions the text keeps the normal style.
+    auto *viewerCell = editorAt<ThirdPartyEditorWidget>(
+        view.baseTable(), rowOf(view.baseModel(), "Other Viewer"), 3);
+    QVERIFY(viewerCell);
+    QVERIFY(!viewerCell->informationBrowser()->font().italic());
+
+    // The tool starts on its own, without arguments, even with extensions missing.
+    QVERIFY(!QFile::exists(marker));
+    cell->openButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+    QFile started(marker);
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QCOMPARE(started.readAll().trimmed(), QByteArray("args:0"));
+
+    // A tool that is gone is not started and nothing breaks.
+    lmttest::LogCapture log;
+    viewerCell->openButton()->click();
+    QVERIFY(log.contains("[ThirdPartyEditorWidget]"));
+    QVERIFY(log.contains("failed to start"));
+}
+
+void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto toolsNew = Catalogue::offered(tools, "3.2.0.100", numeric(3, 2, 0));
+    toolsNew->addDependency("com.zdr.ext.probe", numeric(2, 0, 0), numeric(2, 9, 9));
+    // An external tool: its row spans both lines, showing the newest.
+    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
+    auto probeTwo = Catalogue::offered(probe, "2.4.1.7", numeric(2, 4, 1));
+    auto probeThree = Catalogue::offered(probe, "3.0.0", numeric(3, 0, 0));
+    probeTwo->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
+    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
+    auto driversOne = Catalogue::offered(drivers, "1.5.0", numeric(1, 5, 0));
+    // Drivers needs the tools again: the loop ends at versions already selected.
+    driversOne->addDependency("com.zdr.tools", numeric(3, 0, 0), LmtToolDependency::Unbounded);
+
+    LmtToolSelectView view;
+    UiLog log(view);
+    view.updateToolsData(catalogue.model);
+    QVERIFY(log.lines().isEmpty());
+    LmtToolSelectModel *additional = view.additionalModel();
+    const int probeRow = rowOf(additional, "Probe");
+    QCOMPARE(additional->rows().at(probeRow)->currentVersion(), probeThree);
+    auto *comboBox = editorAt<QComboBox>(view.additionalTable(), probeRow, 2);
+    QCOMPARE(comboBox->currentText(), QString("3.0.0"));
+
+    QVERIFY(check(view.baseModel(), "Lumetra Tools"));
+    QVERIFY(toolsNew->selected());
+    QVERIFY(probeTwo->selected());
+    QVERIFY(!probeThree->selected());
+    QVERIFY(driversOne->selected());
+    QCOMPARE(additional->rows().at(probeRow)->currentVersion(), probeTwo);
+    QCOMPARE(comboBox->currentText(), QString("2.4.1"));
+    QVERIFY(view.missingDependencies().isEmpty());
+    QCOMPARE(log.linesContaining("has a dependency on"),
+        QStringList(
+            { "'Lumetra Tools' version 3.2.0.100 has a dependency on 'Probe' version 2.4.1.7",
+                "'Probe' version 2.4.1.7 has a dependency on 'Drivers' version 1.5.0" }));
+    QCOMPARE(log.lines(),
+        QStringList({ "'Lumetra Tools' version 3.2.0.100 was selected for installation",
+            "'Lumetra Tools' version 3.2.0.100 has a dependency on 'Probe' version 2.4.1.7",
+            "'Probe' version 2.4.1.7 was selected for installation",
+            "'Probe' version 2.4.1.7 has a dependency on 'Drivers' version 1.5.0",
+            "'Drivers' version 1.5.0 was selected for installation" }));
+    QVERIFY(log.allAuto());
+    for (int row = 0; row < additional->rowCount(); ++row)
+        QVERIFY(!hasErrorIcon(additional, row));
+}
+
+void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto toolsNew = Catalogue::offered(tools, "3.2.0", numeric(3, 2, 0));
+    toolsNew->addDependency("com.zdr.absent", numeric(1, 0, 0), numeric(1, 9, 9));
+    auto patch = catalogue.tool("com.zdr.patch", LmtToolType::Patch, "Tools Patch");
+    auto patchOne = Catalogue::offered(patch, "3.2.1", numeric(3, 2, 1));
+    // The only version of the target lies outside the range.
+    patchOne->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
+    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
+    auto driversTwo = Catalogue::offered(drivers, "2.0.0", numeric(2, 0, 0));
+
+    LmtToolSelectView view;
+    UiLog log(view);
+    view.updateToolsData(catalogue.model);
+    LmtToolSelectModel *base = view.baseModel();
+
+    QVERIFY(check(base, "Lumetra Tools"));
+    QCOMPARE(view.missingDependencies().size(), 1);
+    QCOMPARE(view.missingDependencies().first().version, toolsNew);
+    QVERIFY(!view.missingDependencies().first().candidate);
+    QVERIFY(hasErrorIcon(base, rowOf(base, "Lumetra Tools")));
+    QVERIFY(!hasErrorIcon(base, rowOf(base, "Tools Patch")));
+    QCOMPARE(log.linesContaining("has a dependency on"),
+        QStringList { "'Lumetra Tools' 3.2.0 has a dependency on the com.zdr.absent which is not "
+                      "installed" });
+    QVERIFY(base->index(rowOf(base, "Lumetra Tools"), 3)
+                .data(Qt::EditRole)
+                .toString()
+                .contains("Dependencies will not be installed: com.zdr.absent. "));
+
+    log.clear();
+    QVERIFY(check(base, "Tools Patch"));
+    QVERIFY(!driversTwo->selected());
+    QVERIFY(hasErrorIcon(base, rowOf(base, "Tools Patch")));
+    // The list grew, so every entry is reported again, in the order of the rows (the patch
+    // 3.2.1 sorts before the tools 3.2.0).
+    QCOMPARE(log.linesContaining("has a dependency on"),
+        QStringList({ "'Tools Patch' 3.2.1 has a dependency on the com.zdr.drivers which is not "
+                      "installed",
+            "'Lumetra Tools' 3.2.0 has a dependency on the com.zdr.absent which is not "
+            "installed" }));
+}
+
+void TestLmtToolSelectView::dependencyMetBySelectedVersionNeedsNothing()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto toolsNew = Catalogue::offered(tools, "3.2.0", numeric(3, 2, 0));
+    auto runtime = catalogue.tool("com.zdr.runtime", LmtToolType::Patch, "Runtime");
+    auto runtimeOld = Catalogue::installed(runtime, "1.0.0", "/opt/runtime/1.0", numeric(1, 0, 0));
+    auto runtimeNew = Catalogue::offered(runtime, "2.0.0", numeric(2, 0, 0));
+    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
+    auto driversOne = Catalogue::offered(drivers, "1.5.0", numeric(1, 5, 0));
+    // The installed runtime already meets the first dependency; only the drivers are missing.
+    toolsNew->addDependency("com.zdr.runtime", numeric(1, 0, 0), LmtToolDependency::Unbounded);
+    toolsNew->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
+    toolsNew->setSelected(true);
+
+    const LmtToolVersionList shown { toolsNew, runtimeNew, runtimeOld, driversOne };
+    QVERIFY(runtimeOld->selected());
+    const auto missing = LmtToolSelectView::computeMissing(shown);
+    QCOMPARE(missing.size(), 1);
+    QCOMPARE(missing.first().version, toolsNew);
+    QCOMPARE(missing.first().candidate, driversOne);
+
+    // Nothing selected has dependencies: nothing is missing.
+    toolsNew->setSelected(false);
+    QVERIFY(LmtToolSelectView::computeMissing(shown).isEmpty());
+}
+
+void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowth()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto installed = Catalogue::installed(tools, "3.1.0", "/opt/tools/3.1", numeric(3, 1, 0));
+    installed->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
+    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
+    Catalogue::offered(drivers, "1.5.0", numeric(1, 5, 0));
+    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
+    Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+
+    LmtToolSelectView view;
+    UiLog log(view);
+    const QString line
+        = "'Lumetra Tools' 3.1.0 has a dependency on the 'Drivers' 1.5.0 which is not installed";
+    view.updateToolsData(catalogue.model);
+    QCOMPARE(log.lines(), QStringList { line });
+    QVERIFY(hasErrorIcon(view.baseModel(), 0));
+    // Every refresh reports it again.
+    view.updateToolsData(catalogue.model);
+    QCOMPARE(log.lines(), QStringList({ line, line }));
+
+    // A change that leaves the list as long as it was says nothing about it.
+    log.clear();
+    QVERIFY(check(view.additionalModel(), "Board Pack"));
+    QCOMPARE(
+        log.lines(), QStringList { "'Board Pack' version 1.0.0 was selected for installation" });
+
+    // Checking the drivers shrinks the list: no line, and the error icon goes.
+    log.clear();
+    QVERIFY(check(view.additionalModel(), "Drivers"));
+    QVERIFY(view.missingDependencies().isEmpty());
+    QCOMPARE(log.linesContaining("dependency"), QStringList());
+    QVERIFY(!hasErrorIcon(view.baseModel(), 0));
+}
+
+void TestLmtToolSelectView::uninstallNeedsConfirmation()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto installed = Catalogue::installed(tools, "3.1.0", "/opt/tools/3.1", numeric(3, 1, 0));
+
+    LmtToolSelectView view;
+    view.updateToolsData(catalogue.model);
+    UiLog log(view);
+    int selectionChanges = 0;
+    connect(&view, &LmtToolSelectView::toolSelectionChanged, [&] { ++selectionChanges; });
+    LmtToolSelectModel *base = view.baseModel();
+    const QModelIndex checkBox = base->index(0, 0);
+    const QString question = "By deselecting this check box, you will uninstall 'Lumetra Tools "
+                             "3.1.0' if you proceed to the next step.";
+
+    QString text;
+    QString title;
+    answerMessageBox("Cancel", &text, &title);
+    QVERIFY(!base->setData(checkBox, int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(text, question);
+    QCOMPARE(title, QString("Lumetra Setup Test"));
+    QVERIFY(installed->selected());
+    QCOMPARE(checkBox.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    QVERIFY(log.lines().isEmpty());
+    QCOMPARE(selectionChanges, 0);
+
+    text.clear();
+    answerMessageBox("Continue", &text, &title);
+    QVERIFY(!base->setData(checkBox, int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(text, question);
+    QVERIFY(!installed->selected());
+    QCOMPARE(checkBox.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QCOMPARE(log.lines(),
+        QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
+    QCOMPARE(selectionChanges, 1);
+    QCOMPARE(base->index(0, 3).data(Qt::EditRole).toString(), QString("Will be uninstalled"));
+}
+
+QTEST_MAIN(TestLmtToolSelectView)
+#include "tst_LmtToolSelectView.moc"
