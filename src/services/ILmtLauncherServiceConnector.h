@@ -14,6 +14,12 @@ namespace zendrel::lmt::setup {
 class LmtProcessHandle;
 class LmtToolVersion;
 
+// A program and the arguments to start it with.
+struct LmtCommandLine {
+    QString program;
+    QStringList arguments;
+};
+
 // The one place that knows the KOR launcher service: where its executable lives, how to start
 // it, the port of its localhost HTTP API, and its command-line verbs. Operations block the
 // calling thread; failures are thrown as std::runtime_error (HTTP ones as NetworkException).
@@ -46,6 +52,10 @@ public:
     virtual std::shared_ptr<LmtProcessHandle> installTool(
         const QString &featureId, const QString &version, const QStringList &installerArgs)
         = 0;
+    // The command line installTool() runs, without running it: installations that need
+    // administrator rights are started through sudo with this command line.
+    virtual LmtCommandLine installCommand(const QString &featureId, const QString &version,
+        const QStringList &installerArgs) const = 0;
     // True with newVersion set when the service offers a newer version of featureId.
     virtual bool checkForUpdate(const QString &featureId, QString &newVersion) = 0;
     // Starts an installation that outlives this program (used to replace it on exit).

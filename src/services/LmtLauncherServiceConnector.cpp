@@ -281,12 +281,19 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::installTool(
     const QString &featureId, const QString &version, const QStringList &installerArgs)
 {
     qCInfo(lmtLocal).noquote() << Tag << "installTool():" << featureId << version;
-    const QStringList arguments = installArguments(featureId, version, installerArgs);
+    const LmtCommandLine command = installCommand(featureId, version, installerArgs);
     qCInfo(lmtLocal).noquote() << Tag
                                << QStringLiteral(
                                       "installTool(), installerCli: %1, installerArgs: %2")
-                                      .arg(m_launcherCli, arguments.join(QLatin1Char(' ')));
-    return LmtProcessHandle::start(m_launcherCli, arguments);
+                                      .arg(command.program,
+                                          command.arguments.join(QLatin1Char(' ')));
+    return LmtProcessHandle::start(command.program, command.arguments);
+}
+
+LmtCommandLine LmtLauncherServiceConnector::installCommand(
+    const QString &featureId, const QString &version, const QStringList &installerArgs) const
+{
+    return { m_launcherCli, installArguments(featureId, version, installerArgs) };
 }
 
 void LmtLauncherServiceConnector::updateToolDetached(

@@ -32,6 +32,8 @@ public:
         std::shared_ptr<LmtToolVersion> version) override;
     std::shared_ptr<LmtProcessHandle> installTool(const QString &featureId, const QString &version,
         const QStringList &installerArgs) override;
+    LmtCommandLine installCommand(const QString &featureId, const QString &version,
+        const QStringList &installerArgs) const override;
     bool checkForUpdate(const QString &featureId, QString &newVersion) override;
     void updateToolDetached(
         const QString &featureId, const QString &version, const QStringList &extraArgs) override;

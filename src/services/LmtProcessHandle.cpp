@@ -69,10 +69,14 @@ LmtProcessHandle::~LmtProcessHandle()
 
 void LmtProcessHandle::wait()
 {
-    if (m_process) {
-        m_process->waitForFinished(FinishTimeoutMs);
-        m_process->deleteLater();
-        m_process = nullptr;
+    if (QProcess *const process = m_process) {
+        // The wait delivers finished(), whose receivers may call wait() again: only the
+        // innermost call releases the process, and stays the only one to do so.
+        process->waitForFinished(FinishTimeoutMs);
+        if (m_process == process) {
+            m_process = nullptr;
+            process->deleteLater();
+        }
     }
     m_finished = true;
 }

@@ -363,6 +363,12 @@ private slots:
             (QStringList {
                  "-kor.service", "installOnly com.zdr.tb.pack.devices-arm:1.0.0.10 " + RegistryUrl }
                 + switches));
+        // The command a sudo installation runs is the very one installTool() starts.
+        const LmtCommandLine command
+            = connector->installCommand("com.zdr.tb.pack.devices-arm", "1.0.0.10", switches);
+        QCOMPARE(command.program, launcher.program());
+        QCOMPARE(command.arguments, launcher.calls().last());
+        QCOMPARE(launcher.calls().size(), runsBefore + 1); // nothing was run for it
 
         connector->updateToolDetached(
             "com.zdr.tb.tool.lumetrasetup", "1.3.0.800", { "--", "/allusers", "/dir=/opt/setup" });

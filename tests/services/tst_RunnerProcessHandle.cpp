@@ -93,6 +93,33 @@ private Q_SLOTS:
         handle->wait();
     }
 
+    void inputClosedAfterWriting()
+    {
+        // A child that reads its input to the end stops once the writer closes it.
+        const QString tool = script("cat.sh", "cat\n");
+        const auto handle = LmtProcessHandle::start(tool, {});
+        QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
+        handle->write("password\n");
+        handle->closeWriteChannel();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().at(0).toBool(), true);
+    }
+
+    void waitCalledAgainFromTheEndReport()
+    {
+        // Receivers of finished() may mark the handle finished themselves while an outer wait
+        // is delivering that very signal.
+        const auto handle = LmtProcessHandle::start(script("short.sh", "sleep 0.2\n"), {});
+        int reports = 0;
+        connect(handle.get(), &LmtProcessHandle::finished, this, [&] {
+            ++reports;
+            handle->wait();
+        });
+        handle->wait();
+        QCOMPARE(reports, 1);
+        QVERIFY(handle->isFinished());
+    }
+
     void startFailureThrows()
     {
         const QString missing = m_sandbox.filePath("scripts/absent");

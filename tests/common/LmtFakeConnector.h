@@ -1,0 +1,89 @@
+#pragma once
+
+#include "services/ILmtLauncherServiceConnector.h"
+
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace lmttest {
+
+// Stands in for the launcher service connector. Downloads and installations are real short
+// shell scripts ("/bin/sh -c <script>") started as LmtProcessHandles on the calling thread, so
+// worker threads, queued signals and process ends are the real ones. Every call is recorded
+// with the thread it came from; thread-safe, since the job workers call it concurrently.
+// No Q_OBJECT: it adds no signals or slots of its own.
+class FakeConnector : public zendrel::lmt::setup::ILmtLauncherServiceConnector
+{
+public:
+    struct Call {
+        QString
+            operation; // "start", "download", "install", "checkForUpdate", "updateDetached", ...
+        QString featureId;
+        QString version;
+        QStringList arguments; // installer or extra arguments
+        QThread *thread = nullptr;
+    };
+    // The shell script run for featureId:version. A null QByteArray makes the start fail with
+    // "process failed to start", like a launcher that cannot be run. Install scripts see the
+    // launcher's arguments as "$1"..., "$0" being "kor-launcher-service".
+    using Script = std::function<QByteArray(const QString &featureId, const QString &version)>;
+
+    FakeConnector();
+
+    void setDownloadScript(Script script);
+    void setInstallScript(Script script);
+    // What checkForUpdate() answers; with a failure text it throws that text instead.
+    void setUpdateCheck(
+        bool available, const QString &newVersion = QString(), const QString &failure = QString());
+    void setStarted(bool started) { m_started = started; }
+
+    QList<Call> calls() const;
+    QList<Call> calls(const QString &operation) const;
+    // The most processes of one operation ("download", "install") that ran at the same time.
+    int maxConcurrent(const QString &operation) const;
+    // How many processes of one operation have not reported their end yet.
+    int running(const QString &operation) const;
+
+    void start() override;
+    bool isStarted() const override { return m_started; }
+    void requestAccessToken() override;
+    void revokeAccessToken() override;
+    bool verifyTokenValue(const QByteArray &accessToken) override;
+    std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> downloadTool(
+        const QString &featureId, const QString &version) override;
+    std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> downloadTool(
+        std::shared_ptr<zendrel::lmt::setup::LmtToolVersion> version) override;
+    std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> installTool(const QString &featureId,
+        const QString &version, const QStringList &installerArgs) override;
+    zendrel::lmt::setup::LmtCommandLine installCommand(const QString &featureId,
+        const QString &version, const QStringList &installerArgs) const override;
+    bool checkForUpdate(const QString &featureId, QString &newVersion) override;
+    void updateToolDetached(
+        const QString &featureId, const QString &version, const QStringList &extraArgs) override;
+
+private:
+    void record(const QString &operation, const QString &featureId = QString(),
+        const QString &version = QString(), const QStringList &arguments = QStringList());
+    std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> run(
+        const QString &operation, const zendrel::lmt::setup::LmtCommandLine &command);
+    Script script(const QString &operation) const;
+
+    mutable QMutex m_mutex;
+    QList<Call> m_calls;
+    Script m_downloadScript;
+    Script m_installScript;
+    QMap<QString, int> m_running;
+    QMap<QString, int> m_maxRunning;
+    bool m_updateAvailable = false;
+    QString m_newVersion;
+    QString m_updateFailure;
+    std::atomic<bool> m_started { true };
+};
+
+} // namespace lmttest

@@ -1,0 +1,214 @@
+#include "app/LmtApplication.h"
+#include "common/LmtFakeConnector.h"
+#include "common/LmtTestSupport.h"
+#include "model/LmtCoreToolModel.h"
+#include "registry/LmtLocalRegistryParser.h"
+#include "services/LmtSetupSelfUpdater.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace zendrel::lmt::setup;
+using lmttest::FakeConnector;
+
+namespace {
+
+const QString SetupId = QStringLiteral("com.zdr.tb.tool.lumetrasetup");
+
+class FixedLocations : public ILmtRegistryLocationProvider
+{
+public:
+    explicit FixedLocations(QMap<int, QDir> directories)
+        : m_directories(std::move(directories))
+    {
+    }
+    QMap<int, QDir> registryDirectories() const override { return m_directories; }
+
+private:
+    QMap<int, QDir> m_directories;
+};
+
+QStringList texts(const QSignalSpy &spy, int argument = 0)
+{
+    QStringList result;
+    for (const QList<QVariant> &signal : spy)
+        result << signal.at(argument).toString();
+    return result;
+}
+
+} // namespace
+
+class TestLmtSetupSelfUpdater : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+    std::shared_ptr<FakeConnector> m_connector;
+    std::shared_ptr<LmtLocalRegistryParser> m_parser;
+    std::unique_ptr<LmtSetupSelfUpdater> m_updater;
+
+    // A local parser over the sandbox's two scope directories; the running setup's own
+    // registry file is put into the all-users one when asked.
+    std::shared_ptr<LmtLocalRegistryParser> makeParser(bool setupInstalledForAllUsers)
+    {
+        const QDir currentUser(m_sandbox.filePath("registry/current"));
+        const QDir allUsers(m_sandbox.filePath("registry/all"));
+        QFile::remove(allUsers.filePath("setup.json"));
+        if (setupInstalledForAllUsers) {
+            const QJsonObject own { { "featureId", SetupId }, { "title", "Lumetra Setup" },
+                { "versionNumeric", 1 }, { "version", QCoreApplication::applicationVersion() } };
+            lmttest::writeFile(allUsers.filePath("setup.json"), QJsonDocument(own).toJson());
+        }
+        auto parser = std::make_shared<LmtLocalRegistryParser>(std::make_shared<LmtCoreToolModel>(),
+            std::make_unique<FixedLocations>(
+                QMap<int, QDir> { { int(LmtToolInstallScope::CurrentUser), currentUser },
+                    { int(LmtToolInstallScope::AllUsers), allUsers } }));
+        parser->parse();
+        return parser;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        registerMetaTypes();
+        QCoreApplication::setApplicationVersion("1.2.0.787");
+    }
+
+    void init()
+    {
+        m_connector = std::make_shared<FakeConnector>();
+        m_parser = makeParser(false);
+        m_updater = std::make_unique<LmtSetupSelfUpdater>(m_connector, m_parser);
+    }
+
+    void cleanup() { m_updater.reset(); }
+
+    void checkForUpdatesSetting()
+    {
+        applicationSettings().remove("LmtSetupSelfUpdater");
+        QVERIFY(LmtSetupSelfUpdater::checkForUpdatesEnabled()); // never written
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
+        QCOMPARE(
+            applicationSettings().value("LmtSetupSelfUpdater/CheckForUpdates").toBool(), false);
+        QVERIFY(!LmtSetupSelfUpdater::checkForUpdatesEnabled());
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(true);
+        QVERIFY(LmtSetupSelfUpdater::checkForUpdatesEnabled());
+    }
+
+    void checkStartsTheServiceAndReportsTheResult()
+    {
+        QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
+        QSignalSpy available(m_updater.get(), &ILmtSetupSelfUpdater::updateAvailable);
+
+        m_connector->setStarted(false);
+        m_connector->setUpdateCheck(false);
+        QVERIFY(!m_updater->checkForUpdate());
+        QCOMPARE(m_connector->calls("start").size(), 1);
+        QCOMPARE(m_connector->calls("checkForUpdate").size(), 1);
+        QCOMPARE(m_connector->calls("checkForUpdate").first().featureId, SetupId);
+        QCOMPARE(
+            texts(uiLog), QStringList { "You are using the latest version of Lumetra™ Setup." });
+        QCOMPARE(available.size(), 0);
+
+        uiLog.clear();
+        m_connector->setUpdateCheck(true, "1.3.0.800");
+        QVERIFY(m_updater->checkForUpdate());
+        QCOMPARE(m_connector->calls("start").size(), 1); // already started
+        QCOMPARE(texts(uiLog), QStringList { "Found new Lumetra™ Setup version: 1.3.0.800" });
+        QCOMPARE(texts(available), QStringList { "1.3.0.800" });
+        QVERIFY(!m_updater->isUpdateStarted());
+
+        // The controller reports connector failures; the updater lets them through.
+        m_connector->setUpdateCheck(false, QString(), "-kor.service 'checkUpdate' command failed");
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, m_updater->checkForUpdate());
+    }
+
+    void downloadRequestedTwiceAndItsOutcomes()
+    {
+        QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
+        QSignalSpy errors(m_updater.get(), &ILmtSetupSelfUpdater::error);
+        m_connector->setUpdateCheck(true, "1.3.0.800");
+        m_updater->checkForUpdate();
+        uiLog.clear();
+
+        m_connector->setDownloadScript(
+            [](const QString &, const QString &) { return QByteArray("sleep 0.3; exit 0"); });
+        m_updater->startDownloadUpdate();
+        QVERIFY(m_updater->isUpdateStarted());
+        QVERIFY(!m_updater->isUpdateDownloaded());
+        m_updater->startDownloadUpdate();
+        QCOMPARE(m_connector->calls("download").size(), 1);
+        QCOMPARE(m_connector->calls("download").first().featureId, SetupId);
+        QCOMPARE(m_connector->calls("download").first().version, "1.3.0.800");
+        QCOMPARE(texts(uiLog),
+            (QStringList { "Downloading Lumetra™ Setup update: 1.3.0.800",
+                "Update download is already started" }));
+
+        QTRY_VERIFY_WITH_TIMEOUT(m_updater->isUpdateDownloaded(), 10000);
+        QVERIFY(m_updater->isUpdateStarted());
+        QCOMPARE(uiLog.last().first().toString(),
+            "Lumetra™ Setup update is downloaded. It will be installed once the application is "
+            "closed.");
+        QCOMPARE(errors.size(), 0);
+
+        // A failed download returns to idle and may be requested again.
+        auto failing = std::make_unique<LmtSetupSelfUpdater>(m_connector, m_parser);
+        QSignalSpy failingErrors(failing.get(), &ILmtSetupSelfUpdater::error);
+        m_connector->setDownloadScript([](const QString &, const QString &) {
+            return QByteArray("echo 'no space left' >&2; exit 2");
+        });
+        failing->startDownloadUpdate();
+        QTRY_COMPARE_WITH_TIMEOUT(failingErrors.size(), 1, 10000);
+        QCOMPARE(failingErrors.first().at(0).value<LmtErrorCode>(), GeneralError);
+        QCOMPARE(failingErrors.first().at(1).toString(),
+            "Failed to download Lumetra™ Setup update: 'child process exited with error code 2: no "
+            "space left'");
+        QVERIFY(!failing->isUpdateStarted());
+        failing->startDownloadUpdate();
+        QCOMPARE(m_connector->calls("download").size(), 3);
+        QVERIFY(failing->isUpdateStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(failingErrors.size(), 2, 10000);
+
+        // A download that cannot even start keeps the state "downloading".
+        auto broken = std::make_unique<LmtSetupSelfUpdater>(m_connector, m_parser);
+        QSignalSpy brokenErrors(broken.get(), &ILmtSetupSelfUpdater::error);
+        QSignalSpy brokenLog(broken.get(), &ILmtSetupSelfUpdater::appendUILog);
+        m_connector->setDownloadScript(
+            [](const QString &, const QString &) { return QByteArray(); });
+        broken->startDownloadUpdate();
+        QCOMPARE(texts(brokenErrors, 1), QStringList { "Error: process failed to start" });
+        QVERIFY(broken->isUpdateStarted());
+        broken->startDownloadUpdate();
+        QCOMPARE(texts(brokenLog), QStringList { "Update download is already started" });
+    }
+
+    void detachedUpdateArguments()
+    {
+        QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
+        m_connector->setUpdateCheck(true, "1.3.0.800");
+        m_updater->checkForUpdate();
+        m_updater->startToInstallUpdate();
+        const QString dir = "/dir=" + QCoreApplication::applicationDirPath();
+        QCOMPARE(m_connector->calls("updateDetached").size(), 1);
+        FakeConnector::Call call = m_connector->calls("updateDetached").first();
+        QCOMPARE(call.featureId, SetupId);
+        QCOMPARE(call.version, "1.3.0.800");
+        QCOMPARE(call.arguments, (QStringList { "--", "/currentuser", dir }));
+        QCOMPARE(uiLog.last().first().toString(), "Starting update of the Lumetra™ Setup");
+
+        // Installed for all users: the update keeps that scope.
+        auto allUsers = std::make_unique<LmtSetupSelfUpdater>(m_connector, makeParser(true));
+        allUsers->checkForUpdate();
+        allUsers->startToInstallUpdate();
+        call = m_connector->calls("updateDetached").last();
+        QCOMPARE(call.version, "1.3.0.800");
+        QCOMPARE(call.arguments, (QStringList { "--", "/allusers", dir }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLmtSetupSelfUpdater)
+#include "tst_LmtSetupSelfUpdater.moc"
