@@ -2,10 +2,16 @@
 
 #include "app/LmtApplication.h"
 #include "model/LmtCoreToolModel.h"
+#include "registry/LmtKorRegistryLocationProvider.h"
+#include "registry/LmtLocalRegistryParser.h"
 #include "services/LmtDownloadManager.h"
+#include "services/LmtDownloader.h"
+#include "services/LmtInstaller.h"
 #include "services/LmtLauncherServiceConnector.h"
 #include "services/LmtLoginManager.h"
 #include "services/LmtServiceTypes.h"
+#include "services/LmtSetupSelfUpdater.h"
+#include "services/LmtUninstaller.h"
 #include "shared_toolkit/Log.h"
 #include "ui/LmtMainWindow.h"
 
@@ -42,6 +48,12 @@ int buildAndRun()
     auto downloadManager = std::make_shared<LmtDownloadManager>();
     auto connector = std::make_shared<LmtLauncherServiceConnector>(downloadManager);
     auto loginManager = std::make_shared<LmtLoginManager>(connector);
+    auto localParser = std::make_shared<LmtLocalRegistryParser>(
+        coreToolModel, std::make_unique<LmtKorRegistryLocationProvider>());
+    auto downloader = std::make_shared<LmtDownloader>(connector, coreToolModel);
+    auto installer = std::make_shared<LmtInstaller>(connector, coreToolModel);
+    auto uninstaller = std::make_shared<LmtUninstaller>(coreToolModel);
+    auto selfUpdater = std::make_shared<LmtSetupSelfUpdater>(connector, localParser);
 
     auto window = std::make_unique<LmtMainWindow>(nullptr);
     window->init();

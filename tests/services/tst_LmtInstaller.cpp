@@ -1,0 +1,268 @@
+#include "common/LmtFakeConnector.h"
+#include "common/LmtModelFixtures.h"
+#include "common/LmtTestSupport.h"
+#include "model/LmtCoreToolModel.h"
+#include "services/LmtInstaller.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace zendrel::lmt::setup;
+using lmttest::FakeConnector;
+
+namespace {
+
+using Status = std::tuple<LmtOperationStatus, QString, QString>;
+
+QList<Status> statuses(const QSignalSpy &spy)
+{
+    QList<Status> result;
+    for (const QList<QVariant> &signal : spy)
+        result << Status { signal.at(0).value<LmtOperationStatus>(), signal.at(1).toString(),
+            signal.at(2).toString() };
+    return result;
+}
+
+QStringList texts(const QSignalSpy &spy, int argument)
+{
+    QStringList result;
+    for (const QList<QVariant> &signal : spy)
+        result << signal.at(argument).toString();
+    return result;
+}
+
+QString readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+const QStringList Silent { "--", "/verysilent", "/suppressmsgboxes", "/norestart" };
+
+} // namespace
+
+// The installer with its real worker thread; installations are short scripts started through
+// the fake connector, and the downloads are announced the way the downloader does it.
+class TestLmtInstaller : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+    std::shared_ptr<LmtCoreToolModel> m_model;
+    std::shared_ptr<FakeConnector> m_connector;
+    std::unique_ptr<LmtInstaller> m_installer;
+
+    std::shared_ptr<LmtOnlineToolVersion> offered(const QString &featureId,
+        LmtToolInstallScope scope = LmtToolInstallScope::CurrentUser,
+        const QString &directory = QString())
+    {
+        const auto tool = LmtTool::create(featureId, LmtToolType::External, featureId);
+        m_model->addTool(tool);
+        const auto version = lmttest::addOnline(tool, "2.0.0.1", 2, true);
+        version->setInstallScope(scope);
+        version->setInstallDirectory(directory);
+        return version;
+    }
+
+    void downloaded(const QString &featureId)
+    {
+        m_installer->onDownloadFinished(Succeeded, featureId, "2.0.0.1");
+    }
+
+private slots:
+    void initTestCase() { registerMetaTypes(); }
+
+    void init()
+    {
+        m_model = std::make_shared<LmtCoreToolModel>();
+        m_connector = std::make_shared<FakeConnector>();
+        m_installer = std::make_unique<LmtInstaller>(m_connector, m_model);
+    }
+
+    void cleanup() { m_installer.reset(); }
+
+    void installsOneAfterAnotherWithTheirSwitches()
+    {
+        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
+        QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
+        QSignalSpy errors(m_installer.get(), &ILmtInstaller::error);
+        m_connector->setInstallScript([](const QString &featureId, const QString &) {
+            return featureId == "com.fail" ? QByteArray("echo 'disk full' >&2; exit 4")
+                                           : QByteArray("sleep 0.1");
+        });
+
+        offered("com.manual", LmtToolInstallScope::AllUsers, "/opt/manual")
+            ->setSilentInstall(false);
+        offered("com.all", LmtToolInstallScope::AllUsers, "/opt/all tools");
+        offered("com.user");
+        offered("com.fail");
+        // An upgrade goes where the installed version is, not where the user pointed.
+        const auto upgrade = offered("com.upgrade", LmtToolInstallScope::CurrentUser, "/home/me/x");
+        const auto installed = lmttest::addLocal(upgrade->tool(), "1.0.0.1");
+        installed->setPath("/opt/upgrade-installed");
+        installed->setSelected(false);
+
+        m_installer->start();
+        try {
+            m_installer->start();
+            QFAIL("a second start must fail");
+        } catch (const std::runtime_error &e) {
+            QCOMPARE(QString::fromUtf8(e.what()), "Installer is already running.");
+        }
+        // Only successful downloads are installed.
+        m_installer->onDownloadFinished(Failed, "com.user", "2.0.0.1");
+        m_installer->onDownloadFinished(Cancelled, "com.user", "2.0.0.1");
+        for (const char *featureId :
+            { "com.manual", "com.all", "com.user", "com.fail", "com.upgrade" })
+            downloaded(featureId);
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 10, 20000);
+
+        QCOMPARE(m_connector->maxConcurrent("install"), 1);
+        const QList<FakeConnector::Call> calls = m_connector->calls("install");
+        QCOMPARE(calls.size(), 5);
+        QCOMPARE(calls[0].featureId, "com.manual");
+        QCOMPARE(calls[0].arguments, QStringList()); // not silently installable: no switches
+        QCOMPARE(calls[1].arguments, (Silent + QStringList { "/allusers", "/dir=/opt/all tools" }));
+        QCOMPARE(calls[2].arguments, (Silent + QStringList { "/currentuser" }));
+        QCOMPARE(calls[4].featureId, "com.upgrade");
+        QCOMPARE(calls[4].arguments,
+            (Silent + QStringList { "/currentuser", "/dir=/opt/upgrade-installed" }));
+        QVERIFY(calls[0].thread != QThread::currentThread());
+
+        QCOMPARE(statuses(status).mid(6, 4),
+            (QList<Status> { { InProgress, "com.fail", "2.0.0.1" },
+                { Failed, "com.fail", "2.0.0.1" }, { InProgress, "com.upgrade", "2.0.0.1" },
+                { Succeeded, "com.upgrade", "2.0.0.1" } }));
+        QCOMPARE(texts(errors, 1),
+            QStringList { "Failed to install 'com.fail' - '2.0.0.1' package: child process exited "
+                          "with error code 4: disk full" });
+        QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
+        QCOMPARE(texts(uiLog, 0).mid(0, 2),
+            (QStringList { "Started an installation of 'com.manual' - '2.0.0.1' package",
+                "Successfully installed package 'com.manual' - '2.0.0.1'" }));
+    }
+
+    void failedStartDoesNotHoldUpTheQueue()
+    {
+        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
+        QSignalSpy errors(m_installer.get(), &ILmtInstaller::error);
+        m_connector->setInstallScript([](const QString &featureId, const QString &) {
+            return featureId == "com.a" ? QByteArray() : QByteArray("exit 0");
+        });
+        offered("com.a");
+        offered("com.b");
+        m_installer->start();
+        downloaded("com.a");
+        downloaded("com.b");
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 3, 20000);
+        QCOMPARE(statuses(status),
+            (QList<Status> { { Failed, "com.a", "2.0.0.1" }, { InProgress, "com.b", "2.0.0.1" },
+                { Succeeded, "com.b", "2.0.0.1" } }));
+        QCOMPARE(texts(errors, 1),
+            QStringList { "Failed to install 'com.a' - '2.0.0.1' package: process failed to "
+                          "start" });
+    }
+
+    void stopCancelsTheQueuedInstallations()
+    {
+        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
+        QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
+        m_connector->setInstallScript(
+            [](const QString &, const QString &) { return QByteArray("sleep 0.5"); });
+        offered("com.a");
+        offered("com.b");
+        offered("com.c");
+
+        // Not started: a finished download is cancelled for installation.
+        downloaded("com.a");
+        QCOMPARE(statuses(status), (QList<Status> { { Cancelled, "com.a", "2.0.0.1" } }));
+        status.clear();
+
+        m_installer->start();
+        downloaded("com.a");
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 20000);
+        downloaded("com.b");
+        downloaded("com.c");
+        m_installer->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 20000);
+        QCOMPARE(statuses(status),
+            (QList<Status> { { InProgress, "com.a", "2.0.0.1" }, { Cancelled, "com.b", "2.0.0.1" },
+                { Cancelled, "com.c", "2.0.0.1" }, { Succeeded, "com.a", "2.0.0.1" } }));
+        QVERIFY(texts(uiLog, 0).contains("Cancelled an installation of 'com.b' - '2.0.0.1'"));
+        QVERIFY(texts(uiLog, 0).contains("Cancelled an installation of 'com.c' - '2.0.0.1'"));
+        QCOMPARE(m_connector->calls("install").size(), 1);
+
+        // A new run gets a new worker and works as before.
+        m_installer->start();
+        downloaded("com.b");
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 6, 20000);
+        QCOMPARE(statuses(status).last(), (Status { Succeeded, "com.b", "2.0.0.1" }));
+    }
+
+    void elevatedPrivileges()
+    {
+        const auto version = offered("com.a");
+        m_installer->setElevationCheck([] { return false; });
+        QVERIFY(!m_installer->needsElevatedPrivileges()); // only for the current user
+        version->setInstallScope(LmtToolInstallScope::AllUsers);
+        QVERIFY(m_installer->needsElevatedPrivileges());
+        version->setSelected(false);
+        QVERIFY(!m_installer->needsElevatedPrivileges()); // nothing to install
+        version->setSelected(true);
+        m_installer->setElevationCheck([] { return true; });
+        QVERIFY(!m_installer->needsElevatedPrivileges()); // runs as root already
+    }
+
+    void allUsersInstallationGoesThroughSudo()
+    {
+        // A "sudo" that records its arguments and what it reads from standard input, then runs
+        // the command after "--".
+        const QString bin = m_sandbox.filePath("bin");
+        const QString argsFile = m_sandbox.filePath("sudo-args.txt");
+        const QString stdinFile = m_sandbox.filePath("sudo-stdin.txt");
+        const QString ranFile = m_sandbox.filePath("installed.txt");
+        lmttest::writeFile(bin + "/sudo",
+            "#!/bin/sh\nprintf '[%s]\\n' \"$@\" > '" + argsFile.toUtf8()
+                + "'\nIFS= read -r password\nprintf '%s' \"$password\" > '" + stdinFile.toUtf8()
+                + "'\nwhile [ \"$1\" != \"--\" ]; do shift; done\nshift\nexec \"$@\"\n",
+            true);
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
+        const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
+        m_connector->setInstallScript([ranFile](const QString &, const QString &) {
+            return "printf '[%s]\\n' \"$@\" >> '" + ranFile.toUtf8() + "'";
+        });
+
+        lmttest::LogCapture log;
+        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
+        const QString password = QStringLiteral("s3cr3t pa'ss");
+        offered("com.all", LmtToolInstallScope::AllUsers, "/opt/all");
+        offered("com.user");
+        m_installer->setElevationCheck([] { return false; });
+        m_installer->setAdminPassword(password);
+        m_installer->start();
+        downloaded("com.all");
+        downloaded("com.user");
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 20000);
+        QCOMPARE(statuses(status)[1], (Status { Succeeded, "com.all", "2.0.0.1" }));
+
+        QCOMPARE(readFile(stdinFile), password);
+        const QString sudoArgs = readFile(argsFile);
+        QVERIFY2(sudoArgs.startsWith("[-S]\n"), qPrintable(sudoArgs));
+        QVERIFY(sudoArgs.contains("[installOnly com.all:2.0.0.1 "));
+        QVERIFY(sudoArgs.contains("[/allusers]\n[/dir=/opt/all]\n"));
+        QVERIFY(!sudoArgs.contains(password));
+        for (const QString &line : log.lines())
+            QVERIFY2(!line.contains(password), qPrintable(line));
+        // The launcher's install verb ran under sudo with the installer's switches; the
+        // current-user installation went the ordinary way.
+        const QString ran = readFile(ranFile);
+        QVERIFY(ran.contains("[installOnly com.all:2.0.0.1 "));
+        QVERIFY(ran.contains("[/allusers]\n[/dir=/opt/all]\n"));
+        QCOMPARE(m_connector->calls("install").size(), 1);
+        QCOMPARE(m_connector->calls("install").first().featureId, "com.user");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLmtInstaller)
+#include "tst_LmtInstaller.moc"
