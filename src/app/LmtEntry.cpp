@@ -14,6 +14,7 @@
 #include "services/LmtUninstaller.h"
 #include "shared_toolkit/Log.h"
 #include "ui/LmtMainWindow.h"
+#include "views/LmtViewTypes.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -41,6 +42,7 @@ int buildAndRun()
 
     // Queued connections between the threads need the shared types known to Qt first.
     registerMetaTypes();
+    registerViewMetaTypes();
 
     // The services, in the order in which they depend on each other; declared before the
     // window so that they outlive it.

@@ -22,4 +22,9 @@ QString setupUserGuideUrl()
     return vendorSiteBaseUrl() + QStringLiteral("/docs/lumetra-setup/user-guide");
 }
 
+QString toolsInstallationGuideUrl()
+{
+    return vendorSiteBaseUrl() + QStringLiteral("/docs/lumetra-tools/installation-guide");
+}
+
 } // namespace zendrel::lmt::setup

@@ -19,4 +19,8 @@ QString vendorToolPageUrl(const QString &featureId);
 // The Lumetra Setup user guide, which lists the network resources the program needs.
 QString setupUserGuideUrl();
 
+// The installation guide of the tools package, which explains the ZR_TOOLS_PATHS variable
+// that a non-default scope or directory needs.
+QString toolsInstallationGuideUrl();
+
 } // namespace zendrel::lmt::setup
