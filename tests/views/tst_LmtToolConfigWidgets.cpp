@@ -1,0 +1,475 @@
+#include "common/LmtModelFixtures.h"
+#include "common/LmtTestSupport.h"
+#include "model/LmtCoreToolModel.h"
+#include "services/LmtDownloadSettings.h"
+#include "views/LmtLicenseOrRelNotesDialog.h"
+#include "views/LmtToolConfigCell.h"
+#include "views/LmtToolConfigDialog.h"
+#include "views/LmtToolConfigModel.h"
+#include "views/LmtToolConfigView.h"
+#include "views/LmtToolLinksCell.h"
+#include "views/LmtViewTypes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+constexpr auto CU = LmtToolInstallScope::CurrentUser;
+constexpr auto AU = LmtToolInstallScope::AllUsers;
+const QString Note = QStringLiteral("Mind the <a href=\"https://x.example/guide\">guide</a>");
+
+LmtToolConfigData toolsData()
+{
+    LmtToolConfigData data;
+    data.recommendedScope = AU;
+    data.installScope = AU;
+    data.defaultDirectories = { { CU, "/home/u/ZR/Tools" }, { AU, "/opt/ZR/Tools" } };
+    data.installDirectory = "/opt/ZR/Tools";
+    return data;
+}
+
+template<typename T>
+T *child(QWidget *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+void clickButton(QDialog &dialog, QDialogButtonBox::StandardButton which)
+{
+    child<QDialogButtonBox>(&dialog, "m_btnsOkCancelReset")->button(which)->click();
+}
+
+// Runs action on the next modal widget of type T that appears (polling, because the modal
+// loop that shows it only starts after the caller has handed over control).
+template<typename T>
+void onNextModal(std::function<void(T *)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+// Answers the next message box with Ok and reports its text and icon.
+void answerNextMessageBox(QString *text, QMessageBox::Icon *icon)
+{
+    onNextModal<QMessageBox>([text, icon](QMessageBox *box) {
+        *text = box->text();
+        *icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+// The browser answers with a scripted folder and records where it was opened.
+class ScriptedDialog : public LmtToolConfigDialog
+{
+public:
+    using LmtToolConfigDialog::LmtToolConfigDialog;
+    QString answer;
+    QStringList starts;
+
+protected:
+    QString askForDirectory(const QString &start) override
+    {
+        starts << start;
+        return answer;
+    }
+};
+
+} // namespace
+
+class tst_LmtToolConfigWidgets : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+
+private slots:
+    void initTestCase() { registerViewMetaTypes(); }
+
+    void dialogOffersTheScopesAndThePath()
+    {
+        LmtToolConfigData data = toolsData();
+        LmtToolConfigDialog dialog(&data);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Customize Installation"));
+        auto *combo = child<QComboBox>(&dialog, "m_cmbInstallScope");
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->itemText(0), QStringLiteral("Install only for current user"));
+        QCOMPARE(combo->itemText(1), QStringLiteral("Install for all users (recommended)"));
+        QCOMPARE(combo->itemData(0).toInt(), 0);
+        QCOMPARE(combo->currentIndex(), 1);
+        QVERIFY(combo->isVisibleTo(&dialog));
+        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        QCOMPARE(edit->text(), QStringLiteral("/opt/ZR/Tools"));
+        QVERIFY(edit->isVisibleTo(&dialog));
+        QVERIFY(child<QToolButton>(&dialog, "m_btnInstallDir")->isVisibleTo(&dialog));
+        QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
+        QVERIFY(!child<QLabel>(&dialog, "m_lblWarning")->isVisibleTo(&dialog));
+
+        // Another scope brings its own default directory.
+        combo->setCurrentIndex(0);
+        QCOMPARE(edit->text(), QStringLiteral("/home/u/ZR/Tools"));
+        clickButton(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(data.installScope, CU);
+        QCOMPARE(data.installDirectory, QStringLiteral("/home/u/ZR/Tools"));
+
+        // Cancel leaves the value alone.
+        LmtToolConfigData kept = toolsData();
+        LmtToolConfigDialog cancelled(&kept);
+        child<QComboBox>(&cancelled, "m_cmbInstallScope")->setCurrentIndex(0);
+        clickButton(cancelled, QDialogButtonBox::Cancel);
+        QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+        QCOMPARE(kept, toolsData());
+    }
+
+    void scopeOnlyDialogHidesThePath()
+    {
+        LmtToolConfigData data;
+        data.recommendedScope = CU;
+        data.defaultDirectories = { { CU, QString() }, { AU, QString() } };
+        LmtToolConfigDialog dialog(&data);
+        QVERIFY(!child<QLineEdit>(&dialog, "m_editInstallDir")->isVisibleTo(&dialog));
+        QVERIFY(!child<QLabel>(&dialog, "m_lblInstallDir")->isVisibleTo(&dialog));
+        QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->isVisibleTo(&dialog));
+        QVERIFY(!child<QLabel>(&dialog, "m_lblWarning")->isVisibleTo(&dialog));
+        child<QComboBox>(&dialog, "m_cmbInstallScope")->setCurrentIndex(1);
+        // The empty path passes because there is no path to check.
+        clickButton(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(data.installScope, AU);
+        QVERIFY(data.installDirectory.isEmpty());
+
+        // A scope without default directory hides the path row when chosen, and the path
+        // row comes back with the scope that has one.
+        LmtToolConfigData mixed;
+        mixed.defaultDirectories = { { CU, "/home/u/Tools" }, { AU, QString() } };
+        mixed.installDirectory = "/home/u/Tools";
+        LmtToolConfigDialog switching(&mixed);
+        auto *edit = child<QLineEdit>(&switching, "m_editInstallDir");
+        QVERIFY(edit->isVisibleTo(&switching));
+        child<QComboBox>(&switching, "m_cmbInstallScope")->setCurrentIndex(1);
+        QVERIFY(!edit->isVisibleTo(&switching));
+        QVERIFY(!child<QLabel>(&switching, "m_lblWarning")->isVisibleTo(&switching));
+        clickButton(switching, QDialogButtonBox::Reset);
+        QVERIFY(edit->isVisibleTo(&switching));
+        QCOMPARE(edit->text(), QStringLiteral("/home/u/Tools"));
+        child<QComboBox>(&switching, "m_cmbInstallScope")->setCurrentIndex(1);
+        clickButton(switching, QDialogButtonBox::Ok);
+        QCOMPARE(switching.result(), int(QDialog::Accepted));
+        QCOMPARE(mixed.installScope, AU);
+        QVERIFY(mixed.installDirectory.isEmpty());
+
+        // Nothing to choose at all: no scope row either.
+        LmtToolConfigData nothing;
+        LmtToolConfigDialog bare(&nothing);
+        QVERIFY(!child<QComboBox>(&bare, "m_cmbInstallScope")->isVisibleTo(&bare));
+        QVERIFY(!child<QLabel>(&bare, "m_lblInstallScope")->isVisibleTo(&bare));
+    }
+
+    void noteUntilTheRecommendedDefaultsAreBack()
+    {
+        LmtToolConfigData data = toolsData();
+        data.note = Note;
+        LmtToolConfigDialog dialog(&data);
+        auto *combo = child<QComboBox>(&dialog, "m_cmbInstallScope");
+        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        auto *warning = child<QLabel>(&dialog, "m_lblWarning");
+        QCOMPARE(warning->styleSheet(), QStringLiteral("QLabel { color : red; }"));
+        QVERIFY(warning->openExternalLinks());
+        QVERIFY(!warning->isVisibleTo(&dialog));
+
+        combo->setCurrentIndex(0);
+        QVERIFY(warning->isVisibleTo(&dialog));
+        QCOMPARE(warning->text(), Note);
+        combo->setCurrentIndex(1); // recommended scope and its default path again
+        QVERIFY(!warning->isVisibleTo(&dialog));
+        edit->setText("/opt/ZR/Tools2");
+        QVERIFY(warning->isVisibleTo(&dialog));
+        QCOMPARE(warning->text(), Note);
+        edit->setText("/opt/ZR/Tools");
+        QVERIFY(!warning->isVisibleTo(&dialog));
+        // A refused path replaces the note by the reason.
+        edit->setText("/opt/ZR Tools");
+        QCOMPARE(warning->text(), QStringLiteral("The installation path cannot contain spaces."));
+        edit->setText("ZR/Tools");
+        QCOMPARE(warning->text(), QStringLiteral("The installation path is invalid."));
+        QVERIFY(warning->isVisibleTo(&dialog));
+
+        // Without a note a custom choice shows nothing.
+        LmtToolConfigData plain = toolsData();
+        LmtToolConfigDialog quiet(&plain);
+        child<QComboBox>(&quiet, "m_cmbInstallScope")->setCurrentIndex(0);
+        QVERIFY(!child<QLabel>(&quiet, "m_lblWarning")->isVisibleTo(&quiet));
+    }
+
+    void refusedPathsKeepTheDialogOpen()
+    {
+        LmtToolConfigData data = toolsData();
+        LmtToolConfigDialog dialog(&data);
+        dialog.show();
+        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        const QList<QPair<QString, QString>> cases = {
+            { "/opt/My Tools", "The installation path cannot contain spaces." },
+            { "/", "The installation path is invalid." },
+            { "opt/Tools", "The installation path is invalid." },
+        };
+        for (const auto &[path, message] : cases) {
+            edit->setText(path);
+            QString text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            answerNextMessageBox(&text, &icon);
+            clickButton(dialog, QDialogButtonBox::Ok);
+            QCOMPARE(text, message);
+            QCOMPARE(icon, QMessageBox::Critical);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QCOMPARE(data, toolsData());
+        }
+        edit->setText("/srv/ZR/Tools");
+        clickButton(dialog, QDialogButtonBox::Ok);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(data.installDirectory, QStringLiteral("/srv/ZR/Tools"));
+    }
+
+    void browseAppendsTheDefaultFolder()
+    {
+        LmtToolConfigData data = toolsData();
+        ScriptedDialog dialog(&data);
+        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        auto *browse = child<QToolButton>(&dialog, "m_btnInstallDir");
+
+        dialog.answer = "/srv/Apps";
+        browse->click();
+        // The default does not exist here: the browser opens at its parent.
+        QCOMPARE(dialog.starts.last(), QStringLiteral("/opt/ZR"));
+        QCOMPARE(edit->text(), QStringLiteral("/srv/Apps/Tools"));
+
+        dialog.answer = "/srv/Other/Tools";
+        browse->click();
+        QCOMPARE(dialog.starts.last(), QStringLiteral("/srv/Apps"));
+        QCOMPARE(edit->text(), QStringLiteral("/srv/Other/Tools"));
+
+        // Cancelling the browser changes nothing.
+        dialog.answer.clear();
+        browse->click();
+        QCOMPARE(edit->text(), QStringLiteral("/srv/Other/Tools"));
+    }
+
+    void resetBringsBackTheRecommendation()
+    {
+        LmtToolConfigData data = toolsData();
+        data.installScope = CU;
+        data.installDirectory = "/home/u/Elsewhere";
+        LmtToolConfigCell cell(data);
+        auto *status = child<QLabel>(&cell, "m_lblStatus");
+        auto *customize = child<QPushButton>(&cell, "m_btnCustomize");
+        QCOMPARE(customize->text(), QStringLiteral("Customize installation"));
+        QVERIFY(customize->isVisibleTo(&cell));
+        QCOMPARE(status->text(), QStringLiteral("Custom options"));
+        QSignalSpy changed(&cell, &LmtToolConfigCell::dataChanged);
+
+        // Cancel: nothing reaches the outside.
+        onNextModal<LmtToolConfigDialog>(
+            [](LmtToolConfigDialog *dialog) { clickButton(*dialog, QDialogButtonBox::Cancel); });
+        customize->click();
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(status->text(), QStringLiteral("Custom options"));
+
+        QString comboAfterReset;
+        QString pathAfterReset;
+        onNextModal<LmtToolConfigDialog>([&](LmtToolConfigDialog *dialog) {
+            clickButton(*dialog, QDialogButtonBox::Reset);
+            comboAfterReset = child<QComboBox>(dialog, "m_cmbInstallScope")->currentText();
+            pathAfterReset = child<QLineEdit>(dialog, "m_editInstallDir")->text();
+            clickButton(*dialog, QDialogButtonBox::Ok);
+        });
+        customize->click();
+        QCOMPARE(comboAfterReset, QStringLiteral("Install for all users (recommended)"));
+        QCOMPARE(pathAfterReset, QStringLiteral("/opt/ZR/Tools"));
+        QCOMPARE(changed.count(), 1);
+        const auto sent = changed.at(0).at(0).value<LmtToolConfigData>();
+        QCOMPARE(sent.installScope, AU);
+        QCOMPARE(sent.installDirectory, QStringLiteral("/opt/ZR/Tools"));
+        QCOMPARE(status->text(), QStringLiteral("Default options"));
+        QCOMPARE(cell.configData(), sent);
+    }
+
+    void cellRemovedWhileItsDialogRuns()
+    {
+        // A catalogue refresh rebuilds the cells while a dialog may be open.
+        auto *cell = new LmtToolConfigCell(toolsData());
+        QPointer<LmtToolConfigCell> guard(cell);
+        QSignalSpy changed(cell, &LmtToolConfigCell::dataChanged);
+        onNextModal<LmtToolConfigDialog>([cell](LmtToolConfigDialog *) { delete cell; });
+        child<QPushButton>(cell, "m_btnCustomize")->click();
+        QVERIFY(!guard);
+        QCOMPARE(changed.count(), 0);
+
+        auto *links = new LmtToolLinksCell(LmtToolLinksData { "A", "1.0.0", "https://a/rn/", {} });
+        QPointer<LmtToolLinksCell> linksGuard(links);
+        onNextModal<LmtLicenseOrRelNotesDialog>(
+            [links](LmtLicenseOrRelNotesDialog *) { delete links; });
+        child<QPushButton>(links, "lblReleaseNotes")->click();
+        QVERIFY(!linksGuard);
+    }
+
+    void cellWithoutChoice()
+    {
+        LmtToolConfigCell empty { LmtToolConfigData() };
+        QVERIFY(!child<QPushButton>(&empty, "m_btnCustomize")->isVisibleTo(&empty));
+        QVERIFY(child<QLabel>(&empty, "m_lblStatus")->text().isEmpty());
+        LmtToolConfigCell defaults(toolsData());
+        QCOMPARE(
+            child<QLabel>(&defaults, "m_lblStatus")->text(), QStringLiteral("Default options"));
+    }
+
+    void linksCellShowsOnlyItsOwnAnswer()
+    {
+        LmtToolLinksCell cell(
+            LmtToolLinksData { "Lumetra Tools", "3.1.0", "https://a/rn/", "https://a/lic/" });
+        auto *notes = child<QPushButton>(&cell, "lblReleaseNotes");
+        auto *licence = child<QPushButton>(&cell, "lblLicense");
+        QCOMPARE(child<QLabel>(&cell, "lblName")->text(), QStringLiteral("Lumetra Tools"));
+        QCOMPARE(notes->text(), QStringLiteral("Release notes"));
+        QCOMPARE(licence->text(), QStringLiteral("License"));
+        QSignalSpy requests(&cell, &LmtToolLinksCell::getReleaseNotesOrLicenseData);
+
+        QStringList seen;
+        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
+            seen << dialog->windowTitle() << dialog->documentText();
+            cell.onReleaseNotesOrLicenseDataReady("other cell's notes", "https://b/rn/");
+            cell.onReleaseNotesOrLicenseDataReady("the licence", "https://a/lic/");
+            seen << dialog->documentText();
+            cell.onReleaseNotesOrLicenseDataReady("<b>notes</b>", "https://a/rn/");
+            seen << dialog->documentText();
+            dialog->accept();
+        });
+        notes->click();
+        QCOMPARE(requests.count(), 1);
+        QCOMPARE(requests.at(0).at(0).toString(), QStringLiteral("https://a/rn/"));
+        QCOMPARE(seen,
+            QStringList({ "Release Notes - Lumetra Tools 3.1.0", "Loading Release Notes data ...",
+                "Loading Release Notes data ...", "<b>notes</b>" }));
+        QVERIFY(!cell.openDialog());
+        // A late answer finds no dialog and is dropped.
+        cell.onReleaseNotesOrLicenseDataReady("late", "https://a/rn/");
+        QVERIFY(!cell.openDialog());
+
+        seen.clear();
+        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
+            seen << dialog->windowTitle() << dialog->documentText() << dialog->url();
+            dialog->reject();
+        });
+        licence->click();
+        QCOMPARE(seen,
+            QStringList(
+                { "License - Lumetra Tools 3.1.0", "Loading License data ...", "https://a/lic/" }));
+        QCOMPARE(requests.count(), 2);
+
+        LmtToolLinksCell notesOnly(LmtToolLinksData { "Beta", "1.0.0", "https://b/rn/", {} });
+        QVERIFY(notesOnly.findChild<QPushButton *>("lblReleaseNotes"));
+        QVERIFY(!notesOnly.findChild<QPushButton *>("lblLicense"));
+        LmtToolLinksCell nameOnly(LmtToolLinksData { "Gamma", "1.0.0", {}, {} });
+        QVERIFY(nameOnly.findChildren<QPushButton *>().isEmpty());
+    }
+
+    void viewBuildsCellsAndHidesEmptyTables()
+    {
+        auto model = std::make_shared<LmtCoreToolModel>();
+        auto tools
+            = LmtTool::create(LmtToolsPackageFeatureId, LmtToolType::ToolsPackage, "Lumetra Tools");
+        tools->setId(12);
+        model->addTool(tools);
+        auto offered = LmtOnlineToolVersion::create("3.1.0", 0, 34);
+        tools->addVersion(offered);
+        offered->setInstallDirectoryFor(CU, "/home/u/ZR/Tools");
+        offered->setInstallDirectory("/home/u/ZR/Tools");
+        offered->setSelected(true);
+        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gamma Flash");
+        model->addTool(gone);
+        lmttest::addLocal(gone, "0.9.0")->setSelected(false);
+        setKorOnlineUrl("https://mirror.example/");
+
+        LmtToolConfigView view;
+        view.updateToolsData(model);
+        QVERIFY(view.table(0)->isVisibleTo(&view));
+        QVERIFY(child<QLabel>(&view, "m_lblToInstall")->isVisibleTo(&view));
+        QVERIFY(!view.table(1)->isVisibleTo(&view));
+        QVERIFY(!child<QLabel>(&view, "m_lblToUpdate")->isVisibleTo(&view));
+        QVERIFY(view.table(2)->isVisibleTo(&view));
+        QCOMPARE(child<QLabel>(&view, "m_lblToUninstall")->text(),
+            QStringLiteral("The following packages will be uninstalled:"));
+
+        QTableView *installs = view.table(0);
+        auto *links = qobject_cast<LmtToolLinksCell *>(
+            installs->indexWidget(installs->model()->index(0, 0)));
+        auto *config = qobject_cast<LmtToolConfigCell *>(
+            installs->indexWidget(installs->model()->index(0, 2)));
+        QVERIFY(links);
+        QVERIFY(config);
+        QCOMPARE(child<QLabel>(config, "m_lblStatus")->text(), QStringLiteral("Default options"));
+        // The uninstall row's configuration cell shows nothing.
+        auto *dropped = qobject_cast<LmtToolConfigCell *>(
+            view.table(2)->indexWidget(view.table(2)->model()->index(0, 2)));
+        QVERIFY(dropped);
+        QVERIFY(child<QLabel>(dropped, "m_lblStatus")->text().isEmpty());
+        QVERIFY(!child<QPushButton>(dropped, "m_btnCustomize")->isVisibleTo(dropped));
+
+        // An accepted choice of the cell reaches the offered version.
+        LmtToolConfigData chosen = config->configData();
+        chosen.installDirectory = "/srv/Tools";
+        emit config->dataChanged(chosen);
+        QCOMPARE(offered->installDirectory(), QStringLiteral("/srv/Tools"));
+
+        // Requests go out through the view; answers come back to the asking cell only.
+        QSignalSpy requests(&view, &LmtToolConfigView::getReleaseNotesOrLicenseData);
+        QString shown;
+        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
+            view.onReleaseNotesOrLicenseDataReady("licence text", dialog->url());
+            shown = dialog->documentText();
+            dialog->accept();
+        });
+        child<QPushButton>(links, "lblLicense")->click();
+        QCOMPARE(requests.count(), 1);
+        QCOMPARE(requests.at(0).at(0).toString(),
+            QStringLiteral("https://mirror.example/12/versions/34/license/"));
+        QCOMPARE(shown, QStringLiteral("licence text"));
+
+        // Nothing left to do: every table and label hides.
+        offered->setSelected(false);
+        model->tools().last()->localVersions().first()->setSelected(true);
+        view.updateToolsData(model);
+        for (int kind = 0; kind < 3; ++kind)
+            QVERIFY(!view.table(kind)->isVisibleTo(&view));
+        setKorOnlineUrl(QString());
+    }
+};
+
+QTEST_MAIN(tst_LmtToolConfigWidgets)
+#include "tst_LmtToolConfigWidgets.moc"
