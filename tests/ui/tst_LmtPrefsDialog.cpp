@@ -184,6 +184,8 @@ private slots:
         LmtPrefsDialog dialog(manager);
         dialog.show();
         lmttest::MessageBoxWatcher boxes;
+        setSetting("LmtSetupSelfUpdater", "CheckForUpdates", true);
+        checkBox(dialog)->setChecked(false);
         urlEdit(dialog)->setText(bad);
         click(dialog, QDialogButtonBox::Ok);
         QCOMPARE(boxes.count(), 1);
@@ -194,6 +196,8 @@ private slots:
         QCOMPARE(boxes.icons().last(), QMessageBox::Critical);
         QVERIFY(dialog.isVisible()); // kept open for a correction
         QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/before/"));
+        // What was stored before the failing step stays stored.
+        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), false);
 
         urlEdit(dialog)->setText(good);
         click(dialog, QDialogButtonBox::Ok);
