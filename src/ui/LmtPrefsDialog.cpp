@@ -4,6 +4,7 @@
 #include "app/LmtLogLocation.h"
 #include "services/ILmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
+#include "services/LmtSetupSelfUpdater.h"
 #include "services/LmtUpdateSiteCheck.h"
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
@@ -31,25 +32,6 @@ namespace {
 const char *const kTag = "[LmtPrefsDialog]";
 const QString kGeneralGroup = QStringLiteral("LmtGeneralSettings");
 const QString kLogDirKey = QStringLiteral("LogDir");
-const QString kSelfUpdaterGroup = QStringLiteral("LmtSetupSelfUpdater");
-const QString kCheckForUpdatesKey = QStringLiteral("CheckForUpdates");
-
-bool checkForUpdatesSetting()
-{
-    QSettings &settings = applicationSettings();
-    settings.beginGroup(kSelfUpdaterGroup);
-    const bool value = settings.value(kCheckForUpdatesKey, true).toBool();
-    settings.endGroup();
-    return value;
-}
-
-void setCheckForUpdatesSetting(bool check)
-{
-    QSettings &settings = applicationSettings();
-    settings.beginGroup(kSelfUpdaterGroup);
-    settings.setValue(kCheckForUpdatesKey, check);
-    settings.endGroup();
-}
 
 // The configured log directory as start-up resolves it, without writing the fallback back:
 // merely opening the dialog must not change the settings.
@@ -86,7 +68,7 @@ LmtPrefsDialog::LmtPrefsDialog(
 
     // Filled before the connections below, so the initial values do not count as edits.
     m_editKorOnlineUrl->setText(korOnlineUrl());
-    m_checkForUpdatesCheckBox->setChecked(checkForUpdatesSetting());
+    m_checkForUpdatesCheckBox->setChecked(LmtSetupSelfUpdater::checkForUpdatesEnabled());
     showLogFolder(configuredLogDirectory());
 
     connect(
@@ -207,7 +189,7 @@ void LmtPrefsDialog::onReset()
 void LmtPrefsDialog::onOk()
 {
     qCInfo(lmtLocal).noquote() << kTag << "OK button pressed";
-    setCheckForUpdatesSetting(m_checkForUpdatesCheckBox->isChecked());
+    LmtSetupSelfUpdater::setCheckForUpdatesEnabled(m_checkForUpdatesCheckBox->isChecked());
     applicationSettings().sync();
 
     if (m_urlEdited) {
