@@ -1,9 +1,12 @@
 #include "app/LmtEntry.h"
 
 #include "app/LmtApplication.h"
+#include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "registry/Lmt3rdPartyRegistryParser.h"
 #include "registry/LmtKorRegistryLocationProvider.h"
 #include "registry/LmtLocalRegistryParser.h"
+#include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloader.h"
 #include "services/LmtInstaller.h"
@@ -52,10 +55,15 @@ int buildAndRun()
     auto loginManager = std::make_shared<LmtLoginManager>(connector);
     auto localParser = std::make_shared<LmtLocalRegistryParser>(
         coreToolModel, std::make_unique<LmtKorRegistryLocationProvider>());
+    auto onlineParser = std::make_shared<LmtOnlineRegistryParser>(downloadManager, coreToolModel);
+    auto thirdPartyParser = std::make_shared<Lmt3rdPartyRegistryParser>(coreToolModel);
     auto downloader = std::make_shared<LmtDownloader>(connector, coreToolModel);
     auto installer = std::make_shared<LmtInstaller>(connector, coreToolModel);
     auto uninstaller = std::make_shared<LmtUninstaller>(coreToolModel);
     auto selfUpdater = std::make_shared<LmtSetupSelfUpdater>(connector, localParser);
+    auto controller = std::make_shared<LmtSetupController>(coreToolModel, downloadManager,
+        connector, loginManager, localParser, onlineParser, thirdPartyParser, downloader, installer,
+        uninstaller, selfUpdater);
 
     auto window = std::make_unique<LmtMainWindow>(nullptr);
     window->init();

@@ -27,6 +27,9 @@ public:
     virtual void startLogout() = 0;
     // Takes over a stored, unexpired token from the settings.
     virtual void restoreSettings() = 0;
+    // Forgets the token and its stored keys without announcing it or contacting the service
+    // (used when the service no longer holds the stored token).
+    virtual void discardAccessToken() = 0;
     virtual std::shared_ptr<LmtAccessToken> accessToken() const = 0;
 
 Q_SIGNALS:

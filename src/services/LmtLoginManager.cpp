@@ -89,12 +89,17 @@ void LmtLoginManager::startLogin()
     qCDebug(lmtLocal).noquote() << Tag << "<< startLogin()";
 }
 
-void LmtLoginManager::startLogout()
+void LmtLoginManager::discardAccessToken()
 {
-    qCDebug(lmtLocal).noquote() << Tag << ">> startLogout()";
     auto signedOut = std::make_shared<LmtAccessToken>();
     signedOut->clear(); // removes the persisted keys
     replaceAccessToken(signedOut);
+}
+
+void LmtLoginManager::startLogout()
+{
+    qCDebug(lmtLocal).noquote() << Tag << ">> startLogout()";
+    discardAccessToken();
     publishState(true);
     try {
         m_connector->revokeAccessToken();

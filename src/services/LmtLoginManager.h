@@ -24,6 +24,7 @@ public:
     void startLogin() override;
     void startLogout() override;
     void restoreSettings() override;
+    void discardAccessToken() override;
     std::shared_ptr<LmtAccessToken> accessToken() const override;
 
 private Q_SLOTS:

@@ -17,6 +17,11 @@ QString vendorToolPageUrl(const QString &featureId)
     return vendorSiteBaseUrl() + QStringLiteral("/tools/%1").arg(featureId);
 }
 
+QString offlineInstallationPageUrl()
+{
+    return vendorSiteBaseUrl() + QStringLiteral("/lumetra/offline-installation");
+}
+
 QString setupUserGuideUrl()
 {
     return vendorSiteBaseUrl() + QStringLiteral("/docs/lumetra-setup/user-guide");

@@ -16,6 +16,9 @@ QString defaultOnlineRegistryUrl();
 // The public page of one tool: base + "/tools/<featureId>".
 QString vendorToolPageUrl(const QString &featureId);
 
+// The page offering the Lumetra tools for installation without this program.
+QString offlineInstallationPageUrl();
+
 // The Lumetra Setup user guide, which lists the network resources the program needs.
 QString setupUserGuideUrl();
 

@@ -111,9 +111,28 @@ std::shared_ptr<LmtProcessHandle> FakeConnector::run(
     return handle;
 }
 
+void FakeConnector::setStartBehaviour(std::function<void()> behaviour)
+{
+    QMutexLocker lock(&m_mutex);
+    m_startBehaviour = std::move(behaviour);
+}
+
+void FakeConnector::setTokenCheck(std::function<bool()> check)
+{
+    QMutexLocker lock(&m_mutex);
+    m_tokenCheck = std::move(check);
+}
+
 void FakeConnector::start()
 {
     record(QStringLiteral("start"));
+    std::function<void()> behaviour;
+    {
+        QMutexLocker lock(&m_mutex);
+        behaviour = m_startBehaviour;
+    }
+    if (behaviour)
+        behaviour();
     m_started = true;
 }
 
@@ -130,7 +149,12 @@ void FakeConnector::revokeAccessToken()
 bool FakeConnector::verifyTokenValue(const QByteArray &)
 {
     record(QStringLiteral("verifyTokenValue"));
-    return false;
+    std::function<bool()> check;
+    {
+        QMutexLocker lock(&m_mutex);
+        check = m_tokenCheck;
+    }
+    return check ? check() : false;
 }
 
 std::shared_ptr<LmtProcessHandle> FakeConnector::downloadTool(

@@ -42,6 +42,10 @@ public:
     void setUpdateCheck(
         bool available, const QString &newVersion = QString(), const QString &failure = QString());
     void setStarted(bool started) { m_started = started; }
+    // Runs at every start() before it succeeds; may throw like the real connector.
+    void setStartBehaviour(std::function<void()> behaviour);
+    // What verifyTokenValue() answers (false unless set); may throw.
+    void setTokenCheck(std::function<bool()> check);
 
     QList<Call> calls() const;
     QList<Call> calls(const QString &operation) const;
@@ -78,6 +82,8 @@ private:
     QList<Call> m_calls;
     Script m_downloadScript;
     Script m_installScript;
+    std::function<void()> m_startBehaviour;
+    std::function<bool()> m_tokenCheck;
     QMap<QString, int> m_running;
     QMap<QString, int> m_maxRunning;
     bool m_updateAvailable = false;

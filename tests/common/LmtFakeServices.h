@@ -1,0 +1,212 @@
+#pragma once
+
+#include "model/LmtToolVersion.h"
+#include "registry/ILmtOnlineRegistryParser.h"
+#include "services/ILmtDownloader.h"
+#include "services/ILmtInstaller.h"
+#include "services/ILmtLoginManager.h"
+#include "services/ILmtSetupSelfUpdater.h"
+#include "services/ILmtUninstaller.h"
+#include "services/LmtAccessToken.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+// Fakes of the services the setup controller drives. Each call is written to a shared journal
+// (so tests can check the order in which the controller's thread served requests) and then
+// runs a behaviour the test may set, which may throw like the real service. None of them adds
+// signals, so they need no Q_OBJECT; tests emit the interfaces' signals on them directly.
+namespace lmttest {
+
+class Journal
+{
+public:
+    void add(const QString &entry)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_entries << entry;
+    }
+    QStringList entries() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_entries;
+    }
+    void clear()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_entries.clear();
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_entries;
+};
+
+using Behaviour = std::function<void()>;
+
+inline void record(Journal &journal, const QString &entry, const Behaviour &behaviour)
+{
+    journal.add(entry);
+    if (behaviour)
+        behaviour();
+}
+
+class FakeRegistryParser : public zendrel::lmt::setup::ILmtOnlineRegistryParser
+{
+public:
+    FakeRegistryParser(Journal &journal, QString name)
+        : m_journal(journal)
+        , m_name(std::move(name))
+    {
+    }
+    void parse() override { record(m_journal, m_name + ".parse", onParse); }
+    void setAccessToken(std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token) override
+    {
+        m_journal.add(m_name + ".setAccessToken");
+        lastToken = std::move(token);
+    }
+
+    Behaviour onParse;
+    std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> lastToken;
+
+private:
+    Journal &m_journal;
+    QString m_name;
+};
+
+class FakeLoginManager : public zendrel::lmt::setup::ILmtLoginManager
+{
+public:
+    explicit FakeLoginManager(Journal &journal)
+        : m_journal(journal)
+        , m_token(std::make_shared<zendrel::lmt::setup::LmtAccessToken>())
+    {
+    }
+    void startLogin() override { record(m_journal, "login.startLogin", onLogin); }
+    void startLogout() override { record(m_journal, "login.startLogout", onLogout); }
+    void restoreSettings() override { m_journal.add("login.restoreSettings"); }
+    void discardAccessToken() override
+    {
+        m_journal.add("login.discardAccessToken");
+        setToken(std::make_shared<zendrel::lmt::setup::LmtAccessToken>());
+    }
+    std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> accessToken() const override
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_token;
+    }
+    void setToken(std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_token = std::move(token);
+    }
+
+    Behaviour onLogin;
+    Behaviour onLogout;
+
+private:
+    Journal &m_journal;
+    mutable QMutex m_mutex;
+    std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> m_token;
+};
+
+class FakeDownloader : public zendrel::lmt::setup::ILmtDownloader
+{
+public:
+    explicit FakeDownloader(Journal &journal)
+        : m_journal(journal)
+    {
+    }
+    void start(const QList<std::shared_ptr<zendrel::lmt::setup::LmtToolVersion>> &versions) override
+    {
+        QStringList names;
+        for (const auto &version : versions)
+            names << version->version();
+        record(m_journal, "downloader.start " + names.join(','), onStart);
+    }
+    void stop() override { record(m_journal, "downloader.stop", onStop); }
+
+    Behaviour onStart;
+    Behaviour onStop;
+
+private:
+    Journal &m_journal;
+};
+
+class FakeInstaller : public zendrel::lmt::setup::ILmtInstaller
+{
+public:
+    explicit FakeInstaller(Journal &journal)
+        : m_journal(journal)
+    {
+    }
+    void start() override { record(m_journal, "installer.start", onStart); }
+    void stop() override { m_journal.add("installer.stop"); }
+    void setAdminPassword(const QString &password) override { adminPassword = password; }
+    bool needsElevatedPrivileges() override { return needsElevation; }
+    void onDownloadFinished(
+        zendrel::lmt::setup::LmtOperationStatus, QString featureId, QString version) override
+    {
+        m_journal.add(QStringLiteral("installer.onDownloadFinished %1:%2").arg(featureId, version));
+    }
+
+    Behaviour onStart;
+    QString adminPassword;
+    bool needsElevation = false;
+
+private:
+    Journal &m_journal;
+};
+
+class FakeUninstaller : public zendrel::lmt::setup::ILmtUninstaller
+{
+public:
+    explicit FakeUninstaller(Journal &journal)
+        : m_journal(journal)
+    {
+    }
+    void start(
+        const QList<std::shared_ptr<zendrel::lmt::setup::LmtLocalToolVersion>> &versions) override
+    {
+        m_journal.add(QStringLiteral("uninstaller.start %1").arg(versions.size()));
+    }
+    void stop() override { m_journal.add("uninstaller.stop"); }
+
+private:
+    Journal &m_journal;
+};
+
+class FakeSelfUpdater : public zendrel::lmt::setup::ILmtSetupSelfUpdater
+{
+public:
+    explicit FakeSelfUpdater(Journal &journal)
+        : m_journal(journal)
+    {
+    }
+    bool checkForUpdate() override
+    {
+        record(m_journal, "selfUpdater.checkForUpdate", onCheck);
+        return false;
+    }
+    void startDownloadUpdate() override
+    {
+        record(m_journal, "selfUpdater.startDownloadUpdate", onDownload);
+    }
+    void startToInstallUpdate() override { m_journal.add("selfUpdater.startToInstallUpdate"); }
+    bool isUpdateStarted() const override { return state != 0; }
+    bool isUpdateDownloaded() const override { return state == 2; }
+
+    Behaviour onCheck;
+    Behaviour onDownload;
+    int state = 0;
+
+private:
+    Journal &m_journal;
+};
+
+} // namespace lmttest

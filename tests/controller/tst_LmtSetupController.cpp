@@ -1,0 +1,380 @@
+#include "app/LmtApplication.h"
+#include "common/LmtFakeConnector.h"
+#include "common/LmtFakeDownloadManager.h"
+#include "common/LmtFakeServices.h"
+#include "common/LmtModelFixtures.h"
+#include "common/LmtTestSupport.h"
+#include "controller/LmtSetupController.h"
+#include "model/LmtCoreToolModel.h"
+#include "services/NetworkException.h"
+
+#include <QNetworkReply>
+#include <QtTest>
+
+#include <stdexcept>
+
+using namespace zendrel::lmt::setup;
+using namespace lmttest;
+
+namespace {
+
+// The controller on its real thread with fake services around it. Every signal it sends is
+// recorded on the test's thread as "name arguments" so that tests can wait for it.
+struct ControllerRig {
+    Journal journal;
+    std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
+    std::shared_ptr<FakeDownloadManager> downloadManager = std::make_shared<FakeDownloadManager>();
+    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>();
+    std::shared_ptr<FakeLoginManager> login = std::make_shared<FakeLoginManager>(journal);
+    std::shared_ptr<FakeRegistryParser> local
+        = std::make_shared<FakeRegistryParser>(journal, "local");
+    std::shared_ptr<FakeRegistryParser> online
+        = std::make_shared<FakeRegistryParser>(journal, "online");
+    std::shared_ptr<FakeRegistryParser> thirdParty
+        = std::make_shared<FakeRegistryParser>(journal, "thirdParty");
+    std::shared_ptr<FakeDownloader> downloader = std::make_shared<FakeDownloader>(journal);
+    std::shared_ptr<FakeInstaller> installer = std::make_shared<FakeInstaller>(journal);
+    std::shared_ptr<FakeUninstaller> uninstaller = std::make_shared<FakeUninstaller>(journal);
+    std::shared_ptr<FakeSelfUpdater> selfUpdater = std::make_shared<FakeSelfUpdater>(journal);
+    std::unique_ptr<LmtSetupController> controller;
+    QObject context;
+    QStringList events;
+
+    ControllerRig()
+    {
+        controller = std::make_unique<LmtSetupController>(model, downloadManager, connector, login,
+            local, online, thirdParty, downloader, installer, uninstaller, selfUpdater);
+        auto *c = controller.get();
+        QObject::connect(c, &LmtSetupController::error, &context,
+            [this](LmtErrorCode code, const QString &message) {
+                events << QStringLiteral("error %1 %2").arg(int(code)).arg(message);
+            });
+        QObject::connect(c, &LmtSetupController::appendUILog, &context,
+            [this](const QString &text) { events << "log " + text; });
+        QObject::connect(c, &LmtSetupController::toolDataChanged, &context,
+            [this](bool success) { events << QStringLiteral("toolDataChanged %1").arg(success); });
+        QObject::connect(c, &LmtSetupController::loginStateChanged, &context,
+            [this](bool loggedIn, bool doUpdate, const QString &email) {
+                events << QStringLiteral("loginStateChanged %1 %2 [%3]")
+                              .arg(loggedIn)
+                              .arg(doUpdate)
+                              .arg(email);
+            });
+        QObject::connect(c, &LmtSetupController::askForElevatedPrivileges, &context,
+            [this] { events << "askForElevatedPrivileges"; });
+        QObject::connect(c, &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
+            [this](const QString &data, const QString &url) {
+                events << QStringLiteral("ready %1 %2").arg(url, data);
+            });
+    }
+
+    QStringList connectorCalls() const
+    {
+        QStringList operations;
+        for (const auto &call : connector->calls())
+            operations << call.operation;
+        return operations;
+    }
+    QStringList matching(const QString &prefix) const
+    {
+        QStringList found;
+        for (const QString &event : events)
+            if (event.startsWith(prefix))
+                found << event;
+        return found;
+    }
+    bool waitFor(const QString &prefix)
+    {
+        return QTest::qWaitFor([&] { return !matching(prefix).isEmpty(); }, 5000);
+    }
+    // Every request queued before this one has been served once it returns.
+    bool drain()
+    {
+        const int before = matching("toolDataChanged").size();
+        controller->updateTools(false);
+        return QTest::qWaitFor([&] { return matching("toolDataChanged").size() > before; }, 5000);
+    }
+};
+
+std::shared_ptr<LmtAccessToken> someToken()
+{
+    return std::make_shared<LmtAccessToken>(
+        "secret-token", "3600", QString::number(QDateTime::currentSecsSinceEpoch()));
+}
+
+} // namespace
+
+class TestLmtSetupController : public QObject
+{
+    Q_OBJECT
+
+    Sandbox m_sandbox;
+
+private slots:
+    void initTestCase() { registerMetaTypes(); }
+
+    void refreshReadsAllThreeRegistriesWhateverFails()
+    {
+        // Offline: the installed tools are still listed, with the link to the downloads.
+        {
+            ControllerRig rig;
+            rig.online->onParse = [] {
+                throw NetworkException("Host not found", QNetworkReply::HostNotFoundError);
+            };
+            rig.controller->updateTools(false);
+            QVERIFY(rig.waitFor("toolDataChanged"));
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            QCOMPARE(rig.journal.entries(),
+                (QStringList { "online.parse", "local.parse", "thirdParty.parse" }));
+            const QStringList errors = rig.matching("error");
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(errors[0].startsWith(QStringLiteral("error %1 Failed to fetch tools "
+                                                        "information. Please restore network "
+                                                        "connection.")
+                                             .arg(int(NetworkError))));
+            QVERIFY2(errors[0].contains(QStringLiteral("(<a href=\"file://%1\">%1</a>)")
+                                            .arg(downloadsDirectory().absolutePath())),
+                qPrintable(errors[0]));
+            QVERIFY(errors[0].contains("Lumetra Offline Installation webpage</a>."));
+            QVERIFY(rig.events.contains("log Updated the tool list"));
+        }
+        // A malformed online registry fails the refresh even though the rest is fine.
+        {
+            ControllerRig rig;
+            rig.online->onParse = [] { throw std::runtime_error("Invalid JSON"); };
+            rig.controller->updateTools(false);
+            QVERIFY(rig.waitFor("toolDataChanged"));
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 0" });
+            QCOMPARE(rig.matching("error"),
+                QStringList { QStringLiteral("error %1 Failed to update tool list. Parsing of the "
+                                             "Online Tools Registry failed: Invalid JSON")
+                                  .arg(int(GeneralError)) });
+            QCOMPARE(rig.journal.entries().size(), 3);
+            QVERIFY(!rig.events.contains("log Updated the tool list"));
+        }
+        // A broken local registry fails it too; a broken 3rd-party file alone does not.
+        {
+            ControllerRig rig;
+            rig.local->onParse = [] { throw std::runtime_error("disk"); };
+            rig.controller->updateTools(false);
+            QVERIFY(rig.waitFor("toolDataChanged"));
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 0" });
+            QVERIFY(rig.events.contains(QStringLiteral("error %1 Failed to update tool list. "
+                                                       "Parsing of the Local Tools Registry "
+                                                       "failed: disk")
+                                            .arg(int(GeneralError))));
+        }
+        {
+            ControllerRig rig;
+            rig.thirdParty->onParse = [] { throw std::runtime_error("no file"); };
+            rig.controller->updateTools(false);
+            QVERIFY(rig.waitFor("toolDataChanged"));
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            QVERIFY(rig.events.contains(QStringLiteral("error %1 Failed to get tool information. "
+                                                       "Parsing of the thirdparty Tool Registry "
+                                                       "failed: no file")
+                                            .arg(int(GeneralError))));
+        }
+    }
+
+    void rejectedTokenLogsOutAfterTheRefresh()
+    {
+        ControllerRig rig;
+        rig.online->onParse = [] {
+            throw NetworkException(
+                "Authentication required", QNetworkReply::AuthenticationRequiredError);
+        };
+        rig.controller->updateTools(false);
+        QVERIFY(rig.waitFor("toolDataChanged"));
+        QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+        QCOMPARE(rig.matching("error"),
+            QStringList { QStringLiteral("error %1 ").arg(int(AccessTokenError)) });
+        QVERIFY(rig.events.contains("log Access Token is not valid - Logging out ..."));
+        // The logout was queued behind the refresh, not run inside it.
+        QTRY_COMPARE(rig.journal.entries(),
+            (QStringList {
+                "online.parse", "local.parse", "thirdParty.parse", "login.startLogout" }));
+    }
+
+    void restoresTheSelectionOnlyWhenAsked()
+    {
+        ControllerRig rig;
+        // Every refresh builds fresh tool objects, as the real parsers do.
+        rig.local->onParse = [&rig] {
+            auto tool = LmtTool::create("com.zdr.a", LmtToolType::Other, "A");
+            addOnline(tool, "1.0.0");
+            addOnline(tool, "2.0.0");
+            rig.model->addTool(tool);
+        };
+        auto selectedAfterRefresh = [&rig](bool restore) {
+            rig.model->findTool("com.zdr.a")->findOnlineVersion("2.0.0")->setSelected(true);
+            rig.events.clear();
+            rig.controller->updateTools(restore);
+            if (!rig.waitFor("toolDataChanged"))
+                return -1;
+            return int(rig.model->findTool("com.zdr.a")->findOnlineVersion("2.0.0")->selected());
+        };
+        rig.controller->updateTools(false);
+        QVERIFY(rig.waitFor("toolDataChanged"));
+        QCOMPARE(selectedAfterRefresh(false), 0);
+        QCOMPARE(selectedAfterRefresh(true), 1);
+    }
+
+    void startInstallAsksForPrivilegesOrStartsTheJobs()
+    {
+        {
+            ControllerRig rig;
+            rig.installer->needsElevation = true;
+            rig.controller->startInstall();
+            QVERIFY(rig.waitFor("askForElevatedPrivileges"));
+            QVERIFY(rig.drain());
+            QVERIFY(!rig.journal.entries().join(' ').contains("downloader.start"));
+            QVERIFY(!rig.journal.entries().join(' ').contains("installer.start"));
+            rig.controller->setAdminPassword("pw");
+            QCOMPARE(rig.installer->adminPassword, QString("pw"));
+        }
+        {
+            ControllerRig rig;
+            auto tool = LmtTool::create("com.zdr.a", LmtToolType::Other, "A");
+            addLocal(tool, "1.0.0")->setSelected(false); // installed and unchecked: removed
+            auto other = LmtTool::create("com.zdr.b", LmtToolType::Other, "B");
+            addOnline(other, "3.1.0", 0, true);
+            rig.model->addTool(tool);
+            rig.model->addTool(other);
+            rig.controller->startInstall();
+            QTRY_COMPARE(rig.journal.entries(),
+                (QStringList {
+                    "uninstaller.start 1", "downloader.start 3.1.0", "installer.start" }));
+            QVERIFY(rig.events.isEmpty());
+        }
+        {
+            // Nothing to remove: the uninstaller is left alone; a failing start is reported.
+            ControllerRig rig;
+            rig.downloader->onStart
+                = [] { throw std::runtime_error("Downloader is already running."); };
+            rig.controller->startInstall();
+            QVERIFY(rig.waitFor("error"));
+            QCOMPARE(rig.matching("error"),
+                QStringList { QStringLiteral("error %1 Failed to start downloader : 'Downloader "
+                                             "is already running.'")
+                                  .arg(int(GeneralError)) });
+            QCOMPARE(rig.journal.entries(), QStringList { "downloader.start " });
+        }
+    }
+
+    void launcherStartVerifiesTheStoredToken()
+    {
+        {
+            // The service does not hold the stored token: it is discarded and the window told.
+            ControllerRig rig;
+            rig.login->setToken(someToken());
+            rig.connector->setTokenCheck([] { return false; });
+            rig.controller->startLauncherService();
+            QVERIFY(rig.waitFor("loginStateChanged"));
+            QCOMPARE(rig.matching("loginStateChanged"), QStringList { "loginStateChanged 0 0 []" });
+            QVERIFY(rig.events.contains("log Access Token is not valid - Logging out ..."));
+            QVERIFY(rig.events.contains("log Start Launcher Service"));
+            QCOMPARE(rig.connectorCalls(), (QStringList { "start", "verifyTokenValue" }));
+            QCOMPARE(rig.journal.entries(), QStringList { "login.discardAccessToken" });
+        }
+        {
+            // A failed start is reported, and the token is still checked; a failing check
+            // keeps the token.
+            LogCapture log;
+            ControllerRig rig;
+            rig.login->setToken(someToken());
+            rig.connector->setStartBehaviour([] { throw std::runtime_error("no executable"); });
+            rig.connector->setTokenCheck([]() -> bool { throw std::runtime_error("refused"); });
+            rig.controller->startLauncherService();
+            QVERIFY(rig.waitFor("error"));
+            QVERIFY(rig.drain());
+            QCOMPARE(rig.matching("error"),
+                QStringList { QStringLiteral("error %1 Failed to start Launcher Service: 'no "
+                                             "executable'")
+                                  .arg(int(GeneralError)) });
+            QVERIFY(rig.matching("loginStateChanged").isEmpty());
+            QVERIFY(rig.login->accessToken()->isValid());
+            QVERIFY(log.contains("Verification of the stored token failed: refused"));
+            for (const QString &line : log.lines())
+                QVERIFY2(!line.contains("secret-token"), qPrintable(line));
+        }
+        {
+            // Without a stored token nothing is verified.
+            ControllerRig rig;
+            rig.controller->startLauncherService();
+            QVERIFY(rig.drain());
+            QCOMPARE(rig.connectorCalls(), QStringList { "start" });
+        }
+    }
+
+    void servesRequestsInOrderAndSurvivesAnyException()
+    {
+        ControllerRig rig;
+        rig.login->onLogin = [] { throw 42; }; // not even a std::exception
+        rig.selfUpdater->onCheck = [] { throw std::runtime_error("service down"); };
+        rig.controller->startLogin();
+        rig.controller->checkIfUpdateAvailable();
+        rig.controller->startLogout();
+        rig.controller->startDownloadSelfUpdate();
+        rig.controller->stopInstall();
+        QVERIFY(rig.drain());
+        QCOMPARE(rig.journal.entries().mid(0, 7),
+            (QStringList { "login.startLogin", "selfUpdater.checkForUpdate", "login.startLogout",
+                "selfUpdater.startDownloadUpdate", "downloader.stop", "installer.stop",
+                "uninstaller.stop" }));
+        QCOMPARE(rig.matching("error"),
+            (QStringList { QStringLiteral("error %1 Failed to Login: 'unknown exception'")
+                               .arg(int(GeneralError)),
+                QStringLiteral("error %1 Failed to check for the Lumetra™ Setup update: 'service "
+                               "down'")
+                    .arg(int(GeneralError)) }));
+        QVERIFY(rig.events.contains("log Checking for the Lumetra™ Setup update..."));
+
+        rig.selfUpdater->state = 1;
+        QVERIFY(rig.controller->isSelfUpdateDownloading());
+        QVERIFY(!rig.controller->isSelfUpdateReady());
+        rig.selfUpdater->state = 2;
+        QVERIFY(!rig.controller->isSelfUpdateDownloading());
+        QVERIFY(rig.controller->isSelfUpdateReady());
+    }
+
+    void loginChangesReachTheOnlineParser()
+    {
+        ControllerRig rig;
+        auto token = someToken();
+        rig.login->setToken(token);
+        Q_EMIT rig.login->loginStateChanged(true, true, "j***@example.com");
+        QVERIFY(rig.waitFor("loginStateChanged"));
+        QCOMPARE(rig.matching("loginStateChanged"),
+            QStringList { "loginStateChanged 1 1 [j***@example.com]" });
+        QCOMPARE(rig.online->lastToken, token);
+    }
+
+    void documentsAreAnsweredForTheirUrlAlsoOnFailure()
+    {
+        ControllerRig rig;
+        const QString notes = "https://tools.example/a/versions/1.0/release-note/";
+        const QString licence = "https://tools.example/a/versions/1.0/license/";
+        rig.downloadManager->setResponder([&](const FakeDownloadManager::Call &call) {
+            if (call.url.toString() == licence)
+                throw NetworkException("Not found", QNetworkReply::ContentNotFoundError);
+            return QByteArray("Fixed – everything");
+        });
+        QMetaObject::invokeMethod(
+            rig.controller.get(), "getReleaseNotesOrLicenseData", Q_ARG(QString, notes));
+        QMetaObject::invokeMethod(
+            rig.controller.get(), "getReleaseNotesOrLicenseData", Q_ARG(QString, licence));
+        QTRY_COMPARE(rig.matching("ready").size(), 2);
+        const QString failure = "Failed to get 'Release Notes' or 'License' data,\nNot "
+                                "found.\nPlease make sure you are logged in.";
+        QCOMPARE(rig.matching("ready"),
+            (QStringList {
+                "ready " + notes + " Fixed – everything", "ready " + licence + " " + failure }));
+        QCOMPARE(rig.matching("error"),
+            QStringList { QStringLiteral("error %1 ").arg(int(GeneralError)) + failure });
+        QCOMPARE(rig.downloadManager->calls().first().timeoutMs, 15000);
+    }
+};
+
+QTEST_MAIN(TestLmtSetupController)
+#include "tst_LmtSetupController.moc"
