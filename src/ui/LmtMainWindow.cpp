@@ -1,28 +1,753 @@
 #include "ui/LmtMainWindow.h"
 
 #include "app/LmtAbout.h"
+#include "app/LmtApplication.h"
+#include "controller/LmtSetupController.h"
+#include "model/LmtCoreToolModel.h"
+#include "shared_toolkit/Log.h"
+#include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtToolLaunchView.h"
+#include "ui/LmtToolLoadView.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <optional>
 
 namespace zendrel::lmt::setup {
 
-LmtMainWindow::LmtMainWindow(QWidget *parent)
-    : QMainWindow(parent)
+namespace {
+
+constexpr auto Tag = "[LmtMainWindow]";
+
+const QString kSettingsGroup = QStringLiteral("LmtMainWindow");
+const QString kGeometryKey = QStringLiteral("geometry");
+const QString kWindowStateKey = QStringLiteral("windowState");
+const QString kHelpFolder = QStringLiteral("docs");
+const QString kHelpFile = QStringLiteral("LumetraSetup.pdf");
+
+QString displayName()
 {
+    return QGuiApplication::applicationDisplayName();
+}
+
+bool checkForUpdatesOnStart()
+{
+    return applicationSettings()
+        .value(QStringLiteral("LmtSetupSelfUpdater/CheckForUpdates"), true)
+        .toBool();
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QAction *makeAction(QObject *parent, const char *name, const QString &iconResource = QString())
+{
+    auto *action = new QAction(parent);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!iconResource.isEmpty())
+        action->setIcon(QIcon(iconResource));
+    return action;
+}
+
+// The frame rectangle recorded by QWidget::saveGeometry(): the blob starts with a magic
+// number and a format version, followed by that rectangle in every format version.
+std::optional<QRect> storedFrameGeometry(const QByteArray &geometry)
+{
+    if (geometry.isEmpty())
+        return std::nullopt;
+    QDataStream stream(geometry);
+    stream.setVersion(QDataStream::Qt_4_0);
+    quint32 magic = 0;
+    quint16 majorVersion = 0;
+    quint16 minorVersion = 0;
+    QRect frame;
+    stream >> magic >> majorVersion >> minorVersion >> frame;
+    if (stream.status() != QDataStream::Ok || magic != 0x1D9D0CB)
+        return std::nullopt;
+    return frame;
+}
+
+} // namespace
+
+LmtMainWindow::LmtMainWindow(std::shared_ptr<LmtSetupController> controller, QWidget *parent)
+    : QMainWindow(parent)
+    , m_controller(std::move(controller))
+{
+    setupUi();
+    connectActions();
+    connectViews();
+    connectController();
+    updateActionIcons();
+
+    // The first requests wait until the window is up, so that the user sees the load page
+    // while the launcher service starts and the tool list is read.
+    QTimer::singleShot(0, this, &LmtMainWindow::startUp);
+}
+
+LmtMainWindow::~LmtMainWindow() = default;
+
+void LmtMainWindow::setupUi()
+{
+    setObjectName(QStringLiteral("LmtMainWindow"));
+    resize(1200, 600);
+    setWindowIcon(QIcon(QStringLiteral(":/images/setup")));
+
+    m_actCheckUpdate = makeAction(this, "m_actCheckUpdate", QStringLiteral(":/images/reset"));
+    m_actLogin = makeAction(this, "m_actLogin", QStringLiteral(":/images/bw-unlock"));
+    m_actLogout = makeAction(this, "m_actLogout", QStringLiteral(":/images/bw-lock"));
+    m_actPreferences = makeAction(this, "m_actPreferences", QStringLiteral(":/images/configure"));
+    m_actExit = makeAction(this, "m_actExit");
+    if (QIcon::hasThemeIcon(QStringLiteral("application-exit")))
+        m_actExit->setIcon(QIcon::fromTheme(QStringLiteral("application-exit")));
+    m_actHelp = makeAction(this, "m_actHelp");
+    m_actAbout = makeAction(this, "m_actAbout");
+    m_actRefresh = makeAction(this, "m_actRefresh", QStringLiteral(":/images/restore-light"));
+
+    m_centralWidget = new QWidget(this);
+    m_centralWidget->setObjectName(QStringLiteral("centralWidget"));
+    m_verticalLayout = new QVBoxLayout(m_centralWidget);
+    m_verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+
+    m_toolViewStack = new QStackedWidget(m_centralWidget);
+    m_toolViewStack->setObjectName(QStringLiteral("m_toolViewStack"));
+    m_toolLoadView = new LmtToolLoadView(m_toolViewStack);
+    m_toolLoadView->setObjectName(QStringLiteral("m_toolLoadView"));
+    m_toolSelectView = new QWidget(m_toolViewStack);
+    m_toolSelectView->setObjectName(QStringLiteral("m_toolSelectView"));
+    m_toolConfigView = new QWidget(m_toolViewStack);
+    m_toolConfigView->setObjectName(QStringLiteral("m_toolConfigView"));
+    m_toolInstallView = new QWidget(m_toolViewStack);
+    m_toolInstallView->setObjectName(QStringLiteral("m_toolInstallView"));
+    m_toolLaunchView = new LmtToolLaunchView(m_toolViewStack);
+    m_toolLaunchView->setObjectName(QStringLiteral("m_toolLaunchView"));
+    // The page order is the order of LmtToolView.
+    for (QWidget *page : { static_cast<QWidget *>(m_toolLoadView), m_toolSelectView,
+             m_toolConfigView, m_toolInstallView, static_cast<QWidget *>(m_toolLaunchView) })
+        m_toolViewStack->addWidget(page);
+    m_verticalLayout->addWidget(m_toolViewStack);
+
+    m_logPanel = new shared_toolkit::StatusConsole(m_centralWidget);
+    m_logPanel->setObjectName(QStringLiteral("m_logPanel"));
+    m_logPanel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    m_logPanel->setMinimumHeight(70);
+    // Links in the log (log files, download folders) go to the desktop, never into the panel.
+    m_logPanel->setOpenLinks(false);
+    m_logPanel->setOpenExternalLinks(false);
+    m_logPanel->setLineSplitting(false);
+    m_verticalLayout->addWidget(m_logPanel);
+
+    m_actionsBar = new QWidget(m_centralWidget);
+    m_actionsBar->setObjectName(QStringLiteral("m_actionsBar"));
+    m_horizontalLayout = new QHBoxLayout(m_actionsBar);
+    m_horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    m_horizontalLayout->addStretch(1);
+    m_btnRetry = makeButton(m_actionsBar, "m_btnRetry");
+    m_btnNext = makeButton(m_actionsBar, "m_btnNext");
+    m_chkAgreeLicense = new QCheckBox(m_actionsBar);
+    m_chkAgreeLicense->setObjectName(QStringLiteral("m_chkAgreeLicense"));
+    m_btnBack = makeButton(m_actionsBar, "m_btnBack");
+    m_btnStart = makeButton(m_actionsBar, "m_btnStart");
+    m_btnCancel = makeButton(m_actionsBar, "m_btnCancel");
+    m_btnFinish = makeButton(m_actionsBar, "m_btnFinish");
+    for (QWidget *widget : { static_cast<QWidget *>(m_btnRetry), static_cast<QWidget *>(m_btnNext),
+             static_cast<QWidget *>(m_chkAgreeLicense), static_cast<QWidget *>(m_btnBack),
+             static_cast<QWidget *>(m_btnStart), static_cast<QWidget *>(m_btnCancel),
+             static_cast<QWidget *>(m_btnFinish) })
+        m_horizontalLayout->addWidget(widget);
+    m_verticalLayout->addWidget(m_actionsBar);
+    setCentralWidget(m_centralWidget);
+
+    m_menubar = new QMenuBar(this);
+    m_menubar->setObjectName(QStringLiteral("menubar"));
+    m_menuFile = new QMenu(m_menubar);
+    m_menuFile->setObjectName(QStringLiteral("menuFile"));
+    m_menuHelp = new QMenu(m_menubar);
+    m_menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    setMenuBar(m_menubar);
+    m_menubar->addAction(m_menuFile->menuAction());
+    m_menubar->addAction(m_menuHelp->menuAction());
+    m_menuFile->addAction(m_actLogin);
+    m_menuFile->addAction(m_actLogout);
+    m_menuFile->addSeparator();
+    m_menuFile->addAction(m_actRefresh);
+    m_menuFile->addAction(m_actPreferences);
+    m_menuFile->addSeparator();
+    m_menuFile->addAction(m_actExit);
+    m_menuHelp->addAction(m_actHelp);
+    m_menuHelp->addAction(m_actCheckUpdate);
+    m_menuHelp->addAction(m_actAbout);
+
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("m_toolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setAllowedAreas(Qt::TopToolBarArea);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    m_toolBar->addAction(m_actLogin);
+    m_toolBar->addAction(m_actLogout);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(m_actRefresh);
+    m_toolBar->addAction(m_actPreferences);
+
+    // The sign-in state sits after the login buttons; the spacer pushes Refresh and
+    // Preferences to the right edge.
+    m_lblLogin = new QLabel(m_toolBar);
+    m_lblLogin->setObjectName(QStringLiteral("m_lblLogin"));
+    m_lblLoginAction = m_toolBar->insertWidget(m_actRefresh, m_lblLogin);
+    m_lblLoginAction->setVisible(false);
+    auto *spacer = new QWidget(m_toolBar);
+    spacer->setObjectName(QStringLiteral("m_toolBarSpacer"));
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolBar->insertWidget(m_actRefresh, spacer);
+
+    // Nobody is signed in until the login manager says so.
+    m_actLogout->setVisible(false);
+
+    retranslateUi();
+    m_toolViewStack->setCurrentIndex(0);
+}
+
+void LmtMainWindow::retranslateUi()
+{
+    m_actCheckUpdate->setText(tr("Check for updates"));
+    m_actLogin->setText(tr("Login"));
+    m_actLogin->setToolTip(tr("Login to Zendrel Developer Center services"));
+    m_actLogout->setText(tr("Logout"));
+    m_actLogout->setToolTip(tr("Logout from Zendrel Developer Center services"));
+    m_actPreferences->setText(tr("Preferences"));
+    m_actExit->setText(tr("Exit"));
+    m_actExit->setToolTip(tr("Exit the application"));
+    m_actExit->setShortcut(QKeySequence(tr("Alt+F4")));
+    m_actHelp->setText(tr("View Help"));
+    m_actHelp->setShortcut(QKeySequence(tr("F1")));
+    m_actAbout->setText(tr("About"));
+    m_actRefresh->setText(tr("Refresh "));
+    m_btnRetry->setText(tr("Retry"));
+    m_btnNext->setText(tr("Next >"));
+    m_chkAgreeLicense->setText(tr("I agree to the licenses of packages I have selected"));
+    m_btnBack->setText(tr("< Back"));
+    m_btnStart->setText(tr("Start"));
+    m_btnCancel->setText(tr("Cancel"));
+    m_btnFinish->setText(tr("Finish"));
+    m_menuHelp->setTitle(tr("Help"));
+    m_menuFile->setTitle(tr("File"));
+}
+
+void LmtMainWindow::connectActions()
+{
+    connect(m_actLogin, &QAction::triggered, this, &LmtMainWindow::onLoginTriggered);
+    connect(m_actLogout, &QAction::triggered, this, &LmtMainWindow::onLogoutTriggered);
+    connect(m_actRefresh, &QAction::triggered, this, &LmtMainWindow::onRefreshTriggered);
+    connect(m_actPreferences, &QAction::triggered, this, &LmtMainWindow::onPreferencesTriggered);
+    connect(
+        m_actCheckUpdate, &QAction::triggered, this, &LmtMainWindow::onCheckForUpdatesTriggered);
+    connect(m_actExit, &QAction::triggered, this, &QWidget::close);
+    connect(m_actHelp, &QAction::triggered, this, &LmtMainWindow::showHelp);
+    connect(m_actAbout, &QAction::triggered, this, &LmtMainWindow::about);
+
+    connect(m_btnRetry, &QPushButton::clicked, this, &LmtMainWindow::onRetryTriggered);
+    connect(m_btnNext, &QPushButton::clicked, this, &LmtMainWindow::onNextTriggered);
+    connect(m_chkAgreeLicense, &QCheckBox::clicked, this, &LmtMainWindow::onLicenseCheckboxClicked);
+    connect(m_btnBack, &QPushButton::clicked, this, &LmtMainWindow::onBackTriggered);
+    connect(m_btnStart, &QPushButton::clicked, this, &LmtMainWindow::onStartTriggered);
+    connect(m_btnCancel, &QPushButton::clicked, this, &LmtMainWindow::onCancelTriggered);
+    connect(m_btnFinish, &QPushButton::clicked, this, &LmtMainWindow::onFinishTriggered);
+
+    connect(this, &LmtMainWindow::appendUILog, this, &LmtMainWindow::onAppendLog);
+    connect(m_logPanel, &QTextBrowser::anchorClicked, this,
+        [](const QUrl &url) { QDesktopServices::openUrl(QUrl(url.toString())); });
+}
+
+void LmtMainWindow::connectViews()
+{
+    connect(m_toolLoadView, &LmtToolLoadView::appendUILog, this, &LmtMainWindow::appendUILog);
+}
+
+void LmtMainWindow::connectController()
+{
+    LmtSetupController *controller = m_controller.get();
+    connect(controller, &LmtSetupController::appendUILog, this, &LmtMainWindow::onAppendLog);
+    connect(controller, &LmtSetupController::loginStateChanged, this,
+        &LmtMainWindow::onLoginStateChanged);
+    connect(controller, &LmtSetupController::updateToolsRequested, this,
+        &LmtMainWindow::onUpdateToolsRequested);
+    connect(
+        controller, &LmtSetupController::toolDataChanged, this, &LmtMainWindow::onToolDataChanged);
+    connect(controller, &LmtSetupController::error, this, &LmtMainWindow::onControllerError);
+    connect(
+        controller, &LmtSetupController::updateAvailable, this, &LmtMainWindow::onUpdateAvailable);
+    connect(controller, &LmtSetupController::askForElevatedPrivileges, this,
+        &LmtMainWindow::onAskedForElevatedPrivileges);
+    connect(controller, &LmtSetupController::startInstallRequested, this,
+        &LmtMainWindow::onInstallRequested);
+}
+
+void LmtMainWindow::startUp()
+{
+    QCoreApplication::processEvents();
+    m_controller->startLauncherService();
+    m_controller->updateTools(true);
+    if (checkForUpdatesOnStart())
+        m_controller->checkIfUpdateAvailable();
 }
 
 void LmtMainWindow::init()
 {
-    QMenu *help = menuBar()->addMenu(tr("Help"));
-    QAction *about = help->addAction(tr("About"));
-    about->setObjectName(QStringLiteral("m_actAbout"));
-    connect(about, &QAction::triggered, this, &LmtMainWindow::about);
-    resize(900, 600);
+    qCDebug(lmtLocal).noquote() << Tag << ">> init()";
+    restoreWindowSettings();
+    m_controller->restoreSettings();
+    updateButtons();
+    m_btnRetry->hide();
+    qCDebug(lmtLocal).noquote() << Tag << "<< init()";
+}
+
+void LmtMainWindow::restoreWindowSettings()
+{
+    QSettings &settings = applicationSettings();
+    qCInfo(lmtLocal).noquote() << Tag
+                               << "settingsFileName="
+            + QDir::fromNativeSeparators(settings.fileName());
+    settings.beginGroup(kSettingsGroup);
+    const QByteArray geometry = settings.value(kGeometryKey).toByteArray();
+    const QByteArray state = settings.value(kWindowStateKey).toByteArray();
+    settings.endGroup();
+
+    // Unreadable geometry counts as none. The stored rectangle is judged as it was saved:
+    // restoreGeometry() itself already drags a lost window onto some screen, at its old size.
+    const std::optional<QRect> stored = storedFrameGeometry(geometry);
+    const bool restored = stored && restoreGeometry(geometry);
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen && (!restored || !stored->intersects(screen->geometry()))) {
+        const QRect available = screen->availableGeometry();
+        resize(qRound(available.width() / 2.0), qRound(available.height() / 2.0));
+        move((available.width() - width()) / 2, (available.height() - height()) / 2);
+    }
+    if (!state.isEmpty())
+        restoreState(state);
+}
+
+void LmtMainWindow::saveWindowSettings()
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(kSettingsGroup);
+    settings.setValue(kGeometryKey, saveGeometry());
+    settings.setValue(kWindowStateKey, saveState(0));
+    settings.endGroup();
+}
+
+bool LmtMainWindow::isModelReadable() const
+{
+    return m_refreshesRunning == 0;
+}
+
+std::shared_ptr<LmtCoreToolModel> LmtMainWindow::readableModel() const
+{
+    return isModelReadable() ? m_controller->toolModel() : nullptr;
+}
+
+void LmtMainWindow::activateView(LmtToolView view)
+{
+    qCDebug(lmtLocal).noquote() << Tag << "Activate view" << view;
+    m_currentView = view;
+    m_jobsComplete = false;
+    m_toolViewStack->setCurrentIndex(view);
+    updateButtons();
+}
+
+void LmtMainWindow::updateButtons()
+{
+    const LmtToolView view = m_currentView;
+    const bool isSelect = view == TOOL_VIEW_SELECT;
+    const bool isConfig = view == TOOL_VIEW_CONFIG;
+    const bool isLaunch = view == TOOL_VIEW_LAUNCH;
+    const bool installRunning = view == TOOL_VIEW_INSTALL && !m_jobsComplete;
+    const bool installDone = view == TOOL_VIEW_INSTALL && m_jobsComplete;
+
+    const std::shared_ptr<LmtCoreToolModel> model = readableModel();
+    const bool hasInstall = model && model->hasSelectedOnlineVersions();
+    const bool hasChanges = model && model->hasPendingChanges();
+    const bool removalsOnly = hasChanges && !hasInstall;
+    const bool nextAllowed = removalsOnly || (hasInstall && (m_loggedIn || !m_loginRequired));
+    const bool startAllowed = removalsOnly || m_chkAgreeLicense->isChecked();
+
+    if (!m_loggedIn)
+        m_lblLogin->setText(m_loginRequired ? tr("< Please login to proceed") : QString());
+    m_lblLoginAction->setVisible(m_loggedIn || hasInstall);
+
+    m_actCheckUpdate->setEnabled(view != TOOL_VIEW_INSTALL);
+    const bool refreshAllowed = view != TOOL_VIEW_LOAD && view != TOOL_VIEW_INSTALL;
+    m_actRefresh->setEnabled(refreshAllowed);
+    m_actPreferences->setEnabled(refreshAllowed);
+    const bool loginAllowed = view != TOOL_VIEW_CONFIG && view != TOOL_VIEW_INSTALL;
+    m_actLogin->setEnabled(loginAllowed);
+    m_actLogout->setEnabled(loginAllowed);
+    m_actExit->setEnabled(!installRunning);
+
+    m_chkAgreeLicense->setVisible(isConfig && hasInstall);
+    m_btnBack->setVisible(isConfig || installDone);
+    m_btnBack->setEnabled(isConfig || installDone);
+    m_btnNext->setVisible(isSelect);
+    m_btnNext->setEnabled(isSelect && nextAllowed);
+    m_btnStart->setVisible(isConfig);
+    m_btnStart->setEnabled(isConfig && startAllowed);
+    m_btnCancel->setVisible(installRunning);
+    m_btnCancel->setEnabled(installRunning);
+    m_btnFinish->setVisible(isLaunch);
+    m_btnFinish->setEnabled(isLaunch);
+}
+
+void LmtMainWindow::onUpdateToolsRequested(bool /*restoreSelection*/)
+{
+    // From here until toolDataChanged the controller rewrites the catalogue on its thread.
+    ++m_refreshesRunning;
+    m_toolLoadView->setState(LmtToolLoadView::Loading);
+    activateView(TOOL_VIEW_LOAD);
+}
+
+void LmtMainWindow::onToolDataChanged(bool success)
+{
+    if (m_refreshesRunning > 0)
+        --m_refreshesRunning;
+    if (m_refreshesRunning > 0) {
+        // Another refresh is already queued and will rewrite the catalogue: its answer decides
+        // what comes next.
+        qCDebug(lmtLocal).noquote() << Tag << "Tool data changed, another refresh follows";
+        return;
+    }
+
+    m_chkAgreeLicense->setChecked(false);
+    if (!success) {
+        m_btnRetry->setVisible(true);
+        m_btnRetry->setEnabled(true);
+        m_actPreferences->setEnabled(true);
+        m_toolLoadView->setState(LmtToolLoadView::Error);
+        return;
+    }
+
+    m_toolLoadView->setState(LmtToolLoadView::Idle);
+    m_btnRetry->setVisible(false);
+    m_btnRetry->setEnabled(false);
+
+    const std::shared_ptr<LmtCoreToolModel> model = m_controller->toolModel();
+    // A refresh may have brought back a selection that needs a signed-in user.
+    m_loginRequired = !m_loggedIn && model->selectionRequiresLogin();
+
+    const int next = m_nextViewAfterRefresh;
+    m_nextViewAfterRefresh = TOOL_VIEW_LOAD;
+    if (next == TOOL_VIEW_LAUNCH || next == TOOL_VIEW_INVALID)
+        m_toolLaunchView->updateToolsData(model, m_uninstallOnly);
+    activateView(next == TOOL_VIEW_LAUNCH ? TOOL_VIEW_LAUNCH : TOOL_VIEW_SELECT);
+}
+
+void LmtMainWindow::onToolSelectionChanged()
+{
+    m_chkAgreeLicense->setChecked(false);
+    const std::shared_ptr<LmtCoreToolModel> model = readableModel();
+    if (!model)
+        return;
+    m_uninstallOnly = !model->hasSelectedOnlineVersions();
+    m_loginRequired = model->selectionRequiresLogin();
+    updateButtons();
+    if (m_loginRequired && !m_loggedIn)
+        checkLoginRequired();
+}
+
+void LmtMainWindow::checkLoginRequired()
+{
+    if (m_loginPromptShown)
+        return;
+    const std::shared_ptr<LmtCoreToolModel> model = readableModel();
+    if (!model || !model->hasSelectedOnlineVersions() || !model->selectionRequiresLogin())
+        return;
+    // Marked before asking: the question must not come up again while it is open.
+    m_loginPromptShown = true;
+    const auto answer = QMessageBox::question(this, displayName(),
+        tr("The selected tool requires logging into myZendrel account. Do you want to initiate "
+           "a new login session?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        m_actLogin->trigger();
+}
+
+void LmtMainWindow::onNextTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Next button pressed";
+    activateView(TOOL_VIEW_CONFIG);
+}
+
+void LmtMainWindow::onBackTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Back button pressed";
+    const LmtToolView previous = m_currentView;
+    activateView(TOOL_VIEW_SELECT);
+    if (previous == TOOL_VIEW_INSTALL || previous == TOOL_VIEW_LAUNCH)
+        m_controller->updateTools(false);
+}
+
+void LmtMainWindow::onStartTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Install button pressed";
+    m_controller->startInstall();
+}
+
+void LmtMainWindow::onInstallRequested()
+{
+    activateView(TOOL_VIEW_INSTALL);
+}
+
+void LmtMainWindow::onCancelTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Cancel button pressed";
+    const QString work = m_uninstallOnly ? tr("uninstallation") : tr("installation");
+    const auto answer = QMessageBox::question(this, displayName(),
+        tr("Do you really want to cancel the %1?\nNote that tasks which have started will be "
+           "completed.")
+            .arg(work),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        m_controller->stopInstall();
+}
+
+void LmtMainWindow::onInstallComplete(bool success)
+{
+    m_jobsComplete = true;
+    m_controller->stopInstall();
+    if (success) {
+        m_nextViewAfterRefresh = TOOL_VIEW_LAUNCH;
+        m_controller->updateTools(false);
+    } else {
+        updateButtons();
+    }
+    qCInfo(lmtLocal).noquote() << Tag << "All processes complete";
+}
+
+void LmtMainWindow::onFinishTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Finish button pressed";
+    m_controller->updateTools(false);
+}
+
+void LmtMainWindow::onRetryTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Retry button pressed";
+    m_btnRetry->setEnabled(false);
+    m_controller->updateTools(true);
+}
+
+void LmtMainWindow::onRefreshTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Refresh button pressed";
+    m_controller->updateTools(true);
+}
+
+void LmtMainWindow::onPreferencesTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Preferences button pressed";
+}
+
+void LmtMainWindow::onCheckForUpdatesTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Check for update button pressed";
+    m_controller->checkIfUpdateAvailable();
+}
+
+void LmtMainWindow::onLoginTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Login button pressed";
+    m_controller->startLogin();
+    m_lblLogin->setText(tr("Login session is in progress ..."));
+    m_lblLoginAction->setVisible(true);
+    m_actLogin->setEnabled(false);
+}
+
+void LmtMainWindow::onLogoutTriggered()
+{
+    qCInfo(lmtLocal).noquote() << Tag << "Logout button pressed";
+    m_controller->startLogout();
+}
+
+void LmtMainWindow::onLoginStateChanged(bool loggedIn, bool doUpdate, QString userEmail)
+{
+    m_loggedIn = loggedIn;
+    m_actLogin->setVisible(!loggedIn);
+    m_actLogout->setVisible(loggedIn);
+    m_actLogin->setEnabled(true);
+    const std::shared_ptr<LmtCoreToolModel> model = readableModel();
+    m_loginRequired = !loggedIn && model && model->selectionRequiresLogin();
+    if (loggedIn) {
+        m_lblLogin->setText(
+            userEmail.isEmpty() ? tr("Logged in") : tr("Logged in as %1").arg(userEmail));
+    }
+    if (doUpdate) {
+        activateView(TOOL_VIEW_LOAD);
+        m_controller->updateTools(true);
+    } else {
+        // Replaces "Login session is in progress ..." after a sign-in that failed.
+        updateButtons();
+    }
+}
+
+void LmtMainWindow::onLicenseCheckboxClicked(bool /*checked*/)
+{
+    updateButtons();
+}
+
+void LmtMainWindow::onAppendLog(QString text, ConsoleMessageType type)
+{
+    switch (type) {
+    case ConsoleMessageType::Warning:
+    case ConsoleMessageType::ErrorOutput:
+        qCWarning(lmtLocal).noquote() << Tag << text;
+        break;
+    case ConsoleMessageType::Error:
+        qCCritical(lmtLocal).noquote() << Tag << text;
+        break;
+    default:
+        qCInfo(lmtLocal).noquote() << Tag << text;
+        break;
+    }
+    m_logPanel->append(text + QLatin1Char('\n'), type);
+}
+
+void LmtMainWindow::onControllerError(LmtErrorCode errorCode, QString message)
+{
+    m_logPanel->append(
+        tr("<span style=\"color:red;\">Error: %1</span>").arg(message), ConsoleMessageType::Auto);
+    qCCritical(lmtLocal).noquote() << Tag << message << ", error code:" << int(errorCode);
+}
+
+void LmtMainWindow::onUpdateAvailable(QString version)
+{
+    qCDebug(lmtLocal).noquote() << Tag << "onUpdateAvailable()";
+    const auto answer = QMessageBox::question(this, displayName(),
+        tr("A new update of the Lumetra™ Setup is available: '%1'.\nDo you want to download "
+           "this update and install it after closing the application?")
+            .arg(version),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        m_controller->startDownloadSelfUpdate();
+    else
+        emit appendUILog(tr("Skipped update of the Lumetra™ Setup"), ConsoleMessageType::Auto);
+}
+
+void LmtMainWindow::onAskedForElevatedPrivileges()
+{
+    qCDebug(lmtLocal).noquote() << Tag << "onAskedForElevatedPrivileges()";
+}
+
+void LmtMainWindow::showHelp()
+{
+    const QDir appDir(QCoreApplication::applicationDirPath());
+    if (!appDir.exists(kHelpFolder)) {
+        QMessageBox::critical(this, displayName(),
+            tr("Cannot find 'docs' folder in: %1").arg(appDir.absolutePath()), QMessageBox::Ok);
+        return;
+    }
+    const QFileInfo helpFile(appDir.filePath(kHelpFolder + QLatin1Char('/') + kHelpFile));
+    if (!helpFile.exists()) {
+        QMessageBox::critical(this, displayName(),
+            tr("Cannot find help file: %1").arg(helpFile.absoluteFilePath()), QMessageBox::Ok);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile.absoluteFilePath()));
 }
 
 void LmtMainWindow::about()
 {
     showAbout(this);
+}
+
+void LmtMainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_currentView == TOOL_VIEW_INSTALL && !m_jobsComplete) {
+        QMessageBox::warning(this, displayName(),
+            tr("Installation is in progress. The application cannot be closed."), QMessageBox::Ok);
+        event->ignore();
+        return;
+    }
+    if (!m_controller->isSelfUpdateDownloading()) {
+        if (m_currentView == TOOL_VIEW_LAUNCH)
+            m_toolLaunchView->launchSelectedTools();
+        if (m_controller->isSelfUpdateReady())
+            m_controller->startSelfUpdate();
+        saveWindowSettings();
+        event->accept();
+        return;
+    }
+    const auto answer = QMessageBox::question(this, displayName(),
+        tr("Work is in progress. Do you really want to close the window?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    m_controller->stopInstall();
+    saveWindowSettings();
+    event->accept();
+}
+
+void LmtMainWindow::changeEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+    case QEvent::StyleChange:
+        updateActionIcons();
+        break;
+    default:
+        break;
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool LmtMainWindow::isLightPalette() const
+{
+    const QPalette &colours = palette();
+    return colours.color(QPalette::Window).value() > colours.color(QPalette::WindowText).value();
+}
+
+QIcon LmtMainWindow::cachedIcon(const QString &resource)
+{
+    auto found = m_icons.constFind(resource);
+    if (found == m_icons.constEnd())
+        found = m_icons.insert(resource, QIcon(resource));
+    return *found;
+}
+
+void LmtMainWindow::updateActionIcons()
+{
+    // Refresh keeps the icon it was created with; the restore pair goes to Check for updates.
+    const QString variant = isLightPalette() ? QStringLiteral("-light") : QStringLiteral("-dark");
+    m_actLogin->setIcon(cachedIcon(QStringLiteral(":/images/user") + variant));
+    m_actLogout->setIcon(cachedIcon(QStringLiteral(":/images/logout") + variant));
+    m_actPreferences->setIcon(cachedIcon(QStringLiteral(":/images/cogwheel") + variant));
+    m_actCheckUpdate->setIcon(cachedIcon(QStringLiteral(":/images/restore") + variant));
 }
 
 } // namespace zendrel::lmt::setup

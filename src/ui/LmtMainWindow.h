@@ -1,21 +1,165 @@
 #pragma once
 
+#include "services/LmtServiceTypes.h"
+
+#include <QIcon>
 #include <QMainWindow>
+#include <QMap>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QHBoxLayout;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStackedWidget;
+class QToolBar;
+class QVBoxLayout;
+
+namespace zendrel::lmt::shared_toolkit {
+class StatusConsole;
+}
 
 namespace zendrel::lmt::setup {
 
-// The application window. For now it only offers the About box; the wizard pages follow.
+class LmtCoreToolModel;
+class LmtSetupController;
+class LmtToolLaunchView;
+class LmtToolLoadView;
+
+// The single window of the program: the wizard pages in a stack, the log panel under them, the
+// wizard buttons, the menus and the tool bar. It decides which page is shown and what the user
+// may do there; all work is asked of the setup controller, whose answers arrive as queued
+// signals.
 class LmtMainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit LmtMainWindow(QWidget *parent = nullptr);
+    // The value is also the page index in the stack.
+    enum LmtToolView {
+        TOOL_VIEW_INVALID = -1,
+        TOOL_VIEW_LOAD = 0,
+        TOOL_VIEW_SELECT = 1,
+        TOOL_VIEW_CONFIG = 2,
+        TOOL_VIEW_INSTALL = 3,
+        TOOL_VIEW_LAUNCH = 4,
+    };
+    Q_ENUM(LmtToolView)
 
+    explicit LmtMainWindow(
+        std::shared_ptr<LmtSetupController> controller, QWidget *parent = nullptr);
+    ~LmtMainWindow() override;
+
+    // Restores the window and the sign-in from the settings and sets up the buttons.
     void init();
 
+    LmtToolView currentView() const { return m_currentView; }
+
+signals:
+    void appendUILog(QString text, ConsoleMessageType type = ConsoleMessageType::Auto);
+
 public slots:
+    void onCheckForUpdatesTriggered();
+    void onLoginTriggered();
+    void onLogoutTriggered();
+    void onRefreshTriggered();
+    void onPreferencesTriggered();
+    void onRetryTriggered();
+    void onNextTriggered();
+    void onBackTriggered();
+    void onStartTriggered();
+    void onCancelTriggered();
+    void onFinishTriggered();
+    void onLicenseCheckboxClicked(bool checked);
+    void onAppendLog(QString text, ConsoleMessageType type);
+    void onControllerError(LmtErrorCode errorCode, QString message);
+    void onUpdateToolsRequested(bool restoreSelection);
+    void onToolDataChanged(bool success);
+    void onToolSelectionChanged();
+    void onLoginStateChanged(bool loggedIn, bool doUpdate, QString userEmail);
+    void onInstallRequested();
+    void onInstallComplete(bool success);
+    void onUpdateAvailable(QString version);
+    void onAskedForElevatedPrivileges();
+    void showHelp();
     void about();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void setupUi();
+    void retranslateUi();
+    void connectActions();
+    void connectController();
+    void connectViews();
+    void startUp();
+
+    void restoreWindowSettings();
+    void saveWindowSettings();
+    void activateView(LmtToolView view);
+    void updateButtons();
+    void checkLoginRequired();
+    // While the load page is shown the controller may be rebuilding the catalogue on its
+    // thread, so the window must not look into it then.
+    bool isModelReadable() const;
+    std::shared_ptr<LmtCoreToolModel> readableModel() const;
+
+    bool isLightPalette() const;
+    void updateActionIcons();
+    QIcon cachedIcon(const QString &resource);
+
+    std::shared_ptr<LmtSetupController> m_controller;
+
+    QAction *m_actCheckUpdate = nullptr;
+    QAction *m_actLogin = nullptr;
+    QAction *m_actLogout = nullptr;
+    QAction *m_actPreferences = nullptr;
+    QAction *m_actExit = nullptr;
+    QAction *m_actHelp = nullptr;
+    QAction *m_actAbout = nullptr;
+    QAction *m_actRefresh = nullptr;
+    QWidget *m_centralWidget = nullptr;
+    QVBoxLayout *m_verticalLayout = nullptr;
+    QStackedWidget *m_toolViewStack = nullptr;
+    LmtToolLoadView *m_toolLoadView = nullptr;
+    QWidget *m_toolSelectView = nullptr;
+    QWidget *m_toolConfigView = nullptr;
+    QWidget *m_toolInstallView = nullptr;
+    LmtToolLaunchView *m_toolLaunchView = nullptr;
+    shared_toolkit::StatusConsole *m_logPanel = nullptr;
+    QWidget *m_actionsBar = nullptr;
+    QHBoxLayout *m_horizontalLayout = nullptr;
+    QPushButton *m_btnRetry = nullptr;
+    QPushButton *m_btnNext = nullptr;
+    QCheckBox *m_chkAgreeLicense = nullptr;
+    QPushButton *m_btnBack = nullptr;
+    QPushButton *m_btnStart = nullptr;
+    QPushButton *m_btnCancel = nullptr;
+    QPushButton *m_btnFinish = nullptr;
+    QMenuBar *m_menubar = nullptr;
+    QMenu *m_menuFile = nullptr;
+    QMenu *m_menuHelp = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QLabel *m_lblLogin = nullptr;
+    QAction *m_lblLoginAction = nullptr;
+
+    bool m_loggedIn = false;
+    bool m_loginRequired = false;
+    bool m_jobsComplete = false;
+    bool m_uninstallOnly = false;
+    bool m_loginPromptShown = false;
+    LmtToolView m_currentView = TOOL_VIEW_INVALID;
+    int m_nextViewAfterRefresh = TOOL_VIEW_INVALID;
+    // Refreshes requested whose toolDataChanged has not arrived yet.
+    int m_refreshesRunning = 0;
+
+    QMap<QString, QIcon> m_icons;
 };
 
 } // namespace zendrel::lmt::setup

@@ -1,0 +1,508 @@
+#include "app/LmtApplication.h"
+#include "common/LmtFakeDownloadManager.h"
+#include "common/LmtFakeServices.h"
+#include "common/LmtModalAnswerer.h"
+#include "common/LmtModelFixtures.h"
+#include "common/LmtTestSupport.h"
+#include "controller/LmtSetupController.h"
+#include "model/LmtCoreToolModel.h"
+#include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtMainWindow.h"
+#include "ui/LmtToolLaunchView.h"
+#include "ui/LmtToolLoadView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QWidgetAction>
+#include <QtTest>
+
+#include <atomic>
+#include <stdexcept>
+
+using namespace zendrel::lmt::setup;
+using namespace lmttest;
+
+namespace {
+
+const QString kToolA = QStringLiteral("com.zdr.tool.alpha");
+const QString kToolB = QStringLiteral("com.zdr.tool.beta");
+
+// The real controller on its own thread, with fake services that serve a small catalogue:
+// Alpha (no sign-in needed) offers 2.0.0 and has 1.0.0 installed; Beta (sign-in needed)
+// offers 1.0.0. After installed is set, Alpha 2.0.0 is installed too, with a program to run.
+struct WindowRig {
+    Journal journal;
+    std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
+    std::shared_ptr<FakeDownloadManager> downloadManager = std::make_shared<FakeDownloadManager>();
+    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>(journal);
+    std::shared_ptr<FakeLoginManager> login = std::make_shared<FakeLoginManager>(journal);
+    std::shared_ptr<FakeRegistryParser> local
+        = std::make_shared<FakeRegistryParser>(journal, "local");
+    std::shared_ptr<FakeRegistryParser> online
+        = std::make_shared<FakeRegistryParser>(journal, "online");
+    std::shared_ptr<FakeRegistryParser> thirdParty
+        = std::make_shared<FakeRegistryParser>(journal, "thirdParty");
+    std::shared_ptr<FakeDownloader> downloader = std::make_shared<FakeDownloader>(journal);
+    std::shared_ptr<FakeInstaller> installer = std::make_shared<FakeInstaller>(journal);
+    std::shared_ptr<FakeUninstaller> uninstaller = std::make_shared<FakeUninstaller>(journal);
+    std::shared_ptr<FakeSelfUpdater> selfUpdater = std::make_shared<FakeSelfUpdater>(journal);
+    std::shared_ptr<LmtSetupController> controller;
+    std::unique_ptr<LmtMainWindow> window;
+
+    std::atomic_bool installed { false };
+    std::atomic_bool onlineFails { false };
+    QString program;
+
+    explicit WindowRig(const QString &programPath)
+        : program(programPath)
+    {
+        online->onParse = [this] {
+            if (onlineFails)
+                throw std::runtime_error("Invalid JSON");
+            auto alpha = LmtTool::create(kToolA, LmtToolType::Other, "Alpha", false);
+            addOnline(alpha, "2.0.0", 2);
+            model->addTool(alpha);
+            auto beta = LmtTool::create(kToolB, LmtToolType::Other, "Beta", true);
+            addOnline(beta, "1.0.0", 1);
+            model->addTool(beta);
+        };
+        local->onParse = [this] {
+            // Without the online list the installed tool is listed on its own.
+            auto alpha = model->findTool(kToolA);
+            if (!alpha) {
+                alpha = LmtTool::create(kToolA, LmtToolType::Other, "Alpha", false);
+                model->addTool(alpha);
+            }
+            addLocal(alpha, "1.0.0", LmtToolInstallScope::CurrentUser, 1);
+            if (installed) {
+                auto fresh = addLocal(alpha, "2.0.0", LmtToolInstallScope::CurrentUser, 2);
+                fresh->setPath(program);
+            }
+        };
+        controller = std::make_shared<LmtSetupController>(model, downloadManager, connector, login,
+            local, online, thirdParty, downloader, installer, uninstaller, selfUpdater);
+    }
+    ~WindowRig()
+    {
+        // The window goes first, as in the program.
+        window.reset();
+        controller.reset();
+    }
+
+    LmtMainWindow *open()
+    {
+        window = std::make_unique<LmtMainWindow>(controller);
+        window->init();
+        window->show();
+        return window.get();
+    }
+
+    template<typename T>
+    T *child(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QPushButton *button(const char *name) const { return child<QPushButton>(name); }
+    QAction *action(const char *name) const { return child<QAction>(name); }
+    QCheckBox *licenceBox() const { return child<QCheckBox>("m_chkAgreeLicense"); }
+    QLabel *loginLabel() const { return child<QLabel>("m_lblLogin"); }
+    QString panelText() const
+    {
+        return child<zendrel::lmt::shared_toolkit::StatusConsole>("m_logPanel")->toPlainText();
+    }
+    int page() const { return child<QStackedWidget>("m_toolViewStack")->currentIndex(); }
+
+    std::shared_ptr<LmtToolVersion> onlineVersion(const QString &featureId) const
+    {
+        return model->findTool(featureId)->onlineVersions().value(0);
+    }
+    std::shared_ptr<LmtToolVersion> localVersion(const QString &featureId) const
+    {
+        return model->findTool(featureId)->localVersions().value(0);
+    }
+    // What the select page does when the user ticks or unticks a version.
+    void select(const std::shared_ptr<LmtToolVersion> &version, bool selected)
+    {
+        version->setSelected(selected);
+        window->onToolSelectionChanged();
+    }
+    bool waitForView(LmtMainWindow::LmtToolView view)
+    {
+        return QTest::qWaitFor([&] { return window->currentView() == view; }, 5000);
+    }
+    // The tool-bar entry of the login label.
+    bool loginLabelShown() const
+    {
+        for (QAction *entry : child<QToolBar>("m_toolBar")->actions()) {
+            auto *widgetAction = qobject_cast<QWidgetAction *>(entry);
+            if (widgetAction && widgetAction->defaultWidget() == loginLabel())
+                return entry->isVisible();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+class tst_LmtMainWindow : public QObject
+{
+    Q_OBJECT
+
+    Sandbox m_sandbox;
+
+    QString program()
+    {
+        const QString path = m_sandbox.filePath("programs/alpha");
+        writeFile(path, "#!/bin/sh\nexit 0\n", true);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        registerMetaTypes();
+        // No self-update question at start unless a test asks for it.
+        applicationSettings().setValue("LmtSetupSelfUpdater/CheckForUpdates", false);
+    }
+
+    void init() { applicationSettings().remove("LmtMainWindow"); }
+
+    void widgetsAndFirstRefresh()
+    {
+        WindowRig rig(program());
+        rig.onlineFails = true;
+        LmtMainWindow *window = rig.open();
+        QCOMPARE(rig.action("m_actRefresh")->text(), QString("Refresh "));
+        QCOMPARE(rig.action("m_actLogin")->toolTip(),
+            QString("Login to Zendrel Developer Center services"));
+        QCOMPARE(rig.action("m_actExit")->shortcut(), QKeySequence("Alt+F4"));
+        QCOMPARE(rig.action("m_actHelp")->shortcut(), QKeySequence("F1"));
+        QCOMPARE(rig.licenceBox()->text(),
+            QString("I agree to the licenses of packages I have selected"));
+        QVERIFY(rig.action("m_actLogin")->isVisible());
+        QVERIFY(!rig.action("m_actLogout")->isVisible());
+
+        // A registry that cannot be read leaves the load page with Retry and Preferences.
+        QTRY_VERIFY(rig.button("m_btnRetry")->isVisible());
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
+        QVERIFY(rig.button("m_btnRetry")->isEnabled());
+        QVERIFY(rig.action("m_actPreferences")->isEnabled());
+        QVERIFY(!rig.action("m_actRefresh")->isEnabled());
+        QVERIFY(rig.child<LmtToolLoadView>("m_toolLoadView")->errorLabel()->isVisible());
+        QVERIFY(rig.panelText().contains("Error: Failed to update tool list. Parsing of the "
+                                         "Online Tools Registry failed: Invalid JSON"));
+        QCOMPARE(rig.journal.entries().mid(0, 3),
+            (QStringList { "login.restoreSettings", "connector.start", "online.parse" }));
+        QVERIFY(!rig.journal.entries().contains("selfUpdater.checkForUpdate"));
+
+        // Retry reads again; this time the select page follows with nothing to do yet.
+        rig.onlineFails = false;
+        QTest::mouseClick(rig.button("m_btnRetry"), Qt::LeftButton);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        QCOMPARE(rig.page(), 1);
+        QVERIFY(!rig.button("m_btnRetry")->isVisible());
+        QVERIFY(rig.button("m_btnNext")->isVisible());
+        QVERIFY(!rig.button("m_btnNext")->isEnabled());
+        QVERIFY(!rig.button("m_btnStart")->isVisible());
+        QVERIFY(!rig.button("m_btnBack")->isVisible());
+        QVERIFY(!rig.button("m_btnCancel")->isVisible());
+        QVERIFY(!rig.button("m_btnFinish")->isVisible());
+        QVERIFY(rig.action("m_actRefresh")->isEnabled());
+        QVERIFY(!rig.loginLabelShown());
+        // The first refresh also hands the catalogue to the launch page.
+        QCOMPARE(rig.child<LmtToolLaunchView>("m_toolLaunchView")->infoLabel()->text(),
+            QString("Setup has finished installing the requested packages."));
+    }
+
+    void installThenLaunchThenSelect()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+
+        rig.select(rig.onlineVersion(kToolA), true);
+        QVERIFY(rig.button("m_btnNext")->isEnabled());
+        // Something to install but no sign-in needed: the label is there, without a hint.
+        QVERIFY(rig.loginLabelShown());
+        QCOMPARE(rig.loginLabel()->text(), QString());
+        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
+        QVERIFY(rig.licenceBox()->isVisible());
+        QVERIFY(rig.button("m_btnBack")->isVisible());
+        QVERIFY(!rig.button("m_btnStart")->isEnabled());
+        QVERIFY(!rig.action("m_actLogin")->isEnabled());
+        rig.licenceBox()->click();
+        QVERIFY(rig.button("m_btnStart")->isEnabled());
+
+        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
+        QTRY_VERIFY(rig.journal.entries().contains("installer.start"));
+        QVERIFY(rig.journal.entries().contains("downloader.start 2.0.0"));
+        QVERIFY(rig.button("m_btnCancel")->isVisible());
+        QVERIFY(!rig.button("m_btnBack")->isVisible());
+        QVERIFY(!rig.action("m_actExit")->isEnabled());
+        QVERIFY(!rig.action("m_actCheckUpdate")->isEnabled());
+
+        // Closing while the jobs run is refused.
+        {
+            ModalAnswerer answerer(QMessageBox::Ok);
+            QVERIFY(!window->close());
+            QCOMPARE(answerer.texts(),
+                QStringList { "Installation is in progress. The application cannot be closed." });
+            QVERIFY(window->isVisible());
+        }
+        // Cancel names the installation; No keeps the jobs going.
+        {
+            ModalAnswerer answerer(QMessageBox::No);
+            rig.journal.clear();
+            QTest::mouseClick(rig.button("m_btnCancel"), Qt::LeftButton);
+            QCOMPARE(answerer.texts(),
+                QStringList { "Do you really want to cancel the installation?\nNote that tasks "
+                              "which have started will be completed." });
+            QTest::qWait(50);
+            QVERIFY(!rig.journal.entries().contains("downloader.stop"));
+        }
+
+        // Success: the jobs are stopped, the list refreshed and the launch page offers Alpha.
+        rig.installed = true;
+        window->onInstallComplete(true);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
+        QVERIFY(rig.journal.entries().contains("downloader.stop"));
+        QCOMPARE(rig.page(), 4);
+        const auto *launchView = rig.child<LmtToolLaunchView>("m_toolLaunchView");
+        QCOMPARE(launchView->checkBoxes().size(), 1);
+        QCOMPARE(launchView->checkBoxes().constFirst()->text(), QString("Run Alpha"));
+        QVERIFY(rig.button("m_btnFinish")->isVisible());
+        QVERIFY(!rig.button("m_btnNext")->isVisible());
+        // The refresh after the install does not bring the old selection back.
+        QVERIFY(!rig.onlineVersion(kToolA)->selected());
+
+        QTest::mouseClick(rig.button("m_btnFinish"), Qt::LeftButton);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        rig.action("m_actRefresh")->trigger();
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+    }
+
+    void failedInstallAllowsBackAndClose()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        rig.select(rig.onlineVersion(kToolA), true);
+        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
+        rig.licenceBox()->click();
+        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
+
+        window->onInstallComplete(false);
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
+        QVERIFY(rig.button("m_btnBack")->isVisible());
+        QVERIFY(!rig.button("m_btnCancel")->isVisible());
+        QVERIFY(rig.action("m_actExit")->isEnabled());
+
+        ModalAnswerer answerer;
+        QVERIFY(window->close());
+        QCOMPARE(answerer.count(), 0);
+        QVERIFY(!applicationSettings().value("LmtMainWindow/geometry").toByteArray().isEmpty());
+        QVERIFY(!applicationSettings().value("LmtMainWindow/windowState").toByteArray().isEmpty());
+    }
+
+    void removalsOnly()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+
+        // Removing needs neither a sign-in nor the licence agreement.
+        rig.select(rig.localVersion(kToolA), false);
+        QVERIFY(rig.button("m_btnNext")->isEnabled());
+        QVERIFY(!rig.loginLabelShown());
+        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
+        QVERIFY(!rig.licenceBox()->isVisible());
+        QVERIFY(rig.button("m_btnStart")->isEnabled());
+
+        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
+        QTRY_VERIFY(rig.journal.entries().contains("uninstaller.start 1"));
+
+        ModalAnswerer answerer(QMessageBox::Yes);
+        QTest::mouseClick(rig.button("m_btnCancel"), Qt::LeftButton);
+        QCOMPARE(answerer.texts(),
+            QStringList { "Do you really want to cancel the uninstallation?\nNote that tasks "
+                          "which have started will be completed." });
+        QTRY_VERIFY(rig.journal.entries().contains("downloader.stop"));
+        QVERIFY(rig.journal.entries().contains("uninstaller.stop"));
+    }
+
+    void selectionNeedingLogin()
+    {
+        WindowRig rig(program());
+        rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+
+        ModalAnswerer answerer(QMessageBox::Yes);
+        rig.select(rig.onlineVersion(kToolB), true);
+        QCOMPARE(answerer.texts(),
+            QStringList { "The selected tool requires logging into myZendrel account. Do you "
+                          "want to initiate a new login session?" });
+        // Yes starts the sign-in.
+        QTRY_VERIFY(rig.journal.entries().contains("login.startLogin"));
+        QCOMPARE(rig.loginLabel()->text(), QString("Login session is in progress ..."));
+        QVERIFY(!rig.action("m_actLogin")->isEnabled());
+
+        // The sign-in failed: the hint comes back, Next stays off, and the question is not
+        // asked again in this run.
+        emit rig.login->loginStateChanged(false, false, QString());
+        QTRY_VERIFY(rig.action("m_actLogin")->isEnabled());
+        rig.select(rig.onlineVersion(kToolA), true);
+        QCOMPARE(rig.loginLabel()->text(), QString("< Please login to proceed"));
+        QVERIFY(rig.loginLabelShown());
+        QVERIFY(!rig.button("m_btnNext")->isEnabled());
+        QCOMPARE(answerer.count(), 1);
+
+        // Signed in (without a new list): Next is allowed and the label names the user.
+        emit rig.login->loginStateChanged(true, false, "jo***@example.com");
+        QTRY_VERIFY(rig.action("m_actLogout")->isVisible());
+        QVERIFY(!rig.action("m_actLogin")->isVisible());
+        QCOMPARE(rig.loginLabel()->text(), QString("Logged in as jo***@example.com"));
+        QVERIFY(rig.button("m_btnNext")->isEnabled());
+
+        // A sign-in by the user brings a fresh list.
+        rig.journal.clear();
+        emit rig.login->loginStateChanged(true, true, QString());
+        QTRY_VERIFY(rig.journal.entries().contains("online.parse"));
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        QCOMPARE(rig.loginLabel()->text(), QString("Logged in"));
+    }
+
+    void selfUpdateQuestionsAndClose()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        {
+            ModalAnswerer answerer(QMessageBox::No);
+            emit rig.selfUpdater->updateAvailable("1.3.0.1");
+            QTRY_COMPARE(answerer.texts(),
+                QStringList { "A new update of the Lumetra™ Setup is available: "
+                              "'1.3.0.1'.\nDo you want to download this update and install it "
+                              "after closing the application?" });
+            QTRY_VERIFY(rig.panelText().contains("Skipped update of the Lumetra™ Setup"));
+        }
+        {
+            ModalAnswerer answerer(QMessageBox::Yes);
+            emit rig.selfUpdater->updateAvailable("1.3.0.1");
+            QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startDownloadUpdate"));
+        }
+        // While the update downloads, closing asks first.
+        rig.selfUpdater->state = 1;
+        {
+            ModalAnswerer answerer(QMessageBox::No);
+            QVERIFY(!window->close());
+            QCOMPARE(answerer.texts(),
+                QStringList { "Work is in progress. Do you really want to close the window?" });
+        }
+        // Once downloaded, closing starts the update.
+        rig.selfUpdater->state = 2;
+        QVERIFY(window->close());
+        QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startToInstallUpdate"));
+    }
+
+    void geometryFallsBackWhenOffScreen()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize half(qRound(available.width() / 2.0), qRound(available.height() / 2.0));
+        const QPoint centred(
+            (available.width() - half.width()) / 2, (available.height() - half.height()) / 2);
+
+        // Nothing stored: centred at half the available size.
+        {
+            WindowRig rig(program());
+            LmtMainWindow *window = rig.open();
+            QCOMPARE(window->size(), half);
+            QCOMPARE(window->pos(), centred);
+        }
+        // A stored rectangle on a screen that is gone.
+        QByteArray offScreen;
+        {
+            QWidget probe;
+            probe.setGeometry(available.right() + 4000, available.bottom() + 4000, 300, 200);
+            offScreen = probe.saveGeometry();
+        }
+        applicationSettings().setValue("LmtMainWindow/geometry", offScreen);
+        {
+            WindowRig rig(program());
+            LmtMainWindow *window = rig.open();
+            QCOMPARE(window->size(), half);
+            QCOMPARE(window->pos(), centred);
+        }
+        // A rectangle on the screen is kept; unreadable data counts as none.
+        QByteArray onScreen;
+        {
+            QWidget probe;
+            probe.setGeometry(available.x() + 10, available.y() + 20, 500, 350);
+            onScreen = probe.saveGeometry();
+        }
+        applicationSettings().setValue("LmtMainWindow/geometry", onScreen);
+        {
+            WindowRig rig(program());
+            LmtMainWindow *window = rig.open();
+            QCOMPARE(window->size(), QSize(500, 350));
+        }
+        applicationSettings().setValue("LmtMainWindow/geometry", QByteArray("garbage"));
+        {
+            WindowRig rig(program());
+            QCOMPARE(rig.open()->size(), half);
+        }
+    }
+
+    void iconsFollowThePalette()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        QAction *login = rig.action("m_actLogin");
+        const qint64 lightIcon = login->icon().cacheKey();
+        const qint64 refreshIcon = rig.action("m_actRefresh")->icon().cacheKey();
+
+        QPalette dark = window->palette();
+        dark.setColor(QPalette::Window, Qt::black);
+        dark.setColor(QPalette::WindowText, Qt::white);
+        window->setPalette(dark);
+        QVERIFY(login->icon().cacheKey() != lightIcon);
+
+        QPalette light = dark;
+        light.setColor(QPalette::Window, Qt::white);
+        light.setColor(QPalette::WindowText, Qt::black);
+        window->setPalette(light);
+        // Loaded once and kept.
+        QCOMPARE(login->icon().cacheKey(), lightIcon);
+        QCOMPARE(rig.action("m_actRefresh")->icon().cacheKey(), refreshIcon);
+    }
+
+    void helpWithoutFiles()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        const QString appDir = QCoreApplication::applicationDirPath();
+        QDir(appDir).rmdir("docs");
+        ModalAnswerer answerer(QMessageBox::Ok);
+        window->showHelp();
+        QDir(appDir).mkdir("docs");
+        window->showHelp();
+        QDir(appDir).rmdir("docs");
+        QCOMPARE(answerer.texts(),
+            (QStringList { "Cannot find 'docs' folder in: " + appDir,
+                "Cannot find help file: " + appDir + "/docs/LumetraSetup.pdf" }));
+    }
+};
+
+QTEST_MAIN(tst_LmtMainWindow)
+#include "tst_LmtMainWindow.moc"
