@@ -6,6 +6,8 @@
 #include "model/LmtCoreToolModel.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtElevatePrivilegesDialog.h"
+#include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
 
@@ -569,6 +571,10 @@ void LmtMainWindow::onRefreshTriggered()
 void LmtMainWindow::onPreferencesTriggered()
 {
     qCInfo(lmtLocal).noquote() << Tag << "Preferences button pressed";
+    LmtPrefsDialog dialog(m_controller->downloadManager(), this);
+    // Accepted only when the update site changed: then the tool list is stale.
+    if (dialog.exec() == QDialog::Accepted)
+        m_controller->updateTools(true);
 }
 
 void LmtMainWindow::onCheckForUpdatesTriggered()
@@ -659,6 +665,20 @@ void LmtMainWindow::onUpdateAvailable(QString version)
 void LmtMainWindow::onAskedForElevatedPrivileges()
 {
     qCDebug(lmtLocal).noquote() << Tag << "onAskedForElevatedPrivileges()";
+    LmtElevatePrivilegesDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted) {
+        qCInfo(lmtLocal).noquote()
+            << Tag << "Correct Sudo password provided, starting installation...";
+        m_controller->setAdminPassword(dialog.password());
+        // The same request the controller makes when no password is needed: it starts the
+        // jobs on the controller's thread and shows the install page here.
+        emit m_controller->startInstallRequested();
+        return;
+    }
+    emit appendUILog(dialog.password().isEmpty()
+            ? tr("No \"sudo\" password provided, skipping the installation")
+            : tr("Incorrect \"sudo\" password provided, skipping the installation"),
+        ConsoleMessageType::Warning);
 }
 
 void LmtMainWindow::showHelp()

@@ -7,13 +7,17 @@
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtElevatePrivilegesDialog.h"
 #include "ui/LmtMainWindow.h"
+#include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -23,6 +27,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <functional>
 #include <stdexcept>
 
 using namespace zendrel::lmt::setup;
@@ -147,6 +152,44 @@ struct WindowRig {
         return false;
     }
 };
+
+// Stands in for sudo (found first through PATH): accepts one password on standard input.
+const QByteArray kFakeSudo = R"(#!/bin/sh
+printf 'PASSWD:' >&2
+IFS= read -r password
+[ "$password" = "correct horse" ] && exit 0
+exit 1
+)";
+
+// Acts once on the first modal dialog of type D that comes up while it is alive.
+template<typename D>
+class DialogDriver
+{
+public:
+    explicit DialogDriver(std::function<void(D *)> action)
+        : m_action(std::move(action))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
+            if (!dialog || m_done)
+                return;
+            m_done = true;
+            m_action(dialog);
+        });
+        m_timer.start(10);
+    }
+    bool done() const { return m_done; }
+
+private:
+    std::function<void(D *)> m_action;
+    QTimer m_timer;
+    bool m_done = false;
+};
+
+void clickButton(QDialog *dialog, const char *buttonBox, QDialogButtonBox::StandardButton which)
+{
+    dialog->findChild<QDialogButtonBox *>(QString::fromLatin1(buttonBox))->button(which)->click();
+}
 
 } // namespace
 
@@ -414,6 +457,73 @@ private slots:
         rig.selfUpdater->state = 2;
         QVERIFY(window->close());
         QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startToInstallUpdate"));
+    }
+
+    void privilegesAndPreferences()
+    {
+        QVERIFY(writeFile(m_sandbox.filePath("sudo-bin/sudo"), kFakeSudo, true));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(m_sandbox.filePath("sudo-bin")) + ":" + path);
+        WindowRig rig(program());
+        rig.installer->needsElevation = true;
+        LmtMainWindow *window = rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        rig.select(rig.onlineVersion(kToolA), true);
+        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
+        rig.licenceBox()->click();
+
+        // Cancelled: nothing starts and the log says why.
+        {
+            DialogDriver<LmtElevatePrivilegesDialog> driver([](LmtElevatePrivilegesDialog *d) {
+                clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
+            });
+            QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
+            QTRY_VERIFY(driver.done());
+            QTRY_VERIFY(rig.panelText().contains(
+                "No \"sudo\" password provided, skipping the installation"));
+            QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
+            QVERIFY(!rig.journal.entries().contains("installer.start"));
+        }
+        // The right password reaches the installer and the jobs start.
+        {
+            DialogDriver<LmtElevatePrivilegesDialog> driver([](LmtElevatePrivilegesDialog *d) {
+                d->findChild<QLineEdit *>("m_pwdLineEdit")->setText("correct horse");
+                clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
+            });
+            QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
+            QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
+            QCOMPARE(rig.installer->adminPassword, QString("correct horse"));
+            QTRY_VERIFY(rig.journal.entries().contains("installer.start"));
+        }
+        qputenv("PATH", path);
+
+        // Preferences: only a changed update site reloads the list, through the controller's
+        // download manager.
+        window->onInstallComplete(false);
+        QTest::mouseClick(rig.button("m_btnBack"), Qt::LeftButton);
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        rig.journal.clear();
+        {
+            DialogDriver<LmtPrefsDialog> driver([](LmtPrefsDialog *d) {
+                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
+            });
+            rig.action("m_actPreferences")->trigger();
+            QVERIFY(driver.done());
+            QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_SELECT);
+        }
+        {
+            DialogDriver<LmtPrefsDialog> driver([](LmtPrefsDialog *d) {
+                d->findChild<QLineEdit *>("m_editKorOnlineUrl")
+                    ->setText("http://127.0.0.1:1/api/v1/tools/");
+                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
+            });
+            rig.action("m_actPreferences")->trigger();
+            QVERIFY(driver.done());
+            QCOMPARE(rig.downloadManager->calls().size(), 1);
+            QCOMPARE(rig.downloadManager->calls()[0].url, QUrl("http://127.0.0.1:1/api/v1/tools/"));
+            QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
+            QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        }
     }
 
     void geometryFallsBackWhenOffScreen()
