@@ -5,17 +5,13 @@
 #include "platform/LmtPlatform.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
-#include "ui/LmtMainWindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QLocale>
-#include <QMessageBox>
 #include <QSettings>
-#include <QTimer>
 #include <QtTest>
 
 #include <stdexcept>
@@ -223,35 +219,6 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("<p>Log(s):")));
         QVERIFY(text.contains(QStringLiteral("KOR Launcher Service Log(s)")));
         QVERIFY(QFile::remove(launcherLog));
-    }
-
-    void mainWindowOffersTheAboutBox()
-    {
-        LmtMainWindow window;
-        window.init();
-        window.show();
-        auto *about = window.findChild<QAction *>(QStringLiteral("m_actAbout"));
-        QVERIFY(about);
-
-        QString title;
-        QString text;
-        QWidget *boxParent = nullptr;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            title = box->windowTitle();
-            text = box->text();
-            boxParent = box->parentWidget();
-            box->accept();
-        });
-        poll.start(20);
-        about->trigger(); // runs the modal box until the poll closes it
-        poll.stop();
-        QCOMPARE(title, QStringLiteral("About"));
-        QCOMPARE(boxParent, &window);
-        QCOMPARE(text, aboutText());
     }
 };
 

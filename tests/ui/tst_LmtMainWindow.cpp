@@ -1,3 +1,4 @@
+#include "app/LmtAbout.h"
 #include "app/LmtApplication.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
@@ -18,6 +19,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -595,6 +597,37 @@ private slots:
         // Loaded once and kept.
         QCOMPARE(login->icon().cacheKey(), lightIcon);
         QCOMPARE(rig.action("m_actRefresh")->icon().cacheKey(), refreshIcon);
+    }
+
+    void menusAndAbout()
+    {
+        WindowRig rig(program());
+        LmtMainWindow *window = rig.open();
+        auto names = [](const QList<QAction *> &actions) {
+            QStringList result;
+            for (QAction *action : actions)
+                result << (action->isSeparator() ? QString("-") : action->objectName());
+            return result;
+        };
+        QCOMPARE(names(rig.child<QMenu>("menuFile")->actions()),
+            (QStringList { "m_actLogin", "m_actLogout", "-", "m_actRefresh", "m_actPreferences",
+                "-", "m_actExit" }));
+        QCOMPARE(names(rig.child<QMenu>("menuHelp")->actions()),
+            (QStringList { "m_actHelp", "m_actCheckUpdate", "m_actAbout" }));
+
+        QString title;
+        QString text;
+        QWidget *boxParent = nullptr;
+        DialogDriver<QMessageBox> driver([&](QMessageBox *box) {
+            title = box->windowTitle();
+            text = box->text();
+            boxParent = box->parentWidget();
+            box->accept();
+        });
+        rig.action("m_actAbout")->trigger();
+        QCOMPARE(title, QStringLiteral("About"));
+        QCOMPARE(boxParent, window);
+        QCOMPARE(text, aboutText());
     }
 
     void helpWithoutFiles()
