@@ -10,6 +10,7 @@
 #include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
+#include "views/LmtToolSelectView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -139,7 +140,7 @@ void LmtMainWindow::setupUi()
     m_toolViewStack->setObjectName(QStringLiteral("m_toolViewStack"));
     m_toolLoadView = new LmtToolLoadView(m_toolViewStack);
     m_toolLoadView->setObjectName(QStringLiteral("m_toolLoadView"));
-    m_toolSelectView = new QWidget(m_toolViewStack);
+    m_toolSelectView = new LmtToolSelectView(m_toolViewStack);
     m_toolSelectView->setObjectName(QStringLiteral("m_toolSelectView"));
     m_toolConfigView = new QWidget(m_toolViewStack);
     m_toolConfigView->setObjectName(QStringLiteral("m_toolConfigView"));
@@ -148,8 +149,9 @@ void LmtMainWindow::setupUi()
     m_toolLaunchView = new LmtToolLaunchView(m_toolViewStack);
     m_toolLaunchView->setObjectName(QStringLiteral("m_toolLaunchView"));
     // The page order is the order of LmtToolView.
-    for (QWidget *page : { static_cast<QWidget *>(m_toolLoadView), m_toolSelectView,
-             m_toolConfigView, m_toolInstallView, static_cast<QWidget *>(m_toolLaunchView) })
+    for (QWidget *page :
+        { static_cast<QWidget *>(m_toolLoadView), static_cast<QWidget *>(m_toolSelectView),
+            m_toolConfigView, m_toolInstallView, static_cast<QWidget *>(m_toolLaunchView) })
         m_toolViewStack->addWidget(page);
     m_verticalLayout->addWidget(m_toolViewStack);
 
@@ -289,6 +291,9 @@ void LmtMainWindow::connectActions()
 void LmtMainWindow::connectViews()
 {
     connect(m_toolLoadView, &LmtToolLoadView::appendUILog, this, &LmtMainWindow::appendUILog);
+    connect(m_toolSelectView, &LmtToolSelectView::appendUILog, this, &LmtMainWindow::appendUILog);
+    connect(m_toolSelectView, &LmtToolSelectView::toolSelectionChanged, this,
+        &LmtMainWindow::onToolSelectionChanged);
 }
 
 void LmtMainWindow::connectController()
@@ -459,6 +464,8 @@ void LmtMainWindow::onToolDataChanged(bool success)
     const std::shared_ptr<LmtCoreToolModel> model = m_controller->toolModel();
     // A refresh may have brought back a selection that needs a signed-in user.
     m_loginRequired = !m_loggedIn && model->selectionRequiresLogin();
+
+    m_toolSelectView->updateToolsData(model);
 
     const int next = m_nextViewAfterRefresh;
     m_nextViewAfterRefresh = TOOL_VIEW_LOAD;

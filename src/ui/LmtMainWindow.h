@@ -29,6 +29,7 @@ class LmtCoreToolModel;
 class LmtSetupController;
 class LmtToolLaunchView;
 class LmtToolLoadView;
+class LmtToolSelectView;
 
 // The single window of the program: the wizard pages in a stack, the log panel under them, the
 // wizard buttons, the menus and the tool bar. It decides which page is shown and what the user
@@ -128,7 +129,7 @@ private:
     QVBoxLayout *m_verticalLayout = nullptr;
     QStackedWidget *m_toolViewStack = nullptr;
     LmtToolLoadView *m_toolLoadView = nullptr;
-    QWidget *m_toolSelectView = nullptr;
+    LmtToolSelectView *m_toolSelectView = nullptr;
     QWidget *m_toolConfigView = nullptr;
     QWidget *m_toolInstallView = nullptr;
     LmtToolLaunchView *m_toolLaunchView = nullptr;

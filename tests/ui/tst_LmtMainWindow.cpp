@@ -7,12 +7,16 @@
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "model/LmtToolPackage.h"
+#include "platform/LmtPlatform.h"
 #include "shared_toolkit/StatusConsole.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
 #include "ui/LmtMainWindow.h"
 #include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
+#include "views/LmtToolSelectModel.h"
+#include "views/LmtToolSelectView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,6 +43,14 @@ namespace {
 
 const QString kToolA = QStringLiteral("com.zdr.tool.alpha");
 const QString kToolB = QStringLiteral("com.zdr.tool.beta");
+
+// An offered version with a package for this platform, as the select page lists only those.
+void offered(const std::shared_ptr<LmtTool> &tool, const QString &version, quint64 numeric)
+{
+    addOnline(tool, version, numeric)
+        ->addPackage(std::make_shared<LmtToolPackage>(zendrel::lmt::platform::osName(),
+            QUrl("https://downloads.example/" + version), "installer", "exe", 1024));
+}
 
 // The real controller on its own thread, with fake services that serve a small catalogue:
 // Alpha (no sign-in needed) offers 2.0.0 and has 1.0.0 installed; Beta (sign-in needed)
@@ -73,10 +85,10 @@ struct WindowRig {
             if (onlineFails)
                 throw std::runtime_error("Invalid JSON");
             auto alpha = LmtTool::create(kToolA, LmtToolType::Other, "Alpha", false);
-            addOnline(alpha, "2.0.0", 2);
+            offered(alpha, "2.0.0", 2);
             model->addTool(alpha);
             auto beta = LmtTool::create(kToolB, LmtToolType::Other, "Beta", true);
-            addOnline(beta, "1.0.0", 1);
+            offered(beta, "1.0.0", 1);
             model->addTool(beta);
         };
         local->onParse = [this] {
@@ -133,11 +145,11 @@ struct WindowRig {
     {
         return model->findTool(featureId)->localVersions().value(0);
     }
-    // What the select page does when the user ticks or unticks a version.
+    // The user ticks or unticks a version on the select page.
     void select(const std::shared_ptr<LmtToolVersion> &version, bool selected)
     {
         version->setSelected(selected);
-        window->onToolSelectionChanged();
+        emit child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
     }
     bool waitForView(LmtMainWindow::LmtToolView view)
     {
@@ -251,6 +263,10 @@ private slots:
         QTest::mouseClick(rig.button("m_btnRetry"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
         QCOMPARE(rig.page(), 1);
+        // The select page lists the new catalogue: two lines of Alpha and one of Beta.
+        const auto *selectView = rig.child<LmtToolSelectView>("m_toolSelectView");
+        QCOMPARE(
+            selectView->baseModel()->rowCount() + selectView->additionalModel()->rowCount(), 3);
         QVERIFY(!rig.button("m_btnRetry")->isVisible());
         QVERIFY(rig.button("m_btnNext")->isVisible());
         QVERIFY(!rig.button("m_btnNext")->isEnabled());
@@ -531,9 +547,16 @@ private slots:
     void geometryFallsBackWhenOffScreen()
     {
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        const QSize half(qRound(available.width() / 2.0), qRound(available.height() / 2.0));
-        const QPoint centred(
-            (available.width() - half.width()) / 2, (available.height() - half.height()) / 2);
+        // Centred for half the available size; shown at least as large as the pages need.
+        const QSize requested(qRound(available.width() / 2.0), qRound(available.height() / 2.0));
+        const QPoint centred((available.width() - requested.width()) / 2,
+            (available.height() - requested.height()) / 2);
+        QSize half;
+        {
+            WindowRig rig(program());
+            half = requested.expandedTo(rig.open()->minimumSizeHint());
+        }
+        applicationSettings().remove("LmtMainWindow");
 
         // Nothing stored: centred at half the available size.
         {
@@ -546,7 +569,7 @@ private slots:
         QByteArray offScreen;
         {
             QWidget probe;
-            probe.setGeometry(available.right() + 4000, available.bottom() + 4000, 300, 200);
+            probe.setGeometry(available.right() + 4000, available.bottom() + 4000, 700, 700);
             offScreen = probe.saveGeometry();
         }
         applicationSettings().setValue("LmtMainWindow/geometry", offScreen);
@@ -560,14 +583,14 @@ private slots:
         QByteArray onScreen;
         {
             QWidget probe;
-            probe.setGeometry(available.x() + 10, available.y() + 20, 500, 350);
+            probe.setGeometry(available.x() + 10, available.y() + 20, 600, 500);
             onScreen = probe.saveGeometry();
         }
         applicationSettings().setValue("LmtMainWindow/geometry", onScreen);
         {
             WindowRig rig(program());
             LmtMainWindow *window = rig.open();
-            QCOMPARE(window->size(), QSize(500, 350));
+            QCOMPARE(window->size(), QSize(600, 500));
         }
         applicationSettings().setValue("LmtMainWindow/geometry", QByteArray("garbage"));
         {
