@@ -10,6 +10,8 @@
 #include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
+#include "views/LmtToolConfigView.h"
+#include "views/LmtToolInstallView.h"
 #include "views/LmtToolSelectView.h"
 
 #include <QAction>
@@ -35,6 +37,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <initializer_list>
 #include <optional>
 
 namespace zendrel::lmt::setup {
@@ -142,16 +145,15 @@ void LmtMainWindow::setupUi()
     m_toolLoadView->setObjectName(QStringLiteral("m_toolLoadView"));
     m_toolSelectView = new LmtToolSelectView(m_toolViewStack);
     m_toolSelectView->setObjectName(QStringLiteral("m_toolSelectView"));
-    m_toolConfigView = new QWidget(m_toolViewStack);
+    m_toolConfigView = new LmtToolConfigView(m_toolViewStack);
     m_toolConfigView->setObjectName(QStringLiteral("m_toolConfigView"));
-    m_toolInstallView = new QWidget(m_toolViewStack);
+    m_toolInstallView = new LmtToolInstallView(m_toolViewStack);
     m_toolInstallView->setObjectName(QStringLiteral("m_toolInstallView"));
     m_toolLaunchView = new LmtToolLaunchView(m_toolViewStack);
     m_toolLaunchView->setObjectName(QStringLiteral("m_toolLaunchView"));
     // The page order is the order of LmtToolView.
-    for (QWidget *page :
-        { static_cast<QWidget *>(m_toolLoadView), static_cast<QWidget *>(m_toolSelectView),
-            m_toolConfigView, m_toolInstallView, static_cast<QWidget *>(m_toolLaunchView) })
+    for (QWidget *page : std::initializer_list<QWidget *> { m_toolLoadView, m_toolSelectView,
+             m_toolConfigView, m_toolInstallView, m_toolLaunchView })
         m_toolViewStack->addWidget(page);
     m_verticalLayout->addWidget(m_toolViewStack);
 
@@ -294,6 +296,10 @@ void LmtMainWindow::connectViews()
     connect(m_toolSelectView, &LmtToolSelectView::appendUILog, this, &LmtMainWindow::appendUILog);
     connect(m_toolSelectView, &LmtToolSelectView::toolSelectionChanged, this,
         &LmtMainWindow::onToolSelectionChanged);
+    connect(m_toolInstallView, &LmtToolInstallView::appendUILog, this, &LmtMainWindow::appendUILog);
+    connect(m_toolConfigView, &LmtToolConfigView::appendUILog, this, &LmtMainWindow::appendUILog);
+    connect(m_toolInstallView, &LmtToolInstallView::allJobsComplete, this,
+        &LmtMainWindow::onInstallComplete);
 }
 
 void LmtMainWindow::connectController()
@@ -313,6 +319,18 @@ void LmtMainWindow::connectController()
         &LmtMainWindow::onAskedForElevatedPrivileges);
     connect(controller, &LmtSetupController::startInstallRequested, this,
         &LmtMainWindow::onInstallRequested);
+    connect(controller, &LmtSetupController::downloadStatus, m_toolInstallView,
+        &LmtToolInstallView::onDownloadStatusChanged);
+    connect(controller, &LmtSetupController::downloadProgress, m_toolInstallView,
+        &LmtToolInstallView::onDownloadProgressChanged);
+    connect(controller, &LmtSetupController::installStatus, m_toolInstallView,
+        &LmtToolInstallView::onInstallStatusChanged);
+    connect(controller, &LmtSetupController::uninstallStatus, m_toolInstallView,
+        &LmtToolInstallView::onUninstallStatusChanged);
+    connect(controller, &LmtSetupController::releaseNotesOrLicenseDataReady, m_toolConfigView,
+        &LmtToolConfigView::onReleaseNotesOrLicenseDataReady);
+    connect(m_toolConfigView, &LmtToolConfigView::getReleaseNotesOrLicenseData, controller,
+        &LmtSetupController::getReleaseNotesOrLicenseData);
 }
 
 void LmtMainWindow::startUp()
@@ -466,6 +484,8 @@ void LmtMainWindow::onToolDataChanged(bool success)
     m_loginRequired = !m_loggedIn && model->selectionRequiresLogin();
 
     m_toolSelectView->updateToolsData(model);
+    m_toolConfigView->updateToolsData(model);
+    m_toolInstallView->updateToolsData(model);
 
     const int next = m_nextViewAfterRefresh;
     m_nextViewAfterRefresh = TOOL_VIEW_LOAD;
@@ -480,6 +500,8 @@ void LmtMainWindow::onToolSelectionChanged()
     const std::shared_ptr<LmtCoreToolModel> model = readableModel();
     if (!model)
         return;
+    m_toolConfigView->updateToolsData(model);
+    m_toolInstallView->updateToolsData(model);
     m_uninstallOnly = !model->hasSelectedOnlineVersions();
     m_loginRequired = model->selectionRequiresLogin();
     updateButtons();

@@ -27,6 +27,8 @@ namespace zendrel::lmt::setup {
 
 class LmtCoreToolModel;
 class LmtSetupController;
+class LmtToolConfigView;
+class LmtToolInstallView;
 class LmtToolLaunchView;
 class LmtToolLoadView;
 class LmtToolSelectView;
@@ -130,8 +132,8 @@ private:
     QStackedWidget *m_toolViewStack = nullptr;
     LmtToolLoadView *m_toolLoadView = nullptr;
     LmtToolSelectView *m_toolSelectView = nullptr;
-    QWidget *m_toolConfigView = nullptr;
-    QWidget *m_toolInstallView = nullptr;
+    LmtToolConfigView *m_toolConfigView = nullptr;
+    LmtToolInstallView *m_toolInstallView = nullptr;
     LmtToolLaunchView *m_toolLaunchView = nullptr;
     shared_toolkit::StatusConsole *m_logPanel = nullptr;
     QWidget *m_actionsBar = nullptr;

@@ -1,5 +1,6 @@
 #include "app/LmtAbout.h"
 #include "app/LmtApplication.h"
+#include "common/LmtFakeConnector.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtModalAnswerer.h"
@@ -15,6 +16,9 @@
 #include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
+#include "views/LmtToolConfigView.h"
+#include "views/LmtToolInstallModel.h"
+#include "views/LmtToolInstallView.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectView.h"
 
@@ -59,7 +63,7 @@ struct WindowRig {
     Journal journal;
     std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
     std::shared_ptr<FakeDownloadManager> downloadManager = std::make_shared<FakeDownloadManager>();
-    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>(journal);
+    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>();
     std::shared_ptr<FakeLoginManager> login = std::make_shared<FakeLoginManager>(journal);
     std::shared_ptr<FakeRegistryParser> local
         = std::make_shared<FakeRegistryParser>(journal, "local");
@@ -255,7 +259,8 @@ private slots:
         QVERIFY(rig.panelText().contains("Error: Failed to update tool list. Parsing of the "
                                          "Online Tools Registry failed: Invalid JSON"));
         QCOMPARE(rig.journal.entries().mid(0, 3),
-            (QStringList { "login.restoreSettings", "connector.start", "online.parse" }));
+            (QStringList { "login.restoreSettings", "online.parse", "local.parse" }));
+        QCOMPARE(rig.connector->calls("start").size(), 1);
         QVERIFY(!rig.journal.entries().contains("selfUpdater.checkForUpdate"));
 
         // Retry reads again; this time the select page follows with nothing to do yet.
@@ -330,10 +335,15 @@ private slots:
             QVERIFY(!rig.journal.entries().contains("downloader.stop"));
         }
 
+        // The install page shows the progress the jobs report through the controller.
+        auto *installView = rig.child<LmtToolInstallView>("m_toolInstallView");
+        QCOMPARE(installView->model()->rowCount(), 1);
         // Success: the jobs are stopped, the list refreshed and the launch page offers Alpha.
         rig.installed = true;
-        window->onInstallComplete(true);
+        emit rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
+        emit rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
+        QVERIFY(rig.panelText().contains("All tasks were completed successfully"));
         QVERIFY(rig.journal.entries().contains("downloader.stop"));
         QCOMPARE(rig.page(), 4);
         const auto *launchView = rig.child<LmtToolLaunchView>("m_toolLaunchView");
@@ -362,9 +372,9 @@ private slots:
         QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
 
-        window->onInstallComplete(false);
+        emit rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
+        QTRY_VERIFY(rig.button("m_btnBack")->isVisible());
         QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
-        QVERIFY(rig.button("m_btnBack")->isVisible());
         QVERIFY(!rig.button("m_btnCancel")->isVisible());
         QVERIFY(rig.action("m_actExit")->isEnabled());
 
@@ -373,6 +383,20 @@ private slots:
         QCOMPARE(answerer.count(), 0);
         QVERIFY(!applicationSettings().value("LmtMainWindow/geometry").toByteArray().isEmpty());
         QVERIFY(!applicationSettings().value("LmtMainWindow/windowState").toByteArray().isEmpty());
+    }
+
+    void documentsTravelBetweenConfigPageAndController()
+    {
+        WindowRig rig(program());
+        rig.downloadManager->replyWith("licence text");
+        rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        auto *configView = rig.child<LmtToolConfigView>("m_toolConfigView");
+        QSignalSpy answers(configView, &LmtToolConfigView::releaseNotesOrLicenseDataReadyIntnl);
+        emit configView->getReleaseNotesOrLicenseData("https://tools.example/license/");
+        QTRY_COMPARE(answers.size(), 1);
+        QCOMPARE(answers[0], (QVariantList { "licence text", "https://tools.example/license/" }));
+        QCOMPARE(rig.downloadManager->calls().size(), 1);
     }
 
     void removalsOnly()
@@ -517,7 +541,8 @@ private slots:
 
         // Preferences: only a changed update site reloads the list, through the controller's
         // download manager.
-        window->onInstallComplete(false);
+        emit rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
+        QTRY_VERIFY(rig.button("m_btnBack")->isVisible());
         QTest::mouseClick(rig.button("m_btnBack"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
         rig.journal.clear();
