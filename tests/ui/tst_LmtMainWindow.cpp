@@ -3,7 +3,7 @@
 #include "common/LmtFakeConnector.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
-#include "common/LmtModalAnswerer.h"
+#include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
@@ -317,7 +317,7 @@ private slots:
 
         // Closing while the jobs run is refused.
         {
-            ModalAnswerer answerer(QMessageBox::Ok);
+            MessageBoxWatcher answerer(QMessageBox::Ok);
             QVERIFY(!window->close());
             QCOMPARE(answerer.texts(),
                 QStringList { "Installation is in progress. The application cannot be closed." });
@@ -325,7 +325,7 @@ private slots:
         }
         // Cancel names the installation; No keeps the jobs going.
         {
-            ModalAnswerer answerer(QMessageBox::No);
+            MessageBoxWatcher answerer(QMessageBox::No);
             rig.journal.clear();
             QTest::mouseClick(rig.button("m_btnCancel"), Qt::LeftButton);
             QCOMPARE(answerer.texts(),
@@ -378,7 +378,7 @@ private slots:
         QVERIFY(!rig.button("m_btnCancel")->isVisible());
         QVERIFY(rig.action("m_actExit")->isEnabled());
 
-        ModalAnswerer answerer;
+        MessageBoxWatcher answerer;
         QVERIFY(window->close());
         QCOMPARE(answerer.count(), 0);
         QVERIFY(!applicationSettings().value("LmtMainWindow/geometry").toByteArray().isEmpty());
@@ -418,7 +418,7 @@ private slots:
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
         QTRY_VERIFY(rig.journal.entries().contains("uninstaller.start 1"));
 
-        ModalAnswerer answerer(QMessageBox::Yes);
+        MessageBoxWatcher answerer(QMessageBox::Yes);
         QTest::mouseClick(rig.button("m_btnCancel"), Qt::LeftButton);
         QCOMPARE(answerer.texts(),
             QStringList { "Do you really want to cancel the uninstallation?\nNote that tasks "
@@ -433,7 +433,7 @@ private slots:
         rig.open();
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
 
-        ModalAnswerer answerer(QMessageBox::Yes);
+        MessageBoxWatcher answerer(QMessageBox::Yes);
         rig.select(rig.onlineVersion(kToolB), true);
         QCOMPARE(answerer.texts(),
             QStringList { "The selected tool requires logging into myZendrel account. Do you "
@@ -474,7 +474,7 @@ private slots:
         LmtMainWindow *window = rig.open();
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
         {
-            ModalAnswerer answerer(QMessageBox::No);
+            MessageBoxWatcher answerer(QMessageBox::No);
             emit rig.selfUpdater->updateAvailable("1.3.0.1");
             QTRY_COMPARE(answerer.texts(),
                 QStringList { "A new update of the Lumetra™ Setup is available: "
@@ -483,14 +483,14 @@ private slots:
             QTRY_VERIFY(rig.panelText().contains("Skipped update of the Lumetra™ Setup"));
         }
         {
-            ModalAnswerer answerer(QMessageBox::Yes);
+            MessageBoxWatcher answerer(QMessageBox::Yes);
             emit rig.selfUpdater->updateAvailable("1.3.0.1");
             QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startDownloadUpdate"));
         }
         // While the update downloads, closing asks first.
         rig.selfUpdater->state = 1;
         {
-            ModalAnswerer answerer(QMessageBox::No);
+            MessageBoxWatcher answerer(QMessageBox::No);
             QVERIFY(!window->close());
             QCOMPARE(answerer.texts(),
                 QStringList { "Work is in progress. Do you really want to close the window?" });
@@ -684,7 +684,7 @@ private slots:
         LmtMainWindow *window = rig.open();
         const QString appDir = QCoreApplication::applicationDirPath();
         QDir(appDir).rmdir("docs");
-        ModalAnswerer answerer(QMessageBox::Ok);
+        MessageBoxWatcher answerer(QMessageBox::Ok);
         window->showHelp();
         QDir(appDir).mkdir("docs");
         window->showHelp();
