@@ -4,6 +4,7 @@
 #include "app/LmtApplication.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "services/LmtSetupSelfUpdater.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/StatusConsole.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
@@ -55,13 +56,6 @@ const QString kHelpFile = QStringLiteral("LumetraSetup.pdf");
 QString displayName()
 {
     return QGuiApplication::applicationDisplayName();
-}
-
-bool checkForUpdatesOnStart()
-{
-    return applicationSettings()
-        .value(QStringLiteral("LmtSetupSelfUpdater/CheckForUpdates"), true)
-        .toBool();
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name)
@@ -338,7 +332,7 @@ void LmtMainWindow::startUp()
     QCoreApplication::processEvents();
     m_controller->startLauncherService();
     m_controller->updateTools(true);
-    if (checkForUpdatesOnStart())
+    if (LmtSetupSelfUpdater::checkForUpdatesEnabled())
         m_controller->checkIfUpdateAvailable();
 }
 

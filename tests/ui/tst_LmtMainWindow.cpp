@@ -10,6 +10,7 @@
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtToolPackage.h"
 #include "platform/LmtPlatform.h"
+#include "services/LmtSetupSelfUpdater.h"
 #include "shared_toolkit/StatusConsole.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
 #include "ui/LmtMainWindow.h"
@@ -229,7 +230,7 @@ private slots:
     {
         registerMetaTypes();
         // No self-update question at start unless a test asks for it.
-        applicationSettings().setValue("LmtSetupSelfUpdater/CheckForUpdates", false);
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
     }
 
     void init() { applicationSettings().remove("LmtMainWindow"); }
@@ -470,9 +471,13 @@ private slots:
 
     void selfUpdateQuestionsAndClose()
     {
+        // With the setting on, start-up asks for an update check.
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(true);
         WindowRig rig(program());
         LmtMainWindow *window = rig.open();
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
+        QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.checkForUpdate"));
         {
             MessageBoxWatcher answerer(QMessageBox::No);
             emit rig.selfUpdater->updateAvailable("1.3.0.1");
