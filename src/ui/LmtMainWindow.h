@@ -108,9 +108,10 @@ private:
     void activateView(LmtToolView view);
     void updateButtons();
     void checkLoginRequired();
-    // While the load page is shown the controller may be rebuilding the catalogue on its
-    // thread, so the window must not look into it then.
+    // From a refresh request until its toolDataChanged the controller rebuilds the catalogue
+    // on its thread, and the catalogue has no lock: the window must not look into it then.
     bool isModelReadable() const;
+    // The catalogue, or null while a refresh is rebuilding it.
     std::shared_ptr<LmtCoreToolModel> readableModel() const;
 
     bool isLightPalette() const;
