@@ -65,7 +65,7 @@ int buildAndRun()
         connector, loginManager, localParser, onlineParser, thirdPartyParser, downloader, installer,
         uninstaller, selfUpdater);
 
-    auto window = std::make_unique<LmtMainWindow>(nullptr);
+    auto window = std::make_unique<LmtMainWindow>(controller);
     window->init();
     window->show();
     return QApplication::exec();
