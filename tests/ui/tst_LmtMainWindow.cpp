@@ -221,7 +221,9 @@ class tst_LmtMainWindow : public QObject
     QString program()
     {
         const QString path = m_sandbox.filePath("programs/alpha");
-        writeFile(path, "#!/bin/sh\nexit 0\n", true);
+        // Leaves a mark when the launch page starts it.
+        writeFile(path, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n", true);
+        QFile::remove(m_sandbox.filePath("programs/launched"));
         return path;
     }
 
@@ -354,6 +356,10 @@ private slots:
         QVERIFY(!rig.button("m_btnNext")->isVisible());
         // The refresh after the install does not bring the old selection back.
         QVERIFY(!rig.onlineVersion(kToolA)->selected());
+        // Closing on the launch page starts the ticked tools.
+        QVERIFY(window->close());
+        QTRY_VERIFY(QFile::exists(m_sandbox.filePath("programs/launched")));
+        window->show();
 
         QTest::mouseClick(rig.button("m_btnFinish"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
