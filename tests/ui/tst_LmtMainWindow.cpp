@@ -239,6 +239,7 @@ private slots:
 
     void widgetsAndFirstRefresh()
     {
+        LogCapture log;
         WindowRig rig(program());
         rig.onlineFails = true;
         LmtMainWindow *window = rig.open();
@@ -261,6 +262,8 @@ private slots:
         QVERIFY(rig.child<LmtToolLoadView>("m_toolLoadView")->errorLabel()->isVisible());
         QVERIFY(rig.panelText().contains("Error: Failed to update tool list. Parsing of the "
                                          "Online Tools Registry failed: Invalid JSON"));
+        QVERIFY(log.contains("CRITICAL] [LmtMainWindow] Failed to update tool list. Parsing of the "
+                             "Online Tools Registry failed: Invalid JSON , error code: 1"));
         QCOMPARE(rig.journal.entries().mid(0, 3),
             (QStringList { "login.restoreSettings", "online.parse", "local.parse" }));
         QCOMPARE(rig.connector->calls("start").size(), 1);
@@ -308,6 +311,16 @@ private slots:
         QVERIFY(!rig.action("m_actLogin")->isEnabled());
         rig.licenceBox()->click();
         QVERIFY(rig.button("m_btnStart")->isEnabled());
+        // Back to the selection keeps the list; the agreement must be given again.
+        rig.journal.clear();
+        QTest::mouseClick(rig.button("m_btnBack"), Qt::LeftButton);
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_SELECT);
+        rig.select(rig.onlineVersion(kToolA), true);
+        QVERIFY(!rig.licenceBox()->isChecked());
+        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
+        QVERIFY(!rig.button("m_btnStart")->isEnabled());
+        rig.licenceBox()->click();
+        QVERIFY(!rig.journal.entries().contains("online.parse"));
 
         QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
@@ -527,6 +540,7 @@ private slots:
 
         // Cancelled: nothing starts and the log says why.
         {
+            LogCapture log;
             DialogDriver<LmtElevatePrivilegesDialog> driver([](LmtElevatePrivilegesDialog *d) {
                 clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
             });
@@ -534,6 +548,8 @@ private slots:
             QTRY_VERIFY(driver.done());
             QTRY_VERIFY(rig.panelText().contains(
                 "No \"sudo\" password provided, skipping the installation"));
+            QVERIFY(log.contains("WARNING] [LmtMainWindow] No \"sudo\" password provided, skipping "
+                                 "the installation"));
             QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
             QVERIFY(!rig.journal.entries().contains("installer.start"));
         }
@@ -673,6 +689,17 @@ private slots:
                 "-", "m_actExit" }));
         QCOMPARE(names(rig.child<QMenu>("menuHelp")->actions()),
             (QStringList { "m_actHelp", "m_actCheckUpdate", "m_actAbout" }));
+        // Refresh and Preferences sit at the right edge, behind the login label and a spacer.
+        QStringList toolBar;
+        for (QAction *entry : rig.child<QToolBar>("m_toolBar")->actions()) {
+            auto *widgetAction = qobject_cast<QWidgetAction *>(entry);
+            toolBar << (widgetAction       ? widgetAction->defaultWidget()->objectName()
+                    : entry->isSeparator() ? QString("-")
+                                           : entry->objectName());
+        }
+        QCOMPARE(toolBar,
+            (QStringList { "m_actLogin", "m_actLogout", "-", "m_lblLogin", "m_toolBarSpacer",
+                "m_actRefresh", "m_actPreferences" }));
 
         QString title;
         QString text;
