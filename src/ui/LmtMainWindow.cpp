@@ -233,30 +233,35 @@ void LmtMainWindow::setupUi()
     m_toolViewStack->setCurrentIndex(0);
 }
 
+// As a form compiled from a designer file does, the form's texts keep the plain class name as
+// their translation context.
 void LmtMainWindow::retranslateUi()
 {
-    m_actCheckUpdate->setText(tr("Check for updates"));
-    m_actLogin->setText(tr("Login"));
-    m_actLogin->setToolTip(tr("Login to Zendrel Developer Center services"));
-    m_actLogout->setText(tr("Logout"));
-    m_actLogout->setToolTip(tr("Logout from Zendrel Developer Center services"));
-    m_actPreferences->setText(tr("Preferences"));
-    m_actExit->setText(tr("Exit"));
-    m_actExit->setToolTip(tr("Exit the application"));
-    m_actExit->setShortcut(QKeySequence(tr("Alt+F4")));
-    m_actHelp->setText(tr("View Help"));
-    m_actHelp->setShortcut(QKeySequence(tr("F1")));
-    m_actAbout->setText(tr("About"));
-    m_actRefresh->setText(tr("Refresh "));
-    m_btnRetry->setText(tr("Retry"));
-    m_btnNext->setText(tr("Next >"));
-    m_chkAgreeLicense->setText(tr("I agree to the licenses of packages I have selected"));
-    m_btnBack->setText(tr("< Back"));
-    m_btnStart->setText(tr("Start"));
-    m_btnCancel->setText(tr("Cancel"));
-    m_btnFinish->setText(tr("Finish"));
-    m_menuHelp->setTitle(tr("Help"));
-    m_menuFile->setTitle(tr("File"));
+    m_actCheckUpdate->setText(QCoreApplication::translate("LmtMainWindow", "Check for updates"));
+    m_actLogin->setText(QCoreApplication::translate("LmtMainWindow", "Login"));
+    m_actLogin->setToolTip(
+        QCoreApplication::translate("LmtMainWindow", "Login to Zendrel Developer Center services"));
+    m_actLogout->setText(QCoreApplication::translate("LmtMainWindow", "Logout"));
+    m_actLogout->setToolTip(QCoreApplication::translate(
+        "LmtMainWindow", "Logout from Zendrel Developer Center services"));
+    m_actPreferences->setText(QCoreApplication::translate("LmtMainWindow", "Preferences"));
+    m_actExit->setText(QCoreApplication::translate("LmtMainWindow", "Exit"));
+    m_actExit->setToolTip(QCoreApplication::translate("LmtMainWindow", "Exit the application"));
+    m_actExit->setShortcut(QKeySequence(QCoreApplication::translate("LmtMainWindow", "Alt+F4")));
+    m_actHelp->setText(QCoreApplication::translate("LmtMainWindow", "View Help"));
+    m_actHelp->setShortcut(QKeySequence(QCoreApplication::translate("LmtMainWindow", "F1")));
+    m_actAbout->setText(QCoreApplication::translate("LmtMainWindow", "About"));
+    m_actRefresh->setText(QCoreApplication::translate("LmtMainWindow", "Refresh "));
+    m_btnRetry->setText(QCoreApplication::translate("LmtMainWindow", "Retry"));
+    m_btnNext->setText(QCoreApplication::translate("LmtMainWindow", "Next >"));
+    m_chkAgreeLicense->setText(QCoreApplication::translate(
+        "LmtMainWindow", "I agree to the licenses of packages I have selected"));
+    m_btnBack->setText(QCoreApplication::translate("LmtMainWindow", "< Back"));
+    m_btnStart->setText(QCoreApplication::translate("LmtMainWindow", "Start"));
+    m_btnCancel->setText(QCoreApplication::translate("LmtMainWindow", "Cancel"));
+    m_btnFinish->setText(QCoreApplication::translate("LmtMainWindow", "Finish"));
+    m_menuHelp->setTitle(QCoreApplication::translate("LmtMainWindow", "Help"));
+    m_menuFile->setTitle(QCoreApplication::translate("LmtMainWindow", "File"));
 }
 
 void LmtMainWindow::connectActions()
