@@ -87,28 +87,53 @@ LmtSetupController::~LmtSetupController()
 
 void LmtSetupController::connectRequests()
 {
+    using Self = LmtSetupController;
     // The controller lives on its own thread, so these are queued: each request runs there,
     // one after another, in the order the window made them.
-    connect(this, &LmtSetupController::updateToolsRequested, this,
-        &LmtSetupController::updateToolsImpl);
-    connect(this, &LmtSetupController::startLauncherServiceRequested, this,
-        &LmtSetupController::startLauncherServiceImpl);
+    connect(this, &Self::updateToolsRequested, this,
+        [this](bool restoreSelection) { serve([=] { updateToolsImpl(restoreSelection); }); });
+    connect(this, &Self::startLauncherServiceRequested, this,
+        [this] { serve([this] { startLauncherServiceImpl(); }); });
     connect(
-        this, &LmtSetupController::startLoginRequested, this, &LmtSetupController::startLoginImpl);
+        this, &Self::startLoginRequested, this, [this] { serve([this] { startLoginImpl(); }); });
     // Queued even when asked from this thread: a refresh that finds the token rejected asks
     // for a logout, which must follow the refresh instead of running inside it.
-    connect(this, &LmtSetupController::startLogoutRequested, this,
-        &LmtSetupController::startLogoutImpl, Qt::QueuedConnection);
-    connect(this, &LmtSetupController::startInstallRequested, this,
-        &LmtSetupController::startInstallImpl);
-    connect(this, &LmtSetupController::stopInstallRequested, this,
-        &LmtSetupController::stopInstallImpl);
-    connect(this, &LmtSetupController::checkIfUpdateAvailableRequested, this,
-        &LmtSetupController::checkIfUpdateAvailableImpl);
-    connect(this, &LmtSetupController::startSelfUpdateRequested, this,
-        &LmtSetupController::onStartSelfUpdateImpl);
-    connect(this, &LmtSetupController::startDownloadSelfUpdateRequested, this,
-        &LmtSetupController::onStartDownloadSelfUpdateImpl);
+    connect(
+        this, &Self::startLogoutRequested, this, [this] { serve([this] { startLogoutImpl(); }); },
+        Qt::QueuedConnection);
+    connect(this, &Self::startInstallRequested, this,
+        [this] { serve([this] { startInstallImpl(); }); });
+    connect(
+        this, &Self::stopInstallRequested, this, [this] { serve([this] { stopInstallImpl(); }); });
+    connect(this, &Self::checkIfUpdateAvailableRequested, this,
+        [this] { serve([this] { checkIfUpdateAvailableImpl(); }); });
+    connect(this, &Self::startSelfUpdateRequested, this,
+        [this] { serve([this] { onStartSelfUpdateImpl(); }); });
+    connect(this, &Self::startDownloadSelfUpdateRequested, this,
+        [this] { serve([this] { onStartDownloadSelfUpdateImpl(); }); });
+}
+
+void LmtSetupController::serve(std::function<void()> request)
+{
+    // Some services wait for child programs in a local event loop, which would deliver the
+    // next queued request in the middle of the current one. Such a request waits here instead
+    // and runs once the current one has ended, so requests never overlap.
+    m_pendingRequests.push_back(std::move(request));
+    if (m_servingRequest)
+        return;
+    m_servingRequest = true;
+    while (!m_pendingRequests.empty()) {
+        const std::function<void()> next = std::move(m_pendingRequests.front());
+        m_pendingRequests.pop_front();
+        try {
+            next();
+        } catch (...) {
+            // The ...Impl slots report their own failures; whatever still escapes must not
+            // stop the requests behind it.
+            qCCritical(lmtLocal).noquote() << Tag << "Request failed: " + currentFailure();
+        }
+    }
+    m_servingRequest = false;
 }
 
 void LmtSetupController::forwardServiceSignals()
@@ -450,6 +475,11 @@ void LmtSetupController::onStartSelfUpdateImpl()
 }
 
 void LmtSetupController::getReleaseNotesOrLicenseData(QString url)
+{
+    serve([this, url] { fetchDocument(url); });
+}
+
+void LmtSetupController::fetchDocument(const QString &url)
 {
     qCDebug(lmtLocal).noquote() << Tag << "getReleaseNotesOrLicenseData()," << url;
     QString failure;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QThread>
 
+#include <deque>
+#include <functional>
 #include <memory>
 
 namespace zendrel::lmt::setup {
@@ -102,6 +104,9 @@ private Q_SLOTS:
 
 private:
     void connectRequests();
+    // Runs request on this thread after every request that came before it.
+    void serve(std::function<void()> request);
+    void fetchDocument(const QString &url);
     void forwardServiceSignals();
     void parseOnlineRegistry(bool &success);
     void verifyStoredToken();
@@ -118,6 +123,8 @@ private:
     std::shared_ptr<ILmtLauncherServiceConnector> m_connector;
     std::shared_ptr<ILmtSetupSelfUpdater> m_selfUpdater;
     QThread m_thread;
+    std::deque<std::function<void()>> m_pendingRequests;
+    bool m_servingRequest = false;
 };
 
 } // namespace zendrel::lmt::setup

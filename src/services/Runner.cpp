@@ -241,7 +241,8 @@ void Runner::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
     }
 
     onReadyReadStandardOutput();
-    onReadyReadStandardError();
+    if (!m_mergeChannels) // merged, standard error arrives as output
+        onReadyReadStandardError();
     m_standardErrorLines = splitLines(m_standardError);
     m_standardOutputLines = splitLines(m_standardOutput);
 

@@ -338,6 +338,25 @@ private slots:
         QVERIFY(rig.controller->isSelfUpdateReady());
     }
 
+    void aRequestWaitsForTheOneWaitingOnAChildProgram()
+    {
+        // Probing a 3rd-party tool waits for it in a local event loop; the update check asked
+        // for meanwhile must still come after the whole refresh.
+        ControllerRig rig;
+        rig.thirdParty->onParse = [&rig] {
+            QEventLoop probe;
+            QTimer::singleShot(300, &probe, &QEventLoop::quit);
+            probe.exec();
+            rig.journal.add("thirdParty.done");
+        };
+        rig.controller->updateTools(false);
+        QTest::qWait(50);
+        rig.controller->checkIfUpdateAvailable();
+        QTRY_COMPARE(rig.journal.entries(),
+            (QStringList { "online.parse", "local.parse", "thirdParty.parse", "thirdParty.done",
+                "selfUpdater.checkForUpdate" }));
+    }
+
     void loginChangesReachTheOnlineParser()
     {
         ControllerRig rig;
