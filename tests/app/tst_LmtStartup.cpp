@@ -1,6 +1,8 @@
 #include "common/LmtTestSupport.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -17,7 +19,7 @@ class SandboxedRun
 public:
     SandboxedRun()
     {
-        for (const char *sub : { "data", "config", "home", "tmp", "runtime" })
+        for (const char *sub : { "data", "config", "home", "tmp", "runtime", "allusers" })
             QDir(m_root.path()).mkpath(QString::fromLatin1(sub));
         QFile::setPermissions(path("runtime"),
             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -28,6 +30,14 @@ public:
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(10000);
+        }
+        // A launcher service the program started outlives it, as on a user's machine.
+        const QString service = path("home/Zendrel/LauncherService/kor-launcher-service");
+        if (QFile::exists(service)) {
+            QProcess stop;
+            stop.setProcessEnvironment(m_process.processEnvironment());
+            stop.start(service, { "-stop" });
+            stop.waitForFinished(10000);
         }
     }
 
@@ -53,6 +63,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", path("home"));
         env.insert("XDG_DATA_HOME", path("data"));
+        env.insert("ALLUSERSPROFILE", path("allusers"));
         env.insert("XDG_CONFIG_HOME", path("config"));
         env.insert("XDG_RUNTIME_DIR", path("runtime"));
         env.insert("TMPDIR", path("tmp"));
@@ -94,6 +105,9 @@ class TestLmtStartup : public QObject
 {
     Q_OBJECT
 
+    QProcess m_vendor;
+    QString m_vendorUrl;
+
     // Waits for the one log file of the run below logDir and checks its name and first line.
     void expectLogFile(SandboxedRun &run, const QString &logDir)
     {
@@ -113,6 +127,56 @@ class TestLmtStartup : public QObject
     }
 
 private slots:
+    void cleanup()
+    {
+        m_vendor.kill();
+        m_vendor.waitForFinished(10000);
+    }
+
+    void firstRefreshAgainstTheStandIns()
+    {
+        m_vendor.start(lmttest::binDir() + "/lumetra-vendor-service",
+            { "--catalogue", lmttest::binDir() + "/../demo" });
+        const QRegularExpression listening("Listening on (http://127\\.0\\.0\\.1:\\d+)");
+        QString banner;
+        QTRY_VERIFY_WITH_TIMEOUT((banner += QString::fromUtf8(m_vendor.readAllStandardOutput()),
+                                     listening.match(banner).hasMatch()),
+            30000);
+        m_vendorUrl = listening.match(banner).captured(1);
+
+        SandboxedRun run;
+        const QString serviceDir = run.path("home/Zendrel/LauncherService");
+        QVERIFY(QDir().mkpath(serviceDir));
+        QVERIFY(QFile::copy(
+            lmttest::binDir() + "/kor-launcher-service", serviceDir + "/kor-launcher-service"));
+        QVERIFY(lmttest::writeFile(serviceDir + "/launcher-config.json",
+            QJsonDocument(QJsonObject { { "vendorUrl", m_vendorUrl } }).toJson()));
+        {
+            QSettings settings(run.settingsFile(), QSettings::IniFormat);
+            settings.setValue("LmtDownloadSettings/korOnlineUrl", m_vendorUrl + "/api/v1/tools/");
+        }
+        // One tool installed for the current user, as an installer leaves it.
+        const QString installed = run.path("data/Zendrel_Technologies_AG/Zendrel-Toolbox");
+        QVERIFY(QDir().mkpath(run.path("opt/flashprobe")));
+        QVERIFY(lmttest::writeFile(installed + "/flashprobe.json",
+            QJsonDocument(QJsonObject { { "featureId", "com.zdr.tb.tool.flashprobe" },
+                              { "title", "FlashProbe Programmer" }, { "version", "2.1.0.50" },
+                              { "versionNumeric", 2010000 }, { "path", run.path("opt/flashprobe") },
+                              { "attributes", QJsonObject { { "lmt-type", "external" } } } })
+                .toJson()));
+
+        QVERIFY(run.start());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            run.errorOutput().contains("[INFO] [LmtMainWindow] Updated the tool list\n"), 60000);
+        const QString output = run.errorOutput();
+        QVERIFY(output.contains(
+            "Discovered available tool 'Lumetra Tools Package', version 3.1.0.1000"));
+        QVERIFY(
+            output.contains("Discovered installed tool 'FlashProbe Programmer', version 2.1.0.50"));
+        QVERIFY(output.contains("Discovered Launcher Service Port: "));
+        QVERIFY2(!output.contains("[CRITICAL]"), qPrintable(output));
+    }
+
     void firstStartLogsToTheTemporaryDirectory()
     {
         SandboxedRun run;
