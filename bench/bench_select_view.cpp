@@ -2,7 +2,8 @@
 // installed): handing a new catalogue to the view (both tables rebuilt, unmet dependencies
 // computed and logged, drop-downs and information cells opened, tables synced), working out
 // the unmet dependencies alone, and checking a version whose dependencies pull in a chain of
-// further tools.
+// further tools. Every level of that automatic selection refreshes all open cells of both
+// tables, so the last figure grows with chain length times row count.
 //
 // Run: build/bench/bench_select_view [repetitions]   (QT_QPA_PLATFORM=offscreen without display)
 
@@ -27,42 +28,44 @@ using namespace zendrel::lmt::setup;
 
 namespace {
 
-constexpr int ToolCount = 1000;
+// Default size; the second argument sets another tool count.
+int ToolCount = 1000;
 constexpr int VersionsPerTool = 20;
-constexpr int InstalledEvery = ToolCount / 200;
+constexpr int InstalledShare = 5; // 200 of 1,000 tools
 
 QString featureId(int tool)
 {
     return QStringLiteral("com.zdr.bench.tool%1").arg(tool % ToolCount, 4, 10, QLatin1Char('0'));
 }
 
-quint64 numericOf(int major, int minor)
+quint64 numericOf(int major, int patch)
 {
-    return quint64(major) * 1000000 + quint64(minor) * 1000;
+    return quint64(major) * 1000000 + quint64(patch);
 }
 
-// Every offered version depends on the next tool (any version), so checking one version pulls
-// in the tools after it; one tool in five has its oldest version installed, which depends on
-// the next tool too and starts out with that dependency unmet.
+// Every version depends on the next tool (any version), so checking one version pulls in the
+// tools after it. The first fifth of the tools have their oldest version installed; those
+// dependencies on the next tool start out unmet. Versions run 1.0.0 to 2.0.9, which makes two
+// rows for a tools package or other tool and one for a pack or an external tool.
 std::shared_ptr<LmtCoreToolModel> buildCatalogue()
 {
-    static const LmtToolType types[] = { LmtToolType::ToolsPackage, LmtToolType::Patch,
-        LmtToolType::ContentPack, LmtToolType::External, LmtToolType::Other };
+    static const LmtToolType types[] = { LmtToolType::ToolsPackage, LmtToolType::ContentPack,
+        LmtToolType::External, LmtToolType::Other, LmtToolType::Other };
     auto model = std::make_shared<LmtCoreToolModel>();
     for (int t = 0; t < ToolCount; ++t) {
         auto tool = LmtTool::create(featureId(t), types[t % 5], QStringLiteral("Tool %1").arg(t));
         model->addTool(tool);
         for (int v = 0; v < VersionsPerTool; ++v) {
-            const int major = v / 5 + 1;
-            const int minor = v % 5;
-            const QString text = QStringLiteral("%1.%2.0").arg(major).arg(minor);
+            const int major = 1 + v / 10;
+            const int patch = v % 10;
+            const QString text = QStringLiteral("%1.0.%2").arg(major).arg(patch);
             std::shared_ptr<LmtToolVersion> version;
-            if (v == 0 && t % InstalledEvery == 0) {
-                auto installed = LmtLocalToolVersion::create(text, numericOf(major, minor));
+            if (v == 0 && t < ToolCount / InstalledShare) {
+                auto installed = LmtLocalToolVersion::create(text, numericOf(major, patch));
                 installed->setPath(QStringLiteral("/opt/bench/%1/%2/").arg(t).arg(v));
                 version = installed;
             } else {
-                auto offered = LmtOnlineToolVersion::create(text, numericOf(major, minor), v);
+                auto offered = LmtOnlineToolVersion::create(text, numericOf(major, patch), v);
                 offered->addPackage(
                     std::make_shared<LmtToolPackage>(zendrel::lmt::platform::osName(),
                         QUrl("https://downloads.example/" + text), "installer", "exe", 1024));
@@ -119,6 +122,9 @@ int main(int argc, char *argv[])
     // The catalogue logs every change of a selected flag; keep the timing about the view.
     QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.info=false"));
     const int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    if (argc > 2)
+        ToolCount = std::max(10, atoi(argv[2]));
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
 
     auto catalogue = buildCatalogue();
     LmtToolSelectView view;
@@ -158,14 +164,14 @@ int main(int argc, char *argv[])
 
     std::printf("updateToolsData (%d tools x %d versions, %d installed): min %.1f ms, median "
                 "%.1f ms\n",
-        ToolCount, VersionsPerTool, ToolCount / InstalledEvery, minimum(updateTimes),
+        ToolCount, VersionsPerTool, ToolCount / InstalledShare, minimum(updateTimes),
         median(updateTimes));
     std::printf("computeMissing on the shown versions: min %.2f ms, median %.2f ms\n",
         minimum(computeTimes), median(computeTimes));
 
     // Checking the version of a tool near the end pulls in the tools after it, one per level
     // of the automatic selection.
-    for (int chain : { 10, 50, 200 }) {
+    for (int chain : { 1, 10, 50 }) {
         QList<double> checkTimes;
         int selectedAfter = 0;
         for (int i = 0; i < repetitions; ++i) {

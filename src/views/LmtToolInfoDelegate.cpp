@@ -12,6 +12,8 @@ namespace zendrel::lmt::setup {
 
 namespace {
 
+constexpr char ShownTextProperty[] = "lmtShownInformationText";
+
 std::shared_ptr<LmtToolVersion> currentVersionAt(const QModelIndex &index)
 {
     const auto *model = qobject_cast<const LmtToolSelectModel *>(index.model());
@@ -70,6 +72,11 @@ QWidget *LmtToolInfoDelegate::createEditor(
 void LmtToolInfoDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
     const QString text = index.data(Qt::EditRole).toString();
+    // Every change notice refreshes every open cell; laying out rich text again only where it
+    // changed keeps a click fast in long tables.
+    if (editor->property(ShownTextProperty).toString() == text && !text.isEmpty())
+        return;
+    editor->setProperty(ShownTextProperty, text);
     if (auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(editor)) {
         thirdParty->informationBrowser()->setText(text);
         const auto *installed

@@ -16,7 +16,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QSet>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -55,6 +54,17 @@ QVBoxLayout *areaLayout(const QString &objectName, QWidget *area)
     layout->setObjectName(objectName);
     layout->setContentsMargins(0, 0, 0, 0);
     return layout;
+}
+
+// The drop-down key under which the row holds the version. Where several builds share one
+// major.minor.patch the keys are full version texts, and the short text would pick the first
+// build in key order instead of this one.
+QString keyOf(const LmtToolSelectRow &row, const std::shared_ptr<LmtToolVersion> &version)
+{
+    const QStringList keys = row.versionKeys();
+    const auto found = std::find_if(keys.cbegin(), keys.cend(),
+        [&row, &version](const QString &key) { return row.versionForKey(key) == version; });
+    return found != keys.cend() ? *found : version->displayVersion();
 }
 
 } // namespace
@@ -306,15 +316,13 @@ void LmtToolSelectView::onSelectDependentToolsRequested(std::shared_ptr<LmtToolV
     if (!tool_ver_p)
         return;
     qCDebug(lmtLocal).noquote() << Tag << ">> onSelectDependentToolsRequested()";
-    QSet<const LmtToolVersion *> chosen;
-    selectDependents(tool_ver_p, m_baseModel->rows(), m_additionalModel->rows(), chosen);
+    selectDependents(tool_ver_p, m_baseModel->rows(), m_additionalModel->rows());
     qCDebug(lmtLocal).noquote() << Tag << "<< onSelectDependentToolsRequested()";
 }
 
 void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &version,
     const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
-    const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows,
-    QSet<const LmtToolVersion *> &chosen)
+    const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows)
 {
     refreshMissing();
     const LmtMissingDependencies missing = m_missingDependencies;
@@ -325,10 +333,6 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
         if (entry.version != version || !entry.candidate)
             continue;
         const auto &candidate = entry.candidate;
-        // Each version is chosen at most once per request: versions of one line that need
-        // one another in turns would otherwise switch back and forth without end.
-        if (chosen.contains(candidate.get()))
-            continue;
         const auto found = std::find_if(rows.cbegin(), rows.cend(), [&candidate](const auto &row) {
             if (row->currentVersion() == candidate)
                 return true;
@@ -339,7 +343,6 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
         });
         if (found == rows.cend())
             continue;
-        chosen.insert(candidate.get());
 
         emit appendUILog(tr("'%1' version %2 has a dependency on '%3' version %4")
                              .arg(toolName(*version))
@@ -347,9 +350,9 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
                              .arg(toolName(*candidate))
                              .arg(candidate->version()),
             ConsoleMessageType::Auto);
-        (*found)->selectVersion(candidate->displayVersion());
+        (*found)->selectVersion(keyOf(**found, candidate));
         (*found)->setCheckState(Qt::Checked);
-        selectDependents(candidate, baseRows, additionalRows, chosen);
+        selectDependents(candidate, baseRows, additionalRows);
     }
 }
 

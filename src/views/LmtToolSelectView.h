@@ -7,7 +7,6 @@
 
 #include <QList>
 #include <QModelIndex>
-#include <QSet>
 
 #include <memory>
 
@@ -80,8 +79,7 @@ private:
     void logMissing();
     void selectDependents(const std::shared_ptr<LmtToolVersion> &version,
         const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
-        const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows,
-        QSet<const LmtToolVersion *> &chosen);
+        const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows);
 
     // The form, top to bottom.
     QVBoxLayout *m_verticalLayout = nullptr;

@@ -195,6 +195,8 @@ void TestLmtToolSelectView::dropDownSelectsAndFollows()
                 .toString()
                 .startsWith("Select the check box to install."));
     QCOMPARE(editorAt<QComboBox>(view.additionalTable(), probeRow, 2), comboBox);
+    auto *information = editorAt<QTextBrowser>(view.additionalTable(), probeRow, 3);
+    QVERIFY(information->toPlainText().startsWith("Select the check box to install."));
     QCOMPARE(selectionChanges, 1);
 
     // A change made elsewhere reaches the drop-down with the model's next change notice.
@@ -203,6 +205,7 @@ void TestLmtToolSelectView::dropDownSelectsAndFollows()
     QVERIFY(check(model, "Scope"));
     QCOMPARE(comboBox->currentText(), QString("2.1.3"));
     QCOMPARE(model->rows().at(probeRow)->currentVersion(), current);
+    QVERIFY(information->toPlainText().startsWith("Update available."));
     QVERIFY(scopeOne->selected());
 }
 
@@ -355,6 +358,29 @@ void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
     QVERIFY(log.allAuto());
     for (int row = 0; row < additional->rowCount(); ++row)
         QVERIFY(!hasErrorIcon(additional, row));
+
+    // Two builds of one major.minor.patch: the row keys them by full text, and the dependency's
+    // target build is the one that gets selected (its short text would pick the older build).
+    Catalogue builds;
+    auto runtime = builds.tool("com.zdr.runtime", LmtToolType::ToolsPackage, "Runtime");
+    auto runtimeOld = Catalogue::offered(runtime, "3.1.0.100", numeric(3, 1, 0) + 100);
+    auto runtimeNew = Catalogue::offered(runtime, "3.1.0.200", numeric(3, 1, 0) + 200);
+    auto board = builds.tool("com.zdr.board", LmtToolType::ContentPack, "Board Pack");
+    auto boardOne = Catalogue::offered(board, "1.0.0", numeric(1, 0, 0));
+    boardOne->addDependency("com.zdr.runtime", numeric(3, 1, 0) + 150, numeric(3, 1, 0) + 300);
+
+    LmtToolSelectView buildsView;
+    UiLog buildsLog(buildsView);
+    buildsView.updateToolsData(builds.model);
+    QCOMPARE(buildsView.baseModel()->rows().first()->currentKey(), QString("3.1.0.200"));
+    QVERIFY(check(buildsView.additionalModel(), "Board Pack"));
+    QVERIFY(runtimeNew->selected());
+    QVERIFY(!runtimeOld->selected());
+    QCOMPARE(buildsView.baseModel()->rows().first()->currentVersion(), runtimeNew);
+    QVERIFY(buildsView.missingDependencies().isEmpty());
+    QCOMPARE(buildsLog.linesContaining("has a dependency on"),
+        QStringList {
+            "'Board Pack' version 1.0.0 has a dependency on 'Runtime' version 3.1.0.200" });
 }
 
 void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
