@@ -11,6 +11,7 @@
 #include "views/LmtToolVersionDelegate.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -179,19 +180,27 @@ LmtToolVersionList LmtToolSelectView::shownVersions(
 {
     LmtToolVersionList shown;
     shown.reserve(baseRows.size() + additionalRows.size());
+    // Versions of different tools never share a line, so each entry is compared with the
+    // shown versions of its own tool only (this runs on every click).
+    QHash<QString, LmtToolVersionList> shownByTool;
+    const auto add = [&shown, &shownByTool](const std::shared_ptr<LmtToolVersion> &version) {
+        shown.append(version);
+        shownByTool[version->featureId()].append(version);
+    };
     for (const auto &row : baseRows)
-        shown.append(row->currentVersion());
+        add(row->currentVersion());
     for (const auto &row : additionalRows) {
-        shown.append(row->currentVersion());
+        add(row->currentVersion());
         if (row->currentVersion()->toolType() != LmtToolType::External)
             continue;
         // An external tool's row spans several patch lines; the lines it does not show still
         // count as offered, so dependencies on them can be met.
         for (const auto &entry : row->versions()) {
-            const bool lineShown = std::any_of(shown.cbegin(), shown.cend(),
+            const LmtToolVersionList sameTool = shownByTool.value(entry->featureId());
+            const bool lineShown = std::any_of(sameTool.cbegin(), sameTool.cend(),
                 [&entry](const auto &version) { return version->isSamePatchLine(*entry); });
             if (!lineShown)
-                shown.append(entry);
+                add(entry);
         }
     }
     return shown;
