@@ -5,7 +5,8 @@
 // further tools. Every level of that automatic selection refreshes all open cells of both
 // tables, so the last figure grows with chain length times row count.
 //
-// Run: build/bench/bench_select_view [repetitions]   (QT_QPA_PLATFORM=offscreen without display)
+// Run: build/bench/bench_select_view [repetitions] [tools]   (QT_QPA_PLATFORM=offscreen without
+// display)
 
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
@@ -142,6 +143,9 @@ int main(int argc, char *argv[])
         timer.start();
         view.updateToolsData(catalogue);
         updateTimes.append(timer.nsecsElapsed() / 1e6);
+        // The editors of the previous tables go with deleteLater; without an event loop
+        // running they would pile up here.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (i == 0) {
             std::printf("rows: base %d, additional %d; %lld unmet dependencies logged\n",
                 view.baseModel()->rowCount(), view.additionalModel()->rowCount(),
@@ -177,6 +181,7 @@ int main(int argc, char *argv[])
         for (int i = 0; i < repetitions; ++i) {
             clearSelection(catalogue);
             view.updateToolsData(catalogue);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             LmtToolSelectModel *model = nullptr;
             int index = -1;
             // Tool ToolCount - chain - 1 depends on the next chain tools (the last one has no
