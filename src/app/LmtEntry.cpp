@@ -47,8 +47,20 @@ int buildAndRun()
     registerMetaTypes();
     registerViewMetaTypes();
 
-    // The services, in the order in which they depend on each other; declared before the
-    // window so that they outlive it.
+    // The controller owns every service; the window goes before it.
+    auto controller = createSetupController();
+
+    auto window = std::make_unique<LmtMainWindow>(controller);
+    window->init();
+    window->show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+std::shared_ptr<LmtSetupController> createSetupController()
+{
+    // The services, in the order in which they depend on each other.
     auto coreToolModel = std::make_shared<LmtCoreToolModel>();
     auto downloadManager = std::make_shared<LmtDownloadManager>();
     auto connector = std::make_shared<LmtLauncherServiceConnector>(downloadManager);
@@ -61,17 +73,10 @@ int buildAndRun()
     auto installer = std::make_shared<LmtInstaller>(connector, coreToolModel);
     auto uninstaller = std::make_shared<LmtUninstaller>(coreToolModel);
     auto selfUpdater = std::make_shared<LmtSetupSelfUpdater>(connector, localParser);
-    auto controller = std::make_shared<LmtSetupController>(coreToolModel, downloadManager,
-        connector, loginManager, localParser, onlineParser, thirdPartyParser, downloader, installer,
+    return std::make_shared<LmtSetupController>(coreToolModel, downloadManager, connector,
+        loginManager, localParser, onlineParser, thirdPartyParser, downloader, installer,
         uninstaller, selfUpdater);
-
-    auto window = std::make_unique<LmtMainWindow>(controller);
-    window->init();
-    window->show();
-    return QApplication::exec();
 }
-
-} // namespace
 
 QString startupFailureText(std::exception_ptr failure)
 {
