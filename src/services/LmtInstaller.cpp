@@ -173,7 +173,7 @@ void LmtInstaller::onInstallStatusChange(
             tr("Successfully installed package '%1' - '%2'").arg(featureId, version));
         break;
     case Failed:
-        Q_EMIT error(LmtErrorCode(status - 1),
+        Q_EMIT error(GeneralError,
             tr("Failed to install '%1' - '%2' package: %3").arg(featureId, version, errorStr));
         break;
     default:

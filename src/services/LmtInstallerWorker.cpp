@@ -101,14 +101,7 @@ void LmtInstallerWorker::onInstallRequested()
             m_process = m_connector->installTool(m_featureId, m_version, arguments);
         connect(m_process.get(), &LmtProcessHandle::finished, this,
             &LmtInstallerWorker::onInstallFinished);
-        connect(
-            m_process.get(), &LmtProcessHandle::stdErrorReady, this,
-            [](const QString &text) { qCCritical(lmtLocal).noquote() << Tag << text; },
-            Qt::DirectConnection);
-        connect(
-            m_process.get(), &LmtProcessHandle::stdOutReady, this,
-            [](const QString &text) { qCDebug(lmtLocal).noquote() << Tag << text; },
-            Qt::DirectConnection);
+        m_process->logOutput(Tag);
         Q_EMIT installWorkerStatus(InProgress, m_featureId, m_version);
     } catch (const std::exception &e) {
         const QString reason = QString::fromUtf8(e.what());

@@ -144,4 +144,16 @@ void LmtProcessHandle::onProcessFinished(int exitCode, QProcess::ExitStatus exit
     Q_EMIT finished(errorStr.isEmpty(), errorStr);
 }
 
+void LmtProcessHandle::logOutput(const char *tag)
+{
+    connect(
+        this, &LmtProcessHandle::stdErrorReady, this,
+        [tag](const QString &text) { qCCritical(lmtLocal).noquote() << tag << text; },
+        Qt::DirectConnection);
+    connect(
+        this, &LmtProcessHandle::stdOutReady, this,
+        [tag](const QString &text) { qCDebug(lmtLocal).noquote() << tag << text; },
+        Qt::DirectConnection);
+}
+
 } // namespace zendrel::lmt::setup

@@ -39,6 +39,10 @@ public:
     // Set by wait() only.
     bool isFinished() const { return m_finished; }
 
+    // Writes what the child prints to the log under tag: standard error at critical level,
+    // standard output at debug level. Written directly from the thread that reads the child.
+    void logOutput(const char *tag);
+
 Q_SIGNALS:
     void finished(bool success, const QString &errorStr);
     void stdOutReady(const QString &text);

@@ -54,14 +54,7 @@ void LmtUninstallerWorker::onUninstallRequested()
         m_process = startUninstaller();
         connect(m_process.get(), &LmtProcessHandle::finished, this,
             &LmtUninstallerWorker::onUninstallFinished);
-        connect(
-            m_process.get(), &LmtProcessHandle::stdErrorReady, this,
-            [](const QString &text) { qCCritical(lmtLocal).noquote() << Tag << text; },
-            Qt::DirectConnection);
-        connect(
-            m_process.get(), &LmtProcessHandle::stdOutReady, this,
-            [](const QString &text) { qCDebug(lmtLocal).noquote() << Tag << text; },
-            Qt::DirectConnection);
+        m_process->logOutput(Tag);
         Q_EMIT uninstallWorkerStatus(InProgress, m_featureId, m_version);
     } catch (const std::exception &e) {
         const QString reason = QString::fromUtf8(e.what());
