@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace zendrel::lmt::setup;
@@ -19,9 +19,11 @@ namespace {
 
 double processCpuSeconds()
 {
-    timespec now {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds
+        = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 } // namespace

@@ -17,7 +17,7 @@ class LmtRunnerProcess;
 
 // Runs one command line, either waiting for it in a private event loop or detached, and keeps
 // what the child printed, its exit code, a failure text and the elapsed time for the caller.
-// A runner never throws for a failing child: callers inspect success(), exitCode() and
+// A runner never throws for a failing child: callers check success(), exitCode() and
 // errorMessage() afterwards. Use it on one thread; its connections are queued so that the
 // private event loop delivers them (and any other queued events of that thread) while waiting.
 class Runner : public QObject

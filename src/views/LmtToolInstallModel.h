@@ -37,7 +37,7 @@ public:
     void setStatus(
         const QString &featureId, const QString &version, LmtOperationStatus status, Kind kind);
 
-    // Every row ended (an empty model counts as ended), respectively ended successfully.
+    // Whether every row ended, or ended successfully (an empty model counts as both).
     bool allFinished() const;
     bool allSucceeded() const;
 
