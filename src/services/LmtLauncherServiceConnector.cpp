@@ -38,20 +38,6 @@ const QString ServiceFolder = QStringLiteral("Zendrel/LauncherService/");
     throw std::runtime_error(message.toStdString());
 }
 
-// A decimal port number on a line of its own, 0 when the text holds none. Chunk borders of
-// the child's output depend on timing, so the number is looked for line by line.
-quint32 portFromOutput(const QString &output)
-{
-    static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
-    for (const QString &line : output.split(lineBreak, Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const uint port = line.trimmed().toUInt(&ok, 10);
-        if (ok && port > 0 && port <= 65535)
-            return port;
-    }
-    return 0;
-}
-
 // Parses a reply of the service's token API; throws the parser's text for broken JSON.
 QJsonDocument parseReply(const QByteArray &reply, const QUrl &url)
 {
@@ -186,19 +172,29 @@ QUrl LmtLauncherServiceConnector::serviceUrl(const QString &path) const
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
 }
 
-void LmtLauncherServiceConnector::requestAccessToken()
+// Chunk borders of the child's output depend on timing, so the number is looked for line by
+// line.
+quint32 LmtLauncherServiceConnector::portFromOutput(const QString &output)
 {
-    qCDebug(lmtLocal).noquote() << Tag << ">> requestAccessToken()";
-    if (!isStarted())
-        start();
-    const QUrl url = serviceUrl(QStringLiteral("/kor-service/requestAccessToken"));
-    const QJsonDocument document
-        = parseReply(m_downloadManager->getData(url, TokenRequestTimeoutMs), url);
+    static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
+    for (const QString &line : output.split(lineBreak, Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint port = line.trimmed().toUInt(&ok, 10);
+        if (ok && port > 0 && port <= 65535)
+            return port;
+    }
+    return 0;
+}
+
+LmtLauncherServiceConnector::TokenReply LmtLauncherServiceConnector::parseTokenReply(
+    const QByteArray &reply, const QUrl &url)
+{
+    const QJsonDocument document = parseReply(reply, url);
     if (!document.isObject())
         fail(tr("Launcher service reply does not have the expected format"));
-    const QJsonObject reply = document.object();
+    const QJsonObject object = document.object();
     // An empty token would be a sign-in that leaves the user signed out.
-    const QJsonValue token = reply.value(QLatin1String("accessToken"));
+    const QJsonValue token = object.value(QLatin1String("accessToken"));
     if (token.isUndefined() || (token.isString() && token.toString().isEmpty())) {
         qCCritical(lmtLocal).noquote()
             << Tag << "error parsing JSON - missing required property 'accessToken'";
@@ -206,13 +202,25 @@ void LmtLauncherServiceConnector::requestAccessToken()
                 "authentication"));
     }
     const QString accessToken
-        = LmtBaseRegistryParser::getString(reply, QStringLiteral("accessToken"));
-    const QString expiresIn = LmtBaseRegistryParser::getString(reply, QStringLiteral("expires_in"));
+        = LmtBaseRegistryParser::getString(object, QStringLiteral("accessToken"));
+    const QString expiresIn
+        = LmtBaseRegistryParser::getString(object, QStringLiteral("expires_in"));
     const QString receivedAt
-        = LmtBaseRegistryParser::getString(reply, QStringLiteral("received_at"));
-    qCDebug(lmtLocal).noquote() << Tag
-                                << "GOT ACCESS TOKEN: [REDACTED], size:" << accessToken.size();
-    Q_EMIT accessTokenChanged(accessToken.toUtf8(), expiresIn, receivedAt);
+        = LmtBaseRegistryParser::getString(object, QStringLiteral("received_at"));
+    return { accessToken, expiresIn, receivedAt };
+}
+
+void LmtLauncherServiceConnector::requestAccessToken()
+{
+    qCDebug(lmtLocal).noquote() << Tag << ">> requestAccessToken()";
+    if (!isStarted())
+        start();
+    const QUrl url = serviceUrl(QStringLiteral("/kor-service/requestAccessToken"));
+    const TokenReply reply
+        = parseTokenReply(m_downloadManager->getData(url, TokenRequestTimeoutMs), url);
+    qCDebug(lmtLocal).noquote() << Tag << "GOT ACCESS TOKEN: [REDACTED], size:"
+                                << reply.accessToken.size();
+    Q_EMIT accessTokenChanged(reply.accessToken.toUtf8(), reply.expiresIn, reply.receivedAt);
     qCDebug(lmtLocal).noquote() << Tag << "<< requestAccessToken()";
 }
 

@@ -42,6 +42,19 @@ public:
     // Tests whose fake service answers at once shorten it.
     void setStartupPause(std::chrono::milliseconds pause) { m_startupPause = pause; }
 
+    // What a token request's reply carries.
+    struct TokenReply {
+        QString accessToken;
+        QString expiresIn;
+        QString receivedAt;
+    };
+    // Reads the reply of the service's token request; throws std::runtime_error with the text
+    // for the user when it is empty, not a JSON object or holds no token. url is only logged.
+    // Pure, so it can be tried with any bytes the service might send.
+    static TokenReply parseTokenReply(const QByteArray &reply, const QUrl &url);
+    // The port in the output of "-port": a decimal number on a line of its own; 0 for none.
+    static quint32 portFromOutput(const QString &output);
+
     quint32 port() const { return m_port; }
     QString launcherCli() const { return m_launcherCli; }
     bool executableFound() const { return m_executableFound; }
