@@ -108,8 +108,12 @@ bool StatusConsoleBase::isSuccessLine(const QString &text) const
 QString StatusConsoleBase::cleanText(const QString &text) const
 {
     static const QRegularExpression path(QStringLiteral("(\\/[a-zA-Z0-9_\\-\\.]+)+"));
-    static const QRegularExpression url(
-        QStringLiteral("((https?|ftp)://(-\\.)?([^\\s/?\\.#-]+\\.?)+(/[^\\s]*)?$)"));
+    // Host labels are matched possessively: written as a repeated "label, optional dot" the
+    // pattern split a long label in exponentially many ways whenever the URL did not end the
+    // text, until the regex engine gave up - after some 50 ms per line, and leaving the URL
+    // (and any keyword in it) in place.
+    static const QRegularExpression url(QStringLiteral(
+        "((https?|ftp)://(-\\.)?[^\\s/?.#-]++(\\.[^\\s/?.#-]++)*+\\.?(/[^\\s]*)?$)"));
     static const QRegularExpression quoted(QStringLiteral("(\"[^\"]*\")|('[^']*')"));
     QString cleaned = text;
     cleaned.remove(QStringLiteral("for any warnings or errors"));

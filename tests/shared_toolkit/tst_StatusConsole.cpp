@@ -159,6 +159,25 @@ private slots:
         QVERIFY(!console.isSuccessLine("successfully created"));
     }
 
+    void longHostNamesAreCleanedQuicklyAndCompletely()
+    {
+        // A long host label in a URL that does not end the line used to make the URL pattern
+        // backtrack until the engine gave up: slow, and the URL ending the line stayed in.
+        StatusConsole console;
+        const QString line = "Mirror http://@" + QString(30, 'a') + " then http://@error.example";
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(console.cleanText(line), "Mirror http://@" + QString(30, 'a') + " then ");
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        console.append(line, Auto);
+        QVERIFY(showsExactly(console, { { line, kBlack } }));
+        QCOMPARE(console.messageCount(Error), 0);
+        // Dotted hosts and a trailing dot still count as URLs; an empty label does not.
+        QCOMPARE(console.cleanText("see ftp://@a.b."), "see ");
+        QCOMPARE(console.cleanText("x http://@a..b"), "x http://@a..b");
+    }
+
     void errorOutputIsSplitIntoWarningsAndErrors()
     {
         StatusConsole console;
