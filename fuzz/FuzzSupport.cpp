@@ -22,7 +22,11 @@ void dropMessage(QtMsgType, const QMessageLogContext &, const QString &)
 
 void setUp(int *argc, char ***argv)
 {
-    static std::unique_ptr<QCoreApplication> application;
+    // The application object keeps a reference to argc and is never destroyed: libFuzzer ends
+    // the process with exit(), after main's frame (where argc lives) is gone, and tearing Qt
+    // down from an exit handler crashes inside Qt.
+    static int argumentCount = *argc;
+    static QCoreApplication *application = nullptr;
     if (application)
         return;
     scratch = std::make_unique<QTemporaryDir>();
@@ -35,7 +39,7 @@ void setUp(int *argc, char ***argv)
     qputenv("LOCALAPPDATA", QFile::encodeName(root + "/localappdata"));
     qputenv("ALLUSERSPROFILE", QFile::encodeName(root + "/allusers"));
     qputenv("TMPDIR", QFile::encodeName(root + "/tmp"));
-    application = std::make_unique<QCoreApplication>(*argc, *argv);
+    application = new QCoreApplication(argumentCount, *argv);
     qInstallMessageHandler(dropMessage);
     QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
 }
