@@ -3,6 +3,7 @@
 // update check, all through the application's own classes.
 
 #include "app/LmtApplication.h"
+#include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
@@ -26,11 +27,6 @@ namespace {
 
 const int TimeoutMs = 60000;
 const QString Tool = QStringLiteral("com.zdr.tb.tool.lumetra");
-
-QString demoCatalogue()
-{
-    return QDir(lmttest::binDir()).absoluteFilePath(QStringLiteral("../demo"));
-}
 
 QByteArray readFile(const QString &path)
 {
@@ -63,63 +59,33 @@ class TestLauncherServiceEndToEnd : public QObject
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
-    QProcess m_vendor;
-    QString m_vendorUrl;
+    lmttest::VendorStandIn m_vendor;
     QString m_launcher;
-
-    // Only this test's own service (sandboxed HOME) is stopped.
-    void stopLauncherService()
-    {
-        if (!QFileInfo::exists(m_launcher))
-            return;
-        QProcess stop;
-        stop.start(m_launcher, { QStringLiteral("-stop") });
-        stop.waitForFinished(TimeoutMs);
-    }
 
 private slots:
     void initTestCase()
     {
         registerMetaTypes();
-        QVERIFY2(QFileInfo::exists(demoCatalogue() + "/registry.json"),
-            "the demo catalogue has not been generated");
-        const QString built = lmttest::binDir() + "/kor-launcher-service";
-        QVERIFY2(QFileInfo::exists(built), "kor-launcher-service has not been built");
-
-        m_vendor.start(lmttest::binDir() + "/lumetra-vendor-service",
-            { "--catalogue", demoCatalogue(), "--port", "0" });
-        QVERIFY(m_vendor.waitForStarted(TimeoutMs));
-        QTRY_VERIFY_WITH_TIMEOUT(m_vendor.canReadLine(), TimeoutMs);
-        const QRegularExpressionMatch listening
-            = QRegularExpression("^Listening on (http://127\\.0\\.0\\.1:\\d+)")
-                  .match(QString::fromUtf8(m_vendor.readLine()));
-        QVERIFY(listening.hasMatch());
-        m_vendorUrl = listening.captured(1);
+        QString error;
+        QVERIFY2(m_vendor.start({}, &error), qPrintable(error));
 
         // Installed where the application looks for it, with the demo account to sign in with.
-        const QString serviceDir = QDir::homePath() + "/Zendrel/LauncherService";
-        QVERIFY(QDir().mkpath(serviceDir));
-        m_launcher = serviceDir + "/kor-launcher-service";
-        QVERIFY(QFile::copy(built, m_launcher));
-        const QJsonObject config { { "vendorUrl", m_vendorUrl },
-            { "email", "demo.user@lumetra-demo.example" }, { "password", "lumetra-demo" } };
-        QVERIFY(lmttest::writeFile(
-            serviceDir + "/launcher-config.json", QJsonDocument(config).toJson()));
-        setKorOnlineUrl(m_vendorUrl + "/api/v1/tools/");
+        m_launcher = lmttest::installLauncherService();
+        QVERIFY2(!m_launcher.isEmpty(), "kor-launcher-service has not been built");
+        QVERIFY(lmttest::writeLauncherConfig(m_vendor.url()));
+        setKorOnlineUrl(m_vendor.registryUrl());
 
         // The application gives a freshly started service two seconds before asking for its
         // port; on a busy machine it may need longer, so it is started (and waited for) here.
-        QProcess starter;
-        starter.start(m_launcher, {});
-        QVERIFY(starter.waitForFinished(TimeoutMs));
-        QCOMPARE(starter.exitCode(), 0);
+        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
     }
 
+    // Only this test's own service (sandboxed HOME) is stopped.
     void cleanupTestCase()
     {
-        stopLauncherService();
-        m_vendor.kill();
-        m_vendor.waitForFinished(TimeoutMs);
+        if (!m_launcher.isEmpty())
+            lmttest::runLauncherService(m_launcher, { QStringLiteral("-stop") });
+        m_vendor.stop();
     }
 
     void signInDownloadInstallAndCheckForUpdate()
@@ -148,7 +114,7 @@ private slots:
             = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox");
         const QString package = registryDir + "/Tools/lumetra-tools-3.2.0.1200-linux.sh";
         QCOMPARE(readFile(package),
-            readFile(demoCatalogue() + "/packages/lumetra-tools-3.2.0.1200-linux.sh"));
+            readFile(lmttest::demoCatalogue() + "/packages/lumetra-tools-3.2.0.1200-linux.sh"));
 
         const QString installDir = m_sandbox.filePath("installed/lumetra 3.2");
         const JobResult install = waitFor(connector->installTool(

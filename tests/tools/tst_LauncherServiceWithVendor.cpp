@@ -2,6 +2,7 @@
 // lumetra-vendor-service serving the demo catalogue, downloads a demo package, installs it into
 // the sandbox and checks for updates.
 
+#include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 
 #include <QDir>
@@ -80,16 +81,15 @@ class tst_LauncherServiceWithVendor : public QObject
     Q_OBJECT
 
 private:
-    QString demoDirectory() const { return QDir(lmttest::binDir()).absoluteFilePath("../demo"); }
-    QString registryUrl() const { return m_vendorUrl + "/api/v1/tools/"; }
+    QString demoDirectory() const { return lmttest::demoCatalogue(); }
+    QString registryUrl() const { return m_vendor.registryUrl(); }
     QString toolsDirectory() const
     {
         return m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/Tools");
     }
 
     lmttest::Sandbox m_sandbox;
-    QProcess m_vendor;
-    QString m_vendorUrl;
+    lmttest::VendorStandIn m_vendor;
     quint16 m_port = 0;
 
 private Q_SLOTS:
@@ -100,23 +100,9 @@ private Q_SLOTS:
 
 void tst_LauncherServiceWithVendor::initTestCase()
 {
-    QVERIFY2(QFile::exists(demoDirectory() + "/registry.json"),
-        "the demo catalogue has not been generated");
-    m_vendor.setProcessChannelMode(QProcess::SeparateChannels);
-    m_vendor.start(
-        lmttest::binDir() + "/lumetra-vendor-service", { "--catalogue", demoDirectory() });
-    static const QRegularExpression listening("Listening on (http://127\\.0\\.0\\.1:\\d+)");
-    QByteArray output;
-    QTRY_VERIFY_WITH_TIMEOUT((output += m_vendor.readAllStandardOutput(),
-                                 listening.match(QString::fromUtf8(output)).hasMatch()),
-        kTimeoutMs);
-    m_vendorUrl = listening.match(QString::fromUtf8(output)).captured(1);
-
-    const QJsonObject config { { "vendorUrl", m_vendorUrl },
-        { "email", "demo.user@lumetra-demo.example" }, { "password", "lumetra-demo" } };
-    QVERIFY(
-        lmttest::writeFile(m_sandbox.filePath("home/Zendrel/LauncherService/launcher-config.json"),
-            QJsonDocument(config).toJson()));
+    QString error;
+    QVERIFY2(m_vendor.start({}, &error), qPrintable(error));
+    QVERIFY(lmttest::writeLauncherConfig(m_vendor.url()));
     QCOMPARE(runLauncher({}).exitCode, 0);
     const RunResult port = runLauncher({ "-port" });
     QCOMPARE(port.exitCode, 0);
@@ -187,8 +173,7 @@ void tst_LauncherServiceWithVendor::signInDownloadInstallAndUpdateCheck()
 void tst_LauncherServiceWithVendor::cleanupTestCase()
 {
     runLauncher({ "-stop" });
-    m_vendor.kill();
-    m_vendor.waitForFinished(kTimeoutMs);
+    m_vendor.stop();
 }
 
 QTEST_MAIN(tst_LauncherServiceWithVendor)

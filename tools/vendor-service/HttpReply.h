@@ -12,6 +12,11 @@ struct HttpReply {
     QByteArray contentType;
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
+    // Set by a --fault: only this many bytes of the body are sent (the announced length stays
+    // that of the whole body), then the connection is closed or, without closeAfterCut, left
+    // silent.
+    qint64 cutAt = -1;
+    bool closeAfterCut = true;
 
     static HttpReply text(int status, const QByteArray &utf8Text);
     static HttpReply json(int status, const QByteArray &document);

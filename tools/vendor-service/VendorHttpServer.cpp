@@ -67,7 +67,14 @@ void VendorHttpServer::send(
     if (!reply.contentType.isEmpty())
         responder.writeHeader("Content-Type", reply.contentType);
     responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
-    responder.writeBody(headersOnly ? QByteArray() : reply.body);
+    if (headersOnly || reply.cutAt < 0) {
+        responder.writeBody(headersOnly ? QByteArray() : reply.body);
+        return;
+    }
+    responder.writeBody(reply.body.left(reply.cutAt));
+    socket->flush();
+    if (reply.closeAfterCut)
+        socket->disconnectFromHost();
 }
 
 } // namespace zendrel::lmt::vendorservice

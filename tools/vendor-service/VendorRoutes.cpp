@@ -77,17 +77,20 @@ HttpReply VendorRoutes::answer(const IncomingRequest &request)
     }
     if (segmentsAre(s, { "api", "v1", "tools" })) {
         if (s.size() == 3)
-            return isGet(request) ? HttpReply::json(200, m_catalogue.registryDocument())
-                                  : methodNotAllowed("GET, HEAD");
+            return isGet(request) ? registry() : methodNotAllowed("GET, HEAD");
         if (s.size() == 7 && s[4] == QLatin1String("versions") && isNumber(s[3]) && isNumber(s[5])
             && (s[6] == QLatin1String("release-note") || s[6] == QLatin1String("license")))
             return isGet(request) ? document(s[3], s[5], s[6]) : methodNotAllowed("GET, HEAD");
     }
     if (s.size() == 2 && s[0] == QLatin1String("tools"))
         return isGet(request) ? toolPage(s[1]) : methodNotAllowed("GET, HEAD");
-    if (const auto package = m_catalogue.package(request.path.text()))
-        return isGet(request) ? packageFile(request, *package, caller)
-                              : methodNotAllowed("GET, HEAD");
+    if (const auto package = m_catalogue.package(request.path.text())) {
+        if (!isGet(request))
+            return methodNotAllowed("GET, HEAD");
+        HttpReply reply = packageFile(request, *package, caller);
+        cutFirstPackage(reply);
+        return reply;
+    }
 
     return HttpReply::error(404, "not_found", QStringLiteral("No such resource"));
 }
@@ -170,6 +173,28 @@ HttpReply VendorRoutes::toolPage(const QString &featureId) const
     if (tool.isEmpty())
         return HttpReply::html(404, ToolPage::renderNotFound(featureId));
     return HttpReply::html(200, ToolPage::render(tool, QString::fromLatin1(kRegistryPath)));
+}
+
+HttpReply VendorRoutes::registry() const
+{
+    if (m_fault == VendorFault::RegistryServerError)
+        return HttpReply::error(
+            500, "internal_error", QStringLiteral("The tool registry is not available"));
+    if (m_fault == VendorFault::RegistryMalformed)
+        return HttpReply::json(200, m_catalogue.registryDocument().left(40));
+    return HttpReply::json(200, m_catalogue.registryDocument());
+}
+
+void VendorRoutes::cutFirstPackage(HttpReply &reply)
+{
+    const bool cut = m_fault == VendorFault::CutFirstPackage;
+    if ((!cut && m_fault != VendorFault::StallFirstPackage) || m_packageCut
+        || (reply.status != 200 && reply.status != 206) || reply.body.size() < 2)
+        return;
+    // Only the first transfer breaks, so that the next attempt can resume and finish.
+    m_packageCut = true;
+    reply.cutAt = reply.body.size() / 2;
+    reply.closeAfterCut = cut;
 }
 
 HttpReply VendorRoutes::packageFile(

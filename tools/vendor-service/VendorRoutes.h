@@ -4,6 +4,7 @@
 #include "RequestPath.h"
 #include "TokenAuthority.h"
 #include "VendorCatalogue.h"
+#include "VendorFault.h"
 
 #include <QByteArray>
 
@@ -35,6 +36,7 @@ public:
     VendorRoutes(const VendorCatalogue &catalogue, TokenAuthority &tokens);
 
     HttpReply answer(const IncomingRequest &request);
+    void setFault(VendorFault fault) { m_fault = fault; }
 
 private:
     enum class Caller { Anonymous, SignedIn, Refused };
@@ -47,9 +49,13 @@ private:
     HttpReply toolPage(const QString &featureId) const;
     HttpReply packageFile(
         const IncomingRequest &request, const PackageFile &package, Caller caller) const;
+    HttpReply registry() const;
+    void cutFirstPackage(HttpReply &reply);
 
     const VendorCatalogue &m_catalogue;
     TokenAuthority &m_tokens;
+    VendorFault m_fault = VendorFault::None;
+    bool m_packageCut = false;
 };
 
 } // namespace zendrel::lmt::vendorservice

@@ -1,6 +1,6 @@
 // lumetra-vendor-service: the stand-in for the vendor's tools web service.
 //
-//   lumetra-vendor-service --catalogue DIR [--port N] [--token-lifetime SECONDS]
+//   lumetra-vendor-service --catalogue DIR [--port N] [--token-lifetime SECONDS] [--fault KIND]
 //
 // Listens on 127.0.0.1 only. Once listening it prints exactly one line to standard output,
 // "Listening on http://127.0.0.1:<port>", which callers parse; everything else goes to
@@ -55,6 +55,10 @@ int main(int argc, char *argv[])
     parser.addOption({ QStringLiteral("token-lifetime"),
         QStringLiteral("Lifetime of issued tokens in seconds (default 3600)."),
         QStringLiteral("SECONDS"), QStringLiteral("3600") });
+    parser.addOption({ QStringLiteral("fault"),
+        QStringLiteral("Misbehave on purpose: registry-500, registry-malformed, "
+                       "cut-first-package or stall-first-package."),
+        QStringLiteral("KIND"), QStringLiteral("none") });
     parser.process(app);
 
     if (!parser.isSet(QStringLiteral("catalogue"))) {
@@ -67,6 +71,12 @@ int main(int argc, char *argv[])
         || !readNumberOption(
             parser, QStringLiteral("token-lifetime"), 0, 10LL * 365 * 24 * 3600, &lifetime))
         return 2;
+    VendorFault fault = VendorFault::None;
+    if (!parseVendorFault(parser.value(QStringLiteral("fault")), &fault)) {
+        std::fprintf(stderr, "lumetra-vendor-service: unknown --fault %s\n",
+            qPrintable(parser.value(QStringLiteral("fault"))));
+        return 2;
+    }
 
     VendorCatalogue catalogue;
     QString error;
@@ -79,6 +89,7 @@ int main(int argc, char *argv[])
 
     TokenAuthority tokens(lifetime);
     VendorRoutes routes(catalogue, tokens);
+    routes.setFault(fault);
     VendorHttpServer server(routes);
     const quint16 listening = server.listen(QHostAddress::LocalHost, quint16(port));
     if (listening == 0) {

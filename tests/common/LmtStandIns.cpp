@@ -1,0 +1,112 @@
+#include "common/LmtStandIns.h"
+
+#include "common/LmtTestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace lmttest {
+
+namespace {
+
+// A busy machine (several builds at once) may take its time to start a program.
+const int kTimeoutMs = 60000;
+
+} // namespace
+
+QString demoCatalogue()
+{
+    return QDir(binDir()).absoluteFilePath(QStringLiteral("../demo"));
+}
+
+VendorStandIn::~VendorStandIn()
+{
+    stop();
+}
+
+bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
+{
+    const auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (!QFileInfo::exists(demoCatalogue() + QStringLiteral("/registry.json")))
+        return fail(QStringLiteral("the demo catalogue has not been generated"));
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    // Its request log on standard error is not needed, and must not fill a pipe.
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start(binDir() + QStringLiteral("/lumetra-vendor-service"),
+        QStringList { QStringLiteral("--catalogue"), demoCatalogue(), QStringLiteral("--port"),
+            QStringLiteral("0") }
+            + extraArguments);
+    if (!m_process.waitForStarted(kTimeoutMs))
+        return fail(QStringLiteral("lumetra-vendor-service did not start"));
+    static const QRegularExpression listening(
+        QStringLiteral("^Listening on (http://127\\.0\\.0\\.1:\\d+)"));
+    QByteArray output;
+    const QDeadlineTimer deadline(kTimeoutMs);
+    while (!deadline.hasExpired()) {
+        if (m_process.canReadLine()) {
+            output = m_process.readLine();
+            const QRegularExpressionMatch match = listening.match(QString::fromUtf8(output));
+            if (!match.hasMatch())
+                return fail(QStringLiteral("unexpected output: ") + QString::fromUtf8(output));
+            m_url = match.captured(1);
+            return true;
+        }
+        if (m_process.state() == QProcess::NotRunning
+            || !m_process.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+    }
+    return fail(QStringLiteral("lumetra-vendor-service did not tell its address"));
+}
+
+void VendorStandIn::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.kill();
+    m_process.waitForFinished(kTimeoutMs);
+}
+
+QString launcherServiceDirectory()
+{
+    return QDir::homePath() + QStringLiteral("/Zendrel/LauncherService");
+}
+
+bool writeLauncherConfig(const QString &vendorUrl, const QString &email, const QString &password)
+{
+    const QJsonObject config { { QStringLiteral("vendorUrl"), vendorUrl },
+        { QStringLiteral("email"), email }, { QStringLiteral("password"), password } };
+    return writeFile(launcherServiceDirectory() + QStringLiteral("/launcher-config.json"),
+        QJsonDocument(config).toJson());
+}
+
+QString installLauncherService()
+{
+    const QString built = binDir() + QStringLiteral("/kor-launcher-service");
+    const QString installed = launcherServiceDirectory() + QStringLiteral("/kor-launcher-service");
+    QDir().mkpath(launcherServiceDirectory());
+    QFile::remove(installed);
+    return QFile::copy(built, installed) ? installed : QString();
+}
+
+int runLauncherService(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished(kTimeoutMs);
+        return -1;
+    }
+    return process.exitCode();
+}
+
+} // namespace lmttest

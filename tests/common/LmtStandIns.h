@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace lmttest {
+
+// The demo catalogue the build generates for the vendor stand-in.
+QString demoCatalogue();
+
+// lumetra-vendor-service serving the demo catalogue on a free loopback port, stopped (killed)
+// when this object goes. Extra arguments such as "--fault registry-500" are passed on.
+class VendorStandIn
+{
+public:
+    VendorStandIn() = default;
+    ~VendorStandIn();
+    VendorStandIn(const VendorStandIn &) = delete;
+    VendorStandIn &operator=(const VendorStandIn &) = delete;
+
+    // Starts it and waits for its "Listening on" line; false (with the reason in error) when
+    // it did not come up.
+    bool start(const QStringList &extraArguments = {}, QString *error = nullptr);
+    void stop();
+
+    QString url() const { return m_url; }
+    // What the application's "korOnlineUrl" setting is set to.
+    QString registryUrl() const { return m_url + QStringLiteral("/api/v1/tools/"); }
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    QString m_url;
+};
+
+// Demo account of the catalogue.
+inline constexpr const char *kDemoEmail = "demo.user@lumetra-demo.example";
+inline constexpr const char *kDemoPassword = "lumetra-demo";
+
+// Where the application looks for kor-launcher-service in the (sandboxed) home folder.
+QString launcherServiceDirectory();
+// The config with which kor-launcher-service signs in at the vendor stand-in.
+bool writeLauncherConfig(const QString &vendorUrl,
+    const QString &email = QString::fromLatin1(kDemoEmail),
+    const QString &password = QString::fromLatin1(kDemoPassword));
+// Copies the built kor-launcher-service to launcherServiceDirectory(); returns its path, empty
+// on failure.
+QString installLauncherService();
+// Runs program (a kor-launcher-service) with arguments and waits for it; the exit code, or -1
+// when it did not end normally in time.
+int runLauncherService(const QString &program, const QStringList &arguments = {});
+
+} // namespace lmttest

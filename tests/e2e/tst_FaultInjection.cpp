@@ -1,0 +1,718 @@
+// The real setup controller with all its real services against the two stand-ins, while
+// things break: the vendor site is down, answers 500 or broken JSON, the launcher service is
+// missing, crashes or lies about a download, a transfer is cut, a registry directory cannot be
+// read, the log folder vanishes. After each of them nothing may be left under a final package
+// name in the Tools folder, and an installed tool's registry file must be as it was.
+
+#include "app/LmtApplication.h"
+#include "common/LmtStandIns.h"
+#include "common/LmtTestSupport.h"
+#include "controller/LmtSetupController.h"
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtOnlineToolVersion.h"
+#include "model/LmtTool.h"
+#include "registry/Lmt3rdPartyRegistryParser.h"
+#include "registry/LmtKorRegistryLocationProvider.h"
+#include "registry/LmtLocalRegistryParser.h"
+#include "registry/LmtOnlineRegistryParser.h"
+#include "services/LmtAccessToken.h"
+#include "services/LmtDownloadManager.h"
+#include "services/LmtDownloadSettings.h"
+#include "services/LmtDownloader.h"
+#include "services/LmtInstaller.h"
+#include "services/LmtLauncherServiceConnector.h"
+#include "services/LmtLoginManager.h"
+#include "services/LmtSetupSelfUpdater.h"
+#include "services/LmtUninstaller.h"
+#include "services/LmtVendorSite.h"
+#include "services/NetworkException.h"
+#include "shared_toolkit/Log.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkReply>
+#include <QSettings>
+#include <QSslKey>
+#include <QSslServer>
+#include <QtTest>
+
+#include <atomic>
+#include <csignal>
+#include <sys/types.h>
+#include <thread>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+const int kTimeoutMs = 60000;
+// Needs no sign-in, so a download works whichever vendor run the launcher service knows.
+const QString kProbe = QStringLiteral("com.zdr.tb.tool.flashprobe");
+const QString kProbeVersion = QStringLiteral("2.1.1.60");
+const QString kProbeFile = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
+const QString kInstalled = QStringLiteral("com.zdr.tb.tool.lumetra");
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The setup controller built the way the entry point builds it, with every signal it sends
+// recorded as "name arguments".
+struct Rig {
+    std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
+    std::shared_ptr<LmtDownloadManager> http = std::make_shared<LmtDownloadManager>();
+    std::shared_ptr<LmtLauncherServiceConnector> connector
+        = std::make_shared<LmtLauncherServiceConnector>(http);
+    std::shared_ptr<LmtLoginManager> login = std::make_shared<LmtLoginManager>(connector);
+    std::shared_ptr<LmtLocalRegistryParser> local = std::make_shared<LmtLocalRegistryParser>(
+        model, std::make_unique<LmtKorRegistryLocationProvider>());
+    std::shared_ptr<LmtOnlineRegistryParser> online
+        = std::make_shared<LmtOnlineRegistryParser>(http, model);
+    std::shared_ptr<Lmt3rdPartyRegistryParser> thirdParty
+        = std::make_shared<Lmt3rdPartyRegistryParser>(model);
+    std::shared_ptr<LmtDownloader> downloader = std::make_shared<LmtDownloader>(connector, model);
+    std::shared_ptr<LmtInstaller> installer = std::make_shared<LmtInstaller>(connector, model);
+    std::shared_ptr<LmtUninstaller> uninstaller = std::make_shared<LmtUninstaller>(model);
+    std::shared_ptr<LmtSetupSelfUpdater> selfUpdater
+        = std::make_shared<LmtSetupSelfUpdater>(connector, local);
+    std::unique_ptr<LmtSetupController> controller;
+    QObject context;
+    QStringList events;
+
+    Rig()
+    {
+        // The service is started (and waited for) by the test itself.
+        connector->setStartupPause(std::chrono::milliseconds(0));
+        controller = std::make_unique<LmtSetupController>(model, http, connector, login, local,
+            online, thirdParty, downloader, installer, uninstaller, selfUpdater);
+        auto *c = controller.get();
+        QObject::connect(c, &LmtSetupController::error, &context,
+            [this](LmtErrorCode code, const QString &message) {
+                events << QStringLiteral("error %1 %2").arg(int(code)).arg(message);
+            });
+        QObject::connect(c, &LmtSetupController::toolDataChanged, &context,
+            [this](bool ok) { events << QStringLiteral("toolDataChanged %1").arg(ok); });
+        QObject::connect(c, &LmtSetupController::loginStateChanged, &context,
+            [this](bool in) { events << QStringLiteral("loginStateChanged %1").arg(in); });
+        QObject::connect(c, &LmtSetupController::downloadStatus, &context,
+            [this](LmtOperationStatus status, const QString &featureId, const QString &version) {
+                events
+                    << QStringLiteral("download %1 %2 %3").arg(int(status)).arg(featureId, version);
+            });
+        QObject::connect(c, &LmtSetupController::installStatus, &context,
+            [this](LmtOperationStatus status, const QString &featureId, const QString &version) {
+                events
+                    << QStringLiteral("install %1 %2 %3").arg(int(status)).arg(featureId, version);
+            });
+        QObject::connect(c, &LmtSetupController::askForElevatedPrivileges, &context,
+            [this] { events << QStringLiteral("askForElevatedPrivileges"); });
+    }
+    ~Rig()
+    {
+        controller->stopInstall();
+        drain();
+    }
+
+    QStringList matching(const QString &prefix) const
+    {
+        QStringList found;
+        for (const QString &event : events)
+            if (event.startsWith(prefix))
+                found << event;
+        return found;
+    }
+    bool waitFor(const QString &prefix, int timeoutMs = kTimeoutMs)
+    {
+        return QTest::qWaitFor([&] { return !matching(prefix).isEmpty(); }, timeoutMs);
+    }
+    // Every request queued before has been served when this returns.
+    bool drain()
+    {
+        const int before = matching(QStringLiteral("toolDataChanged")).size();
+        controller->updateTools(false);
+        return QTest::qWaitFor(
+            [&] { return matching(QStringLiteral("toolDataChanged")).size() > before; },
+            kTimeoutMs);
+    }
+    bool refresh()
+    {
+        events.clear();
+        controller->updateTools(false);
+        return waitFor(QStringLiteral("toolDataChanged"));
+    }
+    bool hasInstalledTool() const
+    {
+        const auto tool = model->findTool(kInstalled);
+        return tool && !tool->localVersions().isEmpty();
+    }
+    // Selects the probe for installation and starts the jobs; false when the installation would
+    // need a password first (a run without root rights).
+    bool startProbeDownload(const QString &installDirectory)
+    {
+        const auto version = model->findOnlineVersion(kProbe, kProbeVersion);
+        if (!version)
+            return false;
+        version->setSelected(true);
+        version->setInstallDirectory(installDirectory);
+        events.clear();
+        controller->startInstall();
+        return !QTest::qWaitFor(
+            [&] { return !matching(QStringLiteral("askForElevatedPrivileges")).isEmpty(); }, 200);
+    }
+    QString downloadEvent(LmtOperationStatus status) const
+    {
+        return QStringLiteral("download %1 %2 %3").arg(int(status)).arg(kProbe, kProbeVersion);
+    }
+};
+
+// The command lines of the running processes whose command line contains fragment.
+QMap<qint64, QByteArray> processesWith(const QByteArray &fragment)
+{
+    QMap<qint64, QByteArray> found;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &name : pids) {
+        bool isPid = false;
+        const qint64 pid = name.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        QByteArray line = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        line.replace('\0', ' ');
+        if (line.contains(fragment))
+            found.insert(pid, line);
+    }
+    return found;
+}
+
+// Sends the program's lines to the log file, as the application does (QtTest has its own
+// handler).
+void toLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
+}
+
+// The pids of processes whose environment names this home folder.
+bool runsWithHome(qint64 pid, const QString &home)
+{
+    const QByteArray environment = readFile(QStringLiteral("/proc/%1/environ").arg(pid));
+    return environment.split('\0').contains("HOME=" + QFile::encodeName(home));
+}
+
+// "a.b.c.d:port" of every TCP socket that process pid listens on (IPv6 as hex words).
+QStringList listeningAddresses(qint64 pid)
+{
+    QSet<QByteArray> inodes;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo &fd :
+        fds.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        const QString target = fd.symLinkTarget().isEmpty() ? QFile::symLinkTarget(fd.filePath())
+                                                            : fd.symLinkTarget();
+        const QString name = QFileInfo(target).fileName();
+        if (name.startsWith(QLatin1String("socket:[")))
+            inodes.insert(name.mid(8).chopped(1).toLatin1());
+    }
+    QStringList found;
+    for (const char *table : { "/proc/net/tcp", "/proc/net/tcp6" }) {
+        const QList<QByteArray> rows = readFile(QString::fromLatin1(table)).split('\n');
+        for (const QByteArray &row : rows) {
+            const QList<QByteArray> fields = row.simplified().split(' ');
+            // sl local rem st tx:rx tr:when retrnsmt uid timeout inode; 0A is LISTEN.
+            if (fields.size() < 10 || fields[3] != "0A" || !inodes.contains(fields[9]))
+                continue;
+            const QList<QByteArray> local = fields[1].split(':');
+            QString address = QString::fromLatin1(local[0]);
+            if (address.size() == 8) {
+                bool ok = false;
+                const quint32 raw = address.toUInt(&ok, 16);
+                // Stored in host (little-endian) order.
+                address = QStringLiteral("%1.%2.%3.%4")
+                              .arg(raw & 0xff)
+                              .arg((raw >> 8) & 0xff)
+                              .arg((raw >> 16) & 0xff)
+                              .arg(raw >> 24);
+            }
+            found << address + QLatin1Char(':') + QString::number(local[1].toUInt(nullptr, 16));
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+class TestFaultInjection : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+    lmttest::VendorStandIn m_vendor;
+    QString m_launcher;
+    QString m_installedRecord;
+    QByteArray m_installedBytes;
+
+    QString registryDirectory() const
+    {
+        return m_sandbox.filePath(
+            QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox"));
+    }
+    QString toolsDirectory() const { return registryDirectory() + QStringLiteral("/Tools"); }
+    QString faultSwitch() const { return m_sandbox.filePath(QStringLiteral("launcher-fault")); }
+
+    // A fresh vendor stand-in with the given fault, and the application pointed at it.
+    bool restartVendor(const QStringList &arguments = {})
+    {
+        m_vendor.stop();
+        QString error;
+        if (!m_vendor.start(arguments, &error)) {
+            qWarning() << error;
+            return false;
+        }
+        setKorOnlineUrl(m_vendor.registryUrl());
+        return lmttest::writeLauncherConfig(m_vendor.url(),
+            QStringLiteral("qa.engineer@lumetra-demo.example"), QStringLiteral("qa-engineer-demo"));
+    }
+
+    // Empty when the Tools folder holds only complete packages under their final names (partial
+    // and lock files of the launcher service aside) and the installed tool's file is unchanged.
+    QString leftovers() const
+    {
+        QStringList problems;
+        const QFileInfoList files = QDir(toolsDirectory()).entryInfoList(QDir::Files);
+        for (const QFileInfo &file : files) {
+            if (file.suffix() == QLatin1String("part") || file.suffix() == QLatin1String("lock"))
+                continue;
+            if (readFile(file.filePath())
+                != readFile(
+                    lmttest::demoCatalogue() + QStringLiteral("/packages/") + file.fileName()))
+                problems << QStringLiteral("incomplete %1").arg(file.fileName());
+        }
+        if (readFile(m_installedRecord) != m_installedBytes)
+            problems << QStringLiteral("the installed tool's registry file changed");
+        return problems.join(QStringLiteral("; "));
+    }
+
+    QString installDirectory() const { return m_sandbox.filePath(QStringLiteral("installed")); }
+
+    // No package downloaded and the probe not installed.
+    void clearToolsFolder()
+    {
+        QDir(toolsDirectory()).removeRecursively();
+        QDir(installDirectory()).removeRecursively();
+        QDir allUsers(
+            m_sandbox.filePath(QStringLiteral("allusers/Zendrel_Technologies_AG/Zendrel-Toolbox")));
+        for (const QString &record : allUsers.entryList({ kProbe + QStringLiteral("*.json") }))
+            allUsers.remove(record);
+    }
+
+    void expectDownloadFailure(Rig &rig, const QString &reasonPrefix)
+    {
+        QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
+        QVERIFY(rig.matching(rig.downloadEvent(Succeeded)).isEmpty());
+        const QStringList errors = rig.matching(QStringLiteral("error "));
+        const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
+                                   .arg(int(GeneralError))
+                                   .arg(kProbe, kProbeVersion);
+        QVERIFY2(errors.size() == 2, qPrintable(errors.join('\n')));
+        QVERIFY2(errors[0].startsWith(failed + reasonPrefix), qPrintable(errors[0]));
+        QCOMPARE(errors[1],
+            QStringLiteral("error %1 Please check your network connection and retry. You also "
+                           "might not have access to the software you are trying to install. "
+                           "Please check if you need to request the access by going to <a "
+                           "href=\"%2\">%2</a>.")
+                .arg(int(GeneralError))
+                .arg(vendorToolPageUrl(kProbe)));
+        QVERIFY(!QFileInfo::exists(toolsDirectory() + QLatin1Char('/') + kProbeFile));
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        registerMetaTypes();
+        QVERIFY(restartVendor());
+        // kor-launcher-service where the application looks for it, behind a small script that
+        // can make "downloadOnly" end with success at once without writing anything.
+        const QString real = lmttest::binDir() + QStringLiteral("/kor-launcher-service");
+        QVERIFY(QFileInfo::exists(real));
+        m_launcher = lmttest::launcherServiceDirectory() + QStringLiteral("/kor-launcher-service");
+        QVERIFY(lmttest::writeFile(m_launcher,
+            QStringLiteral("#!/bin/sh\n"
+                           "case \"$2\" in downloadOnly*)\n"
+                           "  [ \"$(cat '%1' 2>/dev/null)\" = exit0 ] && exit 0 ;;\n"
+                           "esac\n"
+                           "exec '%2' \"$@\"\n")
+                .arg(faultSwitch(), real)
+                .toUtf8(),
+            true));
+        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+
+        const QJsonObject record { { "featureId", kInstalled }, { "title", "Lumetra Tools" },
+            { "versionNumeric", 3010200 }, { "version", "3.1.2.1100" },
+            { "attributes", QJsonObject { { "lmt-type", "tools" } } } };
+        m_installedRecord
+            = registryDirectory() + QStringLiteral("/com.zdr.tb.tool.lumetra-3.1.2.1100.json");
+        m_installedBytes = QJsonDocument(record).toJson();
+        QVERIFY(lmttest::writeFile(m_installedRecord, m_installedBytes));
+    }
+
+    void cleanupTestCase()
+    {
+        if (!m_launcher.isEmpty())
+            lmttest::runLauncherService(m_launcher, { QStringLiteral("-stop") });
+        m_vendor.stop();
+    }
+
+    void brokenVendorSiteStillListsInstalledTools()
+    {
+        // Down: nothing listens on the port any more.
+        {
+            QVERIFY(restartVendor());
+            m_vendor.stop();
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            const QStringList network
+                = rig.matching(QStringLiteral("error %1 ").arg(int(NetworkError)));
+            QCOMPARE(network.size(), 1);
+            QVERIFY2(
+                network[0].contains("Failed to fetch tools information. Please restore network "
+                                    "connection. In order to access already downloaded "
+                                    "packages please go to your downloads directory"),
+                qPrintable(network[0]));
+            QVERIFY(rig.hasInstalledTool());
+            QVERIFY(!rig.model->findOnlineVersion(kProbe, kProbeVersion));
+            QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+        }
+        // A server error is a network error too: the installed tools are still listed.
+        {
+            QVERIFY(restartVendor({ "--fault", "registry-500" }));
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            const QStringList network
+                = rig.matching(QStringLiteral("error %1 ").arg(int(NetworkError)));
+            QCOMPARE(network.size(), 1);
+            QVERIFY(network[0].contains("Please restore network connection."));
+            QVERIFY(rig.hasInstalledTool());
+            QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+        }
+        // Broken JSON fails the refresh, although the local registry is fine.
+        {
+            QVERIFY(restartVendor({ "--fault", "registry-malformed" }));
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 0" });
+            const QStringList general = rig.matching(
+                QStringLiteral("error %1 Failed to update tool list.").arg(int(GeneralError)));
+            QCOMPARE(general.size(), 1);
+            QVERIFY2(general[0].startsWith(QStringLiteral("error %1 Failed to update tool list. "
+                                                          "Parsing of the Online Tools Registry "
+                                                          "failed: Error parsing JSON: '")
+                                               .arg(int(GeneralError))),
+                qPrintable(general[0]));
+            QVERIFY(rig.matching(QStringLiteral("error %1 ").arg(int(NetworkError))).isEmpty());
+            QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+        }
+    }
+
+    void missingLauncherServiceIsReported()
+    {
+        QVERIFY(restartVendor());
+        const QString aside = m_launcher + QStringLiteral(".aside");
+        QVERIFY(QFile::rename(m_launcher, aside));
+        Rig rig;
+        rig.controller->startLauncherService();
+        QVERIFY(rig.waitFor("error"));
+        QVERIFY(QFile::rename(aside, m_launcher));
+        const QStringList errors = rig.matching("error");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].startsWith(QStringLiteral("error %1 Failed to start Launcher Service: "
+                                                     "'Cannot find kor-launcher-service "
+                                                     "executable expected at %2/ - was it "
+                                                     "accidentally deleted?")
+                                          .arg(int(GeneralError))
+                                          .arg(lmttest::launcherServiceDirectory())),
+            qPrintable(errors[0]));
+        QVERIFY(errors[0].endsWith("'"));
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+    }
+
+    void failedDownloadsLeaveNoPackage()
+    {
+        // The service claims success without having written the file.
+        {
+            QVERIFY(restartVendor());
+            clearToolsFolder();
+            QVERIFY(lmttest::writeFile(faultSwitch(), "exit0"));
+            Rig rig;
+            QVERIFY(rig.refresh());
+            if (!rig.startProbeDownload(installDirectory()))
+                QSKIP("installing the probe for all users needs root rights");
+            expectDownloadFailure(rig, QStringLiteral("."));
+            QVERIFY(rig.events.contains(
+                QStringLiteral("error %1 Download of '%2' - '%3' package failed.")
+                    .arg(int(GeneralError))
+                    .arg(kProbe, kProbeVersion)));
+            QVERIFY(QFile::remove(faultSwitch()));
+        }
+        // The service crashes half-way through the transfer.
+        {
+            QVERIFY(restartVendor({ "--fault", "stall-first-package" }));
+            clearToolsFolder();
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QVERIFY(rig.startProbeDownload(installDirectory()));
+            const QString partial = toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part";
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(partial).size() > 0, kTimeoutMs);
+            const auto downloads = processesWith("downloadOnly " + kProbe.toUtf8() + ':'
+                + kProbeVersion.toUtf8() + ' ' + m_vendor.registryUrl().toUtf8());
+            QCOMPARE(downloads.size(), 1);
+            QCOMPARE(::kill(pid_t(downloads.firstKey()), SIGKILL), 0);
+            expectDownloadFailure(rig, QStringLiteral(": process crashed"));
+        }
+    }
+
+    void interruptedDownloadSucceedsOnRetry()
+    {
+        QVERIFY(restartVendor({ "--fault", "cut-first-package" }));
+        clearToolsFolder();
+        {
+            Rig rig;
+            QVERIFY(rig.refresh());
+            if (!rig.startProbeDownload(installDirectory()))
+                QSKIP("installing the probe for all users needs root rights");
+            expectDownloadFailure(rig, QStringLiteral(": child process exited with error code"));
+            QVERIFY(
+                QFileInfo(toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part").size() > 0);
+        }
+        // The second run resumes after what arrived and completes.
+        Rig rig;
+        QVERIFY(rig.refresh());
+        QVERIFY(rig.startProbeDownload(installDirectory()));
+        QVERIFY(rig.waitFor(rig.downloadEvent(Succeeded)));
+        QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
+        QCOMPARE(readFile(toolsDirectory() + QLatin1Char('/') + kProbeFile),
+            readFile(lmttest::demoCatalogue() + QStringLiteral("/packages/") + kProbeFile));
+        QVERIFY(!QFileInfo::exists(toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part"));
+        QVERIFY(rig.waitFor(QStringLiteral("install %1 %2").arg(int(Succeeded)).arg(kProbe)));
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+    }
+
+    void unreadableRegistryDirectory()
+    {
+        QVERIFY(restartVendor());
+        // Root reads any directory whatever its mode, so the all-users directory is placed under
+        // a regular file instead, where nothing can be read or created.
+        const QByteArray allUsers = qgetenv("ALLUSERSPROFILE");
+        const QString blocker = m_sandbox.filePath(QStringLiteral("blocker"));
+        QVERIFY(lmttest::writeFile(blocker, "not a folder"));
+        qputenv("ALLUSERSPROFILE", QFile::encodeName(blocker + QStringLiteral("/allusers")));
+        {
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            QVERIFY(
+                rig.matching(
+                       QStringLiteral("error %1 Failed to update tool list").arg(int(GeneralError)))
+                    .isEmpty());
+            QVERIFY(rig.hasInstalledTool());
+            QVERIFY(rig.model->findOnlineVersion(kProbe, kProbeVersion));
+        }
+        qputenv("ALLUSERSPROFILE", allUsers);
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+    }
+
+    void removedLogFolderDoesNotStopTheProgram()
+    {
+        using zendrel::lmt::shared_toolkit::Log;
+        QVERIFY(restartVendor());
+        const QString logDirectory = m_sandbox.filePath(QStringLiteral("logs"));
+        QVERIFY(QDir().mkpath(logDirectory));
+        applicationSettings().setValue(QStringLiteral("LmtGeneralSettings/LogDir"), logDirectory);
+        Log &log = Log::instance();
+        QVERIFY(
+            zendrel::lmt::shared_toolkit::initLog(logDirectory, QStringLiteral("faults"), false));
+        const QString firstFile = log.fileName();
+        QVERIFY(firstFile.startsWith(logDirectory));
+        QVERIFY(QDir(logDirectory).removeRecursively());
+
+        // The whole refresh logs into the vanished folder without harm.
+        {
+            const QtMessageHandler previous = qInstallMessageHandler(toLog);
+            Rig rig;
+            const bool refreshed = rig.refresh();
+            qInstallMessageHandler(previous);
+            QVERIFY(refreshed);
+            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+        }
+        QVERIFY(!QFileInfo::exists(logDirectory));
+        // The next start falls back to the temporary folder and remembers it.
+        const QString fallback = resolveLogDirectory();
+        QCOMPARE(QDir(fallback).canonicalPath(), QDir(QDir::tempPath()).canonicalPath());
+        QCOMPARE(
+            applicationSettings().value(QStringLiteral("LmtGeneralSettings/LogDir")).toString(),
+            fallback);
+        QVERIFY(zendrel::lmt::shared_toolkit::initLog(fallback, QStringLiteral("faults"), false));
+        const QString fallbackFile = log.fileName();
+        QVERIFY(fallbackFile.startsWith(fallback));
+        log.write(QStringLiteral("logging goes on\n"));
+        log.close();
+        QVERIFY(readFile(fallbackFile).contains("logging goes on"));
+        QFile::remove(fallbackFile);
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+    }
+
+    void secretsStayOutOfLogsCommandLinesAndSettings()
+    {
+        // The first transfer hangs half-way, so the download's command line can be read.
+        QVERIFY(restartVendor({ "--fault", "stall-first-package" }));
+        // The running service must read the config of this vendor run.
+        lmttest::runLauncherService(m_launcher, { QStringLiteral("-stop") });
+        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+        clearToolsFolder();
+        const QByteArray password = "qa-engineer-demo";
+
+        // Debug lines too: they tell the most about requests and replies.
+        QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
+        lmttest::LogCapture capture;
+        Rig rig;
+        rig.controller->startLauncherService();
+        rig.controller->startLogin();
+        QVERIFY(rig.waitFor("loginStateChanged 1"));
+        const QByteArray token = rig.login->accessToken()->accessToken();
+        QVERIFY(token.size() > 20);
+        // Signed in, the token is kept under its own key and nowhere else in the settings.
+        applicationSettings().sync();
+        const QList<QByteArray> settingLines
+            = readFile(applicationSettings().fileName()).split('\n');
+        QByteArrayList holding;
+        for (const QByteArray &line : settingLines)
+            if (line.contains(token) || line.contains(password))
+                holding << line.left(line.indexOf('='));
+        QCOMPARE(holding, QByteArrayList { "accessToken" });
+        QVERIFY(rig.refresh());
+        if (!rig.startProbeDownload(installDirectory()))
+            QSKIP("installing the probe for all users needs root rights");
+
+        // Every launcher service process of this home while the transfer hangs half-way, the
+        // service itself included; then the download is ended the hard way and run again.
+        const QString partial = toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part";
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(partial).size() > 0, kTimeoutMs);
+        QMap<qint64, QByteArray> launchers;
+        const auto seen = processesWith("kor-launcher-service");
+        for (auto it = seen.begin(); it != seen.end(); ++it)
+            if (runsWithHome(it.key(), QDir::homePath()))
+                launchers.insert(it.key(), it.value());
+        qint64 download = 0;
+        for (auto it = launchers.begin(); it != launchers.end(); ++it) {
+            QVERIFY2(!it.value().contains(token) && !it.value().contains(password),
+                it.value().constData());
+            if (it.value().contains("downloadOnly"))
+                download = it.key();
+        }
+        QVERIFY2(download != 0, "no downloadOnly command line was seen");
+        QVERIFY(launchers.size() >= 2);
+        QCOMPARE(::kill(pid_t(download), SIGKILL), 0);
+        QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
+        // As the window does once every job has ended.
+        rig.controller->stopInstall();
+        QVERIFY(rig.startProbeDownload(installDirectory()));
+        QVERIFY(rig.waitFor(rig.downloadEvent(Succeeded)));
+        QVERIFY(rig.waitFor(QStringLiteral("install %1 %2").arg(int(Succeeded)).arg(kProbe)));
+
+        rig.controller->startLogout();
+        QVERIFY(rig.waitFor("loginStateChanged 0"));
+        QVERIFY(rig.drain());
+
+        QLoggingCategory::setFilterRules(QString());
+        const QStringList lines = capture.lines();
+        QVERIFY(lines.size() > 20);
+        for (const QString &line : lines)
+            QVERIFY2(!line.contains(QString::fromLatin1(token))
+                    && !line.contains(QString::fromLatin1(password)),
+                qPrintable(line));
+        const QByteArray serviceLog = readFile(m_sandbox.filePath(
+            "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log"));
+        QVERIFY(serviceLog.contains("downloadOnly"));
+        QVERIFY(!serviceLog.contains(token));
+        QVERIFY(!serviceLog.contains(password));
+
+        // Signed out, the settings no longer hold it.
+        applicationSettings().sync();
+        const QByteArray settings = readFile(applicationSettings().fileName());
+        QVERIFY(!settings.isEmpty());
+        QVERIFY(!settings.contains(token));
+        QVERIFY(!settings.contains(password));
+    }
+
+    void downloadManagerRefusesAnUntrustedCertificate()
+    {
+        const QString key = m_sandbox.filePath(QStringLiteral("tls/key.pem"));
+        const QString certificate = m_sandbox.filePath(QStringLiteral("tls/certificate.pem"));
+        QVERIFY(QDir().mkpath(m_sandbox.filePath(QStringLiteral("tls"))));
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+            { "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", certificate,
+                "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1" });
+        if (!openssl.waitForStarted(kTimeoutMs))
+            QSKIP("openssl is needed to make a self-signed certificate");
+        QVERIFY(openssl.waitForFinished(kTimeoutMs));
+        QCOMPARE(openssl.exitCode(), 0);
+
+        // A server that would answer anything, with a certificate nobody vouches for.
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(readFile(certificate)));
+        tls.setPrivateKey(QSslKey(readFile(key), QSsl::Rsa));
+        QVERIFY(!tls.localCertificate().isNull() && !tls.privateKey().isNull());
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int handshakesStarted = 0;
+        connect(&server, &QSslServer::startedEncryptionHandshake, this,
+            [&handshakesStarted] { ++handshakesStarted; });
+
+        // The manager blocks its caller, and the server needs this thread's event loop.
+        LmtDownloadManager http;
+        std::atomic<int> code { -1 };
+        std::thread client([&] {
+            try {
+                http.getData(QUrl(QStringLiteral("https://127.0.0.1:%1/api/v1/tools/")
+                                      .arg(server.serverPort())),
+                    20000);
+                code = 0;
+            } catch (const NetworkException &e) {
+                code = e.code();
+            } catch (...) {
+                code = -2;
+            }
+        });
+        const bool ended = QTest::qWaitFor([&] { return code != -1; }, kTimeoutMs);
+        client.join();
+        QVERIFY(ended);
+        QCOMPARE(handshakesStarted, 1);
+        QCOMPARE(code.load(), int(QNetworkReply::SslHandshakeFailedError));
+    }
+
+    void standInsListenOnLoopbackOnly()
+    {
+        QVERIFY(restartVendor());
+        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+        const QStringList vendor = listeningAddresses(m_vendor.pid());
+        QCOMPARE(vendor,
+            QStringList { QStringLiteral("127.0.0.1:%1").arg(QUrl(m_vendor.url()).port()) });
+        QStringList service;
+        const auto servers = processesWith("--serve");
+        for (auto it = servers.begin(); it != servers.end(); ++it)
+            if (it.value().contains("kor-launcher-service")
+                && runsWithHome(it.key(), QDir::homePath()))
+                service << listeningAddresses(it.key());
+        QCOMPARE(service.size(), 1);
+        QVERIFY2(service[0].startsWith("127.0.0.1:"), qPrintable(service[0]));
+    }
+};
+
+QTEST_MAIN(TestFaultInjection)
+#include "tst_FaultInjection.moc"
