@@ -1,3 +1,4 @@
+#include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 
 #include <QDir>
@@ -105,8 +106,7 @@ class TestLmtStartup : public QObject
 {
     Q_OBJECT
 
-    QProcess m_vendor;
-    QString m_vendorUrl;
+    lmttest::VendorStandIn m_vendor;
 
     // Waits for the one log file of the run below logDir and checks its name and first line.
     void expectLogFile(SandboxedRun &run, const QString &logDir)
@@ -127,22 +127,12 @@ class TestLmtStartup : public QObject
     }
 
 private slots:
-    void cleanup()
-    {
-        m_vendor.kill();
-        m_vendor.waitForFinished(10000);
-    }
+    void cleanup() { m_vendor.stop(); }
 
     void firstRefreshAgainstTheStandIns()
     {
-        m_vendor.start(lmttest::binDir() + "/lumetra-vendor-service",
-            { "--catalogue", lmttest::binDir() + "/../demo" });
-        const QRegularExpression listening("Listening on (http://127\\.0\\.0\\.1:\\d+)");
-        QString banner;
-        QTRY_VERIFY_WITH_TIMEOUT((banner += QString::fromUtf8(m_vendor.readAllStandardOutput()),
-                                     listening.match(banner).hasMatch()),
-            30000);
-        m_vendorUrl = listening.match(banner).captured(1);
+        QString failure;
+        QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
 
         SandboxedRun run;
         const QString serviceDir = run.path("home/Zendrel/LauncherService");
@@ -150,10 +140,10 @@ private slots:
         QVERIFY(QFile::copy(
             lmttest::binDir() + "/kor-launcher-service", serviceDir + "/kor-launcher-service"));
         QVERIFY(lmttest::writeFile(serviceDir + "/launcher-config.json",
-            QJsonDocument(QJsonObject { { "vendorUrl", m_vendorUrl } }).toJson()));
+            QJsonDocument(QJsonObject { { "vendorUrl", m_vendor.url() } }).toJson()));
         {
             QSettings settings(run.settingsFile(), QSettings::IniFormat);
-            settings.setValue("LmtDownloadSettings/korOnlineUrl", m_vendorUrl + "/api/v1/tools/");
+            settings.setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
         }
         // One tool installed for the current user, as an installer leaves it.
         const QString installed = run.path("data/Zendrel_Technologies_AG/Zendrel-Toolbox");

@@ -4,6 +4,7 @@
 // the run writes stays in a sandbox.
 #include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
+#include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
@@ -19,11 +20,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
@@ -49,7 +46,7 @@ class tst_WizardEndToEnd : public QObject
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
-    QProcess m_vendor;
+    lmttest::VendorStandIn m_vendor;
     std::shared_ptr<LmtSetupController> m_controller;
     std::unique_ptr<LmtMainWindow> m_window;
 
@@ -64,7 +61,7 @@ class tst_WizardEndToEnd : public QObject
     }
     QString launcherService() const
     {
-        return QDir::homePath() + "/Zendrel/LauncherService/kor-launcher-service";
+        return lmttest::launcherServiceDirectory() + "/kor-launcher-service";
     }
 
 private slots:
@@ -72,35 +69,19 @@ private slots:
     {
         registerMetaTypes();
         registerViewMetaTypes();
-        m_vendor.start(lmttest::binDir() + "/lumetra-vendor-service",
-            { "--catalogue", lmttest::binDir() + "/../demo" });
-        const QRegularExpression listening("Listening on (http://127\\.0\\.0\\.1:\\d+)");
-        QString banner;
-        QTRY_VERIFY_WITH_TIMEOUT((banner += QString::fromUtf8(m_vendor.readAllStandardOutput()),
-                                     listening.match(banner).hasMatch()),
-            30000);
-        const QString vendorUrl = listening.match(banner).captured(1);
-
-        QVERIFY(QDir().mkpath(QFileInfo(launcherService()).path()));
-        QVERIFY(QFile::copy(lmttest::binDir() + "/kor-launcher-service", launcherService()));
-        QVERIFY(lmttest::writeFile(QFileInfo(launcherService()).path() + "/launcher-config.json",
-            QJsonDocument(
-                QJsonObject { { "vendorUrl", vendorUrl },
-                    { "email", "demo.user@lumetra-demo.example" }, { "password", "lumetra-demo" } })
-                .toJson()));
-        applicationSettings().setValue(
-            "LmtDownloadSettings/korOnlineUrl", vendorUrl + "/api/v1/tools/");
+        QString failure;
+        QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
+        QVERIFY(!lmttest::installLauncherService().isEmpty());
+        QVERIFY(lmttest::writeLauncherConfig(m_vendor.url()));
+        applicationSettings().setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
     }
 
     void cleanupTestCase()
     {
         m_window.reset();
         m_controller.reset();
-        QProcess stop;
-        stop.start(launcherService(), { "-stop" });
-        stop.waitForFinished(10000);
-        m_vendor.kill();
-        m_vendor.waitForFinished(10000);
+        lmttest::runLauncherService(launcherService(), { "-stop" });
+        m_vendor.stop();
     }
 
     void signInSelectInstallAndLaunch()
