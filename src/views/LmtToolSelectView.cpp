@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -237,6 +238,11 @@ void LmtToolSelectView::refreshMissing()
         = computeMissing(shownVersions(m_baseModel->rows(), m_additionalModel->rows()));
     m_baseModel->setMissingDependencies(m_missingDependencies);
     m_additionalModel->setMissingDependencies(m_missingDependencies);
+    // While dependencies are being selected the tables are repainted once, by the check that
+    // follows the change, not at every level: on a large catalogue each repaint refreshes
+    // thousands of open editors.
+    if (m_selectingDependencies)
+        return;
     // Invalid indexes: every open editor is refreshed and both tables repaint completely.
     emit m_baseModel->dataChanged(QModelIndex(), QModelIndex(), {});
     emit m_additionalModel->dataChanged(QModelIndex(), QModelIndex(), {});
@@ -325,6 +331,8 @@ void LmtToolSelectView::onSelectDependentToolsRequested(std::shared_ptr<LmtToolV
     if (!tool_ver_p)
         return;
     qCDebug(lmtLocal).noquote() << Tag << ">> onSelectDependentToolsRequested()";
+    // The model asks for the missing-dependency check right after this, which repaints.
+    const QScopedValueRollback<bool> selecting(m_selectingDependencies, true);
     selectDependents(tool_ver_p, m_baseModel->rows(), m_additionalModel->rows());
     qCDebug(lmtLocal).noquote() << Tag << "<< onSelectDependentToolsRequested()";
 }

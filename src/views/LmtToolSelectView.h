@@ -97,6 +97,7 @@ private:
     LmtMissingDependencies m_missingDependencies;
     // Length of the list when it was last checked for growth (refresh or change request).
     qsizetype m_reportedMissingCount = 0;
+    bool m_selectingDependencies = false;
 };
 
 } // namespace zendrel::lmt::setup
