@@ -1,5 +1,9 @@
 #pragma once
 
+#include "common/LmtFakeConnector.h"
+#include "common/LmtFakeDownloadManager.h"
+#include "controller/LmtSetupController.h"
+#include "model/LmtCoreToolModel.h"
 #include "model/LmtToolVersion.h"
 #include "registry/ILmtOnlineRegistryParser.h"
 #include "services/ILmtDownloader.h"
@@ -207,6 +211,34 @@ public:
 
 private:
     Journal &m_journal;
+};
+
+// One fake of every service around a real catalogue, all writing to one journal.
+struct FakeServices {
+    Journal journal;
+    std::shared_ptr<zendrel::lmt::setup::LmtCoreToolModel> model
+        = std::make_shared<zendrel::lmt::setup::LmtCoreToolModel>();
+    std::shared_ptr<FakeDownloadManager> downloadManager = std::make_shared<FakeDownloadManager>();
+    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>();
+    std::shared_ptr<FakeLoginManager> login = std::make_shared<FakeLoginManager>(journal);
+    std::shared_ptr<FakeRegistryParser> local
+        = std::make_shared<FakeRegistryParser>(journal, "local");
+    std::shared_ptr<FakeRegistryParser> online
+        = std::make_shared<FakeRegistryParser>(journal, "online");
+    std::shared_ptr<FakeRegistryParser> thirdParty
+        = std::make_shared<FakeRegistryParser>(journal, "thirdParty");
+    std::shared_ptr<FakeDownloader> downloader = std::make_shared<FakeDownloader>(journal);
+    std::shared_ptr<FakeInstaller> installer = std::make_shared<FakeInstaller>(journal);
+    std::shared_ptr<FakeUninstaller> uninstaller = std::make_shared<FakeUninstaller>(journal);
+    std::shared_ptr<FakeSelfUpdater> selfUpdater = std::make_shared<FakeSelfUpdater>(journal);
+
+    // The real controller (on its own thread) driving these fakes.
+    std::shared_ptr<zendrel::lmt::setup::LmtSetupController> makeController() const
+    {
+        return std::make_shared<zendrel::lmt::setup::LmtSetupController>(model, downloadManager,
+            connector, login, local, online, thirdParty, downloader, installer, uninstaller,
+            selfUpdater);
+    }
 };
 
 } // namespace lmttest

@@ -20,30 +20,14 @@ namespace {
 
 // The controller on its real thread with fake services around it. Every signal it sends is
 // recorded on the test's thread as "name arguments" so that tests can wait for it.
-struct ControllerRig {
-    Journal journal;
-    std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
-    std::shared_ptr<FakeDownloadManager> downloadManager = std::make_shared<FakeDownloadManager>();
-    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>();
-    std::shared_ptr<FakeLoginManager> login = std::make_shared<FakeLoginManager>(journal);
-    std::shared_ptr<FakeRegistryParser> local
-        = std::make_shared<FakeRegistryParser>(journal, "local");
-    std::shared_ptr<FakeRegistryParser> online
-        = std::make_shared<FakeRegistryParser>(journal, "online");
-    std::shared_ptr<FakeRegistryParser> thirdParty
-        = std::make_shared<FakeRegistryParser>(journal, "thirdParty");
-    std::shared_ptr<FakeDownloader> downloader = std::make_shared<FakeDownloader>(journal);
-    std::shared_ptr<FakeInstaller> installer = std::make_shared<FakeInstaller>(journal);
-    std::shared_ptr<FakeUninstaller> uninstaller = std::make_shared<FakeUninstaller>(journal);
-    std::shared_ptr<FakeSelfUpdater> selfUpdater = std::make_shared<FakeSelfUpdater>(journal);
-    std::unique_ptr<LmtSetupController> controller;
+struct ControllerRig : FakeServices {
+    std::shared_ptr<LmtSetupController> controller;
     QObject context;
     QStringList events;
 
     ControllerRig()
     {
-        controller = std::make_unique<LmtSetupController>(model, downloadManager, connector, login,
-            local, online, thirdParty, downloader, installer, uninstaller, selfUpdater);
+        controller = makeController();
         auto *c = controller.get();
         QObject::connect(c, &LmtSetupController::error, &context,
             [this](LmtErrorCode code, const QString &message) {

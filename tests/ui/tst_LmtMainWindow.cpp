@@ -60,22 +60,7 @@ void offered(const std::shared_ptr<LmtTool> &tool, const QString &version, quint
 // The real controller on its own thread, with fake services that serve a small catalogue:
 // Alpha (no sign-in needed) offers 2.0.0 and has 1.0.0 installed; Beta (sign-in needed)
 // offers 1.0.0. After installed is set, Alpha 2.0.0 is installed too, with a program to run.
-struct WindowRig {
-    Journal journal;
-    std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
-    std::shared_ptr<FakeDownloadManager> downloadManager = std::make_shared<FakeDownloadManager>();
-    std::shared_ptr<FakeConnector> connector = std::make_shared<FakeConnector>();
-    std::shared_ptr<FakeLoginManager> login = std::make_shared<FakeLoginManager>(journal);
-    std::shared_ptr<FakeRegistryParser> local
-        = std::make_shared<FakeRegistryParser>(journal, "local");
-    std::shared_ptr<FakeRegistryParser> online
-        = std::make_shared<FakeRegistryParser>(journal, "online");
-    std::shared_ptr<FakeRegistryParser> thirdParty
-        = std::make_shared<FakeRegistryParser>(journal, "thirdParty");
-    std::shared_ptr<FakeDownloader> downloader = std::make_shared<FakeDownloader>(journal);
-    std::shared_ptr<FakeInstaller> installer = std::make_shared<FakeInstaller>(journal);
-    std::shared_ptr<FakeUninstaller> uninstaller = std::make_shared<FakeUninstaller>(journal);
-    std::shared_ptr<FakeSelfUpdater> selfUpdater = std::make_shared<FakeSelfUpdater>(journal);
+struct WindowRig : FakeServices {
     std::shared_ptr<LmtSetupController> controller;
     std::unique_ptr<LmtMainWindow> window;
 
@@ -109,8 +94,7 @@ struct WindowRig {
                 fresh->setPath(program);
             }
         };
-        controller = std::make_shared<LmtSetupController>(model, downloadManager, connector, login,
-            local, online, thirdParty, downloader, installer, uninstaller, selfUpdater);
+        controller = makeController();
     }
     ~WindowRig()
     {
