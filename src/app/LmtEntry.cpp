@@ -30,7 +30,8 @@ namespace zendrel::lmt::setup {
 
 namespace {
 
-// Steps 2 to 8 of start-up; everything here may throw. The objects live in this scope, so
+// Everything after the application object: identity, settings, log, services, window and event
+// loop; any of it may throw. The objects live in this scope, so
 // they are torn down (window first) before the caller shows any failure.
 int buildAndRun()
 {
