@@ -31,8 +31,8 @@ namespace zendrel::lmt::setup {
 namespace {
 
 // Everything after the application object: identity, settings, log, services, window and event
-// loop; any of it may throw. The objects live in this scope, so
-// they are torn down (window first) before the caller shows any failure.
+// loop; any of it may throw. The objects live in this scope, so they are torn down (window
+// first) before the caller shows any failure.
 int buildAndRun()
 {
     applicationSetup();
