@@ -94,12 +94,6 @@ private:
     QTemporaryDir m_root;
 };
 
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 } // namespace
 
 class TestLmtStartup : public QObject
@@ -118,7 +112,8 @@ class TestLmtStartup : public QObject
                 .arg(run.m_process.processId()));
         QVERIFY2(name.match(file.fileName()).hasMatch(), qPrintable(file.fileName()));
         const QString logFileLine = "INFO] Log file=" + file.absoluteFilePath() + "\n";
-        QTRY_VERIFY_WITH_TIMEOUT(readAll(file.filePath()).contains(logFileLine), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            lmttest::readTextFile(file.filePath()).contains(logFileLine), 30000);
         QCOMPARE(run.m_process.state(), QProcess::Running);
 
         // The same line is echoed to standard error, without time stamp.

@@ -4,11 +4,16 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace lmttest {
 
@@ -107,6 +112,58 @@ int runLauncherService(const QString &program, const QStringList &arguments)
         return -1;
     }
     return process.exitCode();
+}
+
+QStringList RunResult::outLines() const
+{
+    return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+namespace {
+const int kLauncherRunTimeoutMs = 60000;
+} // namespace
+
+RunResult runLauncher(const QStringList &arguments)
+{
+    QProcess process;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kLauncherRunTimeoutMs, &loop, &QEventLoop::quit);
+    process.start(binDir() + QStringLiteral("/kor-launcher-service"), arguments);
+    loop.exec();
+    RunResult result;
+    result.finished = process.state() == QProcess::NotRunning;
+    if (!result.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+RunResult korService(const QString &verbLine, const QStringList &installerArguments)
+{
+    return runLauncher(
+        QStringList { QStringLiteral("-kor.service"), verbLine } + installerArguments);
+}
+
+QJsonObject askService(quint16 port, const QString &path, bool post, int *status)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
+    QNetworkReply *reply = post ? network.post(request, QByteArray()) : network.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kLauncherRunTimeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (status)
+        *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
+    delete reply;
+    return object;
 }
 
 } // namespace lmttest

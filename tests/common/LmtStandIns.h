@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -50,5 +52,23 @@ QString installLauncherService();
 // Runs program (a kor-launcher-service) with arguments and waits for it; the exit code, or -1
 // when it did not end normally in time.
 int runLauncherService(const QString &program, const QStringList &arguments = {});
+
+// One run of the built kor-launcher-service.
+struct RunResult {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+
+    QStringList outLines() const;
+};
+
+// Runs the built kor-launcher-service, waiting in the event loop so that servers of this
+// process (a scripted vendor) keep answering meanwhile.
+RunResult runLauncher(const QStringList &arguments);
+// Its "-kor.service" verbs: the verb line, then the installer's arguments.
+RunResult korService(const QString &verbLine, const QStringList &installerArguments = {});
+// One HTTP exchange with the service's loopback API, also waiting in the event loop.
+QJsonObject askService(quint16 port, const QString &path, bool post = false, int *status = nullptr);
 
 } // namespace lmttest

@@ -121,6 +121,17 @@ QString sourceDir()
     return QStringLiteral(LUMETRA_SOURCE_DIR);
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString readTextFile(const QString &path)
+{
+    return QString::fromUtf8(readFile(path));
+}
+
 bool writeFile(const QString &path, const QByteArray &text, bool executable)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -67,6 +67,11 @@ QString binDir();
 // Root of the source tree.
 QString sourceDir();
 
+// The whole content of a file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// The same decoded from UTF-8.
+QString readTextFile(const QString &path);
+
 // Writes text to path (creating folders); with executable set, marks it runnable.
 bool writeFile(const QString &path, const QByteArray &text, bool executable = false);
 

@@ -55,12 +55,6 @@ const QString kProbeVersion = QStringLiteral("2.1.1.60");
 const QString kProbeFile = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
 const QString kInstalled = QStringLiteral("com.zdr.tb.tool.lumetra");
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The setup controller built the way the entry point builds it, with every signal it sends
 // recorded as "name arguments".
 struct Rig {
@@ -180,7 +174,7 @@ QMap<qint64, QByteArray> processesWith(const QByteArray &fragment)
         const qint64 pid = name.toLongLong(&isPid);
         if (!isPid)
             continue;
-        QByteArray line = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QByteArray line = lmttest::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
         line.replace('\0', ' ');
         if (line.contains(fragment))
             found.insert(pid, line);
@@ -198,7 +192,7 @@ void toLog(QtMsgType type, const QMessageLogContext &context, const QString &mes
 // The pids of processes whose environment names this home folder.
 bool runsWithHome(qint64 pid, const QString &home)
 {
-    const QByteArray environment = readFile(QStringLiteral("/proc/%1/environ").arg(pid));
+    const QByteArray environment = lmttest::readFile(QStringLiteral("/proc/%1/environ").arg(pid));
     return environment.split('\0').contains("HOME=" + QFile::encodeName(home));
 }
 
@@ -217,7 +211,7 @@ QStringList listeningAddresses(qint64 pid)
     }
     QStringList found;
     for (const char *table : { "/proc/net/tcp", "/proc/net/tcp6" }) {
-        const QList<QByteArray> rows = readFile(QString::fromLatin1(table)).split('\n');
+        const QList<QByteArray> rows = lmttest::readFile(QString::fromLatin1(table)).split('\n');
         for (const QByteArray &row : rows) {
             const QList<QByteArray> fields = row.simplified().split(' ');
             // sl local rem st tx:rx tr:when retrnsmt uid timeout inode; 0A is LISTEN.
@@ -284,12 +278,12 @@ class TestFaultInjection : public QObject
         for (const QFileInfo &file : files) {
             if (file.suffix() == QLatin1String("part") || file.suffix() == QLatin1String("lock"))
                 continue;
-            if (readFile(file.filePath())
-                != readFile(
+            if (lmttest::readFile(file.filePath())
+                != lmttest::readFile(
                     lmttest::demoCatalogue() + QStringLiteral("/packages/") + file.fileName()))
                 problems << QStringLiteral("incomplete %1").arg(file.fileName());
         }
-        if (readFile(m_installedRecord) != m_installedBytes)
+        if (lmttest::readFile(m_installedRecord) != m_installedBytes)
             problems << QStringLiteral("the installed tool's registry file changed");
         return problems.join(QStringLiteral("; "));
     }
@@ -500,8 +494,9 @@ private slots:
         QVERIFY(rig.startProbeDownload(installDirectory()));
         QVERIFY(rig.waitFor(rig.downloadEvent(Succeeded)));
         QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
-        QCOMPARE(readFile(toolsDirectory() + QLatin1Char('/') + kProbeFile),
-            readFile(lmttest::demoCatalogue() + QStringLiteral("/packages/") + kProbeFile));
+        QCOMPARE(lmttest::readFile(toolsDirectory() + QLatin1Char('/') + kProbeFile),
+            lmttest::readFile(
+                lmttest::demoCatalogue() + QStringLiteral("/packages/") + kProbeFile));
         QVERIFY(!QFileInfo::exists(toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part"));
         QVERIFY(rig.waitFor(QStringLiteral("install %1 %2").arg(int(Succeeded)).arg(kProbe)));
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
@@ -566,7 +561,7 @@ private slots:
         QVERIFY(fallbackFile.startsWith(fallback));
         log.write(QStringLiteral("logging goes on\n"));
         log.close();
-        QVERIFY(readFile(fallbackFile).contains("logging goes on"));
+        QVERIFY(lmttest::readFile(fallbackFile).contains("logging goes on"));
         QFile::remove(fallbackFile);
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
     }
@@ -593,7 +588,7 @@ private slots:
         // Signed in, the token is kept under its own key and nowhere else in the settings.
         applicationSettings().sync();
         const QList<QByteArray> settingLines
-            = readFile(applicationSettings().fileName()).split('\n');
+            = lmttest::readFile(applicationSettings().fileName()).split('\n');
         QByteArrayList holding;
         for (const QByteArray &line : settingLines)
             if (line.contains(token) || line.contains(password))
@@ -640,7 +635,7 @@ private slots:
             QVERIFY2(!line.contains(QString::fromLatin1(token))
                     && !line.contains(QString::fromLatin1(password)),
                 qPrintable(line));
-        const QByteArray serviceLog = readFile(m_sandbox.filePath(
+        const QByteArray serviceLog = lmttest::readFile(m_sandbox.filePath(
             "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log"));
         QVERIFY(serviceLog.contains("downloadOnly"));
         QVERIFY(!serviceLog.contains(token));
@@ -648,7 +643,7 @@ private slots:
 
         // Signed out, the settings no longer hold it.
         applicationSettings().sync();
-        const QByteArray settings = readFile(applicationSettings().fileName());
+        const QByteArray settings = lmttest::readFile(applicationSettings().fileName());
         QVERIFY(!settings.isEmpty());
         QVERIFY(!settings.contains(token));
         QVERIFY(!settings.contains(password));
@@ -670,8 +665,8 @@ private slots:
 
         // A server that would answer anything, with a certificate nobody vouches for.
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificate(QSslCertificate(readFile(certificate)));
-        tls.setPrivateKey(QSslKey(readFile(key), QSsl::Rsa));
+        tls.setLocalCertificate(QSslCertificate(lmttest::readFile(certificate)));
+        tls.setPrivateKey(QSslKey(lmttest::readFile(key), QSsl::Rsa));
         QVERIFY(!tls.localCertificate().isNull() && !tls.privateKey().isNull());
         QSslServer server;
         server.setSslConfiguration(tls);

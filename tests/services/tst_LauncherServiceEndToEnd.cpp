@@ -28,12 +28,6 @@ namespace {
 const int TimeoutMs = 60000;
 const QString Tool = QStringLiteral("com.zdr.tb.tool.lumetra");
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Waits for a job of the launcher service and gathers what it printed.
 struct JobResult {
     bool ended = false;
@@ -113,15 +107,16 @@ private slots:
         const QString registryDir
             = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox");
         const QString package = registryDir + "/Tools/lumetra-tools-3.2.0.1200-linux.sh";
-        QCOMPARE(readFile(package),
-            readFile(lmttest::demoCatalogue() + "/packages/lumetra-tools-3.2.0.1200-linux.sh"));
+        QCOMPARE(lmttest::readFile(package),
+            lmttest::readFile(
+                lmttest::demoCatalogue() + "/packages/lumetra-tools-3.2.0.1200-linux.sh"));
 
         const QString installDir = m_sandbox.filePath("installed/lumetra 3.2");
         const JobResult install = waitFor(connector->installTool(
             Tool, "3.2.0.1200", { "--", "/verysilent", "/currentuser", "/dir=" + installDir }));
         QVERIFY2(install.success, qPrintable(install.output));
         const QJsonObject record = QJsonDocument::fromJson(
-            readFile(registryDir + "/com.zdr.tb.tool.lumetra-3.2.0.1200.json"))
+            lmttest::readFile(registryDir + "/com.zdr.tb.tool.lumetra-3.2.0.1200.json"))
                                        .object();
         QCOMPARE(record.value("version").toString(), "3.2.0.1200");
         QCOMPARE(QDir(record.value("path").toString()).canonicalPath(),

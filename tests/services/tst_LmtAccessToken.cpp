@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(LmtAccessToken::maskEmail("no-at-sign"), "no-at-sign");
 
         QCOMPARE(LmtAccessToken(tokenFor(R"({"sub":"abcdef@x.org"})"), "3600", "").userEmail(),
-                 "ab*****x.org");
+            "ab*****x.org");
         QCOMPARE(LmtAccessToken(tokenFor(R"({"name":"x"})"), "3600", "").userEmail(), QString());
         QCOMPARE(LmtAccessToken("only.two", "3600", "").userEmail(), QString());
         QCOMPARE(LmtAccessToken(tokenFor("not json"), "3600", "").userEmail(), QString());

@@ -1,5 +1,6 @@
 #include "common/LmtFakeConnector.h"
 #include "common/LmtModelFixtures.h"
+#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtInstaller.h"
@@ -12,30 +13,7 @@ using lmttest::FakeConnector;
 
 namespace {
 
-using Status = std::tuple<LmtOperationStatus, QString, QString>;
-
-QList<Status> statuses(const QSignalSpy &spy)
-{
-    QList<Status> result;
-    for (const QList<QVariant> &signal : spy)
-        result << Status { signal.at(0).value<LmtOperationStatus>(), signal.at(1).toString(),
-            signal.at(2).toString() };
-    return result;
-}
-
-QStringList texts(const QSignalSpy &spy, int argument)
-{
-    QStringList result;
-    for (const QList<QVariant> &signal : spy)
-        result << signal.at(argument).toString();
-    return result;
-}
-
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
+using Status = lmttest::JobStatus;
 
 const QStringList Silent { "--", "/verysilent", "/suppressmsgboxes", "/norestart" };
 
@@ -129,15 +107,15 @@ private slots:
             (Silent + QStringList { "/currentuser", "/dir=/opt/upgrade-installed" }));
         QVERIFY(calls[0].thread != QThread::currentThread());
 
-        QCOMPARE(statuses(status).mid(6, 4),
+        QCOMPARE(lmttest::jobStatuses(status).mid(6, 4),
             (QList<Status> { { InProgress, "com.fail", "2.0.0.1" },
                 { Failed, "com.fail", "2.0.0.1" }, { InProgress, "com.upgrade", "2.0.0.1" },
                 { Succeeded, "com.upgrade", "2.0.0.1" } }));
-        QCOMPARE(texts(errors, 1),
+        QCOMPARE(lmttest::signalTexts(errors, 1),
             QStringList { "Failed to install 'com.fail' - '2.0.0.1' package: child process exited "
                           "with error code 4: disk full" });
         QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
-        QCOMPARE(texts(uiLog, 0).mid(0, 2),
+        QCOMPARE(lmttest::signalTexts(uiLog, 0).mid(0, 2),
             (QStringList { "Started an installation of 'com.manual' - '2.0.0.1' package",
                 "Successfully installed package 'com.manual' - '2.0.0.1'" }));
     }
@@ -155,10 +133,10 @@ private slots:
         downloaded("com.a");
         downloaded("com.b");
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 3, 20000);
-        QCOMPARE(statuses(status),
+        QCOMPARE(lmttest::jobStatuses(status),
             (QList<Status> { { Failed, "com.a", "2.0.0.1" }, { InProgress, "com.b", "2.0.0.1" },
                 { Succeeded, "com.b", "2.0.0.1" } }));
-        QCOMPARE(texts(errors, 1),
+        QCOMPARE(lmttest::signalTexts(errors, 1),
             QStringList { "Failed to install 'com.a' - '2.0.0.1' package: process failed to "
                           "start" });
     }
@@ -175,7 +153,8 @@ private slots:
 
         // Not started: a finished download is cancelled for installation.
         downloaded("com.a");
-        QCOMPARE(statuses(status), (QList<Status> { { Cancelled, "com.a", "2.0.0.1" } }));
+        QCOMPARE(
+            lmttest::jobStatuses(status), (QList<Status> { { Cancelled, "com.a", "2.0.0.1" } }));
         status.clear();
 
         m_installer->start();
@@ -185,18 +164,20 @@ private slots:
         downloaded("com.c");
         m_installer->stop();
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 20000);
-        QCOMPARE(statuses(status),
+        QCOMPARE(lmttest::jobStatuses(status),
             (QList<Status> { { InProgress, "com.a", "2.0.0.1" }, { Cancelled, "com.b", "2.0.0.1" },
                 { Cancelled, "com.c", "2.0.0.1" }, { Succeeded, "com.a", "2.0.0.1" } }));
-        QVERIFY(texts(uiLog, 0).contains("Cancelled an installation of 'com.b' - '2.0.0.1'"));
-        QVERIFY(texts(uiLog, 0).contains("Cancelled an installation of 'com.c' - '2.0.0.1'"));
+        QVERIFY(lmttest::signalTexts(uiLog, 0).contains(
+            "Cancelled an installation of 'com.b' - '2.0.0.1'"));
+        QVERIFY(lmttest::signalTexts(uiLog, 0).contains(
+            "Cancelled an installation of 'com.c' - '2.0.0.1'"));
         QCOMPARE(m_connector->calls("install").size(), 1);
 
         // A new run gets a new worker and works as before.
         m_installer->start();
         downloaded("com.b");
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 6, 20000);
-        QCOMPARE(statuses(status).last(), (Status { Succeeded, "com.b", "2.0.0.1" }));
+        QCOMPARE(lmttest::jobStatuses(status).last(), (Status { Succeeded, "com.b", "2.0.0.1" }));
     }
 
     void elevatedPrivileges()
@@ -244,10 +225,10 @@ private slots:
         downloaded("com.all");
         downloaded("com.user");
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 20000);
-        QCOMPARE(statuses(status)[1], (Status { Succeeded, "com.all", "2.0.0.1" }));
+        QCOMPARE(lmttest::jobStatuses(status)[1], (Status { Succeeded, "com.all", "2.0.0.1" }));
 
-        QCOMPARE(readFile(stdinFile), password);
-        const QString sudoArgs = readFile(argsFile);
+        QCOMPARE(lmttest::readTextFile(stdinFile), password);
+        const QString sudoArgs = lmttest::readTextFile(argsFile);
         QVERIFY2(sudoArgs.startsWith("[-S]\n"), qPrintable(sudoArgs));
         QVERIFY(sudoArgs.contains("[installOnly com.all:2.0.0.1 "));
         QVERIFY(sudoArgs.contains("[/allusers]\n[/dir=/opt/all]\n"));
@@ -256,7 +237,7 @@ private slots:
             QVERIFY2(!line.contains(password), qPrintable(line));
         // The launcher's install verb ran under sudo with the installer's switches; the
         // current-user installation went the ordinary way.
-        const QString ran = readFile(ranFile);
+        const QString ran = lmttest::readTextFile(ranFile);
         QVERIFY(ran.contains("[installOnly com.all:2.0.0.1 "));
         QVERIFY(ran.contains("[/allusers]\n[/dir=/opt/all]\n"));
         QCOMPARE(m_connector->calls("install").size(), 1);

@@ -1,5 +1,6 @@
 #include "app/LmtApplication.h"
 #include "common/LmtFakeConnector.h"
+#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "registry/LmtLocalRegistryParser.h"
@@ -31,14 +32,6 @@ public:
 private:
     QMap<int, QDir> m_directories;
 };
-
-QStringList texts(const QSignalSpy &spy, int argument = 0)
-{
-    QStringList result;
-    for (const QList<QVariant> &signal : spy)
-        result << signal.at(argument).toString();
-    return result;
-}
 
 } // namespace
 
@@ -110,16 +103,17 @@ private slots:
         QCOMPARE(m_connector->calls("start").size(), 1);
         QCOMPARE(m_connector->calls("checkForUpdate").size(), 1);
         QCOMPARE(m_connector->calls("checkForUpdate").first().featureId, SetupId);
-        QCOMPARE(
-            texts(uiLog), QStringList { "You are using the latest version of Lumetra™ Setup." });
+        QCOMPARE(lmttest::signalTexts(uiLog),
+            QStringList { "You are using the latest version of Lumetra™ Setup." });
         QCOMPARE(available.size(), 0);
 
         uiLog.clear();
         m_connector->setUpdateCheck(true, "1.3.0.800");
         QVERIFY(m_updater->checkForUpdate());
         QCOMPARE(m_connector->calls("start").size(), 1); // already started
-        QCOMPARE(texts(uiLog), QStringList { "Found new Lumetra™ Setup version: 1.3.0.800" });
-        QCOMPARE(texts(available), QStringList { "1.3.0.800" });
+        QCOMPARE(lmttest::signalTexts(uiLog),
+            QStringList { "Found new Lumetra™ Setup version: 1.3.0.800" });
+        QCOMPARE(lmttest::signalTexts(available), QStringList { "1.3.0.800" });
         QVERIFY(!m_updater->isUpdateStarted());
 
         // The controller reports connector failures; the updater lets them through.
@@ -144,7 +138,7 @@ private slots:
         QCOMPARE(m_connector->calls("download").size(), 1);
         QCOMPARE(m_connector->calls("download").first().featureId, SetupId);
         QCOMPARE(m_connector->calls("download").first().version, "1.3.0.800");
-        QCOMPARE(texts(uiLog),
+        QCOMPARE(lmttest::signalTexts(uiLog),
             (QStringList { "Downloading Lumetra™ Setup update: 1.3.0.800",
                 "Update download is already started" }));
 
@@ -180,10 +174,12 @@ private slots:
         m_connector->setDownloadScript(
             [](const QString &, const QString &) { return QByteArray(); });
         broken->startDownloadUpdate();
-        QCOMPARE(texts(brokenErrors, 1), QStringList { "Error: process failed to start" });
+        QCOMPARE(lmttest::signalTexts(brokenErrors, 1),
+            QStringList { "Error: process failed to start" });
         QVERIFY(broken->isUpdateStarted());
         broken->startDownloadUpdate();
-        QCOMPARE(texts(brokenLog), QStringList { "Update download is already started" });
+        QCOMPARE(
+            lmttest::signalTexts(brokenLog), QStringList { "Update download is already started" });
     }
 
     void detachedUpdateArguments()

@@ -1,4 +1,5 @@
 #include "common/LmtModelFixtures.h"
+#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtUninstaller.h"
@@ -8,28 +9,7 @@
 
 using namespace zendrel::lmt::setup;
 
-namespace {
-
-using Status = std::tuple<LmtOperationStatus, QString, QString>;
-
-QList<Status> statuses(const QSignalSpy &spy)
-{
-    QList<Status> result;
-    for (const QList<QVariant> &signal : spy)
-        result << Status { signal.at(0).value<LmtOperationStatus>(), signal.at(1).toString(),
-            signal.at(2).toString() };
-    return result;
-}
-
-QStringList texts(const QSignalSpy &spy, int argument)
-{
-    QStringList result;
-    for (const QList<QVariant> &signal : spy)
-        result << signal.at(argument).toString();
-    return result;
-}
-
-} // namespace
+using Status = lmttest::JobStatus;
 
 // Real uninstall programs (short shell scripts) on the real worker thread: statuses arrive as
 // queued signals on this (the GUI) thread, as in the application.
@@ -104,7 +84,7 @@ private slots:
         }
 
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 6, 10000);
-        QCOMPARE(statuses(status),
+        QCOMPARE(lmttest::jobStatuses(status),
             (QList<Status> { { InProgress, "com.a", "1.0.0.1" }, { Succeeded, "com.a", "1.0.0.1" },
                 { InProgress, "com.b", "1.0.0.1" }, { Failed, "com.b", "1.0.0.1" },
                 { InProgress, "com.c", "1.0.0.1" }, { Succeeded, "com.c", "1.0.0.1" } }));
@@ -114,7 +94,7 @@ private slots:
         QCOMPARE(errors.first().at(1).toString(),
             "Failed to uninstall 'com.b' - '1.0.0.1' package: child process exited with error code "
             "1: cannot remove");
-        QCOMPARE(texts(uiLog, 0),
+        QCOMPARE(lmttest::signalTexts(uiLog, 0),
             (QStringList { "Started an uninstallation of 'com.a' - '1.0.0.1' package",
                 "Successfully uninstalled package 'com.a' - '1.0.0.1'",
                 "Started an uninstallation of 'com.b' - '1.0.0.1' package",
@@ -125,7 +105,7 @@ private slots:
         m_uninstaller->stop();
         m_uninstaller->start({ installed("com.d", "exit 0") });
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 8, 10000);
-        QCOMPARE(statuses(status).last(), (Status { Succeeded, "com.d", "1.0.0.1" }));
+        QCOMPARE(lmttest::jobStatuses(status).last(), (Status { Succeeded, "com.d", "1.0.0.1" }));
     }
 
     void stopWhileTheFirstRuns()
@@ -140,10 +120,10 @@ private slots:
         m_uninstaller->stop();
 
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 10000);
-        QCOMPARE(statuses(status),
+        QCOMPARE(lmttest::jobStatuses(status),
             (QList<Status> { { InProgress, "com.a", "1.0.0.1" }, { Cancelled, "com.b", "1.0.0.1" },
                 { Cancelled, "com.c", "1.0.0.1" }, { Succeeded, "com.a", "1.0.0.1" } }));
-        QCOMPARE(texts(uiLog, 0),
+        QCOMPARE(lmttest::signalTexts(uiLog, 0),
             (QStringList { "Started an uninstallation of 'com.a' - '1.0.0.1' package",
                 "Cancelled an uninstallation of the 'com.b' - '1.0.0.1'",
                 "Cancelled an uninstallation of the 'com.c' - '1.0.0.1'",
@@ -162,10 +142,10 @@ private slots:
         const auto b = installed("com.b", "exit 0");
         m_uninstaller->start({ a, b });
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 3, 10000);
-        QCOMPARE(statuses(status),
+        QCOMPARE(lmttest::jobStatuses(status),
             (QList<Status> { { Failed, "com.a", "1.0.0.1" }, { InProgress, "com.b", "1.0.0.1" },
                 { Succeeded, "com.b", "1.0.0.1" } }));
-        QCOMPARE(texts(errors, 1),
+        QCOMPARE(lmttest::signalTexts(errors, 1),
             QStringList { "Failed to uninstall 'com.a' - '1.0.0.1' package: process failed to "
                           "start" });
     }

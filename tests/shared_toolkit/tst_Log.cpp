@@ -18,12 +18,6 @@ using zendrel::lmt::shared_toolkit::LogListener;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     Log::instance().messageHandler(type, context, message);
@@ -95,7 +89,7 @@ private slots:
             static_cast<QtMsgType>(42), context, QStringLiteral("odd type"));
         const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
 
-        const QString text = QString::fromUtf8(readAll(path));
+        const QString text = QString::fromUtf8(lmttest::readFile(path));
         const QStringList lines = text.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 7); // six lines, each ending in exactly one line break
         QCOMPARE(lines.last(), QString());
@@ -146,7 +140,7 @@ private slots:
                               "[CRITICAL] crit line \u2122\n"
                               "[ERROR] fatal line\n"));
         // Whatever is not echoed still reaches the file.
-        const QString file = QString::fromUtf8(readAll(Log::instance().fileName()));
+        const QString file = QString::fromUtf8(lmttest::readFile(Log::instance().fileName()));
         for (const char *line : { "debug line", "default category line", "performance line",
                  "silenced line", "crit line \u2122" })
             QVERIFY2(file.contains(QString::fromUtf8(line)), line);
@@ -194,7 +188,7 @@ private slots:
         qDebug() << "default debug";
         qCDebug(lmtLocal) << "local debug";
         qCInfo(lmtLocal).noquote() << "after start";
-        const QStringList lines = QString::fromUtf8(readAll(file.filePath())).split('\n');
+        const QStringList lines = QString::fromUtf8(lmttest::readFile(file.filePath())).split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY2(fileLinePattern(
                      "INFO", "Log file=" + QDir::fromNativeSeparators(file.absoluteFilePath()))
@@ -254,7 +248,7 @@ private slots:
         const QByteArray expected
             = QString::fromUtf8("view|\u00fcber|caf\u00e9|bytes|\u03c9|std|raw|cstr").toUtf8();
         QCOMPARE(heard, expected);
-        const QByteArray file = readAll(path);
+        const QByteArray file = lmttest::readFile(path);
         QVERIFY2(file.startsWith("view|"), file.constData());
         QVERIFY(file.contains("] from listener\n"));
         QVERIFY(file.endsWith(expected.mid(expected.indexOf("caf")) + "!"));
@@ -272,12 +266,12 @@ private slots:
         QVERIFY2(
             fileLinePattern("INFO", "through listeners").match(QString::fromUtf8(heard)).hasMatch(),
             heard.constData());
-        QVERIFY(readAll(path).endsWith("INFO] through listeners\n"));
+        QVERIFY(lmttest::readFile(path).endsWith("INFO] through listeners\n"));
 
         log.close();
         QVERIFY(log.fileName().isEmpty());
         qCInfo(lmtLocal) << "nowhere";
-        QVERIFY(!readAll(path).contains("nowhere"));
+        QVERIFY(!lmttest::readFile(path).contains("nowhere"));
     }
 };
 

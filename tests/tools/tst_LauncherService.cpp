@@ -2,6 +2,7 @@
 // command lines, and over its loopback HTTP API, against a scripted vendor.
 
 #include "common/LmtScriptedVendor.h"
+#include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 
 #include <QCryptographicHash>
@@ -18,69 +19,17 @@
 #include <QTimer>
 #include <QtTest>
 
+using lmttest::askService;
+using lmttest::korService;
+using lmttest::runLauncher;
+using lmttest::RunResult;
+
+const int kRunTimeoutMs = 60000;
+
 namespace {
 
 const char *const kTool = "com.zdr.test.tool";
 const char *const kPackagePath = "/files/tool-1.2.3.4.sh/download";
-const int kRunTimeoutMs = 60000;
-
-struct RunResult {
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-
-    QStringList outLines() const
-    {
-        return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-};
-
-// Runs the launcher service program while this process keeps serving the scripted vendor.
-RunResult runLauncher(const QStringList &arguments)
-{
-    QProcess process;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kRunTimeoutMs, &loop, &QEventLoop::quit);
-    process.start(lmttest::binDir() + QStringLiteral("/kor-launcher-service"), arguments);
-    loop.exec();
-    RunResult result;
-    result.finished = process.state() == QProcess::NotRunning;
-    if (!result.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
-RunResult korService(const QString &verbLine, const QStringList &installerArguments = {})
-{
-    return runLauncher(
-        QStringList { QStringLiteral("-kor.service"), verbLine } + installerArguments);
-}
-
-// One HTTP exchange with the service, waiting in the event loop (the service may call the
-// scripted vendor in this process meanwhile).
-QJsonObject askService(quint16 port, const QString &path, bool post = false, int *status = nullptr)
-{
-    QNetworkAccessManager network;
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
-    QNetworkReply *reply = post ? network.post(request, QByteArray()) : network.get(request);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kRunTimeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    if (status)
-        *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
-    delete reply;
-    return object;
-}
 
 QByteArray packageBody(int size)
 {
@@ -95,12 +44,6 @@ QByteArray packageBody(int size)
 QByteArray sha256Hex(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A registry with one tool: versions 1.2.3.4 (Windows and Linux packages), 1.3.0.0 (Linux),
@@ -246,7 +189,7 @@ void tst_LauncherService::serviceStartsOncePerUserAndTellsItsPort()
         QTRY_COMPARE_WITH_TIMEOUT(start.state(), QProcess::NotRunning, kRunTimeoutMs);
         QCOMPARE(start.exitCode(), 0);
     }
-    QCOMPARE(QString::fromUtf8(readAll(logFile())).count("Started service process"), 1);
+    QCOMPARE(QString::fromUtf8(lmttest::readFile(logFile())).count("Started service process"), 1);
     const RunResult port = runLauncher({ "-port" });
     QCOMPARE(port.exitCode, 0);
     QVERIFY2(QRegularExpression("^\\d+\n$").match(QString::fromUtf8(port.out)).hasMatch(),
@@ -259,7 +202,7 @@ void tst_LauncherService::serviceStartsOncePerUserAndTellsItsPort()
     QCOMPARE(runLauncher({}).exitCode, 0);
     QCOMPARE(runLauncher({ "-port" }).outLines(), QStringList { QString::number(first) });
 
-    const QString log = QString::fromUtf8(readAll(logFile()));
+    const QString log = QString::fromUtf8(lmttest::readFile(logFile()));
     QVERIFY(log.contains("Listening on http://127.0.0.1:" + QString::number(first)));
     QVERIFY(log.contains("Service already runs on port " + QString::number(first)));
 
@@ -318,7 +261,7 @@ void tst_LauncherService::signInTokenAndRevocation()
     m_vendor.expiresIn = 3600;
 
     // Neither the token nor the password ever reaches the log.
-    const QByteArray log = readAll(logFile());
+    const QByteArray log = lmttest::readFile(logFile());
     QVERIFY(log.contains("Signed in, token: [REDACTED]"));
     QVERIFY(!log.contains(m_vendor.token));
     QVERIFY(!log.contains(m_vendor.password));
@@ -372,7 +315,7 @@ void tst_LauncherService::downloadOnlyWritesVerifiedPackageWithProgress()
     const RunResult run = korService(verb);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(readAll(target), body);
+    QCOMPARE(lmttest::readFile(target), body);
     QVERIFY(!QFile::exists(target + ".part"));
 
     const QStringList lines = run.outLines();
@@ -423,12 +366,12 @@ void tst_LauncherService::interruptedDownloadResumes()
     QVERIFY(broken.exitCode != 0);
     QVERIFY2(broken.err.contains("run it again to resume"), broken.err.constData());
     QVERIFY(!QFile::exists(target));
-    QCOMPARE(readAll(target + ".part"), body.left(cut));
+    QCOMPARE(lmttest::readFile(target + ".part"), body.left(cut));
 
     m_vendor.requests.clear();
     const RunResult resumed = korService(verb);
     QCOMPARE(resumed.exitCode, 0);
-    QCOMPARE(readAll(target), body);
+    QCOMPARE(lmttest::readFile(target), body);
     QVERIFY(!QFile::exists(target + ".part"));
     const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
     QCOMPARE(downloads.size(), 1);
@@ -443,14 +386,14 @@ void tst_LauncherService::interruptedDownloadResumes()
     m_vendor.packages[kPackagePath].honoursRange = false;
     QVERIFY(lmttest::writeFile(target + ".part", body.left(cut)));
     QCOMPARE(korService(verb).exitCode, 0);
-    QCOMPARE(readAll(target), body);
+    QCOMPARE(lmttest::readFile(target), body);
     QFile::remove(target);
 
     // A partial file longer than the package cannot be resumed: the download starts over.
     m_vendor.packages[kPackagePath].honoursRange = true;
     QVERIFY(lmttest::writeFile(target + ".part", body + "trailing bytes"));
     QCOMPARE(korService(verb).exitCode, 0);
-    QCOMPARE(readAll(target), body);
+    QCOMPARE(lmttest::readFile(target), body);
     QFile::remove(target);
 }
 
@@ -478,7 +421,7 @@ void tst_LauncherService::checksumMismatchLeavesNoPackage()
     QVERIFY(!QFile::exists(target));
     QVERIFY(!QFile::exists(target + ".part"));
     QCOMPARE(korService(verb).exitCode, 0);
-    QCOMPARE(readAll(target), body);
+    QCOMPARE(lmttest::readFile(target), body);
 
     // Without a checksum a file already there cannot be trusted: it is fetched again.
     m_vendor.registry = registryDocument();
@@ -486,7 +429,7 @@ void tst_LauncherService::checksumMismatchLeavesNoPackage()
     m_vendor.requests.clear();
     QCOMPARE(korService(verb).exitCode, 0);
     QCOMPARE(m_vendor.requestsTo("/files/").size(), 1);
-    QCOMPARE(readAll(target), body);
+    QCOMPARE(lmttest::readFile(target), body);
     QFile::remove(target);
 }
 
@@ -499,7 +442,7 @@ void tst_LauncherService::unsafeOrMissingPackagesAreRefused()
         = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
     // The decoded name's directory parts are dropped: the file stays in the Tools folder.
     QCOMPARE(korService(verb).exitCode, 0);
-    QCOMPARE(readAll(toolsDirectory() + "/escaped.sh"), body);
+    QCOMPARE(lmttest::readFile(toolsDirectory() + "/escaped.sh"), body);
     QVERIFY(!QFile::exists(registryDirectory("localappdata") + "/escaped.sh"));
     QFile::remove(toolsDirectory() + "/escaped.sh");
 
@@ -556,11 +499,11 @@ void tst_LauncherService::installOnlyRunsTheInstallerWithSwitches()
     QVERIFY(install.finished);
     QCOMPARE(install.exitCode, 0);
     QVERIFY(install.out.contains("installed into " + installDir.toUtf8()));
-    QCOMPARE(
-        QString::fromUtf8(readAll(installDir + "/switches.txt")).split('\n', Qt::SkipEmptyParts),
+    QCOMPARE(QString::fromUtf8(lmttest::readFile(installDir + "/switches.txt"))
+                 .split('\n', Qt::SkipEmptyParts),
         switches);
     const QJsonObject entry = QJsonDocument::fromJson(
-        readAll(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"))
+        lmttest::readFile(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"))
                                   .object();
     QCOMPARE(entry.value("version").toString(), QString("1.2.3.4"));
     QCOMPARE(entry.value("path").toString(), installDir + "/tool.bin");

@@ -17,62 +17,15 @@
 #include <QTimer>
 #include <QtTest>
 
+using lmttest::askService;
+using lmttest::korService;
+using lmttest::runLauncher;
+using lmttest::RunResult;
+
 namespace {
 
 const int kTimeoutMs = 60000;
 const char *const kToolsPackage = "com.zdr.tb.tool.lumetra";
-
-struct RunResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-
-    QStringList outLines() const
-    {
-        return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-};
-
-RunResult runLauncher(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(lmttest::binDir() + QStringLiteral("/kor-launcher-service"), arguments);
-    RunResult result;
-    // Nothing in this process serves the launcher, so blocking here is fine.
-    if (process.waitForFinished(kTimeoutMs) && process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    else
-        process.kill();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
-RunResult korService(const QString &verbLine, const QStringList &installerArguments = {})
-{
-    return runLauncher(
-        QStringList { QStringLiteral("-kor.service"), verbLine } + installerArguments);
-}
-
-QJsonObject askService(quint16 port, const QString &path, bool post = false)
-{
-    QNetworkAccessManager network;
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
-    QNetworkReply *reply = post ? network.post(request, QByteArray()) : network.get(request);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
-    delete reply;
-    return object;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -135,8 +88,8 @@ void tst_LauncherServiceWithVendor::signInDownloadInstallAndUpdateCheck()
     const RunResult download = korService("downloadOnly " + tool);
     QCOMPARE(download.exitCode, 0);
     QCOMPARE(download.outLines().last(), QString("100.0% completed"));
-    QCOMPARE(
-        readAll(package), readAll(demoDirectory() + "/packages/lumetra-tools-3.1.2.1100-linux.sh"));
+    QCOMPARE(lmttest::readFile(package),
+        lmttest::readFile(demoDirectory() + "/packages/lumetra-tools-3.1.2.1100-linux.sh"));
 
     const QString installDir = m_sandbox.filePath("home/Lumetra Tools 3.1");
     const RunResult install = korService("installOnly " + tool,
@@ -144,8 +97,8 @@ void tst_LauncherServiceWithVendor::signInDownloadInstallAndUpdateCheck()
             "/dir=" + installDir });
     QCOMPARE(install.exitCode, 0);
     const QJsonObject entry = QJsonDocument::fromJson(
-        readAll(m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
-                                   "com.zdr.tb.tool.lumetra-3.1.2.1100.json")))
+        lmttest::readFile(m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
+                                             "com.zdr.tb.tool.lumetra-3.1.2.1100.json")))
                                   .object();
     QCOMPARE(entry.value("version").toString(), QString("3.1.2.1100"));
     QCOMPARE(

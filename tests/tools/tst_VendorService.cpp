@@ -39,12 +39,6 @@ QByteArray sha256Hex(const QByteArray &data)
     return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // One running service process; stopped when destroyed.
 class ServiceProcess
 {
@@ -275,7 +269,7 @@ void TestVendorService::registryListsTheDemoToolsWithChecksums()
         QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{64}$")).match(sha256).hasMatch(),
             qPrintable(url));
         QString fileName = QUrl(url).path().section(QLatin1Char('/'), 2, 2);
-        const QByteArray onDisk = readFile(demoPackage(fileName));
+        const QByteArray onDisk = lmttest::readFile(demoPackage(fileName));
         QVERIFY2(!onDisk.isEmpty(), qPrintable(fileName));
         QCOMPARE(sha256.toLatin1(), sha256Hex(onDisk));
         QVERIFY(entry[QStringLiteral("filesize")].toDouble() > 0);
@@ -334,7 +328,7 @@ void TestVendorService::documentsAndToolPages()
 void TestVendorService::rangeRequestsResumeDownloads()
 {
     const QString fileName = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
-    const QByteArray whole = readFile(demoPackage(fileName));
+    const QByteArray whole = lmttest::readFile(demoPackage(fileName));
     const qint64 size = whole.size();
     QVERIFY(size > 100);
     const QUrl url = m_service.url(QStringLiteral("/packages/") + fileName);
@@ -492,8 +486,8 @@ void TestVendorService::loginRequiredPackagesNeedAToken()
     const QByteArray token = signIn(m_service);
     const HttpResult allowed = send(m_network, "GET", m_service.url(locked), bearer(token));
     QCOMPARE(allowed.status, 200);
-    QCOMPARE(
-        allowed.body, readFile(demoPackage(QStringLiteral("lumetra-tools-3.2.1.1250-linux.sh"))));
+    QCOMPARE(allowed.body,
+        lmttest::readFile(demoPackage(QStringLiteral("lumetra-tools-3.2.1.1250-linux.sh"))));
 
     // The login-free tool downloads without a token.
     const HttpResult free = send(m_network, "GET",
@@ -639,7 +633,8 @@ void TestVendorService::linuxInstallerInstallsAndUninstalls()
         = m_sandbox.filePath(QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
                                             "com.zdr.tb.tool.lumetra.hotfix-3.2.1.1260.json"));
     QJsonParseError error;
-    const QJsonObject entry = QJsonDocument::fromJson(readFile(registryFile), &error).object();
+    const QJsonObject entry
+        = QJsonDocument::fromJson(lmttest::readFile(registryFile), &error).object();
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
     QCOMPARE(entry.value(QStringLiteral("type")).toString(), QStringLiteral("tool-patch"));
     QCOMPARE(entry.value(QStringLiteral("attributes"))[QStringLiteral("lmt-type")].toString(),
@@ -668,7 +663,7 @@ void TestVendorService::linuxInstallerInstallsAndUninstalls()
     QVERIFY(!QFile::exists(uninstaller));
     QVERIFY(!QDir(target + QStringLiteral("/bin")).exists());
     QVERIFY(!QDir(target + QStringLiteral("/share")).exists());
-    QCOMPARE(readFile(target + QStringLiteral("/notes.txt")), QByteArrayLiteral("mine\n"));
+    QCOMPARE(lmttest::readFile(target + QStringLiteral("/notes.txt")), QByteArrayLiteral("mine\n"));
 }
 
 void TestVendorService::linuxInstallerDefaultsAndFailures()
@@ -684,7 +679,7 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
     const QString machineEntry
         = m_sandbox.filePath(QStringLiteral("allusers/Zendrel_Technologies_AG/Zendrel-Toolbox/"
                                             "com.zdr.tb.tool.flashprobe-2.1.1.60.json"));
-    QCOMPARE(QJsonDocument::fromJson(readFile(machineEntry))
+    QCOMPARE(QJsonDocument::fromJson(lmttest::readFile(machineEntry))
                  .object()
                  .value(QStringLiteral("path"))
                  .toString(),
@@ -721,7 +716,7 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
                 .isEmpty());
 
     // A damaged package (payload cut off) is refused before anything is written.
-    QByteArray damaged = readFile(package);
+    QByteArray damaged = lmttest::readFile(package);
     const QByteArray marker = "\n__LUMETRA_PAYLOAD__\n";
     damaged.truncate(damaged.lastIndexOf(marker) + marker.size());
     const QString damagedPackage = m_sandbox.filePath(QStringLiteral("damaged.sh"));

@@ -25,12 +25,6 @@ printf 'Sorry, try again.\n' >&2
 exit 1
 )";
 
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 } // namespace
 
 class tst_LmtElevatePrivilegesDialog : public QObject
@@ -99,7 +93,7 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList({ "Incorrect password! Please try again." }));
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.password().isEmpty()); // cleared for the next try
-        QCOMPARE(readAll(binDir() + "/stdin"), QString("wrong one"));
+        QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), QString("wrong one"));
 
         QVERIFY(submit(dialog, "correct horse", true));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -109,8 +103,8 @@ private slots:
         QCOMPARE(boxes.count(), 1);
 
         // The password reached sudo on its standard input and nowhere else.
-        QCOMPARE(readAll(binDir() + "/stdin"), QString("correct horse"));
-        QCOMPARE(readAll(binDir() + "/argv"), QString("-S\n-k\n-p\nPASSWD:\ntrue\n"));
+        QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), QString("correct horse"));
+        QCOMPARE(lmttest::readTextFile(binDir() + "/argv"), QString("-S\n-k\n-p\nPASSWD:\ntrue\n"));
         QVERIFY(log.contains("validateInput(SUDO) with command: sudo -S -k -p PASSWD: true"));
         QVERIFY(log.contains("Finished SUDO validation process, status:"));
         const QString logText = log.lines().join('\n');
