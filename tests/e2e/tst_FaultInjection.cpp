@@ -1,8 +1,9 @@
 // The real setup controller with all its real services against the two stand-ins, while
 // things break: the vendor site is down, answers 500 or broken JSON, the launcher service is
-// missing, crashes or lies about a download, a transfer is cut, a registry directory cannot be
-// read, the log folder vanishes. After each of them nothing may be left under a final package
-// name in the Tools folder, and an installed tool's registry file must be as it was.
+// missing, crashes or lies about a download, a transfer is cut, the disk fills up during a
+// download, a registry directory cannot be read, the log folder vanishes. After each of them
+// nothing may be left under a final package name in the Tools folder, and an installed tool's
+// registry file and program must be as they were.
 
 #include "app/LmtApplication.h"
 #include "common/LmtStandIns.h"
@@ -34,6 +35,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkReply>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSslKey>
 #include <QSslServer>
@@ -41,6 +43,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/types.h>
 #include <thread>
 
@@ -54,6 +57,7 @@ const QString kProbe = QStringLiteral("com.zdr.tb.tool.flashprobe");
 const QString kProbeVersion = QStringLiteral("2.1.1.60");
 const QString kProbeFile = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
 const QString kInstalled = QStringLiteral("com.zdr.tb.tool.lumetra");
+const QByteArray kInstalledProgram = "#!/bin/sh\necho lumetra tools 3.1.2\n";
 
 // The setup controller built the way the entry point builds it, with every signal it sends
 // recorded as "name arguments".
@@ -235,6 +239,42 @@ QStringList listeningAddresses(qint64 pid)
     return found;
 }
 
+// A tmpfs of a few KiB mounted over a folder: a disk that really fills up. Mounting needs the
+// right to (root with CAP_SYS_ADMIN), which a container may not grant; the folder is unmounted
+// when this goes.
+class SmallDisk
+{
+public:
+    SmallDisk(const QString &folder, int kib)
+        : m_folder(QFile::encodeName(folder))
+    {
+        QDir().mkpath(folder);
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                        "size=" + QByteArray::number(kib) + 'k')
+            == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    // Frees space, keeping what is on it.
+    bool grow(int kib)
+    {
+        return ::mount("tmpfs", m_folder.constData(), "tmpfs", MS_REMOUNT | MS_NOSUID | MS_NODEV,
+                   "size=" + QByteArray::number(kib) + 'k')
+            == 0;
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
+
 } // namespace
 
 class TestFaultInjection : public QObject
@@ -246,6 +286,7 @@ class TestFaultInjection : public QObject
     QString m_launcher;
     QString m_installedRecord;
     QByteArray m_installedBytes;
+    QString m_installedProgram;
 
     QString registryDirectory() const
     {
@@ -285,6 +326,8 @@ class TestFaultInjection : public QObject
         }
         if (lmttest::readFile(m_installedRecord) != m_installedBytes)
             problems << QStringLiteral("the installed tool's registry file changed");
+        if (lmttest::readFile(m_installedProgram) != kInstalledProgram)
+            problems << QStringLiteral("the installed tool's program changed");
         return problems.join(QStringLiteral("; "));
     }
 
@@ -322,6 +365,22 @@ class TestFaultInjection : public QObject
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
     }
 
+    // A fresh run downloads the probe whole and installs it.
+    void expectRetrySucceeds()
+    {
+        Rig rig;
+        QVERIFY(rig.refresh());
+        QVERIFY(rig.startProbeDownload(installDirectory()));
+        QVERIFY(rig.waitFor(rig.downloadEvent(Succeeded)));
+        QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
+        QCOMPARE(lmttest::readFile(toolsDirectory() + QLatin1Char('/') + kProbeFile),
+            lmttest::readFile(
+                lmttest::demoCatalogue() + QStringLiteral("/packages/") + kProbeFile));
+        QVERIFY(!QFileInfo::exists(toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part"));
+        QVERIFY(rig.waitFor(QStringLiteral("install %1 %2").arg(int(Succeeded)).arg(kProbe)));
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -343,8 +402,11 @@ private slots:
             true));
         QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
 
+        m_installedProgram = m_sandbox.filePath(QStringLiteral("lumetra-tools/bin/lumetra"));
+        QVERIFY(lmttest::writeFile(m_installedProgram, kInstalledProgram, true));
         const QJsonObject record { { "featureId", kInstalled }, { "title", "Lumetra Tools" },
             { "versionNumeric", 3010200 }, { "version", "3.1.2.1100" },
+            { "path", m_installedProgram },
             { "attributes", QJsonObject { { "lmt-type", "tools" } } } };
         m_installedRecord
             = registryDirectory() + QStringLiteral("/com.zdr.tb.tool.lumetra-3.1.2.1100.json");
@@ -489,17 +551,69 @@ private slots:
                 QFileInfo(toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part").size() > 0);
         }
         // The second run resumes after what arrived and completes.
-        Rig rig;
-        QVERIFY(rig.refresh());
-        QVERIFY(rig.startProbeDownload(installDirectory()));
-        QVERIFY(rig.waitFor(rig.downloadEvent(Succeeded)));
-        QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
-        QCOMPARE(lmttest::readFile(toolsDirectory() + QLatin1Char('/') + kProbeFile),
-            lmttest::readFile(
-                lmttest::demoCatalogue() + QStringLiteral("/packages/") + kProbeFile));
-        QVERIFY(!QFileInfo::exists(toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part"));
-        QVERIFY(rig.waitFor(QStringLiteral("install %1 %2").arg(int(Succeeded)).arg(kProbe)));
-        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+        expectRetrySucceeds();
+    }
+
+    void fullDiskFailsTheDownloadUntilSpaceIsFreed()
+    {
+        const QString partial = toolsDirectory() + QLatin1Char('/') + kProbeFile + ".part";
+        const QString noSpace = QStringLiteral(": child process exited with error code 1: "
+                                               "downloadOnly failed: Cannot write %1: No space "
+                                               "left on device")
+                                    .arg(partial);
+        // The launcher service pretends that a quarter of the package fills the disk.
+        QVERIFY(restartVendor());
+        clearToolsFolder();
+        {
+            qputenv("KOR_TEST_DISK_FREE_BYTES", "1200");
+            const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
+            Rig rig;
+            QVERIFY(rig.refresh());
+            if (!rig.startProbeDownload(installDirectory()))
+                QSKIP("installing the probe for all users needs root rights");
+            expectDownloadFailure(rig, noSpace);
+            if (QTest::currentTestFailed())
+                return;
+            // The partial file went too: its space is wanted back.
+            QVERIFY(!QFileInfo::exists(partial));
+        }
+        expectRetrySucceeds();
+        if (QTest::currentTestFailed())
+            return;
+
+        // A folder that really runs full: 8 KiB hold the lock file and less than the package.
+        clearToolsFolder();
+        SmallDisk disk(toolsDirectory(), 8);
+        if (!disk.mounted())
+            QSKIP("mounting a small tmpfs needs rights this run does not have");
+        // Full before the download starts: not even the lock file can be written.
+        {
+            const QString filler = toolsDirectory() + QStringLiteral("/filler");
+            QVERIFY(lmttest::writeFile(filler, QByteArray(8 * 1024, 'x')));
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QVERIFY(rig.startProbeDownload(installDirectory()));
+            QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
+            QVERIFY(QFile::remove(filler));
+            expectDownloadFailure(rig,
+                QStringLiteral(": child process exited with error code 1: downloadOnly failed: "
+                               "Cannot create the lock file %1/%2.lock")
+                    .arg(toolsDirectory(), kProbeFile));
+            if (QTest::currentTestFailed())
+                return;
+        }
+        // Full half-way through the package.
+        {
+            Rig rig;
+            QVERIFY(rig.refresh());
+            QVERIFY(rig.startProbeDownload(installDirectory()));
+            expectDownloadFailure(rig, noSpace);
+            if (QTest::currentTestFailed())
+                return;
+            QVERIFY(!QFileInfo::exists(partial));
+        }
+        QVERIFY(disk.grow(1024));
+        expectRetrySucceeds();
     }
 
     void unreadableRegistryDirectory()

@@ -9,6 +9,8 @@
 #include <QNetworkReply>
 #include <QRegularExpression>
 
+#include <cerrno>
+
 namespace zendrel::lmt::korservice {
 
 namespace {
@@ -75,7 +77,10 @@ void KorPackageDownloader::start(const Job &job)
     m_lock = std::make_unique<QLockFile>(job.targetPath + QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
-        fail(QStringLiteral("%1 is being downloaded by another process").arg(job.targetPath));
+        // A lock that cannot even be written (full disk, no rights) is not another download.
+        fail(m_lock->error() == QLockFile::LockFailedError
+                ? QStringLiteral("%1 is being downloaded by another process").arg(job.targetPath)
+                : QStringLiteral("Cannot create the lock file %1.lock").arg(job.targetPath));
         return;
     }
     request();
@@ -112,7 +117,8 @@ bool KorPackageDownloader::beginBody()
     if (m_bodyStarted)
         return true;
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Truncate;
+    // Unbuffered: every chunk reaches the disk at once, and a failed write says why.
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
     if (status == 206) {
         qint64 first = -1;
         qint64 total = -1;
@@ -122,7 +128,7 @@ bool KorPackageDownloader::beginBody()
             return false;
         }
         m_total = total;
-        mode = QIODevice::WriteOnly | QIODevice::Append;
+        mode = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
     } else if (status == 416 && m_offset > 0) {
         restartFromZero(QStringLiteral("the server refused to resume"));
         return false;
@@ -164,8 +170,26 @@ bool KorPackageDownloader::writeAvailable()
     const QByteArray chunk = m_reply->readAll();
     if (chunk.isEmpty())
         return true;
-    if (m_part.write(chunk) != chunk.size() || !m_part.flush()) {
-        fail(QStringLiteral("Cannot write %1: %2").arg(m_part.fileName(), m_part.errorString()));
+    // A test's pretended full disk takes what still fits and then fails the way the system does.
+    const qint64 room = m_job.diskFreeBytes < 0
+        ? chunk.size()
+        : qBound(qint64(0), m_job.diskFreeBytes - m_written, qint64(chunk.size()));
+    QString writeError;
+    // A disk that fills up half-way through a chunk takes part of it without complaint; only the
+    // next write tells why (Qt reports a short write as "Unknown error").
+    for (qint64 done = 0; done < room && writeError.isEmpty();) {
+        const qint64 written = m_part.write(chunk.constData() + done, room - done);
+        if (written <= 0)
+            writeError = m_part.errorString();
+        done += written;
+    }
+    if (writeError.isEmpty() && room < chunk.size())
+        writeError = qt_error_string(ENOSPC);
+    if (!writeError.isEmpty()) {
+        // What a failed write left is not worth resuming, and a full disk needs the space back.
+        m_part.close();
+        QFile::remove(m_part.fileName());
+        fail(QStringLiteral("Cannot write %1: %2").arg(m_part.fileName(), writeError));
         return false;
     }
     m_written += chunk.size();

@@ -19,7 +19,7 @@ namespace zendrel::lmt::korservice {
 // for the rest only (HTTP range request). When the transfer ends, the size is checked against
 // what the server announced, and the SHA-256 against the registry's, if it gave one; only
 // then is the file renamed to its final name. A corrupt partial file is removed so that the
-// next run starts over.
+// next run starts over, and so is one whose write failed (a full disk wants its space back).
 class KorPackageDownloader : public QObject
 {
     Q_OBJECT
@@ -29,6 +29,8 @@ public:
         QString targetPath;
         QByteArray bearerToken; // sent when not empty
         QByteArray sha256; // lower-case hex; not checked when empty
+        // For tests: the disk is full after this many bytes of the transfer; -1 for no limit.
+        qint64 diskFreeBytes = -1;
     };
 
     explicit KorPackageDownloader(QObject *parent = nullptr);

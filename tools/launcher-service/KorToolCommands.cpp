@@ -24,6 +24,8 @@ namespace {
 
 const int kRegistryTimeoutMs = 60000;
 const int kServiceTimeoutMs = 5000;
+// Tests set it to make the disk "fill up" during a download (see main.cpp).
+const char *const kDiskFreeVariable = "KOR_TEST_DISK_FREE_BYTES";
 
 // "<featureId>:<version>" -> both parts; false when either is missing.
 bool splitToolVersion(const QString &text, QString *featureId, QString *version)
@@ -121,6 +123,10 @@ int KorToolCommands::downloadOnly(
     job.url = offer.url;
     job.targetPath = packagePath(offer);
     job.sha256 = offer.sha256;
+    bool limited = false;
+    const qint64 freeBytes = qEnvironmentVariable(kDiskFreeVariable).toLongLong(&limited);
+    if (limited && freeBytes >= 0)
+        job.diskFreeBytes = freeBytes;
     if (sameOrigin(offer.url, registryUrl))
         job.bearerToken = currentToken();
     else if (offer.loginRequired)

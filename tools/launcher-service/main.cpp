@@ -7,6 +7,9 @@
 //   kor-launcher-service -kor.service "downloadOnly <featureId>:<version> <registry URL>"
 //   kor-launcher-service -kor.service "installOnly <featureId>:<version> <registry URL>" -- ...
 //   kor-launcher-service -kor.service "checkUpdate <featureId> <registry URL> -silent"
+//
+// For tests only: with KOR_TEST_DISK_FREE_BYTES=<n> in its environment, "downloadOnly" acts as
+// if the disk held only n free bytes: the write past them fails with "No space left on device".
 
 #include "KorConsole.h"
 #include "KorPaths.h"
