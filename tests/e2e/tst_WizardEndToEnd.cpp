@@ -106,8 +106,8 @@ private slots:
             Qt::Checked, Qt::CheckStateRole));
         const auto model = m_controller->toolModel();
         QTRY_COMPARE(model->installList().size(), 2);
-        QCOMPARE(model->installList().at(0)->tool()->featureId(), kToolsPackage);
-        QCOMPARE(model->installList().at(1)->tool()->featureId(), kArmPack);
+        QCOMPARE(model->installList().at(0)->featureId(), kToolsPackage);
+        QCOMPARE(model->installList().at(1)->featureId(), kArmPack);
 
         QTest::mouseClick(child<QPushButton>("m_btnNext"), Qt::LeftButton);
         QVERIFY(waitForView(LmtMainWindow::TOOL_VIEW_CONFIG));
@@ -122,8 +122,11 @@ private slots:
             qEnvironmentVariable("LOCALAPPDATA") + "/Zendrel_Technologies_AG/Zendrel-Toolbox");
         QCOMPARE(registry.entryList({ "*.json" }, QDir::Files).size(), 2);
         const auto refreshed = m_controller->toolModel();
-        QCOMPARE(refreshed->findTool(kToolsPackage)->localVersions().size(), 1);
-        QCOMPARE(refreshed->findTool(kArmPack)->localVersions().size(), 1);
+        for (const QString &featureId : { kToolsPackage, kArmPack }) {
+            const auto tool = refreshed->findTool(featureId);
+            QVERIFY2(tool, qPrintable(featureId));
+            QCOMPARE(tool->localVersions().size(), 1);
+        }
         // Packages lie in the downloads folder under their own names only.
         const QStringList packages = downloadsDirectory().entryList(QDir::Files);
         QCOMPARE(packages.size(), 2);
