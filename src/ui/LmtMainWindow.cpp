@@ -463,7 +463,13 @@ void LmtMainWindow::onLoginStateChanged(bool loggedIn, bool doUpdate, QString us
         m_lblLogin->setText(
             userEmail.isEmpty() ? tr("Logged in") : tr("Logged in as %1").arg(userEmail));
     }
-    if (doUpdate) {
+    if (doUpdate && m_currentView == TOOL_VIEW_INSTALL && !m_jobsComplete) {
+        // A sign-in started earlier ended while jobs run: refreshing now would rebuild the
+        // catalogue under them and fail their installations. The refresh that follows the
+        // jobs reads the catalogue with the new sign-in.
+        qCInfo(lmtLocal).noquote() << Tag << "Signed in during an installation, refresh deferred";
+        updateButtons();
+    } else if (doUpdate) {
         activateView(TOOL_VIEW_LOAD);
         m_controller->updateTools(true);
     } else {

@@ -335,6 +335,14 @@ private slots:
             QVERIFY(!rig.journal.entries().contains("downloader.stop"));
         }
 
+        // A sign-in that ends while the jobs run does not rebuild the list under them.
+        rig.journal.clear();
+        emit rig.login->loginStateChanged(true, true, "jo***@example.com");
+        QTest::qWait(50);
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
+        QVERIFY(!rig.journal.entries().contains("online.parse"));
+        QCOMPARE(rig.loginLabel()->text(), QString("Logged in as jo***@example.com"));
+
         // The install page shows the progress the jobs report through the controller.
         auto *installView = rig.child<LmtToolInstallView>("m_toolInstallView");
         QCOMPARE(installView->model()->rowCount(), 1);
