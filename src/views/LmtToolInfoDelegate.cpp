@@ -5,6 +5,7 @@
 #include "views/LmtToolSelectModel.h"
 #include "views/ThirdPartyEditorWidget.h"
 
+#include <QApplication>
 #include <QRegularExpression>
 #include <QTextBrowser>
 
@@ -13,6 +14,9 @@ namespace zendrel::lmt::setup {
 namespace {
 
 constexpr char ShownTextProperty[] = "lmtShownInformationText";
+// Beyond this many different texts the measurements start over (a long session of refreshes
+// would otherwise keep the texts of long-gone rows).
+constexpr qsizetype MaxMeasuredTexts = 16384;
 
 std::shared_ptr<LmtToolVersion> currentVersionAt(const QModelIndex &index)
 {
@@ -92,14 +96,41 @@ void LmtToolInfoDelegate::setEditorData(QWidget *editor, const QModelIndex &inde
         browser->setText(text);
 }
 
-QSize LmtToolInfoDelegate::sizeHint(
-    const QStyleOptionViewItem &option, const QModelIndex &index) const
+bool LmtToolInfoDelegate::MeasureContext::operator==(const MeasureContext &other) const
 {
+    return style == other.style && features == other.features
+        && decorationSize == other.decorationSize && decorationPosition == other.decorationPosition
+        && font == other.font;
+}
+
+QSize LmtToolInfoDelegate::measuredSize(const QStyleOptionViewItem &option,
+    const QModelIndex &index, const QString &informationText) const
+{
+    const MeasureContext context { option.font,
+        option.widget ? option.widget->style() : QApplication::style(), option.features,
+        option.decorationSize, option.decorationPosition };
+    if (!(context == m_measuredWith) || m_measuredSizes.size() >= MaxMeasuredTexts) {
+        m_measuredSizes.clear();
+        m_measuredWith = context;
+    }
+    const auto found = m_measuredSizes.constFind(informationText);
+    if (found != m_measuredSizes.constEnd())
+        return found.value();
+
     // Measure what is shown: a long link target must not widen the column.
     QStyleOptionViewItem measured(option);
     measured.features |= QStyleOptionViewItem::HasDisplay;
-    measured.text = visibleText(index.model() ? index.data(Qt::EditRole).toString() : QString());
-    QSize size = QStyledItemDelegate::sizeHint(measured, index);
+    measured.text = visibleText(informationText);
+    const QSize size = QStyledItemDelegate::sizeHint(measured, index);
+    m_measuredSizes.insert(informationText, size);
+    return size;
+}
+
+QSize LmtToolInfoDelegate::sizeHint(
+    const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = measuredSize(
+        option, index, index.model() ? index.data(Qt::EditRole).toString() : QString());
     size.rwidth() += TextPadding;
     const auto version = currentVersionAt(index);
     if (version && isInstalledThirdParty(*version))

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QFont>
+#include <QHash>
+#include <QSize>
 #include <QStyledItemDelegate>
 
 #include <memory>
@@ -35,6 +38,27 @@ public:
         const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    // What a measurement depends on besides the text.
+    struct MeasureContext {
+        QFont font;
+        const QStyle *style = nullptr;
+        QStyleOptionViewItem::ViewItemFeatures features;
+        QSize decorationSize;
+        QStyleOptionViewItem::Position decorationPosition = QStyleOptionViewItem::Left;
+
+        bool operator==(const MeasureContext &other) const;
+    };
+
+    QSize measuredSize(const QStyleOptionViewItem &option, const QModelIndex &index,
+        const QString &informationText) const;
+
+    // Sizes of the information texts measured so far, by text. Sizing the column after a
+    // click measures every row, and laying out a thousand texts again is what kept the window
+    // waiting; a row whose state changed has another text and is measured anew.
+    mutable QHash<QString, QSize> m_measuredSizes;
+    mutable MeasureContext m_measuredWith;
 };
 
 // Whether the version is an installation of a 3rd-party tool, whose cell holds the "Open"

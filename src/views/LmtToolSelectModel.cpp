@@ -116,6 +116,7 @@ void LmtToolSelectModel::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolM
 
     beginResetModel();
     m_rows = rows;
+    m_hintCache.clear();
     endResetModel();
 }
 
@@ -129,6 +130,7 @@ std::shared_ptr<LmtToolSelectRow> LmtToolSelectModel::rowAt(int row) const
 void LmtToolSelectModel::setMissingDependencies(const LmtMissingDependencies &missing)
 {
     m_missingDependencies = missing;
+    m_hintCache.setMissingDependencies(missing);
 }
 
 int LmtToolSelectModel::rowCount(const QModelIndex &parent) const
@@ -179,12 +181,6 @@ Qt::ItemFlags LmtToolSelectModel::flags(const QModelIndex &index) const
     return result;
 }
 
-bool LmtToolSelectModel::hasMissingDependency(const LmtToolVersion &version) const
-{
-    return std::any_of(m_missingDependencies.cbegin(), m_missingDependencies.cend(),
-        [&version](const auto &entry) { return entry.version.get() == &version; });
-}
-
 QVariant LmtToolSelectModel::upgradeDecoration(LmtToolSelectRow::UpgradeKind kind) const
 {
     switch (kind) {
@@ -218,10 +214,10 @@ QVariant LmtToolSelectModel::data(const QModelIndex &index, int role) const
         if (column == ColumnVersion)
             return row->currentKey();
         if (column == ColumnInfo)
-            return LmtSelectHintTexts(*row, m_missingDependencies).informationText();
+            return m_hintCache.informationText(*row);
         break;
     case Qt::DecorationRole:
-        if (column == ColumnName && hasMissingDependency(*row->currentVersion()))
+        if (column == ColumnName && m_hintCache.hasMissingDependency(*row->currentVersion()))
             return QVariant::fromValue(resourceIcon(QStringLiteral(":/images/error")));
         if (column == ColumnVersion)
             return upgradeDecoration(row->upgradeKind());
@@ -292,6 +288,21 @@ void LmtToolSelectModel::uncheckRow(int row)
     selectRow->setCheckState(Qt::Unchecked);
     emit checkForMissingToolsRequest();
     announceSelectionChange();
+}
+
+void LmtToolSelectModel::announceRowChanges(
+    const std::function<bool(const LmtToolSelectRow &)> &changed)
+{
+    int first = -1;
+    for (int row = 0; row <= m_rows.size(); ++row) {
+        const bool inRun = row < m_rows.size() && changed(*m_rows.at(row));
+        if (inRun && first < 0)
+            first = row;
+        if (!inRun && first >= 0) {
+            emit dataChanged(index(first, ColumnCheck), index(row - 1, ColumnInfo), {});
+            first = -1;
+        }
+    }
 }
 
 void LmtToolSelectModel::announceSelectionChange()

@@ -2,12 +2,14 @@
 
 #include "shared_toolkit/ConsoleMessageType.h"
 #include "views/LmtMissingDependency.h"
+#include "views/LmtSelectHintCache.h"
 #include "views/LmtToolSelectRow.h"
 
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPixmap>
 
+#include <functional>
 #include <memory>
 
 namespace zendrel::lmt::setup {
@@ -49,6 +51,10 @@ public:
     // Unchecks a row after the user confirmed the uninstall of its installed version.
     void uncheckRow(int row);
 
+    // Tells the views that the rows for which changed is true show something new: one change
+    // notice per run of adjacent rows, so that only their open cells are refreshed.
+    void announceRowChanges(const std::function<bool(const LmtToolSelectRow &)> &changed);
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
@@ -70,13 +76,14 @@ private:
     void appendRowsOf(
         const std::shared_ptr<LmtTool> &tool, QList<std::shared_ptr<LmtToolSelectRow>> &rows);
     bool canActOn(const LmtToolVersion &version) const;
-    bool hasMissingDependency(const LmtToolVersion &version) const;
     QVariant upgradeDecoration(LmtToolSelectRow::UpgradeKind kind) const;
     void announceSelectionChange();
 
     QList<std::shared_ptr<LmtToolSelectRow>> m_rows;
     const bool m_base;
     LmtMissingDependencies m_missingDependencies;
+    // The information texts, kept until their row's state changes (data() is const).
+    mutable LmtSelectHintCache m_hintCache;
     // Shown for rows without upgrade so that the version column keeps its decoration width.
     QPixmap m_placeholder;
 };

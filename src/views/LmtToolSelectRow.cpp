@@ -26,6 +26,7 @@ void LmtToolSelectRow::addVersion(const QString &key, std::shared_ptr<LmtToolVer
     if (version == m_currentVersion)
         m_currentKey = key;
     m_versions.insert(key, std::move(version));
+    m_versionKeys.clear();
 }
 
 Qt::CheckState LmtToolSelectRow::checkState() const
@@ -138,6 +139,8 @@ bool LmtToolSelectRow::hasVersionChoice() const
 
 QStringList LmtToolSelectRow::versionKeys() const
 {
+    if (!m_versionKeys.isEmpty() || m_versions.isEmpty())
+        return m_versionKeys;
     QList<std::shared_ptr<LmtToolVersion>> sorted;
     sorted.reserve(m_versions.size());
     for (const auto &version : std::as_const(m_versions)) {
@@ -157,6 +160,7 @@ QStringList LmtToolSelectRow::versionKeys() const
             }
         }
     }
+    m_versionKeys = keys;
     return keys;
 }
 

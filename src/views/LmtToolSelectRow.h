@@ -62,11 +62,14 @@ public:
     bool hasVersionChoice() const;
     // Same as a non-empty versionKeys(), without sorting them.
     bool hasVersions() const { return !m_versions.isEmpty(); }
-    // The keys of all entries, newest version first.
+    // The keys of all entries, newest version first. Worked out once per set of entries: every
+    // change notice asks every drop-down for them.
     QStringList versionKeys() const;
     std::shared_ptr<LmtToolVersion> versionForKey(const QString &key) const;
     // The entries' versions in key order.
     QList<std::shared_ptr<LmtToolVersion>> versions() const;
+    // The entries by key, without copying them into a list.
+    const QMap<QString, std::shared_ptr<LmtToolVersion>> &entries() const { return m_versions; }
     QString displayName() const;
 
 signals:
@@ -84,6 +87,8 @@ private:
     // Ordered by plain string comparison of the keys ("10.0.0" before "9.1.0"); several rules
     // below depend on that order.
     QMap<QString, std::shared_ptr<LmtToolVersion>> m_versions;
+    // versionKeys() as of the current entries; empty until asked for after the last addVersion.
+    mutable QStringList m_versionKeys;
 };
 
 } // namespace zendrel::lmt::setup

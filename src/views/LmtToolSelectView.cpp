@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace zendrel::lmt::setup {
 
@@ -67,6 +68,43 @@ QString keyOf(const LmtToolSelectRow &row, const std::shared_ptr<LmtToolVersion>
     const auto found = std::find_if(keys.cbegin(), keys.cend(),
         [&row, &version](const QString &key) { return row.versionForKey(key) == version; });
     return found != keys.cend() ? *found : version->displayVersion();
+}
+
+QHash<QString, LmtToolVersionList> versionsByFeature(const LmtToolVersionList &versions)
+{
+    QHash<QString, LmtToolVersionList> result;
+    for (const auto &version : versions)
+        result[version->featureId()].append(version);
+    return result;
+}
+
+// The candidates of each version's unmet dependencies, in list order.
+QHash<const LmtToolVersion *, QList<const LmtToolVersion *>> candidatesByVersion(
+    const LmtMissingDependencies &missing)
+{
+    QHash<const LmtToolVersion *, QList<const LmtToolVersion *>> result;
+    for (const auto &entry : missing)
+        result[entry.version.get()].append(entry.candidate.get());
+    return result;
+}
+
+// The versions whose unmet dependencies differ between two lists: the rows showing them get
+// or lose the error icon, and their tool tip and information text change.
+QSet<const LmtToolVersion *> versionsWithChangedGaps(
+    const LmtMissingDependencies &before, const LmtMissingDependencies &after)
+{
+    const auto old = candidatesByVersion(before);
+    const auto now = candidatesByVersion(after);
+    QSet<const LmtToolVersion *> changed;
+    for (auto it = old.cbegin(); it != old.cend(); ++it) {
+        if (now.value(it.key()) != it.value())
+            changed.insert(it.key());
+    }
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (!old.contains(it.key()))
+            changed.insert(it.key());
+    }
+    return changed;
 }
 
 } // namespace
@@ -173,6 +211,14 @@ void LmtToolSelectView::connectModel(LmtToolSelectModel *model)
         &LmtToolSelectView::onSelectDependentToolsRequested);
     connect(model, &LmtToolSelectModel::localToolUnchecked, this,
         &LmtToolSelectView::onLocalToolUnchecked);
+    // New rows: what was kept about the old ones no longer applies.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_rowsChangedByDependencies.clear();
+        m_shownMissingDependencies.clear();
+        m_shownFrom.clear();
+        m_shown.clear();
+        m_shownByFeature.clear();
+    });
 }
 
 LmtToolVersionList LmtToolSelectView::shownVersions(
@@ -209,33 +255,66 @@ LmtToolVersionList LmtToolSelectView::shownVersions(
 
 LmtMissingDependencies LmtToolSelectView::computeMissing(const LmtToolVersionList &shown)
 {
+    return computeMissing(shown, versionsByFeature(shown));
+}
+
+LmtMissingDependencies LmtToolSelectView::computeMissing(
+    const LmtToolVersionList &shown, const QHash<QString, LmtToolVersionList> &shownByFeature)
+{
     LmtToolVersionList selected;
+    bool anyDependency = false;
     for (const auto &version : shown) {
-        if (version->selected())
-            selected.append(version);
+        if (!version->selected())
+            continue;
+        selected.append(version);
+        anyDependency = anyDependency || !version->dependencies().isEmpty();
     }
     LmtMissingDependencies missing;
-    const bool anyDependency = std::any_of(selected.cbegin(), selected.cend(),
-        [](const auto &version) { return !version->dependencies().isEmpty(); });
     if (!anyDependency)
         return missing;
 
-    for (const auto &version : selected) {
+    // A target can only be a version of the target tool, so each dependency is looked up
+    // among that tool's shown versions (in list order, which decides ties) instead of the
+    // whole list: the automatic selection of a chain of dependencies runs this at every level.
+    static const LmtToolVersionList none;
+    for (const auto &version : std::as_const(selected)) {
         for (const auto &dependency : version->dependencies()) {
+            const auto found = shownByFeature.constFind(dependency->targetFeatureId);
+            const LmtToolVersionList &sameTool = found != shownByFeature.cend() ? *found : none;
+            LmtToolVersionList selectedOfTool;
+            for (const auto &candidate : sameTool) {
+                if (candidate->selected())
+                    selectedOfTool.append(candidate);
+            }
             // A dependency met by any selected version needs nothing, even when a newer shown
             // version would also meet it.
-            if (findDependencyTarget(selected, *dependency))
+            if (findDependencyTarget(selectedOfTool, *dependency))
                 continue;
-            missing.append({ version, findDependencyTarget(shown, *dependency) });
+            missing.append({ version, findDependencyTarget(sameTool, *dependency) });
         }
     }
     return missing;
 }
 
+const LmtToolVersionList &LmtToolSelectView::currentShownVersions()
+{
+    QList<const LmtToolVersion *> from;
+    from.reserve(m_baseModel->rowCount() + m_additionalModel->rowCount());
+    for (const auto *model : { m_baseModel, m_additionalModel }) {
+        for (const auto &row : model->rows())
+            from.append(row->currentVersion().get());
+    }
+    if (from != m_shownFrom || from.isEmpty()) {
+        m_shown = shownVersions(m_baseModel->rows(), m_additionalModel->rows());
+        m_shownByFeature = versionsByFeature(m_shown);
+        m_shownFrom = from;
+    }
+    return m_shown;
+}
+
 void LmtToolSelectView::refreshMissing()
 {
-    m_missingDependencies
-        = computeMissing(shownVersions(m_baseModel->rows(), m_additionalModel->rows()));
+    m_missingDependencies = computeMissing(currentShownVersions(), m_shownByFeature);
     m_baseModel->setMissingDependencies(m_missingDependencies);
     m_additionalModel->setMissingDependencies(m_missingDependencies);
     // While dependencies are being selected the tables are repainted once, by the check that
@@ -243,9 +322,20 @@ void LmtToolSelectView::refreshMissing()
     // thousands of open editors.
     if (m_selectingDependencies)
         return;
-    // Invalid indexes: every open editor is refreshed and both tables repaint completely.
-    emit m_baseModel->dataChanged(QModelIndex(), QModelIndex(), {});
-    emit m_additionalModel->dataChanged(QModelIndex(), QModelIndex(), {});
+    // Only the rows that show something new are refreshed: those whose unmet dependencies
+    // changed and those the automatic selection switched or checked. A change the user made
+    // is announced by its model for the whole table right after this.
+    const QSet<const LmtToolVersion *> gapsChanged
+        = versionsWithChangedGaps(m_shownMissingDependencies, m_missingDependencies);
+    m_shownMissingDependencies = m_missingDependencies;
+    const QSet<const LmtToolSelectRow *> switched = std::exchange(m_rowsChangedByDependencies, {});
+    if (gapsChanged.isEmpty() && switched.isEmpty())
+        return;
+    const auto changed = [&gapsChanged, &switched](const LmtToolSelectRow &row) {
+        return switched.contains(&row) || gapsChanged.contains(row.currentVersion().get());
+    };
+    m_baseModel->announceRowChanges(changed);
+    m_additionalModel->announceRowChanges(changed);
 }
 
 void LmtToolSelectView::logMissing()
@@ -369,6 +459,7 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
             ConsoleMessageType::Auto);
         (*found)->selectVersion(keyOf(**found, candidate));
         (*found)->setCheckState(Qt::Checked);
+        m_rowsChangedByDependencies.insert(found->get());
         selectDependents(candidate, baseRows, additionalRows);
     }
 }

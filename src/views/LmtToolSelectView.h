@@ -5,8 +5,10 @@
 #include "views/LmtMissingDependency.h"
 #include "views/LmtSyncedTableView.h"
 
+#include <QHash>
 #include <QList>
 #include <QModelIndex>
+#include <QSet>
 
 #include <memory>
 
@@ -53,6 +55,9 @@ public:
     // The selected versions of shown whose dependencies are not all selected, each with the
     // shown version that would meet the dependency (null when there is none).
     static LmtMissingDependencies computeMissing(const LmtToolVersionList &shown);
+    // The same with the shown versions already grouped by feature id (in list order).
+    static LmtMissingDependencies computeMissing(
+        const LmtToolVersionList &shown, const QHash<QString, LmtToolVersionList> &shownByFeature);
 
 public slots:
     // Rebuilds both tables from a new catalogue and logs every unmet dependency.
@@ -75,6 +80,9 @@ private:
     void setupTable(QTableView *table, LmtToolSelectModel *model);
     void connectModel(LmtToolSelectModel *model);
     void openEditors(QTableView *table, int column);
+    // The shown versions of the rows as they are now, worked out again only when a row shows
+    // another version than last time (the dependency selection asks at every level).
+    const LmtToolVersionList &currentShownVersions();
     void refreshMissing();
     void logMissing();
     void selectDependents(const std::shared_ptr<LmtToolVersion> &version,
@@ -95,9 +103,19 @@ private:
     LmtToolSelectModel *m_baseModel = nullptr;
     LmtToolSelectModel *m_additionalModel = nullptr;
     LmtMissingDependencies m_missingDependencies;
+    // The list as the tables last showed it: their cells change where the new one differs.
+    LmtMissingDependencies m_shownMissingDependencies;
+    // currentShownVersions(): the rows' current versions it was built from (base rows first;
+    // empty when it has to be built anew), the list and the list grouped by feature id.
+    QList<const LmtToolVersion *> m_shownFrom;
+    LmtToolVersionList m_shown;
+    QHash<QString, LmtToolVersionList> m_shownByFeature;
     // Length of the list when it was last checked for growth (refresh or change request).
     qsizetype m_reportedMissingCount = 0;
     bool m_selectingDependencies = false;
+    // Rows switched or checked by the automatic selection of dependencies since the tables
+    // were last told about changes.
+    QSet<const LmtToolSelectRow *> m_rowsChangedByDependencies;
 };
 
 } // namespace zendrel::lmt::setup

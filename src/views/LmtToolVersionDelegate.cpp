@@ -5,6 +5,12 @@
 
 namespace zendrel::lmt::setup {
 
+namespace {
+
+constexpr char ShownKeysProperty[] = "lmtShownVersionKeys";
+
+} // namespace
+
 LmtToolVersionDelegate::LmtToolVersionDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
 {
@@ -31,10 +37,16 @@ void LmtToolVersionDelegate::setEditorData(QWidget *editor, const QModelIndex &i
         return;
     // Refilling must not look like a user's choice.
     const QSignalBlocker blocker(comboBox);
-    comboBox->clear();
+    // Every change notice refreshes every open drop-down, while a row's entries never change;
+    // refilling only when they differ keeps a click fast in long tables.
     const QStringList keys = index.data(Qt::UserRole).toStringList();
-    for (const QString &key : keys)
-        comboBox->addItem(QIcon(), key);
+    if (comboBox->property(ShownKeysProperty).toStringList() != keys
+        || comboBox->count() != keys.size()) {
+        comboBox->clear();
+        for (const QString &key : keys)
+            comboBox->addItem(QIcon(), key);
+        comboBox->setProperty(ShownKeysProperty, keys);
+    }
     comboBox->setCurrentIndex(comboBox->findData(index.data(Qt::EditRole).toString(),
         Qt::DisplayRole, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }

@@ -60,6 +60,7 @@ private slots:
     void thirdPartyTextsPointToTheirVendor();
     void installedVersionsShowWhereAndWhatIsNewer();
     void externalToolsKeepOtherLinesInstalled();
+    void textsFollowChangesMadeAnywhere();
 };
 
 void TestLmtSelectHintTexts::toolTipsSayWhatWillHappen()
@@ -334,3 +335,68 @@ void TestLmtSelectHintTexts::externalToolsKeepOtherLinesInstalled()
 
 QTEST_MAIN(TestLmtSelectHintTexts)
 #include "tst_LmtSelectHintTexts.moc"
+
+// The model keeps each row's information text until the row's state changes; a change must
+// show even when it bypasses the model (the select view checks rows directly while selecting
+// dependencies) and even when it touches an entry the row does not show.
+void TestLmtSelectHintTexts::textsFollowChangesMadeAnywhere()
+{
+    Catalogue catalogue;
+    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
+    auto old = Catalogue::installed(probe, "1.0.0", "/opt/probe/1.0");
+    auto newer = Catalogue::installed(probe, "2.0.0", "/opt/probe/2.0");
+    newer->addDependency("com.zdr.drivers", 0, LmtToolDependency::Unbounded);
+    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
+    auto driversOne = Catalogue::offered(drivers, "1.5.0");
+
+    LmtToolSelectModel model(false);
+    model.updateToolsData(catalogue.model);
+    auto row = model.rows().at(rowOfVersion(model, newer));
+    QVERIFY(row->selectVersion("1.0.0"));
+    const QString kept
+        = "A newer version is already installed. Version 1.0.0 installed at  /opt/probe/1.0.";
+    QCOMPARE(information(model, old), kept);
+
+    // Only the flag of the entry the row does not show changes.
+    newer->setSelected(false);
+    QCOMPARE(information(model, old),
+        UpdateAvailable + "Version 1.0.0 installed at  /opt/probe/1.0 will remain installed.");
+    newer->setSelected(true);
+    QCOMPARE(information(model, old), kept);
+
+    // The shown version's own flag.
+    old->setSelected(false);
+    QCOMPARE(information(model, old), "Will be uninstalled");
+    old->setSelected(true);
+
+    // Unmet dependencies: added, given a candidate, taken away again.
+    QVERIFY(row->selectVersion("2.0.0"));
+    const int newerRow = rowOfVersion(model, newer);
+    QCOMPARE(information(model, newer), "Version 2.0.0 installed at  /opt/probe/2.0");
+    model.setMissingDependencies({ { newer, nullptr } });
+    QCOMPARE(information(model, newer),
+        "Dependencies are not installed: com.zdr.drivers. Version 2.0.0 installed at  "
+        "/opt/probe/2.0");
+    model.setMissingDependencies({ { newer, driversOne } });
+    QCOMPARE(information(model, newer),
+        "Dependencies are not installed: Drivers. Version 2.0.0 installed at  /opt/probe/2.0");
+    QVERIFY(model.index(newerRow, 1).data(Qt::DecorationRole).isValid());
+    model.setMissingDependencies({});
+    QCOMPARE(information(model, newer), "Version 2.0.0 installed at  /opt/probe/2.0");
+    QVERIFY(!model.index(newerRow, 1).data(Qt::DecorationRole).isValid());
+
+    // A new catalogue: nothing of the old rows' texts survives. Its row shows a head that has
+    // no package for this platform and so is no entry of the row; its flag still counts.
+    Catalogue other;
+    auto pack = other.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
+    Catalogue::offered(pack, "1.0.0");
+    auto packHead = Catalogue::offered(pack, "1.0.1", 0, QString());
+    model.updateToolsData(other.model);
+    const QString packPage = link("https://tools.zendrel-tech.example/tools/com.zdr.pack");
+    QCOMPARE(information(model, packHead),
+        "Select the check box to install. To download and install manually go to " + packPage);
+    QVERIFY(!model.rows().first()->versions().contains(packHead));
+    packHead->setSelected(true);
+    QCOMPARE(information(model, packHead),
+        "Click \"Next\" to install. To download and install manually go to " + packPage);
+}

@@ -332,6 +332,12 @@ void TestLmtToolSelectModel::keysUseFullTextsOnlyForBuildHeads()
     QCOMPARE(row->versionForKey("3.1.0"), later);
     QCOMPARE(row->versions(), QList<std::shared_ptr<LmtToolVersion>>({ later, head }));
     QCOMPARE(row->versionForKey("3.1.0.100"), nullptr);
+
+    // The keys are worked out once, but an entry added afterwards counts.
+    auto newest = Catalogue::offered(tools, "3.2.0");
+    row->addVersion("3.2.0", newest);
+    QCOMPARE(row->versionKeys(), QStringList({ "3.2.0", "3.1.1", "3.1.0" }));
+    QCOMPARE(model.index(0, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
 }
 
 void TestLmtToolSelectModel::thirdPartyToolHasNoDropDown()

@@ -116,6 +116,7 @@ private slots:
     void formHasItsWidgetsAndEditors();
     void dropDownSelectsAndFollows();
     void informationCellIsSizedByVisibleText();
+    void cellsFollowEveryTick();
     void thirdPartyCellOpensTheTool();
     void dependenciesAreSelectedAcrossTables();
     void unreachableDependencyIsReportedWithoutCandidate();
@@ -251,6 +252,98 @@ void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
     const QString editorText = editorInfo.data(Qt::EditRole).toString();
     QVERIFY(!editorText.contains("<a"));
     QCOMPARE(delegate.sizeHint(option, editorInfo).width(), plainWidth(editorText) + 20 + 220);
+
+    // Measurements are kept, but not across a change of font.
+    option.font.setPointSize(option.font.pointSize() * 2);
+    QCOMPARE(delegate.sizeHint(option, packInfo).width(), plainWidth(visible) + 20);
+    QVERIFY(delegate.sizeHint(option, packInfo).width() > plainWidth(visible) / 2 + 40);
+}
+
+// Widths and texts of the information cells are kept between ticks and only the rows that
+// changed are refreshed; whatever a tick changes must still reach the cells and the column.
+void TestLmtToolSelectView::cellsFollowEveryTick()
+{
+    Catalogue catalogue;
+    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
+    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    packOne->addDependency(
+        "com.zdr.absent.tool.with.a.long.feature.id", 0, LmtToolDependency::Unbounded);
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto toolsNew = Catalogue::offered(tools, "3.2.0", numeric(3, 2, 0));
+    toolsNew->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 4, 2));
+    // An external tool: its row shows the newest line, the older one can still be picked.
+    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::External, "Drivers");
+    auto driversOld = Catalogue::offered(drivers, "1.4.0", numeric(1, 4, 0));
+    Catalogue::offered(drivers, "2.0.0", numeric(2, 0, 0));
+    // Checked before the page is built, without its dependency.
+    toolsNew->setSelected(true);
+
+    LmtToolSelectView view;
+    view.updateToolsData(catalogue.model);
+    QTableView *table = view.additionalTable();
+    LmtToolSelectModel *additional = view.additionalModel();
+    const int packRow = rowOf(additional, "Board Pack");
+    const QModelIndex packInfo = additional->index(packRow, 3);
+    auto *packCell = editorAt<QTextBrowser>(table, packRow, 3);
+    QVERIFY(packCell);
+    QStyleOptionViewItem option;
+    option.initFrom(table);
+    const auto freshWidth = [&option](const QModelIndex &index) {
+        return LmtToolInfoDelegate().sizeHint(option, index).width();
+    };
+    const auto widest = [&] {
+        int width = 0;
+        for (int row = 0; row < additional->rowCount(); ++row)
+            width = std::max(width, freshWidth(additional->index(row, 3)));
+        return width;
+    };
+    const QString unchecked = packInfo.data(Qt::EditRole).toString();
+    QVERIFY(unchecked.startsWith("Select the check box to install."));
+
+    // A tick that makes the row's text longer widens the column to the new text.
+    QVERIFY(check(additional, "Board Pack"));
+    const QString checked = packInfo.data(Qt::EditRole).toString();
+    QVERIFY(checked.contains(
+        "Dependencies will not be installed: com.zdr.absent.tool.with.a.long.feature.id. "));
+    QCOMPARE(packCell->toHtml().contains("com.zdr.absent.tool.with.a.long.feature.id"), true);
+    QVERIFY(freshWidth(packInfo) > LmtToolInfoDelegate::TextPadding + 100);
+    QCOMPARE(table->columnWidth(3), widest());
+    QCOMPARE(table->columnWidth(3), freshWidth(packInfo));
+    const int checkedWidth = table->columnWidth(3);
+
+    // And unticking narrows it again: the measurement of the longer text is not reused.
+    QVERIFY(
+        additional->setData(additional->index(packRow, 0), int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(packInfo.data(Qt::EditRole).toString(), unchecked);
+    QVERIFY(packCell->toPlainText().startsWith("Select the check box to install."));
+    QCOMPARE(table->columnWidth(3), widest());
+    QVERIFY(table->columnWidth(3) < checkedWidth);
+
+    // Checking the already checked tools changes nothing for their model, yet selects the
+    // drivers: the drivers' drop-down and cell, and the tools' cell and icon, follow.
+    LmtToolSelectModel *base = view.baseModel();
+    const int toolsRow = rowOf(base, "Lumetra Tools");
+    const int driversRow = rowOf(additional, "Drivers");
+    auto *toolsCell = editorAt<QTextBrowser>(view.baseTable(), toolsRow, 3);
+    auto *driversCell = editorAt<QTextBrowser>(table, driversRow, 3);
+    auto *driversBox = editorAt<QComboBox>(table, driversRow, 2);
+    QVERIFY(toolsCell && driversCell && driversBox);
+    QVERIFY(hasErrorIcon(base, toolsRow));
+    QVERIFY(toolsCell->toPlainText().contains("Dependencies will not be installed: Drivers. "));
+    QCOMPARE(driversBox->currentText(), QString("2.0.0"));
+    QVERIFY(!check(base, "Lumetra Tools"));
+    QVERIFY(driversOld->selected());
+    QCOMPARE(driversBox->currentText(), QString("1.4.0"));
+    QVERIFY(driversCell->toPlainText().startsWith("Click \"Next\" to install. "));
+    QVERIFY(!hasErrorIcon(base, toolsRow));
+    QVERIFY(!toolsCell->toPlainText().contains("Dependencies will not be installed"));
+
+    // A change that reaches the page only through the dependency check still shows where the
+    // unmet dependencies changed.
+    additional->rows().at(driversRow)->setCheckState(Qt::Unchecked);
+    QVERIFY(!additional->setData(additional->index(driversRow, 1), "x", Qt::DisplayRole));
+    QVERIFY(hasErrorIcon(base, toolsRow));
+    QVERIFY(toolsCell->toPlainText().contains("Dependencies will not be installed: Drivers. "));
 }
 
 void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
