@@ -445,8 +445,9 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
                 return true;
             if (row->currentVersion()->toolType() != LmtToolType::External)
                 return false;
-            const auto entries = row->versions();
-            return entries.contains(candidate);
+            // Looked through in place: this runs for every row at every level of a chain.
+            const auto &entries = row->entries();
+            return std::find(entries.cbegin(), entries.cend(), candidate) != entries.cend();
         });
         if (found == rows.cend())
             continue;
