@@ -17,11 +17,11 @@ QString tr(const char *text)
 } // namespace
 
 LmtUpdateSiteStatus checkUpdateSiteUrl(
-    const QString &url, const std::shared_ptr<ILmtDownloadManager> &downloadManager)
+    const QString &url, const std::shared_ptr<ILmtDownloadManager> &downloadManager, int timeoutMs)
 {
     LmtUpdateSiteStatus status { 0, tr("Success!") };
     try {
-        downloadManager->getData(QUrl(url));
+        downloadManager->getData(QUrl(url), nullptr, timeoutMs);
     } catch (const NetworkException &e) {
         status = { -1,
             tr("Unable to access update site URL '%1'. %2").arg(url, QString::fromUtf8(e.what())) };

@@ -16,8 +16,14 @@ struct LmtUpdateSiteStatus {
     bool succeeded() const { return code == 0; }
 };
 
+// How long the check waits for a server that stops sending: the preferences dialog waits for it
+// on the GUI thread, and a server that accepts the connection but never answers would
+// otherwise freeze the window for good.
+inline constexpr int UpdateSiteCheckTimeoutMs = 20000;
+
 // Fetches url without a token to find out whether it is usable as the online registry.
-LmtUpdateSiteStatus checkUpdateSiteUrl(
-    const QString &url, const std::shared_ptr<ILmtDownloadManager> &downloadManager);
+LmtUpdateSiteStatus checkUpdateSiteUrl(const QString &url,
+    const std::shared_ptr<ILmtDownloadManager> &downloadManager,
+    int timeoutMs = UpdateSiteCheckTimeoutMs);
 
 } // namespace zendrel::lmt::setup

@@ -36,8 +36,9 @@ public:
     QByteArray getData(const QUrl &url, std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token,
         int timeoutMs) override
     {
+        const Operation operation = token ? Operation::GetWithToken : Operation::GetWithoutToken;
         m_token = std::move(token);
-        return answer({ Operation::GetWithToken, url, timeoutMs, {} });
+        return answer({ operation, url, timeoutMs, {} });
     }
     QByteArray getData(
         const QUrl &url, std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token) override

@@ -400,6 +400,16 @@ private slots:
                            "Error occurred: 'ContentNotFoundError'")
                 .arg(server.url("/missing").toString()));
 
+        // A server that stops sending fails the check after the time-out instead of holding
+        // the (waiting) window for ever.
+        const QString stalled = server.url("/stall").toString();
+        status = checkUpdateSiteUrl(stalled, service, 300);
+        QCOMPARE(status.code, -1);
+        QCOMPARE(status.message,
+            QStringLiteral("Unable to access update site URL '%1'. Network "
+                           "Error occurred: 'OperationCanceledError'")
+                .arg(stalled));
+
         // Any other failure, here a request still in flight, asks the user to try again later.
         BackgroundGet busy(*manager, server.url("/slow"));
         QTRY_COMPARE_WITH_TIMEOUT(lastTarget(server), QByteArray("/slow"), 10000);

@@ -6,6 +6,7 @@
 #include "common/LmtTestSupport.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
+#include "services/LmtUpdateSiteCheck.h"
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
 #include "ui/LmtPrefsDialog.h"
@@ -150,6 +151,7 @@ private slots:
         QCOMPARE(m_fake->calls().first().url, QUrl(defaultOnlineRegistryUrl()));
         QVERIFY(m_fake->calls().first().operation
             == lmttest::FakeDownloadManager::Operation::GetWithoutToken);
+        QCOMPARE(m_fake->calls().first().timeoutMs, UpdateSiteCheckTimeoutMs);
         QCOMPARE(
             setting("LmtDownloadSettings", "korOnlineUrl").toString(), defaultOnlineRegistryUrl());
         QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), true);
