@@ -14,6 +14,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QThread>
+
+#include <memory>
+#include <mutex>
 
 namespace zendrel::lmt::setup {
 
@@ -64,15 +68,30 @@ QString sanitizedApplicationName()
 
 QSettings &applicationSettings()
 {
-    static QSettings *settings = [] {
+    static std::once_flag searchPathSet;
+    std::call_once(searchPathSet, [] {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-        // Deliberately leaked: it must outlive every service that may still save on shutdown.
+    });
+    const auto open = [] {
         return new QSettings(QSettings::IniFormat, QSettings::UserScope,
             QStringLiteral("Zendrel_Technologies_AG"),
             QStringLiteral("Lumetra/%1").arg(sanitizedApplicationName()));
-    }();
-    return *settings;
+    };
+    // A QSettings object is reentrant, not thread-safe: two threads reading grouped keys
+    // through one object push and pop the same group stack, read each other's keys and can
+    // corrupt it. So every thread has its own object on the one file; Qt shares the file's
+    // contents between the objects of a process, so a value set on one thread is read at once
+    // on every other.
+    const QCoreApplication *const app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        // Deliberately leaked: it must outlive every service that may still save on shutdown.
+        static QSettings *const mainThreadSettings = open();
+        return *mainThreadSettings;
+    }
+    // Other threads' objects go with their thread, writing what is still pending.
+    thread_local const std::unique_ptr<QSettings> threadSettings(open());
+    return *threadSettings;
 }
 
 void applicationSetup(const LmtVersionNumbers &numbers)

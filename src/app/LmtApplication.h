@@ -30,7 +30,9 @@ QString sanitizedApplicationName();
 QString sanitizeApplicationName(const QString &name);
 
 // The process-wide INI settings: <generic data location>/Zendrel_Technologies_AG/Lumetra/
-// <sanitised application name>.ini. Created on first use, lives until process exit.
+// <sanitised application name>.ini. Created on first use; the main thread's object lives
+// until process exit. Each thread gets an object of its own on that file: keep the reference
+// on the thread that asked for it.
 QSettings &applicationSettings();
 
 // Gives the Qt application its identity: version text, locale, name, display name, icon and

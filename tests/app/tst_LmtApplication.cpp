@@ -3,6 +3,8 @@
 #include "app/LmtEntry.h"
 #include "common/LmtTestSupport.h"
 #include "platform/LmtPlatform.h"
+#include "services/LmtDownloadSettings.h"
+#include "services/LmtSetupSelfUpdater.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
 
@@ -12,8 +14,11 @@
 #include <QIcon>
 #include <QLocale>
 #include <QSettings>
+#include <QThread>
 #include <QtTest>
 
+#include <atomic>
+#include <memory>
 #include <stdexcept>
 
 using namespace zendrel::lmt::setup;
@@ -126,6 +131,47 @@ private slots:
         QCOMPARE(&settings, &applicationSettings());
         QCOMPARE(settings.format(), QSettings::IniFormat);
         QCOMPARE(settings.fileName(), settingsFilePath());
+    }
+
+    // The download workers, the controller and the window read grouped keys at the same time.
+    void settingsAreSafeToUseFromSeveralThreads()
+    {
+        setKorOnlineUrl(QStringLiteral("http://127.0.0.1:1/api/v1/tools/"));
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
+        std::atomic<int> wrongReads { 0 };
+        QList<QThread *> readers;
+        for (int i = 0; i < 4; ++i) {
+            readers << QThread::create([&wrongReads, i] {
+                for (int n = 0; n < 3000; ++n) {
+                    const bool right = i % 2 == 0
+                        ? korOnlineUrl() == "http://127.0.0.1:1/api/v1/tools/"
+                        : !LmtSetupSelfUpdater::checkForUpdatesEnabled();
+                    if (!right)
+                        ++wrongReads;
+                }
+            });
+            readers.last()->start();
+        }
+        // Meanwhile this thread writes keys of a third group.
+        QSettings &settings = applicationSettings();
+        for (int n = 0; n < 3000; ++n) {
+            settings.beginGroup(QStringLiteral("Scratch"));
+            settings.setValue(QStringLiteral("counter"), n);
+            settings.endGroup();
+        }
+        for (QThread *reader : std::as_const(readers)) {
+            QVERIFY(reader->wait(60000));
+            delete reader;
+        }
+        QCOMPARE(wrongReads.load(), 0);
+        // A value set on one thread is read at once on another.
+        setKorOnlineUrl(QStringLiteral("http://127.0.0.1:2/api/v1/tools/"));
+        QString seen;
+        std::unique_ptr<QThread> reader(QThread::create([&seen] { seen = korOnlineUrl(); }));
+        reader->start();
+        QVERIFY(reader->wait(10000));
+        QCOMPARE(seen, QStringLiteral("http://127.0.0.1:2/api/v1/tools/"));
+        QCOMPARE(settings.value(QStringLiteral("Scratch/counter")).toInt(), 2999);
     }
 
     void logDirectoryFallsBackToTempAndIsWrittenBack()
