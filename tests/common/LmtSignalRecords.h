@@ -32,4 +32,14 @@ inline QStringList signalTexts(const QSignalSpy &spy, int argument = 0)
     return result;
 }
 
+// The recorded lines ("name arguments") that start with prefix, in order.
+inline QStringList startingWith(const QStringList &lines, const QString &prefix)
+{
+    QStringList found;
+    for (const QString &line : lines)
+        if (line.startsWith(prefix))
+            found << line;
+    return found;
+}
+
 } // namespace lmttest

@@ -3,6 +3,7 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtModelFixtures.h"
+#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
@@ -61,11 +62,7 @@ struct ControllerRig : FakeServices {
     }
     QStringList matching(const QString &prefix) const
     {
-        QStringList found;
-        for (const QString &event : events)
-            if (event.startsWith(prefix))
-                found << event;
-        return found;
+        return lmttest::startingWith(events, prefix);
     }
     bool waitFor(const QString &prefix)
     {

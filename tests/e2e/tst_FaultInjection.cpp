@@ -6,6 +6,7 @@
 // registry file and program must be as they were.
 
 #include "app/LmtApplication.h"
+#include "common/LmtSignalRecords.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
@@ -119,11 +120,7 @@ struct Rig {
 
     QStringList matching(const QString &prefix) const
     {
-        QStringList found;
-        for (const QString &event : events)
-            if (event.startsWith(prefix))
-                found << event;
-        return found;
+        return lmttest::startingWith(events, prefix);
     }
     bool waitFor(const QString &prefix, int timeoutMs = kTimeoutMs)
     {

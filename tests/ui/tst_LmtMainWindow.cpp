@@ -600,43 +600,35 @@ private slots:
             WindowRig rig(program());
             half = requested.expandedTo(rig.open()->minimumSizeHint());
         }
-        applicationSettings().remove("LmtMainWindow");
+        const auto storeGeometry = [](const QByteArray &geometry) {
+            applicationSettings().setValue("LmtMainWindow/geometry", geometry);
+        };
+        const auto geometryOf = [](const QRect &rect) {
+            QWidget probe;
+            probe.setGeometry(rect);
+            return probe.saveGeometry();
+        };
+        const auto expectFallBack = [&] {
+            WindowRig rig(program());
+            LmtMainWindow *window = rig.open();
+            QCOMPARE(window->size(), half);
+            QCOMPARE(window->pos(), centred);
+        };
 
         // Nothing stored: centred at half the available size.
-        {
-            WindowRig rig(program());
-            LmtMainWindow *window = rig.open();
-            QCOMPARE(window->size(), half);
-            QCOMPARE(window->pos(), centred);
-        }
+        applicationSettings().remove("LmtMainWindow");
+        expectFallBack();
         // A stored rectangle on a screen that is gone.
-        QByteArray offScreen;
-        {
-            QWidget probe;
-            probe.setGeometry(available.right() + 4000, available.bottom() + 4000, 700, 700);
-            offScreen = probe.saveGeometry();
-        }
-        applicationSettings().setValue("LmtMainWindow/geometry", offScreen);
-        {
-            WindowRig rig(program());
-            LmtMainWindow *window = rig.open();
-            QCOMPARE(window->size(), half);
-            QCOMPARE(window->pos(), centred);
-        }
+        storeGeometry(
+            geometryOf(QRect(available.right() + 4000, available.bottom() + 4000, 700, 700)));
+        expectFallBack();
         // A rectangle on the screen is kept; unreadable data counts as none.
-        QByteArray onScreen;
-        {
-            QWidget probe;
-            probe.setGeometry(available.x() + 10, available.y() + 20, 600, 500);
-            onScreen = probe.saveGeometry();
-        }
-        applicationSettings().setValue("LmtMainWindow/geometry", onScreen);
+        storeGeometry(geometryOf(QRect(available.x() + 10, available.y() + 20, 600, 500)));
         {
             WindowRig rig(program());
-            LmtMainWindow *window = rig.open();
-            QCOMPARE(window->size(), QSize(600, 500));
+            QCOMPARE(rig.open()->size(), QSize(600, 500));
         }
-        applicationSettings().setValue("LmtMainWindow/geometry", QByteArray("garbage"));
+        storeGeometry(QByteArray("garbage"));
         {
             WindowRig rig(program());
             QCOMPARE(rig.open()->size(), half);
