@@ -220,6 +220,11 @@ void LmtSetupController::stopInstall()
 
 void LmtSetupController::startInstall()
 {
+    // Updates and patches go where the installation they replace is, whatever scope they were
+    // offered in: whether sudo is needed depends on the scopes they will really use. The
+    // controller thread leaves the model alone outside a refresh, and no refresh runs while
+    // the user can press Start, so the GUI thread may settle the scopes here.
+    m_coreToolModel->inheritInstallScopes();
     if (m_installer->needsElevatedPrivileges())
         Q_EMIT askForElevatedPrivileges();
     else

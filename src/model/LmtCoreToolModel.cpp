@@ -194,19 +194,27 @@ void LmtCoreToolModel::inheritInstallScopes()
 {
     qCDebug(lmtLocal).noquote() << "[LmtCoreToolModel]"
                                 << ">> inheritInstallScopes()";
+    // Runs twice per installation (before the password question on the GUI thread, then when
+    // the jobs start on the controller's thread): only what differs is written, so the second
+    // run merely reads what the GUI thread may be reading too.
+    const auto inheritScope = [](LmtToolVersion &version, LmtToolInstallScope scope) {
+        if (version.installScope() != scope)
+            version.setInstallScope(scope);
+    };
     for (const std::shared_ptr<LmtToolVersion> &version : updateVersions() + newInstallVersions()) {
         if (version->toolType() != LmtToolType::Patch) {
             if (const auto replaced = version->replacedLocalVersion()) {
-                version->setInstallScope(replaced->installScope());
+                inheritScope(*version, replaced->installScope());
                 // An empty directory makes the installer keep the existing location.
-                version->setInstallDirectory(QString());
+                if (!version->installDirectory().isEmpty())
+                    version->setInstallDirectory(QString());
             }
             continue;
         }
         // A patch goes where its tools package is, when that is unambiguous.
         const LmtToolVersionList packages = toolsPackagesFor(m_tools, *version);
         if (packages.size() == 1)
-            version->setInstallScope(packages.first()->installScope());
+            inheritScope(*version, packages.first()->installScope());
     }
     qCDebug(lmtLocal).noquote() << "[LmtCoreToolModel]"
                                 << "<< inheritInstallScopes()";

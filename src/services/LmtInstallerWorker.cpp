@@ -16,6 +16,8 @@ namespace {
 
 constexpr auto Tag = "[LmtInstallerWorker]";
 const QString Sudo = QStringLiteral("sudo");
+// Not a text any launcher or installer prints, so that it is recognised as sudo's question.
+const QString SudoPrompt = QStringLiteral("[lmt-sudo] password:");
 
 } // namespace
 
@@ -65,15 +67,42 @@ std::shared_ptr<LmtProcessHandle> LmtInstallerWorker::startWithSudo(
 {
     const LmtCommandLine command
         = m_connector->installCommand(m_featureId, m_version, installerArgs);
-    // "-S": the password comes from standard input; "-p ''": no prompt mixed into the output.
-    const QStringList arguments = QStringList {
-        QStringLiteral("-S"), QStringLiteral("-p"), QString(), QStringLiteral("--"), command.program
-    } + command.arguments;
+    // "-S": the password comes from standard input; "-k": cached credentials are ignored, so
+    // sudo always reads it itself; "-p": a prompt of ours on standard error tells when it does.
+    const QStringList arguments = QStringList { QStringLiteral("-S"), QStringLiteral("-k"),
+        QStringLiteral("-p"), SudoPrompt, QStringLiteral("--"), command.program }
+        + command.arguments;
     qCInfo(lmtLocal).noquote() << Tag << "Installing with administrator rights:" << Sudo
                                << arguments.join(QLatin1Char(' '));
     auto process = LmtProcessHandle::start(Sudo, arguments);
-    process->write(m_password.toUtf8() + '\n');
-    process->closeWriteChannel();
+    // The password is written only when sudo asks for it, and only once: when sudo asks for
+    // none (a rule without password), nothing is written that the launcher or the package
+    // installer could read; a second prompt (wrong password) reads end-of-file and sudo gives
+    // up instead of waiting.
+    struct PromptWatch {
+        QString errorOutput;
+        bool answered = false;
+    };
+    const auto watch = std::make_shared<PromptWatch>();
+    LmtProcessHandle *const handle = process.get();
+    const auto answerPrompt = [handle, watch, password = m_password](const QString &text) {
+        if (watch->answered)
+            return;
+        // The prompt may come in pieces.
+        watch->errorOutput.append(text);
+        if (!watch->errorOutput.contains(SudoPrompt))
+            return;
+        watch->answered = true;
+        watch->errorOutput.clear();
+        QByteArray input = password.toUtf8();
+        input.append('\n');
+        handle->write(input);
+        handle->closeWriteChannel();
+        input.fill('\0');
+    };
+    connect(handle, &LmtProcessHandle::stdErrorReady, handle, answerPrompt, Qt::DirectConnection);
+    // What sudo printed before the connection was made.
+    answerPrompt(handle->lastError());
     return process;
 }
 

@@ -7,6 +7,7 @@
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "services/LmtInstaller.h"
 #include "services/NetworkException.h"
 
 #include <QNetworkReply>
@@ -241,6 +242,49 @@ private slots:
                                   .arg(int(GeneralError)) });
             QCOMPARE(rig.journal.entries(), QStringList { "downloader.start " });
         }
+    }
+
+    void elevationFollowsTheScopesTheInstallationWillUse_data()
+    {
+        QTest::addColumn<int>("installedScope"); // -1: nothing installed yet
+        QTest::addColumn<int>("offeredScope");
+        QTest::addColumn<QString>("expected");
+        const int user = int(LmtToolInstallScope::CurrentUser);
+        const int all = int(LmtToolInstallScope::AllUsers);
+        QTest::newRow("update of an all-users installation")
+            << all << user << "askForElevatedPrivileges";
+        QTest::newRow("update of a per-user installation offered for all users")
+            << user << all << "startInstallRequested";
+        QTest::newRow("new installation for all users") << -1 << all << "askForElevatedPrivileges";
+        QTest::newRow("new installation for the current user")
+            << -1 << user << "startInstallRequested";
+    }
+
+    void elevationFollowsTheScopesTheInstallationWillUse()
+    {
+        QFETCH(int, installedScope);
+        QFETCH(int, offeredScope);
+        QFETCH(QString, expected);
+        // The real installer decides from the model, as an unprivileged user on Linux would.
+        FakeServices services;
+        const auto installer = std::make_shared<LmtInstaller>(services.connector, services.model);
+        installer->setElevationCheck([] { return false; });
+        const auto tool = LmtTool::create("com.zdr.a", LmtToolType::Other, "A");
+        if (installedScope >= 0)
+            addLocal(tool, "1.0.0.1", LmtToolInstallScope(installedScope))->setSelected(false);
+        addOnline(tool, "2.0.0.1", 2, true)->setInstallScope(LmtToolInstallScope(offeredScope));
+        services.model->addTool(tool);
+        LmtSetupController controller(services.model, services.downloadManager, services.connector,
+            services.login, services.local, services.online, services.thirdParty,
+            services.downloader, installer, services.uninstaller, services.selfUpdater);
+        QStringList events;
+        connect(&controller, &LmtSetupController::askForElevatedPrivileges, this,
+            [&events] { events << "askForElevatedPrivileges"; });
+        connect(&controller, &LmtSetupController::startInstallRequested, this,
+            [&events] { events << "startInstallRequested"; });
+
+        controller.startInstall();
+        QCOMPARE(events, QStringList { expected });
     }
 
     void launcherStartVerifiesTheStoredToken()

@@ -246,17 +246,26 @@ private slots:
 
     void allUsersInstallationGoesThroughSudo()
     {
-        // A "sudo" that records its arguments and what it reads from standard input, then runs
-        // the command after "--".
+        // A "sudo" that records its arguments, asks with the prompt it was given and records
+        // what it reads from standard input, then runs the command after "--".
         const QString bin = m_sandbox.filePath("bin");
         const QString argsFile = m_sandbox.filePath("sudo-args.txt");
         const QString stdinFile = m_sandbox.filePath("sudo-stdin.txt");
         const QString ranFile = m_sandbox.filePath("installed.txt");
-        lmttest::writeFile(bin + "/sudo",
-            "#!/bin/sh\nprintf '[%s]\\n' \"$@\" > '" + argsFile.toUtf8()
-                + "'\nIFS= read -r password\nprintf '%s' \"$password\" > '" + stdinFile.toUtf8()
-                + "'\nwhile [ \"$1\" != \"--\" ]; do shift; done\nshift\nexec \"$@\"\n",
-            true);
+        QByteArray fakeSudo = R"(#!/bin/sh
+printf '[%s]\n' "$@" > ARGS
+prev=
+for a in "$@"; do [ "$prev" = -p ] && prompt=$a; prev=$a; done
+printf '%s' "$prompt" >&2
+IFS= read -r password
+printf '%s' "$password" > STDIN
+while [ "$1" != "--" ]; do shift; done
+shift
+exec "$@"
+)";
+        fakeSudo.replace("ARGS", "'" + argsFile.toUtf8() + "'");
+        fakeSudo.replace("STDIN", "'" + stdinFile.toUtf8() + "'");
+        lmttest::writeFile(bin + "/sudo", fakeSudo, true);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
         const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
@@ -279,7 +288,7 @@ private slots:
 
         QCOMPARE(lmttest::readTextFile(stdinFile), password);
         const QString sudoArgs = lmttest::readTextFile(argsFile);
-        QVERIFY2(sudoArgs.startsWith("[-S]\n"), qPrintable(sudoArgs));
+        QVERIFY2(sudoArgs.startsWith("[-S]\n[-k]\n[-p]\n"), qPrintable(sudoArgs));
         QVERIFY(sudoArgs.contains("[installOnly com.all:2.0.0.1 "));
         QVERIFY(sudoArgs.contains("[/allusers]\n[/dir=/opt/all]\n"));
         QVERIFY(!sudoArgs.contains(password));

@@ -25,7 +25,9 @@ int KorInstallerRunner::run(const QString &packagePath, const QStringList &switc
     QProcess installer;
     // The installer's own output goes where ours goes, so the caller sees it as it comes.
     installer.setProcessChannelMode(QProcess::ForwardedChannels);
-    installer.setInputChannelMode(QProcess::ForwardedInputChannel);
+    // Silent installers read nothing; under sudo our standard input is the pipe sudo read the
+    // password from, which is no business of a package's.
+    installer.setStandardInputFile(QProcess::nullDevice());
     installer.start(program, command);
     if (!installer.waitForStarted(30000)) {
         qCCritical(lmtLocal).noquote() << "[KorInstallerRunner]"

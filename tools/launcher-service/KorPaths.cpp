@@ -5,11 +5,43 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#ifndef Q_OS_WIN
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace zendrel::lmt::korservice::paths {
+
+namespace {
+
+const QString ToolboxPath = QStringLiteral("/Zendrel_Technologies_AG/Zendrel-Toolbox");
+
+} // namespace
+
+QString invokingUserHome()
+{
+#ifdef Q_OS_WIN
+    return {};
+#else
+    // sudo names the user who called it; its environment is gone, its home is not.
+    bool numeric = false;
+    const uid_t invoker = uid_t(qEnvironmentVariable("SUDO_UID").toULong(&numeric));
+    if (!numeric || invoker == ::getuid())
+        return {};
+    const passwd *const entry = ::getpwuid(invoker);
+    return entry && entry->pw_dir ? QString::fromLocal8Bit(entry->pw_dir) : QString();
+#endif
+}
+
+QString userHome()
+{
+    const QString invoker = invokingUserHome();
+    return invoker.isEmpty() ? QDir::homePath() : invoker;
+}
 
 QString serviceDirectory()
 {
-    return QDir::homePath() + QStringLiteral("/Zendrel/LauncherService");
+    return userHome() + QStringLiteral("/Zendrel/LauncherService");
 }
 
 QString configFile()
@@ -29,6 +61,12 @@ QString startLockFile()
 
 QString registryDirectory(int scope)
 {
+    // sudo resets the variables that move the current user's folders; a variable it kept
+    // still wins, as it does for the application.
+    const QString invoker = invokingUserHome();
+    if (scope == 0 && !invoker.isEmpty() && !qEnvironmentVariableIsSet("LOCALAPPDATA")
+        && !qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+        return invoker + QStringLiteral("/.local/share") + ToolboxPath;
     return setup::LmtKorRegistryLocationProvider().registryDirectories().value(scope).path();
 }
 

@@ -1,0 +1,449 @@
+// An installation for all users through the real /usr/bin/sudo, as an ordinary user would run
+// it: the program's own controller and services, run by a throwaway unprivileged account whose
+// sudo rule asks for its password, against the vendor stand-in and the launcher service
+// stand-in, which runs the demo package's real installer as root.
+//
+// The test binary plays both parts: run as root by CTest it prepares the account and watches
+// every process while the same binary, started again as that account ("--as-sudo-user"),
+// installs once with a wrong and once with the right password.
+#include "app/LmtApplication.h"
+#include "app/LmtEntry.h"
+#include "common/LmtSignalRecords.h"
+#include "common/LmtStandIns.h"
+#include "common/LmtTestSupport.h"
+#include "controller/LmtSetupController.h"
+#include "model/LmtCoreToolModel.h"
+#include "model/LmtOnlineToolVersion.h"
+#include "services/LmtDownloadSettings.h"
+#include "services/LmtServiceTypes.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+const QString HelperSwitch = QStringLiteral("--as-sudo-user");
+const QString FeatureId = QStringLiteral("com.zdr.tb.tool.flashprobe");
+const QString Version = QStringLiteral("2.1.1.60");
+const QString Sudo = QStringLiteral("/usr/bin/sudo");
+const QString UserAdd = QStringLiteral("/usr/sbin/useradd");
+constexpr int JobTimeoutMs = 120000;
+
+// Where an installation for all users leaves its registry file off Windows.
+QString allUsersRegistryDirectory()
+{
+    return QStringLiteral("/usr/local/share/Zendrel_Technologies_AG/Zendrel-Toolbox");
+}
+
+bool run(const QString &program, const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        qWarning().noquote() << program << arguments.join(' ')
+                             << "failed:" << process.readAllStandardError();
+        return false;
+    }
+    return true;
+}
+
+// The ids of the processes the account runs, and of those sudo started for it as root.
+QList<qint64> processesOf(uid_t uid)
+{
+    QList<qint64> pids;
+    const QByteArray sudoMark = "SUDO_UID=" + QByteArray::number(uid);
+    for (const QFileInfo &entry : QDir("/proc").entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const qint64 pid = entry.fileName().toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        struct stat info {
+        };
+        if (::stat(QFile::encodeName(entry.filePath()).constData(), &info) != 0)
+            continue;
+        if (info.st_uid == uid
+            || lmttest::readFile(entry.filePath() + "/environ").split('\0').contains(sudoMark))
+            pids << pid;
+    }
+    return pids;
+}
+
+// A throwaway unprivileged account with a password, which sudo asks for before it runs
+// anything as root. Everything it leaves behind goes when this object goes, whatever failed.
+class SudoAccount
+{
+public:
+    explicit SudoAccount(const QString &parent)
+        : m_name(QStringLiteral("lmtsudo%1").arg(QRandomGenerator::global()->bounded(1u << 30)))
+        , m_home(parent + "/home")
+        , m_sudoers("/etc/sudoers.d/lmt-sudo-test-" + m_name)
+    {
+    }
+    ~SudoAccount() { remove(); }
+    SudoAccount(const SudoAccount &) = delete;
+    SudoAccount &operator=(const SudoAccount &) = delete;
+
+    bool create(const QByteArray &password)
+    {
+        if (!run(UserAdd,
+                { "--no-create-home", "--home-dir", m_home, "--shell", "/bin/sh", "--user-group",
+                    m_name }))
+            return false;
+        m_created = true;
+        const passwd *const entry = ::getpwnam(m_name.toLocal8Bit().constData());
+        if (!entry || !QDir().mkpath(m_home))
+            return false;
+        m_uid = entry->pw_uid;
+        if (::chown(QFile::encodeName(m_home).constData(), entry->pw_uid, entry->pw_gid) != 0)
+            return false;
+        // The rule asks for the account's own password; nothing else about sudo is changed.
+        return run("/usr/sbin/chpasswd", {}, m_name.toUtf8() + ':' + password + '\n')
+            && lmttest::writeFile(m_sudoers, m_name.toUtf8() + " ALL=(root) ALL\n")
+            && QFile::setPermissions(m_sudoers, QFile::ReadOwner | QFile::ReadGroup)
+            && run("/usr/sbin/visudo", { "-c", "-q", "-f", m_sudoers });
+    }
+
+    QString name() const { return m_name; }
+    QString home() const { return m_home; }
+    uid_t uid() const { return m_uid; }
+
+    void remove()
+    {
+        QFile::remove(m_sudoers);
+        if (!m_created)
+            return;
+        m_created = false;
+        if (m_uid == uid_t(-1)) {
+            run("/usr/sbin/userdel", { m_name });
+            return;
+        }
+        // userdel refuses an account that still runs something (a service left by a failure).
+        for (const qint64 pid : processesOf(m_uid))
+            ::kill(pid_t(pid), SIGKILL);
+        if (!QTest::qWaitFor([this] { return processesOf(m_uid).isEmpty(); }, 5000))
+            qWarning() << "processes of" << m_name << "outlived SIGKILL";
+        run("/usr/sbin/userdel", { m_name });
+        QFile::remove("/var/lib/sudo/lectured/" + m_name);
+        QFile::remove("/run/sudo/ts/" + m_name);
+    }
+
+private:
+    QString m_name;
+    QString m_home;
+    QString m_sudoers;
+    uid_t m_uid = uid_t(-1);
+    bool m_created = false;
+};
+
+// Removes what the installation for all users wrote outside the test's folders: the registry
+// file, and the folders above it that did not exist before.
+class AllUsersLeftovers
+{
+public:
+    AllUsersLeftovers()
+    {
+        for (QDir dir(allUsersRegistryDirectory()); !dir.exists();
+             dir.setPath(QFileInfo(dir.path()).path()))
+            m_createdFolders << dir.path();
+    }
+    ~AllUsersLeftovers()
+    {
+        QFile::remove(registryFile());
+        for (const QString &folder : std::as_const(m_createdFolders))
+            QDir().rmdir(folder);
+    }
+    static QString registryFile()
+    {
+        return allUsersRegistryDirectory() + "/" + FeatureId + "-" + Version + ".json";
+    }
+
+private:
+    QStringList m_createdFolders;
+};
+
+// Reads /proc/<pid>/cmdline and environ of every process of the account (and of those sudo
+// runs for it) while it works, keeping what it saw.
+class ProcessWatch
+{
+public:
+    ProcessWatch(uid_t uid, QByteArray secret)
+        : m_uid(uid)
+        , m_secret(std::move(secret))
+    {
+    }
+
+    void sample()
+    {
+        for (const qint64 pid : processesOf(m_uid)) {
+            const QString base = QStringLiteral("/proc/%1/").arg(pid);
+            QByteArray commandLine = lmttest::readFile(base + "cmdline");
+            const QByteArray environment = lmttest::readFile(base + "environ");
+            if (commandLine.contains(m_secret) || environment.contains(m_secret))
+                m_leaks << QString::fromLocal8Bit(commandLine.replace('\0', ' '));
+            commandLine.replace('\0', ' ');
+            if (!commandLine.isEmpty())
+                m_seen.insert(QString::fromLocal8Bit(commandLine).trimmed());
+        }
+    }
+
+    QStringList leaks() const { return m_leaks; }
+    bool sawCommandContaining(const QString &fragment) const
+    {
+        for (const QString &seen : m_seen)
+            if (seen.contains(fragment))
+                return true;
+        return false;
+    }
+    QString seen() const { return QStringList(m_seen.begin(), m_seen.end()).join('\n'); }
+
+private:
+    uid_t m_uid;
+    QByteArray m_secret;
+    QStringList m_leaks;
+    QSet<QString> m_seen;
+};
+
+// ---- The account's part ---------------------------------------------------------------------
+
+// One line per signal of the controller that tells how the installation went.
+QJsonArray runInstallations(const QStringList &passwords)
+{
+    QJsonArray events;
+    const auto controller = createSetupController();
+    QObject context;
+    bool ended = false;
+    QObject::connect(controller.get(), &LmtSetupController::askForElevatedPrivileges, &context,
+        [&events] { events << "askForElevatedPrivileges"; });
+    QObject::connect(controller.get(), &LmtSetupController::error, &context,
+        [&events](LmtErrorCode, const QString &message) { events << "error " + message; });
+    QObject::connect(controller.get(), &LmtSetupController::installStatus, &context,
+        [&](LmtOperationStatus status, const QString &featureId, const QString &version) {
+            events << QStringLiteral("installStatus %1 %2 %3").arg(status).arg(featureId, version);
+            ended = ended || status != InProgress;
+        });
+    QObject::connect(controller.get(), &LmtSetupController::downloadStatus, &context,
+        [&](LmtOperationStatus status, const QString &featureId, const QString &version) {
+            events << QStringLiteral("downloadStatus %1 %2 %3").arg(status).arg(featureId, version);
+            ended = ended || status == Failed || status == Cancelled;
+        });
+    bool refreshed = false;
+    QObject::connect(controller.get(), &LmtSetupController::toolDataChanged, &context,
+        [&refreshed] { refreshed = true; });
+    controller->updateTools(false);
+    if (!QTest::qWaitFor([&] { return refreshed; }, 60000))
+        return events << "no tool list";
+    const auto version = controller->toolModel()->findOnlineVersion(FeatureId, Version);
+    if (!version)
+        return events << "no " + FeatureId;
+    version->setSelected(true);
+    events << QStringLiteral("scope %1").arg(int(version->installScope()));
+
+    for (const QString &password : passwords) {
+        ended = false;
+        // As the main window does: Start, then the password from the dialog, then the jobs.
+        controller->startInstall();
+        controller->setAdminPassword(password);
+        Q_EMIT controller->startInstallRequested();
+        if (!QTest::qWaitFor([&] { return ended; }, JobTimeoutMs))
+            events << "timed out";
+        controller->stopInstall();
+    }
+    return events;
+}
+
+int runAsSudoUser(const QStringList &arguments)
+{
+    registerMetaTypes();
+    const QString vendorUrl = arguments.value(0);
+    const QString resultFile = arguments.value(1);
+    // The passwords come on standard input, never on a command line or in the environment.
+    QFile input;
+    input.open(stdin, QIODevice::ReadOnly);
+    const QStringList passwords
+        = QString::fromUtf8(input.readAll()).split('\n', Qt::SkipEmptyParts);
+
+    lmttest::LogCapture log;
+    const QString launcher = lmttest::installLauncherService();
+    if (launcher.isEmpty() || !lmttest::writeLauncherConfig(vendorUrl))
+        return 2;
+    setKorOnlineUrl(vendorUrl + "/api/v1/tools/");
+    const QJsonArray events = runInstallations(passwords);
+    lmttest::runLauncherService(launcher, { "-stop" });
+
+    const QJsonObject result { { "events", events },
+        { "log", QJsonArray::fromStringList(log.lines()) },
+        { "launcherLog",
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                + "/Zendrel_Technologies_AG/Launcher-Service/resources/logs/"
+                  "launcher-service.log" } };
+    return lmttest::writeFile(resultFile, QJsonDocument(result).toJson()) ? 0 : 2;
+}
+
+} // namespace
+
+class TestSudoInstall : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (::geteuid() != 0)
+            QSKIP("Needs root to create a throwaway account and a sudoers rule for it");
+        for (const QString &program : { UserAdd, Sudo, QStringLiteral("/usr/sbin/runuser") })
+            if (!QFileInfo(program).isExecutable())
+                QSKIP(qPrintable(program + " is not installed (scripts/setup-deps installs it)"));
+        if (QFileInfo::exists(AllUsersLeftovers::registryFile()))
+            QSKIP(qPrintable(AllUsersLeftovers::registryFile()
+                + " exists already: this machine's installation is left alone"));
+        registerMetaTypes();
+    }
+
+    void allUsersInstallationAsAnOrdinaryUser()
+    {
+        // World-readable, so that the account reaches its home, the staged programs and the
+        // installation folder below.
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QFile::setPermissions(root.path(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        const QString stage = root.filePath("bin");
+        const QString drive = root.filePath("drive");
+        QVERIFY(QDir().mkpath(stage) && QDir().mkpath(drive));
+        for (const QString &program : { QCoreApplication::applicationFilePath(),
+                 lmttest::binDir() + "/kor-launcher-service" })
+            QVERIFY2(QFile::copy(program, stage + "/" + QFileInfo(program).fileName()),
+                qPrintable(program));
+
+        const QByteArray password
+            = "Lmt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + " x";
+        const QByteArray wrongPassword = "wrong-" + password;
+        AllUsersLeftovers leftovers;
+        SudoAccount account(root.path());
+        QVERIFY(account.create(password));
+        lmttest::VendorStandIn vendor;
+        QString failure;
+        QVERIFY2(vendor.start({}, &failure), qPrintable(failure));
+
+        // A login-like environment of the account: none of the test's sandbox variables, so
+        // that its folders are the ones sudo can find again.
+        const QString resultFile = account.home() + "/result.json";
+        QStringList environment { "HOME=" + account.home(), "USER=" + account.name(),
+            "LOGNAME=" + account.name(), "PATH=/usr/bin:/bin", "LUMETRA_BIN_DIR=" + stage,
+            "SystemDrive=" + drive, "QT_QPA_PLATFORM=offscreen" };
+        // A sanitizer build checks the account's run with the same options.
+        for (const char *name : { "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS" })
+            if (qEnvironmentVariableIsSet(name))
+                environment << QString::fromLatin1(name) + "=" + qEnvironmentVariable(name);
+        QProcess helper;
+        helper.start("/usr/sbin/runuser",
+            QStringList { "-u", account.name(), "--", "/usr/bin/env", "-i" } + environment
+                + QStringList {
+                    stage + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+                    HelperSwitch, vendor.url(), resultFile });
+        QVERIFY(helper.waitForStarted());
+        helper.write(wrongPassword + '\n' + password + '\n');
+        helper.closeWriteChannel();
+        ProcessWatch watch(account.uid(), password);
+        QElapsedTimer clock;
+        clock.start();
+        while (helper.state() != QProcess::NotRunning && clock.elapsed() < 2 * JobTimeoutMs) {
+            watch.sample();
+            helper.waitForFinished(5);
+        }
+        QCOMPARE(helper.state(), QProcess::NotRunning);
+        QVERIFY2(helper.exitCode() == 0, helper.readAllStandardError().right(4000).constData());
+        const QJsonObject result = QJsonDocument::fromJson(lmttest::readFile(resultFile)).object();
+        QStringList events;
+        for (const QJsonValue &event : result.value("events").toArray())
+            events << event.toString();
+        const QString all = events.join('\n');
+
+        // The password was asked for before each run; the wrong one ends in the installer's
+        // failure text with what sudo said, the right one in an installation.
+        QVERIFY2(
+            events.value(0) == QStringLiteral("scope %1").arg(int(LmtToolInstallScope::AllUsers)),
+            qPrintable(all));
+        QCOMPARE(lmttest::startingWith(events, "askForElevatedPrivileges").size(), 2);
+        const QString failed
+            = QStringLiteral("installStatus %1 %2 %3").arg(Failed).arg(FeatureId, Version);
+        const QString succeeded
+            = QStringLiteral("installStatus %1 %2 %3").arg(Succeeded).arg(FeatureId, Version);
+        QVERIFY2(events.contains(failed) && events.contains(succeeded)
+                && events.indexOf(failed) < events.indexOf(succeeded),
+            qPrintable(all));
+        const QStringList errors = lmttest::startingWith(events, "error ");
+        QCOMPARE(errors.size(), 1);
+        const QString failurePrefix
+            = QStringLiteral("error Failed to install '%1' - '%2' package: child process exited "
+                             "with error code 1: ")
+                  .arg(FeatureId, Version);
+        QVERIFY2(errors.first().startsWith(failurePrefix)
+                && errors.first().contains("incorrect password attempt"),
+            qPrintable(errors.first()));
+
+        // The program and its registry file for all users, both written as root.
+        const QJsonObject record
+            = QJsonDocument::fromJson(lmttest::readFile(AllUsersLeftovers::registryFile()))
+                  .object();
+        QCOMPARE(record.value("version").toString(), Version);
+        const QFileInfo installed(record.value("path").toString());
+        QVERIFY2(installed.exists() && installed.absoluteFilePath().startsWith(drive + "/"),
+            qPrintable(installed.absoluteFilePath()));
+        QCOMPARE(QFileInfo(AllUsersLeftovers::registryFile()).ownerId(), 0u);
+        QCOMPARE(installed.ownerId(), 0u);
+        QVERIFY(QFileInfo::exists(record.value("uninstallPath").toString()));
+        // Nothing went into the account's own registry folder.
+        QCOMPARE(QDir(account.home() + "/.local/share/Zendrel_Technologies_AG/Zendrel-Toolbox")
+                     .entryList({ "*.json" }, QDir::Files),
+            QStringList());
+
+        // The password is in no process's arguments or environment, and in no log line.
+        QVERIFY2(watch.sawCommandContaining("installOnly " + FeatureId), qPrintable(watch.seen()));
+        QVERIFY2(watch.leaks().isEmpty(), qPrintable(watch.leaks().join('\n')));
+        const QByteArray rootLauncherLog
+            = lmttest::readFile(QString::fromLocal8Bit(::getpwuid(0)->pw_dir)
+                + "/.local/share/Zendrel_Technologies_AG/Launcher-Service/resources/logs/"
+                  "launcher-service.log");
+        QVERIFY2(rootLauncherLog.contains("installOnly " + FeatureId.toUtf8()),
+            "no elevated run logged");
+        for (const QByteArray &text : { QJsonDocument(result.value("log").toArray()).toJson(),
+                 lmttest::readFile(result.value("launcherLog").toString()), rootLauncherLog })
+            QVERIFY(!text.isEmpty() && !text.contains(password));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments();
+    if (arguments.value(1) == HelperSwitch)
+        return runAsSudoUser(arguments.mid(2));
+    TestSudoInstall test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_SudoInstall.moc"
