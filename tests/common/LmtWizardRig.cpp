@@ -117,8 +117,13 @@ QString userRegistryDirectory()
 
 QList<qint64> processesRunningFrom(const QString &folder)
 {
-    const QString prefix = QFileInfo(folder).canonicalFilePath() + QLatin1Char('/');
     QList<qint64> found;
+    // Without an existing folder there is nothing below it; an empty prefix would take in
+    // every process of the machine.
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty() || canonical == QStringLiteral("/"))
+        return found;
+    const QString prefix = canonical + QLatin1Char('/');
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString &entry : entries) {
         bool isPid = false;

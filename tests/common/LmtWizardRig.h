@@ -68,7 +68,8 @@ private:
 int rowNamed(const zendrel::lmt::setup::LmtToolSelectModel *model, const QString &name);
 // The current user's local registry folder (of the sandbox).
 QString userRegistryDirectory();
-// The processes of this user whose program lies below folder.
+// The processes whose program lies below folder (an existing folder other than "/"); none when
+// the folder does not exist.
 QList<qint64> processesRunningFrom(const QString &folder);
 // Ends those processes and waits until they are gone; false if one outlives the wait.
 bool endProcessesRunningFrom(const QString &folder);
