@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -138,6 +139,17 @@ QByteArray readFile(const QString &path)
 QString readTextFile(const QString &path)
 {
     return QString::fromUtf8(readFile(path));
+}
+
+QStringList filesBelow(const QString &folder)
+{
+    QStringList files;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << root.relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 bool writeFile(const QString &path, const QByteArray &text, bool executable)

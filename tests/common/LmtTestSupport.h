@@ -72,6 +72,10 @@ QByteArray readFile(const QString &path);
 // The same decoded from UTF-8.
 QString readTextFile(const QString &path);
 
+// Every file below folder (hidden ones too), as paths relative to it, sorted; empty when the
+// folder does not exist.
+QStringList filesBelow(const QString &folder);
+
 // Writes text to path (creating folders); with executable set, marks it runnable.
 bool writeFile(const QString &path, const QByteArray &text, bool executable = false);
 
