@@ -312,6 +312,17 @@ const LmtToolVersionList &LmtToolSelectView::currentShownVersions()
     return m_shown;
 }
 
+QList<LmtToolSelectRow::ShownState> LmtToolSelectView::shownStates() const
+{
+    QList<LmtToolSelectRow::ShownState> states;
+    states.reserve(m_baseModel->rowCount() + m_additionalModel->rowCount());
+    for (const auto *model : { m_baseModel, m_additionalModel }) {
+        for (const auto &row : model->rows())
+            states.append(row->shownState());
+    }
+    return states;
+}
+
 void LmtToolSelectView::refreshMissing()
 {
     m_missingDependencies = computeMissing(currentShownVersions(), m_shownByFeature);
@@ -323,8 +334,8 @@ void LmtToolSelectView::refreshMissing()
     if (m_selectingDependencies)
         return;
     // Only the rows that show something new are refreshed: those whose unmet dependencies
-    // changed and those the automatic selection switched or checked. A change the user made
-    // is announced by its model for the whole table right after this.
+    // changed and those whose state the automatic selection of dependencies changed. A change the
+    // user made is announced by its model for the whole table right after this.
     const QSet<const LmtToolVersion *> gapsChanged
         = versionsWithChangedGaps(m_shownMissingDependencies, m_missingDependencies);
     m_shownMissingDependencies = m_missingDependencies;
@@ -423,7 +434,18 @@ void LmtToolSelectView::onSelectDependentToolsRequested(std::shared_ptr<LmtToolV
     qCDebug(lmtLocal).noquote() << Tag << ">> onSelectDependentToolsRequested()";
     // The model asks for the missing-dependency check right after this, which repaints.
     const QScopedValueRollback<bool> selecting(m_selectingDependencies, true);
+    // Checking a dependency also deselects the other versions of its line, which other rows
+    // may show (a second installation of the same tool): every row whose state changed in any
+    // way is repainted, not only those switched or checked here.
+    const QList<LmtToolSelectRow::ShownState> before = shownStates();
     selectDependents(tool_ver_p, m_baseModel->rows(), m_additionalModel->rows());
+    qsizetype position = 0;
+    for (const auto *model : { m_baseModel, m_additionalModel }) {
+        for (const auto &row : model->rows()) {
+            if (row->shownState() != before.at(position++))
+                m_rowsChangedByDependencies.insert(row.get());
+        }
+    }
     qCDebug(lmtLocal).noquote() << Tag << "<< onSelectDependentToolsRequested()";
 }
 
@@ -460,7 +482,6 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
             ConsoleMessageType::Auto);
         (*found)->selectVersion(keyOf(**found, candidate));
         (*found)->setCheckState(Qt::Checked);
-        m_rowsChangedByDependencies.insert(found->get());
         selectDependents(candidate, baseRows, additionalRows);
     }
 }

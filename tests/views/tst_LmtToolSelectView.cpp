@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
 
@@ -82,6 +83,64 @@ bool hasErrorIcon(const LmtToolSelectModel *model, int row)
                 .isNull();
 }
 
+// What a user sees of one row: check box, name, drop-down or version text, information cell.
+struct RowLook {
+    int check = -1;
+    QString name;
+    QString version;
+    QString information;
+
+    bool operator==(const RowLook &other) const
+    {
+        return check == other.check && name == other.name && version == other.version
+            && information == other.information;
+    }
+};
+
+QString plainText(const QString &richText)
+{
+    QTextDocument document;
+    document.setHtml(richText);
+    return document.toPlainText();
+}
+
+// The row as the model describes it, or, with fromWidgets, as its open editors show it.
+RowLook lookOf(QTableView *table, int row, bool fromWidgets)
+{
+    const QAbstractItemModel *model = table->model();
+    RowLook look { model->index(row, 0).data(Qt::CheckStateRole).toInt(),
+        model->index(row, 1).data().toString(), model->index(row, 2).data(Qt::EditRole).toString(),
+        plainText(model->index(row, 3).data(Qt::EditRole).toString()) };
+    if (fromWidgets) {
+        if (auto *comboBox = editorAt<QComboBox>(table, row, 2))
+            look.version = comboBox->currentText();
+        auto *information = editorAt<QTextBrowser>(table, row, 3);
+        look.information = information ? information->toPlainText() : QString();
+    }
+    return look;
+}
+
+// The rows of a table that change notices named (invalid indexes name them all).
+class AnnouncedRows
+{
+public:
+    explicit AnnouncedRows(QAbstractItemModel *model)
+    {
+        QObject::connect(model, &QAbstractItemModel::dataChanged, &m_context,
+            [this, model](const QModelIndex &from, const QModelIndex &to) {
+                const int first = from.isValid() ? from.row() : 0;
+                const int last = to.isValid() ? to.row() : model->rowCount() - 1;
+                for (int row = first; row <= last; ++row)
+                    m_rows.insert(row);
+            });
+    }
+    bool contains(int row) const { return m_rows.contains(row); }
+
+private:
+    QObject m_context;
+    QSet<int> m_rows;
+};
+
 // Answers the next modal box: checks its texts and clicks the button with the given caption.
 void answerMessageBox(const QString &buttonText, QString *seenText, QString *seenTitle)
 {
@@ -119,6 +178,7 @@ private slots:
     void cellsFollowEveryTick();
     void thirdPartyCellOpensTheTool();
     void dependenciesAreSelectedAcrossTables();
+    void dependencySelectionRepaintsEveryChangedRow();
     void unreachableDependencyIsReportedWithoutCandidate();
     void dependencyMetBySelectedVersionNeedsNothing();
     void refreshLogsAllButChangesOnlyGrowth();
@@ -474,6 +534,70 @@ void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
     QCOMPARE(buildsLog.linesContaining("has a dependency on"),
         QStringList {
             "'Board Pack' version 1.0.0 has a dependency on 'Runtime' version 3.1.0.200" });
+}
+
+// Checking a dependency deselects the other installations of its line, which rows of their
+// own show: those rows change too, and the table must be told, whichever table they are in.
+void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto forUser = Catalogue::installed(tools, "3.2.0", "/home/user/lumetra", numeric(3, 2, 0));
+    auto forAll = Catalogue::installed(tools, "3.2.1", "/opt/lumetra", numeric(3, 2, 1));
+    forAll->setInstallScope(LmtToolInstallScope::AllUsers);
+    auto toolsNew = Catalogue::offered(tools, "3.2.5", numeric(3, 2, 5));
+    auto patch = catalogue.tool("com.zdr.patch", LmtToolType::Patch, "Tools Patch");
+    Catalogue::offered(patch, "3.2.1", numeric(3, 2, 1));
+    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
+    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    packOne->addDependency("com.zdr.tools", numeric(3, 2, 5), LmtToolDependency::Unbounded);
+    auto scope = catalogue.tool("com.zdr.scope", LmtToolType::Other, "Scope");
+    Catalogue::offered(scope, "1.2.0", numeric(1, 2, 0));
+
+    LmtToolSelectView view;
+    view.updateToolsData(catalogue.model);
+    LmtToolSelectModel *base = view.baseModel();
+    QCOMPARE(base->rowCount(), 3);
+    // The current user's row shows the offered update, not yet chosen.
+    int userRow = -1;
+    for (int row = 0; row < base->rowCount(); ++row) {
+        if (base->rows().at(row)->currentVersion() == forUser)
+            userRow = row;
+    }
+    QVERIFY(base->setData(base->index(userRow, 2), "3.2.5", Qt::EditRole));
+
+    const QList<QTableView *> tables { view.baseTable(), view.additionalTable() };
+    QList<QList<RowLook>> before;
+    for (QTableView *table : tables) {
+        QList<RowLook> looks;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            looks.append(lookOf(table, row, false));
+        before.append(looks);
+    }
+    AnnouncedRows announcedBase(base);
+    AnnouncedRows announcedAdditional(view.additionalModel());
+
+    QVERIFY(check(view.additionalModel(), "Board Pack"));
+    QVERIFY(toolsNew->selected());
+    QVERIFY(!forUser->selected());
+    QVERIFY(!forAll->selected());
+
+    int changedRows = 0;
+    for (int t = 0; t < tables.size(); ++t) {
+        QTableView *table = tables.at(t);
+        const AnnouncedRows &announced = t == 0 ? announcedBase : announcedAdditional;
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            const RowLook now = lookOf(table, row, false);
+            if (!(now == before.at(t).at(row))) {
+                ++changedRows;
+                QVERIFY2(announced.contains(row), qPrintable(now.name));
+            }
+            // The open editors show what the model says, on every row.
+            QVERIFY2(lookOf(table, row, true) == now, qPrintable(now.name));
+        }
+    }
+    // The pack, the switched row and the other installation's row.
+    QCOMPARE(changedRows, 3);
 }
 
 void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
