@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QSpontaneKeyEvent>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -141,6 +143,19 @@ private:
     QSet<int> m_rows;
 };
 
+// One notch of the mouse wheel over the middle of the widget, delivered as the window system
+// delivers it: a spontaneous event, which the application hands on to the parents while the
+// widgets ignore it.
+void turnWheel(QWidget *widget, int delta)
+{
+    const QPointF centre = QRectF(widget->rect()).center();
+    QWheelEvent event(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    // As the key clicks of QTest: sendEvent() would mark it as not spontaneous again.
+    qApp->notify(widget, &event);
+}
+
 // Answers the next modal box: checks its texts and clicks the button with the given caption.
 void answerMessageBox(const QString &buttonText, QString *seenText, QString *seenTitle)
 {
@@ -183,6 +198,7 @@ private slots:
     void dependencyMetBySelectedVersionNeedsNothing();
     void refreshLogsAllButChangesOnlyGrowth();
     void uninstallNeedsConfirmation();
+    void wheelScrollsThePageNotTheVersion();
 };
 
 void TestLmtToolSelectView::initTestCase()
@@ -745,6 +761,50 @@ void TestLmtToolSelectView::uninstallNeedsConfirmation()
         QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
     QCOMPARE(selectionChanges, 1);
     QCOMPARE(base->index(0, 3).data(Qt::EditRole).toString(), QString("Will be uninstalled"));
+}
+
+// Scrolling the page over a closed drop-down scrolls the table and leaves the version alone;
+// only a drop-down the user has given focus takes the wheel.
+void TestLmtToolSelectView::wheelScrollsThePageNotTheVersion()
+{
+    Catalogue catalogue;
+    for (int i = 0; i < 30; ++i) {
+        auto pack = catalogue.tool(QString("com.zdr.pack.%1").arg(i, 2, 10, QChar('0')),
+            LmtToolType::ContentPack, QString("Pack %1").arg(i, 2, 10, QChar('0')));
+        Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+        Catalogue::offered(pack, "2.0.0", numeric(2, 0, 0));
+    }
+    LmtToolSelectView view;
+    view.resize(640, 400);
+    view.updateToolsData(catalogue.model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTableView *table = view.additionalTable();
+    QScrollBar *scrollBar = table->verticalScrollBar();
+    QVERIFY(scrollBar->maximum() > 0);
+    QCOMPARE(scrollBar->value(), 0);
+
+    auto *comboBox = editorAt<QComboBox>(table, 0, 2);
+    QVERIFY(comboBox);
+    const auto row = view.additionalModel()->rows().at(0);
+    const auto shown = row->currentVersion();
+    QCOMPARE(comboBox->currentText(), QString("2.0.0"));
+    turnWheel(comboBox, -120);
+    QCOMPARE(comboBox->currentText(), QString("2.0.0"));
+    QCOMPARE(row->currentVersion(), shown);
+    QVERIFY(scrollBar->value() > 0);
+    QVERIFY(!comboBox->hasFocus());
+
+    // With the focus the wheel steps through the versions, and the row follows.
+    scrollBar->setValue(0);
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    comboBox->setFocus(Qt::TabFocusReason);
+    QVERIFY(comboBox->hasFocus());
+    turnWheel(comboBox, -120);
+    QCOMPARE(comboBox->currentText(), QString("1.0.0"));
+    QCOMPARE(row->currentKey(), QString("1.0.0"));
+    QCOMPARE(scrollBar->value(), 0);
 }
 
 QTEST_MAIN(TestLmtToolSelectView)
