@@ -5,6 +5,7 @@
 #include "model/LmtTool.h"
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
+#include "views/LmtPlainToolTipDelegate.h"
 #include "views/LmtToolInfoDelegate.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectRow.h"
@@ -194,6 +195,8 @@ void LmtToolSelectView::setupTable(QTableView *table, LmtToolSelectModel *model)
     table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     table->setAutoScroll(false);
     table->setModel(model);
+    // Check box and name: their tool tips name the tool as the registry does.
+    table->setItemDelegate(new LmtPlainToolTipDelegate(table));
     table->setItemDelegateForColumn(
         LmtToolSelectModel::ColumnVersion, new LmtToolVersionDelegate(table));
     table->setItemDelegateForColumn(LmtToolSelectModel::ColumnInfo, new LmtToolInfoDelegate(table));
@@ -503,6 +506,9 @@ void LmtToolSelectView::onLocalToolUnchecked(QModelIndex index)
             .arg(row->displayName())
             .arg(row->currentKey()),
         QMessageBox::NoButton, this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    // The name comes from the registries; the box would otherwise render markup in it and
+    // open its links through the desktop.
+    box.setTextFormat(Qt::PlainText);
     QPushButton *continueButton = box.addButton(tr("Continue"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     QPointer<LmtToolSelectModel> guardedModel(model);

@@ -1,6 +1,7 @@
 #include "common/LmtTestSupport.h"
 #include "services/LmtVendorSite.h"
 #include "views/LmtToolInfoDelegate.h"
+#include "views/LmtToolLinksCell.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectView.h"
 #include "views/SelectTestCatalogue.h"
@@ -16,9 +17,11 @@
 #include <QSplitter>
 #include <QSpontaneKeyEvent>
 #include <QTableView>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
@@ -156,17 +159,28 @@ void turnWheel(QWidget *widget, int delta)
     qApp->notify(widget, &event);
 }
 
+// What a text widget shows of a text in the given format: markup is rendered, not shown.
+QString shownAs(const QString &text, Qt::TextFormat format)
+{
+    const bool rich
+        = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+    return rich ? plainText(text) : text;
+}
+
 // Answers the next modal box: checks its texts and clicks the button with the given caption.
-void answerMessageBox(const QString &buttonText, QString *seenText, QString *seenTitle)
+void answerMessageBox(
+    const QString &buttonText, QString *seenText, QString *seenTitle, QString *shownText = nullptr)
 {
     QTimer::singleShot(0, [=] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box) {
-            answerMessageBox(buttonText, seenText, seenTitle);
+            answerMessageBox(buttonText, seenText, seenTitle, shownText);
             return;
         }
         *seenText = box->text();
         *seenTitle = box->windowTitle();
+        if (shownText)
+            *shownText = shownAs(box->text(), box->textFormat());
         for (QAbstractButton *button : box->buttons()) {
             if (button->text().remove('&') == buttonText) {
                 button->click();
@@ -199,6 +213,8 @@ private slots:
     void refreshLogsAllButChangesOnlyGrowth();
     void uninstallNeedsConfirmation();
     void wheelScrollsThePageNotTheVersion();
+    void registryTextIsShownAsWritten_data();
+    void registryTextIsShownAsWritten();
 };
 
 void TestLmtToolSelectView::initTestCase()
@@ -805,6 +821,181 @@ void TestLmtToolSelectView::wheelScrollsThePageNotTheVersion()
     QCOMPARE(comboBox->currentText(), QString("1.0.0"));
     QCOMPARE(row->currentKey(), QString("1.0.0"));
     QCOMPARE(scrollBar->value(), 0);
+}
+
+void TestLmtToolSelectView::registryTextIsShownAsWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("featureId");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("downloadPage");
+    QTest::addColumn<bool>("linked");
+
+    QTest::newRow("markup") << "<b>Bold</b> Tools"
+                            << "com.zdr.bold"
+                            << "/opt/<i>tools</i>"
+                            << "<img src=\"/usr/share/pixmaps/debian-logo.png\">Lint"
+                            << "https://downloads.example/tools" << true;
+    QTest::newRow("links") << "<a href=\"https://evil.example/\">Tools</a>"
+                           << "com.zdr.<a href='file:///etc/passwd'>x</a>"
+                           << "/opt/a&b"
+                           << "<a href=\"javascript:alert(1)\">Lint</a>"
+                           << "https://downloads.example/get?os=linux&arch=x64" << true;
+    QTest::newRow("quotes") << "Quote \"Tools\""
+                            << "com.zdr.x\" onclick=\"alert(1)"
+                            << "/opt/\"q\""
+                            << "Lint \"Pro\""
+                            << "https://downloads.example/\" onclick=\"alert(1)" << true;
+    QTest::newRow("javascript") << "Tools & Co"
+                                << "com.zdr.js"
+                                << "/opt/js"
+                                << "Lint"
+                                << "javascript:alert(document.cookie)" << false;
+    QTest::newRow("file") << "Tools"
+                          << "com.zdr.file"
+                          << "/opt/file"
+                          << "Lint"
+                          << "file:///etc/passwd" << false;
+}
+
+// Names, feature ids, paths and addresses from the registries read as written in every cell,
+// tool tip and box of the select page, and only web pages become links.
+void TestLmtToolSelectView::registryTextIsShownAsWritten()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, featureId);
+    QFETCH(QString, location);
+    QFETCH(QString, extension);
+    QFETCH(QString, downloadPage);
+    QFETCH(bool, linked);
+
+    Catalogue catalogue;
+    auto pack = catalogue.tool(featureId, LmtToolType::ContentPack, name);
+    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    auto needs = catalogue.tool("com.zdr.needs", LmtToolType::Other, "Needs");
+    auto needsTwo = Catalogue::offered(needs, "2.0.0", numeric(2, 0, 0));
+    needsTwo->addDependency(featureId, 0, LmtToolDependency::Unbounded);
+    needsTwo->setSelected(true);
+    auto local = catalogue.tool(featureId + ".local", LmtToolType::Other, name);
+    auto installed = Catalogue::installed(local, "1.0.0", location, numeric(1, 0, 0));
+    auto editor = catalogue.thirdPartyTool("com.other.editor", name);
+    editor->addKnownPlugin("ext.lint", extension);
+    auto editorOffer = Catalogue::offered3rdParty(editor, "4.2.0", QUrl(downloadPage));
+    auto viewer = catalogue.thirdPartyTool("com.other.viewer", name);
+    viewer->addKnownPlugin("ext.lint", extension);
+    auto viewerInstalled = Catalogue::installed3rdParty(viewer, "4.2.0", location);
+    viewerInstalled->setPath(location);
+    viewerInstalled->addPlugin(std::make_shared<LmtPlugin>("ext.lint", extension, "viewer"));
+
+    LmtToolSelectView view;
+    view.resize(1200, 600);
+    view.updateToolsData(catalogue.model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    const QString packPage = vendorToolPageUrl(featureId);
+    const QString needsPage = vendorToolPageUrl("com.zdr.needs");
+    const QString shownPage = QUrl(downloadPage).toString();
+    const QString downloadText = linked
+        ? QString("Download %1 by clicking %2.").arg(name, shownPage)
+        : QString("Download %1 from %2.").arg(name, shownPage);
+    const struct {
+        std::shared_ptr<LmtToolVersion> version;
+        QString text;
+        QStringList links;
+    } cells[] = {
+        { packOne,
+            "Select the check box to install. To download and install manually go to " + packPage,
+            { packPage } },
+        { needsTwo,
+            QString("Click \"Next\" to install. Dependencies will not be installed: %1. To "
+                    "download and install manually go to %2")
+                .arg(name, needsPage),
+            { needsPage } },
+        { installed, QString("Version 1.0.0 installed at %1").arg(location), {} },
+        { editorOffer,
+            downloadText
+                + QString(" After installing, open %1 and install %2 extension(s).")
+                      .arg(name, extension),
+            linked ? QStringList { shownPage } : QStringList() },
+        { viewerInstalled,
+            QString("Warning: \"%1\" extension(s) not installed in %2 version 4.2.0 installed at "
+                    "%3")
+                .arg(extension, name, location),
+            {} },
+    };
+    for (const auto &cell : cells) {
+        QTableView *table = nullptr;
+        int row = -1;
+        for (QTableView *candidate : { view.baseTable(), view.additionalTable() }) {
+            const auto *model = static_cast<LmtToolSelectModel *>(candidate->model());
+            for (int i = 0; i < model->rowCount(); ++i) {
+                if (model->rows().at(i)->currentVersion() == cell.version) {
+                    table = candidate;
+                    row = i;
+                }
+            }
+        }
+        QVERIFY(table);
+        auto *browser = editorAt<QTextBrowser>(table, row, 3);
+        if (auto *thirdParty = editorAt<ThirdPartyEditorWidget>(table, row, 3))
+            browser = thirdParty->informationBrowser();
+        QVERIFY(browser);
+        QCOMPARE(browser->toPlainText().simplified(), cell.text.simplified());
+        QStringList links;
+        for (QTextBlock block = browser->document()->begin(); block.isValid();
+             block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                const QTextCharFormat format = fragment.fragment().charFormat();
+                if (format.isAnchor() && !links.contains(format.anchorHref()))
+                    links.append(format.anchorHref());
+            }
+        }
+        QCOMPARE(links, cell.links);
+    }
+
+    // Tool tips of the check box and the name, shown where the pointer rests.
+    const auto shownToolTip = [](QTableView *table, int row, int column) {
+        const QRect cell = table->visualRect(table->model()->index(row, column));
+        QHelpEvent event(
+            QEvent::ToolTip, cell.center(), table->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(table->viewport(), &event);
+        return shownAs(QToolTip::text(), Qt::AutoText);
+    };
+    LmtToolSelectModel *additional = view.additionalModel();
+    const int needsRow = rowOf(additional, "Needs");
+    for (int column : { 0, 1 }) {
+        QCOMPARE(shownToolTip(view.additionalTable(), needsRow, column),
+            QString("Needs 2.0.0 has a dependency on the %1 1.0.0 which is not installed")
+                .arg(name));
+    }
+    int installedRow = -1;
+    for (int i = 0; i < additional->rowCount(); ++i) {
+        if (additional->rows().at(i)->currentVersion() == installed)
+            installedRow = i;
+    }
+    QCOMPARE(shownToolTip(view.additionalTable(), installedRow, 1),
+        QString("%1 1.0.0 is installed at %2").arg(name, location));
+    QToolTip::hideText();
+
+    // The uninstall question names the tool as written.
+    QString text;
+    QString title;
+    QString shown;
+    answerMessageBox("Cancel", &text, &title, &shown);
+    QVERIFY(!additional->setData(
+        additional->index(installedRow, 0), int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(shown,
+        QString("By deselecting this check box, you will uninstall '%1 1.0.0' if you proceed to "
+                "the next step.")
+            .arg(name));
+
+    // So does the name of a package on the configuration page.
+    LmtToolLinksCell links(LmtToolLinksData { name, "1.0.0", {}, {} });
+    auto *nameLabel = links.findChild<QLabel *>("lblName");
+    QVERIFY(nameLabel);
+    QCOMPARE(shownAs(nameLabel->text(), nameLabel->textFormat()), name);
 }
 
 QTEST_MAIN(TestLmtToolSelectView)
