@@ -377,7 +377,10 @@ void LmtSetupController::verifyStoredToken()
                                      "launcher service - discarding stored token";
     m_loginManager->discardAccessToken();
     Q_EMIT appendUILog(tr("Access Token is not valid - Logging out ..."), ConsoleMessageType::Auto);
-    Q_EMIT loginStateChanged(false, false, m_loginManager->accessToken()->userEmail());
+    // Through the login handler, not straight to the window: the online parser still holds the
+    // discarded record (restoreSettings() handed it over) and would send it with the next
+    // refresh.
+    onLoginStateChanged(false, false, m_loginManager->accessToken()->userEmail());
 }
 
 void LmtSetupController::startLoginImpl()
