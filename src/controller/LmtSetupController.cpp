@@ -16,6 +16,7 @@
 #include "services/LmtVendorSite.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QNetworkReply>
 #include <QUrl>
@@ -484,7 +485,8 @@ void LmtSetupController::getReleaseNotesOrLicenseData(QString url)
 
 void LmtSetupController::fetchDocument(const QString &url)
 {
-    qCDebug(lmtLocal).noquote() << Tag << "getReleaseNotesOrLicenseData()," << url;
+    qCDebug(lmtLocal).noquote() << Tag << "getReleaseNotesOrLicenseData(),"
+                                << shared_toolkit::withoutUrlPasswords(url);
     QString failure;
     try {
         const QByteArray reply = m_downloadManager->getData(

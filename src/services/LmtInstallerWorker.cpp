@@ -5,6 +5,7 @@
 #include "services/ILmtLauncherServiceConnector.h"
 #include "services/LmtProcessHandle.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QMutexLocker>
 
@@ -70,7 +71,8 @@ std::shared_ptr<LmtProcessHandle> LmtInstallerWorker::startWithSudo(
         QStringLiteral("-S"), QStringLiteral("-p"), QString(), QStringLiteral("--"), command.program
     } + command.arguments;
     qCInfo(lmtLocal).noquote() << Tag << "Installing with administrator rights:" << Sudo
-                               << arguments.join(QLatin1Char(' '));
+                               << shared_toolkit::withoutUrlPasswords(
+                                      arguments.join(QLatin1Char(' ')));
     auto process = LmtProcessHandle::start(Sudo, arguments);
     process->write(m_password.toUtf8() + '\n');
     process->closeWriteChannel();

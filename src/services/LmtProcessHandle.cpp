@@ -1,6 +1,7 @@
 #include "services/LmtProcessHandle.h"
 
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <stdexcept>
 
@@ -111,7 +112,8 @@ void LmtProcessHandle::readStandardOutput()
 {
     if (!m_process)
         return;
-    const QString text = m_outputDecoder(m_process->readAllStandardOutput());
+    const QString text
+        = shared_toolkit::withoutUrlPasswords(m_outputDecoder(m_process->readAllStandardOutput()));
     qCDebug(lmtLocal).noquote() << "[LmtProcessHandle]"
                                 << "STDOUT:" << text;
     Q_EMIT stdOutReady(text);
@@ -121,7 +123,8 @@ void LmtProcessHandle::readStandardError()
 {
     if (!m_process)
         return;
-    const QString text = m_errorDecoder(m_process->readAllStandardError());
+    const QString text
+        = shared_toolkit::withoutUrlPasswords(m_errorDecoder(m_process->readAllStandardError()));
     qCCritical(lmtLocal).noquote() << "[LmtProcessHandle]"
                                    << "STDERR:" << text;
     // Kept without its line break: it ends up inside a one-line failure text.
