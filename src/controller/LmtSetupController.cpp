@@ -16,6 +16,7 @@
 #include "services/LmtVendorSite.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QNetworkReply>
 #include <QUrl>
@@ -382,7 +383,10 @@ void LmtSetupController::verifyStoredToken()
                                      "launcher service - discarding stored token";
     m_loginManager->discardAccessToken();
     Q_EMIT appendUILog(tr("Access Token is not valid - Logging out ..."), ConsoleMessageType::Auto);
-    Q_EMIT loginStateChanged(false, false, m_loginManager->accessToken()->userEmail());
+    // Through the login handler, not straight to the window: the online parser still holds the
+    // discarded record (restoreSettings() handed it over) and would send it with the next
+    // refresh.
+    onLoginStateChanged(false, false, m_loginManager->accessToken()->userEmail());
 }
 
 void LmtSetupController::startLoginImpl()
@@ -486,7 +490,8 @@ void LmtSetupController::getReleaseNotesOrLicenseData(QString url)
 
 void LmtSetupController::fetchDocument(const QString &url)
 {
-    qCDebug(lmtLocal).noquote() << Tag << "getReleaseNotesOrLicenseData()," << url;
+    qCDebug(lmtLocal).noquote() << Tag << "getReleaseNotesOrLicenseData(),"
+                                << shared_toolkit::withoutUrlPasswords(url);
     QString failure;
     try {
         const QByteArray reply = m_downloadManager->getData(

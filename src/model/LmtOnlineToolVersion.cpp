@@ -44,7 +44,7 @@ void LmtOnlineToolVersion::validateSelection()
 void LmtOnlineToolVersion::addPackage(const std::shared_ptr<LmtToolPackage> &package)
 {
     qCInfo(lmtLocal).noquote() << "[LmtOnlineToolVersion]"
-                               << "Add package, url: " + package->url().toString();
+                               << "Add package, url: " + package->url().toDisplayString();
     // Resolve the owner first so that a failure leaves the package list untouched.
     const std::weak_ptr<LmtOnlineToolVersion> self = shared_from_this();
     m_packages.append(package);

@@ -81,12 +81,15 @@ void LmtOnlineRegistryParser::parse()
     qCDebug(lmtLocal).noquote() << kTag << ">> Parse Online Tools";
 
     const QUrl url = registryUrl();
+    // The update site may carry a user name and password: neither the panel nor the log shows
+    // the password.
+    const QString shownUrl = url.toDisplayString();
     emit appendUILog(
-        tr("Parse Online KOR Registry, url: %1").arg(url.toString()), ConsoleMessageType::Auto);
+        tr("Parse Online KOR Registry, url: %1").arg(shownUrl), ConsoleMessageType::Auto);
     qCInfo(lmtLocal).noquote() << kTag
                                << QStringLiteral(
                                       "Requesting online tool data from Url: %1, Token: %2")
-                                      .arg(url.toString(), tokenForLog());
+                                      .arg(shownUrl, tokenForLog());
     const QByteArray reply = m_downloadManager->getData(url, m_accessToken);
 
     if (reply.isEmpty())

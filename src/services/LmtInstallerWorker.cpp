@@ -5,6 +5,7 @@
 #include "services/ILmtLauncherServiceConnector.h"
 #include "services/LmtProcessHandle.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QMutexLocker>
 
@@ -73,7 +74,8 @@ std::shared_ptr<LmtProcessHandle> LmtInstallerWorker::startWithSudo(
         QStringLiteral("-p"), SudoPrompt, QStringLiteral("--"), command.program }
         + command.arguments;
     qCInfo(lmtLocal).noquote() << Tag << "Installing with administrator rights:" << Sudo
-                               << arguments.join(QLatin1Char(' '));
+                               << shared_toolkit::withoutUrlPasswords(
+                                      arguments.join(QLatin1Char(' ')));
     auto process = LmtProcessHandle::start(Sudo, arguments);
     // The password is written only when sudo asks for it, and only once: when sudo asks for
     // none (a rule without password), nothing is written that the launcher or the package

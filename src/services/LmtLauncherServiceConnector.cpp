@@ -10,6 +10,7 @@
 #include "services/NetworkException.h"
 #include "services/Runner.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,10 +49,22 @@ QJsonDocument parseReply(const QByteArray &reply, const QUrl &url)
     const QJsonDocument document = QJsonDocument::fromJson(reply, &error);
     if (error.error != QJsonParseError::NoError || document.isNull()) {
         qCCritical(lmtLocal).noquote()
-            << Tag << "Failed to obtain valid JSON object from reply to" << url.toString();
+            << Tag << "Failed to obtain valid JSON object from reply to" << url.toDisplayString();
         fail(error.errorString());
     }
     return document;
+}
+
+// The registry operand of the "-kor.service" verbs: the update-site URL as configured, with
+// its user name and password. The service downloads from that site on its own, and this
+// operand is the only way its command-line interface learns the site and its credentials.
+// (Elevated installations get a fresh environment from sudo and their standard input belongs
+// to sudo, so neither could carry them instead.) A command line can be read by other local
+// users, so no other argument carries a secret, and no log line or message shows this one:
+// every text built from these arguments goes through withoutUrlPasswords().
+QString registryOperand()
+{
+    return korOnlineUrl();
 }
 
 } // namespace
@@ -314,7 +327,7 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::downloadTool(
     qCInfo(lmtLocal).noquote() << Tag << "downloadTool():" << featureId << version;
     startIfNeeded();
     const QStringList arguments { QStringLiteral("-kor.service"),
-        QStringLiteral("downloadOnly %1:%2 %3").arg(featureId, version, korOnlineUrl()) };
+        QStringLiteral("downloadOnly %1:%2 %3").arg(featureId, version, registryOperand()) };
     return LmtProcessHandle::start(launcherCli(), arguments);
 }
 
@@ -330,7 +343,7 @@ QStringList LmtLauncherServiceConnector::installArguments(
     const QString &featureId, const QString &version, const QStringList &tail) const
 {
     return QStringList { QStringLiteral("-kor.service"),
-        QStringLiteral("installOnly %1:%2 %3").arg(featureId, version, korOnlineUrl()) }
+        QStringLiteral("installOnly %1:%2 %3").arg(featureId, version, registryOperand()) }
     + tail;
 }
 
@@ -343,7 +356,8 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::installTool(
                                << QStringLiteral(
                                       "installTool(), installerCli: %1, installerArgs: %2")
                                       .arg(command.program,
-                                          command.arguments.join(QLatin1Char(' ')));
+                                          shared_toolkit::withoutUrlPasswords(
+                                              command.arguments.join(QLatin1Char(' '))));
     return LmtProcessHandle::start(command.program, command.arguments);
 }
 
@@ -373,7 +387,7 @@ bool LmtLauncherServiceConnector::checkForUpdate(const QString &featureId, QStri
 {
     qCDebug(lmtLocal).noquote() << Tag << ">> checkForUpdate()" << featureId;
     const QStringList arguments { QStringLiteral("-kor.service"),
-        QStringLiteral("checkUpdate %1 %2 -silent").arg(featureId, korOnlineUrl()) };
+        QStringLiteral("checkUpdate %1 %2 -silent").arg(featureId, registryOperand()) };
     lmtqueryapi::Runner runner;
     runner.setForwardInput(true);
     runner.setForwardOutput(false, true);
@@ -386,8 +400,10 @@ bool LmtLauncherServiceConnector::checkForUpdate(const QString &featureId, QStri
     if (lines.isEmpty())
         fail(tr("-kor.service 'checkUpdate %1' command failed").arg(featureId));
     const QString output = lines.join(QLatin1Char(' '));
-    qCInfo(lmtLocal).noquote() << Tag << "Call:" << arguments.join(QLatin1Char(' '))
-                               << "returned:" << output;
+    qCInfo(lmtLocal).noquote() << Tag << "Call:"
+                               << shared_toolkit::withoutUrlPasswords(
+                                      arguments.join(QLatin1Char(' ')))
+                               << "returned:" << shared_toolkit::withoutUrlPasswords(output);
 
     // The feature id is escaped: its dots are meant literally.
     const QRegularExpression available(
@@ -402,7 +418,8 @@ bool LmtLauncherServiceConnector::checkForUpdate(const QString &featureId, QStri
         newVersion = match.captured(1);
         result = true;
     } else if (!notAvailable.match(output).hasMatch()) {
-        qCCritical(lmtLocal).noquote() << Tag << "checkForUpdate() Failed:" << output;
+        qCCritical(lmtLocal).noquote()
+            << Tag << "checkForUpdate() Failed:" << shared_toolkit::withoutUrlPasswords(output);
         fail(tr("-kor.service 'checkUpdate' command failed"));
     }
     qCDebug(lmtLocal).noquote() << Tag << "<< checkForUpdate()" << featureId;

@@ -1,6 +1,7 @@
 #include "services/LmtProcessHandle.h"
 
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <stdexcept>
 
@@ -132,7 +133,8 @@ void LmtProcessHandle::readStandardOutput()
 {
     if (!m_process)
         return;
-    const QString text = m_outputDecoder(m_process->readAllStandardOutput());
+    const QString text
+        = shared_toolkit::withoutUrlPasswords(m_outputDecoder(m_process->readAllStandardOutput()));
     qCDebug(lmtLocal).noquote() << "[LmtProcessHandle]"
                                 << "STDOUT:" << text;
     Q_EMIT stdOutReady(text);
@@ -142,7 +144,8 @@ void LmtProcessHandle::readStandardError()
 {
     if (!m_process)
         return;
-    const QString text = m_errorDecoder(m_process->readAllStandardError());
+    const QString text
+        = shared_toolkit::withoutUrlPasswords(m_errorDecoder(m_process->readAllStandardError()));
     qCCritical(lmtLocal).noquote() << "[LmtProcessHandle]"
                                    << "STDERR:" << text;
     // Kept without its line break: it ends up inside a one-line failure text.

@@ -10,9 +10,10 @@
 
 namespace zendrel::lmt::setup {
 
-// A shared handle on one asynchronously running child. It re-emits what the child prints and
-// reports its end through finished(). The handle lives on the thread that started it and its
-// signals reach receivers there. Dropping the last reference before wait() waits for the
+// A shared handle on one asynchronously running child. It re-emits what the child prints (with
+// the password taken out of any URL in it: the launcher service echoes the update-site URL it
+// was given) and reports its end through finished(). The handle lives on the thread that started it
+// and its signals reach receivers there. Dropping the last reference before wait() waits for the
 // child (up to 30 s) so that no child is left behind unnoticed.
 class LmtProcessHandle : public QObject
 {

@@ -3,6 +3,7 @@
 #include "platform/LmtPlatform.h"
 #include "services/LmtRunnerProcess.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -127,7 +128,10 @@ void Runner::configureChannels()
 
 QString Runner::commandText() const
 {
-    return (QStringList { m_program } + m_arguments).join(QLatin1Char(' '));
+    // Only ever logged or shown: an update-site URL among the arguments keeps its password to
+    // itself.
+    return shared_toolkit::withoutUrlPasswords(
+        (QStringList { m_program } + m_arguments).join(QLatin1Char(' ')));
 }
 
 QString Runner::directoryText() const

@@ -8,6 +8,7 @@
 #include "services/LmtUpdateSiteCheck.h"
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -202,7 +203,8 @@ void LmtPrefsDialog::onOk()
         }
         setKorOnlineUrl(url);
         applicationSettings().sync();
-        qCInfo(lmtLocal).noquote() << kTag << "Update site URL stored:" << url;
+        qCInfo(lmtLocal).noquote()
+            << kTag << "Update site URL stored:" << shared_toolkit::withoutUrlPasswords(url);
     }
 
     if (!m_chosenLogDir.isEmpty()) {

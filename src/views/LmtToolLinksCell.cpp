@@ -1,6 +1,7 @@
 #include "views/LmtToolLinksCell.h"
 
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
 #include "views/LmtLicenseOrRelNotesDialog.h"
 
 #include <QGridLayout>
@@ -63,7 +64,8 @@ LmtToolLinksCell::~LmtToolLinksCell() = default;
 void LmtToolLinksCell::showDocument(
     const QString &url, const QString &title, const QString &loadingText)
 {
-    qCInfo(lmtLocal).noquote() << kTag << "Document requested:" << url;
+    qCInfo(lmtLocal).noquote() << kTag
+                               << "Document requested:" << shared_toolkit::withoutUrlPasswords(url);
     m_dialog = std::make_unique<LmtLicenseOrRelNotesDialog>(this, url, title);
     m_dialog->setDocumentText(loadingText);
     emit getReleaseNotesOrLicenseData(url);

@@ -44,8 +44,8 @@ bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
     if (!QFileInfo::exists(demoCatalogue() + QStringLiteral("/registry.json")))
         return fail(QStringLiteral("the demo catalogue has not been generated"));
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    // Its request log on standard error is not needed, and must not fill a pipe.
-    m_process.setStandardErrorFile(QProcess::nullDevice());
+    // Its request log goes to a file, so that it never fills a pipe nobody reads.
+    m_process.setStandardErrorFile(m_logDir.filePath(QStringLiteral("requests.log")));
     m_process.start(binDir() + QStringLiteral("/lumetra-vendor-service"),
         QStringList { QStringLiteral("--catalogue"), demoCatalogue(), QStringLiteral("--port"),
             QStringLiteral("0") }
@@ -70,6 +70,12 @@ bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
             break;
     }
     return fail(QStringLiteral("lumetra-vendor-service did not tell its address"));
+}
+
+QStringList VendorStandIn::requestLog() const
+{
+    return readTextFile(m_logDir.filePath(QStringLiteral("requests.log")))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void VendorStandIn::stop()

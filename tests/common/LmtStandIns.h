@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace lmttest {
 
@@ -27,6 +28,9 @@ public:
     void stop();
 
     QString url() const { return m_url; }
+    // What it wrote to standard error so far: one line per request it answered, e.g.
+    // "[vendor-service] GET /api/v1/tools/ -> 200 (5120 bytes), token: none".
+    QStringList requestLog() const;
     // What the application's "korOnlineUrl" setting is set to.
     QString registryUrl() const { return m_url + QStringLiteral("/api/v1/tools/"); }
     qint64 pid() const { return m_process.processId(); }
@@ -34,6 +38,7 @@ public:
 private:
     QProcess m_process;
     QString m_url;
+    QTemporaryDir m_logDir;
 };
 
 // Demo account of the catalogue.

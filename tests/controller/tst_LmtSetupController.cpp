@@ -2,12 +2,17 @@
 #include "common/LmtFakeConnector.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
+#include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "registry/LmtOnlineRegistryParser.h"
+#include "services/LmtDownloadManager.h"
+#include "services/LmtDownloadSettings.h"
 #include "services/LmtInstaller.h"
+#include "services/LmtLoginManager.h"
 #include "services/NetworkException.h"
 
 #include <QNetworkReply>
@@ -27,9 +32,23 @@ struct ControllerRig : FakeServices {
     QObject context;
     QStringList events;
 
-    ControllerRig()
+    std::shared_ptr<LmtLoginManager> realLogin;
+
+    // Services::Real: the real login manager (over the fake connector) and the real online
+    // parser (over a real download manager), to see what really reaches the registry.
+    enum class Services { Fake, Real };
+    explicit ControllerRig(Services services = Services::Fake)
     {
-        controller = makeController();
+        std::shared_ptr<ILmtLoginManager> loginManager = login;
+        std::shared_ptr<ILmtOnlineRegistryParser> onlineParser = online;
+        if (services == Services::Real) {
+            loginManager = realLogin = std::make_shared<LmtLoginManager>(connector);
+            onlineParser = std::make_shared<LmtOnlineRegistryParser>(
+                std::make_shared<LmtDownloadManager>(), model);
+        }
+        controller
+            = std::make_shared<LmtSetupController>(model, downloadManager, connector, loginManager,
+                local, onlineParser, thirdParty, downloader, installer, uninstaller, selfUpdater);
         auto *c = controller.get();
         QObject::connect(c, &LmtSetupController::error, &context,
             [this](LmtErrorCode code, const QString &message) {
@@ -300,7 +319,10 @@ private slots:
             QVERIFY(rig.events.contains("log Access Token is not valid - Logging out ..."));
             QVERIFY(rig.events.contains("log Start Launcher Service"));
             QCOMPARE(rig.connectorCalls(), (QStringList { "start", "verifyTokenValue" }));
-            QCOMPARE(rig.journal.entries(), QStringList { "login.discardAccessToken" });
+            // The online parser gets the emptied record in place of the discarded one.
+            QCOMPARE(rig.journal.entries(),
+                (QStringList { "login.discardAccessToken", "online.setAccessToken" }));
+            QVERIFY(rig.online->lastToken && !rig.online->lastToken->isValid());
         }
         {
             // A failed start is reported, and the token is still checked; a failing check
@@ -330,6 +352,42 @@ private slots:
             QVERIFY(rig.drain());
             QCOMPARE(rig.connectorCalls(), QStringList { "start" });
         }
+    }
+
+    // The launcher service keeps tokens in memory only: after it restarted, the stored token
+    // is discarded, and the first refresh must not send it to the registry.
+    void aDiscardedTokenIsNotSentToTheRegistry_data()
+    {
+        QTest::addColumn<bool>("launcherHoldsToken");
+        QTest::addColumn<QByteArray>("authorization");
+        QTest::newRow("held by the launcher") << true << QByteArray("Bearer secret-token");
+        QTest::newRow("unknown to the launcher") << false << QByteArray("Bearer");
+    }
+    void aDiscardedTokenIsNotSentToTheRegistry()
+    {
+        QFETCH(bool, launcherHoldsToken);
+        QFETCH(QByteArray, authorization);
+        LoopbackHttpServer registry([](const HttpRequest &) {
+            HttpResponse empty;
+            empty.body = "[]";
+            return empty;
+        });
+        setKorOnlineUrl(registry.url("/api/v1/tools/").toString());
+        LmtAccessToken(
+            "secret-token", "3600", QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss"))
+            .save();
+
+        ControllerRig rig(ControllerRig::Services::Real);
+        rig.connector->setTokenCheck([=] { return launcherHoldsToken; });
+        // Start-up as the window does it.
+        rig.controller->restoreSettings();
+        rig.controller->startLauncherService();
+        rig.controller->updateTools(true);
+        QVERIFY(rig.waitFor("toolDataChanged"));
+
+        QCOMPARE(rig.realLogin->accessToken()->isValid(), launcherHoldsToken);
+        QCOMPARE(registry.requestCount(), 1);
+        QCOMPARE(registry.requests().first().header("authorization").trimmed(), authorization);
     }
 
     void servesRequestsInOrderAndSurvivesAnyException()

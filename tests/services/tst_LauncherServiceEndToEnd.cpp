@@ -3,8 +3,10 @@
 // update check, all through the application's own classes.
 
 #include "app/LmtApplication.h"
+#include "app/LmtEntry.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
+#include "controller/LmtSetupController.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
@@ -137,6 +139,51 @@ private slots:
         QVERIFY(refused.ended);
         QVERIFY(!refused.success);
         QVERIFY(!QFileInfo::exists(registryDir + "/Tools/lumetra-tools-3.2.1.1250-linux.sh"));
+    }
+
+    // The service keeps its token in memory only. After it restarted, the program that starts
+    // with the stored token drops it, and the vendor never sees that token again.
+    void aRestartedServiceEndsTheStoredSignIn()
+    {
+        QString storedEmail;
+        {
+            auto controller = createSetupController();
+            QObject context;
+            QObject::connect(controller.get(), &LmtSetupController::loginStateChanged, &context,
+                [&](bool loggedIn, bool, const QString &email) {
+                    if (loggedIn)
+                        storedEmail = email;
+                });
+            controller->startLauncherService();
+            controller->startLogin();
+            QTRY_VERIFY_WITH_TIMEOUT(!storedEmail.isEmpty(), TimeoutMs);
+        }
+        QVERIFY(LmtAccessToken().restore());
+
+        QCOMPARE(lmttest::runLauncherService(m_launcher, { QStringLiteral("-stop") }), 0);
+        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+        const qsizetype seenBefore = m_vendor.requestLog().size();
+
+        // The program starts again, as its window starts it.
+        auto controller = createSetupController();
+        QObject context;
+        QStringList events;
+        QObject::connect(controller.get(), &LmtSetupController::loginStateChanged, &context,
+            [&](bool loggedIn) { events << QStringLiteral("loggedIn %1").arg(loggedIn); });
+        QObject::connect(controller.get(), &LmtSetupController::toolDataChanged, &context,
+            [&](bool success) { events << QStringLiteral("toolDataChanged %1").arg(success); });
+        controller->restoreSettings();
+        controller->startLauncherService();
+        controller->updateTools(true);
+        QTRY_VERIFY_WITH_TIMEOUT(events.contains("toolDataChanged 1"), TimeoutMs);
+        QCOMPARE(events.filter("loggedIn").last(), "loggedIn 0");
+        QVERIFY(!LmtAccessToken().restore());
+
+        const QStringList registryRequests
+            = m_vendor.requestLog().mid(seenBefore).filter("GET /api/v1/tools/ ");
+        QCOMPARE(registryRequests.size(), 1);
+        QVERIFY2(registryRequests.first().endsWith(", token: none"),
+            qPrintable(registryRequests.first()));
     }
 
     void revokeAtAnUnreachableServiceIsOnlyLogged()

@@ -44,9 +44,12 @@ bool VendorHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSock
     incoming.body = request.body();
 
     const bool headersOnly = incoming.method == "HEAD";
+    // Judged before the answer: a revocation changes what the token is worth.
+    const QString token = m_routes.tokenForLog(incoming);
     const HttpReply reply = m_routes.answer(incoming);
     qInfo().noquote() << incoming.method << request.url().path(QUrl::FullyEncoded) << "->"
-                      << reply.status << QStringLiteral("(%1 bytes)").arg(reply.body.size());
+                      << reply.status
+                      << QStringLiteral("(%1 bytes), token: %2").arg(reply.body.size()).arg(token);
     send(request, socket, reply, headersOnly);
     return true;
 }

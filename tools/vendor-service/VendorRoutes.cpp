@@ -95,6 +95,20 @@ HttpReply VendorRoutes::answer(const IncomingRequest &request)
     return HttpReply::error(404, "not_found", QStringLiteral("No such resource"));
 }
 
+QString VendorRoutes::tokenForLog(const IncomingRequest &request) const
+{
+    QByteArray token;
+    switch (identify(request, &token)) {
+    case Caller::Anonymous:
+        return QStringLiteral("none");
+    case Caller::SignedIn:
+        return QStringLiteral("valid");
+    case Caller::Refused:
+        break;
+    }
+    return QStringLiteral("refused");
+}
+
 VendorRoutes::Caller VendorRoutes::identify(const IncomingRequest &request, QByteArray *token) const
 {
     const QByteArray header = request.authorization.trimmed();

@@ -36,6 +36,9 @@ public:
     VendorRoutes(const VendorCatalogue &catalogue, TokenAuthority &tokens);
 
     HttpReply answer(const IncomingRequest &request);
+    // What the request log says of the caller's bearer token, never the token itself: "none",
+    // "valid" or "refused".
+    QString tokenForLog(const IncomingRequest &request) const;
     void setFault(VendorFault fault) { m_fault = fault; }
 
 private:
