@@ -1,6 +1,8 @@
 #include "platform/LmtPlatform.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QtGlobal>
@@ -12,7 +14,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <cerrno>
 #include <csignal>
+#include <dirent.h>
 #include <sys/types.h>
 #include <unistd.h>
 #endif
@@ -89,9 +93,8 @@ QString fileUrlPrefix()
 void startInOwnProcessGroup(QProcess &process)
 {
 #ifdef Q_OS_WIN
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
-        args->flags |= CREATE_NEW_PROCESS_GROUP;
-    });
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *args) { args->flags |= CREATE_NEW_PROCESS_GROUP; });
 #else
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
 #endif
@@ -158,6 +161,36 @@ void writeConsoleEcho(const QString &line)
     const QByteArray utf8 = line.toUtf8();
     std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stderr);
     std::fflush(stderr);
+#endif
+}
+
+DirectoryAccess directoryAccess(const QString &path, QString *reason)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    if (!info.isDir())
+        return DirectoryAccess::Missing;
+    if (info.isReadable())
+        return DirectoryAccess::Readable;
+    *reason = QStringLiteral("Permission denied");
+    return DirectoryAccess::Unreadable;
+#else
+    const QByteArray native = QFile::encodeName(path);
+    DIR *const listing = ::opendir(native.constData());
+    if (!listing) {
+        const int code = errno;
+        if (code == ENOENT || code == ENOTDIR)
+            return DirectoryAccess::Missing;
+        *reason = qt_error_string(code);
+        return DirectoryAccess::Unreadable;
+    }
+    ::closedir(listing);
+    // Listing needs the right to read; opening the files in it needs the right to search.
+    if (::access(native.constData(), X_OK) != 0) {
+        *reason = qt_error_string(errno);
+        return DirectoryAccess::Unreadable;
+    }
+    return DirectoryAccess::Readable;
 #endif
 }
 

@@ -54,6 +54,11 @@ bool terminateProcess(qint64 pid);
 // Writes one already formatted line to standard error (UTF-8 on POSIX, UTF-16 mode on Windows).
 void writeConsoleEcho(const QString &line);
 
+// Whether a directory can be listed and the files in it opened. Missing when nothing is there
+// (or a file is), Readable when both work; otherwise Unreadable, with the system's reason in
+// *reason. QDir reports an unlistable directory as an empty one, which would hide its files.
+enum class DirectoryAccess { Missing, Readable, Unreadable };
+DirectoryAccess directoryAccess(const QString &path, QString *reason);
 // True when the process runs with administrator (root) rights.
 bool isElevated();
 

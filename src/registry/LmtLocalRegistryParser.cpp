@@ -3,6 +3,7 @@
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtTool.h"
+#include "platform/LmtPlatform.h"
 #include "shared_toolkit/Log.h"
 
 #include <QCoreApplication>
@@ -13,12 +14,6 @@
 #include <QRegularExpression>
 
 #include <stdexcept>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <dirent.h>
-#include <unistd.h>
-#endif
 
 namespace zendrel::lmt::setup {
 
@@ -40,28 +35,16 @@ const QString kSetupFeatureId = QStringLiteral("com.zdr.tb.tool.lumetrasetup");
 // tools recorded there are installed, and leaving them out would offer to install them anew.
 bool registryDirectoryExists(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray native = QFile::encodeName(path);
-    DIR *const listing = ::opendir(native.constData());
-    if (!listing) {
-        const int code = errno;
-        if (code == ENOENT || code == ENOTDIR)
-            return false;
-        failUnreadable(path, qt_error_string(code));
-    }
-    ::closedir(listing);
-    // Listing needs the right to read; opening the files in it needs the right to search.
-    if (::access(native.constData(), X_OK) != 0)
-        failUnreadable(path, qt_error_string(errno));
-    return true;
-#else
-    const QFileInfo info(path);
-    if (!info.isDir())
+    QString reason;
+    switch (platform::directoryAccess(path, &reason)) {
+    case platform::DirectoryAccess::Missing:
         return false;
-    if (!info.isReadable())
-        failUnreadable(path, LmtLocalRegistryParser::tr("Permission denied"));
+    case platform::DirectoryAccess::Unreadable:
+        failUnreadable(path, reason);
+    case platform::DirectoryAccess::Readable:
+        break;
+    }
     return true;
-#endif
 }
 
 } // namespace
