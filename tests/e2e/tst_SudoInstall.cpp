@@ -227,7 +227,7 @@ private:
 // ---- The account's part ---------------------------------------------------------------------
 
 // One line per signal of the controller that tells how the installation went.
-QJsonArray runInstallations(const QStringList &passwords)
+QJsonArray runInstallations(const QStringList &passwords, const QString &installDirectory)
 {
     QJsonArray events;
     const auto controller = createSetupController();
@@ -257,6 +257,8 @@ QJsonArray runInstallations(const QStringList &passwords)
     if (!version)
         return events << "no " + FeatureId;
     version->setSelected(true);
+    // As chosen in the configuration dialog: the program goes into the test's folder.
+    version->setInstallDirectory(installDirectory);
     events << QStringLiteral("scope %1").arg(int(version->installScope()));
 
     for (const QString &password : passwords) {
@@ -276,7 +278,8 @@ int runAsSudoUser(const QStringList &arguments)
 {
     registerMetaTypes();
     const QString vendorUrl = arguments.value(0);
-    const QString resultFile = arguments.value(1);
+    const QString installDirectory = arguments.value(1);
+    const QString resultFile = arguments.value(2);
     // The passwords come on standard input, never on a command line or in the environment.
     QFile input;
     input.open(stdin, QIODevice::ReadOnly);
@@ -288,7 +291,7 @@ int runAsSudoUser(const QStringList &arguments)
     if (launcher.isEmpty() || !lmttest::writeLauncherConfig(vendorUrl))
         return 2;
     setKorOnlineUrl(vendorUrl + "/api/v1/tools/");
-    const QJsonArray events = runInstallations(passwords);
+    const QJsonArray events = runInstallations(passwords, installDirectory);
     lmttest::runLauncherService(launcher, { "-stop" });
 
     const QJsonObject result { { "events", events },
@@ -330,12 +333,17 @@ private slots:
             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
                 | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
         const QString stage = root.filePath("bin");
-        const QString drive = root.filePath("drive");
-        QVERIFY(QDir().mkpath(stage) && QDir().mkpath(drive));
-        for (const QString &program : { QCoreApplication::applicationFilePath(),
-                 lmttest::binDir() + "/kor-launcher-service" })
-            QVERIFY2(QFile::copy(program, stage + "/" + QFileInfo(program).fileName()),
-                qPrintable(program));
+        const QString programs = root.filePath("programs");
+        QVERIFY(QDir().mkpath(stage) && QDir().mkpath(programs));
+        // The programs, and the 3rd-party tools file the application expects beside itself.
+        const QString self = QCoreApplication::applicationFilePath();
+        const QStringList staged { QFileInfo(self).fileName(), "kor-launcher-service",
+            "Resources/3rdparty-tools.json" };
+        for (const QString &file : staged) {
+            const QString from = file == staged.first() ? self : lmttest::binDir() + "/" + file;
+            QVERIFY(QDir().mkpath(QFileInfo(stage + "/" + file).path()));
+            QVERIFY2(QFile::copy(from, stage + "/" + file), qPrintable(from));
+        }
 
         const QByteArray password
             = "Lmt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + " x";
@@ -352,7 +360,7 @@ private slots:
         const QString resultFile = account.home() + "/result.json";
         QStringList environment { "HOME=" + account.home(), "USER=" + account.name(),
             "LOGNAME=" + account.name(), "PATH=/usr/bin:/bin", "LUMETRA_BIN_DIR=" + stage,
-            "SystemDrive=" + drive, "QT_QPA_PLATFORM=offscreen" };
+            "QT_QPA_PLATFORM=offscreen" };
         // A sanitizer build checks the account's run with the same options.
         for (const char *name : { "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS" })
             if (qEnvironmentVariableIsSet(name))
@@ -362,7 +370,7 @@ private slots:
             QStringList { "-u", account.name(), "--", "/usr/bin/env", "-i" } + environment
                 + QStringList {
                     stage + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-                    HelperSwitch, vendor.url(), resultFile });
+                    HelperSwitch, vendor.url(), programs + "/FlashProbe", resultFile });
         QVERIFY(helper.waitForStarted());
         helper.write(wrongPassword + '\n' + password + '\n');
         helper.closeWriteChannel();
@@ -410,7 +418,7 @@ private slots:
                   .object();
         QCOMPARE(record.value("version").toString(), Version);
         const QFileInfo installed(record.value("path").toString());
-        QVERIFY2(installed.exists() && installed.absoluteFilePath().startsWith(drive + "/"),
+        QVERIFY2(installed.exists() && installed.absoluteFilePath().startsWith(programs + "/"),
             qPrintable(installed.absoluteFilePath()));
         QCOMPARE(QFileInfo(AllUsersLeftovers::registryFile()).ownerId(), 0u);
         QCOMPARE(installed.ownerId(), 0u);
