@@ -227,7 +227,8 @@ public:
             const QByteArray program = commandLine.left(commandLine.indexOf('\0'));
             if (!program.endsWith("sudo") && !commandLine.contains(HelperSwitch.toUtf8())
                 && unreadInput(base + "fd/0") > 0)
-                m_leaks << "unread standard input: " + QString::fromLocal8Bit(commandLine);
+                m_leaks << "unread standard input: "
+                        + QString::fromLocal8Bit(QByteArray(commandLine).replace('\0', ' '));
             commandLine.replace('\0', ' ');
             if (!commandLine.isEmpty())
                 m_seen.insert(QString::fromLocal8Bit(commandLine).trimmed());
