@@ -161,7 +161,10 @@ void LmtCoreToolModel::restoreSelection(const LmtToolList &oldTools)
         for (const std::shared_ptr<LmtToolVersion> &oldVersion : oldTool->localVersions()) {
             if (oldVersion->selected())
                 continue;
-            if (const auto newVersion = newTool->findLocalVersion(oldVersion->version()))
+            // By scope too: the same version may be installed for both, and only the one the
+            // user unticked is to go.
+            if (const auto newVersion
+                = newTool->findLocalVersion(oldVersion->version(), oldVersion->installScope()))
                 newVersion->setSelected(false);
         }
 

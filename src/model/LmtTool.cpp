@@ -95,6 +95,16 @@ std::shared_ptr<LmtLocalToolVersion> LmtTool::findLocalVersion(const QString &ve
     return nullptr;
 }
 
+std::shared_ptr<LmtLocalToolVersion> LmtTool::findLocalVersion(
+    const QString &version, LmtToolInstallScope scope) const
+{
+    for (const std::shared_ptr<LmtToolVersion> &v : m_localVersions) {
+        if (v->version() == version && v->installScope() == scope)
+            return std::dynamic_pointer_cast<LmtLocalToolVersion>(v);
+    }
+    return nullptr;
+}
+
 LmtToolVersionList LmtTool::onlineVersionsWith(quint32 major, quint32 minor, quint32 patch) const
 {
     LmtToolVersionList matching;

@@ -56,6 +56,9 @@ public:
     bool hasVersion(const QString &version) const;
     std::shared_ptr<LmtOnlineToolVersion> findOnlineVersion(const QString &version) const;
     std::shared_ptr<LmtLocalToolVersion> findLocalVersion(const QString &version) const;
+    // The installation of this version in that scope: one version may be installed for both.
+    std::shared_ptr<LmtLocalToolVersion> findLocalVersion(
+        const QString &version, LmtToolInstallScope scope) const;
     // The offered versions whose major, minor and patch equal the arguments.
     LmtToolVersionList onlineVersionsWith(quint32 major, quint32 minor, quint32 patch) const;
 

@@ -176,14 +176,18 @@ bool LmtToolVersion::sameLine(const LmtToolVersion &self, const LmtTool *selfToo
         || (selfTool && otherTool && selfTool->featureId() == otherTool->featureId());
     if (!sameTool)
         return false;
-    if (self.isOnline() == other.isOnline() && self.m_version == other.m_version)
-        return true; // equal versions
+    const bool bothInstalled = !self.isOnline() && !other.isOnline();
+    if (self.isOnline() == other.isOnline() && self.m_version == other.m_version) {
+        // One version installed for both scopes is two installations: in the select view
+        // each needs a row of its own, or unticking one would hide the uninstall of it.
+        return !(forSelection && bothInstalled);
+    }
 
     const LmtToolType type = otherTool ? otherTool->type() : LmtToolType::Other;
     if (forSelection) {
         if (type == LmtToolType::External)
             return true;
-        if (!self.isOnline() && !other.isOnline())
+        if (bothInstalled)
             return false;
     }
     if (type == LmtToolType::ContentPack || type == LmtToolType::External

@@ -71,7 +71,8 @@ public:
 
     // Whether other belongs to the same update line as this version. With forSelection the
     // lines are those of the select view: all versions of an External tool form one line, and
-    // two installed versions never share one.
+    // two installed versions never share one (except, for an External tool, two of different
+    // version texts).
     bool isSameLine(const LmtToolVersion &other, bool forSelection) const;
     // The versions of this tool in this version's selection line, in the tool's order, this
     // version included.

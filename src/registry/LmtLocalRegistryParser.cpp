@@ -14,12 +14,55 @@
 
 #include <stdexcept>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <dirent.h>
+#include <unistd.h>
+#endif
+
 namespace zendrel::lmt::setup {
 
 namespace {
 
 const char *const kTag = "[LmtLocalRegistryParser]";
 const QString kSetupFeatureId = QStringLiteral("com.zdr.tb.tool.lumetrasetup");
+
+[[noreturn]] void failUnreadable(const QString &path, const QString &reason)
+{
+    throw std::runtime_error(
+        LmtLocalRegistryParser::tr("Cannot read the registry directory '%1': %2")
+            .arg(QDir::toNativeSeparators(path), reason)
+            .toStdString());
+}
+
+// False when nothing is installed in the directory's scope because it does not exist. A
+// directory that exists but cannot be listed, or whose files cannot be reached, throws: the
+// tools recorded there are installed, and leaving them out would offer to install them anew.
+bool registryDirectoryExists(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray native = QFile::encodeName(path);
+    DIR *const listing = ::opendir(native.constData());
+    if (!listing) {
+        const int code = errno;
+        if (code == ENOENT || code == ENOTDIR)
+            return false;
+        failUnreadable(path, qt_error_string(code));
+    }
+    ::closedir(listing);
+    // Listing needs the right to read; opening the files in it needs the right to search.
+    if (::access(native.constData(), X_OK) != 0)
+        failUnreadable(path, qt_error_string(errno));
+    return true;
+#else
+    const QFileInfo info(path);
+    if (!info.isDir())
+        return false;
+    if (!info.isReadable())
+        failUnreadable(path, LmtLocalRegistryParser::tr("Permission denied"));
+    return true;
+#endif
+}
 
 } // namespace
 
@@ -59,7 +102,7 @@ void LmtLocalRegistryParser::parseDirectory(const QDir &directory, int scope)
 {
     const QString path = directory.absolutePath();
     qCInfo(lmtLocal).noquote() << kTag << ">>> Scanning directory:" << path;
-    if (!directory.exists()) {
+    if (!registryDirectoryExists(path)) {
         // Nothing has been installed in this scope yet.
         qCInfo(lmtLocal).noquote()
             << kTag << QStringLiteral("Directory '%1' does not exist").arg(path);
@@ -86,6 +129,12 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
     if (!file.open(QIODevice::ReadOnly)) {
         qCCritical(lmtLocal).noquote()
             << kTag << QStringLiteral("cannot open registry file '%1' for reading").arg(filePath);
+        // Skipped like a broken file, so the other installations stay listed; but the user is
+        // told, or a tool that is installed would silently show as not installed.
+        emit appendUILog(tr("The Zendrel tools registry file '%1' cannot be read: %2. The "
+                            "installation it records is not listed.")
+                             .arg(QDir::toNativeSeparators(filePath), file.errorString()),
+            ConsoleMessageType::Warning);
         return;
     }
     qCInfo(lmtLocal).noquote() << kTag << QStringLiteral("Loading json file %1").arg(filePath);

@@ -60,6 +60,12 @@ void LmtDownloaderWorker::onDownloadPackageRequested(QString featureId, QString 
             << Tag << "downloadPackage() called for:" << featureId << version;
         m_featureId = featureId;
         m_version = version;
+        if (m_cancelRequested) {
+            // Reported like a download killed by the Cancel.
+            m_cancelled = true;
+            onWorkerFinished(false, QString());
+            return;
+        }
         Q_EMIT appendUILog(tr("Download package '%1' - '%2'").arg(featureId, version));
 
         m_process = m_connector->downloadTool(featureId, version);
@@ -94,6 +100,7 @@ void LmtDownloaderWorker::onWorkerOutputReady(QString output)
 void LmtDownloaderWorker::onCancelRequested()
 {
     qCInfo(lmtLocal).noquote() << Tag << "onCancelRequested()";
+    m_cancelRequested = true;
     m_cancelled = true;
     if (m_process)
         m_process->kill();

@@ -47,6 +47,9 @@ private:
     std::shared_ptr<LmtProcessHandle> m_process;
     bool m_running = false;
     bool m_cancelled = false;
+    // A worker serves one run of the downloader and hears of its Cancel once. The Cancel may
+    // reach it between two jobs, before the next job does: it then refuses every later job.
+    bool m_cancelRequested = false;
     QString m_featureId;
     QString m_version;
 };

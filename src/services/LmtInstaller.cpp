@@ -102,24 +102,24 @@ void LmtInstaller::start()
     {
         QMutexLocker lock(&m_mutex);
         previous = std::exchange(m_worker, worker);
+        m_running = true;
     }
     if (previous) {
         previous->retire();
         m_retiredWorkers.retire(this, std::move(previous));
     }
-    m_running = true;
     qCDebug(lmtLocal).noquote() << Tag << "<< start()";
 }
 
 void LmtInstaller::stop()
 {
-    if (!m_running)
-        return;
-    qCDebug(lmtLocal).noquote() << Tag << ">> stop()";
-    m_running = false;
     QList<std::shared_ptr<LmtToolVersion>> queued;
     {
         QMutexLocker lock(&m_mutex);
+        if (!m_running)
+            return;
+        qCDebug(lmtLocal).noquote() << Tag << ">> stop()";
+        m_running = false;
         queued.swap(m_queue);
     }
     for (const auto &version : std::as_const(queued)) {
@@ -132,17 +132,33 @@ void LmtInstaller::stop()
     qCDebug(lmtLocal).noquote() << Tag << "<< stop()";
 }
 
+std::shared_ptr<LmtToolVersion> LmtInstaller::versionToInstall(
+    const QString &featureId, const QString &version) const
+{
+    return m_model ? m_model->findOnlineVersion(featureId, version) : nullptr;
+}
+
 void LmtInstaller::onDownloadFinished(LmtOperationStatus status, QString featureId, QString version)
 {
     if (status != Succeeded)
         return;
-    if (!m_running) {
-        Q_EMIT installStatus(Cancelled, featureId, version);
-        return;
+    const std::shared_ptr<LmtToolVersion> toolVersion = versionToInstall(featureId, version);
+    bool running = false;
+    {
+        // Asked under the lock under which stop() empties the queue: a package whose download
+        // ends while Cancel is pressed is either taken off the queue by it or never queued.
+        QMutexLocker lock(&m_mutex);
+        running = m_running;
+        if (running && toolVersion) {
+            qCDebug(lmtLocal).noquote() << Tag << "Install called for:" << featureId << version;
+            m_queue << toolVersion;
+            if (m_worker)
+                Q_EMIT m_worker->installPackageRequested();
+        }
     }
-    const std::shared_ptr<LmtToolVersion> toolVersion
-        = m_model ? m_model->findOnlineVersion(featureId, version) : nullptr;
-    if (!toolVersion) {
+    if (!running) {
+        Q_EMIT installStatus(Cancelled, featureId, version);
+    } else if (!toolVersion) {
         // Queuing nothing would leave the row waiting for ever.
         qCCritical(lmtLocal).noquote()
             << Tag << "No version to install found for:" << featureId << version;
@@ -150,13 +166,7 @@ void LmtInstaller::onDownloadFinished(LmtOperationStatus status, QString feature
         Q_EMIT error(GeneralError,
             tr("Failed to install '%1' - '%2' package: %3")
                 .arg(featureId, version, tr("the version is not in the tool list")));
-        return;
     }
-    QMutexLocker lock(&m_mutex);
-    qCDebug(lmtLocal).noquote() << Tag << "Install called for:" << featureId << version;
-    m_queue << toolVersion;
-    if (m_worker)
-        Q_EMIT m_worker->installPackageRequested();
 }
 
 void LmtInstaller::onInstallStatusChange(

@@ -41,6 +41,12 @@ public Q_SLOTS:
     void onDownloadFinished(zendrel::lmt::setup::LmtOperationStatus status, QString featureId,
         QString version) override;
 
+protected:
+    // The catalogue's version of a downloaded package; null when the catalogue has none.
+    // Virtual so that tests can hold a report right after it, where a Cancel may come in.
+    virtual std::shared_ptr<LmtToolVersion> versionToInstall(
+        const QString &featureId, const QString &version) const;
+
 private Q_SLOTS:
     void onInstallStatusChange(zendrel::lmt::setup::LmtOperationStatus status, QString featureId,
         QString version, QString errorStr);
@@ -50,6 +56,8 @@ private:
 
     std::shared_ptr<ILmtLauncherServiceConnector> m_connector;
     std::shared_ptr<LmtCoreToolModel> m_model;
+    // Written under m_mutex: stop() clears it and the queue in one step, and a finished
+    // download is queued only while it is set, so nothing is queued after a Cancel.
     std::atomic<bool> m_running { false };
     // Guards the queue, shared with the worker, and the worker pointer, which start() replaces
     // on the controller's thread while the GUI thread forwards downloads to it.

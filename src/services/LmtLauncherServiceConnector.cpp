@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <mutex>
 #include <stdexcept>
 
 namespace zendrel::lmt::setup {
@@ -66,42 +67,92 @@ LmtLauncherServiceConnector::LmtLauncherServiceConnector(
 
 void LmtLauncherServiceConnector::start()
 {
+    QMutexLocker lock(&m_startMutex);
+    startLocked();
+}
+
+void LmtLauncherServiceConnector::startLocked()
+{
     qCDebug(lmtLocal).noquote() << Tag << ">> start()";
-    discoverLauncherCli();
-    startService();
-    QThread::msleep(static_cast<unsigned long>(m_startupPause.count()));
-    discoverServicePort();
+    try {
+        discoverLauncherCli();
+        startService();
+        QThread::msleep(static_cast<unsigned long>(m_startupPause.count()));
+        discoverServicePort();
+    } catch (...) {
+        m_lastStartFailure = std::current_exception();
+        ++m_startsEnded;
+        throw;
+    }
+    m_lastStartFailure = nullptr;
+    ++m_startsEnded;
     qCDebug(lmtLocal).noquote() << Tag << "<< start()";
+}
+
+void LmtLauncherServiceConnector::startIfNeeded()
+{
+    const quint64 endedBefore = m_startsEnded;
+    if (isStarted())
+        return;
+    std::unique_lock<QMutex> lock(m_startMutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        qCInfo(lmtLocal).noquote()
+            << Tag << "Launcher Service is being started, waiting for the start to end";
+        lock.lock();
+    }
+    if (isStarted())
+        return;
+    // A start that ended while this caller waited had the same service to start: its failure
+    // is this caller's too, rather than a second service started behind it.
+    if (m_startsEnded != endedBefore && m_lastStartFailure)
+        std::rethrow_exception(m_lastStartFailure);
+    startLocked();
+}
+
+QString LmtLauncherServiceConnector::launcherCli() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return m_launcherCli;
+}
+
+bool LmtLauncherServiceConnector::executableFound() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return m_executableFound;
 }
 
 void LmtLauncherServiceConnector::discoverLauncherCli()
 {
     qCDebug(lmtLocal).noquote() << Tag << ">> discoverLauncherCli()";
-    m_launcherCli = ExecutableName;
-    m_launcherCmd = ExecutableName;
-    m_launcherArgs.clear();
+    QString launcher = ExecutableName;
+    const QStringList launcherArgs;
 
     const QString relativePath = ServiceFolder + ExecutableName + platform::executableSuffix();
     const QString inHome = QStandardPaths::locate(QStandardPaths::HomeLocation, relativePath);
     const QString onSystemDrive = platform::systemDrive() + QLatin1Char('/') + relativePath;
-    m_serviceDirectory = QStandardPaths::locate(
+    const QString serviceDirectory = QStandardPaths::locate(
         QStandardPaths::HomeLocation, ServiceFolder, QStandardPaths::LocateDirectory);
 
-    m_executableFound = true;
-    if (!inHome.isEmpty()) {
-        m_launcherCli = inHome;
-        m_launcherCmd = inHome;
-    } else if (QFileInfo(onSystemDrive).isFile()) {
-        m_launcherCli = onSystemDrive;
-        m_launcherCmd = onSystemDrive;
-    } else {
-        m_executableFound = false;
+    bool found = true;
+    if (!inHome.isEmpty())
+        launcher = inHome;
+    else if (QFileInfo(onSystemDrive).isFile())
+        launcher = onSystemDrive;
+    else
+        found = false;
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_launcherCli = launcher;
+        m_launcherCmd = launcher;
+        m_launcherArgs = launcherArgs;
+        m_executableFound = found;
+        m_serviceDirectory = serviceDirectory;
     }
     qCInfo(lmtLocal).noquote() << Tag
                                << QStringLiteral("discoverLauncherCli(): launcherCli: '%1', "
                                                  "launcherCmd: '%2', launcherArgs: '%3'")
-                                      .arg(m_launcherCli, m_launcherCmd,
-                                          m_launcherArgs.join(QStringLiteral(", ")));
+                                      .arg(launcher, launcher,
+                                          launcherArgs.join(QStringLiteral(", ")));
     qCDebug(lmtLocal).noquote() << Tag << "<< discoverLauncherCli()";
 }
 
@@ -162,14 +213,14 @@ void LmtLauncherServiceConnector::discoverServicePort()
     if (port == 0)
         fail(tr("Failed to discover Launcher Service port"));
     m_port = port;
-    qCInfo(lmtLocal).noquote()
-        << Tag << QStringLiteral("Discovered Launcher Service Port: %1").arg(m_port);
+    qCInfo(lmtLocal).noquote() << Tag
+                               << QStringLiteral("Discovered Launcher Service Port: %1").arg(port);
     qCDebug(lmtLocal).noquote() << Tag << "<< discoverServicePort()";
 }
 
 QUrl LmtLauncherServiceConnector::serviceUrl(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port.load()).arg(path));
 }
 
 // Chunk borders of the child's output depend on timing, so the number is looked for line by
@@ -213,8 +264,7 @@ LmtLauncherServiceConnector::TokenReply LmtLauncherServiceConnector::parseTokenR
 void LmtLauncherServiceConnector::requestAccessToken()
 {
     qCDebug(lmtLocal).noquote() << Tag << ">> requestAccessToken()";
-    if (!isStarted())
-        start();
+    startIfNeeded();
     const QUrl url = serviceUrl(QStringLiteral("/kor-service/requestAccessToken"));
     const TokenReply reply
         = parseTokenReply(m_downloadManager->getData(url, TokenRequestTimeoutMs), url);
@@ -262,11 +312,10 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::downloadTool(
     const QString &featureId, const QString &version)
 {
     qCInfo(lmtLocal).noquote() << Tag << "downloadTool():" << featureId << version;
-    if (!isStarted())
-        start();
+    startIfNeeded();
     const QStringList arguments { QStringLiteral("-kor.service"),
         QStringLiteral("downloadOnly %1:%2 %3").arg(featureId, version, korOnlineUrl()) };
-    return LmtProcessHandle::start(m_launcherCli, arguments);
+    return LmtProcessHandle::start(launcherCli(), arguments);
 }
 
 std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::downloadTool(
@@ -301,7 +350,7 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::installTool(
 LmtCommandLine LmtLauncherServiceConnector::installCommand(
     const QString &featureId, const QString &version, const QStringList &installerArgs) const
 {
-    return { m_launcherCli, installArguments(featureId, version, installerArgs) };
+    return { launcherCli(), installArguments(featureId, version, installerArgs) };
 }
 
 void LmtLauncherServiceConnector::updateToolDetached(
@@ -312,7 +361,7 @@ void LmtLauncherServiceConnector::updateToolDetached(
     runner.setDetached(true);
     runner.setForwardInput(false);
     runner.setForwardOutput(false, true);
-    runner.run(m_launcherCli, installArguments(featureId, version, extraArgs), false);
+    runner.run(launcherCli(), installArguments(featureId, version, extraArgs), false);
     // The caller is about to quit in favour of this installation: it must learn that none runs.
     if (!runner.errorMessage().isEmpty()) {
         qCCritical(lmtLocal).noquote() << Tag << runner.errorMessage();
@@ -328,7 +377,7 @@ bool LmtLauncherServiceConnector::checkForUpdate(const QString &featureId, QStri
     lmtqueryapi::Runner runner;
     runner.setForwardInput(true);
     runner.setForwardOutput(false, true);
-    runner.run(m_launcherCli, arguments, true);
+    runner.run(launcherCli(), arguments, true);
     if (runner.isRunning())
         qCWarning(lmtLocal).noquote()
             << Tag << "checkUpdate process runner was stopped while process is still running";

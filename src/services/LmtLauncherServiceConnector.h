@@ -2,9 +2,12 @@
 
 #include "services/ILmtLauncherServiceConnector.h"
 
+#include <QMutex>
 #include <QUrl>
 
+#include <atomic>
 #include <chrono>
+#include <exception>
 
 namespace zendrel::lmt::setup {
 
@@ -21,6 +24,7 @@ public:
     explicit LmtLauncherServiceConnector(
         std::shared_ptr<ILmtDownloadManager> downloadManager, QObject *parent = nullptr);
 
+    // Serialised: while one start runs, a second start() waits for it and then starts again.
     void start() override;
     bool isStarted() const override { return m_port != 0; }
     void requestAccessToken() override;
@@ -56,10 +60,16 @@ public:
     static quint32 portFromOutput(const QString &output);
 
     quint32 port() const { return m_port; }
-    QString launcherCli() const { return m_launcherCli; }
-    bool executableFound() const { return m_executableFound; }
+    QString launcherCli() const;
+    bool executableFound() const;
 
 private:
+    // Starts the service unless it runs. The download workers get here on their own threads
+    // at once when the service did not start with the application: one of them starts it, the
+    // others wait for that start and share its outcome, failure included.
+    void startIfNeeded();
+    // The steps of start(); call with m_startMutex held.
+    void startLocked();
     void discoverLauncherCli();
     void startService();
     void discoverServicePort();
@@ -68,13 +78,22 @@ private:
     QStringList installArguments(
         const QString &featureId, const QString &version, const QStringList &tail) const;
 
+    // Held for a whole start: one start at a time. Guards the failure below; the count is
+    // written under it and read before it is taken, to see whether a start ended meanwhile.
+    QMutex m_startMutex;
+    std::atomic<quint64> m_startsEnded { 0 };
+    std::exception_ptr m_lastStartFailure;
+
+    // The discovered executable, read by the job workers' threads while a start may write it.
+    mutable QMutex m_stateMutex;
     QString m_launcherCli;
     QString m_launcherCmd;
     QStringList m_launcherArgs;
-    quint32 m_port = 0;
     bool m_executableFound = false;
-    std::shared_ptr<ILmtDownloadManager> m_downloadManager;
     QString m_serviceDirectory;
+
+    std::atomic<quint32> m_port { 0 };
+    std::shared_ptr<ILmtDownloadManager> m_downloadManager;
     std::chrono::milliseconds m_startupPause { 2000 };
 };
 

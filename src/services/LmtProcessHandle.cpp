@@ -87,6 +87,27 @@ void LmtProcessHandle::kill()
         m_process->kill();
 }
 
+void LmtProcessHandle::abandon()
+{
+    QProcess *const process = m_process;
+    m_process = nullptr;
+    m_finished = true;
+    if (!process)
+        return;
+    // The forwarding lambdas go: whatever the child still prints or reports reaches nobody.
+    process->disconnect();
+    if (process->state() == QProcess::NotRunning) {
+        process->deleteLater();
+        return;
+    }
+    // Deleting a QProcess whose child still runs would wait for the child. The process object
+    // stays until the child has ended (and is reaped), then goes. A child that cannot be
+    // signalled, such as sudo running as root, ends on its own once its input is closed.
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->closeWriteChannel();
+    process->terminate();
+}
+
 void LmtProcessHandle::write(const QByteArray &data)
 {
     if (m_process)

@@ -28,6 +28,11 @@ public:
     // Waits up to 30 seconds for the child to end, then releases the process.
     void wait();
     void kill();
+    // Gives the child up without waiting for it: asks it to terminate, and lets the process
+    // object release itself whenever the child really ends. The handle reports nothing more
+    // and counts as finished, so dropping it afterwards does not wait either. For the GUI
+    // thread, which must never block on a child.
+    void abandon();
     void write(const QByteArray &data);
     // Waits up to timeoutMs until what write() queued has been handed to the child.
     bool waitForBytesWritten(int timeoutMs);

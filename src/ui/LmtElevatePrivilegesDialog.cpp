@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <stdexcept>
 
@@ -34,9 +35,7 @@ LmtElevatePrivilegesDialog::LmtElevatePrivilegesDialog(QWidget *parent)
 
 LmtElevatePrivilegesDialog::~LmtElevatePrivilegesDialog()
 {
-    // A check still running when the dialog goes away must not report into a dead object.
-    if (m_process)
-        m_process->disconnect(this);
+    abandonValidation();
 }
 
 void LmtElevatePrivilegesDialog::setupUi()
@@ -120,7 +119,6 @@ void LmtElevatePrivilegesDialog::onDialogButtonClicked(QAbstractButton *button)
         validateInput();
         break;
     case QDialogButtonBox::RejectRole:
-        m_pwdLineEdit->clear();
         reject();
         break;
     default:
@@ -130,9 +128,27 @@ void LmtElevatePrivilegesDialog::onDialogButtonClicked(QAbstractButton *button)
 
 void LmtElevatePrivilegesDialog::closeEvent(QCloseEvent *event)
 {
-    m_pwdLineEdit->clear();
     reject();
     event->accept();
+}
+
+void LmtElevatePrivilegesDialog::reject()
+{
+    abandonValidation();
+    m_pwdLineEdit->clear();
+    QDialog::reject();
+}
+
+void LmtElevatePrivilegesDialog::abandonValidation()
+{
+    if (!m_process)
+        return;
+    // sudo may take seconds to judge a password; waiting for it here would freeze the window.
+    // Its verdict no longer matters, and it must not report into a dialog that is gone.
+    m_process->disconnect(this);
+    m_process->abandon();
+    m_process.reset();
+    m_buttonBox->button(QDialogButtonBox::Ok)->setEnabled(true);
 }
 
 void LmtElevatePrivilegesDialog::validateInput()
@@ -154,7 +170,8 @@ void LmtElevatePrivilegesDialog::validateInput()
         m_process = LmtProcessHandle::start(program, arguments);
         connect(m_process.get(), &LmtProcessHandle::finished, this,
             &LmtElevatePrivilegesDialog::onValidationFinished);
-        m_buttonBox->setEnabled(false);
+        // Cancel stays available: it gives the check up.
+        m_buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
 
         QByteArray input = m_pwdLineEdit->text().toUtf8();
         input.append('\n');
@@ -167,7 +184,7 @@ void LmtElevatePrivilegesDialog::validateInput()
         qCCritical(lmtLocal).noquote()
             << kTag << "Failed to start SUDO validation process" << QString::fromUtf8(e.what());
         m_process.reset();
-        m_buttonBox->setEnabled(true);
+        m_buttonBox->button(QDialogButtonBox::Ok)->setEnabled(true);
     }
 }
 
@@ -177,7 +194,7 @@ void LmtElevatePrivilegesDialog::onValidationFinished(bool success, const QStrin
                                << errorStr;
     // Releases the finished child; the handle stays until the next attempt.
     m_process->wait();
-    m_buttonBox->setEnabled(true);
+    m_buttonBox->button(QDialogButtonBox::Ok)->setEnabled(true);
 
     if (success) {
         accept();
@@ -187,7 +204,9 @@ void LmtElevatePrivilegesDialog::onValidationFinished(bool success, const QStrin
         m_pwdLineEdit->clear();
         m_pwdLineEdit->setFocus();
     } else {
-        reject();
+        // Not through reject(): the typed password stays, so the caller reports a wrong
+        // password rather than a missing one.
+        done(QDialog::Rejected);
     }
     Q_EMIT validationFinished(success);
 }

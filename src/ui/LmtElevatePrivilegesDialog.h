@@ -31,7 +31,7 @@ public:
     explicit LmtElevatePrivilegesDialog(QWidget *parent = nullptr);
     ~LmtElevatePrivilegesDialog() override;
 
-    // The entered password; empty after Cancel or closing the window.
+    // The entered password; empty after Cancel, Escape or closing the window.
     QString password() const;
 
     // The sudo program to run ("sudo", found through PATH, by default).
@@ -45,6 +45,10 @@ public:
 
 public Q_SLOTS:
     void onDialogButtonClicked(QAbstractButton *button);
+    // Every way of dismissing the dialog (Cancel, Escape, the window's close button) ends
+    // here: a check still running is given up and the field is cleared, so the caller sees no
+    // password rather than a wrong one.
+    void reject() override;
 
 Q_SIGNALS:
     // Emitted after each check has been evaluated (tests wait for it).
@@ -57,6 +61,7 @@ private:
     void setupUi();
     void validateInput();
     void onValidationFinished(bool success, const QString &errorStr);
+    void abandonValidation();
 
     QString m_sudoProgram;
     std::shared_ptr<LmtProcessHandle> m_process;

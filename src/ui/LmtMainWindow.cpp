@@ -220,6 +220,11 @@ std::shared_ptr<LmtCoreToolModel> LmtMainWindow::readableModel() const
     return isModelReadable() ? m_controller->toolModel() : nullptr;
 }
 
+bool LmtMainWindow::isInstallUnderWay() const
+{
+    return m_installStarting || (m_currentView == TOOL_VIEW_INSTALL && !m_jobsComplete);
+}
+
 void LmtMainWindow::activateView(LmtToolView view)
 {
     qCDebug(lmtLocal).noquote() << Tag << "Activate view" << view;
@@ -256,15 +261,15 @@ void LmtMainWindow::updateButtons()
     const bool loginAllowed = view != TOOL_VIEW_CONFIG && view != TOOL_VIEW_INSTALL;
     m_actLogin->setEnabled(loginAllowed);
     m_actLogout->setEnabled(loginAllowed);
-    m_actExit->setEnabled(!installRunning);
+    m_actExit->setEnabled(!isInstallUnderWay());
 
     m_chkAgreeLicense->setVisible(isConfig && hasInstall);
     m_btnBack->setVisible(isConfig || installDone);
-    m_btnBack->setEnabled(isConfig || installDone);
+    m_btnBack->setEnabled((isConfig || installDone) && !m_installStarting);
     m_btnNext->setVisible(isSelect);
     m_btnNext->setEnabled(isSelect && nextAllowed);
     m_btnStart->setVisible(isConfig);
-    m_btnStart->setEnabled(isConfig && startAllowed);
+    m_btnStart->setEnabled(isConfig && startAllowed && !m_installStarting);
     m_btnCancel->setVisible(installRunning);
     m_btnCancel->setEnabled(installRunning);
     m_btnFinish->setVisible(isLaunch);
@@ -275,6 +280,8 @@ void LmtMainWindow::onUpdateToolsRequested(bool /*restoreSelection*/)
 {
     // From here until toolDataChanged the controller rewrites the catalogue on its thread.
     ++m_refreshesRunning;
+    // It reads the list with the current sign-in.
+    m_signInRefreshOwed = false;
     m_toolLoadView->setState(LmtToolLoadView::Loading);
     activateView(TOOL_VIEW_LOAD);
 }
@@ -368,11 +375,15 @@ void LmtMainWindow::onBackTriggered()
 void LmtMainWindow::onStartTriggered()
 {
     qCInfo(lmtLocal).noquote() << Tag << "Install button pressed";
+    // Ends when the jobs start (onInstallRequested) or the password dialog is turned down.
+    m_installStarting = true;
+    updateButtons();
     m_controller->startInstall();
 }
 
 void LmtMainWindow::onInstallRequested()
 {
+    m_installStarting = false;
     activateView(TOOL_VIEW_INSTALL);
 }
 
@@ -463,19 +474,27 @@ void LmtMainWindow::onLoginStateChanged(bool loggedIn, bool doUpdate, QString us
         m_lblLogin->setText(
             userEmail.isEmpty() ? tr("Logged in") : tr("Logged in as %1").arg(userEmail));
     }
-    if (doUpdate && m_currentView == TOOL_VIEW_INSTALL && !m_jobsComplete) {
-        // A sign-in started earlier ended while jobs run: refreshing now would rebuild the
-        // catalogue under them and fail their installations. The refresh that follows the
-        // jobs reads the catalogue with the new sign-in.
+    if (doUpdate && isInstallUnderWay()) {
+        // A sign-in started earlier ended while jobs run or are about to (the password dialog
+        // is open): refreshing now would rebuild the catalogue under them, fail their
+        // installations and leave the install page while they run. The refresh that follows
+        // the jobs reads the catalogue with the new sign-in; without jobs, it follows the
+        // password dialog.
         qCInfo(lmtLocal).noquote() << Tag << "Signed in during an installation, refresh deferred";
+        m_signInRefreshOwed = true;
         updateButtons();
     } else if (doUpdate) {
-        activateView(TOOL_VIEW_LOAD);
-        m_controller->updateTools(true);
+        refreshAfterSignIn();
     } else {
         // Replaces "Login session is in progress ..." after a sign-in that failed.
         updateButtons();
     }
+}
+
+void LmtMainWindow::refreshAfterSignIn()
+{
+    activateView(TOOL_VIEW_LOAD);
+    m_controller->updateTools(true);
 }
 
 void LmtMainWindow::onLicenseCheckboxClicked(bool /*checked*/)
@@ -534,10 +553,15 @@ void LmtMainWindow::onAskedForElevatedPrivileges()
         emit m_controller->startInstallRequested();
         return;
     }
+    m_installStarting = false;
     emit appendUILog(dialog.password().isEmpty()
             ? tr("No \"sudo\" password provided, skipping the installation")
             : tr("Incorrect \"sudo\" password provided, skipping the installation"),
         ConsoleMessageType::Warning);
+    if (m_signInRefreshOwed)
+        refreshAfterSignIn();
+    else
+        updateButtons();
 }
 
 void LmtMainWindow::showHelp()
@@ -564,7 +588,7 @@ void LmtMainWindow::about()
 
 void LmtMainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_currentView == TOOL_VIEW_INSTALL && !m_jobsComplete) {
+    if (isInstallUnderWay()) {
         QMessageBox::warning(this, displayName(),
             tr("Installation is in progress. The application cannot be closed."), QMessageBox::Ok);
         event->ignore();

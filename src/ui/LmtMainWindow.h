@@ -108,6 +108,11 @@ private:
     void activateView(LmtToolView view);
     void updateButtons();
     void checkLoginRequired();
+    // From Start until the jobs have ended, the password dialog included: no refresh may
+    // rebuild the catalogue under the installation and the window stays open.
+    bool isInstallUnderWay() const;
+    // The refresh a successful sign-in asks for: shows the load page and reads the list anew.
+    void refreshAfterSignIn();
     // From a refresh request until its toolDataChanged the controller rebuilds the catalogue
     // on its thread, and the catalogue has no lock: the window must not look into it then.
     bool isModelReadable() const;
@@ -158,6 +163,12 @@ private:
     bool m_jobsComplete = false;
     bool m_uninstallOnly = false;
     bool m_loginPromptShown = false;
+    // Start was pressed and the installation has not begun yet (the password dialog may be
+    // open).
+    bool m_installStarting = false;
+    // A sign-in ended while an installation was under way and its refresh has not run yet;
+    // any refresh that starts pays it.
+    bool m_signInRefreshOwed = false;
     LmtToolView m_currentView = TOOL_VIEW_INVALID;
     int m_nextViewAfterRefresh = TOOL_VIEW_INVALID;
     // Refreshes requested whose toolDataChanged has not arrived yet.

@@ -2,15 +2,12 @@
 
 #include "model/LmtToolVersion.h"
 #include "views/LmtSelectHintTexts.h"
-#include "views/LmtToolSelectRow.h"
-
-#include <algorithm>
 
 namespace zendrel::lmt::setup {
 
 bool LmtSelectHintCache::RowState::operator==(const RowState &other) const
 {
-    return current == other.current && currentKey == other.currentKey && selected == other.selected
+    return shown == other.shown && currentKey == other.currentKey
         && missingCandidates == other.missingCandidates;
 }
 
@@ -35,22 +32,9 @@ bool LmtSelectHintCache::hasMissingDependency(const LmtToolVersion &version) con
 LmtSelectHintCache::RowState LmtSelectHintCache::stateOf(const LmtToolSelectRow &row) const
 {
     RowState state;
-    const auto current = row.currentVersion();
-    state.current = current.get();
+    state.shown = row.shownState();
     state.currentKey = row.currentKey();
-    // The shown version need not be one of the entries (a head without a package for this
-    // platform), so its flag is kept on its own.
-    state.selected.resize(row.entries().size() / 64 + 1);
-    std::fill(state.selected.begin(), state.selected.end(), 0);
-    const auto mark = [&state](qsizetype bit, bool selected) {
-        if (selected)
-            state.selected[bit / 64] |= quint64(1) << (bit % 64);
-    };
-    mark(0, current->selected());
-    qsizetype bit = 1;
-    for (const auto &version : row.entries())
-        mark(bit++, version->selected());
-    state.missingCandidates = m_candidatesByVersion.value(current.get());
+    state.missingCandidates = m_candidatesByVersion.value(state.shown.current);
     return state;
 }
 

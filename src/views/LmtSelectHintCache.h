@@ -1,15 +1,14 @@
 #pragma once
 
 #include "views/LmtMissingDependency.h"
+#include "views/LmtToolSelectRow.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QVarLengthArray>
 
 namespace zendrel::lmt::setup {
 
-class LmtToolSelectRow;
 class LmtToolVersion;
 
 // The information texts of one select table, each built once per state of its row. Every
@@ -34,10 +33,8 @@ public:
 private:
     // Everything an information text is built from that can change while the row lives.
     struct RowState {
-        const LmtToolVersion *current = nullptr;
+        LmtToolSelectRow::ShownState shown;
         QString currentKey;
-        // Bit i: the selected flag of the shown version (0) and of each entry in key order.
-        QVarLengthArray<quint64, 1> selected;
         QList<const LmtToolVersion *> missingCandidates;
 
         bool operator==(const RowState &other) const;

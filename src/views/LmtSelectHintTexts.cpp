@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace zendrel::lmt::setup {
 
@@ -26,6 +27,31 @@ QString installLocationOf(const LmtToolVersion &version)
 {
     const auto *installed = dynamic_cast<const LmtLocalToolVersion *>(&version);
     return installed ? installed->installLocation() : QString();
+}
+
+// Names, feature ids, paths and addresses come from the registries: in the rich-text cell
+// they must read as written, never as markup.
+QString escaped(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+QStringList escaped(const QStringList &texts)
+{
+    QStringList result;
+    result.reserve(texts.size());
+    for (const QString &text : texts)
+        result.append(escaped(text));
+    return result;
+}
+
+// Whether a registry address may become a link, which the cell hands to the desktop: only a
+// web page. Anything else (javascript:, file:, a program) would be run or opened locally.
+bool isWebPage(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 } // namespace
@@ -56,7 +82,7 @@ QString LmtSelectHintTexts::missingNames() const
         else if (!entry.version->dependencies().isEmpty())
             names.append(entry.version->dependencies().first()->targetFeatureId);
     }
-    return names.join(QStringLiteral(", "));
+    return escaped(names).join(QStringLiteral(", "));
 }
 
 QString LmtSelectHintTexts::locationText() const
@@ -65,12 +91,14 @@ QString LmtSelectHintTexts::locationText() const
     static const QRegularExpression trailingSeparator(QStringLiteral(".+[\\/\\\\]$"));
     if (trailingSeparator.match(location).hasMatch())
         location.chop(1);
-    return QLatin1Char(' ') + location;
+    return QLatin1Char(' ') + escaped(location);
 }
 
 QString LmtSelectHintTexts::pageUrl() const
 {
-    return vendorToolPageUrl(m_row.currentVersion()->featureId());
+    // Always a page of the vendor's site; the feature id in it is escaped like any text, which
+    // also keeps a quote in it from ending the link's attribute.
+    return escaped(vendorToolPageUrl(m_row.currentVersion()->featureId()));
 }
 
 QString LmtSelectHintTexts::toolTip() const
@@ -145,8 +173,8 @@ QString LmtSelectHintTexts::informationText() const
             = installed ? installed->pluginNamesNotInstalled() : QStringList();
         if (!extensions.isEmpty()) {
             return tr("Warning: \"%1\" extension(s) not installed in %2 version %3 installed at %4")
-                .arg(extensions.join(QStringLiteral(", ")), toolName(current),
-                    current->displayVersion(), locationText());
+                .arg(escaped(extensions).join(QStringLiteral(", ")), escaped(toolName(current)),
+                    escaped(current->displayVersion()), locationText());
         }
     }
     return installedText();
@@ -156,9 +184,14 @@ QString LmtSelectHintTexts::offeredThirdPartyText() const
 {
     const auto current = m_row.currentVersion();
     const auto *offered = dynamic_cast<const Lmt3rdPartyOnlineToolVersion *>(current.get());
-    const QString downloadPage = offered ? offered->externalUrl().toString() : QString();
-    QString text = tr("Download %1 by clicking <a href=\"%2\">%2</a>.")
-                       .arg(m_row.displayName(), downloadPage);
+    const QUrl downloadPage = offered ? offered->externalUrl() : QUrl();
+    const QString name = escaped(m_row.displayName());
+    // An address that is no web page is still shown, so that the user learns where the
+    // registry points, but as text: nothing in it can be clicked and started.
+    QString text = isWebPage(downloadPage)
+        ? tr("Download %1 by clicking <a href=\"%2\">%2</a>.")
+              .arg(name, escaped(downloadPage.toString()))
+        : tr("Download %1 from %2.").arg(name, escaped(downloadPage.toString()));
 
     QStringList extensions;
     if (const auto tool = std::dynamic_pointer_cast<Lmt3rdPartyTool>(current->tool())) {
@@ -167,7 +200,7 @@ QString LmtSelectHintTexts::offeredThirdPartyText() const
     }
     if (!extensions.isEmpty()) {
         text += tr(" After installing, open %1 and install %2 extension(s).")
-                    .arg(m_row.displayName(), extensions.join(QStringLiteral(", ")));
+                    .arg(name, escaped(extensions).join(QStringLiteral(", ")));
     }
     return text;
 }
@@ -182,7 +215,7 @@ QString LmtSelectHintTexts::installedText() const
         const QString notInstalled
             = names.isEmpty() ? QString() : tr("Dependencies are not installed: %1. ").arg(names);
         return tr("%1Version %2 installed at %3")
-            .arg(notInstalled, current->displayVersion(), location);
+            .arg(notInstalled, escaped(current->displayVersion()), location);
     }
 
     const QString newest = m_row.versionKeys().first();
@@ -192,11 +225,11 @@ QString LmtSelectHintTexts::installedText() const
         // The newer version lives in a line of its own: installing it leaves this one alone.
         if (!newestVersion->isOnline() && newestVersion->selected()) {
             return tr("A newer version is already installed. Version %1 installed at %2.")
-                .arg(current->displayVersion(), location);
+                .arg(escaped(current->displayVersion()), location);
         }
         return tr("Update available. Select the new version in the dropdown and select the "
                   "check box to install. Version %1 installed at %2 will remain installed.")
-            .arg(current->displayVersion(), location);
+            .arg(escaped(current->displayVersion()), location);
     }
 
     static const QRegularExpression shortVersion(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"));
@@ -204,7 +237,7 @@ QString LmtSelectHintTexts::installedText() const
         = shortVersion.match(newest).hasMatch() ? current->displayVersion() : current->version();
     return tr("Update available. Select the new version in the dropdown and select the check box "
               "to install. Version %1 installed at %2 will be replaced with %3")
-        .arg(shown, location, newest);
+        .arg(escaped(shown), location, escaped(newest));
 }
 
 } // namespace zendrel::lmt::setup

@@ -21,7 +21,9 @@ class LmtSelectHintTexts
 public:
     LmtSelectHintTexts(const LmtToolSelectRow &row, const LmtMissingDependencies &missing);
 
+    // Plain text: the view shows it as written, markup or not.
     QString toolTip() const;
+    // Rich text, with every text from the registries escaped and only web pages linked.
     QString informationText() const;
 
 private:

@@ -82,7 +82,7 @@ void LmtToolInfoDelegate::setEditorData(QWidget *editor, const QModelIndex &inde
         return;
     editor->setProperty(ShownTextProperty, text);
     if (auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(editor)) {
-        thirdParty->informationBrowser()->setText(text);
+        thirdParty->informationBrowser()->setHtml(text);
         const auto *installed
             = dynamic_cast<const Lmt3rdPartyLocalToolVersion *>(thirdParty->version().get());
         if (installed && installed->hasPluginsNotInstalled()) {
@@ -92,8 +92,10 @@ void LmtToolInfoDelegate::setEditorData(QWidget *editor, const QModelIndex &inde
         }
         return;
     }
+    // Always rich text: guessing would show an escaped registry text without markup around
+    // it ("&amp;") literally.
     if (auto *browser = qobject_cast<QTextBrowser *>(editor))
-        browser->setText(text);
+        browser->setHtml(text);
 }
 
 bool LmtToolInfoDelegate::MeasureContext::operator==(const MeasureContext &other) const

@@ -33,6 +33,8 @@ LmtToolLinksCell::LmtToolLinksCell(const LmtToolLinksData &data, QWidget *parent
 
     m_lblName = new QLabel(data.name, this);
     m_lblName->setObjectName(QStringLiteral("lblName"));
+    // A tool name from the registries, shown as written even when it looks like markup.
+    m_lblName->setTextFormat(Qt::PlainText);
     m_gridLayout->addWidget(m_lblName, 0, 0, 1, 2);
 
     if (!data.releaseNotesUrl.isEmpty()) {

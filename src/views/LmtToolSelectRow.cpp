@@ -3,6 +3,8 @@
 #include "model/LmtTool.h"
 #include "model/LmtToolVersion.h"
 
+#include <algorithm>
+
 namespace zendrel::lmt::setup {
 
 namespace {
@@ -32,6 +34,30 @@ void LmtToolSelectRow::addVersion(const QString &key, std::shared_ptr<LmtToolVer
 Qt::CheckState LmtToolSelectRow::checkState() const
 {
     return m_currentVersion->selected() ? Qt::Checked : Qt::Unchecked;
+}
+
+bool LmtToolSelectRow::ShownState::operator==(const ShownState &other) const
+{
+    return current == other.current && selected == other.selected;
+}
+
+LmtToolSelectRow::ShownState LmtToolSelectRow::shownState() const
+{
+    ShownState state;
+    state.current = m_currentVersion.get();
+    // The shown version need not be one of the entries (a head without a package for this
+    // platform), so its flag is kept on its own.
+    state.selected.resize(m_versions.size() / 64 + 1);
+    std::fill(state.selected.begin(), state.selected.end(), 0);
+    const auto mark = [&state](qsizetype bit, bool selected) {
+        if (selected)
+            state.selected[bit / 64] |= quint64(1) << (bit % 64);
+    };
+    mark(0, m_currentVersion->selected());
+    qsizetype bit = 1;
+    for (const auto &version : m_versions)
+        mark(bit++, version->selected());
+    return state;
 }
 
 bool LmtToolSelectRow::isInCurrentLine(const std::shared_ptr<LmtToolVersion> &version) const

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <memory>
 
@@ -39,6 +40,17 @@ public:
         Major = 2,
     };
 
+    // The shown version and the selected flags of it (bit 0) and of every entry (in key
+    // order). Apart from the unmet dependencies, which the select view follows itself, the
+    // cells of a row show something else only when this differs, however it was changed.
+    struct ShownState {
+        const LmtToolVersion *current = nullptr;
+        QVarLengthArray<quint64, 1> selected;
+
+        bool operator==(const ShownState &other) const;
+        bool operator!=(const ShownState &other) const { return !(*this == other); }
+    };
+
     explicit LmtToolSelectRow(std::shared_ptr<LmtToolVersion> head);
 
     // Enters version under key (replacing an entry with that key); when version is the
@@ -49,6 +61,7 @@ public:
     QString currentKey() const { return m_currentKey; }
 
     Qt::CheckState checkState() const;
+    ShownState shownState() const;
     // Applies a check-box state to the current version and its line; true when the current
     // version's selected flag changed.
     bool setCheckState(int state);

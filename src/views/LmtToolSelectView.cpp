@@ -5,6 +5,7 @@
 #include "model/LmtTool.h"
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
+#include "views/LmtPlainToolTipDelegate.h"
 #include "views/LmtToolInfoDelegate.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectRow.h"
@@ -194,6 +195,8 @@ void LmtToolSelectView::setupTable(QTableView *table, LmtToolSelectModel *model)
     table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     table->setAutoScroll(false);
     table->setModel(model);
+    // Check box and name: their tool tips name the tool as the registry does.
+    table->setItemDelegate(new LmtPlainToolTipDelegate(table));
     table->setItemDelegateForColumn(
         LmtToolSelectModel::ColumnVersion, new LmtToolVersionDelegate(table));
     table->setItemDelegateForColumn(LmtToolSelectModel::ColumnInfo, new LmtToolInfoDelegate(table));
@@ -312,6 +315,17 @@ const LmtToolVersionList &LmtToolSelectView::currentShownVersions()
     return m_shown;
 }
 
+QList<LmtToolSelectRow::ShownState> LmtToolSelectView::shownStates() const
+{
+    QList<LmtToolSelectRow::ShownState> states;
+    states.reserve(m_baseModel->rowCount() + m_additionalModel->rowCount());
+    for (const auto *model : { m_baseModel, m_additionalModel }) {
+        for (const auto &row : model->rows())
+            states.append(row->shownState());
+    }
+    return states;
+}
+
 void LmtToolSelectView::refreshMissing()
 {
     m_missingDependencies = computeMissing(currentShownVersions(), m_shownByFeature);
@@ -323,8 +337,8 @@ void LmtToolSelectView::refreshMissing()
     if (m_selectingDependencies)
         return;
     // Only the rows that show something new are refreshed: those whose unmet dependencies
-    // changed and those the automatic selection switched or checked. A change the user made
-    // is announced by its model for the whole table right after this.
+    // changed and those whose state the automatic selection of dependencies changed. A change the
+    // user made is announced by its model for the whole table right after this.
     const QSet<const LmtToolVersion *> gapsChanged
         = versionsWithChangedGaps(m_shownMissingDependencies, m_missingDependencies);
     m_shownMissingDependencies = m_missingDependencies;
@@ -423,7 +437,18 @@ void LmtToolSelectView::onSelectDependentToolsRequested(std::shared_ptr<LmtToolV
     qCDebug(lmtLocal).noquote() << Tag << ">> onSelectDependentToolsRequested()";
     // The model asks for the missing-dependency check right after this, which repaints.
     const QScopedValueRollback<bool> selecting(m_selectingDependencies, true);
+    // Checking a dependency also deselects the other versions of its line, which other rows
+    // may show (a second installation of the same tool): every row whose state changed in any
+    // way is repainted, not only those switched or checked here.
+    const QList<LmtToolSelectRow::ShownState> before = shownStates();
     selectDependents(tool_ver_p, m_baseModel->rows(), m_additionalModel->rows());
+    qsizetype position = 0;
+    for (const auto *model : { m_baseModel, m_additionalModel }) {
+        for (const auto &row : model->rows()) {
+            if (row->shownState() != before.at(position++))
+                m_rowsChangedByDependencies.insert(row.get());
+        }
+    }
     qCDebug(lmtLocal).noquote() << Tag << "<< onSelectDependentToolsRequested()";
 }
 
@@ -460,7 +485,6 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
             ConsoleMessageType::Auto);
         (*found)->selectVersion(keyOf(**found, candidate));
         (*found)->setCheckState(Qt::Checked);
-        m_rowsChangedByDependencies.insert(found->get());
         selectDependents(candidate, baseRows, additionalRows);
     }
 }
@@ -482,6 +506,9 @@ void LmtToolSelectView::onLocalToolUnchecked(QModelIndex index)
             .arg(row->displayName())
             .arg(row->currentKey()),
         QMessageBox::NoButton, this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    // The name comes from the registries; the box would otherwise render markup in it and
+    // open its links through the desktop.
+    box.setTextFormat(Qt::PlainText);
     QPushButton *continueButton = box.addButton(tr("Continue"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     QPointer<LmtToolSelectModel> guardedModel(model);

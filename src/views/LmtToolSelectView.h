@@ -4,6 +4,7 @@
 #include "shared_toolkit/ConsoleMessageType.h"
 #include "views/LmtMissingDependency.h"
 #include "views/LmtSyncedTableView.h"
+#include "views/LmtToolSelectRow.h"
 
 #include <QHash>
 #include <QList>
@@ -22,7 +23,6 @@ namespace zendrel::lmt::setup {
 
 class LmtCoreToolModel;
 class LmtToolSelectModel;
-class LmtToolSelectRow;
 
 // The select step of the wizard: "Base Packages" above "Additional Packages". Besides showing
 // the two select tables it owns the dependency logic between them: which selected versions
@@ -83,6 +83,8 @@ private:
     // The shown versions of the rows as they are now, worked out again only when a row shows
     // another version than last time (the dependency selection asks at every level).
     const LmtToolVersionList &currentShownVersions();
+    // The state of every row, base rows first.
+    QList<LmtToolSelectRow::ShownState> shownStates() const;
     void refreshMissing();
     void logMissing();
     void selectDependents(const std::shared_ptr<LmtToolVersion> &version,
@@ -113,8 +115,8 @@ private:
     // Length of the list when it was last checked for growth (refresh or change request).
     qsizetype m_reportedMissingCount = 0;
     bool m_selectingDependencies = false;
-    // Rows switched or checked by the automatic selection of dependencies since the tables
-    // were last told about changes.
+    // Rows whose state the automatic selection of dependencies changed since the tables were
+    // last told about changes.
     QSet<const LmtToolSelectRow *> m_rowsChangedByDependencies;
 };
 

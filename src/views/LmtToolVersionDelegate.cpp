@@ -1,5 +1,7 @@
 #include "views/LmtToolVersionDelegate.h"
 
+#include "views/LmtComboWheelGuard.h"
+
 #include <QComboBox>
 #include <QSignalBlocker>
 
@@ -20,6 +22,8 @@ QWidget *LmtToolVersionDelegate::createEditor(
     QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
 {
     auto *comboBox = new QComboBox(parent);
+    // The table scrolls under the pointer; the version must not change with it.
+    LmtComboWheelGuard::install(comboBox);
     connect(comboBox, &QComboBox::currentIndexChanged, this,
         &LmtToolVersionDelegate::onComboBoxIndexChanged);
     return comboBox;

@@ -29,7 +29,13 @@ void MessageBoxWatcher::poll()
             continue;
         m_texts << box->text();
         m_icons << box->icon();
-        QAbstractButton *button = box->button(m_answer);
+        QAbstractButton *button = nullptr;
+        for (QAbstractButton *candidate : box->buttons()) {
+            if (!m_answerCaption.isEmpty() && candidate->text().remove('&') == m_answerCaption)
+                button = candidate;
+        }
+        if (!button)
+            button = box->button(m_answer);
         if (!button)
             button = box->defaultButton();
         if (!button)

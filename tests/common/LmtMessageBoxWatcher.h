@@ -19,6 +19,9 @@ public:
     explicit MessageBoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
 
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
+    // Presses the button with this caption instead (for boxes with buttons of their own, such
+    // as "Continue"); an empty caption goes back to the standard answer.
+    void setAnswerCaption(const QString &caption) { m_answerCaption = caption; }
     QStringList texts() const { return m_texts; }
     QList<QMessageBox::Icon> icons() const { return m_icons; }
     QString lastText() const { return m_texts.isEmpty() ? QString() : m_texts.last(); }
@@ -30,6 +33,7 @@ private:
 
     QTimer m_timer;
     QMessageBox::StandardButton m_answer;
+    QString m_answerCaption;
     QStringList m_texts;
     QList<QMessageBox::Icon> m_icons;
 };

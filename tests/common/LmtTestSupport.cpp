@@ -1,12 +1,21 @@
 #include "common/LmtTestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
 
 #include <cstdio>
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lmttest {
@@ -132,6 +141,17 @@ QString readTextFile(const QString &path)
     return QString::fromUtf8(readFile(path));
 }
 
+QStringList filesBelow(const QString &folder)
+{
+    QStringList files;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << root.relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
 bool writeFile(const QString &path, const QByteArray &text, bool executable)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -143,6 +163,64 @@ bool writeFile(const QString &path, const QByteArray &text, bool executable)
     if (executable)
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup
             | QFileDevice::ReadOwner);
+    return true;
+}
+
+bool rerunUnprivileged()
+{
+    if (::geteuid() != 0)
+        return false;
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    const passwd *const nobody = ::getpwnam("nobody");
+    if (setpriv.isEmpty() || !nobody) {
+        QTest::qSkip("runs as root, and there is no setpriv or no account 'nobody' to run the "
+                     "test as an ordinary user",
+            __FILE__, __LINE__);
+        return true;
+    }
+
+    // A copy of the program, in a folder the account can reach: the build tree may be private
+    // to root. Its own temporary folder (where its sandbox goes) belongs to the account.
+    QTemporaryDir dir(QStringLiteral("/tmp/lmt-unprivileged-XXXXXX"));
+    const QString program
+        = dir.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    const QString temp = dir.filePath(QStringLiteral("tmp"));
+    if (!dir.isValid() || ::chmod(QFile::encodeName(dir.path()).constData(), 0755) != 0
+        || !QFile::copy(QCoreApplication::applicationFilePath(), program)
+        || !QFile::setPermissions(
+            program, QFile::permissions(program) | QFileDevice::ReadOther | QFileDevice::ExeOther)
+        || !QDir().mkpath(temp)
+        || ::chown(QFile::encodeName(temp).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
+        QTest::qFail("cannot prepare the run as 'nobody'", __FILE__, __LINE__);
+        return true;
+    }
+
+    const QString function = QString::fromLatin1(QTest::currentTestFunction());
+    QString test = function;
+    if (const char *tag = QTest::currentDataTag())
+        test += QLatin1Char(':') + QString::fromLatin1(tag);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temp);
+    environment.insert(QStringLiteral("HOME"), temp);
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.setWorkingDirectory(temp);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(setpriv,
+        { QStringLiteral("--reuid=%1").arg(nobody->pw_uid),
+            QStringLiteral("--regid=%1").arg(nobody->pw_gid), QStringLiteral("--clear-groups"),
+            program, test });
+    const bool ended = run.waitForFinished(240000);
+    const QString output = QString::fromLocal8Bit(run.readAll());
+    // The run must have passed this very test, not skipped it or found nothing to run.
+    const bool passed = ended && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0
+        && output.contains(QRegularExpression(
+            QStringLiteral("^PASS   : \\S+::%1\\b").arg(QRegularExpression::escape(function)),
+            QRegularExpression::MultilineOption))
+        && !output.contains(QStringLiteral("SKIP   : "));
+    if (!passed)
+        QTest::qFail(qPrintable(QStringLiteral("the run as 'nobody' failed:\n") + output), __FILE__,
+            __LINE__);
     return true;
 }
 

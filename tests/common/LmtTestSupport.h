@@ -72,7 +72,19 @@ QByteArray readFile(const QString &path);
 // The same decoded from UTF-8.
 QString readTextFile(const QString &path);
 
+// Every file below folder (hidden ones too), as paths relative to it, sorted; empty when the
+// folder does not exist.
+QStringList filesBelow(const QString &folder);
+
 // Writes text to path (creating folders); with executable set, marks it runnable.
 bool writeFile(const QString &path, const QByteArray &text, bool executable = false);
+
+// Root reads and lists everything whatever the permissions say, so a test of what an ordinary
+// user cannot read must not run as root. Called first in such a test function: as root, it
+// runs the current test function (and data row) again in a copy of this test program as the
+// account "nobody", reports that run's verdict as this one's (or skips when the account or
+// setpriv is missing) and returns true; the caller then returns at once. Returns false when
+// the process is not root: the caller goes on and tests for real.
+bool rerunUnprivileged();
 
 } // namespace lmttest

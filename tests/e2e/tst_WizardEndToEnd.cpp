@@ -1,42 +1,56 @@
-// The whole wizard for real: the program's own services and controller behind the main window,
-// against the vendor stand-in serving the demo catalogue and the launcher service stand-in,
-// which downloads the packages and runs their (real, self-extracting) installers. Everything
-// the run writes stays in a sandbox.
+// The whole wizard for real (see lmttest::WizardRig): signing in, installing the demo packages
+// through the launcher service and their own installers, starting an installed tool from the
+// launch page, and updating, downgrading and uninstalling one tool in place.
 #include "app/LmtApplication.h"
-#include "app/LmtEntry.h"
-#include "common/LmtStandIns.h"
-#include "common/LmtTestSupport.h"
+#include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtWizardRig.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
 #include "services/LmtServiceTypes.h"
-#include "ui/LmtMainWindow.h"
 #include "ui/LmtToolLaunchView.h"
 #include "views/LmtToolSelectModel.h"
-#include "views/LmtToolSelectView.h"
 #include "views/LmtViewTypes.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QPushButton>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using View = LmtMainWindow::LmtToolView;
 
 namespace {
 
-constexpr int JobTimeoutMs = 120000;
 const QString kToolsPackage = QStringLiteral("com.zdr.tb.tool.lumetra");
+const QString kToolsPackageName = QStringLiteral("Lumetra Tools Package");
 const QString kArmPack = QStringLiteral("com.zdr.tb.pack.devices-arm");
+const QString kArmPackName = QStringLiteral("Lumetra Device Pack ARM Cortex-M");
 
-int rowNamed(const LmtToolSelectModel *model, const QString &name)
+// The rows of a select table that hold versions of the tools package's 3.2 line.
+QList<int> rowsOfLine32(const LmtToolSelectModel *model)
 {
-    for (int row = 0; row < model->rowCount(); ++row)
-        if (model->index(row, LmtToolSelectModel::ColumnName).data().toString() == name)
-            return row;
-    return -1;
+    QList<int> rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        for (const auto &version : model->rowAt(row)->versions()) {
+            if (version->featureId() == kToolsPackage && version->major() == 3
+                && version->minor() == 2) {
+                rows << row;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+// What an installation of the tools package leaves in its folder.
+QStringList toolsPackageFiles(const QString &version)
+{
+    return { QStringLiteral("bin/dashboard"), QStringLiteral("lib/lumetra/lumetra-demo-window"),
+        QStringLiteral("share/doc/lumetra/RELEASE-NOTES-%1.txt").arg(version),
+        QStringLiteral("uninstall-com.zdr.tb.tool.lumetra.sh") };
 }
 
 } // namespace
@@ -45,24 +59,10 @@ class tst_WizardEndToEnd : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
-    lmttest::VendorStandIn m_vendor;
-    std::shared_ptr<LmtSetupController> m_controller;
-    std::unique_ptr<LmtMainWindow> m_window;
-
-    template<typename T>
-    T *child(const char *name) const
-    {
-        return m_window->findChild<T *>(QString::fromLatin1(name));
-    }
-    bool waitForView(LmtMainWindow::LmtToolView view, int timeoutMs = 30000)
-    {
-        return QTest::qWaitFor([&] { return m_window->currentView() == view; }, timeoutMs);
-    }
-    QString launcherService() const
-    {
-        return lmttest::launcherServiceDirectory() + "/kor-launcher-service";
-    }
+    lmttest::WizardRig m_rig;
+    // The folder the first installation of the tools package chose; updates and downgrades
+    // replace the installation there.
+    QString m_toolsFolder;
 
 private slots:
     void initTestCase()
@@ -70,71 +70,155 @@ private slots:
         registerMetaTypes();
         registerViewMetaTypes();
         QString failure;
-        QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
-        QVERIFY(!lmttest::installLauncherService().isEmpty());
-        QVERIFY(lmttest::writeLauncherConfig(m_vendor.url()));
-        applicationSettings().setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
+        QVERIFY2(m_rig.startStandIns(&failure), qPrintable(failure));
     }
 
     void cleanupTestCase()
     {
-        m_window.reset();
-        m_controller.reset();
-        lmttest::runLauncherService(launcherService(), { "-stop" });
-        m_vendor.stop();
+        if (!m_toolsFolder.isEmpty())
+            lmttest::endProcessesRunningFrom(m_toolsFolder);
+        m_rig.shutDown();
     }
 
     void signInSelectInstallAndLaunch()
     {
-        m_controller = createSetupController();
-        m_window = std::make_unique<LmtMainWindow>(m_controller);
-        m_window->init();
-        m_window->show();
-        QVERIFY(waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        QVERIFY(m_rig.openWindow());
 
         // The packages need a signed-in user: the launcher service signs in at the vendor.
-        child<QAction>("m_actLogin")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(child<QAction>("m_actLogout")->isVisible(), 30000);
-        QVERIFY(waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        m_rig.child<QAction>("m_actLogin")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(m_rig.child<QAction>("m_actLogout")->isVisible(), 30000);
+        QVERIFY(m_rig.waitForView(View::TOOL_VIEW_SELECT));
 
         // Ticking the device pack selects the tools package it depends on.
-        auto *selectView = child<LmtToolSelectView>("m_toolSelectView");
-        LmtToolSelectModel *additional = selectView->additionalModel();
-        const int packRow = rowNamed(additional, "Lumetra Device Pack ARM Cortex-M");
+        LmtToolSelectModel *additional = m_rig.additionalModel();
+        const int packRow = lmttest::rowNamed(additional, kArmPackName);
         QVERIFY(packRow >= 0);
         QVERIFY(additional->setData(additional->index(packRow, LmtToolSelectModel::ColumnCheck),
             Qt::Checked, Qt::CheckStateRole));
-        const auto model = m_controller->toolModel();
+        const auto model = m_rig.controller()->toolModel();
         QTRY_COMPARE(model->installList().size(), 2);
         QCOMPARE(model->installList().at(0)->featureId(), kToolsPackage);
         QCOMPARE(model->installList().at(1)->featureId(), kArmPack);
-
-        QTest::mouseClick(child<QPushButton>("m_btnNext"), Qt::LeftButton);
-        QVERIFY(waitForView(LmtMainWindow::TOOL_VIEW_CONFIG));
-        child<QCheckBox>("m_chkAgreeLicense")->click();
-        QTest::mouseClick(child<QPushButton>("m_btnStart"), Qt::LeftButton);
-        QVERIFY(waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
-        QVERIFY2(waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH, JobTimeoutMs),
-            qPrintable(QString::number(int(m_window->currentView()))));
+        QVERIFY(m_rig.runSelectedJobs());
 
         // Both installers left their registry files, and the refreshed list knows them.
-        const QDir registry(
-            qEnvironmentVariable("LOCALAPPDATA") + "/Zendrel_Technologies_AG/Zendrel-Toolbox");
-        QCOMPARE(registry.entryList({ "*.json" }, QDir::Files).size(), 2);
-        const auto refreshed = m_controller->toolModel();
+        QCOMPARE(QDir(lmttest::userRegistryDirectory())
+                     .entryList({ QStringLiteral("*.json") }, QDir::Files)
+                     .size(),
+            2);
+        const auto refreshed = m_rig.controller()->toolModel();
         for (const QString &featureId : { kToolsPackage, kArmPack }) {
             const auto tool = refreshed->findTool(featureId);
             QVERIFY2(tool, qPrintable(featureId));
             QCOMPARE(tool->localVersions().size(), 1);
         }
+        const auto installed = std::dynamic_pointer_cast<LmtLocalToolVersion>(
+            refreshed->findTool(kToolsPackage)->localVersions().constFirst());
+        QVERIFY(installed);
+        QCOMPARE(installed->version(), QStringLiteral("3.2.1.1250"));
+        m_toolsFolder = installed->installLocation();
+        QCOMPARE(lmttest::filesBelow(m_toolsFolder), toolsPackageFiles("3.2.1.1250"));
         // Packages lie in the downloads folder under their own names only.
         const QStringList packages = downloadsDirectory().entryList(QDir::Files);
         QCOMPARE(packages.size(), 2);
         for (const QString &name : packages)
             QVERIFY2(name.endsWith("-linux.sh"), qPrintable(name));
 
-        QTest::mouseClick(child<QPushButton>("m_btnFinish"), Qt::LeftButton);
-        QVERIFY(waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        // The launch page offers the installed tool's program (the device pack has none), and
+        // starting it runs the tool's window until it is closed.
+        auto *launchView = m_rig.window()->findChild<LmtToolLaunchView *>();
+        QVERIFY(launchView);
+        QCOMPARE(launchView->checkBoxes().size(), 1);
+        QCheckBox *run = launchView->checkBoxes().constFirst();
+        QCOMPARE(run->text(), QStringLiteral("Run ") + kToolsPackageName);
+        QVERIFY(run->isChecked());
+        QVERIFY(lmttest::processesRunningFrom(m_toolsFolder).isEmpty());
+        launchView->launchSelectedTools();
+        QTRY_COMPARE_WITH_TIMEOUT(lmttest::processesRunningFrom(m_toolsFolder).size(), 1, 30000);
+        const qint64 pid = lmttest::processesRunningFrom(m_toolsFolder).constFirst();
+        const QByteArray commandLine
+            = lmttest::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QCOMPARE(commandLine.split('\0').mid(1, 2),
+            QList<QByteArray>({ kToolsPackageName.toUtf8(), "3.2.1.1250" }));
+        // A window stays until it is closed; a program that only printed would be gone.
+        QTest::qWait(500);
+        QCOMPARE(lmttest::processesRunningFrom(m_toolsFolder), QList<qint64> { pid });
+        QVERIFY(lmttest::endProcessesRunningFrom(m_toolsFolder));
+
+        QVERIFY(m_rig.finish());
+    }
+
+    // Each step replaces the tools package 3.2 in its folder (or removes it); afterwards the
+    // select page shows exactly one installed version of the line, the right one, and the
+    // folder and the registry hold exactly that version.
+    void updateAndDowngradeInPlace_data()
+    {
+        QTest::addColumn<QString>("choose");
+        QTest::addColumn<QString>("installed");
+        QTest::newRow("downgrade") << "3.2.0"
+                                   << "3.2.0.1200";
+        QTest::newRow("update") << "3.2.1"
+                                << "3.2.1.1250";
+        QTest::newRow("downgrade again") << "3.2.0"
+                                         << "3.2.0.1200";
+        QTest::newRow("uninstall") << QString() << QString();
+    }
+
+    void updateAndDowngradeInPlace()
+    {
+        QFETCH(QString, choose);
+        QFETCH(QString, installed);
+        QVERIFY2(!m_toolsFolder.isEmpty(), "needs the installation of the first test");
+        LmtToolSelectModel *base = m_rig.baseModel();
+        const QList<int> lineRows = rowsOfLine32(base);
+        QCOMPARE(lineRows.size(), 1);
+        const int row = lineRows.constFirst();
+
+        if (!choose.isEmpty()) {
+            QVERIFY(base->setData(
+                base->index(row, LmtToolSelectModel::ColumnVersion), choose, Qt::EditRole));
+            QVERIFY(base->setData(base->index(row, LmtToolSelectModel::ColumnCheck), Qt::Checked,
+                Qt::CheckStateRole));
+        } else {
+            // Unticking an installed tool asks first; the device pack needs the tools package,
+            // so both go.
+            lmttest::MessageBoxWatcher confirm;
+            confirm.setAnswerCaption(QStringLiteral("Continue"));
+            LmtToolSelectModel *additional = m_rig.additionalModel();
+            const int packRow = lmttest::rowNamed(additional, kArmPackName);
+            additional->setData(additional->index(packRow, LmtToolSelectModel::ColumnCheck),
+                Qt::Unchecked, Qt::CheckStateRole);
+            base->setData(base->index(row, LmtToolSelectModel::ColumnCheck), Qt::Unchecked,
+                Qt::CheckStateRole);
+            QCOMPARE(confirm.count(), 2);
+        }
+        QVERIFY(m_rig.runSelectedJobs());
+        QVERIFY(m_rig.finish());
+
+        // What the select page shows of the line.
+        const QList<int> rowsAfter = rowsOfLine32(m_rig.baseModel());
+        QCOMPARE(rowsAfter.size(), 1);
+        const auto shown = m_rig.baseModel()->rowAt(rowsAfter.constFirst());
+        QStringList installedShown;
+        for (const auto &version : shown->versions()) {
+            if (!version->isOnline())
+                installedShown << version->version();
+        }
+        QCOMPARE(installedShown, installed.isEmpty() ? QStringList() : QStringList { installed });
+        QCOMPARE(shown->currentVersion()->isOnline(), installed.isEmpty());
+        QCOMPARE(shown->checkState(), installed.isEmpty() ? Qt::Unchecked : Qt::Checked);
+        const auto tool = m_rig.controller()->toolModel()->findTool(kToolsPackage);
+        QCOMPARE(tool->localVersions().size(), installed.isEmpty() ? 0 : 1);
+
+        // What the folder and the registry hold.
+        QCOMPARE(lmttest::filesBelow(m_toolsFolder),
+            installed.isEmpty() ? QStringList() : toolsPackageFiles(installed));
+        QCOMPARE(QDir(lmttest::userRegistryDirectory())
+                     .entryList({ kToolsPackage + QStringLiteral("-*.json") }, QDir::Files),
+            installed.isEmpty() ? QStringList()
+                                : QStringList { kToolsPackage + "-" + installed + ".json" });
+        if (installed.isEmpty())
+            QVERIFY(!QFileInfo::exists(m_toolsFolder));
     }
 };
 

@@ -343,6 +343,38 @@ private slots:
         QCOMPARE(after.tools().size(), 2);
     }
 
+    // One version installed for both scopes: only the installation the user unticked stays
+    // unticked after a refresh, whichever of the two it was.
+    void restoresEachScopeOfOneVersionOnItsOwn_data()
+    {
+        QTest::addColumn<LmtToolInstallScope>("unticked");
+        QTest::newRow("current user") << LmtToolInstallScope::CurrentUser;
+        QTest::newRow("all users") << LmtToolInstallScope::AllUsers;
+    }
+
+    void restoresEachScopeOfOneVersionOnItsOwn()
+    {
+        QFETCH(LmtToolInstallScope, unticked);
+        const auto build = [](LmtCoreToolModel &model) {
+            const auto tools = addTool(model, toolsId, LmtToolType::ToolsPackage);
+            addOnline(tools, "3.2.0");
+            return QList<std::shared_ptr<LmtLocalToolVersion>> {
+                addLocal(tools, "3.2.0", LmtToolInstallScope::CurrentUser),
+                addLocal(tools, "3.2.0", LmtToolInstallScope::AllUsers),
+            };
+        };
+        LmtCoreToolModel before;
+        for (const auto &old : build(before))
+            old->setSelected(old->installScope() != unticked);
+
+        LmtCoreToolModel after;
+        const auto installations = build(after);
+        after.restoreSelection(before.tools());
+        for (const auto &installation : installations)
+            QCOMPARE(installation->selected(), installation->installScope() != unticked);
+        QCOMPARE(generic(after.versionsToUninstall()).size(), 1);
+    }
+
     void restoringAnInvalidSelectionKeepsTheFirstChoice()
     {
         LmtCoreToolModel before;

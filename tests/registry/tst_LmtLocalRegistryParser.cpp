@@ -1,5 +1,8 @@
 #include "app/LmtApplication.h"
+#include "common/LmtFakeServices.h"
+#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
+#include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
@@ -11,6 +14,7 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -239,6 +243,75 @@ private slots:
         empty.parse();
         QVERIFY(capture.contains("[LmtLocalRegistryParser] No KOR Registry directories provided to "
                                  "be parsed"));
+    }
+
+    void unreadableDirectoryFailsTheRefresh_data()
+    {
+        QTest::addColumn<QFileDevice::Permissions>("permissions");
+        QTest::newRow("no rights") << QFileDevice::Permissions();
+        QTest::newRow("cannot be listed") << (QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QTest::newRow("files cannot be reached")
+            << (QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // The user's installations cannot be read: the refresh fails and says why, instead of
+    // showing the tools installed there as not installed.
+    void unreadableDirectoryFailsTheRefresh()
+    {
+        if (lmttest::rerunUnprivileged())
+            return;
+        QFETCH(QFileDevice::Permissions, permissions);
+        lmttest::LogCapture capture;
+        write(m_currentUser, "f.json", entry("com.f", "2.0.0.0"));
+        write(m_allUsers, "g.json", entry("com.g", "2.0.0.0"));
+        const QString path = m_currentUser.absolutePath();
+        QVERIFY(QFile::setPermissions(path, permissions));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(
+                path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+
+        lmttest::FakeServices services;
+        const auto controller = std::make_shared<LmtSetupController>(m_model,
+            services.downloadManager, services.connector, services.login,
+            std::shared_ptr<ILmtRegistryParser>(makeParser()), services.online, services.thirdParty,
+            services.downloader, services.installer, services.uninstaller, services.selfUpdater);
+        QSignalSpy errors(controller.get(), &LmtSetupController::error);
+        QSignalSpy refreshed(controller.get(), &LmtSetupController::toolDataChanged);
+        controller->updateTools(false);
+        QVERIFY(refreshed.wait(20000));
+
+        QCOMPARE(refreshed.first().at(0).toBool(), false);
+        QCOMPARE(lmttest::signalTexts(errors, 1),
+            QStringList { "Failed to update tool list. Parsing of the Local Tools Registry "
+                          "failed: Cannot read the registry directory '"
+                + path + "': Permission denied" });
+        QVERIFY(capture.contains("[LmtLocalRegistryParser] Failed to parse directory '" + path));
+        QVERIFY(!capture.contains("Successfully parsed directory: " + path));
+    }
+
+    // One file that cannot be read is skipped like a broken one, the others are listed, and
+    // the log panel says which installation is missing from the list.
+    void unreadableFileIsSkippedWithAWarning()
+    {
+        if (lmttest::rerunUnprivileged())
+            return;
+        lmttest::LogCapture capture;
+        const QString locked = write(m_currentUser, "locked.json", entry("com.e", "2.0.0.0"));
+        write(m_currentUser, "f.json", entry("com.f", "2.0.0.0"));
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+        auto parser = makeParser();
+        QSignalSpy uiLog(parser.get(), &ILmtRegistryParser::appendUILog);
+        parser->parse();
+
+        QVERIFY(!m_model->findTool("com.e"));
+        QVERIFY(m_model->findTool("com.f"));
+        QVERIFY(capture.contains(
+            "[LmtLocalRegistryParser] cannot open registry file '" + locked + "' for reading"));
+        QVERIFY(uiLog.contains(QList<QVariant> { "The Zendrel tools registry file '" + locked
+                + "' cannot be read: Permission denied. The installation it records is not "
+                  "listed.",
+            QVariant::fromValue(ConsoleMessageType::Warning) }));
     }
 
     void installedNextToAnOfferedVersion()

@@ -119,8 +119,9 @@ private slots:
             lmttest::readFile(registryDir + "/com.zdr.tb.tool.lumetra-3.2.0.1200.json"))
                                        .object();
         QCOMPARE(record.value("version").toString(), "3.2.0.1200");
-        QCOMPARE(QDir(record.value("path").toString()).canonicalPath(),
-            QDir(installDir).canonicalPath());
+        // The tools package records its dashboard.
+        QCOMPARE(QFileInfo(record.value("path").toString()).canonicalFilePath(),
+            QDir(installDir).canonicalPath() + "/bin/dashboard");
         QVERIFY(QFileInfo::exists(record.value("uninstallPath").toString()));
 
         // 3.3.0.1300 is withdrawn, so 3.2.1.1250 is the newest offer.

@@ -286,6 +286,45 @@ private slots:
                 "install Succeeded com.t6" }));
     }
 
+    // The controller's thread presses Cancel just as the GUI thread hands the worker that
+    // downloaded com.t1 its next job: the Cancel reaches the worker before that job does.
+    void cancelAsAWorkerTakesItsNextJob()
+    {
+        scripts({ { "com.t2", "exec sleep 20" }, { "com.t3", "exec sleep 20" } });
+        QList<std::shared_ptr<LmtToolVersion>> versions;
+        for (int i = 1; i <= 4; ++i)
+            versions << offered(QString("com.t%1").arg(i));
+        connect(m_downloader.get(), &ILmtDownloader::downloadStatus, this,
+            [this](LmtOperationStatus status, const QString &featureId) {
+                if (status != InProgress || featureId != "com.t4")
+                    return;
+                std::unique_ptr<QThread> controller(
+                    QThread::create([this] { m_downloader->stop(); }));
+                controller->start();
+                QVERIFY(controller->wait(QDeadlineTimer(20000)));
+            });
+        m_downloader->start(versions);
+
+        // com.t1 downloaded but not forwarded, com.t2 and com.t3 killed, com.t4 never run.
+        QTRY_COMPARE_WITH_TIMEOUT(events("download Cancelled").size(), 4, 20000);
+        QStringList downloads;
+        for (const FakeConnector::Call &call : m_connector->calls("download"))
+            downloads << call.featureId;
+        QCOMPARE(downloads, (QStringList { "com.t1", "com.t2", "com.t3" }));
+        QStringList cancelled = events("download Cancelled");
+        cancelled.sort();
+        QCOMPARE(cancelled,
+            (QStringList { "download Cancelled com.t1", "download Cancelled com.t2",
+                "download Cancelled com.t3", "download Cancelled com.t4" }));
+        QCOMPARE(events("install"), QStringList { "install Cancelled com.t1" });
+        m_errors.sort();
+        QCOMPARE(m_errors,
+            (QStringList {
+                "4 Download of 'com.t2' - '1.0.0.1' package failed: Process was cancelled",
+                "4 Download of 'com.t3' - '1.0.0.1' package failed: Process was cancelled",
+                "4 Download of 'com.t4' - '1.0.0.1' package failed: Process was cancelled" }));
+    }
+
     void destroyedWhileDownloading()
     {
         scripts({ { "com.a", "exec sleep 20" }, { "com.b", "exec sleep 20" } });

@@ -17,6 +17,25 @@ using Status = lmttest::JobStatus;
 
 const QStringList Silent { "--", "/verysilent", "/suppressmsgboxes", "/norestart" };
 
+// Runs atLookup on the reporting thread right after a downloaded package's version has been
+// looked up, before the installer decides what to do with it.
+class HeldInstaller : public LmtInstaller
+{
+public:
+    using LmtInstaller::LmtInstaller;
+    std::function<void()> atLookup;
+
+protected:
+    std::shared_ptr<LmtToolVersion> versionToInstall(
+        const QString &featureId, const QString &version) const override
+    {
+        auto found = LmtInstaller::versionToInstall(featureId, version);
+        if (atLookup)
+            atLookup();
+        return found;
+    }
+};
+
 } // namespace
 
 // The installer with its real worker thread; installations are short scripts started through
@@ -178,6 +197,37 @@ private slots:
         downloaded("com.b");
         QTRY_COMPARE_WITH_TIMEOUT(status.size(), 6, 20000);
         QCOMPARE(lmttest::jobStatuses(status).last(), (Status { Succeeded, "com.b", "2.0.0.1" }));
+    }
+
+    // A download is reported on the GUI thread while the controller's thread presses Cancel:
+    // the Cancel comes in after the report's version was looked up.
+    void cancelAsADownloadIsReported()
+    {
+        auto *installer = new HeldInstaller(m_connector, m_model);
+        m_installer.reset(installer);
+        QSignalSpy status(installer, &ILmtInstaller::installStatus);
+        offered("com.late");
+        offered("com.next");
+        installer->start();
+        installer->atLookup = [installer] {
+            std::unique_ptr<QThread> controller(
+                QThread::create([installer] { installer->stop(); }));
+            controller->start();
+            QVERIFY(controller->wait(QDeadlineTimer(20000)));
+        };
+        downloaded("com.late");
+        QCOMPARE(
+            lmttest::jobStatuses(status), (QList<Status> { { Cancelled, "com.late", "2.0.0.1" } }));
+
+        // Nothing of it was left behind: the next run installs its own package only.
+        installer->atLookup = nullptr;
+        installer->start();
+        downloaded("com.next");
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 3, 20000);
+        QCOMPARE(
+            lmttest::jobStatuses(status).last(), (Status { Succeeded, "com.next", "2.0.0.1" }));
+        QCOMPARE(m_connector->calls("install").size(), 1);
+        QCOMPARE(m_connector->calls("install").first().featureId, "com.next");
     }
 
     void elevatedPrivileges()

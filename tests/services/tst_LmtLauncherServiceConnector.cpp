@@ -12,8 +12,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMutex>
 #include <QNetworkReply>
 #include <QSignalSpy>
+#include <QThread>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
@@ -377,6 +379,67 @@ private slots:
             (QStringList { "-kor.service",
                 "installOnly com.zdr.tb.tool.lumetrasetup:1.3.0.800 " + RegistryUrl, "--",
                 "/allusers", "/dir=/opt/setup" }));
+    }
+
+    void concurrentDownloadsShareOneStart_data()
+    {
+        QTest::addColumn<QByteArray>("portOutput");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("started") << QByteArray("49152\n") << QString("started");
+        QTest::newRow("start fails")
+            << QByteArray("no port yet\n") << QString("Failed to discover Launcher Service port");
+    }
+
+    // The service did not start with the application, and three download workers ask for it
+    // at once. Its "-port" answers only when the test opens the gate, after every worker has
+    // either begun a start or said that it waits for one.
+    void concurrentDownloadsShareOneStart()
+    {
+        QFETCH(QByteArray, portOutput);
+        QFETCH(QString, outcome);
+        lmttest::LogCapture capture;
+        FakeLauncher launcher("if [ \"$1\" = -port ]; then\n"
+                              "  until [ -e \"$here/gate\" ]; do sleep 0.02; done\n"
+                              "  cat \"$here/gate\"; exit 0\n"
+                              "fi");
+        auto connector = makeConnector();
+
+        QMutex mutex;
+        QStringList outcomes;
+        std::vector<std::unique_ptr<QThread>> workers;
+        for (int i = 0; i < 3; ++i) {
+            workers.emplace_back(QThread::create([&connector, &mutex, &outcomes, i] {
+                QString result = QStringLiteral("started");
+                try {
+                    connector->downloadTool(QString("com.zdr.t%1").arg(i), "1.0.0.1")->wait();
+                } catch (const std::exception &e) {
+                    result = QString::fromUtf8(e.what());
+                }
+                QMutexLocker lock(&mutex);
+                outcomes << result;
+            }));
+            workers.back()->start();
+        }
+        const auto count = [&capture](const char *fragment) {
+            return capture.lines().filter(QLatin1String(fragment)).size();
+        };
+        const char *starting = "discoverLauncherCli(): launcherCli:";
+        const char *waiting = "Launcher Service is being started, waiting for the start to end";
+        QTRY_COMPARE_WITH_TIMEOUT(count(starting) + count(waiting), 3, 20000);
+
+        const QString gate = QFileInfo(launcher.program()).absolutePath() + "/gate";
+        QVERIFY(lmttest::writeFile(gate + ".new", portOutput));
+        QVERIFY(QFile::rename(gate + ".new", gate)); // whole, never half written
+        for (const auto &worker : workers)
+            QVERIFY(worker->wait(QDeadlineTimer(20000)));
+
+        QCOMPARE(outcomes, QStringList(3, outcome));
+        QCOMPARE(count(starting), 1);
+        QCOMPARE(count(waiting), 2);
+        const QList<QStringList> calls = launcher.calls();
+        QCOMPARE(calls.count(QStringList()), 1); // the service itself, started once
+        QCOMPARE(calls.count(QStringList { "-port" }), 1);
+        QCOMPARE(calls.size(), outcome == "started" ? 5 : 2); // and every download, or none
     }
 
     void installDoesNotStartTheService()

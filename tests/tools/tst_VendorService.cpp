@@ -203,10 +203,16 @@ private Q_SLOTS:
     void badCommandLinesAndCataloguesStopTheService();
     void linuxInstallerInstallsAndUninstalls();
     void linuxInstallerDefaultsAndFailures();
+    void linuxInstallerReplacesAnotherVersionInItsFolder_data();
+    void linuxInstallerReplacesAnotherVersionInItsFolder();
+    void linuxInstallerKeepsAnInstallationItCannotReplace();
 
 private:
     QByteArray signIn(const ServiceProcess &service);
     QString demoPackage(const QString &fileName) const;
+    // Runs the FlashProbe package of version into target for the current user.
+    ProcessResult installFlashProbe(const QString &version, const QString &target) const;
+    QStringList flashProbeRegistryFiles() const;
 
     lmttest::Sandbox m_sandbox;
     ServiceProcess m_service;
@@ -624,10 +630,9 @@ void TestVendorService::linuxInstallerInstallsAndUninstalls()
             QStringLiteral("/verysilent"), QStringLiteral("/norestart") });
     QVERIFY2(installed.exitCode == 0, installed.err.constData());
 
-    const QString program = target + QStringLiteral("/bin/hotfix");
-    QVERIFY(QFileInfo(program).isExecutable());
-    QCOMPARE(run(program, {}).out, QByteArrayLiteral("Lumetra Tools Hotfix 3.2.1.1260\n"));
-    QVERIFY(QFile::exists(target + QStringLiteral("/share/doc/hotfix/RELEASE-NOTES.txt")));
+    // A patch has no program of its own: it records its folder.
+    const QString notes = target + QStringLiteral("/share/doc/hotfix/RELEASE-NOTES-3.2.1.1260.txt");
+    QVERIFY(QFile::exists(notes));
 
     const QString registryFile
         = m_sandbox.filePath(QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
@@ -647,7 +652,7 @@ void TestVendorService::linuxInstallerInstallsAndUninstalls()
     QCOMPARE(entry.value(QStringLiteral("version")).toString(), QStringLiteral("3.2.1.1260"));
     QCOMPARE(entry.value(QStringLiteral("path")).toString(), target);
     const QString uninstaller = entry.value(QStringLiteral("uninstallPath")).toString();
-    QCOMPARE(uninstaller, target + QStringLiteral("/uninstall.sh"));
+    QCOMPARE(uninstaller, target + QStringLiteral("/uninstall-com.zdr.tb.tool.lumetra.hotfix.sh"));
     const QJsonArray dependencies = entry.value(QStringLiteral("dependencies")).toArray();
     QCOMPARE(dependencies.size(), 1);
     QCOMPARE(dependencies[0][QStringLiteral("targetFeatureId")].toString(),
@@ -659,7 +664,7 @@ void TestVendorService::linuxInstallerInstallsAndUninstalls()
     const ProcessResult removed = run(uninstaller, {});
     QVERIFY2(removed.exitCode == 0, removed.err.constData());
     QVERIFY(!QFile::exists(registryFile));
-    QVERIFY(!QFile::exists(program));
+    QVERIFY(!QFile::exists(notes));
     QVERIFY(!QFile::exists(uninstaller));
     QVERIFY(!QDir(target + QStringLiteral("/bin")).exists());
     QVERIFY(!QDir(target + QStringLiteral("/share")).exists());
@@ -675,7 +680,10 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
     QVERIFY2(result.exitCode == 0, result.err.constData());
     const QString machineDir = m_sandbox.filePath(
         QStringLiteral("allusers/Zendrel/com.zdr.tb.tool.flashprobe/2.1.1.60"));
-    QVERIFY(QFileInfo(machineDir + QStringLiteral("/bin/flashprobe")).isExecutable());
+    // A tool records its main program, which names it with --version.
+    const QString program = machineDir + QStringLiteral("/flashprobe");
+    QCOMPARE(run(program, { QStringLiteral("--version") }).out,
+        QByteArrayLiteral("FlashProbe Programmer 2.1.1.60\n"));
     const QString machineEntry
         = m_sandbox.filePath(QStringLiteral("allusers/Zendrel_Technologies_AG/Zendrel-Toolbox/"
                                             "com.zdr.tb.tool.flashprobe-2.1.1.60.json"));
@@ -683,11 +691,13 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
                  .object()
                  .value(QStringLiteral("path"))
                  .toString(),
-        machineDir);
+        program);
     QVERIFY(!QFile::exists(
         m_sandbox.filePath(QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
                                           "com.zdr.tb.tool.flashprobe-2.1.1.60.json"))));
-    QCOMPARE(run(machineDir + QStringLiteral("/uninstall.sh"), {}).exitCode, 0);
+    QCOMPARE(
+        run(machineDir + QStringLiteral("/uninstall-com.zdr.tb.tool.flashprobe.sh"), {}).exitCode,
+        0);
     QVERIFY(!QFile::exists(machineEntry));
     QVERIFY(!QDir(machineDir).exists());
 
@@ -697,8 +707,9 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
     QCOMPARE(result.exitCode, 0);
     const QString userDir = m_sandbox.filePath(
         QStringLiteral("localappdata/Zendrel/com.zdr.tb.tool.flashprobe/2.1.1.60"));
-    QVERIFY(QFile::exists(userDir + QStringLiteral("/bin/flashprobe")));
-    QCOMPARE(run(userDir + QStringLiteral("/uninstall.sh"), {}).exitCode, 0);
+    QVERIFY(QFile::exists(userDir + QStringLiteral("/flashprobe")));
+    QCOMPARE(
+        run(userDir + QStringLiteral("/uninstall-com.zdr.tb.tool.flashprobe.sh"), {}).exitCode, 0);
     QVERIFY(!QDir(userDir).exists());
 
     // A folder that cannot be created fails with a message and leaves no registry file.
@@ -726,6 +737,88 @@ void TestVendorService::linuxInstallerDefaultsAndFailures()
     QVERIFY(result.exitCode != 0);
     QVERIFY(result.err.contains("the package is damaged"));
     QVERIFY(!QDir(m_sandbox.filePath(QStringLiteral("never"))).exists());
+}
+
+ProcessResult TestVendorService::installFlashProbe(
+    const QString &version, const QString &target) const
+{
+    return run(QStringLiteral("sh"),
+        { demoPackage(QStringLiteral("flashprobe-%1-linux.sh").arg(version)),
+            QStringLiteral("/currentuser"), QStringLiteral("/dir=") + target });
+}
+
+QStringList TestVendorService::flashProbeRegistryFiles() const
+{
+    return QDir(
+        m_sandbox.filePath(QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox")))
+        .entryList({ QStringLiteral("com.zdr.tb.tool.flashprobe-*.json") }, QDir::Files);
+}
+
+void TestVendorService::linuxInstallerReplacesAnotherVersionInItsFolder_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("update") << "2.1.0.50"
+                            << "2.1.1.60";
+    QTest::newRow("downgrade") << "2.1.1.60"
+                               << "2.1.0.50";
+    QTest::newRow("same version again") << "2.1.1.60"
+                                        << "2.1.1.60";
+}
+
+void TestVendorService::linuxInstallerReplacesAnotherVersionInItsFolder()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    const QString target
+        = m_sandbox.filePath(QStringLiteral("in place/") + QLatin1String(QTest::currentDataTag()));
+    QVERIFY(lmttest::writeFile(target + QStringLiteral("/notes.txt"), "mine\n"));
+    for (const QString &version : { first, second }) {
+        const ProcessResult result = installFlashProbe(version, target);
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+    }
+
+    // Only the second version's files and registry file remain, beside the folder's own file.
+    QCOMPARE(lmttest::filesBelow(target),
+        QStringList({ QStringLiteral("flashprobe"),
+            QStringLiteral("lib/flashprobe/lumetra-demo-window"), QStringLiteral("notes.txt"),
+            QStringLiteral("share/doc/flashprobe/RELEASE-NOTES-%1.txt").arg(second),
+            QStringLiteral("uninstall-com.zdr.tb.tool.flashprobe.sh") }));
+    QCOMPARE(flashProbeRegistryFiles(),
+        QStringList { QStringLiteral("com.zdr.tb.tool.flashprobe-%1.json").arg(second) });
+    QCOMPARE(run(target + QStringLiteral("/flashprobe"), { QStringLiteral("--version") }).out,
+        QStringLiteral("FlashProbe Programmer %1\n").arg(second).toUtf8());
+
+    const ProcessResult removed
+        = run(target + QStringLiteral("/uninstall-com.zdr.tb.tool.flashprobe.sh"), {});
+    QCOMPARE(removed.exitCode, 0);
+    QCOMPARE(lmttest::filesBelow(target), QStringList { QStringLiteral("notes.txt") });
+    QVERIFY(flashProbeRegistryFiles().isEmpty());
+}
+
+void TestVendorService::linuxInstallerKeepsAnInstallationItCannotReplace()
+{
+    const QString target = m_sandbox.filePath(QStringLiteral("kept"));
+    QVERIFY(installFlashProbe(QStringLiteral("2.1.0.50"), target).exitCode == 0);
+    const QStringList installed = lmttest::filesBelow(target);
+    // Something that rm cannot remove holds the installed version's registry file name.
+    const QString registryFile
+        = m_sandbox.filePath(QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
+                                            "com.zdr.tb.tool.flashprobe-2.1.0.50.json"));
+    QVERIFY(QFile::remove(registryFile));
+    QVERIFY(lmttest::writeFile(registryFile + QStringLiteral("/held"), "x"));
+
+    const ProcessResult result = installFlashProbe(QStringLiteral("2.1.1.60"), target);
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(QString::fromUtf8(result.err),
+        QStringLiteral("FlashProbe Programmer 2.1.1.60 installer: cannot replace the installation "
+                       "in '%1': cannot remove the registry file %2\n")
+            .arg(target, registryFile));
+    // The installation it could not replace is left whole, and nothing of the new one is there.
+    QCOMPARE(lmttest::filesBelow(target), installed);
+    QVERIFY(QFile::exists(registryFile + QStringLiteral("/held")));
+    QVERIFY(flashProbeRegistryFiles().isEmpty());
+    QVERIFY(QDir(registryFile).removeRecursively());
 }
 
 QTEST_GUILESS_MAIN(TestVendorService)

@@ -3,10 +3,13 @@
 #include "ui/LmtElevatePrivilegesDialog.h"
 
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <memory>
 
 using namespace zendrel::lmt::setup;
 
@@ -24,6 +27,21 @@ printf '%s' "$password" > "$here/stdin"
 printf 'Sorry, try again.\n' >&2
 exit 1
 )";
+
+// Stands in for a sudo that takes its time to judge a password (as after a wrong one): it
+// records its process id, reads the password and ends two seconds later, whatever it is told.
+const QByteArray kSlowSudo = R"(#!/bin/sh
+here=$(dirname "$0")
+trap '' TERM
+echo $$ > "$here/slow.pid"
+IFS= read -r password
+touch "$here/slow.judging"
+sleep 2
+exit 1
+)";
+
+// The ways a user dismisses the dialog.
+enum Dismissal { CancelButton, EscapeKey, CloseButton };
 
 } // namespace
 
@@ -48,38 +66,85 @@ private slots:
     void initTestCase()
     {
         QVERIFY(lmttest::writeFile(binDir() + "/sudo", kFakeSudo, true));
+        QVERIFY(lmttest::writeFile(binDir() + "/slow-sudo", kSlowSudo, true));
         // The dialog runs "sudo" through PATH; this one is found first.
         qputenv("PATH", QFile::encodeName(binDir()) + ":" + qgetenv("PATH"));
     }
 
     void init()
     {
-        QFile::remove(binDir() + "/argv");
-        QFile::remove(binDir() + "/stdin");
+        for (const char *file : { "argv", "stdin", "slow.pid", "slow.judging" })
+            QFile::remove(binDir() + "/" + file);
     }
 
-    void cancelAndCloseClearThePassword()
+    void dismissingCancels_data()
     {
-        LmtElevatePrivilegesDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QString("Authenticate"));
-        auto *edit = dialog.findChild<QLineEdit *>("m_pwdLineEdit");
-        QCOMPARE(edit->echoMode(), QLineEdit::Password);
-        dialog.show();
-        edit->setText("typed");
-        dialog.findChild<QDialogButtonBox *>("m_buttonBox")
-            ->button(QDialogButtonBox::Cancel)
-            ->click();
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(dialog.password().isEmpty());
+        QTest::addColumn<int>("dismissal");
+        QTest::addColumn<bool>("duringCheck");
+        QTest::newRow("Cancel") << int(CancelButton) << false;
+        QTest::newRow("Escape") << int(EscapeKey) << false;
+        QTest::newRow("close") << int(CloseButton) << false;
+        QTest::newRow("Cancel during check") << int(CancelButton) << true;
+        QTest::newRow("Escape during check") << int(EscapeKey) << true;
+        QTest::newRow("close during check") << int(CloseButton) << true;
+    }
 
-        LmtElevatePrivilegesDialog closed;
-        closed.show();
-        closed.findChild<QLineEdit *>("m_pwdLineEdit")->setText("typed");
-        QVERIFY(closed.close());
-        QCOMPARE(closed.result(), int(QDialog::Rejected));
-        QVERIFY(closed.password().isEmpty());
-        QCOMPARE(closed.attempts(), 0);
-        QVERIFY(!QFile::exists(binDir() + "/argv")); // sudo never ran
+    // However the dialog is dismissed, the caller sees no password, as after Cancel; a check
+    // still running neither holds up the window nor reports later.
+    void dismissingCancels()
+    {
+        QFETCH(int, dismissal);
+        QFETCH(bool, duringCheck);
+        lmttest::MessageBoxWatcher boxes;
+        auto dialog = std::make_unique<LmtElevatePrivilegesDialog>();
+        QCOMPARE(dialog->windowTitle(), QString("Authenticate"));
+        auto *edit = dialog->findChild<QLineEdit *>("m_pwdLineEdit");
+        QCOMPARE(edit->echoMode(), QLineEdit::Password);
+        dialog->setSudoProgram(binDir() + "/slow-sudo");
+        dialog->show();
+        edit->setText("typed");
+        if (duringCheck) {
+            dialog->findChild<QDialogButtonBox *>("m_buttonBox")
+                ->button(QDialogButtonBox::Ok)
+                ->click();
+            QTRY_VERIFY(QFile::exists(binDir() + "/slow.judging"));
+            QVERIFY(dialog->isValidating());
+        }
+
+        QElapsedTimer clock;
+        clock.start();
+        switch (dismissal) {
+        case CancelButton:
+            dialog->findChild<QDialogButtonBox *>("m_buttonBox")
+                ->button(QDialogButtonBox::Cancel)
+                ->click();
+            break;
+        case EscapeKey:
+            QTest::keyClick(edit, Qt::Key_Escape);
+            break;
+        case CloseButton:
+            QVERIFY(dialog->close());
+            break;
+        }
+        // What the caller reads once exec() has returned.
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QVERIFY(dialog->password().isEmpty());
+        QCOMPARE(dialog->attempts(), duringCheck ? 1 : 0);
+        dialog.reset();
+        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed()) + " ms"));
+
+        if (!duringCheck) {
+            QVERIFY(!QFile::exists(binDir() + "/slow.pid")); // sudo never ran
+            return;
+        }
+        // The given-up check ends on its own later: it is reaped, and nobody hears of it.
+        const QString pid
+            = QString::fromLatin1(lmttest::readFile(binDir() + "/slow.pid").trimmed());
+        QVERIFY(!pid.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists("/proc/" + pid), 10000);
+        QTest::qWait(50);
+        QCOMPARE(boxes.count(), 0);
     }
 
     void wrongThenRightPasswordThroughStandardInputOnly()

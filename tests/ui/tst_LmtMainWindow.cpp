@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSemaphore>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -217,6 +218,9 @@ private slots:
         registerMetaTypes();
         // No self-update question at start unless a test asks for it.
         LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
+        // The password dialog runs "sudo" through PATH; this one is found first.
+        QVERIFY(writeFile(m_sandbox.filePath("sudo-bin/sudo"), kFakeSudo, true));
+        qputenv("PATH", QFile::encodeName(m_sandbox.filePath("sudo-bin")) + ":" + qgetenv("PATH"));
     }
 
     void init() { applicationSettings().remove("LmtMainWindow"); }
@@ -519,9 +523,6 @@ private slots:
 
     void privilegesAndPreferences()
     {
-        QVERIFY(writeFile(m_sandbox.filePath("sudo-bin/sudo"), kFakeSudo, true));
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(m_sandbox.filePath("sudo-bin")) + ":" + path);
         WindowRig rig(program());
         rig.installer->needsElevation = true;
         LmtMainWindow *window = rig.open();
@@ -556,7 +557,6 @@ private slots:
             QCOMPARE(rig.installer->adminPassword, QString("correct horse"));
             QTRY_VERIFY(rig.journal.entries().contains("installer.start"));
         }
-        qputenv("PATH", path);
 
         // Preferences: only a changed update site reloads the list, through the controller's
         // download manager.
@@ -586,6 +586,90 @@ private slots:
             QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
             QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
         }
+    }
+
+    void signInEndingWhileThePasswordDialogIsOpen_data()
+    {
+        QTest::addColumn<bool>("passwordGiven");
+        QTest::newRow("installation starts") << true;
+        QTest::newRow("dialog cancelled") << false;
+    }
+
+    void signInEndingWhileThePasswordDialogIsOpen()
+    {
+        QFETCH(bool, passwordGiven);
+        WindowRig rig(program());
+        rig.installer->needsElevation = true;
+        LmtMainWindow *window = rig.open();
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        // A sign-in started on the select page; it ends later.
+        rig.action("m_actLogin")->trigger();
+        rig.select(rig.onlineVersion(kToolA), true);
+        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
+        rig.licenceBox()->click();
+
+        // From here a refresh waits at the online registry until the test lets it go, so that
+        // one asked for while the dialog is open ends only after the dialog has closed.
+        QSemaphore refreshGate;
+        const Behaviour parse = rig.online->onParse;
+        rig.online->onParse = [&refreshGate, parse] {
+            refreshGate.acquire();
+            refreshGate.release();
+            parse();
+        };
+        rig.journal.clear();
+
+        LmtMainWindow::LmtToolView viewWhileAsked = LmtMainWindow::TOOL_VIEW_INVALID;
+        bool signedInWhileAsked = false;
+        DialogDriver<LmtElevatePrivilegesDialog> driver([&](LmtElevatePrivilegesDialog *d) {
+            emit rig.login->loginStateChanged(true, true, "jo***@example.com");
+            signedInWhileAsked = QTest::qWaitFor(
+                [&] { return rig.loginLabel()->text() == "Logged in as jo***@example.com"; });
+            viewWhileAsked = window->currentView();
+            if (passwordGiven) {
+                d->findChild<QLineEdit *>("m_pwdLineEdit")->setText("correct horse");
+                clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
+            } else {
+                clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
+            }
+        });
+        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
+        QVERIFY(driver.done());
+        refreshGate.release();
+        // The controller serves requests one after another: once this one has been served,
+        // every refresh asked for before it has ended, and its answer is queued here.
+        rig.controller->checkIfUpdateAvailable();
+        QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.checkForUpdate"));
+        QCoreApplication::processEvents();
+
+        QVERIFY(signedInWhileAsked);
+        QCOMPARE(viewWhileAsked, LmtMainWindow::TOOL_VIEW_CONFIG);
+        if (!passwordGiven) {
+            // No jobs: the sign-in's refresh follows the dialog.
+            QVERIFY(rig.panelText().contains(
+                "No \"sudo\" password provided, skipping the installation"));
+            QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+            QVERIFY(rig.journal.entries().contains("online.parse"));
+            QVERIFY(!rig.journal.entries().contains("installer.start"));
+            return;
+        }
+        // The jobs run on the install page, on the catalogue they were started with.
+        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
+        QVERIFY(rig.journal.entries().contains("installer.start"));
+        QVERIFY(!rig.journal.entries().contains("online.parse"));
+        QVERIFY(!rig.action("m_actExit")->isEnabled());
+        QVERIFY(!rig.button("m_btnStart")->isVisible());
+        QVERIFY(rig.button("m_btnCancel")->isVisible());
+        {
+            MessageBoxWatcher answerer(QMessageBox::Ok);
+            QVERIFY(!window->close());
+        }
+        // The refresh follows the jobs.
+        rig.installed = true;
+        emit rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
+        emit rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
+        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
+        QCOMPARE(rig.journal.entries().count("online.parse"), 1);
     }
 
     void geometryFallsBackWhenOffScreen()

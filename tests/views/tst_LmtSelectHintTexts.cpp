@@ -240,9 +240,10 @@ void TestLmtSelectHintTexts::thirdPartyTextsPointToTheirVendor()
     model.updateToolsData(catalogue.model);
     QCOMPARE(model.rowCount(), 4);
 
+    // Rich text: the address's "&" is written as an entity, in the link and in its caption.
     QCOMPARE(information(model, zetaOffer),
-        "Download Zeta Editor by clicking <a href=\"https://zeta.example/get?os=win&x=1\">"
-        "https://zeta.example/get?os=win&x=1</a>.");
+        "Download Zeta Editor by clicking <a href=\"https://zeta.example/get?os=win&amp;x=1\">"
+        "https://zeta.example/get?os=win&amp;x=1</a>.");
     QCOMPARE(information(model, alphaOffer),
         "Download Alpha Editor by clicking <a href=\"https://alpha.example/\">"
         "https://alpha.example/</a>. After installing, open Alpha Editor and install Lint, "

@@ -112,6 +112,8 @@ private slots:
     void versionsWithoutPackageForThisPlatformAreDropped();
     void rowsAreSortedAndSplitByTable();
     void rememberedDropDownChoiceIsRestored();
+    void bothScopesOfOneVersionKeepARowEach_data();
+    void bothScopesOfOneVersionKeepARowEach();
     void flagsFollowWhatCanBeDone();
     void dataAnswersOnlyItsRolesAndColumns();
 };
@@ -610,6 +612,72 @@ void TestLmtToolSelectModel::rememberedDropDownChoiceIsRestored()
     LmtToolSelectModel additional(false);
     additional.updateToolsData(catalogue.model);
     QCOMPARE(additional.rows().first()->currentVersion(), packHead);
+}
+
+void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach_data()
+{
+    QTest::addColumn<LmtToolInstallScope>("unticked");
+    QTest::newRow("current user") << LmtToolInstallScope::CurrentUser;
+    QTest::newRow("all users") << LmtToolInstallScope::AllUsers;
+}
+
+// Whichever of two installations of one version is unticked, it keeps a row of its own that
+// says it will be uninstalled, and the other one is neither hidden nor touched.
+void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach()
+{
+    QFETCH(LmtToolInstallScope, unticked);
+    Catalogue catalogue;
+    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
+    Catalogue::offered(tools, "3.2.0");
+    Catalogue::offered(tools, "3.2.1");
+    auto forUser = Catalogue::installed(tools, "3.2.0", "/home/user/lumetra");
+    auto forAll = Catalogue::installed(tools, "3.2.0", "/opt/lumetra");
+    forAll->setInstallScope(LmtToolInstallScope::AllUsers);
+    const auto gone = unticked == LmtToolInstallScope::AllUsers ? forAll : forUser;
+    const auto kept = gone == forAll ? forUser : forAll;
+
+    LmtToolSelectModel model(true);
+    const auto rowShowing = [&model](const std::shared_ptr<LmtToolVersion> &version) {
+        for (int i = 0; i < model.rowCount(); ++i) {
+            if (model.rows().at(i)->currentVersion() == version)
+                return i;
+        }
+        return -1;
+    };
+    const auto verifyRows = [&] {
+        QCOMPARE(model.rowCount(), 2);
+        for (const auto &installation : { forUser, forAll }) {
+            const int row = rowShowing(installation);
+            QVERIFY(row >= 0);
+            // The drop-down's entry of the shown version is that very installation.
+            const auto &selectRow = model.rows().at(row);
+            QCOMPARE(selectRow->versionForKey(selectRow->currentKey()), installation);
+        }
+        QCOMPARE(model.index(rowShowing(forUser), 1).data().toString(),
+            QString("Lumetra Tools (Current user)"));
+        QCOMPARE(model.index(rowShowing(forAll), 1).data().toString(),
+            QString("Lumetra Tools (All users)"));
+    };
+    model.updateToolsData(catalogue.model);
+    verifyRows();
+    if (QTest::currentTestFailed())
+        return;
+
+    model.uncheckRow(rowShowing(gone));
+    QVERIFY(!gone->selected());
+    QVERIFY(kept->selected());
+    model.updateToolsData(catalogue.model);
+    verifyRows();
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(model.rows().at(rowShowing(gone))->action(), LmtToolSelectRow::Uninstall);
+    QCOMPARE(model.index(rowShowing(gone), 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QCOMPARE(model.rows().at(rowShowing(kept))->action(), LmtToolSelectRow::NoChange);
+
+    // Ticking it again leaves the other installation alone.
+    QVERIFY(model.setData(model.index(rowShowing(gone), 0), int(Qt::Checked), Qt::CheckStateRole));
+    QVERIFY(gone->selected());
+    QVERIFY(kept->selected());
 }
 
 void TestLmtToolSelectModel::flagsFollowWhatCanBeDone()

@@ -1,6 +1,7 @@
 #include "common/LmtTestSupport.h"
 #include "services/LmtVendorSite.h"
 #include "views/LmtToolInfoDelegate.h"
+#include "views/LmtToolLinksCell.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectView.h"
 #include "views/SelectTestCatalogue.h"
@@ -12,10 +13,15 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QSpontaneKeyEvent>
 #include <QTableView>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
@@ -82,17 +88,99 @@ bool hasErrorIcon(const LmtToolSelectModel *model, int row)
                 .isNull();
 }
 
+// What a user sees of one row: check box, name, drop-down or version text, information cell.
+struct RowLook {
+    int check = -1;
+    QString name;
+    QString version;
+    QString information;
+
+    bool operator==(const RowLook &other) const
+    {
+        return check == other.check && name == other.name && version == other.version
+            && information == other.information;
+    }
+};
+
+QString plainText(const QString &richText)
+{
+    QTextDocument document;
+    document.setHtml(richText);
+    return document.toPlainText();
+}
+
+// The row as the model describes it, or, with fromWidgets, as its open editors show it.
+RowLook lookOf(QTableView *table, int row, bool fromWidgets)
+{
+    const QAbstractItemModel *model = table->model();
+    RowLook look { model->index(row, 0).data(Qt::CheckStateRole).toInt(),
+        model->index(row, 1).data().toString(), model->index(row, 2).data(Qt::EditRole).toString(),
+        plainText(model->index(row, 3).data(Qt::EditRole).toString()) };
+    if (fromWidgets) {
+        if (auto *comboBox = editorAt<QComboBox>(table, row, 2))
+            look.version = comboBox->currentText();
+        auto *information = editorAt<QTextBrowser>(table, row, 3);
+        look.information = information ? information->toPlainText() : QString();
+    }
+    return look;
+}
+
+// The rows of a table that change notices named (invalid indexes name them all).
+class AnnouncedRows
+{
+public:
+    explicit AnnouncedRows(QAbstractItemModel *model)
+    {
+        QObject::connect(model, &QAbstractItemModel::dataChanged, &m_context,
+            [this, model](const QModelIndex &from, const QModelIndex &to) {
+                const int first = from.isValid() ? from.row() : 0;
+                const int last = to.isValid() ? to.row() : model->rowCount() - 1;
+                for (int row = first; row <= last; ++row)
+                    m_rows.insert(row);
+            });
+    }
+    bool contains(int row) const { return m_rows.contains(row); }
+
+private:
+    QObject m_context;
+    QSet<int> m_rows;
+};
+
+// One notch of the mouse wheel over the middle of the widget, delivered as the window system
+// delivers it: a spontaneous event, which the application hands on to the parents while the
+// widgets ignore it.
+void turnWheel(QWidget *widget, int delta)
+{
+    const QPointF centre = QRectF(widget->rect()).center();
+    QWheelEvent event(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    // As the key clicks of QTest: sendEvent() would mark it as not spontaneous again.
+    qApp->notify(widget, &event);
+}
+
+// What a text widget shows of a text in the given format: markup is rendered, not shown.
+QString shownAs(const QString &text, Qt::TextFormat format)
+{
+    const bool rich
+        = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+    return rich ? plainText(text) : text;
+}
+
 // Answers the next modal box: checks its texts and clicks the button with the given caption.
-void answerMessageBox(const QString &buttonText, QString *seenText, QString *seenTitle)
+void answerMessageBox(
+    const QString &buttonText, QString *seenText, QString *seenTitle, QString *shownText = nullptr)
 {
     QTimer::singleShot(0, [=] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box) {
-            answerMessageBox(buttonText, seenText, seenTitle);
+            answerMessageBox(buttonText, seenText, seenTitle, shownText);
             return;
         }
         *seenText = box->text();
         *seenTitle = box->windowTitle();
+        if (shownText)
+            *shownText = shownAs(box->text(), box->textFormat());
         for (QAbstractButton *button : box->buttons()) {
             if (button->text().remove('&') == buttonText) {
                 button->click();
@@ -119,10 +207,14 @@ private slots:
     void cellsFollowEveryTick();
     void thirdPartyCellOpensTheTool();
     void dependenciesAreSelectedAcrossTables();
+    void dependencySelectionRepaintsEveryChangedRow();
     void unreachableDependencyIsReportedWithoutCandidate();
     void dependencyMetBySelectedVersionNeedsNothing();
     void refreshLogsAllButChangesOnlyGrowth();
     void uninstallNeedsConfirmation();
+    void wheelScrollsThePageNotTheVersion();
+    void registryTextIsShownAsWritten_data();
+    void registryTextIsShownAsWritten();
 };
 
 void TestLmtToolSelectView::initTestCase()
@@ -476,6 +568,70 @@ void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
             "'Board Pack' version 1.0.0 has a dependency on 'Runtime' version 3.1.0.200" });
 }
 
+// Checking a dependency deselects the other installations of its line, which rows of their
+// own show: those rows change too, and the table must be told, whichever table they are in.
+void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
+{
+    Catalogue catalogue;
+    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
+    auto forUser = Catalogue::installed(tools, "3.2.0", "/home/user/lumetra", numeric(3, 2, 0));
+    auto forAll = Catalogue::installed(tools, "3.2.1", "/opt/lumetra", numeric(3, 2, 1));
+    forAll->setInstallScope(LmtToolInstallScope::AllUsers);
+    auto toolsNew = Catalogue::offered(tools, "3.2.5", numeric(3, 2, 5));
+    auto patch = catalogue.tool("com.zdr.patch", LmtToolType::Patch, "Tools Patch");
+    Catalogue::offered(patch, "3.2.1", numeric(3, 2, 1));
+    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
+    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    packOne->addDependency("com.zdr.tools", numeric(3, 2, 5), LmtToolDependency::Unbounded);
+    auto scope = catalogue.tool("com.zdr.scope", LmtToolType::Other, "Scope");
+    Catalogue::offered(scope, "1.2.0", numeric(1, 2, 0));
+
+    LmtToolSelectView view;
+    view.updateToolsData(catalogue.model);
+    LmtToolSelectModel *base = view.baseModel();
+    QCOMPARE(base->rowCount(), 3);
+    // The current user's row shows the offered update, not yet chosen.
+    int userRow = -1;
+    for (int row = 0; row < base->rowCount(); ++row) {
+        if (base->rows().at(row)->currentVersion() == forUser)
+            userRow = row;
+    }
+    QVERIFY(base->setData(base->index(userRow, 2), "3.2.5", Qt::EditRole));
+
+    const QList<QTableView *> tables { view.baseTable(), view.additionalTable() };
+    QList<QList<RowLook>> before;
+    for (QTableView *table : tables) {
+        QList<RowLook> looks;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            looks.append(lookOf(table, row, false));
+        before.append(looks);
+    }
+    AnnouncedRows announcedBase(base);
+    AnnouncedRows announcedAdditional(view.additionalModel());
+
+    QVERIFY(check(view.additionalModel(), "Board Pack"));
+    QVERIFY(toolsNew->selected());
+    QVERIFY(!forUser->selected());
+    QVERIFY(!forAll->selected());
+
+    int changedRows = 0;
+    for (int t = 0; t < tables.size(); ++t) {
+        QTableView *table = tables.at(t);
+        const AnnouncedRows &announced = t == 0 ? announcedBase : announcedAdditional;
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            const RowLook now = lookOf(table, row, false);
+            if (!(now == before.at(t).at(row))) {
+                ++changedRows;
+                QVERIFY2(announced.contains(row), qPrintable(now.name));
+            }
+            // The open editors show what the model says, on every row.
+            QVERIFY2(lookOf(table, row, true) == now, qPrintable(now.name));
+        }
+    }
+    // The pack, the switched row and the other installation's row.
+    QCOMPARE(changedRows, 3);
+}
+
 void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
 {
     Catalogue catalogue;
@@ -621,6 +777,225 @@ void TestLmtToolSelectView::uninstallNeedsConfirmation()
         QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
     QCOMPARE(selectionChanges, 1);
     QCOMPARE(base->index(0, 3).data(Qt::EditRole).toString(), QString("Will be uninstalled"));
+}
+
+// Scrolling the page over a closed drop-down scrolls the table and leaves the version alone;
+// only a drop-down the user has given focus takes the wheel.
+void TestLmtToolSelectView::wheelScrollsThePageNotTheVersion()
+{
+    Catalogue catalogue;
+    for (int i = 0; i < 30; ++i) {
+        auto pack = catalogue.tool(QString("com.zdr.pack.%1").arg(i, 2, 10, QChar('0')),
+            LmtToolType::ContentPack, QString("Pack %1").arg(i, 2, 10, QChar('0')));
+        Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+        Catalogue::offered(pack, "2.0.0", numeric(2, 0, 0));
+    }
+    LmtToolSelectView view;
+    view.resize(640, 400);
+    view.updateToolsData(catalogue.model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTableView *table = view.additionalTable();
+    QScrollBar *scrollBar = table->verticalScrollBar();
+    QVERIFY(scrollBar->maximum() > 0);
+    QCOMPARE(scrollBar->value(), 0);
+
+    auto *comboBox = editorAt<QComboBox>(table, 0, 2);
+    QVERIFY(comboBox);
+    const auto row = view.additionalModel()->rows().at(0);
+    const auto shown = row->currentVersion();
+    QCOMPARE(comboBox->currentText(), QString("2.0.0"));
+    turnWheel(comboBox, -120);
+    QCOMPARE(comboBox->currentText(), QString("2.0.0"));
+    QCOMPARE(row->currentVersion(), shown);
+    QVERIFY(scrollBar->value() > 0);
+    QVERIFY(!comboBox->hasFocus());
+
+    // With the focus the wheel steps through the versions, and the row follows.
+    scrollBar->setValue(0);
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    comboBox->setFocus(Qt::TabFocusReason);
+    QVERIFY(comboBox->hasFocus());
+    turnWheel(comboBox, -120);
+    QCOMPARE(comboBox->currentText(), QString("1.0.0"));
+    QCOMPARE(row->currentKey(), QString("1.0.0"));
+    QCOMPARE(scrollBar->value(), 0);
+}
+
+void TestLmtToolSelectView::registryTextIsShownAsWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("featureId");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("downloadPage");
+    QTest::addColumn<bool>("linked");
+
+    QTest::newRow("markup") << "<b>Bold</b> Tools"
+                            << "com.zdr.bold"
+                            << "/opt/<i>tools</i>"
+                            << "<img src=\"/usr/share/pixmaps/debian-logo.png\">Lint"
+                            << "https://downloads.example/tools" << true;
+    QTest::newRow("links") << "<a href=\"https://evil.example/\">Tools</a>"
+                           << "com.zdr.<a href='file:///etc/passwd'>x</a>"
+                           << "/opt/a&b"
+                           << "<a href=\"javascript:alert(1)\">Lint</a>"
+                           << "https://downloads.example/get?os=linux&arch=x64" << true;
+    QTest::newRow("quotes") << "Quote \"Tools\""
+                            << "com.zdr.x\" onclick=\"alert(1)"
+                            << "/opt/\"q\""
+                            << "Lint \"Pro\""
+                            << "https://downloads.example/\" onclick=\"alert(1)" << true;
+    QTest::newRow("javascript") << "Tools & Co"
+                                << "com.zdr.js"
+                                << "/opt/js"
+                                << "Lint"
+                                << "javascript:alert(document.cookie)" << false;
+    QTest::newRow("file") << "Tools"
+                          << "com.zdr.file"
+                          << "/opt/file"
+                          << "Lint"
+                          << "file:///etc/passwd" << false;
+}
+
+// Names, feature ids, paths and addresses from the registries read as written in every cell,
+// tool tip and box of the select page, and only web pages become links.
+void TestLmtToolSelectView::registryTextIsShownAsWritten()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, featureId);
+    QFETCH(QString, location);
+    QFETCH(QString, extension);
+    QFETCH(QString, downloadPage);
+    QFETCH(bool, linked);
+
+    Catalogue catalogue;
+    auto pack = catalogue.tool(featureId, LmtToolType::ContentPack, name);
+    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    auto needs = catalogue.tool("com.zdr.needs", LmtToolType::Other, "Needs");
+    auto needsTwo = Catalogue::offered(needs, "2.0.0", numeric(2, 0, 0));
+    needsTwo->addDependency(featureId, 0, LmtToolDependency::Unbounded);
+    needsTwo->setSelected(true);
+    auto local = catalogue.tool(featureId + ".local", LmtToolType::Other, name);
+    auto installed = Catalogue::installed(local, "1.0.0", location, numeric(1, 0, 0));
+    auto editor = catalogue.thirdPartyTool("com.other.editor", name);
+    editor->addKnownPlugin("ext.lint", extension);
+    auto editorOffer = Catalogue::offered3rdParty(editor, "4.2.0", QUrl(downloadPage));
+    auto viewer = catalogue.thirdPartyTool("com.other.viewer", name);
+    viewer->addKnownPlugin("ext.lint", extension);
+    auto viewerInstalled = Catalogue::installed3rdParty(viewer, "4.2.0", location);
+    viewerInstalled->setPath(location);
+    viewerInstalled->addPlugin(std::make_shared<LmtPlugin>("ext.lint", extension, "viewer"));
+
+    LmtToolSelectView view;
+    view.resize(1200, 600);
+    view.updateToolsData(catalogue.model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    const QString packPage = vendorToolPageUrl(featureId);
+    const QString needsPage = vendorToolPageUrl("com.zdr.needs");
+    const QString shownPage = QUrl(downloadPage).toString();
+    const QString downloadText = linked
+        ? QString("Download %1 by clicking %2.").arg(name, shownPage)
+        : QString("Download %1 from %2.").arg(name, shownPage);
+    const struct {
+        std::shared_ptr<LmtToolVersion> version;
+        QString text;
+        QStringList links;
+    } cells[] = {
+        { packOne,
+            "Select the check box to install. To download and install manually go to " + packPage,
+            { packPage } },
+        { needsTwo,
+            QString("Click \"Next\" to install. Dependencies will not be installed: %1. To "
+                    "download and install manually go to %2")
+                .arg(name, needsPage),
+            { needsPage } },
+        { installed, QString("Version 1.0.0 installed at %1").arg(location), {} },
+        { editorOffer,
+            downloadText
+                + QString(" After installing, open %1 and install %2 extension(s).")
+                      .arg(name, extension),
+            linked ? QStringList { shownPage } : QStringList() },
+        { viewerInstalled,
+            QString("Warning: \"%1\" extension(s) not installed in %2 version 4.2.0 installed at "
+                    "%3")
+                .arg(extension, name, location),
+            {} },
+    };
+    for (const auto &cell : cells) {
+        QTableView *table = nullptr;
+        int row = -1;
+        for (QTableView *candidate : { view.baseTable(), view.additionalTable() }) {
+            const auto *model = static_cast<LmtToolSelectModel *>(candidate->model());
+            for (int i = 0; i < model->rowCount(); ++i) {
+                if (model->rows().at(i)->currentVersion() == cell.version) {
+                    table = candidate;
+                    row = i;
+                }
+            }
+        }
+        QVERIFY(table);
+        auto *browser = editorAt<QTextBrowser>(table, row, 3);
+        if (auto *thirdParty = editorAt<ThirdPartyEditorWidget>(table, row, 3))
+            browser = thirdParty->informationBrowser();
+        QVERIFY(browser);
+        QCOMPARE(browser->toPlainText().simplified(), cell.text.simplified());
+        QStringList links;
+        for (QTextBlock block = browser->document()->begin(); block.isValid();
+             block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                const QTextCharFormat format = fragment.fragment().charFormat();
+                if (format.isAnchor() && !links.contains(format.anchorHref()))
+                    links.append(format.anchorHref());
+            }
+        }
+        QCOMPARE(links, cell.links);
+    }
+
+    // Tool tips of the check box and the name, shown where the pointer rests.
+    const auto shownToolTip = [](QTableView *table, int row, int column) {
+        const QRect cell = table->visualRect(table->model()->index(row, column));
+        QHelpEvent event(
+            QEvent::ToolTip, cell.center(), table->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(table->viewport(), &event);
+        return shownAs(QToolTip::text(), Qt::AutoText);
+    };
+    LmtToolSelectModel *additional = view.additionalModel();
+    const int needsRow = rowOf(additional, "Needs");
+    for (int column : { 0, 1 }) {
+        QCOMPARE(shownToolTip(view.additionalTable(), needsRow, column),
+            QString("Needs 2.0.0 has a dependency on the %1 1.0.0 which is not installed")
+                .arg(name));
+    }
+    int installedRow = -1;
+    for (int i = 0; i < additional->rowCount(); ++i) {
+        if (additional->rows().at(i)->currentVersion() == installed)
+            installedRow = i;
+    }
+    QCOMPARE(shownToolTip(view.additionalTable(), installedRow, 1),
+        QString("%1 1.0.0 is installed at %2").arg(name, location));
+    QToolTip::hideText();
+
+    // The uninstall question names the tool as written.
+    QString text;
+    QString title;
+    QString shown;
+    answerMessageBox("Cancel", &text, &title, &shown);
+    QVERIFY(!additional->setData(
+        additional->index(installedRow, 0), int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(shown,
+        QString("By deselecting this check box, you will uninstall '%1 1.0.0' if you proceed to "
+                "the next step.")
+            .arg(name));
+
+    // So does the name of a package on the configuration page.
+    LmtToolLinksCell links(LmtToolLinksData { name, "1.0.0", {}, {} });
+    auto *nameLabel = links.findChild<QLabel *>("lblName");
+    QVERIFY(nameLabel);
+    QCOMPARE(shownAs(nameLabel->text(), nameLabel->textFormat()), name);
 }
 
 QTEST_MAIN(TestLmtToolSelectView)
