@@ -184,15 +184,22 @@ private:
     QStringList m_createdFolders;
 };
 
-// How many bytes wait unread in the pipe a process has as this descriptor; 0 for anything else.
-int unreadInput(const QString &descriptor)
+// What a process's standard input is ("pipe:[…]" for a pipe).
+QByteArray inputOf(const QString &processDirectory)
 {
-    const QByteArray path = QFile::encodeName(descriptor);
     char target[64] = {};
-    if (::readlink(path.constData(), target, sizeof target - 1) <= 0
-        || !QByteArray(target).startsWith("pipe:"))
-        return 0;
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
+    return ::readlink(
+               QFile::encodeName(processDirectory + "fd/0").constData(), target, sizeof target - 1)
+            > 0
+        ? QByteArray(target)
+        : QByteArray();
+}
+
+// How many bytes wait unread in the pipe a process has as standard input.
+int unreadInput(const QString &processDirectory)
+{
+    const int fd
+        = ::open(QFile::encodeName(processDirectory + "fd/0").constData(), O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return 0;
     int waiting = 0;
@@ -215,23 +222,30 @@ public:
 
     void sample()
     {
+        // sudo's standard input is the pipe the password is written to; what sudo did not
+        // consume there waits for the programs it runs, which share that pipe.
+        QSet<QByteArray> sudoInputs;
+        QList<std::pair<QString, QByteArray>> others;
         for (const qint64 pid : processesOf(m_uid)) {
             const QString base = QStringLiteral("/proc/%1/").arg(pid);
-            QByteArray commandLine = lmttest::readFile(base + "cmdline");
+            const QByteArray commandLine = lmttest::readFile(base + "cmdline");
             const QByteArray environment = lmttest::readFile(base + "environ");
+            const QString shown
+                = QString::fromLocal8Bit(QByteArray(commandLine).replace('\0', ' '));
             if (commandLine.contains(m_secret) || environment.contains(m_secret))
-                m_leaks << QString::fromLocal8Bit(commandLine.replace('\0', ' '));
-            // Standard input with bytes nobody read: what sudo did not consume waits for the
-            // program it runs. Only sudo itself may briefly have some (the password it reads),
-            // and the account's test program (the passwords it was given).
-            const QByteArray program = commandLine.left(commandLine.indexOf('\0'));
-            if (!program.endsWith("sudo") && !commandLine.contains(HelperSwitch.toUtf8())
-                && unreadInput(base + "fd/0") > 0)
+                m_leaks << shown;
+            if (commandLine.left(commandLine.indexOf('\0')).endsWith("sudo"))
+                sudoInputs.insert(inputOf(base));
+            else
+                others.append({ base, commandLine });
+            if (!shown.trimmed().isEmpty())
+                m_seen.insert(shown.trimmed());
+        }
+        for (const auto &[base, commandLine] : std::as_const(others)) {
+            const QByteArray input = inputOf(base);
+            if (input.startsWith("pipe:") && sudoInputs.contains(input) && unreadInput(base) > 0)
                 m_leaks << "unread standard input: "
                         + QString::fromLocal8Bit(QByteArray(commandLine).replace('\0', ' '));
-            commandLine.replace('\0', ' ');
-            if (!commandLine.isEmpty())
-                m_seen.insert(QString::fromLocal8Bit(commandLine).trimmed());
         }
     }
 
