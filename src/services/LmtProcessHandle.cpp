@@ -148,10 +148,12 @@ void LmtProcessHandle::readStandardError()
         = shared_toolkit::withoutUrlPasswords(m_errorDecoder(m_process->readAllStandardError()));
     qCCritical(lmtLocal).noquote() << "[LmtProcessHandle]"
                                    << "STDERR:" << text;
-    // Kept without its line break: it ends up inside a one-line failure text.
-    m_lastError = text;
-    while (m_lastError.endsWith(QLatin1Char('\n')) || m_lastError.endsWith(QLatin1Char('\r')))
-        m_lastError.chop(1);
+    // Kept without its line breaks: it ends up inside a one-line failure text. A program that
+    // writes its message in pieces (sudo does) ends with a bare line break, which would leave
+    // the failure text without its reason.
+    const QString trimmed = text.trimmed();
+    if (!trimmed.isEmpty())
+        m_lastError = trimmed;
     Q_EMIT stdErrorReady(text);
 }
 

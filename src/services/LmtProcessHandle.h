@@ -40,7 +40,8 @@ public:
     // Ends the child's standard input: it reads end-of-file after the bytes already written.
     void closeWriteChannel();
 
-    // The last chunk the child wrote to standard error, or the final failure text.
+    // The last chunk with text the child wrote to standard error, trimmed, or the final
+    // failure text.
     QString lastError() const { return m_lastError; }
     // Set by wait() only.
     bool isFinished() const { return m_finished; }

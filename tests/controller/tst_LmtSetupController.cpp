@@ -288,7 +288,8 @@ private slots:
         FakeServices services;
         const auto installer = std::make_shared<LmtInstaller>(services.connector, services.model);
         installer->setElevationCheck([] { return false; });
-        const auto tool = LmtTool::create("com.zdr.a", LmtToolType::Other, "A");
+        // An external tool has one line: 2.0 updates whatever 1.0 is installed.
+        const auto tool = LmtTool::create("com.zdr.a", LmtToolType::External, "A");
         if (installedScope >= 0)
             addLocal(tool, "1.0.0.1", LmtToolInstallScope(installedScope))->setSelected(false);
         addOnline(tool, "2.0.0.1", 2, true)->setInstallScope(LmtToolInstallScope(offeredScope));

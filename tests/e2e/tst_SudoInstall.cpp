@@ -32,7 +32,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -182,6 +184,31 @@ private:
     QStringList m_createdFolders;
 };
 
+// What a process's standard input is ("pipe:[…]" for a pipe).
+QByteArray inputOf(const QString &processDirectory)
+{
+    char target[64] = {};
+    return ::readlink(
+               QFile::encodeName(processDirectory + "fd/0").constData(), target, sizeof target - 1)
+            > 0
+        ? QByteArray(target)
+        : QByteArray();
+}
+
+// How many bytes wait unread in the pipe a process has as standard input.
+int unreadInput(const QString &processDirectory)
+{
+    const int fd
+        = ::open(QFile::encodeName(processDirectory + "fd/0").constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return 0;
+    int waiting = 0;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0)
+        waiting = 0;
+    ::close(fd);
+    return waiting;
+}
+
 // Reads /proc/<pid>/cmdline and environ of every process of the account (and of those sudo
 // runs for it) while it works, keeping what it saw.
 class ProcessWatch
@@ -195,15 +222,30 @@ public:
 
     void sample()
     {
+        // sudo's standard input is the pipe the password is written to; what sudo did not
+        // consume there waits for the programs it runs, which share that pipe.
+        QSet<QByteArray> sudoInputs;
+        QList<std::pair<QString, QByteArray>> others;
         for (const qint64 pid : processesOf(m_uid)) {
             const QString base = QStringLiteral("/proc/%1/").arg(pid);
-            QByteArray commandLine = lmttest::readFile(base + "cmdline");
+            const QByteArray commandLine = lmttest::readFile(base + "cmdline");
             const QByteArray environment = lmttest::readFile(base + "environ");
+            const QString shown
+                = QString::fromLocal8Bit(QByteArray(commandLine).replace('\0', ' '));
             if (commandLine.contains(m_secret) || environment.contains(m_secret))
-                m_leaks << QString::fromLocal8Bit(commandLine.replace('\0', ' '));
-            commandLine.replace('\0', ' ');
-            if (!commandLine.isEmpty())
-                m_seen.insert(QString::fromLocal8Bit(commandLine).trimmed());
+                m_leaks << shown;
+            if (commandLine.left(commandLine.indexOf('\0')).endsWith("sudo"))
+                sudoInputs.insert(inputOf(base));
+            else
+                others.append({ base, commandLine });
+            if (!shown.trimmed().isEmpty())
+                m_seen.insert(shown.trimmed());
+        }
+        for (const auto &[base, commandLine] : std::as_const(others)) {
+            const QByteArray input = inputOf(base);
+            if (input.startsWith("pipe:") && sudoInputs.contains(input) && unreadInput(base) > 0)
+                m_leaks << "unread standard input: "
+                        + QString::fromLocal8Bit(QByteArray(commandLine).replace('\0', ' '));
         }
     }
 
@@ -227,7 +269,7 @@ private:
 // ---- The account's part ---------------------------------------------------------------------
 
 // One line per signal of the controller that tells how the installation went.
-QJsonArray runInstallations(const QStringList &passwords)
+QJsonArray runInstallations(const QStringList &passwords, const QString &installDirectory)
 {
     QJsonArray events;
     const auto controller = createSetupController();
@@ -257,6 +299,8 @@ QJsonArray runInstallations(const QStringList &passwords)
     if (!version)
         return events << "no " + FeatureId;
     version->setSelected(true);
+    // As chosen in the configuration dialog: the program goes into the test's folder.
+    version->setInstallDirectory(installDirectory);
     events << QStringLiteral("scope %1").arg(int(version->installScope()));
 
     for (const QString &password : passwords) {
@@ -276,7 +320,8 @@ int runAsSudoUser(const QStringList &arguments)
 {
     registerMetaTypes();
     const QString vendorUrl = arguments.value(0);
-    const QString resultFile = arguments.value(1);
+    const QString installDirectory = arguments.value(1);
+    const QString resultFile = arguments.value(2);
     // The passwords come on standard input, never on a command line or in the environment.
     QFile input;
     input.open(stdin, QIODevice::ReadOnly);
@@ -288,7 +333,7 @@ int runAsSudoUser(const QStringList &arguments)
     if (launcher.isEmpty() || !lmttest::writeLauncherConfig(vendorUrl))
         return 2;
     setKorOnlineUrl(vendorUrl + "/api/v1/tools/");
-    const QJsonArray events = runInstallations(passwords);
+    const QJsonArray events = runInstallations(passwords, installDirectory);
     lmttest::runLauncherService(launcher, { "-stop" });
 
     const QJsonObject result { { "events", events },
@@ -330,12 +375,17 @@ private slots:
             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
                 | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
         const QString stage = root.filePath("bin");
-        const QString drive = root.filePath("drive");
-        QVERIFY(QDir().mkpath(stage) && QDir().mkpath(drive));
-        for (const QString &program : { QCoreApplication::applicationFilePath(),
-                 lmttest::binDir() + "/kor-launcher-service" })
-            QVERIFY2(QFile::copy(program, stage + "/" + QFileInfo(program).fileName()),
-                qPrintable(program));
+        const QString programs = root.filePath("programs");
+        QVERIFY(QDir().mkpath(stage) && QDir().mkpath(programs));
+        // The programs, and the 3rd-party tools file the application expects beside itself.
+        const QString self = QCoreApplication::applicationFilePath();
+        const QStringList staged { QFileInfo(self).fileName(), "kor-launcher-service",
+            "Resources/3rdparty-tools.json" };
+        for (const QString &file : staged) {
+            const QString from = file == staged.first() ? self : lmttest::binDir() + "/" + file;
+            QVERIFY(QDir().mkpath(QFileInfo(stage + "/" + file).path()));
+            QVERIFY2(QFile::copy(from, stage + "/" + file), qPrintable(from));
+        }
 
         const QByteArray password
             = "Lmt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + " x";
@@ -352,7 +402,7 @@ private slots:
         const QString resultFile = account.home() + "/result.json";
         QStringList environment { "HOME=" + account.home(), "USER=" + account.name(),
             "LOGNAME=" + account.name(), "PATH=/usr/bin:/bin", "LUMETRA_BIN_DIR=" + stage,
-            "SystemDrive=" + drive, "QT_QPA_PLATFORM=offscreen" };
+            "QT_QPA_PLATFORM=offscreen" };
         // A sanitizer build checks the account's run with the same options.
         for (const char *name : { "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS" })
             if (qEnvironmentVariableIsSet(name))
@@ -362,9 +412,10 @@ private slots:
             QStringList { "-u", account.name(), "--", "/usr/bin/env", "-i" } + environment
                 + QStringList {
                     stage + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-                    HelperSwitch, vendor.url(), resultFile });
+                    HelperSwitch, vendor.url(), programs + "/FlashProbe", resultFile });
         QVERIFY(helper.waitForStarted());
-        helper.write(wrongPassword + '\n' + password + '\n');
+        // The third run finds sudo's credentials of the second still fresh.
+        helper.write(wrongPassword + '\n' + password + '\n' + password + '\n');
         helper.closeWriteChannel();
         ProcessWatch watch(account.uid(), password);
         QElapsedTimer clock;
@@ -382,17 +433,18 @@ private slots:
         const QString all = events.join('\n');
 
         // The password was asked for before each run; the wrong one ends in the installer's
-        // failure text with what sudo said, the right one in an installation.
+        // failure text with what sudo said, the right ones in an installation.
         QVERIFY2(
             events.value(0) == QStringLiteral("scope %1").arg(int(LmtToolInstallScope::AllUsers)),
             qPrintable(all));
-        QCOMPARE(lmttest::startingWith(events, "askForElevatedPrivileges").size(), 2);
+        QCOMPARE(lmttest::startingWith(events, "askForElevatedPrivileges").size(), 3);
         const QString failed
             = QStringLiteral("installStatus %1 %2 %3").arg(Failed).arg(FeatureId, Version);
         const QString succeeded
             = QStringLiteral("installStatus %1 %2 %3").arg(Succeeded).arg(FeatureId, Version);
         QVERIFY2(events.contains(failed) && events.contains(succeeded)
-                && events.indexOf(failed) < events.indexOf(succeeded),
+                && events.indexOf(failed) < events.indexOf(succeeded)
+                && events.count(succeeded) == 2,
             qPrintable(all));
         const QStringList errors = lmttest::startingWith(events, "error ");
         QCOMPARE(errors.size(), 1);
@@ -410,7 +462,7 @@ private slots:
                   .object();
         QCOMPARE(record.value("version").toString(), Version);
         const QFileInfo installed(record.value("path").toString());
-        QVERIFY2(installed.exists() && installed.absoluteFilePath().startsWith(drive + "/"),
+        QVERIFY2(installed.exists() && installed.absoluteFilePath().startsWith(programs + "/"),
             qPrintable(installed.absoluteFilePath()));
         QCOMPARE(QFileInfo(AllUsersLeftovers::registryFile()).ownerId(), 0u);
         QCOMPARE(installed.ownerId(), 0u);
