@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <exception>
+
 namespace lmttest {
 
 // Points every per-user and per-machine directory the program uses (settings, registry
@@ -86,5 +88,17 @@ bool writeFile(const QString &path, const QByteArray &text, bool executable = fa
 // setpriv is missing) and returns true; the caller then returns at once. Returns false when
 // the process is not root: the caller goes on and tests for real.
 bool rerunUnprivileged();
+
+// The message of the std::exception that call throws; empty when it throws none.
+template<typename Call>
+QString failureOf(Call call)
+{
+    try {
+        call();
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QString();
+}
 
 } // namespace lmttest

@@ -26,18 +26,6 @@ namespace {
 
 const QString RegistryUrl = QStringLiteral("http://127.0.0.1:9/api/v1/tools/");
 
-// The message of the std::exception that call throws; empty when it throws none.
-template<typename Call>
-QString failureOf(Call call)
-{
-    try {
-        call();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestLmtLauncherServiceConnector : public QObject
@@ -76,7 +64,7 @@ private slots:
     {
         lmttest::LogCapture capture;
         auto connector = makeConnector();
-        const QString failure = failureOf([&] { connector->start(); });
+        const QString failure = lmttest::failureOf([&] { connector->start(); });
 
         QVERIFY2(failure.startsWith("Cannot find kor-launcher-service executable expected at "),
             qPrintable(failure));
@@ -95,11 +83,11 @@ private slots:
 
         // An existing but empty service folder is named as it is.
         QVERIFY(QDir().mkpath(QDir::homePath() + "/Zendrel/LauncherService"));
-        QVERIFY(failureOf([&] { connector->start(); }).contains(QDir::homePath()));
+        QVERIFY(lmttest::failureOf([&] { connector->start(); }).contains(QDir::homePath()));
         QDir(QDir::homePath() + "/Zendrel").removeRecursively();
 
         // downloadTool() starts the service first and so fails the same way.
-        QVERIFY(failureOf([&] {
+        QVERIFY(lmttest::failureOf([&] {
             connector->downloadTool("com.zdr.x", "1.0.0.1");
         }).startsWith("Cannot find kor-launcher-service executable"));
     }
@@ -172,20 +160,20 @@ private slots:
             FakeLauncher launcher("if [ \"$1\" = -port ]; then echo 'service is starting'; "
                                   "echo 'port: unknown'; fi");
             auto connector = makeConnector();
-            QCOMPARE(failureOf([&] { connector->start(); }), expected);
+            QCOMPARE(lmttest::failureOf([&] { connector->start(); }), expected);
             QVERIFY(!connector->isStarted());
         }
         {
             // A number printed by a "-port" that then reports failure is not trusted.
             FakeLauncher launcher("if [ \"$1\" = -port ]; then echo 49152; exit 3; fi");
             auto connector = makeConnector();
-            QCOMPARE(failureOf([&] { connector->start(); }), expected);
+            QCOMPARE(lmttest::failureOf([&] { connector->start(); }), expected);
             QCOMPARE(connector->port(), 0u);
         }
         {
             FakeLauncher launcher("if [ \"$1\" = -port ]; then echo 70000; echo -5; fi");
             auto connector = makeConnector();
-            QCOMPARE(failureOf([&] { connector->start(); }), expected);
+            QCOMPARE(lmttest::failureOf([&] { connector->start(); }), expected);
         }
         {
             // Several numbers: the first one on a line of its own counts.
@@ -223,7 +211,7 @@ private slots:
 
         const auto failureFor = [&](const QByteArray &reply) {
             m_http->replyWith(reply);
-            return failureOf([&] { connector->requestAccessToken(); });
+            return lmttest::failureOf([&] { connector->requestAccessToken(); });
         };
         const QString invalidCredentials = QStringLiteral(
             "Invalid credentials provided or error occurred during Single sign-on authentication");
@@ -276,16 +264,16 @@ private slots:
         QCOMPARE(call.url.toString(), "http://127.0.0.1:49152/getAccessToken");
 
         m_http->replyWith(R"(["abc.def.ghi"])");
-        QCOMPARE(failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
+        QCOMPARE(lmttest::failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
             "Launcher service reply does not have the expected JSON format");
         m_http->replyWith(R"({"token":"abc.def.ghi"})");
-        QCOMPARE(failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
+        QCOMPARE(lmttest::failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
             "error parsing JSON - missing required property 'accessToken'");
         m_http->replyWith("");
-        QCOMPARE(failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
+        QCOMPARE(lmttest::failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
             "Received empty reply from KOR Launcher Service");
         m_http->replyWith("not json");
-        QVERIFY(!failureOf([&] { connector->verifyTokenValue("x"); }).isEmpty());
+        QVERIFY(!lmttest::failureOf([&] { connector->verifyTokenValue("x"); }).isEmpty());
     }
 
     void revoke()
@@ -318,8 +306,8 @@ private slots:
         m_http->setResponder([](const FakeDownloadManager::Call &) -> QByteArray {
             throw std::runtime_error("Another request is in progress");
         });
-        QCOMPARE(
-            failureOf([&] { connector->revokeAccessToken(); }), "Another request is in progress");
+        QCOMPARE(lmttest::failureOf([&] { connector->revokeAccessToken(); }),
+            "Another request is in progress");
     }
 
     void verbsPassTheirExactArgumentVectors()
@@ -352,7 +340,8 @@ private slots:
         QVERIFY(byObjectEnded.wait(10000));
         QCOMPARE(launcher.calls().last().at(1),
             "downloadOnly com.zdr.tb.pack.devices-arm:1.0.0.10 " + RegistryUrl);
-        QCOMPARE(failureOf([&] { connector->downloadTool(std::shared_ptr<LmtToolVersion>()); }),
+        QCOMPARE(
+            lmttest::failureOf([&] { connector->downloadTool(std::shared_ptr<LmtToolVersion>()); }),
             "No tool version given to download");
 
         const int runsBefore = launcher.calls().size();
@@ -448,7 +437,8 @@ private slots:
         // neither starts the service nor looks for the executable.
         FakeLauncher launcher(FakeLauncher::portBody());
         auto connector = makeConnector();
-        QCOMPARE(failureOf([&] { connector->installTool("com.zdr.x", "1.0.0.1", { "--" }); }),
+        QCOMPARE(
+            lmttest::failureOf([&] { connector->installTool("com.zdr.x", "1.0.0.1", { "--" }); }),
             "process failed to start");
         QVERIFY(!connector->isStarted());
         QVERIFY(launcher.calls().isEmpty());
@@ -488,7 +478,7 @@ private slots:
         QVERIFY(!checkWith("update is available com.zdr.tb.tool.other:4.0.0.1\nupdate is not "
                            "available\n",
             featureId, newVersion));
-        QCOMPARE(failureOf([&] {
+        QCOMPARE(lmttest::failureOf([&] {
             checkWith(
                 "update is available comXzdrXtbXtoolXlumetra:4.0.0.1\n", featureId, newVersion);
         }),
@@ -496,14 +486,14 @@ private slots:
         QVERIFY(newVersion.isEmpty());
         // A version of fewer than four parts is no answer either.
         capture.clear();
-        QCOMPARE(failureOf([&] {
+        QCOMPARE(lmttest::failureOf([&] {
             checkWith("update is available com.zdr.tb.tool.lumetra:3.2.0\n", featureId, newVersion);
         }),
             "-kor.service 'checkUpdate' command failed");
         QVERIFY(capture.contains("[LmtLauncherServiceConnector] checkForUpdate() Failed: update is "
                                  "available com.zdr.tb.tool.lumetra:3.2.0"));
 
-        QCOMPARE(failureOf([&] { checkWith("", featureId, newVersion); }),
+        QCOMPARE(lmttest::failureOf([&] { checkWith("", featureId, newVersion); }),
             "-kor.service 'checkUpdate com.zdr.tb.tool.lumetra' command failed");
     }
 };

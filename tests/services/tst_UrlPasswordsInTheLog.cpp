@@ -44,17 +44,6 @@ struct Place {
     std::function<QStringList()> run;
 };
 
-// The message of the std::exception that call throws; empty when it throws none.
-QString failureOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return QString();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Place)
@@ -236,7 +225,7 @@ private slots:
         QTest::newRow("update check by the launcher service") << Place { broken,
             [this] {
                 QString newVersion;
-                return QStringList { failureOf(
+                return QStringList { lmttest::failureOf(
                     [&] { startedConnector()->checkForUpdate(Tool, newVersion); }) };
             } } << "-kor.service checkUpdate " + Tool + " " + shown(broken) + " -silent";
         QTest::newRow("update site that does not answer")
