@@ -5,7 +5,9 @@
 //
 // The test binary plays both parts: run as root by CTest it prepares the account and watches
 // every process while the same binary, started again as that account ("--as-sudo-user"),
-// installs once with a wrong and once with the right password.
+// installs with the passwords a row gives. The launcher the elevated install runs is wrapped so
+// that whatever reaches its standard input is kept: the password must never be there, also
+// when sudo asks for none (a NOPASSWD rule, or credentials cached from the run before).
 #include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
 #include "common/LmtSignalRecords.h"
@@ -106,7 +108,8 @@ public:
     SudoAccount(const SudoAccount &) = delete;
     SudoAccount &operator=(const SudoAccount &) = delete;
 
-    bool create(const QByteArray &password)
+    // rule: what the account may run as root, as written in its sudoers line.
+    bool create(const QByteArray &password, const QString &rule)
     {
         if (!run(UserAdd,
                 { "--no-create-home", "--home-dir", m_home, "--shell", "/bin/sh", "--user-group",
@@ -119,9 +122,9 @@ public:
         m_uid = entry->pw_uid;
         if (::chown(QFile::encodeName(m_home).constData(), entry->pw_uid, entry->pw_gid) != 0)
             return false;
-        // The rule asks for the account's own password; nothing else about sudo is changed.
+        // Only the account's own rule is added; nothing else about sudo is changed.
         return run("/usr/sbin/chpasswd", {}, m_name.toUtf8() + ':' + password + '\n')
-            && lmttest::writeFile(m_sudoers, m_name.toUtf8() + " ALL=(root) ALL\n")
+            && lmttest::writeFile(m_sudoers, (m_name + ' ' + rule + '\n').toUtf8())
             && QFile::setPermissions(m_sudoers, QFile::ReadOwner | QFile::ReadGroup)
             && run("/usr/sbin/visudo", { "-c", "-q", "-f", m_sudoers });
     }
@@ -365,8 +368,26 @@ private slots:
         registerMetaTypes();
     }
 
+    void allUsersInstallationAsAnOrdinaryUser_data()
+    {
+        // "wrong" and "right" stand for the passwords the account types, in order.
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("failures");
+        // The third run finds sudo's credentials of the second still fresh.
+        QTest::newRow("password asked")
+            << "ALL=(root) ALL" << QStringList { "wrong", "right", "right" } << 1;
+        // sudo reads nothing: what is written to it would wait for the elevated command.
+        QTest::newRow("NOPASSWD rule")
+            << "ALL=(root) NOPASSWD: ALL" << QStringList { "right" } << 0;
+    }
+
     void allUsersInstallationAsAnOrdinaryUser()
     {
+        QFETCH(QString, rule);
+        QFETCH(QStringList, answers);
+        QFETCH(int, failures);
+
         // World-readable, so that the account reaches its home, the staged programs and the
         // installation folder below.
         QTemporaryDir root;
@@ -379,20 +400,40 @@ private slots:
         QVERIFY(QDir().mkpath(stage) && QDir().mkpath(programs));
         // The programs, and the 3rd-party tools file the application expects beside itself.
         const QString self = QCoreApplication::applicationFilePath();
-        const QStringList staged { QFileInfo(self).fileName(), "kor-launcher-service",
-            "Resources/3rdparty-tools.json" };
-        for (const QString &file : staged) {
-            const QString from = file == staged.first() ? self : lmttest::binDir() + "/" + file;
-            QVERIFY(QDir().mkpath(QFileInfo(stage + "/" + file).path()));
-            QVERIFY2(QFile::copy(from, stage + "/" + file), qPrintable(from));
+        const QString launcher = stage + "/kor-launcher-service.real";
+        const QList<std::pair<QString, QString>> staged {
+            { self, stage + "/" + QFileInfo(self).fileName() },
+            { lmttest::binDir() + "/kor-launcher-service", launcher },
+            { lmttest::binDir() + "/Resources/3rdparty-tools.json",
+                stage + "/Resources/3rdparty-tools.json" }
+        };
+        for (const auto &[from, to] : staged) {
+            QVERIFY(QDir().mkpath(QFileInfo(to).path()));
+            QVERIFY2(QFile::copy(from, to), qPrintable(from));
         }
+        // The launcher the account installs is this wrapper: the elevated install first keeps
+        // what waits on its standard input (until end of input, or 2 s when nobody closes it),
+        // then runs the real launcher with nothing to read, so that the installation goes on.
+        const QString received = root.filePath("elevated-input");
+        QVERIFY(lmttest::writeFile(stage + "/kor-launcher-service",
+            QStringLiteral("#!/bin/sh\n"
+                           "case \"$2\" in installOnly*)\n"
+                           "  /usr/bin/timeout 2 /bin/cat >> '%1'\n"
+                           "  exec '%2' \"$@\" < /dev/null ;;\n"
+                           "esac\n"
+                           "exec '%2' \"$@\"\n")
+                .arg(received, launcher)
+                .toUtf8()));
+        QVERIFY(QFile::setPermissions(stage + "/kor-launcher-service",
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
 
         const QByteArray password
             = "Lmt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + " x";
         const QByteArray wrongPassword = "wrong-" + password;
         AllUsersLeftovers leftovers;
         SudoAccount account(root.path());
-        QVERIFY(account.create(password));
+        QVERIFY(account.create(password, rule));
         lmttest::VendorStandIn vendor;
         QString failure;
         QVERIFY2(vendor.start({}, &failure), qPrintable(failure));
@@ -414,8 +455,8 @@ private slots:
                     stage + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
                     HelperSwitch, vendor.url(), programs + "/FlashProbe", resultFile });
         QVERIFY(helper.waitForStarted());
-        // The third run finds sudo's credentials of the second still fresh.
-        helper.write(wrongPassword + '\n' + password + '\n' + password + '\n');
+        for (const QString &answer : std::as_const(answers))
+            helper.write((answer == "right" ? password : wrongPassword) + '\n');
         helper.closeWriteChannel();
         ProcessWatch watch(account.uid(), password);
         QElapsedTimer clock;
@@ -437,24 +478,25 @@ private slots:
         QVERIFY2(
             events.value(0) == QStringLiteral("scope %1").arg(int(LmtToolInstallScope::AllUsers)),
             qPrintable(all));
-        QCOMPARE(lmttest::startingWith(events, "askForElevatedPrivileges").size(), 3);
+        QCOMPARE(lmttest::startingWith(events, "askForElevatedPrivileges").size(), answers.size());
         const QString failed
             = QStringLiteral("installStatus %1 %2 %3").arg(Failed).arg(FeatureId, Version);
         const QString succeeded
             = QStringLiteral("installStatus %1 %2 %3").arg(Succeeded).arg(FeatureId, Version);
-        QVERIFY2(events.contains(failed) && events.contains(succeeded)
-                && events.indexOf(failed) < events.indexOf(succeeded)
-                && events.count(succeeded) == 2,
+        QVERIFY2(events.count(failed) == failures
+                && events.count(succeeded) == answers.size() - failures
+                && events.lastIndexOf(failed) < events.indexOf(succeeded),
             qPrintable(all));
         const QStringList errors = lmttest::startingWith(events, "error ");
-        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.size(), failures);
         const QString failurePrefix
             = QStringLiteral("error Failed to install '%1' - '%2' package: child process exited "
                              "with error code 1: ")
                   .arg(FeatureId, Version);
-        QVERIFY2(errors.first().startsWith(failurePrefix)
-                && errors.first().contains("incorrect password attempt"),
-            qPrintable(errors.first()));
+        QVERIFY2(errors.isEmpty()
+                || (errors.first().startsWith(failurePrefix)
+                    && errors.first().contains("incorrect password attempt")),
+            qPrintable(errors.value(0)));
 
         // The program and its registry file for all users, both written as root.
         const QJsonObject record
@@ -481,6 +523,9 @@ private slots:
                   "launcher-service.log");
         QVERIFY2(rootLauncherLog.contains("installOnly " + FeatureId.toUtf8()),
             "no elevated run logged");
+        // The elevated install ran through the wrapper and found nothing on its standard input.
+        QVERIFY2(QFileInfo::exists(received), "the elevated install did not run the wrapper");
+        QCOMPARE(lmttest::readFile(received), QByteArray());
         for (const QByteArray &text : { QJsonDocument(result.value("log").toArray()).toJson(),
                  lmttest::readFile(result.value("launcherLog").toString()), rootLauncherLog })
             QVERIFY(!text.isEmpty() && !text.contains(password));
