@@ -127,7 +127,15 @@ LmtToolSelectView::LmtToolSelectView(QWidget *parent)
     setColumnPadding(LmtToolSelectModel::ColumnVersion, PaddedColumnWidth);
 }
 
-LmtToolSelectView::~LmtToolSelectView() = default;
+LmtToolSelectView::~LmtToolSelectView()
+{
+    // A version drop-down with focus commits its choice when it loses the focus, which can be
+    // while QWidget's destructor closes this page: the page's slots must not hear of it then.
+    for (LmtToolSelectModel *model : { m_baseModel, m_additionalModel }) {
+        if (model)
+            disconnect(model, nullptr, this, nullptr);
+    }
+}
 
 void LmtToolSelectView::setupForm()
 {
