@@ -24,57 +24,31 @@ struct LogListener {
     std::function<void(const char *bytes, qsizetype length)> onWrite;
 };
 
-class ILog
-{
-public:
-    virtual bool open(const QString &path) = 0;
-    virtual void close() = 0;
-    virtual QString fileName() const = 0;
-    virtual void write(QStringView text) = 0;
-    virtual void write(const QString &text) = 0;
-    virtual void write(QLatin1String text) = 0;
-    virtual void write(const QByteArray &bytes) = 0;
-    virtual void write(const std::wstring &text) = 0;
-    virtual void write(const std::string &text) = 0;
-    virtual void write(const char *bytes, qsizetype length) = 0;
-    virtual void write(const char *text) = 0;
-    virtual void addListener(LogListener *listener) = 0;
-    virtual void removeListener(LogListener *listener) = 0;
-    virtual bool directToFile() const = 0;
-    virtual void setDirectToFile(bool direct) = 0;
-    virtual void messageHandler(
-        QtMsgType type, const QMessageLogContext &context, const QString &message)
-        = 0;
-    virtual void setEchoToConsole(bool echo) = 0;
-    virtual ~ILog() = default;
-};
-
 // The process-wide log: installed as the Qt message handler, one UTF-8 file per run and an
 // optional echo of the program's warnings and errors to standard error.
-class Log final : public ILog
+class Log final
 {
 public:
     static Log &instance();
 
-    bool open(const QString &path) override;
-    void close() override;
-    QString fileName() const override;
-    void write(QStringView text) override;
-    void write(const QString &text) override;
-    void write(QLatin1String text) override;
-    void write(const QByteArray &bytes) override;
-    void write(const std::wstring &text) override;
-    void write(const std::string &text) override;
-    void write(const char *bytes, qsizetype length) override;
-    void write(const char *text) override;
-    void addListener(LogListener *listener) override;
-    void removeListener(LogListener *listener) override;
-    bool directToFile() const override;
-    void setDirectToFile(bool direct) override;
-    void messageHandler(
-        QtMsgType type, const QMessageLogContext &context, const QString &message) override;
-    void setEchoToConsole(bool echo) override;
-    ~Log() override;
+    bool open(const QString &path);
+    void close();
+    QString fileName() const;
+    void write(QStringView text);
+    void write(const QString &text);
+    void write(QLatin1String text);
+    void write(const QByteArray &bytes);
+    void write(const std::wstring &text);
+    void write(const std::string &text);
+    void write(const char *bytes, qsizetype length);
+    void write(const char *text);
+    void addListener(LogListener *listener);
+    void removeListener(LogListener *listener);
+    bool directToFile() const;
+    void setDirectToFile(bool direct);
+    void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message);
+    void setEchoToConsole(bool echo);
+    ~Log();
 
     bool echoToConsole() const;
 
