@@ -6,8 +6,8 @@
 //
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_install
 
-#include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
+#include "base/LmtSettings.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"

@@ -1,6 +1,7 @@
 #include "app/LmtEntry.h"
 
 #include "app/LmtApplication.h"
+#include "base/LmtLogLocation.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"

@@ -1,6 +1,6 @@
 #include "controller/LmtSetupController.h"
 
-#include "app/LmtApplication.h"
+#include "base/LmtFolders.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"

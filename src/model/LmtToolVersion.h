@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/LmtToolDependency.h"
+#include "model/LmtToolInstallScope.h"
 #include "model/LmtToolType.h"
-#include "services/LmtServiceTypes.h"
 
 #include <QList>
 #include <QString>

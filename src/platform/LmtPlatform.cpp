@@ -203,6 +203,15 @@ bool isElevated()
 #endif
 }
 
+bool elevatesThroughSudo()
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return true;
+#endif
+}
+
 QVariant readRegistryValue(const QString &key, const QString &valueName)
 {
 #ifdef Q_OS_WIN

@@ -61,6 +61,9 @@ enum class DirectoryAccess { Missing, Readable, Unreadable };
 DirectoryAccess directoryAccess(const QString &path, QString *reason);
 // True when the process runs with administrator (root) rights.
 bool isElevated();
+// True where all-users installs get their rights through sudo. On Windows the package
+// installers elevate themselves, so the program never asks for a password there.
+bool elevatesThroughSudo();
 
 // Reads a value from the Windows registry ("HKEY_LOCAL_MACHINE\\..." key, value name).
 // Always invalid on other platforms, where tools are found by directory instead.

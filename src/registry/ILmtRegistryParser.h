@@ -21,7 +21,7 @@ public:
     // as a whole cannot be read; faults of single entries are only logged.
     virtual void parse() = 0;
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString message, ConsoleMessageType type = ConsoleMessageType::Auto);
 };
 

@@ -1,27 +1,15 @@
 #include "registry/LmtKorRegistryLocationProvider.h"
 
-#include "platform/LmtPlatform.h"
-#include "services/LmtServiceTypes.h"
+#include "base/LmtFolders.h"
+#include "model/LmtToolInstallScope.h"
 
 namespace zendrel::lmt::setup {
-
-namespace {
-
-QDir toolboxBelow(const QString &environmentVariable)
-{
-    return QDir(platform::environmentVariable(environmentVariable)
-        + QStringLiteral("/Zendrel_Technologies_AG/Zendrel-Toolbox"));
-}
-
-} // namespace
 
 QMap<int, QDir> LmtKorRegistryLocationProvider::registryDirectories() const
 {
     QMap<int, QDir> directories;
-    directories.insert(
-        int(LmtToolInstallScope::CurrentUser), toolboxBelow(QStringLiteral("LOCALAPPDATA")));
-    directories.insert(
-        int(LmtToolInstallScope::AllUsers), toolboxBelow(QStringLiteral("ALLUSERSPROFILE")));
+    directories.insert(int(LmtToolInstallScope::CurrentUser), currentUserToolboxDirectory());
+    directories.insert(int(LmtToolInstallScope::AllUsers), allUsersToolboxDirectory());
     return directories;
 }
 

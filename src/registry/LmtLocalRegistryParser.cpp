@@ -64,7 +64,7 @@ void LmtLocalRegistryParser::parse()
     if (m_directories.isEmpty())
         qCWarning(lmtLocal).noquote()
             << kTag << "No KOR Registry directories provided to be parsed";
-    emit appendUILog(tr("Parse Local KOR Registry"), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(tr("Parse Local KOR Registry"), ConsoleMessageType::Auto);
 
     // Ascending keys: the current user's installations come first.
     for (auto it = m_directories.constBegin(); it != m_directories.constEnd(); ++it) {
@@ -114,9 +114,9 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
             << kTag << QStringLiteral("cannot open registry file '%1' for reading").arg(filePath);
         // Skipped like a broken file, so the other installations stay listed; but the user is
         // told, or a tool that is installed would silently show as not installed.
-        emit appendUILog(tr("The Zendrel tools registry file '%1' cannot be read: %2. The "
-                            "installation it records is not listed.")
-                             .arg(QDir::toNativeSeparators(filePath), file.errorString()),
+        Q_EMIT appendUILog(tr("The Zendrel tools registry file '%1' cannot be read: %2. The "
+                              "installation it records is not listed.")
+                               .arg(QDir::toNativeSeparators(filePath), file.errorString()),
             ConsoleMessageType::Warning);
         return;
     }
@@ -168,15 +168,15 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
     if (!path.isEmpty() && !QFileInfo::exists(path)) {
         qCWarning(lmtLocal).noquote()
             << kTag << QStringLiteral("Entry path: '%1' does not exists on the disk").arg(path);
-        emit appendUILog(tr("The Zendrel tools registry file '%1' defines the '%2' installation "
-                            "path as '%3', but the file doesn't exist on disk. Consider removing "
-                            "the registry file to get rid of this error.")
-                             .arg(filePath, title, path),
+        Q_EMIT appendUILog(tr("The Zendrel tools registry file '%1' defines the '%2' installation "
+                              "path as '%3', but the file doesn't exist on disk. Consider removing "
+                              "the registry file to get rid of this error.")
+                               .arg(filePath, title, path),
             ConsoleMessageType::Warning);
         return;
     }
 
-    emit appendUILog(tr("Discovered installed tool '%1', version %2").arg(title, versionText),
+    Q_EMIT appendUILog(tr("Discovered installed tool '%1', version %2").arg(title, versionText),
         ConsoleMessageType::Auto);
     std::shared_ptr<LmtTool> tool = m_model->findTool(featureId);
     if (!tool) {

@@ -3,6 +3,7 @@
 #include "registry/ILmtRegistryLocationProvider.h"
 #include "registry/ILmtRegistryParser.h"
 #include "registry/LmtBaseRegistryParser.h"
+#include "services/ILmtSetupInstallation.h"
 
 #include <QDir>
 #include <QMap>
@@ -16,7 +17,9 @@ namespace zendrel::lmt::setup {
 // versions, each with the scope of the directory it was found in. It also notices the
 // running setup application's own registry file and remembers its scope for the
 // self-updater.
-class LmtLocalRegistryParser : public ILmtRegistryParser, public LmtBaseRegistryParser
+class LmtLocalRegistryParser : public ILmtRegistryParser,
+                               public LmtBaseRegistryParser,
+                               public ILmtSetupInstallation
 {
     Q_OBJECT
 
@@ -31,7 +34,7 @@ public:
 
     // The scope (an LmtToolInstallScope value) of the directory in which the running setup's
     // registry file was last found; 0 until it has been found. Kept across refreshes.
-    int setupInstallScope() const { return m_setupInstallScope; }
+    int setupInstallScope() const override { return m_setupInstallScope; }
 
     QMap<int, QDir> directories() const { return m_directories; }
 

@@ -84,7 +84,7 @@ void LmtOnlineRegistryParser::parse()
     // The update site may carry a user name and password: neither the panel nor the log shows
     // the password.
     const QString shownUrl = url.toDisplayString();
-    emit appendUILog(
+    Q_EMIT appendUILog(
         tr("Parse Online KOR Registry, url: %1").arg(shownUrl), ConsoleMessageType::Auto);
     qCInfo(lmtLocal).noquote() << kTag
                                << QStringLiteral(
@@ -188,7 +188,7 @@ void LmtOnlineRegistryParser::parseTool(const QJsonObject &toolObject, QString &
         const auto version = LmtOnlineToolVersion::create(
             versionText, static_cast<quint64>(versionNumeric), versionId);
         tool->addVersion(version);
-        emit appendUILog(tr("Discovered available tool '%1', version %2").arg(name, versionText),
+        Q_EMIT appendUILog(tr("Discovered available tool '%1', version %2").arg(name, versionText),
             ConsoleMessageType::Auto);
 
         addPackages(*version, getArray(versionObject, "downloadUrls"));

@@ -38,7 +38,7 @@ public:
     // POST of data without an Authorization header.
     virtual void postData(const QUrl &url, const QByteArray &data, int timeoutMs) = 0;
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString text, ConsoleMessageType type = ConsoleMessageType::Auto);
 };
 

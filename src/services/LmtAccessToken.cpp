@@ -1,6 +1,6 @@
 #include "services/LmtAccessToken.h"
 
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "shared_toolkit/Log.h"
 
 #include <QDateTime>
@@ -98,8 +98,7 @@ bool LmtAccessToken::restore()
     // The service sends fractional seconds ("2026-12-06 10:00:00.123456"); they do not matter.
     const qsizetype dot = m_receivedAt.lastIndexOf(QLatin1Char('.'));
     const QString stamp = dot < 0 ? m_receivedAt : m_receivedAt.left(dot);
-    const QDateTime received =
-        QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const QDateTime received = QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     if (!received.isValid()) {
         qCWarning(lmtLocal).noquote() << "[LmtAccessToken] receivedAt time value is not valid";
         return found;

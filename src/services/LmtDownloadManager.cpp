@@ -37,7 +37,7 @@ LmtDownloadManager::LmtDownloadManager()
     m_thread.start();
 
     // The access manager must be created on the thread that will use it.
-    emit initReq();
+    Q_EMIT initReq();
     waitForOutcome();
 }
 
@@ -85,7 +85,7 @@ QByteArray LmtDownloadManager::get(
     // cannot change the header of the request in flight.
     if (!claim(change, std::move(token)))
         throw std::runtime_error(tr("Another getData(Url) request is in progress").toStdString());
-    emit getDataReq(url, timeoutMs);
+    Q_EMIT getDataReq(url, timeoutMs);
     Outcome outcome = waitForOutcome();
 
     if (!outcome.hadReply)
@@ -109,7 +109,7 @@ void LmtDownloadManager::postData(const QUrl &url, const QByteArray &data, int t
         << kTag << QStringLiteral("postData(), Url: '%1'").arg(url.toDisplayString());
     if (!claim(TokenChange::Keep, nullptr))
         throw std::runtime_error(tr("Another request is in progress").toStdString());
-    emit postDataReqSignal(url, data, timeoutMs);
+    Q_EMIT postDataReqSignal(url, data, timeoutMs);
     Outcome outcome = waitForOutcome();
 
     if (!outcome.hadReply)

@@ -31,12 +31,12 @@ public:
     QByteArray getData(const QUrl &url) override;
     void postData(const QUrl &url, const QByteArray &data, int timeoutMs) override;
 
-signals:
+Q_SIGNALS:
     void getDataReq(QUrl url, int timeoutMs);
     void postDataReqSignal(QUrl url, QByteArray data, int timeoutMs);
     void initReq();
 
-private slots:
+private Q_SLOTS:
     void getDataImpl(QUrl url, int timeoutMs);
     void postDataImpl(QUrl url, QByteArray data, int timeoutMs);
     void initImpl();

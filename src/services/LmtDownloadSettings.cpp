@@ -1,6 +1,6 @@
 #include "services/LmtDownloadSettings.h"
 
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "services/LmtVendorSite.h"
 
 #include <QSettings>

@@ -1,6 +1,6 @@
 #include "services/LmtDownloaderWorker.h"
 
-#include "app/LmtApplication.h"
+#include "base/LmtFolders.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "services/ILmtLauncherServiceConnector.h"

@@ -56,12 +56,7 @@ void LmtInstaller::setElevationCheck(std::function<bool()> runsElevated)
 
 bool LmtInstaller::installsForAllUsersNeedSudo() const
 {
-#ifdef Q_OS_WIN
-    // The package installers elevate themselves on Windows.
-    return false;
-#else
-    return !m_runsElevated();
-#endif
+    return platform::elevatesThroughSudo() && !m_runsElevated();
 }
 
 bool LmtInstaller::needsElevatedPrivileges()

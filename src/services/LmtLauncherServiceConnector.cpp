@@ -1,8 +1,8 @@
 #include "services/LmtLauncherServiceConnector.h"
 
+#include "base/LmtJsonFields.h"
 #include "model/LmtToolVersion.h"
 #include "platform/LmtPlatform.h"
-#include "registry/LmtBaseRegistryParser.h"
 #include "services/ILmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
 #include "services/LmtProcessHandle.h"
@@ -73,7 +73,6 @@ LmtLauncherServiceConnector::LmtLauncherServiceConnector(
     std::shared_ptr<ILmtDownloadManager> downloadManager, QObject *parent)
     : ILmtLauncherServiceConnector(parent)
     , m_launcherCli(ExecutableName)
-    , m_launcherCmd(ExecutableName)
     , m_downloadManager(std::move(downloadManager))
 {
 }
@@ -138,7 +137,6 @@ void LmtLauncherServiceConnector::discoverLauncherCli()
 {
     qCDebug(lmtLocal).noquote() << Tag << ">> discoverLauncherCli()";
     QString launcher = ExecutableName;
-    const QStringList launcherArgs;
 
     const QString relativePath = ServiceFolder + ExecutableName + platform::executableSuffix();
     const QString inHome = QStandardPaths::locate(QStandardPaths::HomeLocation, relativePath);
@@ -156,16 +154,13 @@ void LmtLauncherServiceConnector::discoverLauncherCli()
     {
         QMutexLocker lock(&m_stateMutex);
         m_launcherCli = launcher;
-        m_launcherCmd = launcher;
-        m_launcherArgs = launcherArgs;
         m_executableFound = found;
         m_serviceDirectory = serviceDirectory;
     }
     qCInfo(lmtLocal).noquote() << Tag
                                << QStringLiteral("discoverLauncherCli(): launcherCli: '%1', "
                                                  "launcherCmd: '%2', launcherArgs: '%3'")
-                                      .arg(launcher, launcher,
-                                          launcherArgs.join(QStringLiteral(", ")));
+                                      .arg(launcher, launcher, QString());
     qCDebug(lmtLocal).noquote() << Tag << "<< discoverLauncherCli()";
 }
 
@@ -192,7 +187,7 @@ void LmtLauncherServiceConnector::startService()
     runner.setDetached(true);
     runner.setWorkingDirectory(QStandardPaths::locate(
         QStandardPaths::HomeLocation, QString(), QStandardPaths::LocateDirectory));
-    runner.run(m_launcherCmd, m_launcherArgs, false);
+    runner.run(m_launcherCli, {}, false);
     if (!runner.errorMessage().isEmpty()) {
         qCCritical(lmtLocal).noquote() << Tag << runner.errorMessage();
         fail(tr("Failed to start Launcher Service process"));
@@ -265,12 +260,9 @@ LmtLauncherServiceConnector::TokenReply LmtLauncherServiceConnector::parseTokenR
         fail(tr("Invalid credentials provided or error occurred during Single sign-on "
                 "authentication"));
     }
-    const QString accessToken
-        = LmtBaseRegistryParser::getString(object, QStringLiteral("accessToken"));
-    const QString expiresIn
-        = LmtBaseRegistryParser::getString(object, QStringLiteral("expires_in"));
-    const QString receivedAt
-        = LmtBaseRegistryParser::getString(object, QStringLiteral("received_at"));
+    const QString accessToken = LmtJsonFields::getString(object, QStringLiteral("accessToken"));
+    const QString expiresIn = LmtJsonFields::getString(object, QStringLiteral("expires_in"));
+    const QString receivedAt = LmtJsonFields::getString(object, QStringLiteral("received_at"));
     return { accessToken, expiresIn, receivedAt };
 }
 
@@ -314,8 +306,7 @@ bool LmtLauncherServiceConnector::verifyTokenValue(const QByteArray &accessToken
     const QJsonDocument document = parseReply(m_downloadManager->getData(url), url);
     if (!document.isObject())
         fail(tr("Launcher service reply does not have the expected JSON format"));
-    const QString held
-        = LmtBaseRegistryParser::getString(document.object(), QStringLiteral("accessToken"));
+    const QString held = LmtJsonFields::getString(document.object(), QStringLiteral("accessToken"));
     const bool same = held.toUtf8() == accessToken;
     qCDebug(lmtLocal).noquote() << Tag << "<< verifyTokenValue()";
     return same;

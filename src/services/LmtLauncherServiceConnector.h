@@ -86,9 +86,8 @@ private:
 
     // The discovered executable, read by the job workers' threads while a start may write it.
     mutable QMutex m_stateMutex;
+    // Both runs the verbs and starts the service itself, which takes no arguments.
     QString m_launcherCli;
-    QString m_launcherCmd;
-    QStringList m_launcherArgs;
     bool m_executableFound = false;
     QString m_serviceDirectory;
 

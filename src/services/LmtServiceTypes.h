@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LmtToolInstallScope.h"
 #include "shared_toolkit/ConsoleMessageType.h"
 
 #include <QMetaType>
@@ -26,13 +27,6 @@ enum LmtErrorCode {
     CancelledError = 4,
 };
 Q_ENUM_NS(LmtErrorCode)
-
-// Install scope: keys the registry directories and chooses the installer switch.
-enum class LmtToolInstallScope {
-    CurrentUser = 0,
-    AllUsers = 1,
-};
-Q_ENUM_NS(LmtToolInstallScope)
 
 using shared_toolkit::ConsoleMessageType;
 

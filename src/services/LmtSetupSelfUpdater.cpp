@@ -1,8 +1,8 @@
 #include "services/LmtSetupSelfUpdater.h"
 
-#include "app/LmtApplication.h"
-#include "registry/LmtLocalRegistryParser.h"
+#include "base/LmtSettings.h"
 #include "services/ILmtLauncherServiceConnector.h"
+#include "services/ILmtSetupInstallation.h"
 #include "services/LmtProcessHandle.h"
 #include "shared_toolkit/Log.h"
 
@@ -24,10 +24,10 @@ const QString CheckForUpdatesKey = QStringLiteral("CheckForUpdates");
 const QString LmtSetupSelfUpdater::SetupFeatureId = QStringLiteral("com.zdr.tb.tool.lumetrasetup");
 
 LmtSetupSelfUpdater::LmtSetupSelfUpdater(std::shared_ptr<ILmtLauncherServiceConnector> connector,
-    std::shared_ptr<LmtLocalRegistryParser> localParser, QObject *parent)
+    std::shared_ptr<const ILmtSetupInstallation> installation, QObject *parent)
     : ILmtSetupSelfUpdater(parent)
     , m_connector(std::move(connector))
-    , m_localParser(std::move(localParser))
+    , m_installation(std::move(installation))
 {
 }
 
@@ -110,8 +110,8 @@ void LmtSetupSelfUpdater::onDownloadFinished(bool success, const QString &errorS
 void LmtSetupSelfUpdater::startToInstallUpdate()
 {
     qCInfo(lmtLocal).noquote() << Tag << "startToInstallUpdate() requested";
-    const bool allUsers
-        = m_localParser && m_localParser->setupInstallScope() == int(LmtToolInstallScope::AllUsers);
+    const bool allUsers = m_installation
+        && m_installation->setupInstallScope() == int(LmtToolInstallScope::AllUsers);
     const QStringList arguments { QStringLiteral("--"),
         allUsers ? QStringLiteral("/allusers") : QStringLiteral("/currentuser"),
         QStringLiteral("/dir=%1").arg(QCoreApplication::applicationDirPath()) };

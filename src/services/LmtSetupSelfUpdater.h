@@ -8,7 +8,7 @@
 namespace zendrel::lmt::setup {
 
 class ILmtLauncherServiceConnector;
-class LmtLocalRegistryParser;
+class ILmtSetupInstallation;
 class LmtProcessHandle;
 
 // Updates the setup application through the launcher service: the check and the download run
@@ -23,7 +23,7 @@ public:
     static const QString SetupFeatureId;
 
     LmtSetupSelfUpdater(std::shared_ptr<ILmtLauncherServiceConnector> connector,
-        std::shared_ptr<LmtLocalRegistryParser> localParser, QObject *parent = nullptr);
+        std::shared_ptr<const ILmtSetupInstallation> installation, QObject *parent = nullptr);
     ~LmtSetupSelfUpdater() override;
 
     bool checkForUpdate() override;
@@ -45,7 +45,8 @@ private:
     std::shared_ptr<ILmtLauncherServiceConnector> m_connector;
     QString m_newVersion;
     std::shared_ptr<LmtProcessHandle> m_downloadHandle;
-    std::shared_ptr<LmtLocalRegistryParser> m_localParser;
+    // Supplies the install scope of the running application.
+    std::shared_ptr<const ILmtSetupInstallation> m_installation;
     // Written on the controller's thread, read by the window on the GUI thread.
     std::atomic<int> m_state { Idle };
 };

@@ -1,5 +1,6 @@
 #include "ui/LmtElevatePrivilegesDialog.h"
 
+#include "platform/LmtPlatform.h"
 #include "services/LmtProcessHandle.h"
 #include "shared_toolkit/Log.h"
 
@@ -24,9 +25,7 @@ constexpr int WriteTimeoutMs = 30000;
 
 LmtElevatePrivilegesDialog::LmtElevatePrivilegesDialog(QWidget *parent)
     : QDialog(parent)
-#ifndef Q_OS_WIN
-    , m_sudoProgram(QStringLiteral("sudo"))
-#endif
+    , m_sudoProgram(platform::elevatesThroughSudo() ? QStringLiteral("sudo") : QString())
 {
     setupUi();
     connect(m_buttonBox, &QDialogButtonBox::clicked, this,
@@ -97,14 +96,12 @@ QString LmtElevatePrivilegesDialog::validationProgram() const
 
 QStringList LmtElevatePrivilegesDialog::validationArguments()
 {
-#ifdef Q_OS_WIN
-    return {};
-#else
+    if (!platform::elevatesThroughSudo())
+        return {};
     // -S: read the password from standard input; -k: ignore cached credentials, so the typed
     // password is really checked; -p: a fixed prompt on standard error; "true" does nothing.
     return { QStringLiteral("-S"), QStringLiteral("-k"), QStringLiteral("-p"),
         QStringLiteral("PASSWD:"), QStringLiteral("true") };
-#endif
 }
 
 bool LmtElevatePrivilegesDialog::isValidating() const
@@ -156,11 +153,12 @@ void LmtElevatePrivilegesDialog::validateInput()
     // One check at a time: a second OK while sudo still runs would count an attempt twice.
     if (isValidating())
         return;
-#ifdef Q_OS_WIN
-    QMessageBox::critical(this, QGuiApplication::applicationDisplayName(),
-        tr("'sudo' command is not supported on Windows"), QMessageBox::Ok);
-    reject();
-#endif
+    if (!platform::elevatesThroughSudo()) {
+        QMessageBox::critical(this, QGuiApplication::applicationDisplayName(),
+            tr("'sudo' command is not supported on Windows"), QMessageBox::Ok);
+        reject();
+        return;
+    }
     const QString program = validationProgram();
     const QStringList arguments = validationArguments();
     qCInfo(lmtLocal).noquote() << kTag << "validateInput(SUDO) with command:" << program

@@ -1,12 +1,13 @@
 #include "ui/LmtMainWindow.h"
 
-#include "app/LmtAbout.h"
-#include "app/LmtApplication.h"
+#include "base/LmtIdentity.h"
+#include "base/LmtSettings.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtSetupSelfUpdater.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtAbout.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
 #include "ui/LmtPrefsDialog.h"
 #include "ui/LmtToolLaunchView.h"
@@ -537,7 +538,7 @@ void LmtMainWindow::onUpdateAvailable(QString version)
     if (answer == QMessageBox::Yes)
         m_controller->startDownloadSelfUpdate();
     else
-        emit appendUILog(tr("Skipped update of the Lumetra™ Setup"), ConsoleMessageType::Auto);
+        Q_EMIT appendUILog(tr("Skipped update of the Lumetra™ Setup"), ConsoleMessageType::Auto);
 }
 
 void LmtMainWindow::onAskedForElevatedPrivileges()
@@ -550,11 +551,11 @@ void LmtMainWindow::onAskedForElevatedPrivileges()
         m_controller->setAdminPassword(dialog.password());
         // The same request the controller makes when no password is needed: it starts the
         // jobs on the controller's thread and shows the install page here.
-        emit m_controller->startInstallRequested();
+        Q_EMIT m_controller->startInstallRequested();
         return;
     }
     m_installStarting = false;
-    emit appendUILog(dialog.password().isEmpty()
+    Q_EMIT appendUILog(dialog.password().isEmpty()
             ? tr("No \"sudo\" password provided, skipping the installation")
             : tr("Incorrect \"sudo\" password provided, skipping the installation"),
         ConsoleMessageType::Warning);

@@ -62,10 +62,10 @@ public:
 
     LmtToolView currentView() const { return m_currentView; }
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString text, ConsoleMessageType type = ConsoleMessageType::Auto);
 
-public slots:
+public Q_SLOTS:
     void onCheckForUpdatesTriggered();
     void onLoginTriggered();
     void onLogoutTriggered();

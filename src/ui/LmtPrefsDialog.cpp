@@ -1,7 +1,8 @@
 #include "ui/LmtPrefsDialog.h"
 
-#include "app/LmtApplication.h"
-#include "app/LmtLogLocation.h"
+#include "base/LmtIdentity.h"
+#include "base/LmtLogLocation.h"
+#include "base/LmtSettings.h"
 #include "services/ILmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
 #include "services/LmtSetupSelfUpdater.h"

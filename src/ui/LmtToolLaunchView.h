@@ -33,7 +33,7 @@ public:
     QLabel *infoLabel() const { return m_lblInfo; }
     const QList<QCheckBox *> &checkBoxes() const { return m_checkBoxes; }
 
-public slots:
+public Q_SLOTS:
     void updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel, bool uninstallOnly);
 
 private:

@@ -33,7 +33,7 @@ public:
     QLabel *loaderLabel() const { return m_lblLoadingGif; }
     QLabel *errorLabel() const { return m_lblLoadingErr; }
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type
         = zendrel::lmt::shared_toolkit::ConsoleMessageType::Auto);

@@ -64,7 +64,7 @@ void LmtToolConfigCell::onCustomizeClicked()
         return;
     m_data = edited;
     updateStatus();
-    emit dataChanged(m_data);
+    Q_EMIT dataChanged(m_data);
 }
 
 } // namespace zendrel::lmt::setup

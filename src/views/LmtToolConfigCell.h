@@ -22,10 +22,10 @@ public:
 
     const LmtToolConfigData &configData() const { return m_data; }
 
-signals:
+Q_SIGNALS:
     void dataChanged(zendrel::lmt::setup::LmtToolConfigData data);
 
-private slots:
+private Q_SLOTS:
     void onCustomizeClicked();
 
 private:

@@ -31,7 +31,7 @@ protected:
     // so that the browse rule can be exercised without a native file dialog.
     virtual QString askForDirectory(const QString &start);
 
-private slots:
+private Q_SLOTS:
     void onInstallScopeChanged(int index);
     void onInstallDirChanged(QString text);
     void onInstallDirRequested();

@@ -109,7 +109,7 @@ bool LmtToolConfigModel::setData(const QModelIndex &index, const QVariant &value
                                << "customized: scope" << int(data.installScope) << "directory"
                                << data.installDirectory;
     row->applyConfig(data);
-    emit dataChanged(index, this->index(index.row(), ColumnConfig));
+    Q_EMIT dataChanged(index, this->index(index.row(), ColumnConfig));
     return true;
 }
 

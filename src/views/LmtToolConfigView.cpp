@@ -142,7 +142,7 @@ void LmtToolConfigView::syncTables()
 
 void LmtToolConfigView::onReleaseNotesOrLicenseDataReady(QString data, QString url)
 {
-    emit releaseNotesOrLicenseDataReadyIntnl(data, url);
+    Q_EMIT releaseNotesOrLicenseDataReadyIntnl(data, url);
 }
 
 } // namespace zendrel::lmt::setup

@@ -33,7 +33,7 @@ public:
     // the tables up.
     void syncTables() override;
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type
         = zendrel::lmt::shared_toolkit::ConsoleMessageType::Auto);
@@ -42,7 +42,7 @@ signals:
     // Internal fan-out of an answer to every links cell.
     void releaseNotesOrLicenseDataReadyIntnl(QString data, QString url);
 
-public slots:
+public Q_SLOTS:
     void updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel);
     void onReleaseNotesOrLicenseDataReady(QString data, QString url);
 

@@ -76,7 +76,7 @@ std::shared_ptr<LmtToolInstallRow> LmtToolInstallModel::findRow(
 void LmtToolInstallModel::announceStatusColumns()
 {
     if (!m_rows.isEmpty())
-        emit dataChanged(index(0, ColumnSpinner), index(int(m_rows.size()) - 1, ColumnStatus));
+        Q_EMIT dataChanged(index(0, ColumnSpinner), index(int(m_rows.size()) - 1, ColumnStatus));
 }
 
 void LmtToolInstallModel::setProgress(

@@ -29,13 +29,13 @@ public:
     LmtToolInstallModel *model() const { return m_model; }
     QTableView *table() const { return m_tableViewToolsProgress; }
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type
         = zendrel::lmt::shared_toolkit::ConsoleMessageType::Auto);
     void allJobsComplete(bool success);
 
-public slots:
+public Q_SLOTS:
     void updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel_p);
     void onDownloadStatusChanged(LmtOperationStatus status, QString featureId, QString version);
     void onDownloadProgressChanged(float progress, QString featureId, QString version);

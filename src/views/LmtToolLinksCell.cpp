@@ -68,7 +68,7 @@ void LmtToolLinksCell::showDocument(
                                << "Document requested:" << shared_toolkit::withoutUrlPasswords(url);
     m_dialog = std::make_unique<LmtLicenseOrRelNotesDialog>(this, url, title);
     m_dialog->setDocumentText(loadingText);
-    emit getReleaseNotesOrLicenseData(url);
+    Q_EMIT getReleaseNotesOrLicenseData(url);
 
     // The cell may be rebuilt while the dialog runs; its destructor then deletes the dialog.
     QPointer<LmtToolLinksCell> self(this);

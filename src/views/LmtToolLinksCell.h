@@ -28,10 +28,10 @@ public:
     // The dialog being shown, null while none is open.
     LmtLicenseOrRelNotesDialog *openDialog() const { return m_dialog.get(); }
 
-signals:
+Q_SIGNALS:
     void getReleaseNotesOrLicenseData(QString url);
 
-public slots:
+public Q_SLOTS:
     void onReleaseNotesOrLicenseDataReady(QString data, QString url);
 
 private:

@@ -83,8 +83,11 @@ void LmtToolSelectModel::appendRowsOf(
     for (auto group = groups.constBegin(); group != groups.constEnd(); ++group) {
         const auto &head = group.key();
         auto row = std::make_shared<LmtToolSelectRow>(head);
-        connect(row.get(), qOverload<QString, ConsoleMessageType>(&LmtToolSelectRow::appendUILog),
-            this, qOverload<QString, ConsoleMessageType>(&LmtToolSelectModel::appendUILog));
+        connect(row.get(),
+            qOverload<QString, shared_toolkit::ConsoleMessageType>(&LmtToolSelectRow::appendUILog),
+            this,
+            qOverload<QString, shared_toolkit::ConsoleMessageType>(
+                &LmtToolSelectModel::appendUILog));
         lastRow = row;
 
         const LmtToolVersionList &line = group.value();
@@ -261,12 +264,12 @@ bool LmtToolSelectModel::setData(const QModelIndex &index, const QVariant &value
         const int state = value.toInt();
         if (state == Qt::Unchecked && !row->currentVersion()->isOnline()) {
             // Uninstalling needs the user's confirmation; the view asks and calls uncheckRow.
-            emit localToolUnchecked(index);
+            Q_EMIT localToolUnchecked(index);
             return false;
         }
         changed = row->setCheckState(state);
         if (state == Qt::Checked && !row->currentVersion()->dependencies().isEmpty())
-            emit selectDependentToolsRequest(row->currentVersion());
+            Q_EMIT selectDependentToolsRequest(row->currentVersion());
     } else if (role == Qt::EditRole && index.column() == ColumnVersion) {
         const QString key = value.toString();
         changed = row->selectVersion(key);
@@ -274,7 +277,7 @@ bool LmtToolSelectModel::setData(const QModelIndex &index, const QVariant &value
             tool->setSelectedVersionKey(key);
     }
 
-    emit checkForMissingToolsRequest();
+    Q_EMIT checkForMissingToolsRequest();
     if (changed)
         announceSelectionChange();
     return changed;
@@ -286,7 +289,7 @@ void LmtToolSelectModel::uncheckRow(int row)
     if (!selectRow)
         return;
     selectRow->setCheckState(Qt::Unchecked);
-    emit checkForMissingToolsRequest();
+    Q_EMIT checkForMissingToolsRequest();
     announceSelectionChange();
 }
 
@@ -299,7 +302,7 @@ void LmtToolSelectModel::announceRowChanges(
         if (inRun && first < 0)
             first = row;
         if (!inRun && first >= 0) {
-            emit dataChanged(index(first, ColumnCheck), index(row - 1, ColumnInfo), {});
+            Q_EMIT dataChanged(index(first, ColumnCheck), index(row - 1, ColumnInfo), {});
             first = -1;
         }
     }
@@ -308,8 +311,8 @@ void LmtToolSelectModel::announceRowChanges(
 void LmtToolSelectModel::announceSelectionChange()
 {
     // Invalid indexes make the attached views refresh every open editor and repaint fully.
-    emit dataChanged(QModelIndex(), QModelIndex(), {});
-    emit toolSelectionChanged();
+    Q_EMIT dataChanged(QModelIndex(), QModelIndex(), {});
+    Q_EMIT toolSelectionChanged();
 }
 
 } // namespace zendrel::lmt::setup

@@ -61,7 +61,7 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-signals:
+Q_SIGNALS:
     void toolSelectionChanged();
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type

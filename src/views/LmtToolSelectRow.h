@@ -85,7 +85,7 @@ public:
     const QMap<QString, std::shared_ptr<LmtToolVersion>> &entries() const { return m_versions; }
     QString displayName() const;
 
-signals:
+Q_SIGNALS:
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type
         = zendrel::lmt::shared_toolkit::ConsoleMessageType::Auto);

@@ -381,7 +381,7 @@ void LmtToolSelectView::logMissing()
                        .arg(toolName(version))
                        .arg(version.displayVersion());
         }
-        emit appendUILog(text, ConsoleMessageType::Auto);
+        Q_EMIT appendUILog(text, ConsoleMessageType::Auto);
     }
 }
 
@@ -422,7 +422,7 @@ void LmtToolSelectView::onTooLSelectionChanged()
     // The information text depends on the selection; let its column follow.
     m_tableViewBase->resizeColumnToContents(LmtToolSelectModel::ColumnInfo);
     m_tableViewAdditional->resizeColumnToContents(LmtToolSelectModel::ColumnInfo);
-    emit toolSelectionChanged();
+    Q_EMIT toolSelectionChanged();
 }
 
 void LmtToolSelectView::onCheckForMissingToolsRequested()
@@ -485,11 +485,11 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
         if (found == rows.cend())
             continue;
 
-        emit appendUILog(tr("'%1' version %2 has a dependency on '%3' version %4")
-                             .arg(toolName(*version))
-                             .arg(version->version())
-                             .arg(toolName(*candidate))
-                             .arg(candidate->version()),
+        Q_EMIT appendUILog(tr("'%1' version %2 has a dependency on '%3' version %4")
+                               .arg(toolName(*version))
+                               .arg(version->version())
+                               .arg(toolName(*candidate))
+                               .arg(candidate->version()),
             ConsoleMessageType::Auto);
         (*found)->selectVersion(keyOf(**found, candidate));
         (*found)->setCheckState(Qt::Checked);

@@ -59,17 +59,17 @@ public:
     static LmtMissingDependencies computeMissing(
         const LmtToolVersionList &shown, const QHash<QString, LmtToolVersionList> &shownByFeature);
 
-public slots:
+public Q_SLOTS:
     // Rebuilds both tables from a new catalogue and logs every unmet dependency.
     void updateToolsData(std::shared_ptr<zendrel::lmt::setup::LmtCoreToolModel> toolModel);
 
-signals:
+Q_SIGNALS:
     void toolSelectionChanged();
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type
         = zendrel::lmt::shared_toolkit::ConsoleMessageType::Auto);
 
-private slots:
+private Q_SLOTS:
     void onTooLSelectionChanged();
     void onCheckForMissingToolsRequested();
     void onSelectDependentToolsRequested(std::shared_ptr<LmtToolVersion> tool_ver_p);

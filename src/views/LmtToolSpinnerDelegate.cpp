@@ -1,6 +1,6 @@
 #include "views/LmtToolSpinnerDelegate.h"
 
-#include "ui/LmtSpinnerWidget.h"
+#include "views/LmtSpinnerWidget.h"
 
 namespace zendrel::lmt::setup {
 

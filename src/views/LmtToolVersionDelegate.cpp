@@ -31,7 +31,7 @@ QWidget *LmtToolVersionDelegate::createEditor(
 
 void LmtToolVersionDelegate::onComboBoxIndexChanged(int)
 {
-    emit commitData(qobject_cast<QWidget *>(sender()));
+    Q_EMIT commitData(qobject_cast<QWidget *>(sender()));
 }
 
 void LmtToolVersionDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const

@@ -20,7 +20,7 @@ public:
         QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-private slots:
+private Q_SLOTS:
     void onComboBoxIndexChanged(int index);
 };
 

@@ -25,7 +25,7 @@ public:
     QPushButton *openButton() const { return m_openButton; }
     std::shared_ptr<LmtToolVersion> version() const { return m_version; }
 
-private slots:
+private Q_SLOTS:
     void onOpenClicked();
 
 private:

@@ -1,12 +1,14 @@
-#include "app/LmtAbout.h"
 #include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
+#include "base/LmtLogLocation.h"
+#include "base/LmtSettings.h"
 #include "common/LmtTestSupport.h"
 #include "platform/LmtPlatform.h"
 #include "services/LmtDownloadSettings.h"
 #include "services/LmtSetupSelfUpdater.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
+#include "ui/LmtAbout.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,7 +56,7 @@ class TestLmtApplication : public QObject
         return m_sandbox.filePath("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini");
     }
 
-private slots:
+private Q_SLOTS:
     void versionsMustBeAPrefixOfNonNegativeParts()
     {
         QCOMPARE(LmtVersion(1).toString(), QStringLiteral("1"));

@@ -37,7 +37,7 @@ class tst_LmtShippedFiles : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void windowIconsAreDrawn()
     {
         for (const char *name :

@@ -121,7 +121,7 @@ class TestLmtStartup : public QObject
             run.errorOutput().contains("[INFO] Log file=" + file.absoluteFilePath() + "\n"), 30000);
     }
 
-private slots:
+private Q_SLOTS:
     void cleanup() { m_vendor.stop(); }
 
     void firstRefreshAgainstTheStandIns()

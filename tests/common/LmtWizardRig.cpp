@@ -1,7 +1,7 @@
 #include "common/LmtWizardRig.h"
 
-#include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
+#include "base/LmtSettings.h"
 #include "controller/LmtSetupController.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectView.h"

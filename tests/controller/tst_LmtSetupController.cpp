@@ -1,4 +1,4 @@
-#include "app/LmtApplication.h"
+#include "base/LmtFolders.h"
 #include "common/LmtFakeConnector.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
@@ -111,7 +111,7 @@ class TestLmtSetupController : public QObject
 
     Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { registerMetaTypes(); }
 
     void refreshReadsAllThreeRegistriesWhateverFails()

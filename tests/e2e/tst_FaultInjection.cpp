@@ -5,7 +5,8 @@
 // nothing may be left under a final package name in the Tools folder, and an installed tool's
 // registry file and program must be as they were.
 
-#include "app/LmtApplication.h"
+#include "base/LmtLogLocation.h"
+#include "base/LmtSettings.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
@@ -379,7 +380,7 @@ class TestFaultInjection : public QObject
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

@@ -8,7 +8,6 @@
 // installs with the passwords a row gives. The launcher the elevated install runs is wrapped so
 // that whatever reaches its standard input is kept: the password must never be there, also
 // when sudo asks for none (a NOPASSWD rule, or credentials cached from the run before).
-#include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtStandIns.h"
@@ -354,7 +353,7 @@ class TestSudoInstall : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         if (::geteuid() != 0)

@@ -1,7 +1,7 @@
 // The whole wizard for real (see lmttest::WizardRig): signing in, installing the demo packages
 // through the launcher service and their own installers, starting an installed tool from the
 // launch page, and updating, downgrading and uninstalling one tool in place.
-#include "app/LmtApplication.h"
+#include "base/LmtFolders.h"
 #include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtWizardRig.h"
 #include "controller/LmtSetupController.h"
@@ -64,7 +64,7 @@ class tst_WizardEndToEnd : public QObject
     // replace the installation there.
     QString m_toolsFolder;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

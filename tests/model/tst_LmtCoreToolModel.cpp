@@ -47,7 +47,7 @@ class TestLmtCoreToolModel : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void determinesToolTypes()
     {
         QCOMPARE(determineToolType("tools", "", ""), LmtToolType::ToolsPackage);

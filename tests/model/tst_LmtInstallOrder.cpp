@@ -22,7 +22,7 @@ class TestLmtInstallOrder : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void findsTheHighestMatchingTarget()
     {
         const auto target = tool("com.t", LmtToolType::Other);

@@ -69,7 +69,7 @@ class TestLmtToolVersion : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void parsesAndComparesVersionTexts()
     {
         const auto short320 = loose("3.2.0");

@@ -61,7 +61,7 @@ class TestLmtPlatform : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void namesAndPrefixes()
     {
         QCOMPARE(platform::osName(), QStringLiteral("Linux"));

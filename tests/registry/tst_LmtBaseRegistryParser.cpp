@@ -34,7 +34,7 @@ class TestLmtBaseRegistryParser : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void accessorsReturnValuesOfTheirType()
     {
         const QJsonObject o = sample();

@@ -1,8 +1,6 @@
-#include "app/LmtApplication.h"
-#include "common/LmtFakeServices.h"
+#include "base/LmtFolders.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
-#include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
@@ -80,7 +78,7 @@ class TestLmtLocalRegistryParser : public QObject
         return std::dynamic_pointer_cast<LmtLocalToolVersion>(tool->localVersions()[index]);
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_model = std::make_shared<LmtCoreToolModel>();
@@ -254,8 +252,8 @@ private slots:
             << (QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
-    // The user's installations cannot be read: the refresh fails and says why, instead of
-    // showing the tools installed there as not installed.
+    // The user's installations cannot be read: the parse fails and says why (the refresh shows
+    // that text), instead of showing the tools installed there as not installed.
     void unreadableDirectoryFailsTheRefresh()
     {
         if (lmttest::rerunUnprivileged())
@@ -271,21 +269,14 @@ private slots:
                 path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         });
 
-        lmttest::FakeServices services;
-        const auto controller = std::make_shared<LmtSetupController>(m_model,
-            services.downloadManager, services.connector, services.login,
-            std::shared_ptr<ILmtRegistryParser>(makeParser()), services.online, services.thirdParty,
-            services.downloader, services.installer, services.uninstaller, services.selfUpdater);
-        QSignalSpy errors(controller.get(), &LmtSetupController::error);
-        QSignalSpy refreshed(controller.get(), &LmtSetupController::toolDataChanged);
-        controller->updateTools(false);
-        QVERIFY(refreshed.wait(20000));
-
-        QCOMPARE(refreshed.first().at(0).toBool(), false);
-        QCOMPARE(lmttest::signalTexts(errors, 1),
-            QStringList { "Failed to update tool list. Parsing of the Local Tools Registry "
-                          "failed: Cannot read the registry directory '"
-                + path + "': Permission denied" });
+        auto parser = makeParser();
+        try {
+            parser->parse();
+            QFAIL("an unreadable directory did not fail the parse");
+        } catch (const std::runtime_error &failure) {
+            QCOMPARE(QString::fromStdString(failure.what()),
+                "Cannot read the registry directory '" + path + "': Permission denied");
+        }
         QVERIFY(capture.contains("[LmtLocalRegistryParser] Failed to parse directory '" + path));
         QVERIFY(!capture.contains("Successfully parsed directory: " + path));
     }

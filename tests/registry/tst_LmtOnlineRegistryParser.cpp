@@ -114,7 +114,7 @@ class TestLmtOnlineRegistryParser : public QObject
         return m_model->findOnlineVersion(featureId, text);
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         setKorOnlineUrl(QString());

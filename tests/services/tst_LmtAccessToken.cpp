@@ -1,4 +1,4 @@
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
 
@@ -30,7 +30,7 @@ class TestLmtAccessToken : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void maskingHidesTheLocalPart()
     {
         QCOMPARE(LmtAccessToken::maskEmail("john.doe@example.com"), "jo*******example.com");

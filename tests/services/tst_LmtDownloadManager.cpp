@@ -1,4 +1,4 @@
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
@@ -111,7 +111,7 @@ class TestLmtDownloadManager : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

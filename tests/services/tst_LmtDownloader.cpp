@@ -1,4 +1,4 @@
-#include "app/LmtApplication.h"
+#include "base/LmtFolders.h"
 #include "common/LmtFakeConnector.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
@@ -94,7 +94,7 @@ class TestLmtDownloader : public QObject
         return result;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

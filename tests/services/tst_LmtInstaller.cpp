@@ -66,7 +66,7 @@ class TestLmtInstaller : public QObject
         m_installer->onDownloadFinished(Succeeded, featureId, "2.0.0.1");
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { registerMetaTypes(); }
 
     void init()

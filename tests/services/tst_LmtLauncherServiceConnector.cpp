@@ -51,7 +51,7 @@ class TestLmtLauncherServiceConnector : public QObject
         return connector;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

@@ -1,4 +1,4 @@
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
 #include "common/LmtTestSupport.h"
@@ -50,7 +50,7 @@ class TestLmtLoginManager : public QObject
     std::shared_ptr<LmtLauncherServiceConnector> m_connector;
     std::unique_ptr<LmtLoginManager> m_manager;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

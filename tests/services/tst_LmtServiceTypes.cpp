@@ -18,19 +18,19 @@ class Emitter : public QObject
 public:
     using QObject::QObject;
 
-signals:
+Q_SIGNALS:
     void error(LmtErrorCode errorCode, QString message);
     void downloadStatus(LmtOperationStatus status, QString featureId, QString version);
     void appendUILog(QString text, ConsoleMessageType type = ConsoleMessageType::Auto);
     void scopeChanged(LmtToolInstallScope scope);
 
-public slots:
+public Q_SLOTS:
     void emitAll()
     {
-        emit error(AccessTokenError, QStringLiteral("token"));
-        emit downloadStatus(Cancelled, QStringLiteral("lmt.tools"), QStringLiteral("1.0.0"));
-        emit appendUILog(QStringLiteral("line"));
-        emit scopeChanged(LmtToolInstallScope::AllUsers);
+        Q_EMIT error(AccessTokenError, QStringLiteral("token"));
+        Q_EMIT downloadStatus(Cancelled, QStringLiteral("lmt.tools"), QStringLiteral("1.0.0"));
+        Q_EMIT appendUILog(QStringLiteral("line"));
+        Q_EMIT scopeChanged(LmtToolInstallScope::AllUsers);
     }
 };
 
@@ -40,7 +40,7 @@ class TestLmtServiceTypes : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void typesTravelThroughQueuedSignals()
     {
         registerMetaTypes();

@@ -1,14 +1,12 @@
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "common/LmtFakeConnector.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
-#include "model/LmtCoreToolModel.h"
-#include "registry/LmtLocalRegistryParser.h"
+#include "services/ILmtSetupInstallation.h"
+#include "services/LmtServiceTypes.h"
 #include "services/LmtSetupSelfUpdater.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -20,17 +18,18 @@ namespace {
 
 const QString SetupId = QStringLiteral("com.zdr.tb.tool.lumetrasetup");
 
-class FixedLocations : public ILmtRegistryLocationProvider
+// The running program's installation as the local registry would report it.
+class FixedInstallation : public ILmtSetupInstallation
 {
 public:
-    explicit FixedLocations(QMap<int, QDir> directories)
-        : m_directories(std::move(directories))
+    explicit FixedInstallation(LmtToolInstallScope scope)
+        : m_scope(scope)
     {
     }
-    QMap<int, QDir> registryDirectories() const override { return m_directories; }
+    int setupInstallScope() const override { return int(m_scope); }
 
 private:
-    QMap<int, QDir> m_directories;
+    LmtToolInstallScope m_scope;
 };
 
 } // namespace
@@ -39,32 +38,10 @@ class TestLmtSetupSelfUpdater : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
     std::shared_ptr<FakeConnector> m_connector;
-    std::shared_ptr<LmtLocalRegistryParser> m_parser;
     std::unique_ptr<LmtSetupSelfUpdater> m_updater;
 
-    // A local parser over the sandbox's two scope directories; the running setup's own
-    // registry file is put into the all-users one when asked.
-    std::shared_ptr<LmtLocalRegistryParser> makeParser(bool setupInstalledForAllUsers)
-    {
-        const QDir currentUser(m_sandbox.filePath("registry/current"));
-        const QDir allUsers(m_sandbox.filePath("registry/all"));
-        QFile::remove(allUsers.filePath("setup.json"));
-        if (setupInstalledForAllUsers) {
-            const QJsonObject own { { "featureId", SetupId }, { "title", "Lumetra Setup" },
-                { "versionNumeric", 1 }, { "version", QCoreApplication::applicationVersion() } };
-            lmttest::writeFile(allUsers.filePath("setup.json"), QJsonDocument(own).toJson());
-        }
-        auto parser = std::make_shared<LmtLocalRegistryParser>(std::make_shared<LmtCoreToolModel>(),
-            std::make_unique<FixedLocations>(
-                QMap<int, QDir> { { int(LmtToolInstallScope::CurrentUser), currentUser },
-                    { int(LmtToolInstallScope::AllUsers), allUsers } }));
-        parser->parse();
-        return parser;
-    }
-
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();
@@ -74,8 +51,8 @@ private slots:
     void init()
     {
         m_connector = std::make_shared<FakeConnector>();
-        m_parser = makeParser(false);
-        m_updater = std::make_unique<LmtSetupSelfUpdater>(m_connector, m_parser);
+        m_updater = std::make_unique<LmtSetupSelfUpdater>(
+            m_connector, std::make_shared<FixedInstallation>(LmtToolInstallScope::CurrentUser));
     }
 
     void cleanup() { m_updater.reset(); }
@@ -150,7 +127,7 @@ private slots:
         QCOMPARE(errors.size(), 0);
 
         // A failed download returns to idle and may be requested again.
-        auto failing = std::make_unique<LmtSetupSelfUpdater>(m_connector, m_parser);
+        auto failing = std::make_unique<LmtSetupSelfUpdater>(m_connector, nullptr);
         QSignalSpy failingErrors(failing.get(), &ILmtSetupSelfUpdater::error);
         m_connector->setDownloadScript([](const QString &, const QString &) {
             return QByteArray("echo 'no space left' >&2; exit 2");
@@ -168,7 +145,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(failingErrors.size(), 2, 10000);
 
         // A download that cannot even start keeps the state "downloading".
-        auto broken = std::make_unique<LmtSetupSelfUpdater>(m_connector, m_parser);
+        auto broken = std::make_unique<LmtSetupSelfUpdater>(m_connector, nullptr);
         QSignalSpy brokenErrors(broken.get(), &ILmtSetupSelfUpdater::error);
         QSignalSpy brokenLog(broken.get(), &ILmtSetupSelfUpdater::appendUILog);
         m_connector->setDownloadScript(
@@ -197,7 +174,8 @@ private slots:
         QCOMPARE(uiLog.last().first().toString(), "Starting update of the Lumetra™ Setup");
 
         // Installed for all users: the update keeps that scope.
-        auto allUsers = std::make_unique<LmtSetupSelfUpdater>(m_connector, makeParser(true));
+        auto allUsers = std::make_unique<LmtSetupSelfUpdater>(
+            m_connector, std::make_shared<FixedInstallation>(LmtToolInstallScope::AllUsers));
         allUsers->checkForUpdate();
         allUsers->startToInstallUpdate();
         call = m_connector->calls("updateDetached").last();

@@ -49,7 +49,7 @@ class TestLmtUninstaller : public QObject
         return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { registerMetaTypes(); }
 
     void init()

@@ -62,7 +62,7 @@ class TestLog : public QObject
         return path;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());

@@ -70,7 +70,7 @@ class TestStatusConsole : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The default palette of the offscreen platform is light.

@@ -62,7 +62,7 @@ class tst_LmtElevatePrivilegesDialog : public QObject
         return done.wait(20000) && done.first().first().toBool() == expected;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(lmttest::writeFile(binDir() + "/sudo", kFakeSudo, true));

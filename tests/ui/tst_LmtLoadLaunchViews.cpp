@@ -2,9 +2,9 @@
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtTool.h"
-#include "ui/LmtSpinnerWidget.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
+#include "views/LmtSpinnerWidget.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -36,7 +36,7 @@ class tst_LmtLoadLaunchViews : public QObject
         return result;
     }
 
-private slots:
+private Q_SLOTS:
     void loadViewStates()
     {
         LmtToolLoadView view;

@@ -1,5 +1,4 @@
-#include "app/LmtAbout.h"
-#include "app/LmtApplication.h"
+#include "base/LmtSettings.h"
 #include "common/LmtFakeConnector.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
@@ -12,6 +11,7 @@
 #include "platform/LmtPlatform.h"
 #include "services/LmtSetupSelfUpdater.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtAbout.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
 #include "ui/LmtMainWindow.h"
 #include "ui/LmtPrefsDialog.h"
@@ -139,7 +139,7 @@ struct WindowRig : FakeServices {
     void select(const std::shared_ptr<LmtToolVersion> &version, bool selected)
     {
         version->setSelected(selected);
-        emit child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
+        Q_EMIT child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
     }
     bool waitForView(LmtMainWindow::LmtToolView view)
     {
@@ -212,7 +212,7 @@ class tst_LmtMainWindow : public QObject
         return path;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();
@@ -341,7 +341,7 @@ private slots:
 
         // A sign-in that ends while the jobs run does not rebuild the list under them.
         rig.journal.clear();
-        emit rig.login->loginStateChanged(true, true, "jo***@example.com");
+        Q_EMIT rig.login->loginStateChanged(true, true, "jo***@example.com");
         QTest::qWait(50);
         QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
         QVERIFY(!rig.journal.entries().contains("online.parse"));
@@ -352,8 +352,8 @@ private slots:
         QCOMPARE(installView->model()->rowCount(), 1);
         // Success: the jobs are stopped, the list refreshed and the launch page offers Alpha.
         rig.installed = true;
-        emit rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
-        emit rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
+        Q_EMIT rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
+        Q_EMIT rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
         QVERIFY(rig.panelText().contains("All tasks were completed successfully"));
         QVERIFY(rig.journal.entries().contains("downloader.stop"));
@@ -388,7 +388,7 @@ private slots:
         QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
 
-        emit rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
+        Q_EMIT rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
         QTRY_VERIFY(rig.button("m_btnBack")->isVisible());
         QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
         QVERIFY(!rig.button("m_btnCancel")->isVisible());
@@ -409,7 +409,7 @@ private slots:
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
         auto *configView = rig.child<LmtToolConfigView>("m_toolConfigView");
         QSignalSpy answers(configView, &LmtToolConfigView::releaseNotesOrLicenseDataReadyIntnl);
-        emit configView->getReleaseNotesOrLicenseData("https://tools.example/license/");
+        Q_EMIT configView->getReleaseNotesOrLicenseData("https://tools.example/license/");
         QTRY_COMPARE(answers.size(), 1);
         QCOMPARE(answers[0], (QVariantList { "licence text", "https://tools.example/license/" }));
         QCOMPARE(rig.downloadManager->calls().size(), 1);
@@ -461,7 +461,7 @@ private slots:
 
         // The sign-in failed: the hint comes back, Next stays off, and the question is not
         // asked again in this run.
-        emit rig.login->loginStateChanged(false, false, QString());
+        Q_EMIT rig.login->loginStateChanged(false, false, QString());
         QTRY_VERIFY(rig.action("m_actLogin")->isEnabled());
         rig.select(rig.onlineVersion(kToolA), true);
         QCOMPARE(rig.loginLabel()->text(), QString("< Please login to proceed"));
@@ -470,7 +470,7 @@ private slots:
         QCOMPARE(answerer.count(), 1);
 
         // Signed in (without a new list): Next is allowed and the label names the user.
-        emit rig.login->loginStateChanged(true, false, "jo***@example.com");
+        Q_EMIT rig.login->loginStateChanged(true, false, "jo***@example.com");
         QTRY_VERIFY(rig.action("m_actLogout")->isVisible());
         QVERIFY(!rig.action("m_actLogin")->isVisible());
         QCOMPARE(rig.loginLabel()->text(), QString("Logged in as jo***@example.com"));
@@ -478,7 +478,7 @@ private slots:
 
         // A sign-in by the user brings a fresh list.
         rig.journal.clear();
-        emit rig.login->loginStateChanged(true, true, QString());
+        Q_EMIT rig.login->loginStateChanged(true, true, QString());
         QTRY_VERIFY(rig.journal.entries().contains("online.parse"));
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
         QCOMPARE(rig.loginLabel()->text(), QString("Logged in"));
@@ -495,7 +495,7 @@ private slots:
         QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.checkForUpdate"));
         {
             MessageBoxWatcher answerer(QMessageBox::No);
-            emit rig.selfUpdater->updateAvailable("1.3.0.1");
+            Q_EMIT rig.selfUpdater->updateAvailable("1.3.0.1");
             QTRY_COMPARE(answerer.texts(),
                 QStringList { "A new update of the Lumetra™ Setup is available: "
                               "'1.3.0.1'.\nDo you want to download this update and install it "
@@ -504,7 +504,7 @@ private slots:
         }
         {
             MessageBoxWatcher answerer(QMessageBox::Yes);
-            emit rig.selfUpdater->updateAvailable("1.3.0.1");
+            Q_EMIT rig.selfUpdater->updateAvailable("1.3.0.1");
             QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startDownloadUpdate"));
         }
         // While the update downloads, closing asks first.
@@ -560,7 +560,7 @@ private slots:
 
         // Preferences: only a changed update site reloads the list, through the controller's
         // download manager.
-        emit rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
+        Q_EMIT rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
         QTRY_VERIFY(rig.button("m_btnBack")->isVisible());
         QTest::mouseClick(rig.button("m_btnBack"), Qt::LeftButton);
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
@@ -622,7 +622,7 @@ private slots:
         LmtMainWindow::LmtToolView viewWhileAsked = LmtMainWindow::TOOL_VIEW_INVALID;
         bool signedInWhileAsked = false;
         DialogDriver<LmtElevatePrivilegesDialog> driver([&](LmtElevatePrivilegesDialog *d) {
-            emit rig.login->loginStateChanged(true, true, "jo***@example.com");
+            Q_EMIT rig.login->loginStateChanged(true, true, "jo***@example.com");
             signedInWhileAsked = QTest::qWaitFor(
                 [&] { return rig.loginLabel()->text() == "Logged in as jo***@example.com"; });
             viewWhileAsked = window->currentView();
@@ -666,8 +666,8 @@ private slots:
         }
         // The refresh follows the jobs.
         rig.installed = true;
-        emit rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
-        emit rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
+        Q_EMIT rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
+        Q_EMIT rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
         QCOMPARE(rig.journal.entries().count("online.parse"), 1);
     }

@@ -1,5 +1,5 @@
-#include "app/LmtApplication.h"
-#include "app/LmtLogLocation.h"
+#include "base/LmtLogLocation.h"
+#include "base/LmtSettings.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtMessageBoxWatcher.h"
@@ -76,7 +76,7 @@ class tst_LmtPrefsDialog : public QObject
     }
     static QString tempDir() { return QDir::tempPath(); }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(QDir::tempPath().startsWith(m_sandbox.path()));

@@ -53,7 +53,7 @@ class TestLmtSelectHintTexts : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void toolTipsSayWhatWillHappen();
     void informationTextsFollowTheAction();
     void missingDependenciesAreNamed();

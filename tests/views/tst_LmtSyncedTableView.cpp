@@ -1,4 +1,4 @@
-#include "ui/LmtSpinnerWidget.h"
+#include "views/LmtSpinnerWidget.h"
 #include "views/LmtSyncedTableView.h"
 #include "views/LmtToolSpinnerDelegate.h"
 
@@ -23,7 +23,7 @@ class tst_LmtSyncedTableView : public QObject
         }
     }
 
-private slots:
+private Q_SLOTS:
     void tablesShareWidthsAndRowHeight()
     {
         LmtSyncedTableView page;

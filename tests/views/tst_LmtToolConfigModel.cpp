@@ -111,7 +111,7 @@ class tst_LmtToolConfigModel : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { registerViewMetaTypes(); }
 
     void customizableAndCustomDerivation()

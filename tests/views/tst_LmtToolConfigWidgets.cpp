@@ -109,7 +109,7 @@ class tst_LmtToolConfigWidgets : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { registerViewMetaTypes(); }
 
     void dialogOffersTheScopesAndThePath()
@@ -444,7 +444,7 @@ private slots:
         // An accepted choice of the cell reaches the offered version.
         LmtToolConfigData chosen = config->configData();
         chosen.installDirectory = "/srv/Tools";
-        emit config->dataChanged(chosen);
+        Q_EMIT config->dataChanged(chosen);
         QCOMPARE(offered->installDirectory(), QStringLiteral("/srv/Tools"));
 
         // Requests go out through the view; answers come back to the asking cell only.

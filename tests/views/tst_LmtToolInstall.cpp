@@ -51,7 +51,7 @@ class tst_LmtToolInstall : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void rowsAndColumns()
     {
         Catalogue catalogue;

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using zendrel::lmt::shared_toolkit::ConsoleMessageType;
 using selecttest::Catalogue;
 
 namespace {
@@ -100,7 +101,7 @@ class TestLmtToolSelectModel : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void uncheckingAnInstalledVersionNeedsConfirmation();
     void checkingAnOfferedVersionUpdatesOrDowngrades();
     void externalToolLeavesOtherLinesAlone();

@@ -25,6 +25,7 @@
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using zendrel::lmt::shared_toolkit::ConsoleMessageType;
 using selecttest::Catalogue;
 
 namespace {
@@ -199,7 +200,7 @@ class TestLmtToolSelectView : public QObject
 
     lmttest::Sandbox m_sandbox;
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void formHasItsWidgetsAndEditors();
     void dropDownSelectsAndFollows();

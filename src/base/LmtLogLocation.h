@@ -18,4 +18,16 @@ bool isSameFolder(const QString &first, const QString &second);
 // is opened again for appending so that the run keeps a log, and false is returned.
 bool restartLogIn(const QString &logDirectory);
 
+// The log directory from "LmtGeneralSettings/LogDir"; an empty or vanished one is replaced by
+// the temporary directory, which is written back.
+QString resolveLogDirectory();
+
+// True when path is an existing directory in which a file can be created (probed with a
+// temporary file that is removed again at once).
+bool logDirectoryWritable(const QString &path);
+
+// The folder that holds the per-program log folders (parent of the current log's folder);
+// empty while no log file is open.
+QString logFolder();
+
 } // namespace zendrel::lmt::setup

@@ -1,4 +1,4 @@
-#include "app/LmtVersion.h"
+#include "base/LmtVersion.h"
 
 #include <QStringList>
 

@@ -3,8 +3,7 @@
 // and no text shown to the user holds the password either. The launcher service rows run the
 // real kor-launcher-service, which echoes the registry URL it was given when it cannot read it.
 
-#include "app/LmtApplication.h"
-#include "app/LmtLogLocation.h"
+#include "base/LmtLogLocation.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtMessageBoxWatcher.h"
@@ -142,7 +141,7 @@ class TestUrlPasswordsInTheLog : public QObject
         return {};
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

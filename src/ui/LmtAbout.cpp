@@ -1,6 +1,6 @@
-#include "app/LmtAbout.h"
+#include "ui/LmtAbout.h"
 
-#include "app/LmtApplication.h"
+#include "base/LmtIdentity.h"
 #include "shared_toolkit/Log.h"
 
 #include <QCoreApplication>

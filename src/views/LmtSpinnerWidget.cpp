@@ -1,4 +1,4 @@
-#include "ui/LmtSpinnerWidget.h"
+#include "views/LmtSpinnerWidget.h"
 
 #include <QPainter>
 #include <QPainterPath>

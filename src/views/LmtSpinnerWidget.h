@@ -16,7 +16,7 @@ public:
 
     int angle() const { return m_angle; }
 
-public slots:
+public Q_SLOTS:
     void onTimeout();
 
 protected:

@@ -2,7 +2,6 @@
 // web service stand-in: sign-in, token check, download, installation into the sandbox and an
 // update check, all through the application's own classes.
 
-#include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
@@ -58,7 +57,7 @@ class TestLauncherServiceEndToEnd : public QObject
     lmttest::VendorStandIn m_vendor;
     QString m_launcher;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();

@@ -1,15 +1,20 @@
-#include "app/LmtLogLocation.h"
+#include "base/LmtLogLocation.h"
 
+#include "base/LmtSettings.h"
 #include "shared_toolkit/Log.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryFile>
 
 namespace zendrel::lmt::setup {
 
 namespace {
 const char *const kTag = "[LmtLogLocation]";
+const QString kGeneralGroup = QStringLiteral("LmtGeneralSettings");
+const QString kLogDirKey = QStringLiteral("LogDir");
 
 QString normalisedFolder(const QString &path)
 {
@@ -50,6 +55,39 @@ bool restartLogIn(const QString &logDirectory)
                                       << "- continuing in" << previousFile;
     }
     return false;
+}
+
+QString resolveLogDirectory()
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(kGeneralGroup);
+    QString directory = settings.value(kLogDirKey).toString();
+    if (directory.isEmpty() || !QFileInfo::exists(directory)) {
+        directory = QDir::tempPath();
+        settings.setValue(kLogDirKey, directory);
+    }
+    settings.endGroup();
+    settings.sync();
+    return directory;
+}
+
+bool logDirectoryWritable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isDir())
+        return false;
+    QTemporaryFile probe(path + QStringLiteral("/lmtsetup_tmp.file"));
+    return probe.open(); // the probe is removed when it goes out of scope
+}
+
+QString logFolder()
+{
+    const QString file = shared_toolkit::Log::instance().fileName();
+    if (file.isEmpty())
+        return {};
+    QDir dir = QFileInfo(file).absoluteDir();
+    dir.cdUp();
+    return dir.absolutePath();
 }
 
 } // namespace zendrel::lmt::setup
