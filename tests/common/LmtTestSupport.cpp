@@ -130,6 +130,20 @@ QString sourceDir()
     return QStringLiteral(LUMETRA_SOURCE_DIR);
 }
 
+QString fixturePath(const QString &relative)
+{
+    return sourceDir() + QStringLiteral("/tests/data/") + relative;
+}
+
+QByteArray fixture(const QString &relative)
+{
+    QFile file(fixturePath(relative));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the fixture %s: %s", qPrintable(file.fileName()),
+            qPrintable(file.errorString()));
+    return file.readAll();
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

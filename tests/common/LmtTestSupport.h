@@ -69,6 +69,12 @@ QString binDir();
 // Root of the source tree.
 QString sourceDir();
 
+// Fixtures are kept as the files a user or a server would have, below tests/data/<area>/.
+// fixturePath() names one; fixture() reads it and ends the test program, naming the file, when
+// it cannot, so a missing fixture is never mistaken for empty input.
+QString fixturePath(const QString &relative);
+QByteArray fixture(const QString &relative);
+
 // The whole content of a file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
 // The same decoded from UTF-8.
