@@ -78,6 +78,16 @@ bool LmtJsonArrayEntries::split(const QByteArray &document)
 {
     m_document = document;
     m_entries.clear();
+    if (findEntries())
+        return true;
+    // The whole-document parse takes over: nothing of the document is kept here meanwhile.
+    m_entries.clear();
+    m_document.clear();
+    return false;
+}
+
+bool LmtJsonArrayEntries::findEntries()
+{
     const QByteArrayView text(m_document);
     qsizetype at = skipSpace(text, 0);
     if (at >= text.size() || text[at] != '[')
@@ -88,19 +98,14 @@ bool LmtJsonArrayEntries::split(const QByteArray &document)
     while (true) {
         const qsizetype end = endOfEntry(text, at);
         if (end < 0)
-            break;
+            return false;
         m_entries.append(trimmed(text.sliced(at, end - at)));
         if (!parses(m_entries.size() - 1))
-            break;
-        if (text[end] == ']') {
-            if (skipSpace(text, end + 1) == text.size())
-                return true;
-            break;
-        }
+            return false;
+        if (text[end] == ']')
+            return skipSpace(text, end + 1) == text.size();
         at = skipSpace(text, end + 1);
     }
-    m_entries.clear();
-    return false;
 }
 
 QByteArray LmtJsonArrayEntries::wrapped(qsizetype index) const

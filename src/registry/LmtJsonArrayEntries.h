@@ -27,6 +27,7 @@ public:
     QJsonValue at(qsizetype index) const;
 
 private:
+    bool findEntries();
     QByteArray wrapped(qsizetype index) const;
     bool parses(qsizetype index) const;
 
