@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QUrl>
 
@@ -79,6 +80,19 @@ std::shared_ptr<LmtCoreToolModel> buildCatalogue()
         }
     }
     return model;
+}
+
+// A field of /proc/self/status in MiB ("VmRSS", "VmHWM"), or -1.
+long statusMiB(const QByteArray &field)
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLong() / 1024;
+    }
+    return -1;
 }
 
 double median(QList<double> values)
@@ -148,6 +162,7 @@ int main(int argc, char *argv[])
         [&logLines](
             const QString &, zendrel::lmt::shared_toolkit::ConsoleMessageType) { ++logLines; });
 
+    const long residentBefore = statusMiB("VmRSS");
     QList<double> updateTimes;
     for (int i = 0; i < repetitions; ++i) {
         logLines = 0;
@@ -162,6 +177,8 @@ int main(int argc, char *argv[])
             std::printf("rows: base %d, additional %d; %lld unmet dependencies logged\n",
                 view.baseModel()->rowCount(), view.additionalModel()->rowCount(),
                 qlonglong(logLines));
+            std::printf("resident memory: %ld MiB with the catalogue, %ld MiB with the page\n",
+                residentBefore, statusMiB("VmRSS"));
         }
     }
 

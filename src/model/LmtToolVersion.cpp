@@ -147,16 +147,23 @@ QString LmtToolVersion::expandPlaceholders(const QString &text)
     if (!text.contains(QLatin1Char('{')))
         return text;
 
-    QString systemDrive = platform::environmentVariable(QStringLiteral("SYSTEMDRIVE"));
-    if (systemDrive.isEmpty())
-        systemDrive = QStringLiteral("C:");
-    const QString userName = platform::environmentVariable(QStringLiteral("USERNAME"));
-    const QString userProfile = platform::environmentVariable(QStringLiteral("USERPROFILE"));
-
+    // Each variable is read only for a placeholder that is there: a refresh expands the
+    // directories of every offered version, and reading the environment is what that costs.
+    // The replacements run in the same order as ever, so a value that itself holds a later
+    // placeholder is expanded as before.
     QString expanded = text;
-    expanded.replace(QLatin1String("{sd}"), systemDrive);
-    expanded.replace(QLatin1String("{username}"), userName);
-    expanded.replace(QLatin1String("{%USERPROFILE}"), userProfile);
+    if (expanded.contains(QLatin1String("{sd}"))) {
+        QString systemDrive = platform::environmentVariable(QStringLiteral("SYSTEMDRIVE"));
+        if (systemDrive.isEmpty())
+            systemDrive = QStringLiteral("C:");
+        expanded.replace(QLatin1String("{sd}"), systemDrive);
+    }
+    if (expanded.contains(QLatin1String("{username}")))
+        expanded.replace(
+            QLatin1String("{username}"), platform::environmentVariable(QStringLiteral("USERNAME")));
+    if (expanded.contains(QLatin1String("{%USERPROFILE}")))
+        expanded.replace(QLatin1String("{%USERPROFILE}"),
+            platform::environmentVariable(QStringLiteral("USERPROFILE")));
     return expanded;
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/LmtToolDependency.h"
 #include "model/LmtToolVersion.h"
+#include "registry/LmtSharedStrings.h"
 
 namespace zendrel::lmt::setup {
 
@@ -10,11 +11,14 @@ LmtBaseRegistryParser::LmtBaseRegistryParser(std::shared_ptr<LmtCoreToolModel> m
 {
 }
 
-void LmtBaseRegistryParser::addDependencies(LmtToolVersion &version, const QJsonArray &dependencies)
+void LmtBaseRegistryParser::addDependencies(
+    LmtToolVersion &version, const QJsonArray &dependencies, LmtSharedStrings *strings)
 {
     for (const QJsonValue &entry : dependencies) {
         const QJsonObject dependency = entry.toObject();
-        const QString target = getString(dependency, "targetFeatureId");
+        QString target = getString(dependency, "targetFeatureId");
+        if (strings)
+            target = strings->shared(target);
         const qint64 min = dependency.contains("minVersionNumeric")
             ? getInt(dependency, "minVersionNumeric")
             : 0;

@@ -7,6 +7,7 @@
 namespace zendrel::lmt::setup {
 
 class LmtCoreToolModel;
+class LmtSharedStrings;
 class LmtToolVersion;
 
 // Shared by every registry parser: the model it fills and the typed JSON accessors.
@@ -18,8 +19,10 @@ public:
     std::shared_ptr<LmtCoreToolModel> model() const { return m_model; }
 
     // Adds the entries of a registry "dependencies" array to the version. A missing or
-    // negative minimum becomes 0; a missing or negative maximum means no upper bound.
-    static void addDependencies(LmtToolVersion &version, const QJsonArray &dependencies);
+    // negative minimum becomes 0; a missing or negative maximum means no upper bound. With
+    // strings, equal target feature ids share one copy.
+    static void addDependencies(LmtToolVersion &version, const QJsonArray &dependencies,
+        LmtSharedStrings *strings = nullptr);
 
 protected:
     ~LmtBaseRegistryParser() = default;

@@ -5,6 +5,7 @@
 #include "model/LmtTool.h"
 #include "model/LmtToolPackage.h"
 #include "platform/LmtPlatform.h"
+#include "registry/LmtJsonArrayEntries.h"
 #include "services/ILmtDownloadManager.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadSettings.h"
@@ -90,26 +91,39 @@ void LmtOnlineRegistryParser::parse()
                                << QStringLiteral(
                                       "Requesting online tool data from Url: %1, Token: %2")
                                       .arg(shownUrl, tokenForLog());
-    const QByteArray reply = m_downloadManager->getData(url, m_accessToken);
+    QByteArray reply = m_downloadManager->getData(url, m_accessToken);
 
     if (reply.isEmpty())
         throw std::runtime_error(
             tr("Received empty reply from the remote KOR registry site").toStdString());
 
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(reply, &parseError);
-    if (parseError.error != QJsonParseError::NoError || document.isNull() || document.isEmpty())
-        throw std::runtime_error(
-            tr("Error parsing JSON: '%1'").arg(parseError.errorString()).toStdString());
-    if (!document.isArray())
-        throw std::runtime_error(tr("Error parsing JSON - invalid document format, network reply "
-                                    "does not contain a JSON array")
-                                     .toStdString());
+    // Read one entry at a time where the reply allows that: the whole document's parse builds
+    // a tree several times the reply's size, all of it held until the last entry is read.
+    LmtJsonArrayEntries entries;
+    QJsonArray wholeDocument;
+    const bool oneByOne = entries.split(reply);
+    if (!oneByOne) {
+        // Every other document, and every fault, is left to the whole-document parse.
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(reply, &parseError);
+        if (parseError.error != QJsonParseError::NoError || document.isNull() || document.isEmpty())
+            throw std::runtime_error(
+                tr("Error parsing JSON: '%1'").arg(parseError.errorString()).toStdString());
+        if (!document.isArray())
+            throw std::runtime_error(tr("Error parsing JSON - invalid document format, network "
+                                        "reply does not contain a JSON array")
+                                         .toStdString());
+        wholeDocument = document.array();
+    }
+    reply = QByteArray(); // the entries, if split, keep the bytes they need
+    const qsizetype count = oneByOne ? entries.size() : wholeDocument.size();
+    m_strings.clear();
 
     // Survives from one entry to the next: an entry that fails before its own featureId was
     // read is reported under the previous one.
     QString featureId;
-    for (const QJsonValue &entry : document.array()) {
+    for (qsizetype i = 0; i < count; ++i) {
+        const QJsonValue entry = oneByOne ? entries.at(i) : wholeDocument.at(i);
         if (!entry.isObject()) {
             qCCritical(lmtLocal).noquote()
                 << kTag << "Error parsing JSON object - invalid object format";
@@ -125,6 +139,7 @@ void LmtOnlineRegistryParser::parse()
         }
     }
 
+    m_strings.clear();
     qCDebug(lmtLocal).noquote() << kTag << "<< Parse Online Tools";
 }
 
@@ -193,7 +208,7 @@ void LmtOnlineRegistryParser::parseTool(const QJsonObject &toolObject, QString &
 
         addPackages(*version, getArray(versionObject, "downloadUrls"));
         if (versionObject.contains("dependencies"))
-            addDependencies(*version, getArray(versionObject, "dependencies"));
+            addDependencies(*version, getArray(versionObject, "dependencies"), &m_strings);
         applyPlatformAttributes(*version, versionAttributes);
     }
 }
@@ -217,10 +232,10 @@ void LmtOnlineRegistryParser::addPackages(
     for (const QJsonValue &entry : downloadUrls) {
         const QJsonObject package = entry.toObject();
         const QString url = getString(package, "url");
-        const QString os = getString(package, "os");
+        const QString os = m_strings.shared(getString(package, "os"));
         getString(package, "architecture"); // required, though nothing uses it
-        const QString kind = getString(package, "kind");
-        const QString fileType = getString(package, "filetype");
+        const QString kind = m_strings.shared(getString(package, "kind"));
+        const QString fileType = m_strings.shared(getString(package, "filetype"));
         const double megabytes = getDouble(package, "filesize");
         version.addPackage(std::make_shared<LmtToolPackage>(
             os, QUrl(url), kind, fileType, LmtToolPackage::bytesFromMegabytes(megabytes)));

@@ -2,6 +2,7 @@
 
 #include "registry/ILmtOnlineRegistryParser.h"
 #include "registry/LmtBaseRegistryParser.h"
+#include "registry/LmtSharedStrings.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -42,12 +43,14 @@ private:
     // updated as soon as it has been read, so the caller can name the entry that failed.
     void parseTool(const QJsonObject &toolObject, QString &featureId);
     static bool isIgnored(const QJsonObject &versionAttributes);
-    static void addPackages(LmtOnlineToolVersion &version, const QJsonArray &downloadUrls);
+    void addPackages(LmtOnlineToolVersion &version, const QJsonArray &downloadUrls);
     static void applyPlatformAttributes(
         LmtOnlineToolVersion &version, const QJsonObject &versionAttributes);
 
     std::shared_ptr<ILmtDownloadManager> m_downloadManager;
     std::shared_ptr<LmtAccessToken> m_accessToken;
+    // The words every package and dependency repeats, shared within one parse.
+    LmtSharedStrings m_strings;
 };
 
 } // namespace zendrel::lmt::setup

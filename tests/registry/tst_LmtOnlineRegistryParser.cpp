@@ -3,6 +3,7 @@
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
 #include "model/LmtToolDependency.h"
+#include "registry/LmtJsonArrayEntries.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "services/ILmtDownloadManager.h"
 #include "services/LmtAccessToken.h"
@@ -435,6 +436,59 @@ private Q_SLOTS:
 
         QCOMPARE(onlineVersion("com.x.t", "1.0.0.8")->supportedScopes(),
             QList<S>({ S::CurrentUser, S::AllUsers }));
+    }
+
+    // The registry is read entry by entry where the document allows; whatever the split
+    // cannot vouch for goes to the whole-document parse. Either way the outcome is the one
+    // the whole document gives, and a fault anywhere adds nothing.
+    void entriesAreReadOneByOne_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("splits");
+        const QByteArray valid = document({ tool("com.x.a", { version("1.0.0.1") }) });
+        QTest::newRow("tools") << document(
+            { tool("com.x.a", { version("1.0.0.1") }), tool("com.x.b", { version("2.0.0.1") }) })
+                               << true;
+        QTest::newRow("brackets in strings, nesting, scalars") << QByteArray(
+            " \r\n[ {\"s\":\"],}{[\\\"\"} ,\n\t[1,[2]] , 3, \"a\\\\\", \"]\" , null ]\n ")
+                                                               << true;
+        QTest::newRow("empty array") << QByteArray("[ ]") << false;
+        QTest::newRow("object root") << QByteArray("{\"featureId\": \"x\"}") << false;
+        QTest::newRow("trailing comma") << QByteArray(valid.chopped(1) + ",]") << false;
+        QTest::newRow("text after the array") << QByteArray(valid + " x") << false;
+        QTest::newRow("later entry broken")
+            << QByteArray(valid.chopped(1) + ",{\"a\": }]") << false;
+        QTest::newRow("unterminated string") << QByteArray(valid.chopped(1) + ",\"x]") << false;
+        QTest::newRow("brackets crossed")
+            << QByteArray(valid.chopped(1) + ",{\"a\":[1}]]") << false;
+    }
+
+    void entriesAreReadOneByOne()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, splits);
+        QJsonParseError error;
+        const QJsonDocument whole = QJsonDocument::fromJson(reply, &error);
+
+        LmtJsonArrayEntries entries;
+        QCOMPARE(entries.split(reply), splits);
+        if (splits) {
+            QCOMPARE(entries.size(), whole.array().size());
+            for (qsizetype i = 0; i < entries.size(); ++i)
+                QCOMPARE(entries.at(i), whole.array().at(i));
+        }
+
+        lmttest::LogCapture capture;
+        const QString failure = parse(reply);
+        if (error.error != QJsonParseError::NoError) {
+            QCOMPARE(failure, "Error parsing JSON: '" + error.errorString() + "'");
+            QCOMPARE(m_model->tools().size(), 0);
+            QCOMPARE(capture.lines().filter("Add tool").size(), 0);
+        } else if (!whole.isArray()) {
+            QVERIFY(failure.startsWith("Error parsing JSON - invalid document format"));
+        } else {
+            QCOMPARE(failure, QString());
+        }
     }
 
     void demoCatalogueParsesCleanly()
