@@ -4,7 +4,6 @@
 #include "model/LmtTool.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
-#include "views/LmtSpinnerWidget.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -118,49 +117,6 @@ private Q_SLOTS:
         view.updateToolsData(model, false);
         QCOMPARE(texts(view, false), QStringList({ "Run Lumetra", "Run Pack Two" }));
         QCOMPARE(texts(view, true), QStringList({ "Run Lumetra" }));
-    }
-
-    void spinnerTicksAndPaints()
-    {
-        LmtSpinnerWidget spinner;
-        QCOMPARE(spinner.angle(), 0);
-        for (int i = 1; i < 8; ++i) {
-            spinner.onTimeout();
-            QCOMPARE(spinner.angle(), 45 * i);
-        }
-        spinner.onTimeout();
-        QCOMPARE(spinner.angle(), 0);
-        // The timer turns it by itself.
-        QTRY_VERIFY_WITH_TIMEOUT(spinner.angle() != 0, 5000);
-
-        // 28 pixels high: a hole of radius 4 in the middle stays unpainted, the spokes do not.
-        spinner.resize(28, 28);
-        QImage big = spinner.grab().toImage();
-        // The corners lie outside every spoke.
-        const QColor background = big.pixelColor(0, 0);
-        QCOMPARE(big.pixelColor(14, 14), background);
-        bool spokePainted = false;
-        for (int y = 0; y < 28 && !spokePainted; ++y)
-            spokePainted = big.pixelColor(14, y) != background;
-        QVERIFY(spokePainted);
-
-        // Under 7 pixels high the hole has radius 0: the centre gets painted.
-        spinner.resize(6, 6);
-        const QImage small = spinner.grab().toImage();
-        QCOMPARE(small.size(), QSize(6, 6));
-        bool painted = false;
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 6; ++x)
-                painted = painted || small.pixelColor(x, y) != background;
-        QVERIFY(painted);
-
-        // Disabled: nothing is drawn.
-        spinner.resize(28, 28);
-        spinner.setEnabled(false);
-        const QImage disabled = spinner.grab().toImage();
-        for (int y = 0; y < 28; ++y)
-            for (int x = 0; x < 28; ++x)
-                QCOMPARE(disabled.pixelColor(x, y), disabled.pixelColor(0, 0));
     }
 };
 

@@ -1,18 +1,30 @@
 #pragma once
 
-// Builds small catalogues for the select-table tests: tools with offered and installed
-// versions, as the registry parsers would leave them.
+// Catalogues for the select-page tests, read from files below tests/data/views: tools with
+// offered and installed versions, as the registry parsers would leave them. A tool is
+//   { "id", "type" (Other, ToolsPackage, Patch, ContentPack, External, ThirdParty), "name",
+//     "short", "known": [[id, name]], "patchUpdatable", "key", "versions": [...] }
+// and a version either { "offered", "numeric", "os" (absent: this platform, "": none),
+// "depends": [[featureId, min, max]] (min and max optional), "page" (3rd party), "silent",
+// "selected", "dir" } or { "installed", "numeric", "path", "dir", "scope": "all",
+// "uninstall", "plugins": [[id, name, installed]], "depends" }. "as" names a version so that a
+// test can reach it with version().
 
 #include "common/LmtModelFixtures.h"
+#include "common/LmtTestSupport.h"
 #include "model/Lmt3rdPartyLocalToolVersion.h"
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/Lmt3rdPartyTool.h"
 #include "model/LmtCoreToolModel.h"
-#include "model/LmtLocalToolVersion.h"
-#include "model/LmtOnlineToolVersion.h"
-#include "model/LmtTool.h"
+#include "model/LmtPlugin.h"
 #include "platform/LmtPlatform.h"
+#include "views/LmtToolSelectModel.h"
 
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
 #include <QUrl>
 
 #include <memory>
@@ -26,63 +38,204 @@ class Catalogue
 public:
     std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
 
-    std::shared_ptr<LmtTool> tool(const QString &featureId, LmtToolType type, const QString &name)
+    explicit Catalogue(const QString &fixture)
     {
-        auto created = LmtTool::create(featureId, type, name);
-        model->addTool(created);
-        return created;
+        const QJsonArray tools = QJsonDocument::fromJson(lmttest::fixture(fixture)).array();
+        for (const QJsonValue &entry : tools)
+            addTool(entry.toObject());
     }
 
-    std::shared_ptr<Lmt3rdPartyTool> thirdPartyTool(const QString &featureId, const QString &name)
-    {
-        auto created = Lmt3rdPartyTool::create(featureId, name);
-        model->addTool(created);
-        return created;
-    }
-
-    // An offered version; os names the platform of its only package (this platform by
-    // default), an empty os gives a version without packages.
-    static std::shared_ptr<LmtOnlineToolVersion> offered(const std::shared_ptr<LmtTool> &tool,
+    // An offered version; os names the platform of its only package, empty for none.
+    static std::shared_ptr<LmtOnlineToolVersion> offer(const std::shared_ptr<LmtTool> &tool,
         const QString &version, quint64 numeric = 0,
         const QString &os = zendrel::lmt::platform::osName())
     {
         auto created = lmttest::addOnline(tool, version, numeric);
-        if (!os.isEmpty()) {
+        if (!os.isEmpty())
             created->addPackage(std::make_shared<LmtToolPackage>(os,
                 QUrl("https://downloads.example/" + version + "/download"), "installer", "exe",
                 1024));
+        return created;
+    }
+
+    std::shared_ptr<LmtToolVersion> version(const QString &label) const
+    {
+        if (!m_named.contains(label))
+            qFatal("no version named %s", qPrintable(label));
+        return m_named.value(label);
+    }
+
+private:
+    void addTool(const QJsonObject &t)
+    {
+        static const QStringList types { "Other", "ToolsPackage", "Patch", "ContentPack",
+            "External", "ThirdParty" };
+        const auto type = LmtToolType(types.indexOf(t["type"].toString()));
+        const std::shared_ptr<LmtTool> tool = type == LmtToolType::ThirdParty
+            ? Lmt3rdPartyTool::create(t["id"].toString(), t["name"].toString())
+            : LmtTool::create(t["id"].toString(), type, t["name"].toString());
+        if (t.contains("short"))
+            tool->setShortName(t["short"].toString());
+        for (const QJsonValue &plugin : t["known"].toArray())
+            std::static_pointer_cast<Lmt3rdPartyTool>(tool)->addKnownPlugin(
+                plugin[0].toString(), plugin[1].toString());
+        tool->setIsPatchVersionUpdatable(t["patchUpdatable"].toBool(true));
+        tool->setSelectedVersionKey(t["key"].toString());
+        model->addTool(tool);
+        for (const QJsonValue &entry : t["versions"].toArray())
+            addVersion(tool, type, entry.toObject());
+    }
+
+    void addVersion(const std::shared_ptr<LmtTool> &tool, LmtToolType type, const QJsonObject &v)
+    {
+        const auto numeric = quint64(v["numeric"].toDouble());
+        std::shared_ptr<LmtToolVersion> created;
+        if (v.contains("offered") && type == LmtToolType::ThirdParty) {
+            auto offer = Lmt3rdPartyOnlineToolVersion::create(v["offered"].toString());
+            offer->setExternalUrl(QUrl(v["page"].toString()));
+            tool->addVersion(offer);
+            created = offer;
+        } else if (v.contains("offered")) {
+            created = offer(tool, v["offered"].toString(), numeric,
+                v["os"].toString(zendrel::lmt::platform::osName()));
+        } else if (type == LmtToolType::ThirdParty) {
+            auto local = Lmt3rdPartyLocalToolVersion::create(v["installed"].toString());
+            local->setUninstallPath(v["uninstall"].toString());
+            for (const QJsonValue &p : v["plugins"].toArray()) {
+                local->addPlugin(std::make_shared<LmtPlugin>(
+                    p[0].toString(), p[1].toString(), "editor -i " + p[0].toString()));
+                local->plugins().last()->setInstalled(p[2].toBool());
+            }
+            tool->addVersion(local);
+            created = local;
+        } else {
+            const auto scope = v["scope"].toString() == "all" ? LmtToolInstallScope::AllUsers
+                                                              : LmtToolInstallScope::CurrentUser;
+            created = lmttest::addLocal(tool, v["installed"].toString(), scope, numeric);
         }
+        if (auto local = std::dynamic_pointer_cast<LmtLocalToolVersion>(created))
+            local->setPath(v["path"].toString());
+        if (auto offer = std::dynamic_pointer_cast<LmtOnlineToolVersion>(created);
+            offer && v.contains("silent"))
+            offer->setSilentInstall(v["silent"].toBool());
+        if (v.contains("dir"))
+            created->setInstallDirectory(v["dir"].toString());
+        if (v.contains("selected"))
+            created->setSelected(v["selected"].toBool());
+        for (const QJsonValue &d : v["depends"].toArray()) {
+            const QJsonArray range = d.toArray();
+            created->addDependency(range[0].toString(), quint64(range[1].toDouble()),
+                range.size() > 2 ? quint64(range[2].toDouble()) : LmtToolDependency::Unbounded);
+        }
+        if (v.contains("as"))
+            m_named.insert(v["as"].toString(), created);
+    }
+
+    QHash<QString, std::shared_ptr<LmtToolVersion>> m_named;
+};
+
+// A select model over a catalogue file, driven by the user's steps.
+class SelectRig
+{
+public:
+    SelectRig(const QString &fixture, bool base)
+        : m_catalogue(std::make_unique<Catalogue>(fixture))
+        , m_model(base)
+    {
+        m_model.updateToolsData(m_catalogue->model);
+    }
+
+    // Steps: "check L", "uncheck L", "show L", "flag L on|off", "dir L path",
+    // "missing L=C L2= ..." (no candidate after "="), "load fixture", "reload". Every text is read
+    // after each step, so a text the model keeps must follow the next change.
+    void run(const QString &step)
+    {
+        const QStringList words = step.split(' ');
+        const QString verb = words.first();
+        if (verb == "load" || verb == "reload") {
+            if (verb == "load")
+                m_catalogue = std::make_unique<Catalogue>(words.at(1));
+            m_model.updateToolsData(m_catalogue->model);
+        } else if (verb == "missing") {
+            QList<LmtMissingDependency> missing;
+            for (const QString &pair : words.mid(1)) {
+                const QStringList parts = pair.split('=');
+                missing.append({ version(parts.at(0)),
+                    parts.at(1).isEmpty() ? nullptr : version(parts.at(1)) });
+            }
+            m_model.setMissingDependencies(missing);
+        } else if (verb == "flag") {
+            version(words.at(1))->setSelected(words.at(2) == "on");
+        } else if (verb == "dir") {
+            version(words.at(1))->setInstallDirectory(words.at(2));
+        } else {
+            const int row = show(words.at(1));
+            if (verb == "check")
+                QVERIFY(m_model.rows().at(row)->setCheckState(Qt::Checked));
+            else if (verb == "uncheck")
+                m_model.uncheckRow(row);
+        }
+        for (int row = 0; row < m_model.rowCount(); ++row)
+            m_model.index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
+    }
+
+    // An offered version; os names the platform of its only package, empty for none.
+    static std::shared_ptr<LmtOnlineToolVersion> offer(const std::shared_ptr<LmtTool> &tool,
+        const QString &version, quint64 numeric = 0,
+        const QString &os = zendrel::lmt::platform::osName())
+    {
+        auto created = lmttest::addOnline(tool, version, numeric);
+        if (!os.isEmpty())
+            created->addPackage(std::make_shared<LmtToolPackage>(os,
+                QUrl("https://downloads.example/" + version + "/download"), "installer", "exe",
+                1024));
         return created;
     }
 
-    // An installed version (selected, i.e. "keep", from the start).
-    static std::shared_ptr<LmtLocalToolVersion> installed(const std::shared_ptr<LmtTool> &tool,
-        const QString &version, const QString &path, quint64 numeric = 0)
+    std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
-        auto created = lmttest::addLocal(tool, version, LmtToolInstallScope::CurrentUser, numeric);
-        created->setPath(path);
-        return created;
+        return m_catalogue->version(label);
     }
 
-    static std::shared_ptr<Lmt3rdPartyOnlineToolVersion> offered3rdParty(
-        const std::shared_ptr<LmtTool> &tool, const QString &version, const QUrl &downloadPage)
+    int show(const QString &label)
     {
-        auto created = Lmt3rdPartyOnlineToolVersion::create(version);
-        created->setExternalUrl(downloadPage);
-        tool->addVersion(created);
-        return created;
+        const auto wanted = version(label);
+        for (int i = 0; i < m_model.rowCount(); ++i) {
+            const auto &row = m_model.rows().at(i);
+            if (row->currentVersion() == wanted)
+                return i;
+            for (const QString &key : row->versionKeys()) {
+                if (row->versionForKey(key) == wanted && row->selectVersion(key))
+                    return i;
+            }
+        }
+        qFatal("no row for %s", qPrintable(label));
+        return -1;
     }
 
-    static std::shared_ptr<Lmt3rdPartyLocalToolVersion> installed3rdParty(
-        const std::shared_ptr<LmtTool> &tool, const QString &version, const QString &directory,
-        const QString &uninstallPath = QString())
+    QString information(const QString &label)
     {
-        auto created = Lmt3rdPartyLocalToolVersion::create(version);
-        created->setInstallDirectory(directory);
-        created->setUninstallPath(uninstallPath);
-        tool->addVersion(created);
-        return created;
+        return m_model.index(show(label), LmtToolSelectModel::ColumnInfo)
+            .data(Qt::EditRole)
+            .toString();
     }
+
+    // The check box and the name explain the row alike; the other columns carry no tip.
+    QString toolTip(const QString &label)
+    {
+        const int row = show(label);
+        const QString onCheckBox = m_model.index(row, 0).data(Qt::ToolTipRole).toString();
+        if (m_model.index(row, 1).data(Qt::ToolTipRole).toString() != onCheckBox
+            || m_model.index(row, 3).data(Qt::ToolTipRole).isValid())
+            return QStringLiteral("<tips of the columns disagree>");
+        return onCheckBox;
+    }
+
+    LmtToolSelectModel &model() { return m_model; }
+
+private:
+    std::unique_ptr<Catalogue> m_catalogue;
+    LmtToolSelectModel m_model;
 };
 
 } // namespace selecttest

@@ -3,6 +3,7 @@
 #include "views/LmtToolSpinnerDelegate.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -46,7 +47,10 @@ private Q_SLOTS:
             needed << std::max(upper.columnWidth(column), lower.columnWidth(column));
         }
         upper.resizeRowsToContents();
+        lower.resizeRowsToContents();
         const int tallest = upper.rowHeight(0);
+        // Measured before the sync: otherwise the heights compared below are equal anyway.
+        QVERIFY(tallest > lower.rowHeight(0));
 
         // Nothing registered: nothing happens.
         upper.setColumnWidth(0, 60);
@@ -62,10 +66,48 @@ private Q_SLOTS:
             QCOMPARE(upper.columnWidth(column), lower.columnWidth(column));
             QCOMPARE(upper.columnWidth(column), needed.at(column) + (column == 1 ? 30 : 0));
         }
-        QVERIFY(tallest > lower.rowHeight(1) / 2);
         QCOMPARE(lower.rowHeight(0), tallest);
         QCOMPARE(lower.rowHeight(1), tallest);
         QCOMPARE(upper.rowHeight(0), tallest);
+    }
+
+    void spinnerTurnsAndLeavesAHoleFromSevenPixels()
+    {
+        LmtSpinnerWidget spinner;
+        for (int i = 1; i <= 8; ++i) {
+            spinner.onTimeout();
+            QCOMPARE(spinner.angle(), 45 * i % 360);
+        }
+        // The timer turns it by itself.
+        QTRY_VERIFY_WITH_TIMEOUT(spinner.angle() != 0, 5000);
+
+        // The spokes start 1 pixel from the centre; the hole, of a seventh of the height, cuts
+        // into the centre's pixels only from 7 pixels up. The corners lie outside every spoke.
+        const auto centreIsPainted = [&spinner](int side) {
+            spinner.resize(side, side);
+            const QImage image = spinner.grab().toImage();
+            const QColor background = image.pixelColor(0, 0);
+            bool painted = false;
+            for (const QPoint &pixel :
+                { QPoint(side / 2 - 1, side / 2 - 1), QPoint(side / 2, side / 2 - 1),
+                    QPoint(side / 2 - 1, side / 2), QPoint(side / 2, side / 2) })
+                painted = painted || image.pixelColor(pixel) != background;
+            return painted;
+        };
+        QVERIFY(centreIsPainted(6));
+        QVERIFY(!centreIsPainted(28));
+        const QImage big = spinner.grab().toImage();
+        bool spokePainted = false;
+        for (int y = 0; y < 28 && !spokePainted; ++y)
+            spokePainted = big.pixelColor(14, y) != big.pixelColor(0, 0);
+        QVERIFY(spokePainted);
+
+        // Disabled: nothing is drawn.
+        spinner.setEnabled(false);
+        const QImage disabled = spinner.grab().toImage();
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 28; ++x)
+                QCOMPARE(disabled.pixelColor(x, y), disabled.pixelColor(0, 0));
     }
 
     void spinnerDelegateFollowsRunningFlag()

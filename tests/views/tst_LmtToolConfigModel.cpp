@@ -288,56 +288,87 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
     }
 
-    void installPathCheck()
+    void installPathCheck_data()
     {
-        const auto posix = LmtInstallPathRules::Posix;
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("rules"); // negative: this platform's
+        QTest::addColumn<QString>("message"); // empty: accepted
         const QString spaces = QStringLiteral("The installation path cannot contain spaces.");
         const QString invalid = QStringLiteral("The installation path is invalid.");
-        QCOMPARE(checkInstallPath("/opt/My Tools", posix).message, spaces);
-        QVERIFY(!checkInstallPath("/opt/My Tools", posix).ok);
-        QCOMPARE(checkInstallPath("relative/Tools", posix).message, invalid);
-        QCOMPARE(checkInstallPath("/", posix).message, invalid);
-        QCOMPARE(checkInstallPath("", posix).message, invalid);
-        QVERIFY(checkInstallPath("/opt/ZR/Tools", posix).ok);
-        QVERIFY(checkInstallPath("/not/yet/there", posix).ok); // the installer creates it
-        QVERIFY(checkInstallPath("/opt/ZR/Tools", posix).message.isEmpty());
-
+        const auto row = [](const char *name, const QString &path, int rules, const QString &msg) {
+            QTest::newRow(name) << path << rules << msg;
+        };
+        const int posix = int(LmtInstallPathRules::Posix);
+        const int drive = int(LmtInstallPathRules::DriveLetter);
+        row("spaces", "/opt/My Tools", posix, spaces);
+        row("relative", "relative/Tools", posix, invalid);
+        row("root", "/", posix, invalid);
+        row("empty", "", posix, invalid);
+        row("absolute", "/opt/ZR/Tools", posix, QString());
+        row("not yet there", "/not/yet/there", posix, QString()); // the installer creates it
         // Drive rules: spaces and length first, then the drive of the first two characters.
-        const auto drive = LmtInstallPathRules::DriveLetter;
-        QCOMPARE(checkInstallPath("C:/My Tools", drive).message, spaces);
-        QCOMPARE(checkInstallPath("C", drive).message, invalid);
-        QCOMPARE(checkInstallPath("Tools", drive).message, invalid); // "To" is relative
+        row("drive, spaces", "C:/My Tools", drive, spaces);
+        row("drive, too short", "C", drive, invalid);
+        row("drive, relative", "Tools", drive, invalid); // "To" is no drive
 #ifdef Q_OS_WIN
-        QVERIFY(checkInstallPath("C:/ZR/Tools", drive).ok);
+        row("drive", "C:/ZR/Tools", drive, QString());
 #else
         // Without drive letters every such path is refused, which is why POSIX has own rules.
-        QCOMPARE(checkInstallPath("C:/ZR/Tools", drive).message, invalid);
-        QCOMPARE(currentInstallPathRules(), posix);
-        QVERIFY(checkInstallPath("/opt/ZR/Tools").ok);
-        QCOMPARE(checkInstallPath("ZR/Tools").message, invalid);
+        row("drive", "C:/ZR/Tools", drive, invalid);
+        row("this platform, absolute", "/opt/ZR/Tools", -1, QString());
+        row("this platform, relative", "ZR/Tools", -1, invalid);
 #endif
+    }
+
+    void installPathCheck()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, rules);
+        QFETCH(QString, message);
+        const LmtInstallPathVerdict check = rules < 0
+            ? checkInstallPath(path)
+            : checkInstallPath(path, LmtInstallPathRules(rules));
+        QCOMPARE(check.message, message);
+        QCOMPARE(check.ok, message.isEmpty());
+    }
+
+    void browseRule_data()
+    {
+        QTest::addColumn<bool>("picked"); // false: where the browser starts for a typed path
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("defaultPath");
+        QTest::addColumn<QString>("result");
+        const QString def = "/opt/ZR/Tools";
+        const QString existing = m_sandbox.filePath("Apps/Tools");
+        QDir().mkpath(existing);
+        // A typed path that does not exist yet and ends in the default's folder opens at its
+        // parent; anything else opens where it points.
+        QTest::newRow("start at parent")
+            << false << "/nowhere/Apps/Tools" << def << "/nowhere/Apps";
+        QTest::newRow("start existing") << false << existing << def << existing;
+        QTest::newRow("start elsewhere")
+            << false << "/nowhere/Apps/Other" << def << "/nowhere/Apps/Other";
+        // A picked folder gets the default's folder appended unless it ends in it.
+        QTest::newRow("pick drive") << true << "D:/Apps"
+                                    << "C:/ZR/Tools"
+                                    << "D:/Apps/Tools";
+        QTest::newRow("pick with folder") << true << "D:/Apps/Tools"
+                                          << "C:/ZR/Tools"
+                                          << "D:/Apps/Tools";
+        QTest::newRow("pick root") << true << "/" << def << "/Tools";
+        QTest::newRow("pick with slash") << true << "/srv/" << def << "/srv/Tools";
+        QTest::newRow("pick without default") << true << "/srv" << QString() << "/srv";
     }
 
     void browseRule()
     {
-        QTemporaryDir dir;
-        const QString existing = dir.filePath("Apps");
-        QVERIFY(QDir().mkpath(existing + "/Tools"));
-        const QString def = "/opt/ZR/Tools";
-
-        // A typed path that does not exist yet and ends in the default's folder opens at its
-        // parent; anything else opens where it points.
-        QCOMPARE(installBrowseStart("/nowhere/Apps/Tools", def), QStringLiteral("/nowhere/Apps"));
-        QCOMPARE(installBrowseStart(existing + "/Tools", def), existing + "/Tools");
-        QCOMPARE(
-            installBrowseStart("/nowhere/Apps/Other", def), QStringLiteral("/nowhere/Apps/Other"));
-
-        QCOMPARE(installPathFromBrowse("D:/Apps", "C:/ZR/Tools"), QStringLiteral("D:/Apps/Tools"));
-        QCOMPARE(
-            installPathFromBrowse("D:/Apps/Tools", "C:/ZR/Tools"), QStringLiteral("D:/Apps/Tools"));
-        QCOMPARE(installPathFromBrowse("/", def), QStringLiteral("/Tools"));
-        QCOMPARE(installPathFromBrowse("/srv/", def), QStringLiteral("/srv/Tools"));
-        QCOMPARE(installPathFromBrowse("/srv", QString()), QStringLiteral("/srv"));
+        QFETCH(bool, picked);
+        QFETCH(QString, path);
+        QFETCH(QString, defaultPath);
+        QFETCH(QString, result);
+        QCOMPARE(picked ? installPathFromBrowse(path, defaultPath)
+                        : installBrowseStart(path, defaultPath),
+            result);
     }
 };
 

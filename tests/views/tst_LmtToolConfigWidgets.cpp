@@ -1,3 +1,4 @@
+#include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
@@ -73,16 +74,6 @@ void onNextModal(std::function<void(T *)> action)
         }
     });
     timer->start();
-}
-
-// Answers the next message box with Ok and reports its text and icon.
-void answerNextMessageBox(QString *text, QMessageBox::Icon *icon)
-{
-    onNextModal<QMessageBox>([text, icon](QMessageBox *box) {
-        *text = box->text();
-        *icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
 }
 
 // The browser answers with a scripted folder and records where it was opened.
@@ -228,29 +219,36 @@ private Q_SLOTS:
         QVERIFY(!child<QLabel>(&quiet, "m_lblWarning")->isVisibleTo(&quiet));
     }
 
+    void refusedPathsKeepTheDialogOpen_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("spaces") << "/opt/My Tools"
+                                << "The installation path cannot contain spaces.";
+        QTest::newRow("root") << "/"
+                              << "The installation path is invalid.";
+        QTest::newRow("relative") << "opt/Tools"
+                                  << "The installation path is invalid.";
+    }
+
     void refusedPathsKeepTheDialogOpen()
     {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
         LmtToolConfigData data = toolsData();
         LmtToolConfigDialog dialog(&data);
         dialog.show();
         auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
-        const QList<QPair<QString, QString>> cases = {
-            { "/opt/My Tools", "The installation path cannot contain spaces." },
-            { "/", "The installation path is invalid." },
-            { "opt/Tools", "The installation path is invalid." },
-        };
-        for (const auto &[path, message] : cases) {
-            edit->setText(path);
-            QString text;
-            QMessageBox::Icon icon = QMessageBox::NoIcon;
-            answerNextMessageBox(&text, &icon);
-            clickButton(dialog, QDialogButtonBox::Ok);
-            QCOMPARE(text, message);
-            QCOMPARE(icon, QMessageBox::Critical);
-            QVERIFY(dialog.isVisible());
-            QCOMPARE(dialog.result(), int(QDialog::Rejected));
-            QCOMPARE(data, toolsData());
-        }
+        edit->setText(path);
+        lmttest::MessageBoxWatcher boxes;
+        clickButton(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(boxes.texts(), QStringList { message });
+        QCOMPARE(boxes.icons(), QList<QMessageBox::Icon> { QMessageBox::Critical });
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(data, toolsData());
+
+        // Corrected, it is taken.
         edit->setText("/srv/ZR/Tools");
         clickButton(dialog, QDialogButtonBox::Ok);
         QVERIFY(!dialog.isVisible());
@@ -337,16 +335,6 @@ private Q_SLOTS:
             [links](LmtLicenseOrRelNotesDialog *) { delete links; });
         child<QPushButton>(links, "lblReleaseNotes")->click();
         QVERIFY(!linksGuard);
-    }
-
-    void cellWithoutChoice()
-    {
-        LmtToolConfigCell empty { LmtToolConfigData() };
-        QVERIFY(!child<QPushButton>(&empty, "m_btnCustomize")->isVisibleTo(&empty));
-        QVERIFY(child<QLabel>(&empty, "m_lblStatus")->text().isEmpty());
-        LmtToolConfigCell defaults(toolsData());
-        QCOMPARE(
-            child<QLabel>(&defaults, "m_lblStatus")->text(), QStringLiteral("Default options"));
     }
 
     void linksCellShowsOnlyItsOwnAnswer()

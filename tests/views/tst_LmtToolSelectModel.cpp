@@ -10,12 +10,12 @@
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using selecttest::SelectRig;
 using zendrel::lmt::shared_toolkit::ConsoleMessageType;
-using selecttest::Catalogue;
 
 namespace {
 
-const QString ToolsId = QStringLiteral("com.zdr.tb.tool.lumetra");
+const QString Lines = QStringLiteral("views/select-lines.json");
 
 int rowOfTool(const LmtToolSelectModel &model, const QString &name)
 {
@@ -47,7 +47,7 @@ public:
             [this](const QString &text, ConsoleMessageType type) {
                 m_order << "appendUILog";
                 m_log << text;
-                m_types << type;
+                m_allAuto = m_allAuto && type == ConsoleMessageType::Auto;
             });
         QObject::connect(&model, &LmtToolSelectModel::checkForMissingToolsRequest, &m_context,
             [this] { m_order << "checkForMissingToolsRequest"; });
@@ -62,23 +62,22 @@ public:
                 m_uncheckedRows << index.row();
             });
         QObject::connect(&model, &QAbstractItemModel::dataChanged, &m_context,
-            [this](const QModelIndex &from, const QModelIndex &to) {
+            [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
                 m_order << "dataChanged";
-                m_allInvalid = m_allInvalid && !from.isValid() && !to.isValid();
+                m_allWhole = m_allWhole && !from.isValid() && !to.isValid() && roles.isEmpty();
             });
     }
 
     QStringList order() const { return m_order; }
     QStringList log() const { return m_log; }
-    QList<ConsoleMessageType> types() const { return m_types; }
     QList<std::shared_ptr<LmtToolVersion>> dependents() const { return m_dependents; }
     QList<int> uncheckedRows() const { return m_uncheckedRows; }
-    bool dataChangedWasWholeModel() const { return m_allInvalid; }
+    // Every change notice named the whole model, and every log line was of the Auto type.
+    bool wholeAndAuto() const { return m_allWhole && m_allAuto; }
     void clear()
     {
         m_order.clear();
         m_log.clear();
-        m_types.clear();
         m_dependents.clear();
         m_uncheckedRows.clear();
     }
@@ -87,10 +86,10 @@ private:
     QObject m_context;
     QStringList m_order;
     QStringList m_log;
-    QList<ConsoleMessageType> m_types;
     QList<std::shared_ptr<LmtToolVersion>> m_dependents;
     QList<int> m_uncheckedRows;
-    bool m_allInvalid = true;
+    bool m_allWhole = true;
+    bool m_allAuto = true;
 };
 
 } // namespace
@@ -102,296 +101,265 @@ class TestLmtToolSelectModel : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
+    void checkingFollowsTheLinesOfEachToolType_data();
+    void checkingFollowsTheLinesOfEachToolType();
     void uncheckingAnInstalledVersionNeedsConfirmation();
-    void checkingAnOfferedVersionUpdatesOrDowngrades();
-    void externalToolLeavesOtherLinesAlone();
+    void setDataSignalsAndLogsComeInOrder();
     void keysUseFullTextsOnlyForBuildHeads();
     void thirdPartyToolHasNoDropDown();
     void upgradeKindFollowsKeyOrder();
-    void setDataOnOtherRolesStillChecksDependencies();
-    void setDataSignalsComeInOrder();
-    void versionsWithoutPackageForThisPlatformAreDropped();
-    void rowsAreSortedAndSplitByTable();
-    void rememberedDropDownChoiceIsRestored();
+    void rowsAreSortedSplitAndFiltered();
     void bothScopesOfOneVersionKeepARowEach_data();
     void bothScopesOfOneVersionKeepARowEach();
-    void flagsFollowWhatCanBeDone();
-    void dataAnswersOnlyItsRolesAndColumns();
+    void flagsAndDataFollowWhatCanBeDone();
 };
+
+void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType_data()
+{
+    QTest::addColumn<bool>("base");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("selected");
+    QTest::addColumn<QStringList>("unselected");
+    using R = LmtToolSelectRow;
+    const auto row
+        = [](const char *name, bool base, const QStringList &steps, const char *shown,
+              R::Action action, const QStringList &selected, const QStringList &unselected) {
+              QTest::newRow(name) << base << steps << QString(shown) << int(action) << selected
+                                  << unselected;
+          };
+    row("shown only", true, { "show upd" }, "upd", R::NoChange, { "inst" }, { "upd" });
+    row("update", true, { "check upd" }, "upd", R::Update, { "upd" }, { "inst" });
+    // Unchecking the offered version gives the installed one its "keep" back.
+    row("update unchecked", true, { "check upd", "uncheck upd" }, "upd", R::NoChange, { "inst" },
+        { "upd" });
+    row("new line", true, { "check fresh" }, "fresh", R::Install, { "fresh", "inst" }, {});
+    row("uninstall", true, { "uncheck inst" }, "inst", R::Uninstall, {}, { "inst", "upd" });
+    // Every installed version of the line is newer.
+    row("downgrade", false, { "check older" }, "older", R::Downgrade, { "older" }, { "pack" });
+    row("downgrade unchecked", false, { "check older", "uncheck older" }, "older", R::NoChange,
+        { "pack" }, { "older" });
+    // An external tool's patch replaces its own line; another line is left as it is.
+    row("external patch", false, { "uncheck old", "check patch" }, "patch", R::Update, { "patch" },
+        { "current", "old" });
+    row("external patch unchecked", false, { "uncheck old", "check patch", "uncheck patch" },
+        "patch", R::NoChange, { "current" }, { "patch", "old" });
+    row("external major", false, { "check major" }, "major", R::Install,
+        { "major", "current", "old" }, {});
+    // Without updatable patches only the same major.minor.patch counts as one line.
+    row("external fixed patch", false, { "check fixedPatch" }, "fixedPatch", R::Install,
+        { "fixedPatch", "fixed" }, {});
+    row("other type", false, { "check otherPatch" }, "otherPatch", R::Update, { "otherPatch" },
+        { "other" });
+    // Checking one build deselects the other first.
+    row("builds", true, { "check b100", "check b200" }, "b200", R::Install, { "b200" }, { "b100" });
+}
+
+void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType()
+{
+    QFETCH(bool, base);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, shown);
+    QFETCH(int, action);
+    QFETCH(QStringList, selected);
+    QFETCH(QStringList, unselected);
+    SelectRig rig(Lines, base);
+    for (const QString &step : steps)
+        rig.run(step);
+    QCOMPARE(int(rig.model().rows().at(rig.show(shown))->action()), action);
+    for (const QString &label : selected)
+        QVERIFY2(rig.version(label)->selected(), qPrintable(label));
+    for (const QString &label : unselected)
+        QVERIFY2(!rig.version(label)->selected(), qPrintable(label));
+}
 
 void TestLmtToolSelectModel::uncheckingAnInstalledVersionNeedsConfirmation()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto installed = Catalogue::installed(tools, "3.1.0", "/opt/lumetra/3.1");
-    Catalogue::offered(tools, "3.1.2");
-
-    LmtToolSelectModel model(true);
-    model.updateToolsData(catalogue.model);
-    QCOMPARE(model.rowCount(), 1);
-    QCOMPARE(model.rows().first()->currentVersion(), installed);
+    SelectRig rig(Lines, true);
+    LmtToolSelectModel &model = rig.model();
+    const int row = rig.show("inst");
+    const auto installed = rig.version("inst");
     SignalRecorder recorder(model);
-    const QModelIndex check = model.index(0, LmtToolSelectModel::ColumnCheck);
+    const QModelIndex check = model.index(row, LmtToolSelectModel::ColumnCheck);
 
     // Through setData nothing changes: the view has to ask the user first.
     QVERIFY(!model.setData(check, int(Qt::Unchecked), Qt::CheckStateRole));
     QCOMPARE(recorder.order(), QStringList { "localToolUnchecked" });
-    QCOMPARE(recorder.uncheckedRows(), QList<int> { 0 });
+    QCOMPARE(recorder.uncheckedRows(), QList<int> { row });
     QVERIFY(installed->selected());
     QCOMPARE(check.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-    QCOMPARE(model.rows().first()->action(), LmtToolSelectRow::NoChange);
 
-    // After the confirmation the row deselects it, logs and repaints.
-    recorder.clear();
-    model.uncheckRow(0);
+    // After the confirmation the row deselects it, logs and repaints; unchanged rows still
+    // announce themselves.
+    const QStringList announced { "appendUILog", "checkForMissingToolsRequest", "dataChanged",
+        "toolSelectionChanged" };
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        recorder.clear();
+        model.uncheckRow(row);
+        QCOMPARE(recorder.order(), announced);
+    }
     QVERIFY(!installed->selected());
     QCOMPARE(check.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QCOMPARE(model.rows().first()->action(), LmtToolSelectRow::Uninstall);
-    QCOMPARE(recorder.order(),
-        QStringList({ "appendUILog", "checkForMissingToolsRequest", "dataChanged",
-            "toolSelectionChanged" }));
     QCOMPARE(recorder.log(),
         QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
-    QCOMPARE(recorder.types(), QList<ConsoleMessageType> { ConsoleMessageType::Auto });
-    QVERIFY(recorder.dataChangedWasWholeModel());
+    QVERIFY(recorder.wholeAndAuto());
 
-    // Unchanged rows still announce themselves; rows outside the list are ignored.
+    // Rows outside the list are ignored.
     recorder.clear();
-    model.uncheckRow(0);
-    QCOMPARE(recorder.order(),
-        QStringList({ "appendUILog", "checkForMissingToolsRequest", "dataChanged",
-            "toolSelectionChanged" }));
-    recorder.clear();
-    model.uncheckRow(5);
+    model.uncheckRow(model.rowCount());
     model.uncheckRow(-1);
     QVERIFY(recorder.order().isEmpty());
 }
 
-void TestLmtToolSelectModel::checkingAnOfferedVersionUpdatesOrDowngrades()
+void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto installed = Catalogue::installed(tools, "3.1.0", "/opt/lumetra/3.1");
-    auto newer = Catalogue::offered(tools, "3.1.2");
-    auto pack = catalogue.tool("com.zdr.pack.signal", LmtToolType::ContentPack, "Signal Pack");
-    auto installedPack = Catalogue::installed(pack, "2.4.0", "/opt/packs/signal");
-    auto olderPack = Catalogue::offered(pack, "2.3.0");
+    SelectRig rig(Lines, true);
+    LmtToolSelectModel &model = rig.model();
+    const int row = rig.show("dependent");
+    const auto tool = rig.version("dependent")->tool();
+    SignalRecorder recorder(model);
+    const QModelIndex check = model.index(row, 0);
 
-    LmtToolSelectModel base(true);
-    base.updateToolsData(catalogue.model);
-    SignalRecorder recorder(base);
-    auto row = base.rows().first();
+    // A checked version with dependencies asks for them before the missing-tools check.
+    QVERIFY(model.setData(check, int(Qt::Checked), Qt::CheckStateRole));
+    QCOMPARE(recorder.order(),
+        QStringList({ "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest",
+            "dataChanged", "toolSelectionChanged" }));
+    QCOMPARE(
+        recorder.log(), QStringList { "'Dependent' version 3.1.1 was selected for installation" });
+    QCOMPARE(
+        recorder.dependents(), QList<std::shared_ptr<LmtToolVersion>> { rig.version("dependent") });
+    QVERIFY(recorder.wholeAndAuto());
 
-    QVERIFY(base.setData(base.index(0, LmtToolSelectModel::ColumnVersion), "3.1.2"));
-    QCOMPARE(row->currentVersion(), newer);
-    QCOMPARE(row->action(), LmtToolSelectRow::NoChange);
-    QVERIFY(installed->selected());
-
-    QVERIFY(base.setData(base.index(0, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(newer->selected());
-    QVERIFY(!installed->selected());
-    QCOMPARE(row->action(), LmtToolSelectRow::Update);
-    QVERIFY(recorder.log().contains("'Lumetra Tools' version 3.1.2 was selected for installation"));
-
-    // Unchecking the offered version gives the installed one its "keep" back.
+    // Checking again changes nothing but still asks for the dependencies; a state that is
+    // neither checked nor unchecked does nothing.
     recorder.clear();
-    QVERIFY(base.setData(base.index(0, 0), int(Qt::Unchecked), Qt::CheckStateRole));
-    QVERIFY(!newer->selected());
-    QVERIFY(installed->selected());
-    QCOMPARE(row->action(), LmtToolSelectRow::NoChange);
-    QCOMPARE(recorder.log(), QStringList { "Unselected 'Lumetra Tools' version 3.1.2" });
+    QVERIFY(!model.setData(check, Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(recorder.order(),
+        QStringList(
+            { "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest" }));
+    QVERIFY(!model.rows().at(row)->setCheckState(Qt::PartiallyChecked));
+    QVERIFY(rig.version("dependent")->selected());
 
-    // Checking the installed version logs the other line and keeps it.
-    QVERIFY(row->selectVersion("3.1.0"));
+    // Unchecking asks for nothing.
     recorder.clear();
-    QVERIFY(!base.setData(base.index(0, 0), int(Qt::Checked), Qt::CheckStateRole));
+    QVERIFY(model.setData(check, int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(recorder.order(),
+        QStringList({ "appendUILog", "checkForMissingToolsRequest", "dataChanged",
+            "toolSelectionChanged" }));
+    QCOMPARE(recorder.log(), QStringList { "Unselected 'Dependent' version 3.1.1" });
+
+    // A version without dependencies is checked without the request.
+    recorder.clear();
+    QVERIFY(model.setData(model.index(row, 2), "3.1.0", Qt::EditRole));
+    QCOMPARE(model.rows().at(row)->currentVersion(), rig.version("plain"));
+    QVERIFY(model.setData(check, int(Qt::Checked), Qt::CheckStateRole));
+    QCOMPARE(recorder.order(),
+        QStringList({ "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged",
+            "appendUILog", "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged" }));
+
+    // The drop-down key is remembered on the tool even when it changes nothing.
+    recorder.clear();
+    tool->setSelectedVersionKey(QString());
+    QVERIFY(!model.setData(model.index(row, 2), "3.1.0", Qt::EditRole));
+    QCOMPARE(tool->selectedVersionKey(), "3.1.0");
+    QCOMPARE(recorder.order(), QStringList { "checkForMissingToolsRequest" });
+    QVERIFY(!model.setData(model.index(row, 2), "7.0.0", Qt::EditRole));
+    QCOMPARE(tool->selectedVersionKey(), "7.0.0");
+    QCOMPARE(model.rows().at(row)->currentVersion(), rig.version("plain"));
+
+    // Checking an installed version logs it and keeps it.
+    const int installedRow = rig.show("inst");
+    recorder.clear();
+    QVERIFY(!model.setData(model.index(installedRow, 0), int(Qt::Checked), Qt::CheckStateRole));
     QCOMPARE(recorder.log(), QStringList { "Selected 'Lumetra Tools' version 3.1.0" });
-    QVERIFY(installed->selected());
 
-    // Every installed version of the line is newer: a downgrade.
-    LmtToolSelectModel additional(false);
-    additional.updateToolsData(catalogue.model);
-    QCOMPARE(additional.rowCount(), 1);
-    auto packRow = additional.rows().first();
-    QCOMPARE(packRow->currentVersion(), installedPack);
-    QVERIFY(packRow->selectVersion("2.3.0"));
-    QVERIFY(packRow->setCheckState(Qt::Checked));
-    QVERIFY(olderPack->selected());
-    QVERIFY(!installedPack->selected());
-    QCOMPARE(packRow->action(), LmtToolSelectRow::Downgrade);
-    // A state that is neither checked nor unchecked does nothing.
-    QVERIFY(!packRow->setCheckState(Qt::PartiallyChecked));
-    QVERIFY(olderPack->selected());
-    QVERIFY(packRow->setCheckState(Qt::Unchecked));
-    QVERIFY(installedPack->selected());
-}
+    // Other roles and columns change nothing but still check dependencies.
+    recorder.clear();
+    QVERIFY(!model.setData(model.index(row, 1), "x", Qt::EditRole));
+    QVERIFY(!model.setData(model.index(row, 0), int(Qt::Unchecked), Qt::EditRole));
+    QVERIFY(!model.setData(model.index(row, 2), int(Qt::Unchecked), Qt::CheckStateRole));
+    QVERIFY(!model.setData(model.index(row, 3), "text", Qt::EditRole));
+    QCOMPARE(recorder.order(), QStringList(4, "checkForMissingToolsRequest"));
+    QVERIFY(rig.version("plain")->selected());
 
-void TestLmtToolSelectModel::externalToolLeavesOtherLinesAlone()
-{
-    Catalogue catalogue;
-    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
-    auto old = Catalogue::installed(probe, "1.0.0", "/opt/probe/1.0");
-    auto current = Catalogue::installed(probe, "2.1.3", "/opt/probe/2.1");
-    auto patch = Catalogue::offered(probe, "2.1.5");
-    auto major = Catalogue::offered(probe, "3.0.0");
-
-    LmtToolSelectModel model(false);
-    model.updateToolsData(catalogue.model);
-    QCOMPARE(model.rowCount(), 1);
-    auto row = model.rows().first();
-    QCOMPARE(row->currentVersion(), current);
-    QCOMPARE(row->versionKeys(), QStringList({ "3.0.0", "2.1.5", "2.1.3", "1.0.0" }));
-
-    // The old installation is in another line: uninstall it on its own.
-    QVERIFY(row->selectVersion("1.0.0"));
-    model.uncheckRow(0);
-    QVERIFY(!old->selected());
-
-    // 2.1.5 replaces 2.1.3 of its own line; 1.0.0 stays unselected and is not counted.
-    QVERIFY(row->selectVersion("2.1.5"));
-    QVERIFY(row->setCheckState(Qt::Checked));
-    QVERIFY(!current->selected());
-    QVERIFY(!old->selected());
-    QCOMPARE(row->action(), LmtToolSelectRow::Update);
-    QVERIFY(row->setCheckState(Qt::Unchecked));
-    QVERIFY(current->selected());
-    QVERIFY(!old->selected());
-
-    // 3.0.0 is a line of its own: installed beside 2.1.3, a new install, not an update.
-    QVERIFY(row->selectVersion("3.0.0"));
-    QVERIFY(row->setCheckState(Qt::Checked));
-    QVERIFY(current->selected());
-    QCOMPARE(row->action(), LmtToolSelectRow::Install);
-
-    // Without updatable patches only the same major.minor.patch counts as one line.
-    Catalogue strict;
-    auto fixed = strict.tool("com.zdr.ext.fixed", LmtToolType::External, "Fixed");
-    fixed->setIsPatchVersionUpdatable(false);
-    auto fixedInstalled = Catalogue::installed(fixed, "2.1.3", "/opt/fixed");
-    auto fixedOffered = Catalogue::offered(fixed, "2.1.4");
-    model.updateToolsData(strict.model);
-    row = model.rows().first();
-    QVERIFY(row->selectVersion("2.1.4"));
-    QVERIFY(row->setCheckState(Qt::Checked));
-    QVERIFY(fixedOffered->selected());
-    QVERIFY(fixedInstalled->selected());
-    QCOMPARE(row->action(), LmtToolSelectRow::Install);
-
-    // Any other tool type takes the whole line: the same check makes an update.
-    Catalogue plain;
-    auto other = plain.tool("com.zdr.other", LmtToolType::Other, "Other");
-    auto otherInstalled = Catalogue::installed(other, "2.1.3", "/opt/other");
-    Catalogue::offered(other, "2.1.4");
-    model.updateToolsData(plain.model);
-    row = model.rows().first();
-    QVERIFY(row->selectVersion("2.1.4"));
-    QVERIFY(row->setCheckState(Qt::Checked));
-    QVERIFY(!otherInstalled->selected());
-    QCOMPARE(row->action(), LmtToolSelectRow::Update);
+    // Invalid indexes and rows outside the list answer false and stay silent.
+    recorder.clear();
+    QStandardItemModel other(10, 4);
+    QVERIFY(!model.setData(QModelIndex(), int(Qt::Checked), Qt::CheckStateRole));
+    QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole));
+    QVERIFY(recorder.order().isEmpty());
 }
 
 void TestLmtToolSelectModel::keysUseFullTextsOnlyForBuildHeads()
 {
     // A head with a build number: colliding builds are told apart by their full texts.
-    Catalogue builds;
-    auto tools = builds.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto first = Catalogue::offered(tools, "3.1.0.100");
-    auto second = Catalogue::offered(tools, "3.1.0.200");
-    LmtToolSelectModel model(true);
-    model.updateToolsData(builds.model);
-    QCOMPARE(model.rowCount(), 1);
-    auto row = model.rows().first();
-    QCOMPARE(row->currentVersion(), second);
-    QCOMPARE(row->currentKey(), "3.1.0.200");
+    SelectRig rig(Lines, true);
+    LmtToolSelectModel &model = rig.model();
+    const int builds = rowOfTool(model, "Runtime");
+    auto row = model.rows().at(builds);
+    QCOMPARE(row->currentVersion(), rig.version("b200"));
     QCOMPARE(row->versionKeys(), QStringList({ "3.1.0.200", "3.1.0.100" }));
-    QCOMPARE(model.index(0, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
-    QCOMPARE(model.index(0, 2).data(Qt::EditRole).toString(), "3.1.0.200");
+    QCOMPARE(model.index(builds, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
+    QCOMPARE(model.index(builds, 2).data(Qt::EditRole).toString(), "3.1.0.200");
 
     // A short text picks the first entry in key order with that major.minor.patch.
     QVERIFY(row->selectVersion("3.1.0"));
-    QCOMPARE(row->currentVersion(), first);
+    QCOMPARE(row->currentVersion(), rig.version("b100"));
     QCOMPARE(row->currentKey(), "3.1.0.100");
     QVERIFY(!row->selectVersion("3.1.0.100"));
     QVERIFY(!row->selectVersion("4.0.0"));
-    QCOMPARE(row->currentVersion(), first);
-
-    // Checking one build deselects the other first, so the invariant never trips.
-    QVERIFY(row->setCheckState(Qt::Checked));
-    QVERIFY(row->selectVersion("3.1.0.200"));
-    QVERIFY(row->setCheckState(Qt::Checked));
-    QVERIFY(second->selected());
-    QVERIFY(!first->selected());
+    QCOMPARE(row->currentVersion(), rig.version("b100"));
 
     // A head without build: the builds share the short key and the later one wins.
-    Catalogue shared;
-    tools = shared.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::offered(tools, "3.1.0.100");
-    auto later = Catalogue::offered(tools, "3.1.0.200");
-    auto head = Catalogue::offered(tools, "3.1.1");
-    model.updateToolsData(shared.model);
-    row = model.rows().first();
-    QCOMPARE(row->currentVersion(), head);
+    const int shared = rowOfTool(model, "Shared");
+    row = model.rows().at(shared);
+    QCOMPARE(row->currentVersion(), rig.version("head"));
     QCOMPARE(row->versionKeys(), QStringList({ "3.1.1", "3.1.0" }));
-    QCOMPARE(row->versionForKey("3.1.0"), later);
-    QCOMPARE(row->versions(), QList<std::shared_ptr<LmtToolVersion>>({ later, head }));
+    QCOMPARE(row->versionForKey("3.1.0"), rig.version("later"));
+    QCOMPARE(row->versions(),
+        QList<std::shared_ptr<LmtToolVersion>>({ rig.version("later"), rig.version("head") }));
     QCOMPARE(row->versionForKey("3.1.0.100"), nullptr);
 
+    // An external tool's row spans its lines, shows the newest installed one and keys all.
+    SelectRig external(Lines, false);
+    const auto probe = external.model().rows().at(rowOfTool(external.model(), "Probe"));
+    QCOMPARE(probe->currentVersion(), external.version("current"));
+    QCOMPARE(probe->versionKeys(), QStringList({ "3.0.0", "2.1.5", "2.1.3", "1.0.0" }));
+
     // The keys are worked out once, but an entry added afterwards counts.
-    auto newest = Catalogue::offered(tools, "3.2.0");
-    row->addVersion("3.2.0", newest);
+    row->addVersion("3.2.0", lmttest::addOnline(rig.version("head")->tool(), "3.2.0"));
     QCOMPARE(row->versionKeys(), QStringList({ "3.2.0", "3.1.1", "3.1.0" }));
-    QCOMPARE(model.index(0, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
+    QCOMPARE(model.index(shared, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
 }
 
 void TestLmtToolSelectModel::thirdPartyToolHasNoDropDown()
 {
-    Catalogue catalogue;
-    auto editor = catalogue.thirdPartyTool("com.other.editor", "Zeta Editor");
-    Catalogue::offered3rdParty(editor, "5.3.0", QUrl("https://zeta.example/download"));
-    Catalogue::offered3rdParty(editor, "5.4.0", QUrl("https://zeta.example/download"));
-    editor->setSelectedVersionKey("5.3.0");
-
-    LmtToolSelectModel model(true);
-    model.updateToolsData(catalogue.model);
-    QCOMPARE(model.rowCount(), 1);
-    auto row = model.rows().first();
+    SelectRig rig(Lines, true);
+    LmtToolSelectModel &model = rig.model();
+    const int editor = rowOfTool(model, "Zeta Editor");
+    auto row = model.rows().at(editor);
     QCOMPARE(row->versions().size(), 2);
     QVERIFY(!row->hasVersionChoice());
     // The remembered key is not applied without a drop-down.
     QCOMPARE(row->currentKey(), "5.4.0");
-    const QModelIndex version = model.index(0, LmtToolSelectModel::ColumnVersion);
+    const QModelIndex version = model.index(editor, LmtToolSelectModel::ColumnVersion);
     QCOMPARE(version.data(Qt::DisplayRole).toString(), "5.4.0");
     QVERIFY(!version.data(Qt::UserRole).isValid());
     QVERIFY(!model.flags(version).testFlag(Qt::ItemIsEditable));
 
     // Any other tool with two entries does offer the choice, painted by the drop-down.
-    Catalogue tools;
-    auto lumetra = tools.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::offered(lumetra, "3.1.0");
-    Catalogue::offered(lumetra, "3.1.1");
-    model.updateToolsData(tools.model);
-    QVERIFY(model.rows().first()->hasVersionChoice());
-    QVERIFY(!model.index(0, 2).data(Qt::DisplayRole).isValid());
-    QVERIFY(model.flags(model.index(0, 2)).testFlag(Qt::ItemIsEditable));
+    const int tools = rig.show("inst");
+    QVERIFY(model.rows().at(tools)->hasVersionChoice());
+    QVERIFY(!model.index(tools, 2).data(Qt::DisplayRole).isValid());
+    QVERIFY(model.flags(model.index(tools, 2)).testFlag(Qt::ItemIsEditable));
 }
 
 void TestLmtToolSelectModel::upgradeKindFollowsKeyOrder()
 {
-    Catalogue catalogue;
-    auto minorPack = catalogue.tool("com.zdr.pack.a", LmtToolType::ContentPack, "A Pack");
-    Catalogue::installed(minorPack, "2.0.0", "/opt/a");
-    Catalogue::offered(minorPack, "2.1.0");
-    Catalogue::offered(minorPack, "3.0.0");
-    auto majorPack = catalogue.tool("com.zdr.pack.b", LmtToolType::ContentPack, "B Pack");
-    Catalogue::installed(majorPack, "9.0.0", "/opt/b");
-    Catalogue::offered(majorPack, "9.1.0");
-    Catalogue::offered(majorPack, "10.0.0");
-    auto latest = catalogue.tool("com.zdr.pack.c", LmtToolType::ContentPack, "C Pack");
-    Catalogue::installed(latest, "4.0.0", "/opt/c");
-    Catalogue::offered(latest, "3.9.0");
-
-    LmtToolSelectModel model(false);
-    model.updateToolsData(catalogue.model);
+    SelectRig rig("views/select-upgrades.json", false);
+    LmtToolSelectModel &model = rig.model();
     QCOMPARE(rowNames(model), QStringList({ "A Pack 2.0.0", "B Pack 9.0.0", "C Pack 4.0.0" }));
 
     // 2.1.0 comes before 3.0.0 in key order and decides.
@@ -403,9 +371,8 @@ void TestLmtToolSelectModel::upgradeKindFollowsKeyOrder()
 
     const QIcon minor = model.index(0, 2).data(Qt::DecorationRole).value<QIcon>();
     const QIcon major = model.index(1, 2).data(Qt::DecorationRole).value<QIcon>();
-    QVERIFY(!minor.isNull());
-    QVERIFY(!major.isNull());
     QVERIFY(!minor.pixmap(16, 16).isNull());
+    QVERIFY(!major.pixmap(16, 16).isNull());
     QVERIFY(minor.cacheKey() != major.cacheKey());
     // Built once: every row gets the very same icon.
     QCOMPARE(
@@ -424,220 +391,60 @@ void TestLmtToolSelectModel::upgradeKindFollowsKeyOrder()
     QCOMPARE(qAlpha(image.pixel(8, 8)), 0);
 }
 
-void TestLmtToolSelectModel::setDataOnOtherRolesStillChecksDependencies()
+void TestLmtToolSelectModel::rowsAreSortedSplitAndFiltered()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::offered(tools, "3.1.0");
-    Catalogue::offered(tools, "3.1.1");
-    LmtToolSelectModel model(true);
-    model.updateToolsData(catalogue.model);
-    SignalRecorder recorder(model);
-
-    QVERIFY(!model.setData(model.index(0, 1), "x", Qt::EditRole));
-    QVERIFY(!model.setData(model.index(0, 0), int(Qt::Checked), Qt::EditRole));
-    QVERIFY(!model.setData(model.index(0, 2), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(!model.setData(model.index(0, 3), "text", Qt::EditRole));
-    QCOMPARE(recorder.order(), QStringList(4, "checkForMissingToolsRequest"));
-    QVERIFY(!tools->onlineVersions().at(0)->selected());
-    QVERIFY(!tools->onlineVersions().at(1)->selected());
-
-    // Invalid indexes and rows outside the list answer false and stay silent.
-    recorder.clear();
-    QStandardItemModel other(10, 4);
-    QVERIFY(!model.setData(QModelIndex(), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(recorder.order().isEmpty());
-}
-
-void TestLmtToolSelectModel::setDataSignalsComeInOrder()
-{
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto plain = Catalogue::offered(tools, "3.1.0");
-    auto dependent = Catalogue::offered(tools, "3.1.1");
-    dependent->addDependency("com.zdr.pack.signal", 0, LmtToolDependency::Unbounded);
-    LmtToolSelectModel model(true);
-    model.updateToolsData(catalogue.model);
-    SignalRecorder recorder(model);
-    QSignalSpy selectionSpy(&model, &LmtToolSelectModel::toolSelectionChanged);
-    QSignalSpy dataSpy(&model, &QAbstractItemModel::dataChanged);
-
-    // A checked version with dependencies asks for them before the missing-tools check.
-    QCOMPARE(model.rows().first()->currentVersion(), dependent);
-    QVERIFY(model.setData(model.index(0, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
-        QStringList({ "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest",
-            "dataChanged", "toolSelectionChanged" }));
-    QCOMPARE(recorder.dependents(), QList<std::shared_ptr<LmtToolVersion>> { dependent });
-    QCOMPARE(selectionSpy.count(), 1);
-    QCOMPARE(dataSpy.count(), 1);
-    QVERIFY(!dataSpy.first().at(0).value<QModelIndex>().isValid());
-    QVERIFY(!dataSpy.first().at(1).value<QModelIndex>().isValid());
-    QVERIFY(dataSpy.first().at(2).value<QList<int>>().isEmpty());
-
-    // Checking again changes nothing but still asks for the dependencies.
-    recorder.clear();
-    QVERIFY(!model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
-        QStringList(
-            { "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest" }));
-
-    // Unchecking asks for nothing.
-    recorder.clear();
-    QVERIFY(model.setData(model.index(0, 0), int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
-        QStringList({ "appendUILog", "checkForMissingToolsRequest", "dataChanged",
-            "toolSelectionChanged" }));
-
-    // A version without dependencies is checked without the request.
-    recorder.clear();
-    QVERIFY(model.setData(model.index(0, 2), "3.1.0", Qt::EditRole));
-    QCOMPARE(model.rows().first()->currentVersion(), plain);
-    QVERIFY(model.setData(model.index(0, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
-        QStringList({ "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged",
-            "appendUILog", "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged" }));
-
-    // The drop-down key is remembered on the tool even when it changes nothing.
-    recorder.clear();
-    tools->setSelectedVersionKey(QString());
-    QVERIFY(!model.setData(model.index(0, 2), "3.1.0", Qt::EditRole));
-    QCOMPARE(tools->selectedVersionKey(), "3.1.0");
-    QCOMPARE(recorder.order(), QStringList { "checkForMissingToolsRequest" });
-    QVERIFY(!model.setData(model.index(0, 2), "7.0.0", Qt::EditRole));
-    QCOMPARE(tools->selectedVersionKey(), "7.0.0");
-    QCOMPARE(model.rows().first()->currentVersion(), plain);
-}
-
-void TestLmtToolSelectModel::versionsWithoutPackageForThisPlatformAreDropped()
-{
-    const QString foreignOs = QStringLiteral("Plan9");
-    Catalogue catalogue;
-    auto foreign = catalogue.tool("com.zdr.pack.foreign", LmtToolType::ContentPack, "Foreign");
-    Catalogue::offered(foreign, "1.0.0", 0, foreignOs);
-    Catalogue::offered(foreign, "1.1.0", 0, QString());
-    auto mixed = catalogue.tool("com.zdr.pack.mixed", LmtToolType::ContentPack, "Mixed");
-    auto usable = Catalogue::offered(mixed, "1.0.0");
-    auto unusable = Catalogue::offered(mixed, "1.1.0", 0, foreignOs);
-    // Installed versions stay whatever their packages.
-    auto kept = catalogue.tool("com.zdr.pack.kept", LmtToolType::ContentPack, "Kept");
-    auto installed = Catalogue::installed(kept, "0.9.0", "/opt/kept");
-    Catalogue::offered(kept, "1.0.0", 0, foreignOs);
-
-    LmtToolSelectModel model(false);
-    model.updateToolsData(catalogue.model);
-    QCOMPARE(rowOfTool(model, "Foreign"), -1);
-    QCOMPARE(model.rowCount(), 2);
-
-    // The head (1.1.0) is not entered but remains the shown version.
-    auto row = model.rows().at(rowOfTool(model, "Mixed"));
-    QCOMPARE(row->currentVersion(), unusable);
-    QCOMPARE(row->versionKeys(), QStringList { "1.0.0" });
-    QCOMPARE(row->versions(), QList<std::shared_ptr<LmtToolVersion>> { usable });
-    QVERIFY(!row->hasVersionChoice());
-
-    row = model.rows().at(rowOfTool(model, "Kept"));
-    QCOMPARE(row->versions(), QList<std::shared_ptr<LmtToolVersion>> { installed });
-
-    // 3rd-party offers never have packages and are always entered.
-    Catalogue thirdParty;
-    auto editor = thirdParty.thirdPartyTool("com.other.editor", "Zeta Editor");
-    Catalogue::offered3rdParty(editor, "5.3.0", QUrl("https://zeta.example/download"));
-    LmtToolSelectModel base(true);
-    base.updateToolsData(thirdParty.model);
-    QCOMPARE(base.rowCount(), 1);
-}
-
-void TestLmtToolSelectModel::rowsAreSortedAndSplitByTable()
-{
-    Catalogue catalogue;
-    auto zeta = catalogue.thirdPartyTool("com.other.zeta", "Zeta Editor");
-    Catalogue::offered3rdParty(zeta, "5.3.0", QUrl("https://zeta.example"));
-    auto packB = catalogue.tool("com.zdr.pack.b", LmtToolType::ContentPack, "Pack B");
-    Catalogue::offered(packB, "1.0.0");
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::offered(tools, "3.2.0");
-    Catalogue::installed(tools, "3.1.0", "/opt/lumetra/3.1");
-    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
-    Catalogue::offered(probe, "2.0.0");
-    auto patch = catalogue.tool("com.zdr.tb.patch", LmtToolType::Patch, "Lumetra Patch");
-    Catalogue::offered(patch, "3.1.4");
-    auto alpha = catalogue.thirdPartyTool("com.other.alpha", "Alpha Editor");
-    Catalogue::installed3rdParty(alpha, "1.0.0", "/opt/alpha");
-    auto packA = catalogue.tool("com.zdr.pack.a", LmtToolType::ContentPack, "Pack A");
-    Catalogue::offered(packA, "1.0.0");
-    auto other = catalogue.tool("com.zdr.misc", LmtToolType::Other, "Misc");
-    Catalogue::offered(other, "0.1.0");
-
-    LmtToolSelectModel base(true);
-    base.updateToolsData(catalogue.model);
-    QCOMPARE(rowNames(base),
+    const QString table = QStringLiteral("views/select-table.json");
+    SelectRig base(table, true);
+    QCOMPARE(rowNames(base.model()),
         QStringList({ "Lumetra Tools 3.2.0", "Lumetra Patch 3.1.4", "Lumetra Tools 3.1.0",
             "Alpha Editor 1.0.0", "Zeta Editor 5.3.0" }));
-    QCOMPARE(base.columnCount(), 4);
-    QCOMPARE(base.rowCount(base.index(0, 0)), 0);
+    QCOMPARE(base.model().columnCount(), 4);
+    QCOMPARE(base.model().rowCount(base.model().index(0, 0)), 0);
 
-    LmtToolSelectModel additional(false);
-    additional.updateToolsData(catalogue.model);
-    QCOMPARE(rowNames(additional),
-        QStringList({ "Misc 0.1.0", "Probe 2.0.0", "Pack A 1.0.0", "Pack B 1.0.0" }));
+    // Versions without a package for this platform are dropped, installed ones stay; a head
+    // that is dropped remains the shown version. A key that no longer exists shows the head.
+    SelectRig additional(table, false);
+    LmtToolSelectModel &model = additional.model();
+    QCOMPARE(rowNames(model),
+        QStringList({ "Misc 0.1.0", "Probe 2.0.0", "Kept 0.9.0", "Mixed 1.1.0", "Pack A 1.1.0",
+            "Pack B 1.0.0", "Pack C 1.0.0" }));
+    // The remembered drop-down choice is shown again, without selecting anything.
+    QCOMPARE(model.index(rowOfTool(model, "Pack C"), 2).data(Qt::EditRole).toString(), "1.0.0");
+    QVERIFY(!additional.version("chosen")->selected());
+    QCOMPARE(model.rows().at(rowOfTool(model, "Pack A"))->currentVersion(),
+        additional.version("packHead"));
+    const auto mixed = model.rows().at(rowOfTool(model, "Mixed"));
+    QCOMPARE(mixed->currentVersion(), additional.version("unusable"));
+    QCOMPARE(mixed->versionKeys(), QStringList { "1.0.0" });
+    QCOMPARE(
+        mixed->versions(), QList<std::shared_ptr<LmtToolVersion>> { additional.version("usable") });
+    QVERIFY(!mixed->hasVersionChoice());
+    QCOMPARE(model.rows().at(rowOfTool(model, "Kept"))->versions(),
+        QList<std::shared_ptr<LmtToolVersion>> { additional.version("kept") });
 
     // A refresh replaces the rows in one reset.
-    QSignalSpy reset(&additional, &QAbstractItemModel::modelReset);
-    additional.updateToolsData(std::make_shared<LmtCoreToolModel>());
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    model.updateToolsData(std::make_shared<LmtCoreToolModel>());
     QCOMPARE(reset.count(), 1);
-    QCOMPARE(additional.rowCount(), 0);
-}
-
-void TestLmtToolSelectModel::rememberedDropDownChoiceIsRestored()
-{
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::installed(tools, "3.1.0", "/opt/lumetra/3.1");
-    auto chosen = Catalogue::offered(tools, "3.1.2");
-    tools->setSelectedVersionKey("3.1.2");
-    auto pack = catalogue.tool("com.zdr.pack.a", LmtToolType::ContentPack, "Pack A");
-    auto packHead = Catalogue::offered(pack, "1.1.0");
-    Catalogue::offered(pack, "1.0.0");
-    pack->setSelectedVersionKey("9.9.9");
-
-    LmtToolSelectModel base(true);
-    base.updateToolsData(catalogue.model);
-    QCOMPARE(base.rows().first()->currentVersion(), chosen);
-    QCOMPARE(base.index(0, 2).data(Qt::EditRole).toString(), "3.1.2");
-    // Choosing a version selects nothing by itself.
-    QVERIFY(!chosen->selected());
-
-    // A key that no longer exists leaves the head shown.
-    LmtToolSelectModel additional(false);
-    additional.updateToolsData(catalogue.model);
-    QCOMPARE(additional.rows().first()->currentVersion(), packHead);
+    QCOMPARE(model.rowCount(), 0);
 }
 
 void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach_data()
 {
-    QTest::addColumn<LmtToolInstallScope>("unticked");
-    QTest::newRow("current user") << LmtToolInstallScope::CurrentUser;
-    QTest::newRow("all users") << LmtToolInstallScope::AllUsers;
+    QTest::addColumn<QString>("unticked");
+    QTest::newRow("current user") << "user";
+    QTest::newRow("all users") << "all";
 }
 
 // Whichever of two installations of one version is unticked, it keeps a row of its own that
 // says it will be uninstalled, and the other one is neither hidden nor touched.
 void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach()
 {
-    QFETCH(LmtToolInstallScope, unticked);
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::offered(tools, "3.2.0");
-    Catalogue::offered(tools, "3.2.1");
-    auto forUser = Catalogue::installed(tools, "3.2.0", "/home/user/lumetra");
-    auto forAll = Catalogue::installed(tools, "3.2.0", "/opt/lumetra");
-    forAll->setInstallScope(LmtToolInstallScope::AllUsers);
-    const auto gone = unticked == LmtToolInstallScope::AllUsers ? forAll : forUser;
-    const auto kept = gone == forAll ? forUser : forAll;
-
-    LmtToolSelectModel model(true);
+    QFETCH(QString, unticked);
+    SelectRig rig("views/select-scopes.json", true);
+    LmtToolSelectModel &model = rig.model();
+    const auto gone = rig.version(unticked);
+    const auto kept = rig.version(unticked == "all" ? "user" : "all");
     const auto rowShowing = [&model](const std::shared_ptr<LmtToolVersion> &version) {
         for (int i = 0; i < model.rowCount(); ++i) {
             if (model.rows().at(i)->currentVersion() == version)
@@ -647,19 +454,18 @@ void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach()
     };
     const auto verifyRows = [&] {
         QCOMPARE(model.rowCount(), 2);
-        for (const auto &installation : { forUser, forAll }) {
+        for (const auto &installation : { gone, kept }) {
             const int row = rowShowing(installation);
             QVERIFY(row >= 0);
             // The drop-down's entry of the shown version is that very installation.
             const auto &selectRow = model.rows().at(row);
             QCOMPARE(selectRow->versionForKey(selectRow->currentKey()), installation);
         }
-        QCOMPARE(model.index(rowShowing(forUser), 1).data().toString(),
+        QCOMPARE(model.index(rowShowing(rig.version("user")), 1).data().toString(),
             QString("Lumetra Tools (Current user)"));
-        QCOMPARE(model.index(rowShowing(forAll), 1).data().toString(),
+        QCOMPARE(model.index(rowShowing(rig.version("all")), 1).data().toString(),
             QString("Lumetra Tools (All users)"));
     };
-    model.updateToolsData(catalogue.model);
     verifyRows();
     if (QTest::currentTestFailed())
         return;
@@ -667,7 +473,7 @@ void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach()
     model.uncheckRow(rowShowing(gone));
     QVERIFY(!gone->selected());
     QVERIFY(kept->selected());
-    model.updateToolsData(catalogue.model);
+    rig.run("reload");
     verifyRows();
     if (QTest::currentTestFailed())
         return;
@@ -681,65 +487,33 @@ void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach()
     QVERIFY(kept->selected());
 }
 
-void TestLmtToolSelectModel::flagsFollowWhatCanBeDone()
+void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
 {
-    Catalogue catalogue;
-    auto silent = catalogue.thirdPartyTool("com.other.a", "A Editor");
-    Catalogue::offered3rdParty(silent, "1.0.0", QUrl("https://a.example"));
-    auto manual = catalogue.thirdPartyTool("com.other.b", "B Editor");
-    Catalogue::offered3rdParty(manual, "1.0.0", QUrl("https://b.example"))->setSilentInstall(false);
-    auto removable = catalogue.thirdPartyTool("com.other.c", "C Editor");
-    Catalogue::installed3rdParty(removable, "1.0.0", "/opt/c", "/opt/c/uninstall");
-    auto fixed = catalogue.thirdPartyTool("com.other.d", "D Editor");
-    Catalogue::installed3rdParty(fixed, "1.0.0", "/opt/d");
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::installed(tools, "3.1.0", "/opt/lumetra/3.1");
-
-    LmtToolSelectModel model(true);
-    model.updateToolsData(catalogue.model);
-    auto checkFlags = [&model](const QString &name) {
+    SelectRig rig("views/select-flags.json", true);
+    LmtToolSelectModel &model = rig.model();
+    const auto checkFlags = [&model](const QString &name) {
         return model.flags(model.index(rowOfTool(model, name), 0));
     };
+    // 3rd-party tools: a silent installer or an uninstaller makes the check box usable.
     QVERIFY(checkFlags("A Editor").testFlag(Qt::ItemIsEnabled));
     QVERIFY(!checkFlags("B Editor").testFlag(Qt::ItemIsEnabled));
     QVERIFY(checkFlags("C Editor").testFlag(Qt::ItemIsEnabled));
     QVERIFY(!checkFlags("D Editor").testFlag(Qt::ItemIsEnabled));
     QVERIFY(checkFlags("D Editor").testFlag(Qt::ItemIsUserCheckable));
-    QVERIFY(checkFlags("Lumetra Tools").testFlag(Qt::ItemIsEnabled));
-    QVERIFY(checkFlags("Lumetra Tools").testFlag(Qt::ItemIsUserCheckable));
 
-    const int row = rowOfTool(model, "Lumetra Tools");
-    QVERIFY(model.flags(model.index(row, 3)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(row, 2)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(row, 1)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(row, 1)).testFlag(Qt::ItemIsUserCheckable));
-
+    const int allRow = rig.show("all");
+    QVERIFY(model.flags(model.index(allRow, 0)).testFlag(Qt::ItemIsEnabled));
+    QVERIFY(model.flags(model.index(allRow, 0)).testFlag(Qt::ItemIsUserCheckable));
+    QVERIFY(model.flags(model.index(allRow, 3)).testFlag(Qt::ItemIsEditable));
+    QVERIFY(!model.flags(model.index(allRow, 2)).testFlag(Qt::ItemIsEditable));
+    QVERIFY(!model.flags(model.index(allRow, 1)).testFlag(Qt::ItemIsEditable));
+    QVERIFY(!model.flags(model.index(allRow, 1)).testFlag(Qt::ItemIsUserCheckable));
     // Rows outside the list get nothing added.
     QStandardItemModel other(10, 4);
     const QModelIndex outside = other.index(9, 3);
     QCOMPARE(model.flags(outside), model.QAbstractTableModel::flags(outside));
-}
 
-void TestLmtToolSelectModel::dataAnswersOnlyItsRolesAndColumns()
-{
-    Catalogue catalogue;
-    auto tools = catalogue.tool(ToolsId, LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto all = Catalogue::installed(tools, "3.1.0", "/opt/lumetra/all");
-    all->setInstallScope(LmtToolInstallScope::AllUsers);
-    Catalogue::installed(tools, "3.1.0", "/home/user/lumetra");
-    auto dependent = Catalogue::offered(tools, "3.2.0");
-
-    LmtToolSelectModel model(true);
-    model.updateToolsData(catalogue.model);
-    QCOMPARE(model.rowCount(), 3);
-    const int allRow = [&] {
-        for (int i = 0; i < model.rowCount(); ++i) {
-            if (model.rows().at(i)->currentVersion() == all)
-                return i;
-        }
-        return -1;
-    }();
-    QVERIFY(allRow >= 0);
+    // Data answers only its roles and columns.
     QCOMPARE(model.index(allRow, 1).data().toString(), "Lumetra Tools (All users)");
     QCOMPARE(model.index(allRow, 2).data().toString(), "3.1.0");
     QVERIFY(!model.index(allRow, 0).data().isValid());
@@ -747,28 +521,24 @@ void TestLmtToolSelectModel::dataAnswersOnlyItsRolesAndColumns()
     QVERIFY(!model.index(allRow, 1).data(Qt::EditRole).isValid());
     QVERIFY(!model.index(allRow, 1).data(Qt::CheckStateRole).isValid());
     QVERIFY(!model.index(allRow, 0).data(Qt::DecorationRole).isValid());
-    QVERIFY(!model.index(allRow, 3).data(Qt::ToolTipRole).isValid());
     QVERIFY(!model.index(allRow, 1).data(Qt::UserRole).isValid());
     QVERIFY(!model.index(allRow, 1).data(Qt::FontRole).isValid());
-    QStandardItemModel other(10, 4);
-    QVERIFY(!model.data(other.index(9, 1), Qt::DisplayRole).isValid());
+    QVERIFY(!model.data(outside, Qt::DisplayRole).isValid());
     QVERIFY(!model.data(QModelIndex(), Qt::DisplayRole).isValid());
 
     // The error icon marks the row whose shown version has an unmet dependency.
-    const int dependentRow = model.rows().first()->currentVersion() == dependent ? 0 : -1;
-    QCOMPARE(dependentRow, 0);
-    QVERIFY(!model.index(0, 1).data(Qt::DecorationRole).isValid());
+    const auto dependent = rig.version("dependent");
+    const int dependentRow = rig.show("dependent");
+    QVERIFY(!model.index(dependentRow, 1).data(Qt::DecorationRole).isValid());
     model.setMissingDependencies({ { dependent, nullptr } });
-    const QIcon error = model.index(0, 1).data(Qt::DecorationRole).value<QIcon>();
-    QVERIFY(!error.isNull());
+    const QIcon error = model.index(dependentRow, 1).data(Qt::DecorationRole).value<QIcon>();
     QVERIFY(!error.pixmap(16, 16).isNull());
-    QCOMPARE(
-        model.index(0, 1).data(Qt::DecorationRole).value<QIcon>().cacheKey(), error.cacheKey());
+    QCOMPARE(model.index(dependentRow, 1).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
+        error.cacheKey());
     QVERIFY(!model.index(allRow, 1).data(Qt::DecorationRole).isValid());
     // An equal but distinct version object does not count.
-    auto twin = LmtOnlineToolVersion::create("3.2.0", 0, 1);
-    model.setMissingDependencies({ { twin, nullptr } });
-    QVERIFY(!model.index(0, 1).data(Qt::DecorationRole).isValid());
+    model.setMissingDependencies({ { LmtOnlineToolVersion::create("3.2.0", 0, 1), nullptr } });
+    QVERIFY(!model.index(dependentRow, 1).data(Qt::DecorationRole).isValid());
 }
 
 QTEST_MAIN(TestLmtToolSelectModel)

@@ -25,15 +25,10 @@
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
-using zendrel::lmt::shared_toolkit::ConsoleMessageType;
 using selecttest::Catalogue;
+using zendrel::lmt::shared_toolkit::ConsoleMessageType;
 
 namespace {
-
-quint64 numeric(int major, int minor, int patch)
-{
-    return quint64(major) * 1000000 + quint64(minor) * 1000 + quint64(patch);
-}
 
 // Collects what the view sends to the log panel.
 class UiLog
@@ -225,13 +220,7 @@ void TestLmtToolSelectView::initTestCase()
 
 void TestLmtToolSelectView::formHasItsWidgetsAndEditors()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    Catalogue::offered(tools, "3.1.0", numeric(3, 1, 0));
-    Catalogue::offered(tools, "3.1.2", numeric(3, 1, 2));
-    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
-    Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
-
+    Catalogue catalogue("views/view-form.json");
     LmtToolSelectView view;
     QCOMPARE(view.findChild<QLabel *>("m_lblBasePackages")->text(), QString("Base Packages"));
     QCOMPARE(view.findChild<QLabel *>("m_lblAdditionalPackages")->text(),
@@ -250,7 +239,8 @@ void TestLmtToolSelectView::formHasItsWidgetsAndEditors()
     view.updateToolsData(catalogue.model);
     // The version drop-down exists only where there is a choice; every row has its info cell.
     QVERIFY(editorAt<QComboBox>(view.baseTable(), 0, 2));
-    QVERIFY(!editorAt<QComboBox>(view.additionalTable(), 0, 2));
+    QVERIFY(!editorAt<QComboBox>(
+        view.additionalTable(), rowOf(view.additionalModel(), "Board Pack"), 2));
     QVERIFY(editorAt<QTextBrowser>(view.baseTable(), 0, 3));
     QVERIFY(editorAt<QTextBrowser>(view.additionalTable(), 0, 3));
     // Both tables line up: one width per column, one row height.
@@ -262,12 +252,9 @@ void TestLmtToolSelectView::formHasItsWidgetsAndEditors()
 
 void TestLmtToolSelectView::dropDownSelectsAndFollows()
 {
-    Catalogue catalogue;
-    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
-    auto current = Catalogue::installed(probe, "2.1.3", "/opt/probe/2.1", numeric(2, 1, 3));
-    auto major = Catalogue::offered(probe, "3.0.0", numeric(3, 0, 0));
-    auto scope = catalogue.tool("com.zdr.ext.scope", LmtToolType::Other, "Scope");
-    auto scopeOne = Catalogue::offered(scope, "1.2.0", numeric(1, 2, 0));
+    Catalogue catalogue("views/view-form.json");
+    const auto major = catalogue.version("major");
+    const auto probe = major->tool();
 
     LmtToolSelectView view;
     int selectionChanges = 0;
@@ -298,23 +285,14 @@ void TestLmtToolSelectView::dropDownSelectsAndFollows()
     QCOMPARE(comboBox->currentText(), QString("3.0.0"));
     QVERIFY(check(model, "Scope"));
     QCOMPARE(comboBox->currentText(), QString("2.1.3"));
-    QCOMPARE(model->rows().at(probeRow)->currentVersion(), current);
+    QCOMPARE(model->rows().at(probeRow)->currentVersion(), catalogue.version("probe"));
     QVERIFY(information->toPlainText().startsWith("Update available."));
-    QVERIFY(scopeOne->selected());
+    QVERIFY(catalogue.version("scope")->selected());
 }
 
 void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
 {
-    Catalogue catalogue;
-    auto pack = catalogue.tool("com.zdr.pack.with.a.rather.long.feature.id.for.its.page",
-        LmtToolType::ContentPack, "Board Pack");
-    Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
-    auto editor = catalogue.thirdPartyTool("com.other.editor", "Other Editor");
-    editor->setShortName("Editor");
-    editor->addKnownPlugin("ext.lint", "Lint");
-    auto installed = Catalogue::installed3rdParty(editor, "4.2.0", "/opt/editor");
-    installed->setPath("/opt/editor/editor");
-
+    Catalogue catalogue("views/view-cells.json");
     LmtToolSelectView view;
     view.updateToolsData(catalogue.model);
     LmtToolInfoDelegate delegate;
@@ -329,7 +307,8 @@ void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
     };
 
     const QModelIndex packInfo = view.additionalModel()->index(0, 3);
-    const QString pageUrl = vendorToolPageUrl(pack->featureId());
+    const QString pageUrl
+        = vendorToolPageUrl("com.zdr.pack.with.a.rather.long.feature.id.for.its.page");
     QCOMPARE(packInfo.data(Qt::EditRole).toString(),
         QString("Select the check box to install. To download and install manually go to "
                 "<a href=\"%1\">%1</a>")
@@ -341,7 +320,8 @@ void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
         < plainWidth(packInfo.data(Qt::EditRole).toString()));
 
     // The installed 3rd-party row also holds the "Open" button.
-    const QModelIndex editorInfo = view.baseModel()->index(0, 3);
+    const QModelIndex editorInfo
+        = view.baseModel()->index(rowOf(view.baseModel(), "Other Editor"), 3);
     const QString editorText = editorInfo.data(Qt::EditRole).toString();
     QVERIFY(!editorText.contains("<a"));
     QCOMPARE(delegate.sizeHint(option, editorInfo).width(), plainWidth(editorText) + 20 + 220);
@@ -356,20 +336,9 @@ void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
 // changed are refreshed; whatever a tick changes must still reach the cells and the column.
 void TestLmtToolSelectView::cellsFollowEveryTick()
 {
-    Catalogue catalogue;
-    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
-    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
-    packOne->addDependency(
-        "com.zdr.absent.tool.with.a.long.feature.id", 0, LmtToolDependency::Unbounded);
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto toolsNew = Catalogue::offered(tools, "3.2.0", numeric(3, 2, 0));
-    toolsNew->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 4, 2));
-    // An external tool: its row shows the newest line, the older one can still be picked.
-    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::External, "Drivers");
-    auto driversOld = Catalogue::offered(drivers, "1.4.0", numeric(1, 4, 0));
-    Catalogue::offered(drivers, "2.0.0", numeric(2, 0, 0));
-    // Checked before the page is built, without its dependency.
-    toolsNew->setSelected(true);
+    // The tools are checked before the page is built, without their dependency, the
+    // external drivers; the drivers' row shows the newest line, the older one can be picked.
+    Catalogue catalogue("views/view-ticks.json");
 
     LmtToolSelectView view;
     view.updateToolsData(catalogue.model);
@@ -425,7 +394,7 @@ void TestLmtToolSelectView::cellsFollowEveryTick()
     QVERIFY(toolsCell->toPlainText().contains("Dependencies will not be installed: Drivers. "));
     QCOMPARE(driversBox->currentText(), QString("2.0.0"));
     QVERIFY(!check(base, "Lumetra Tools"));
-    QVERIFY(driversOld->selected());
+    QVERIFY(catalogue.version("driversOld")->selected());
     QCOMPARE(driversBox->currentText(), QString("1.4.0"));
     QVERIFY(driversCell->toPlainText().startsWith("Click \"Next\" to install. "));
     QVERIFY(!hasErrorIcon(base, toolsRow));
@@ -441,13 +410,10 @@ void TestLmtToolSelectView::cellsFollowEveryTick()
 
 void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
 {
-    Catalogue catalogue;
-    auto editor = catalogue.thirdPartyTool("com.other.editor", "Other Editor");
-    editor->setShortName("Editor");
-    editor->addKnownPlugin("ext.lint", "Lint");
-    auto installed = Catalogue::installed3rdParty(editor, "4.2.0", m_sandbox.filePath("editor"));
-    installed->addPlugin(
-        std::make_shared<LmtPlugin>("ext.lint", "Lint", "editor --install ext.lint"));
+    Catalogue catalogue("views/view-cells.json");
+    auto installed
+        = std::static_pointer_cast<Lmt3rdPartyLocalToolVersion>(catalogue.version("editor"));
+    installed->setInstallDirectory(m_sandbox.filePath("editor"));
     const QString marker = m_sandbox.filePath("editor/started.txt");
     const QString script = m_sandbox.filePath("editor/editor.sh");
     // Written aside and renamed, so the marker appears complete or not at all.
@@ -459,10 +425,6 @@ void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
     installed->setPath(script);
     // Lint is known but not installed, so the cell warns about it.
     QVERIFY(installed->hasPluginsNotInstalled());
-
-    auto viewer = catalogue.thirdPartyTool("com.other.viewer", "Other Viewer");
-    viewer->setShortName("Viewer");
-    Catalogue::installed3rdParty(viewer, "1.0.0", "/opt/viewer")->setPath("/opt/viewer/viewer");
 
     LmtToolSelectView view;
     view.updateToolsData(catalogue.model);
@@ -499,19 +461,12 @@ void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
 
 void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto toolsNew = Catalogue::offered(tools, "3.2.0.100", numeric(3, 2, 0));
-    toolsNew->addDependency("com.zdr.ext.probe", numeric(2, 0, 0), numeric(2, 9, 9));
-    // An external tool: its row spans both lines, showing the newest.
-    auto probe = catalogue.tool("com.zdr.ext.probe", LmtToolType::External, "Probe");
-    auto probeTwo = Catalogue::offered(probe, "2.4.1.7", numeric(2, 4, 1));
-    auto probeThree = Catalogue::offered(probe, "3.0.0", numeric(3, 0, 0));
-    probeTwo->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
-    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
-    auto driversOne = Catalogue::offered(drivers, "1.5.0", numeric(1, 5, 0));
-    // Drivers needs the tools again: the loop ends at versions already selected.
-    driversOne->addDependency("com.zdr.tools", numeric(3, 0, 0), LmtToolDependency::Unbounded);
+    // The tools need the external probe (whose row spans both its lines, showing the newest),
+    // which needs the drivers, which need the tools: the loop ends at versions already selected.
+    Catalogue catalogue("views/view-deps.json");
+    const auto toolsNew = catalogue.version("tools");
+    const auto probeTwo = catalogue.version("probeTwo");
+    const auto probeThree = catalogue.version("probeThree");
 
     LmtToolSelectView view;
     UiLog log(view);
@@ -527,7 +482,7 @@ void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
     QVERIFY(toolsNew->selected());
     QVERIFY(probeTwo->selected());
     QVERIFY(!probeThree->selected());
-    QVERIFY(driversOne->selected());
+    QVERIFY(catalogue.version("drivers")->selected());
     QCOMPARE(additional->rows().at(probeRow)->currentVersion(), probeTwo);
     QCOMPARE(comboBox->currentText(), QString("2.4.1"));
     QVERIFY(view.missingDependencies().isEmpty());
@@ -547,13 +502,9 @@ void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
 
     // Two builds of one major.minor.patch: the row keys them by full text, and the dependency's
     // target build is the one that gets selected (its short text would pick the older build).
-    Catalogue builds;
-    auto runtime = builds.tool("com.zdr.runtime", LmtToolType::ToolsPackage, "Runtime");
-    auto runtimeOld = Catalogue::offered(runtime, "3.1.0.100", numeric(3, 1, 0) + 100);
-    auto runtimeNew = Catalogue::offered(runtime, "3.1.0.200", numeric(3, 1, 0) + 200);
-    auto board = builds.tool("com.zdr.board", LmtToolType::ContentPack, "Board Pack");
-    auto boardOne = Catalogue::offered(board, "1.0.0", numeric(1, 0, 0));
-    boardOne->addDependency("com.zdr.runtime", numeric(3, 1, 0) + 150, numeric(3, 1, 0) + 300);
+    Catalogue builds("views/view-builds.json");
+    const auto runtimeOld = builds.version("old");
+    const auto runtimeNew = builds.version("new");
 
     LmtToolSelectView buildsView;
     UiLog buildsLog(buildsView);
@@ -573,19 +524,9 @@ void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
 // own show: those rows change too, and the table must be told, whichever table they are in.
 void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto forUser = Catalogue::installed(tools, "3.2.0", "/home/user/lumetra", numeric(3, 2, 0));
-    auto forAll = Catalogue::installed(tools, "3.2.1", "/opt/lumetra", numeric(3, 2, 1));
-    forAll->setInstallScope(LmtToolInstallScope::AllUsers);
-    auto toolsNew = Catalogue::offered(tools, "3.2.5", numeric(3, 2, 5));
-    auto patch = catalogue.tool("com.zdr.patch", LmtToolType::Patch, "Tools Patch");
-    Catalogue::offered(patch, "3.2.1", numeric(3, 2, 1));
-    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
-    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
-    packOne->addDependency("com.zdr.tools", numeric(3, 2, 5), LmtToolDependency::Unbounded);
-    auto scope = catalogue.tool("com.zdr.scope", LmtToolType::Other, "Scope");
-    Catalogue::offered(scope, "1.2.0", numeric(1, 2, 0));
+    Catalogue catalogue("views/view-repaint.json");
+    const auto forUser = catalogue.version("user");
+    const auto forAll = catalogue.version("all");
 
     LmtToolSelectView view;
     view.updateToolsData(catalogue.model);
@@ -611,7 +552,7 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
     AnnouncedRows announcedAdditional(view.additionalModel());
 
     QVERIFY(check(view.additionalModel(), "Board Pack"));
-    QVERIFY(toolsNew->selected());
+    QVERIFY(catalogue.version("new")->selected());
     QVERIFY(!forUser->selected());
     QVERIFY(!forAll->selected());
 
@@ -635,16 +576,10 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
 
 void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto toolsNew = Catalogue::offered(tools, "3.2.0", numeric(3, 2, 0));
-    toolsNew->addDependency("com.zdr.absent", numeric(1, 0, 0), numeric(1, 9, 9));
-    auto patch = catalogue.tool("com.zdr.patch", LmtToolType::Patch, "Tools Patch");
-    auto patchOne = Catalogue::offered(patch, "3.2.1", numeric(3, 2, 1));
-    // The only version of the target lies outside the range.
-    patchOne->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
-    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
-    auto driversTwo = Catalogue::offered(drivers, "2.0.0", numeric(2, 0, 0));
+    // The tools need a tool nobody offers; the only version of the patch's target lies outside
+    // the range.
+    Catalogue catalogue("views/view-unmet.json");
+    const auto toolsNew = catalogue.version("tools");
 
     LmtToolSelectView view;
     UiLog log(view);
@@ -667,7 +602,7 @@ void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
 
     log.clear();
     QVERIFY(check(base, "Tools Patch"));
-    QVERIFY(!driversTwo->selected());
+    QVERIFY(!catalogue.version("drivers")->selected());
     QVERIFY(hasErrorIcon(base, rowOf(base, "Tools Patch")));
     // The list grew, so every entry is reported again, in the order of the rows (the patch
     // 3.2.1 sorts before the tools 3.2.0).
@@ -680,25 +615,16 @@ void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
 
 void TestLmtToolSelectView::dependencyMetBySelectedVersionNeedsNothing()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto toolsNew = Catalogue::offered(tools, "3.2.0", numeric(3, 2, 0));
-    auto runtime = catalogue.tool("com.zdr.runtime", LmtToolType::Patch, "Runtime");
-    auto runtimeOld = Catalogue::installed(runtime, "1.0.0", "/opt/runtime/1.0", numeric(1, 0, 0));
-    auto runtimeNew = Catalogue::offered(runtime, "2.0.0", numeric(2, 0, 0));
-    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
-    auto driversOne = Catalogue::offered(drivers, "1.5.0", numeric(1, 5, 0));
     // The installed runtime already meets the first dependency; only the drivers are missing.
-    toolsNew->addDependency("com.zdr.runtime", numeric(1, 0, 0), LmtToolDependency::Unbounded);
-    toolsNew->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
-    toolsNew->setSelected(true);
-
-    const LmtToolVersionList shown { toolsNew, runtimeNew, runtimeOld, driversOne };
-    QVERIFY(runtimeOld->selected());
+    Catalogue catalogue("views/view-met.json");
+    const auto toolsNew = catalogue.version("tools");
+    const LmtToolVersionList shown { toolsNew, catalogue.version("runtimeNew"),
+        catalogue.version("runtimeOld"), catalogue.version("drivers") };
+    QVERIFY(catalogue.version("runtimeOld")->selected());
     const auto missing = LmtToolSelectView::computeMissing(shown);
     QCOMPARE(missing.size(), 1);
     QCOMPARE(missing.first().version, toolsNew);
-    QCOMPARE(missing.first().candidate, driversOne);
+    QCOMPARE(missing.first().candidate, catalogue.version("drivers"));
 
     // Nothing selected has dependencies: nothing is missing.
     toolsNew->setSelected(false);
@@ -707,14 +633,7 @@ void TestLmtToolSelectView::dependencyMetBySelectedVersionNeedsNothing()
 
 void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowth()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto installed = Catalogue::installed(tools, "3.1.0", "/opt/tools/3.1", numeric(3, 1, 0));
-    installed->addDependency("com.zdr.drivers", numeric(1, 0, 0), numeric(1, 9, 9));
-    auto drivers = catalogue.tool("com.zdr.drivers", LmtToolType::Other, "Drivers");
-    Catalogue::offered(drivers, "1.5.0", numeric(1, 5, 0));
-    auto pack = catalogue.tool("com.zdr.pack", LmtToolType::ContentPack, "Board Pack");
-    Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
+    Catalogue catalogue("views/view-refresh.json");
 
     LmtToolSelectView view;
     UiLog log(view);
@@ -743,10 +662,8 @@ void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowth()
 
 void TestLmtToolSelectView::uninstallNeedsConfirmation()
 {
-    Catalogue catalogue;
-    auto tools = catalogue.tool("com.zdr.tools", LmtToolType::ToolsPackage, "Lumetra Tools");
-    auto installed = Catalogue::installed(tools, "3.1.0", "/opt/tools/3.1", numeric(3, 1, 0));
-
+    Catalogue catalogue("views/view-refresh.json");
+    const auto installed = catalogue.model->tools().first()->localVersions().first();
     LmtToolSelectView view;
     view.updateToolsData(catalogue.model);
     UiLog log(view);
@@ -784,13 +701,7 @@ void TestLmtToolSelectView::uninstallNeedsConfirmation()
 // only a drop-down the user has given focus takes the wheel.
 void TestLmtToolSelectView::wheelScrollsThePageNotTheVersion()
 {
-    Catalogue catalogue;
-    for (int i = 0; i < 30; ++i) {
-        auto pack = catalogue.tool(QString("com.zdr.pack.%1").arg(i, 2, 10, QChar('0')),
-            LmtToolType::ContentPack, QString("Pack %1").arg(i, 2, 10, QChar('0')));
-        Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
-        Catalogue::offered(pack, "2.0.0", numeric(2, 0, 0));
-    }
+    Catalogue catalogue("views/view-many.json");
     LmtToolSelectView view;
     view.resize(640, 400);
     view.updateToolsData(catalogue.model);
@@ -871,27 +782,38 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
     QFETCH(QString, downloadPage);
     QFETCH(bool, linked);
 
-    Catalogue catalogue;
-    auto pack = catalogue.tool(featureId, LmtToolType::ContentPack, name);
-    auto packOne = Catalogue::offered(pack, "1.0.0", numeric(1, 0, 0));
-    auto needs = catalogue.tool("com.zdr.needs", LmtToolType::Other, "Needs");
-    auto needsTwo = Catalogue::offered(needs, "2.0.0", numeric(2, 0, 0));
+    auto model = std::make_shared<LmtCoreToolModel>();
+    const auto add = [&model](const std::shared_ptr<LmtTool> &tool) {
+        model->addTool(tool);
+        return tool;
+    };
+    auto packOne = Catalogue::offer(
+        add(LmtTool::create(featureId, LmtToolType::ContentPack, name)), "1.0.0");
+    auto needsTwo = Catalogue::offer(
+        add(LmtTool::create("com.zdr.needs", LmtToolType::Other, "Needs")), "2.0.0");
     needsTwo->addDependency(featureId, 0, LmtToolDependency::Unbounded);
     needsTwo->setSelected(true);
-    auto local = catalogue.tool(featureId + ".local", LmtToolType::Other, name);
-    auto installed = Catalogue::installed(local, "1.0.0", location, numeric(1, 0, 0));
-    auto editor = catalogue.thirdPartyTool("com.other.editor", name);
-    editor->addKnownPlugin("ext.lint", extension);
-    auto editorOffer = Catalogue::offered3rdParty(editor, "4.2.0", QUrl(downloadPage));
-    auto viewer = catalogue.thirdPartyTool("com.other.viewer", name);
-    viewer->addKnownPlugin("ext.lint", extension);
-    auto viewerInstalled = Catalogue::installed3rdParty(viewer, "4.2.0", location);
+    auto installed = lmttest::addLocal(
+        add(LmtTool::create(featureId + ".local", LmtToolType::Other, name)), "1.0.0");
+    installed->setPath(location);
+    auto editor = Lmt3rdPartyTool::create("com.other.editor", name);
+    auto viewer = Lmt3rdPartyTool::create("com.other.viewer", name);
+    for (const auto &tool : { editor, viewer }) {
+        add(tool);
+        tool->addKnownPlugin("ext.lint", extension);
+    }
+    auto editorOffer = Lmt3rdPartyOnlineToolVersion::create("4.2.0");
+    editorOffer->setExternalUrl(QUrl(downloadPage));
+    editor->addVersion(editorOffer);
+    auto viewerInstalled = Lmt3rdPartyLocalToolVersion::create("4.2.0");
+    viewerInstalled->setInstallDirectory(location);
     viewerInstalled->setPath(location);
     viewerInstalled->addPlugin(std::make_shared<LmtPlugin>("ext.lint", extension, "viewer"));
+    viewer->addVersion(viewerInstalled);
 
     LmtToolSelectView view;
     view.resize(1200, 600);
-    view.updateToolsData(catalogue.model);
+    view.updateToolsData(model);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
