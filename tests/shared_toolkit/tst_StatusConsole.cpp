@@ -80,7 +80,8 @@ private Q_SLOTS:
         row("unsplit error", "Build error in module", 100 + Auto, { "black Build error in module" },
             "A1 N0 S0 W0 E0");
         row("unsplit success", "Successfully created package\nnext step", 100 + Auto,
-            { "green Successfully created package", "black next step" }, "A0 N1 S1 W0 E0");
+            { "green Successfully created package", "black next step" }, "A0 N1 S1 W0 E0",
+            "Successfully created package\nnext step\n");
         row("unsplit warning", "worker warning\nsecond line", 100 + Auto,
             { "black worker warning", "black second line" }, "A1 N0 S0 W0 E0");
         row("unsplit error output", "linker failed", 100 + ErrorOutput, { "black linker failed" },
