@@ -29,17 +29,6 @@ using zendrel::lmt::shared_toolkit::Log;
 
 namespace {
 
-// The text of the exception the version constructor throws, or "no exception".
-QString versionFailure(qint64 major, qint64 minor, qint64 patch, qint64 build)
-{
-    try {
-        LmtVersion(major, minor, patch, build);
-    } catch (const std::runtime_error &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return QStringLiteral("no exception");
-}
-
 const QString kLauncherLog = QStringLiteral(
     "Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
 
@@ -57,24 +46,39 @@ class TestLmtApplication : public QObject
     }
 
 private Q_SLOTS:
+    // Parts are given from the major on; none is negative, and none follows a missing one.
+    void versionsMustBeAPrefixOfNonNegativeParts_data()
+    {
+        QTest::addColumn<QList<qint64>>("parts"); // -1: not given
+        QTest::addColumn<QString>("text"); // or the message thrown
+        using P = QList<qint64>;
+        QTest::newRow("major") << P { 1, -1, -1, -1 } << "1";
+        QTest::newRow("minor") << P { 1, 2, -1, -1 } << "1.2";
+        QTest::newRow("patch") << P { 1, 2, 0, -1 } << "1.2.0";
+        QTest::newRow("build") << P { 1, 2, 0, 787 } << "1.2.0.787";
+        QTest::newRow("zeros") << P { 0, 0, 0, 0 } << "0.0.0.0";
+        QTest::newRow("large major") << P { Q_INT64_C(9000000000), -1, -1, -1 } << "9000000000";
+        QTest::newRow("none") << P { -1, -1, -1, -1 } << "Invalid version";
+        QTest::newRow("gap after major") << P { 1, -1, 2, -1 } << "Invalid version";
+        QTest::newRow("gap after minor") << P { 1, 2, -1, 4 } << "Invalid version";
+        QTest::newRow("negative minor") << P { 1, -2, -1, -1 } << "Invalid version";
+        QTest::newRow("negative major") << P { -5, 0, 0, 0 } << "Invalid version";
+        QTest::newRow("negative build") << P { 1, 2, 3, -7 } << "Invalid version";
+    }
+
     void versionsMustBeAPrefixOfNonNegativeParts()
     {
-        QCOMPARE(LmtVersion(1).toString(), QStringLiteral("1"));
-        QCOMPARE(LmtVersion(1, 2).toString(), QStringLiteral("1.2"));
-        QCOMPARE(LmtVersion(1, 2, 0).toString(), QStringLiteral("1.2.0"));
-        QCOMPARE(LmtVersion(1, 2, 0, 787).toString(), QStringLiteral("1.2.0.787"));
-        QCOMPARE(LmtVersion(0, 0, 0, 0).toString(), QStringLiteral("0.0.0.0"));
+        QFETCH(QList<qint64>, parts);
+        QString text;
+        const QString failure = lmttest::failureOf(
+            [&] { text = LmtVersion(parts[0], parts[1], parts[2], parts[3]).toString(); });
+        QTEST(failure.isEmpty() ? text : failure, "text");
+    }
+
+    void shortVersionTextsHaveTwoParts()
+    {
         QCOMPARE(LmtVersion(1, 2, 0, 787).shortText(), QStringLiteral("1.2"));
         QCOMPARE(LmtVersion(3).shortText(), QStringLiteral("3.0"));
-        QCOMPARE(LmtVersion(Q_INT64_C(9000000000)).major(), Q_INT64_C(9000000000));
-
-        QCOMPARE(versionFailure(1, 2, 3, 4), QStringLiteral("no exception"));
-        QCOMPARE(versionFailure(-1, -1, -1, -1), QStringLiteral("Invalid version"));
-        QCOMPARE(versionFailure(1, -1, 2, -1), QStringLiteral("Invalid version"));
-        QCOMPARE(versionFailure(1, 2, -1, 4), QStringLiteral("Invalid version"));
-        QCOMPARE(versionFailure(1, -2, -1, -1), QStringLiteral("Invalid version"));
-        QCOMPARE(versionFailure(-5, 0, 0, 0), QStringLiteral("Invalid version"));
-        QCOMPARE(versionFailure(1, 2, 3, -7), QStringLiteral("Invalid version"));
     }
 
     void applicationNameIsSafeForPaths()
@@ -174,32 +178,6 @@ private Q_SLOTS:
         QVERIFY(reader->wait(10000));
         QCOMPARE(seen, QStringLiteral("http://127.0.0.1:2/api/v1/tools/"));
         QCOMPARE(settings.value(QStringLiteral("Scratch/counter")).toInt(), 2999);
-    }
-
-    void logDirectoryFallsBackToTempAndIsWrittenBack()
-    {
-        const QString key = QStringLiteral("LmtGeneralSettings/LogDir");
-        QSettings &settings = applicationSettings();
-        const QString temp = QDir::tempPath();
-        QCOMPARE(temp, m_sandbox.filePath("tmp"));
-
-        settings.remove(key);
-        QCOMPARE(resolveLogDirectory(), temp);
-        QCOMPARE(QSettings(settingsFilePath(), QSettings::IniFormat).value(key).toString(), temp);
-
-        settings.setValue(key, QString());
-        QCOMPARE(resolveLogDirectory(), temp);
-        QCOMPARE(QSettings(settingsFilePath(), QSettings::IniFormat).value(key).toString(), temp);
-
-        const QString chosen = m_sandbox.filePath("chosen-logs");
-        QVERIFY(QDir().mkpath(chosen));
-        settings.setValue(key, chosen);
-        QCOMPARE(resolveLogDirectory(), chosen);
-        QCOMPARE(settings.value(key).toString(), chosen);
-
-        QVERIFY(QDir(chosen).removeRecursively());
-        QCOMPARE(resolveLogDirectory(), temp);
-        QCOMPARE(QSettings(settingsFilePath(), QSettings::IniFormat).value(key).toString(), temp);
     }
 
     void logDirectoryWritableProbesAndCleansUp()

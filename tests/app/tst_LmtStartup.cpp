@@ -162,35 +162,34 @@ private Q_SLOTS:
         QVERIFY2(!output.contains("[CRITICAL]"), qPrintable(output));
     }
 
-    void firstStartLogsToTheTemporaryDirectory()
+    // The log folder setting is kept while the folder exists; otherwise the temporary
+    // directory is used and stored.
+    void logFolderComesFromTheSettings_data()
     {
-        SandboxedRun run;
-        QVERIFY(run.start());
-        expectLogFile(run, run.path("tmp"));
-        QCOMPARE(run.storedLogDir(), run.path("tmp"));
+        QTest::addColumn<QString>("preset"); // null: no setting; "@": an existing folder
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("first start") << QString() << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("vanished") << "/no/such/folder/anywhere" << false;
+        QTest::newRow("existing") << "@" << true;
     }
 
-    void emptyOrVanishedLogDirIsReplacedAndStored()
+    void logFolderComesFromTheSettings()
     {
-        for (const QString &stale : { QString(), QStringLiteral("/no/such/folder/anywhere") }) {
-            SandboxedRun run;
-            run.presetLogDir(stale);
-            QVERIFY(run.start());
-            expectLogFile(run, run.path("tmp"));
-            QCOMPARE(run.storedLogDir(), run.path("tmp"));
-        }
-    }
-
-    void existingLogDirIsKept()
-    {
+        QFETCH(QString, preset);
+        QFETCH(bool, kept);
         SandboxedRun run;
         const QString chosen = run.path("home/my logs");
-        QVERIFY(QDir().mkpath(chosen));
-        run.presetLogDir(chosen);
+        if (preset == "@")
+            QVERIFY(QDir().mkpath(preset = chosen));
+        if (!preset.isNull())
+            run.presetLogDir(preset);
+        const QString expected = kept ? chosen : run.path("tmp");
         QVERIFY(run.start());
-        expectLogFile(run, chosen);
-        QCOMPARE(run.storedLogDir(), chosen);
-        QVERIFY(run.logFiles(run.path("tmp")).isEmpty());
+        expectLogFile(run, expected);
+        QCOMPARE(run.storedLogDir(), expected);
+        if (kept)
+            QVERIFY(run.logFiles(run.path("tmp")).isEmpty());
     }
 };
 

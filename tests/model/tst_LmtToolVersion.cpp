@@ -5,6 +5,7 @@
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
+#include "model/LmtToolType.h"
 #include "platform/LmtPlatform.h"
 
 #include <QDir>
@@ -17,34 +18,6 @@ using lmttest::addLocal;
 using lmttest::addOnline;
 
 namespace {
-
-// Sets or unsets an environment variable for the lifetime of the object.
-class EnvironmentOverride
-{
-public:
-    EnvironmentOverride(const char *name, const QByteArray *value)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_previous(qgetenv(name))
-    {
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-    ~EnvironmentOverride()
-    {
-        if (m_wasSet)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_wasSet;
-    QByteArray m_previous;
-};
 
 std::shared_ptr<LmtOnlineToolVersion> loose(const QString &text, quint64 numeric = 0)
 {
@@ -70,55 +43,92 @@ class TestLmtToolVersion : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
-    void parsesAndComparesVersionTexts()
+    void versionTextsSplitIntoParts_data()
     {
-        const auto short320 = loose("3.2.0");
-        const auto long320 = loose("3.2.0.0");
-        QCOMPARE(LmtToolVersion::compare(*short320, *long320), 0);
-        QVERIFY(*short320 >= *long320 && *long320 >= *short320);
-        QVERIFY(!(*short320 < *long320) && !(*short320 > *long320));
-        QCOMPARE(short320->displayVersion(), "3.2.0");
-        QCOMPARE(long320->displayVersion(), "3.2.0");
-
-        // Numeric, not textual, order of each part.
-        QVERIFY(*loose("3.10.0") > *loose("3.9.5"));
-        QVERIFY(*loose("3.9.5") < *loose("3.10.0"));
-        QCOMPARE(LmtToolVersion::compare(*loose("3.2.0.9"), *loose("3.2.0.10")), -1);
-        QCOMPARE(LmtToolVersion::compare(*loose("4.0.0"), *loose("3.99.99.99")), 1);
-        // The registry's numeric version takes no part.
-        QVERIFY(*loose("1.0.0", 999) < *loose("1.0.1", 1));
-
-        const auto full = loose("3.2.1.1234", 77);
-        quint32 major = 9, minor = 9, patch = 9, build = 9;
-        full->versionParts(major, minor, patch, build);
-        QCOMPARE(major, 3u);
-        QCOMPARE(minor, 2u);
-        QCOMPARE(patch, 1u);
-        QCOMPARE(build, 1234u);
-        QCOMPARE(full->versionNumeric(), 77u);
-        QCOMPARE(full->version(), "3.2.1.1234");
-        QCOMPARE(full->displayVersion(), "3.2.1");
-
-        for (const QString text : { "v3.2.0", "3.2", "3.2.0.1.5", "", " 3.2.0", "3.2.x" }) {
-            const auto broken = loose(text);
-            QVERIFY2(broken->displayVersion().isEmpty(), qPrintable(text));
-            QCOMPARE(broken->major() + broken->minor() + broken->patch() + broken->build(), 0u);
-            QCOMPARE(broken->version(), text);
-        }
-        QCOMPARE(LmtToolVersion::compare(*loose("v3.2.0"), *loose("0.0.0.0")), 0);
-
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QList<quint32>>("parts");
+        QTest::addColumn<bool>("valid"); // three numbers, as a user types them
+        using P = QList<quint32>;
+        const P none { 0, 0, 0, 0 };
+        QTest::newRow("four parts") << "3.2.1.1234"
+                                    << "3.2.1" << P { 3, 2, 1, 1234 } << false;
+        QTest::newRow("three parts") << "3.2.0"
+                                     << "3.2.0" << P { 3, 2, 0, 0 } << true;
+        QTest::newRow("build 0") << "3.2.0.0"
+                                 << "3.2.0" << P { 3, 2, 0, 0 } << false;
+        QTest::newRow("two digits") << "10.20.30"
+                                    << "10.20.30" << P { 10, 20, 30, 0 } << true;
+        QTest::newRow("prefix") << "v3.2.0"
+                                << "" << none << false;
+        QTest::newRow("two parts") << "3.2"
+                                   << "" << none << false;
+        QTest::newRow("five parts") << "3.2.0.1.5"
+                                    << "" << none << false;
+        QTest::newRow("empty") << ""
+                               << "" << none << false;
+        QTest::newRow("leading blank") << " 3.2.0"
+                                       << "" << none << false;
+        QTest::newRow("trailing blank") << "3.2.0 "
+                                        << "" << none << false;
+        QTest::newRow("letter") << "3.2.x"
+                                << "" << none << false;
         // A part that does not fit 32 bits is 0; the others are kept.
-        const auto huge = loose("4294967296.1.2");
-        QCOMPARE(huge->major(), 0u);
-        QCOMPARE(huge->displayVersion(), "0.1.2");
-        QCOMPARE(loose("4294967295.0.0")->major(), 4294967295u);
+        QTest::newRow("part too large") << "4294967296.1.2"
+                                        << "0.1.2" << P { 0, 1, 2, 0 } << true;
+        QTest::newRow("largest part") << "4294967295.0.0"
+                                      << "4294967295.0.0" << P { 4294967295u, 0, 0, 0 } << true;
+    }
 
-        QVERIFY(LmtToolVersion::isValidVersionText("3.2.0"));
-        QVERIFY(LmtToolVersion::isValidVersionText("10.20.30"));
-        QVERIFY(!LmtToolVersion::isValidVersionText("3.2.0.1"));
-        QVERIFY(!LmtToolVersion::isValidVersionText("3.2"));
-        QVERIFY(!LmtToolVersion::isValidVersionText("v3.2.0"));
-        QVERIFY(!LmtToolVersion::isValidVersionText("3.2.0 "));
+    void versionTextsSplitIntoParts()
+    {
+        QFETCH(QString, text);
+        const auto version = loose(text, 77);
+        quint32 major = 9, minor = 9, patch = 9, build = 9;
+        version->versionParts(major, minor, patch, build);
+        QTEST((QList<quint32> { major, minor, patch, build }), "parts");
+        QTEST((QList<quint32> {
+                  version->major(), version->minor(), version->patch(), version->build() }),
+            "parts");
+        QTEST(version->displayVersion(), "display");
+        QCOMPARE(version->version(), text);
+        QCOMPARE(version->versionNumeric(), 77u);
+        QTEST(LmtToolVersion::isValidVersionText(text), "valid");
+    }
+
+    // Numeric, not textual, order of each part; the registry's numeric version takes no part.
+    void versionsCompareByTheirParts_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("missing build is 0") << "3.2.0"
+                                            << "3.2.0.0" << 0;
+        QTest::newRow("minor 10 after 9") << "3.10.0"
+                                          << "3.9.5" << 1;
+        QTest::newRow("build 9 before 10") << "3.2.0.9"
+                                           << "3.2.0.10" << -1;
+        QTest::newRow("major first") << "4.0.0"
+                                     << "3.99.99.99" << 1;
+        QTest::newRow("patch") << "1.0.0"
+                               << "1.0.1" << -1;
+        QTest::newRow("broken text is 0.0.0.0") << "v3.2.0"
+                                                << "0.0.0.0" << 0;
+    }
+
+    void versionsCompareByTheirParts()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        const auto x = loose(a, 999);
+        const auto y = loose(b, 1);
+        QCOMPARE(LmtToolVersion::compare(*x, *y), order);
+        QCOMPARE(LmtToolVersion::compare(*y, *x), -order);
+        QCOMPARE(*x < *y, order < 0);
+        QCOMPARE(*x > *y, order > 0);
+        QCOMPARE(*x >= *y, order >= 0);
+        QCOMPARE(*y >= *x, order <= 0);
     }
 
     void equalityNeedsTextKindAndTool()
@@ -196,93 +206,119 @@ private Q_SLOTS:
         QVERIFY(unbounded.accepts(std::numeric_limits<quint64>::max()));
     }
 
-    void expandsInstallDirectoryPlaceholders()
+    void installDirectoryPlaceholdersExpand_data()
     {
-        const QByteArray alice("alice");
-        const QByteArray profile("/home/alice");
-        const EnvironmentOverride noDrive("SYSTEMDRIVE", nullptr);
-        const EnvironmentOverride user("USERNAME", &alice);
-        const EnvironmentOverride home("USERPROFILE", &profile);
-
-        QCOMPARE(LmtToolVersion::expandPlaceholders("{sd}/Tools/{username}"), "C:/Tools/alice");
-        QCOMPARE(LmtToolVersion::expandPlaceholders("{%USERPROFILE}/lumetra/{sd}{sd}"),
-            "/home/alice/lumetra/C:C:");
+        QTest::addColumn<QByteArray>("drive"); // SYSTEMDRIVE; empty: not set
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expanded");
+        QTest::newRow("drive and user") << QByteArray() << "{sd}/Tools/{username}"
+                                        << "C:/Tools/alice";
+        QTest::newRow("profile, twice the drive")
+            << QByteArray() << "{%USERPROFILE}/lumetra/{sd}{sd}"
+            << "/home/alice/lumetra/C:C:";
+        QTest::newRow("drive set") << QByteArray("D:") << "{sd}/x"
+                                   << "D:/x";
         // Without "{" nothing is touched, Windows-style variables included.
-        QCOMPARE(LmtToolVersion::expandPlaceholders("%USERPROFILE%/Tools/sd}"),
-            "%USERPROFILE%/Tools/sd}");
+        QTest::newRow("no brace") << QByteArray() << "%USERPROFILE%/Tools/sd}"
+                                  << "%USERPROFILE%/Tools/sd}";
         // Unknown and differently cased placeholders stay.
-        QCOMPARE(LmtToolVersion::expandPlaceholders("{SD}/{home}/{%USERPROFILE%}"),
-            "{SD}/{home}/{%USERPROFILE%}");
+        QTest::newRow("unknown") << QByteArray() << "{SD}/{home}/{%USERPROFILE%}"
+                                 << "{SD}/{home}/{%USERPROFILE%}";
+    }
 
-        {
-            const QByteArray drive("D:");
-            const EnvironmentOverride withDrive("SYSTEMDRIVE", &drive);
-            QCOMPARE(LmtToolVersion::expandPlaceholders("{sd}/x"), "D:/x");
-        }
+    void installDirectoryPlaceholdersExpand()
+    {
+        QFETCH(QByteArray, drive);
+        QFETCH(QString, text);
+        QFETCH(QString, expanded);
+        // The sandbox owns this process's environment.
+        qputenv("USERNAME", "alice");
+        qputenv("USERPROFILE", "/home/alice");
+        drive.isEmpty() ? qunsetenv("SYSTEMDRIVE") : qputenv("SYSTEMDRIVE", drive);
+        QCOMPARE(LmtToolVersion::expandPlaceholders(text), expanded);
 
+        // Directories are kept expanded, per scope as well.
         const auto online = loose("1.0.0");
-        online->setInstallDirectory("{sd}/Tools/{username}");
-        QCOMPARE(online->installDirectory(), "C:/Tools/alice");
-        online->setInstallDirectoryFor(LmtToolInstallScope::AllUsers, "{sd}/All");
-        online->setInstallDirectoryFor(LmtToolInstallScope::CurrentUser, "{%USERPROFILE}/Me");
-        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::AllUsers), "C:/All");
-        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::CurrentUser), "/home/alice/Me");
-        QCOMPARE(online->supportedScopes(),
-            QList<LmtToolInstallScope>(
-                { LmtToolInstallScope::CurrentUser, LmtToolInstallScope::AllUsers }));
+        online->setInstallDirectory(text);
+        online->setInstallDirectoryFor(LmtToolInstallScope::AllUsers, text);
+        QCOMPARE(online->installDirectory(), expanded);
+        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::AllUsers), expanded);
+    }
 
-        const auto onlyAllUsers = loose("1.0.0");
-        QVERIFY(onlyAllUsers->supportedScopes().isEmpty());
-        onlyAllUsers->setInstallDirectoryFor(LmtToolInstallScope::AllUsers, "/opt");
-        QCOMPARE(onlyAllUsers->installDirectoryFor(LmtToolInstallScope::CurrentUser), QString());
-        QCOMPARE(onlyAllUsers->installScope(), LmtToolInstallScope::CurrentUser);
-        QCOMPARE(onlyAllUsers->installDirectory(), QString());
+    void scopesAreThoseWithADirectory()
+    {
+        const auto online = loose("1.0.0");
+        QVERIFY(online->supportedScopes().isEmpty());
+        online->setInstallDirectoryFor(LmtToolInstallScope::AllUsers, "/opt");
+        QCOMPARE(online->supportedScopes(), QList { LmtToolInstallScope::AllUsers });
+        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::CurrentUser), QString());
+        QCOMPARE(online->installScope(), LmtToolInstallScope::CurrentUser);
+        QCOMPARE(online->installDirectory(), QString());
+        online->setInstallDirectoryFor(LmtToolInstallScope::CurrentUser, "/home");
+        QCOMPARE(online->supportedScopes(),
+            QList({ LmtToolInstallScope::CurrentUser, LmtToolInstallScope::AllUsers }));
+    }
+
+    // Versions of one line replace each other; selection allows one version per line. A case
+    // names the tool type and two versions ("o" offered, "l" installed, "L" installed for all
+    // users, "t" offered by a tool of the same feature id).
+    void linesFollowTheToolType_data()
+    {
+        QTest::addColumn<QString>("versions");
+        QTest::addColumn<bool>("selectionLine");
+        QTest::addColumn<bool>("updateLine");
+        QTest::newRow("patch, other patch") << "patch o3.2.1 o3.2.2" << false << false;
+        QTest::newRow("patch, same patch") << "patch o3.2.1 o3.2.1.7" << true << true;
+        QTest::newRow("tools, same minor") << "tools o3.2.0 l3.2.1" << true << true;
+        QTest::newRow("tools, other minor") << "tools o3.2.0 o3.3.0" << false << false;
+        // Two installations never share a selection line, but are one update line.
+        QTest::newRow("tools, two installed") << "tools l3.2.1 L3.2.5" << false << true;
+        QTest::newRow("external") << "external l1.0.0 l2.5.0" << true << true;
+        QTest::newRow("pack, offered and installed") << "pack o1.0.0 l7.0.0" << true << true;
+        QTest::newRow("pack, two installed") << "pack l7.0.0 l8.0.0" << false << true;
+        // Tools are told apart by feature id, not by object.
+        QTest::newRow("twin tool, same minor") << "tools o3.2.0 t3.2.9" << true << true;
+        QTest::newRow("twin tool, same version") << "tools o3.2.0 t3.2.0" << true << true;
+        QTest::newRow("twin tool, other minor") << "tools o3.2.0 t3.3.0" << false << false;
     }
 
     void linesFollowTheToolType()
     {
+        QFETCH(QString, versions);
+        const QStringList parts = versions.split(' ');
+        const LmtToolType type = determineToolType(parts[0], "", "");
+        const auto tool = LmtTool::create("com.t", type, "T");
+        const auto twin = LmtTool::create("com.t", type, "Twin");
+        const auto add = [&](const QString &spec) -> std::shared_ptr<LmtToolVersion> {
+            const QString text = spec.mid(1);
+            if (spec[0] == 'o' || spec[0] == 't')
+                return addOnline(spec[0] == 't' ? twin : tool, text);
+            return addLocal(tool, text,
+                spec[0] == 'L' ? LmtToolInstallScope::AllUsers : LmtToolInstallScope::CurrentUser);
+        };
+        const auto first = add(parts[1]);
+        const auto second = add(parts[2]);
+        QTEST(first->isSameLine(*second, true), "selectionLine");
+        QTEST(first->isSameLine(*second, false), "updateLine");
+        const auto other = LmtTool::create("com.o", type, "O");
+        QVERIFY(!first->isSameLine(*addOnline(other, parts[1].mid(1)), false));
+    }
+
+    void relatedVersionsShareTheLine()
+    {
         const auto patches = LmtTool::create("com.p", LmtToolType::Patch, "Patch");
         const auto p321 = addOnline(patches, "3.2.1");
-        const auto p322 = addOnline(patches, "3.2.2");
+        addOnline(patches, "3.2.2");
         const auto p3217 = addOnline(patches, "3.2.1.7");
-        QVERIFY(!p321->isSameLine(*p322, false));
-        QVERIFY(!p321->isSameLine(*p322, true));
-        QVERIFY(p321->isSameLine(*p3217, false));
         QCOMPARE(p321->relatedVersions(), LmtToolVersionList({ p321, p3217 }));
 
         const auto tools = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Tools");
         const auto t320 = addOnline(tools, "3.2.0");
-        const auto t330 = addOnline(tools, "3.3.0");
+        addOnline(tools, "3.3.0");
         const auto i321 = addLocal(tools, "3.2.1");
         const auto i325 = addLocal(tools, "3.2.5", LmtToolInstallScope::AllUsers);
-        QVERIFY(t320->isSameLine(*i321, true));
-        QVERIFY(!t320->isSameLine(*t330, false));
-        // Two installations never share a selection line, but are one update line.
-        QVERIFY(!i321->isSameLine(*i325, true));
-        QVERIFY(i321->isSameLine(*i325, false));
         QCOMPARE(t320->relatedVersions(), LmtToolVersionList({ t320, i321, i325 }));
         QCOMPARE(i321->relatedVersions(), LmtToolVersionList({ t320, i321 }));
-
-        const auto external = LmtTool::create("com.e", LmtToolType::External, "Ext");
-        const auto e1 = addLocal(external, "1.0.0");
-        const auto e2 = addLocal(external, "2.5.0");
-        QVERIFY(e1->isSameLine(*e2, true));
-        QVERIFY(e1->isSameLine(*e2, false));
-
-        const auto pack = LmtTool::create("com.c", LmtToolType::ContentPack, "Pack");
-        const auto c1 = addOnline(pack, "1.0.0");
-        const auto c2 = addLocal(pack, "7.0.0");
-        const auto c3 = addLocal(pack, "8.0.0");
-        QVERIFY(c1->isSameLine(*c2, true));
-        QVERIFY(!c2->isSameLine(*c3, true));
-        QVERIFY(c2->isSameLine(*c3, false));
-
-        QVERIFY(!t320->isSameLine(*addOnline(patches, "3.2.0"), false)); // other tool
-        // Tools are told apart by feature id, not by object.
-        const auto toolsTwin = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Twin");
-        QVERIFY(t320->isSameLine(*addOnline(toolsTwin, "3.2.9"), false));
-        QVERIFY(t320->isSameLine(*addOnline(toolsTwin, "3.2.0"), true));
-        QVERIFY(!t320->isSameLine(*addOnline(toolsTwin, "3.3.0"), true));
         QVERIFY(loose("1.0.0")->relatedVersions().isEmpty());
     }
 
@@ -386,94 +422,98 @@ private Q_SLOTS:
         const auto twin3 = addOnline(alphaTwin, "3.0.0");
         const auto c9 = addOnline(pack, "9.0.0");
 
-        QVERIFY(displayOrderLess(p331, t320)); // newest first across tools and patches
-        QVERIFY(!displayOrderLess(t320, p331));
-        QVERIFY(displayOrderLess(t320, b1));
-        QVERIFY(!displayOrderLess(b1, t320));
-        QVERIFY(displayOrderLess(b1, c9)); // packs last, whatever the name
-        QVERIFY(!displayOrderLess(c9, a1));
-        QVERIFY(displayOrderLess(a1, b1)); // by name
-        QVERIFY(!displayOrderLess(b1, a1));
-        QVERIFY(displayOrderLess(a2, a1)); // same tool: newer first
-        QVERIFY(displayOrderLess(twin3, a2)); // same name: newer first
         QVERIFY(!displayOrderLess(a1, a1));
-
+        QVERIFY(!displayOrderLess(c9, a1)); // packs last, whatever the name
         LmtToolVersionList rows { c9, a1, b1, t320, a2, p331, twin3 };
         std::sort(rows.begin(), rows.end(),
             [](const auto &x, const auto &y) { return displayOrderLess(x, y); });
         QCOMPARE(rows, LmtToolVersionList({ p331, t320, twin3, a2, a1, b1, c9 }));
     }
 
+    // A file named "dashboard" (any extension) sits one folder below the installation's root;
+    // any other file sits in it.
+    void installLocationFindsTheInstallationFolder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("location"); // "@" is the installation folder
+        QTest::newRow("tool") << "@/bin/tool.exe"
+                              << "@/bin";
+        QTest::newRow("dashboard") << "@/bin/dashboard"
+                                   << "@";
+        QTest::newRow("dashboard.exe") << "@/bin/dashboard.exe"
+                                       << "@";
+        QTest::newRow("case-sensitive") << "@/bin/Dashboard"
+                                        << "@/bin";
+        QTest::newRow("a folder is kept") << "@/bin"
+                                          << "@/bin";
+        QTest::newRow("missing file is kept") << "C:/gone/dashboard.exe"
+                                              << "C:/gone/dashboard.exe";
+    }
+
     void installLocationFindsTheInstallationFolder()
     {
+        QFETCH(QString, path);
+        QFETCH(QString, location);
         const QString root = m_sandbox.filePath("installed");
-        QVERIFY(lmttest::writeFile(root + "/bin/tool.exe", "x"));
-        QVERIFY(lmttest::writeFile(root + "/bin/dashboard", "x"));
-        QVERIFY(lmttest::writeFile(root + "/bin/dashboard.exe", "x"));
-        QVERIFY(lmttest::writeFile(root + "/bin/Dashboard", "x"));
+        for (const char *file : { "tool.exe", "dashboard", "dashboard.exe", "Dashboard" })
+            QVERIFY(lmttest::writeFile(root + "/bin/" + file, "x"));
+        const auto local = addLocal(LmtTool::create("com.t", LmtToolType::ToolsPackage, "T"), "1");
+        local->setPath(path.replace('@', root));
+        QCOMPARE(local->installLocation(), location.replace('@', root));
+    }
 
+    void installedVersionRecords()
+    {
         const auto tool = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Tools");
         const auto local = addLocal(tool, "1.0.0");
-        const QString canonicalRoot = QDir(root).absolutePath();
-
-        local->setPath(root + "/bin/tool.exe");
-        QCOMPARE(local->installLocation(), canonicalRoot + "/bin");
-        local->setPath(root + "/bin/dashboard");
-        QCOMPARE(local->installLocation(), canonicalRoot);
-        local->setPath(root + "/bin/dashboard.exe");
-        QCOMPARE(local->installLocation(), canonicalRoot);
-        local->setPath(root + "/bin/Dashboard"); // case-sensitive
-        QCOMPARE(local->installLocation(), canonicalRoot + "/bin");
-        local->setPath(root + "/bin"); // a folder is no file: as it is
-        QCOMPARE(local->installLocation(), root + "/bin");
-        local->setPath("C:/gone/dashboard.exe");
-        QCOMPARE(local->installLocation(), "C:/gone/dashboard.exe");
-
         QVERIFY(!local->hasUninstallPath());
-        local->setUninstallPath(root + "/uninstall");
+        local->setUninstallPath("/opt/t/uninstall");
         QVERIFY(local->hasUninstallPath());
         QCOMPARE(local->entryNameOrToolName(), "Tools");
         local->setEntryName("Tools (x64)");
         QCOMPARE(local->entryNameOrToolName(), "Tools (x64)");
 
+        // A 3rd-party installation knows its folder.
         const auto thirdParty = Lmt3rdPartyLocalToolVersion::create("5.1.0");
-        thirdParty->setPath(root + "/bin/tool.exe");
-        thirdParty->setInstallDirectory(root + "/elsewhere");
-        QCOMPARE(thirdParty->installLocation(), root + "/elsewhere");
+        thirdParty->setPath("/opt/t/bin/tool.exe");
+        thirdParty->setInstallDirectory("/opt/elsewhere");
+        QCOMPARE(thirdParty->installLocation(), "/opt/elsewhere");
         QVERIFY(thirdParty->selected());
         QVERIFY(!thirdParty->isOnline());
         QCOMPARE(thirdParty->versionNumeric(), 0u);
     }
 
+    // Both names are given decoded; "/download" is cut at its first occurrence.
+    void packagesDeriveTheirNames_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<QString>("downloadName");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("with /download")
+            << QUrl("https://h.example/files/tools-3.2.0.exe/download") << "/tools-3.2.0.exe"
+            << "tools-3.2.0.exe";
+        QTest::newRow("plain") << QUrl("https://h.example/files/tools-3.2.0.exe")
+                               << "/tools-3.2.0.exe"
+                               << "tools-3.2.0.exe";
+        QTest::newRow("encoded") << QUrl("https://h.example/a/my%20tool.zip/download")
+                                 << "/my tool.zip"
+                                 << "my tool.zip";
+        QTest::newRow("inside a segment")
+            << QUrl("https://h.example/downloads/tool.exe") << "/h.example"
+            << "tool.exe";
+        QTest::newRow("no path") << QUrl("tool.exe") << "tool.exe"
+                                 << "";
+    }
+
     void packagesDeriveTheirNames()
     {
-        const LmtToolPackage withDownload("Windows",
-            QUrl("https://h.example/files/tools-3.2.0.exe/download"), "installer", "exe", 0);
-        QCOMPARE(withDownload.downloadName(), "/tools-3.2.0.exe");
-        QCOMPARE(withDownload.fileName(), "tools-3.2.0.exe");
-
-        const LmtToolPackage plain(
-            "Windows", QUrl("https://h.example/files/tools-3.2.0.exe"), "installer", "exe", 0);
-        QCOMPARE(plain.downloadName(), "/tools-3.2.0.exe");
-        QCOMPARE(plain.fileName(), "tools-3.2.0.exe");
-
-        // Both names are given decoded.
-        const LmtToolPackage encoded(
-            "Linux", QUrl("https://h.example/a/my%20tool.zip/download"), "archive", "zip", 0);
-        QCOMPARE(encoded.fileName(), "my tool.zip");
-        QCOMPARE(encoded.downloadName(), "/my tool.zip");
-        QCOMPARE(encoded.os(), "Linux");
-        QCOMPARE(encoded.kind(), "archive");
-        QCOMPARE(encoded.fileType(), "zip");
-
-        // "/download" is cut at its first occurrence, even inside a segment.
-        const LmtToolPackage early(
-            "Windows", QUrl("https://h.example/downloads/tool.exe"), "", "", 0);
-        QCOMPARE(early.downloadName(), "/h.example");
-        QCOMPARE(early.fileName(), "tool.exe");
-
-        const LmtToolPackage noPath("Windows", QUrl("tool.exe"), "", "", 0);
-        QCOMPARE(noPath.fileName(), QString());
+        QFETCH(QUrl, url);
+        const LmtToolPackage package("Linux", url, "archive", "zip", 0);
+        QTEST(package.downloadName(), "downloadName");
+        QTEST(package.fileName(), "fileName");
+        QCOMPARE(package.os(), "Linux");
+        QCOMPARE(package.kind(), "archive");
+        QCOMPARE(package.fileType(), "zip");
     }
 
     void packageSizesAreKeptIn32Bits()
@@ -537,27 +577,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::bad_weak_ptr, version.addPackage(package));
         QVERIFY(version.packages().isEmpty());
         QCOMPARE(package->version(), nullptr);
-    }
-
-    void pluginsReportWhatIsMissing()
-    {
-        const auto version = Lmt3rdPartyLocalToolVersion::create("1.2.3");
-        QVERIFY(!version->hasPluginsNotInstalled());
-        const auto a = std::make_shared<LmtPlugin>("a.id", "Plugin A", "install a.id");
-        const auto b = std::make_shared<LmtPlugin>("b.id", "Plugin B", "install b.id");
-        const auto c = std::make_shared<LmtPlugin>("c.id", "Plugin C", "install c.id");
-        version->addPlugin(a);
-        version->addPlugin(b);
-        version->addPlugin(c);
-        b->setInstalled(true);
-        QCOMPARE(version->pluginsNotInstalled(), QList<std::shared_ptr<LmtPlugin>>({ a, c }));
-        QCOMPARE(version->pluginNamesNotInstalled(), QStringList({ "Plugin A", "Plugin C" }));
-        QVERIFY(version->hasPluginsNotInstalled());
-        a->setInstalled(true);
-        c->setInstalled(true);
-        QVERIFY(!version->hasPluginsNotInstalled());
-        QVERIFY(version->pluginNamesNotInstalled().isEmpty());
-        QCOMPARE(version->plugins().size(), 3);
     }
 };
 

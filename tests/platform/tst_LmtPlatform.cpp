@@ -9,34 +9,6 @@ namespace platform = zendrel::lmt::platform;
 
 namespace {
 
-// Sets or unsets one variable for the lifetime of the object.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char *name, const char *value)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        if (value)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_wasSet)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_wasSet;
-    QByteArray m_old;
-};
-
 // Number of processes in the process group that are still running (zombies do not count).
 int liveGroupMembers(qint64 group)
 {
@@ -71,52 +43,49 @@ private Q_SLOTS:
         QVERIFY(!platform::readRegistryValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "Path").isValid());
     }
 
-    void windowsVariablesFallBackOnPosix()
+    // A Windows variable that is set wins; otherwise its nearest equivalent is read.
+    void windowsVariablesFallBackOnPosix_data()
     {
-        const ScopedEnv noLocalAppData("LOCALAPPDATA", nullptr);
-        const ScopedEnv noAllUsers("ALLUSERSPROFILE", nullptr);
-        const ScopedEnv noUserName("USERNAME", nullptr);
-        const ScopedEnv noUserProfile("USERPROFILE", nullptr);
-        const ScopedEnv noSystemDrive("SYSTEMDRIVE", nullptr);
-        const ScopedEnv noSystemDriveMixed("SystemDrive", nullptr);
-        const ScopedEnv user("USER", "alice");
-        const ScopedEnv home("HOME", "/home/alice");
-
-        {
-            const ScopedEnv xdg("XDG_DATA_HOME", "/data/alice");
-            QCOMPARE(platform::environmentVariable("LOCALAPPDATA"), QStringLiteral("/data/alice"));
-        }
-        {
-            const ScopedEnv xdg("XDG_DATA_HOME", nullptr);
-            QCOMPARE(platform::environmentVariable("LOCALAPPDATA"),
-                QStringLiteral("/home/alice/.local/share"));
-        }
-        QCOMPARE(
-            platform::environmentVariable("ALLUSERSPROFILE"), QStringLiteral("/usr/local/share"));
-        QCOMPARE(platform::environmentVariable("USERNAME"), QStringLiteral("alice"));
-        QCOMPARE(platform::environmentVariable("USERPROFILE"), QStringLiteral("/home/alice"));
-        QCOMPARE(platform::environmentVariable("SYSTEMDRIVE"), QString());
-        QCOMPARE(platform::environmentVariable("SystemDrive"), QString());
-        QCOMPARE(platform::environmentVariable("NO_SUCH_VARIABLE_ANYWHERE"), QString());
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("value"); // empty: not set
+        QTest::addColumn<QByteArray>("xdgDataHome"); // empty: not set
+        QTest::addColumn<QString>("expected");
+        const auto row
+            = [](const char *name, const char *value, const char *xdg, const char *expected) {
+                  QTest::newRow(qPrintable(QString("%1=%2").arg(name, value))) << QByteArray(
+                      name) << QByteArray(value) << QByteArray(xdg) << QString(expected);
+              };
+        row("LOCALAPPDATA", "", "/data/alice", "/data/alice");
+        row("LOCALAPPDATA", "", "", "/home/alice/.local/share");
+        row("ALLUSERSPROFILE", "", "", "/usr/local/share");
+        row("USERNAME", "", "", "alice");
+        row("USERPROFILE", "", "", "/home/alice");
+        row("SYSTEMDRIVE", "", "", "");
+        row("SystemDrive", "", "", "");
+        row("NO_SUCH_VARIABLE_ANYWHERE", "", "", "");
+        row("LOCALAPPDATA", "/sandbox/local", "/data/alice", "/sandbox/local");
+        row("ALLUSERSPROFILE", "/sandbox/all", "", "/sandbox/all");
+        row("USERNAME", "bob", "", "bob");
+        row("USERPROFILE", "/sandbox/bob", "", "/sandbox/bob");
+        row("SYSTEMDRIVE", "C:", "", "C:");
+        row("SystemDrive", "D:", "", "D:");
     }
 
-    void explicitlySetVariablesWin()
+    void windowsVariablesFallBackOnPosix()
     {
-        const ScopedEnv localAppData("LOCALAPPDATA", "/sandbox/local");
-        const ScopedEnv allUsers("ALLUSERSPROFILE", "/sandbox/all");
-        const ScopedEnv userName("USERNAME", "bob");
-        const ScopedEnv userProfile("USERPROFILE", "/sandbox/bob");
-        const ScopedEnv systemDrive("SYSTEMDRIVE", "C:");
-        const ScopedEnv systemDriveMixed("SystemDrive", "D:");
-        const ScopedEnv user("USER", "alice");
-        const ScopedEnv xdg("XDG_DATA_HOME", "/data/alice");
-
-        QCOMPARE(platform::environmentVariable("LOCALAPPDATA"), QStringLiteral("/sandbox/local"));
-        QCOMPARE(platform::environmentVariable("ALLUSERSPROFILE"), QStringLiteral("/sandbox/all"));
-        QCOMPARE(platform::environmentVariable("USERNAME"), QStringLiteral("bob"));
-        QCOMPARE(platform::environmentVariable("USERPROFILE"), QStringLiteral("/sandbox/bob"));
-        QCOMPARE(platform::environmentVariable("SYSTEMDRIVE"), QStringLiteral("C:"));
-        QCOMPARE(platform::environmentVariable("SystemDrive"), QStringLiteral("D:"));
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, value);
+        QFETCH(QByteArray, xdgDataHome);
+        // This test program owns its environment; each row sets all it reads.
+        for (const char *windows : { "LOCALAPPDATA", "ALLUSERSPROFILE", "USERNAME", "USERPROFILE",
+                 "SYSTEMDRIVE", "SystemDrive" })
+            qunsetenv(windows);
+        qputenv("USER", "alice");
+        qputenv("HOME", "/home/alice");
+        xdgDataHome.isEmpty() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", xdgDataHome);
+        if (!value.isEmpty())
+            qputenv(name, value);
+        QTEST(platform::environmentVariable(name), "expected");
     }
 
     void consoleEchoIsUtf8OnStandardError()

@@ -3,69 +3,17 @@
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/Lmt3rdPartyTool.h"
 #include "model/LmtCoreToolModel.h"
-#include "platform/LmtPlatform.h"
 #include "registry/Lmt3rdPartyCommand.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <memory>
-#include <stdexcept>
-
 using namespace zendrel::lmt::setup;
 using namespace std::chrono_literals;
-
-namespace {
-
-const QString Version = QStringLiteral("(?<version>\\d+\\.\\d+\\.\\d+)");
-
-// One installation variant probed in candidate directories, tool at "bin/tool".
-QJsonObject variant(const QString &installMode, const QJsonArray &locations,
-    const QString &versionCommand = "bin/tool --version")
-{
-    return { { "install-mode", installMode }, { "installerType", "exe" },
-        { "executable", "bin/tool" }, { "locationType", "directory" }, { "location", locations },
-        { "getVersionCLI", versionCommand }, { "getVersionRegExp", Version },
-        { "uninstallScript", "bin/uninstall.sh" } };
-}
-
-QJsonObject pluginCli(const QString &listCommand, const QString &installCommand)
-{
-    return { { zendrel::lmt::platform::osName(),
-        QJsonObject { { "getPluginListCLI", listCommand }, { "installCLI", installCommand } } } };
-}
-
-QJsonObject toolEntry(const QString &featureId, const QJsonArray &variants,
-    const QJsonArray &plugins = {},
-    const QJsonObject &cli = pluginCli("bin/list.sh --list", "x {plugin-id}"))
-{
-    QJsonObject local { { zendrel::lmt::platform::osName(), variants } };
-    if (!cli.isEmpty())
-        local.insert("pluginCLI", cli);
-    return { { "featureId", featureId }, { "name", "Tool " + featureId },
-        { "shortName", featureId.toUpper() }, { "plugins", plugins },
-        { "packages",
-            QJsonObject { { "online", QJsonObject { { "externalUrl", "https://example.org/" } } },
-                { "local", local } } } };
-}
-
-std::shared_ptr<Lmt3rdPartyLocalToolVersion> installed(
-    const std::shared_ptr<LmtTool> &tool, int index = 0)
-{
-    if (!tool || tool->localVersions().size() <= index)
-        return nullptr;
-    return std::dynamic_pointer_cast<Lmt3rdPartyLocalToolVersion>(tool->localVersions().at(index));
-}
-
-} // namespace
 
 class TestLmt3rdPartyRegistryParser : public QObject
 {
@@ -74,32 +22,34 @@ class TestLmt3rdPartyRegistryParser : public QObject
     lmttest::Sandbox m_sandbox;
     std::shared_ptr<LmtCoreToolModel> m_model;
     std::unique_ptr<Lmt3rdPartyRegistryParser> m_parser;
+    QString m_root;
 
-    QString appDir() const { return m_sandbox.filePath("app"); }
-
-    void writeTools(const QJsonArray &tools)
+    // Copies the case below tests/data/registry/3rdparty/ into a fresh folder: "app" holds the
+    // tools file, "tools" the scripts that stand in for installed tools, "home" goes to the
+    // user's home. "@ROOT@" and "@HOME@" in the files become those folders.
+    void stage(const QString &name)
     {
-        QVERIFY(lmttest::writeFile(
-            appDir() + "/Resources/3rdparty-tools.json", QJsonDocument(tools).toJson()));
-    }
-
-    // A stand-in tool: an executable shell script at dir/relative.
-    QString installTool(const QString &dir, const QString &relative, const QByteArray &body)
-    {
-        const QString path = dir + "/" + relative;
-        if (!lmttest::writeFile(path, "#!/bin/sh\n" + body, true))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        const QString from = lmttest::fixturePath("registry/3rdparty/" + name);
+        for (const QString &file : lmttest::filesBelow(from)) {
+            QByteArray text = lmttest::readFile(from + "/" + file);
+            text.replace("@ROOT@", m_root.toUtf8()).replace("@HOME@", QDir::homePath().toUtf8());
+            const QString to
+                = file.startsWith("home/") ? QDir::homePath() + file.mid(4) : m_root + "/" + file;
+            QVERIFY(lmttest::writeFile(to, text, QFileInfo(from + "/" + file).isExecutable()));
+        }
     }
 
     QString parseError()
     {
-        try {
-            m_parser->parse();
-        } catch (const std::runtime_error &e) {
-            return QString::fromUtf8(e.what());
-        }
-        return {};
+        return lmttest::failureOf([this] { m_parser->parse(); });
+    }
+
+    std::shared_ptr<Lmt3rdPartyLocalToolVersion> installed(int tool)
+    {
+        const auto versions = m_model->tools().at(tool)->localVersions();
+        return versions.isEmpty()
+            ? nullptr
+            : std::dynamic_pointer_cast<Lmt3rdPartyLocalToolVersion>(versions.first());
     }
 
 private Q_SLOTS:
@@ -107,38 +57,47 @@ private Q_SLOTS:
 
     void init()
     {
-        QDir(appDir()).removeRecursively();
-        QDir(m_sandbox.filePath("tools")).removeRecursively();
-        QDir(m_sandbox.filePath("home/tools")).removeRecursively();
+        m_root = m_sandbox.filePath("stage");
+        QDir(m_root).removeRecursively();
+        QDir(QDir::homePath() + "/tools").removeRecursively();
         m_model = std::make_shared<LmtCoreToolModel>();
         m_parser = std::make_unique<Lmt3rdPartyRegistryParser>(m_model);
-        m_parser->setApplicationDirectory(appDir());
+        m_parser->setApplicationDirectory(m_root + "/app");
+    }
+
+    void fileProblemsAbortTheParse_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file; "-": unreadable
+        QTest::addColumn<QString>("failure");
+        const QString file = m_sandbox.filePath("stage/app/Resources/3rdparty-tools.json");
+        QTest::newRow("no file") << QByteArray() << QString("'%1' JSON file not found!").arg(file);
+        QTest::newRow("not JSON") << QByteArray("[ {") << "unterminated object";
+        QTest::newRow("no array") << QByteArray("{}")
+                                  << "Invalid document format - file does not contain a JSON Array";
+        QTest::newRow("unreadable")
+            << QByteArray("-") << QString("Cannot open JSON file '%1' for reading").arg(file);
     }
 
     void fileProblemsAbortTheParse()
     {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, failure);
+        if (content == "-" && lmttest::rerunUnprivileged())
+            return;
         QCOMPARE(parseError(), "Resources folder not found!");
-
-        QVERIFY(QDir().mkpath(appDir() + "/Resources"));
-        const QString file = appDir() + "/Resources/3rdparty-tools.json";
-        QCOMPARE(parseError(), QString("'%1' JSON file not found!").arg(file));
-
-        QVERIFY(lmttest::writeFile(file, "[ {"));
-        QVERIFY(!parseError().isEmpty());
-
-        QVERIFY(lmttest::writeFile(file, "{}"));
-        QCOMPARE(parseError(), "Invalid document format - file does not contain a JSON Array");
-
-        if (!zendrel::lmt::platform::isElevated()) {
+        const QString file = m_root + "/app/Resources/3rdparty-tools.json";
+        QVERIFY(QDir().mkpath(m_root + "/app/Resources"));
+        if (!content.isNull())
+            QVERIFY(lmttest::writeFile(file, content));
+        if (content == "-")
             QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
-            QCOMPARE(parseError(), QString("Cannot open JSON file '%1' for reading").arg(file));
-        }
+        QCOMPARE(parseError(), failure);
         QVERIFY(m_model->tools().isEmpty());
     }
 
     void emptyArrayAddsNothing()
     {
-        writeTools({});
+        QVERIFY(lmttest::writeFile(m_root + "/app/Resources/3rdparty-tools.json", "[]"));
         QSignalSpy ui(m_parser.get(), &ILmtRegistryParser::appendUILog);
         lmttest::LogCapture capture;
         m_parser->parse();
@@ -153,22 +112,13 @@ private Q_SLOTS:
 
     void offeredVersionsAndToolRecords()
     {
-        QJsonObject withVersions = toolEntry("a", {});
-        QJsonObject packages = withVersions["packages"].toObject();
-        packages["online"] = QJsonObject { { "versions", QJsonArray() } };
-        packages["local"] = QJsonObject();
-        withVersions["packages"] = packages;
-        const QJsonObject plain = toolEntry(
-            "b", {}, QJsonArray { QJsonObject { { "id", "p1" }, { "name", "Plug 1" } } });
-        writeTools({ withVersions, 42, plain, plain });
-
+        stage("offered");
         QSignalSpy ui(m_parser.get(), &ILmtRegistryParser::appendUILog);
         lmttest::LogCapture capture;
         m_parser->parse();
 
         QCOMPARE(m_model->tools().size(), 3); // the repeated entry is a tool of its own
         const auto a = std::dynamic_pointer_cast<Lmt3rdPartyTool>(m_model->tools().at(0));
-        QVERIFY(a);
         QCOMPARE(a->type(), LmtToolType::ThirdParty);
         QVERIFY(!a->loginRequired());
         QCOMPARE(a->shortName(), "A");
@@ -186,7 +136,6 @@ private Q_SLOTS:
         QCOMPARE(b->onlineVersions().size(), 1);
         const auto offered
             = std::dynamic_pointer_cast<Lmt3rdPartyOnlineToolVersion>(b->onlineVersions().first());
-        QVERIFY(offered);
         QCOMPARE(offered->version(), QString());
         QCOMPARE(offered->externalUrl(), QUrl("https://example.org/"));
         QVERIFY(!offered->silentInstall());
@@ -203,16 +152,13 @@ private Q_SLOTS:
 
     void versionFoundDespiteExitCodeOne()
     {
-        const QString dir = m_sandbox.filePath("tools/one");
-        installTool(dir, "bin/tool", "echo \"Tool version 1.2.3 ($1)\"\nexit 1\n");
-        installTool(dir, "bin/list.sh", "echo none\n");
-        writeTools({ toolEntry("one", { variant("all-users", { dir }) }) });
-
+        stage("exit-one");
         QSignalSpy ui(m_parser.get(), &ILmtRegistryParser::appendUILog);
         lmttest::LogCapture capture;
         m_parser->parse();
 
-        const auto version = installed(m_model->tools().first());
+        const QString dir = m_root + "/tools/one";
+        const auto version = installed(0);
         QVERIFY(version);
         QCOMPARE(version->version(), "1.2.3");
         QVERIFY(version->selected());
@@ -223,149 +169,164 @@ private Q_SLOTS:
         QCOMPARE(version->entryName(), "Tool one");
         QCOMPARE(m_parser->lastInstallDirectory(), dir);
 
-        const QString command = dir + "/bin/tool --version";
-        QVERIFY(capture.contains("CRITICAL] [Lmt3rdPartyRegistryParser] discoverInstalledTool(): "
-                                 "Failed to invoke 'get version' command: "
-            + command));
-        QVERIFY(capture.contains("CRITICAL] [Lmt3rdPartyRegistryParser] discoverInstalledTool(): "
-                                 "process exited w/ code: 1"));
-        QVERIFY(capture.contains("INFO] [Lmt3rdPartyRegistryParser] Command " + command
-            + " returned: Tool version 1.2.3 (--version)"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] >> discoverInstalledTool(): Tool "
-                                 "one scope: all-users installer: exe"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] Found install directory: " + dir));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] Found installed version: 1.2.3 for "
-                                 "the tool Tool one scope: all-users installer: exe"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] << discoverInstalledTool() Tool one "
-                                 "scope: all-users installer: exe"));
+        const QString tag = "[Lmt3rdPartyRegistryParser] ";
+        const QString variant = "Tool one scope: all-users installer: exe";
+        for (const QString &line : {
+                 "CRITICAL] " + tag
+                     + "discoverInstalledTool(): Failed to invoke 'get version' "
+                       "command: "
+                     + dir + "/bin/tool --version",
+                 "CRITICAL] " + tag + "discoverInstalledTool(): process exited w/ code: 1",
+                 "INFO] " + tag + "Command " + dir
+                     + "/bin/tool --version returned: Tool version 1.2.3 (--version)",
+                 tag + ">> discoverInstalledTool(): " + variant,
+                 tag + "Found install directory: " + dir,
+                 tag + "Found installed version: 1.2.3 for the tool " + variant,
+                 tag + "<< discoverInstalledTool() " + variant,
+             })
+            QVERIFY2(capture.contains(line), qPrintable(line));
         QVERIFY(ui.count() >= 3);
         QCOMPARE(ui.at(2).first().toString(),
             "Discovered installed 3rd party tool 'Tool one', version 1.2.3");
     }
 
+    // "{userhome}" counts for the current user only; any mode other than "all-users" installs
+    // for the current user.
     void userHomeOnlyForCurrentUser()
     {
-        const QString home = QDir::homePath();
-        installTool(home + "/tools/x", "bin/tool", "echo 2.0.1\n");
-        installTool(home + "/tools/x", "bin/list.sh", "echo\n");
-        writeTools({ toolEntry("cu", { variant("current-user", { "{userhome}/tools/x" }) }),
-            toolEntry("au", { variant("all-users", { "{userhome}/tools/x" }) }),
-            toolEntry("other", { variant("per-machine", { home + "/tools/x" }) }) });
+        stage("user-home");
         lmttest::LogCapture capture;
         m_parser->parse();
 
-        const auto currentUser = installed(m_model->tools().at(0));
-        QVERIFY(currentUser);
-        QCOMPARE(currentUser->installDirectory(), home + "/tools/x");
-        QCOMPARE(currentUser->installScope(), LmtToolInstallScope::CurrentUser);
-
-        QVERIFY(m_model->tools().at(1)->localVersions().isEmpty());
+        QCOMPARE(installed(0)->installDirectory(), QDir::homePath() + "/tools/x");
+        QCOMPARE(installed(0)->installScope(), LmtToolInstallScope::CurrentUser);
+        QVERIFY(!installed(1));
         QVERIFY(capture.contains("WARNING] [Lmt3rdPartyRegistryParser] Could not find the tool in "
                                  "the directory: {userhome}/tools/x"));
         QVERIFY(capture.contains("INFO] [Lmt3rdPartyRegistryParser] Install directory not found "
                                  "for: Tool au scope: all-users installer: exe"));
-
-        // Any mode other than "all-users" installs for the current user.
-        const auto other = installed(m_model->tools().at(2));
-        QVERIFY(other);
-        QCOMPARE(other->installScope(), LmtToolInstallScope::CurrentUser);
+        QCOMPARE(installed(2)->installScope(), LmtToolInstallScope::CurrentUser);
     }
 
-    void commandLineSplitting()
+    void commandLinesSplitAtTheLastBlank_data()
     {
-        auto command = Lmt3rdPartyCommand::fromCommandLine("bin/tool --version");
-        QCOMPARE(command.program(), "bin/tool");
-        QCOMPARE(command.arguments(), QStringList { "--version" });
-        command = Lmt3rdPartyCommand::fromCommandLine("bin/tool -a -b");
-        QCOMPARE(command.program(), "bin/tool -a");
-        QCOMPARE(command.arguments(), QStringList { "-b" });
-        command = Lmt3rdPartyCommand::fromCommandLine("bin/tool");
-        QCOMPARE(command.program(), QString());
-        QCOMPARE(command.arguments(), QStringList { QString() });
-        command = Lmt3rdPartyCommand::fromCommandLine("bin/tool\t-x");
-        QCOMPARE(command.program(), "bin/tool");
-        QCOMPARE(command.arguments(), QStringList { "-x" });
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("one argument") << "bin/tool --version"
+                                      << "bin/tool" << QStringList { "--version" };
+        QTest::newRow("two arguments") << "bin/tool -a -b"
+                                       << "bin/tool -a" << QStringList { "-b" };
+        QTest::newRow("no blank") << "bin/tool"
+                                  << "" << QStringList { QString() };
+        QTest::newRow("tab") << "bin/tool\t-x"
+                             << "bin/tool" << QStringList { "-x" };
+    }
 
-        // The program really is "bin/tool -a", run with the single argument "-b".
-        const QString dir = m_sandbox.filePath("tools/split");
-        installTool(dir, "bin/tool", "echo 9.9.9\n");
-        installTool(dir, "bin/tool -a", "echo \"3.4.5 [$#:$1]\"\n");
-        installTool(dir, "bin/list.sh", "echo\n");
-        writeTools({ toolEntry("split", { variant("all-users", { dir }, "bin/tool -a -b") }),
-            toolEntry("bare", { variant("all-users", { dir }, "bin/tool") }) });
+    void commandLinesSplitAtTheLastBlank()
+    {
+        QFETCH(QString, line);
+        const auto command = Lmt3rdPartyCommand::fromCommandLine(line);
+        QTEST(command.program(), "program");
+        QTEST(command.arguments(), "arguments");
+    }
+
+    // The program really is "bin/tool -a", run with the single argument "-b".
+    void splitCommandLinesRunAsSplit()
+    {
+        stage("split");
         lmttest::LogCapture capture;
         m_parser->parse();
 
-        const auto split = installed(m_model->tools().at(0));
-        QVERIFY(split);
-        QCOMPARE(split->version(), "3.4.5");
+        const QString dir = m_root + "/tools/split";
+        QCOMPARE(installed(0)->version(), "3.4.5");
         QVERIFY(capture.contains("Command " + dir + "/bin/tool -a -b returned: 3.4.5 [1:-b]"));
 
         // Without a blank nothing useful runs: no version, and the failure is explained.
-        QVERIFY(m_model->tools().at(1)->localVersions().isEmpty());
-        QVERIFY(capture.lines()
-                    .filter("discoverInstalledTool(): Failed to invoke 'get version' "
-                            "command: "
-                        + dir)
-                    .size()
-            == 1);
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] the command '" + dir
-            + " ', "
-              "directory '"
-            + QDir::currentPath()
-            + "' - child program failed "
-              "to start"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] Failed to parse the " + dir
-            + "  output - version string not found"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] No local version found for the "
-                                 "tool: Tool bare scope: all-users installer: exe"));
+        QVERIFY(!installed(1));
+        QCOMPARE(
+            capture.lines()
+                .filter("discoverInstalledTool(): Failed to invoke 'get version' command: " + dir)
+                .size(),
+            1);
+        const QString tag = "[Lmt3rdPartyRegistryParser] ";
+        QVERIFY(capture.contains(tag + "the command '" + dir + " ', directory '"
+            + QDir::currentPath() + "' - child program failed to start"));
+        QVERIFY(capture.contains(
+            tag + "Failed to parse the " + dir + "  output - version string not found"));
+        QVERIFY(capture.contains(tag
+            + "No local version found for the tool: Tool bare scope: all-users installer: exe"));
     }
 
-    void emptyVersionCommandSkipsDiscovery()
+    void variantsThatAreNotProbedHere_data()
     {
-        const QString dir = m_sandbox.filePath("tools/empty");
-        installTool(dir, "bin/tool", "echo 1.0.0\n");
-        writeTools({ toolEntry("empty", { variant("all-users", { dir }, "") }) });
-        lmttest::LogCapture capture;
-        m_parser->parse();
-        QVERIFY(m_model->tools().first()->localVersions().isEmpty());
-        QVERIFY(capture.contains("CRITICAL] [Lmt3rdPartyRegistryParser] 'getVersionCLI' field is "
-                                 "empty - skipping discovery for Tool empty scope: all-users "
-                                 "installer: exe"));
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("absent");
+        QTest::newRow("empty version command")
+            << "empty-command"
+            << "CRITICAL] [Lmt3rdPartyRegistryParser] 'getVersionCLI' field is empty - skipping "
+               "discovery for Tool empty scope: all-users installer: exe"
+            << "Command ";
+        QTest::newRow("registry key off Windows")
+            << "registry-key"
+            << "Install directory not found for: Tool reg scope: all-users"
+            << "Registry key";
     }
 
-    void registryVariantsAreSkippedOffWindows()
+    void variantsThatAreNotProbedHere()
     {
-        const QString dir = m_sandbox.filePath("tools/reg");
-        installTool(dir, "bin/tool", "echo 1.0.0\n");
-        QJsonObject regKey = variant("all-users", {});
-        regKey["locationType"] = "RegKey";
-        regKey["location"] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Tool";
-        regKey["locationRegEntry"] = "InstallDir";
-        writeTools({ toolEntry("reg", { regKey }) });
+        QFETCH(QString, fixture);
+        QFETCH(QString, line);
+        QFETCH(QString, absent);
+        stage(fixture);
         lmttest::LogCapture capture;
         m_parser->parse();
-        QVERIFY(m_model->tools().first()->localVersions().isEmpty());
-        QVERIFY(capture.contains("Install directory not found for: Tool reg scope: all-users"));
-        QVERIFY(!capture.contains("Registry key"));
+        QVERIFY(!installed(0));
+        QVERIFY2(capture.contains(line), qPrintable(line));
+        QVERIFY(!capture.contains(absent));
     }
 
-    void pluginsGetCommandsAndInstalledFlags()
+    void pluginListsMarkInstalledPlugins_data()
     {
-        const QString dir = m_sandbox.filePath("tools/plug");
-        installTool(dir, "bin/tool", "echo 7.1.0\n");
-        installTool(dir, "bin/list.sh", "[ \"$1\" = --list ] || exit 2\necho 'A\nC'\n");
-        const QJsonArray plugins { QJsonObject { { "id", "A" }, { "name", "Alpha" } },
-            QJsonObject { { "id", "B" }, { "name", "Beta" } },
-            QJsonObject { { "id", "C" }, { "name", "Gamma" } } };
-        writeTools({ toolEntry("plug", { variant("all-users", { dir }) }, plugins,
-            pluginCli("bin/list.sh --list", "tool --install {plugin-id} --as {plugin-id}")) });
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QList<bool>>("installedFlags");
+        QTest::addColumn<QStringList>("lines");
+        const QString tag = "[Lmt3rdPartyRegistryParser] ";
+        const QString list = "@DIR@/bin/list.sh --list";
+        QTest::newRow("listed") << "plugins-listed" << QList<bool> { true, false, true }
+                                << QStringList {
+                                       tag + "discoverInstalledPlugins(): " + list
+                                           + " returned: A C",
+                                       "INFO] " + tag + "Found installed plugin (id): A",
+                                       tag + ">> discoverInstalledPlugins() Tool plug 7.1.0",
+                                       tag + "<< discoverInstalledPlugins() Tool plug 7.1.0",
+                                   };
+        // Merged channels: what the command wrote to standard error counts as its output.
+        QTest::newRow("list fails")
+            << "plugins-list-fails" << QList<bool> { true, true, true }
+            << QStringList {
+                   "CRITICAL] " + tag
+                       + "discoverInstalledPlugins(): Failed to invoke 'Get plugin list' command: "
+                       + list,
+                   "CRITICAL] " + tag + "discoverInstalledPlugins(): process exited w/ code: 4",
+               };
+        QTest::newRow("unknown ids")
+            << "plugins-unknown" << QList<bool> { false, false, false }
+            << QStringList { tag
+                   + "No known installed plugins found for the tool: Tool plug , version: 7.1.0" };
+    }
+
+    void pluginListsMarkInstalledPlugins()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QList<bool>, installedFlags);
+        QFETCH(QStringList, lines);
+        stage(fixture);
         lmttest::LogCapture capture;
         m_parser->parse();
 
-        const auto version = installed(m_model->tools().first());
-        QVERIFY(version);
-        QCOMPARE(version->plugins().size(), 3);
+        const auto version = installed(0);
         QStringList ids, names, commands;
         QList<bool> flags;
         for (const auto &plugin : version->plugins()) {
@@ -379,129 +340,80 @@ private Q_SLOTS:
         QCOMPARE(commands,
             QStringList({ "tool --install A --as A", "tool --install B --as B",
                 "tool --install C --as C" }));
-        QCOMPARE(flags, QList<bool>({ true, false, true }));
-        QCOMPARE(version->pluginNamesNotInstalled(), QStringList { "Beta" });
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] discoverInstalledPlugins(): " + dir
-            + "/bin/list.sh --list returned: A C"));
-        QVERIFY(capture.contains("INFO] [Lmt3rdPartyRegistryParser] Found installed plugin (id): "
-                                 "A"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] >> discoverInstalledPlugins() Tool "
-                                 "plug 7.1.0"));
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] << discoverInstalledPlugins() Tool "
-                                 "plug 7.1.0"));
-        QVERIFY(!capture.contains("No known installed plugins"));
-
-        // A failing list command leaves every plug-in not installed.
-        init();
-        installTool(dir, "bin/tool", "echo 7.1.0\n");
-        installTool(dir, "bin/list.sh", "echo 'A B C' >&2\nexit 4\n");
-        writeTools({ toolEntry("plug", { variant("all-users", { dir }) }, plugins) });
-        capture.clear();
-        m_parser->parse();
-        QVERIFY(capture.contains("CRITICAL] [Lmt3rdPartyRegistryParser] "
-                                 "discoverInstalledPlugins(): Failed to invoke 'Get plugin list' "
-                                 "command: "
-            + dir + "/bin/list.sh --list"));
-        QVERIFY(capture.contains("CRITICAL] [Lmt3rdPartyRegistryParser] "
-                                 "discoverInstalledPlugins(): process exited w/ code: 4"));
-        // Merged channels: what the command wrote to standard error counts as its output.
-        QCOMPARE(installed(m_model->tools().first())->pluginsNotInstalled().size(), 0);
-
-        init();
-        installTool(dir, "bin/tool", "echo 7.1.0\n");
-        installTool(dir, "bin/list.sh", "echo other.plugin\n");
-        writeTools({ toolEntry("plug", { variant("all-users", { dir }) }, plugins) });
-        capture.clear();
-        m_parser->parse();
-        QCOMPARE(installed(m_model->tools().first())->pluginsNotInstalled().size(), 3);
-        QVERIFY(capture.contains("[Lmt3rdPartyRegistryParser] No known installed plugins found "
-                                 "for the tool: Tool plug , version: 7.1.0"));
+        QCOMPARE(flags, installedFlags);
+        QStringList missing;
+        for (int i = 0; i < names.size(); ++i)
+            missing << (installedFlags[i] ? QString() : names[i]);
+        missing.removeAll(QString());
+        QCOMPARE(version->pluginNamesNotInstalled(), missing);
+        QCOMPARE(version->hasPluginsNotInstalled(), !missing.isEmpty());
+        for (QString line : lines) {
+            line.replace("@DIR@", m_root + "/tools/plug");
+            QVERIFY2(capture.contains(line), qPrintable(line));
+        }
+        QCOMPARE(capture.contains("No known installed plugins"), installedFlags.count(true) == 0);
     }
 
-    void missingPluginCliAbortsTheParse()
+    // What was added before a fault stays; nothing after it is read. Without an installation
+    // the plug-in commands are never needed.
+    void faultsInAnEntryEndTheParse_data()
     {
-        const QString dir = m_sandbox.filePath("tools/nocli");
-        installTool(dir, "bin/tool", "echo 1.1.1\n");
-        writeTools({ toolEntry("nocli", { variant("all-users", { dir }) }, {}, QJsonObject()),
-            toolEntry("after", {}) });
-        QCOMPARE(parseError(), "error parsing JSON - missing required property 'pluginCLI'");
-        // What was added before the failure stays; nothing after it is read.
-        QCOMPARE(m_model->tools().size(), 1);
-        QCOMPARE(m_model->tools().first()->localVersions().size(), 1);
-
-        // Without an installation the plug-in commands are never needed.
-        init();
-        writeTools({ toolEntry(
-            "absent", { variant("all-users", { dir + "/nowhere" }) }, {}, QJsonObject()) });
-        QCOMPARE(parseError(), QString());
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<int>("tools");
+        const QString missing = "error parsing JSON - missing required property '%1'";
+        QTest::newRow("no plug-in commands") << "no-plugin-cli" << missing.arg("pluginCLI") << 1;
+        QTest::newRow("no plug-in commands, not installed")
+            << "no-plugin-cli-not-installed" << QString() << 1;
+        QTest::newRow("no name") << "no-name" << missing.arg("name") << 1;
+        QTest::newRow("no address") << "no-url" << missing.arg("externalUrl") << 1;
+        QTest::newRow("executable not text")
+            << "executable-not-text"
+            << "error parsing JSON - required property 'executable' is not a string" << 1;
     }
 
-    void missingRequiredKeysAbortTheParse()
+    void faultsInAnEntryEndTheParse()
     {
-        QJsonObject noName = toolEntry("n", {});
-        noName.remove("name");
-        writeTools({ toolEntry("first", {}), noName });
-        QCOMPARE(parseError(), "error parsing JSON - missing required property 'name'");
-        QCOMPARE(m_model->tools().size(), 1);
-
-        init();
-        QJsonObject noUrl = toolEntry("u", {});
-        QJsonObject packages = noUrl["packages"].toObject();
-        packages["online"] = QJsonObject();
-        noUrl["packages"] = packages;
-        writeTools({ noUrl });
-        QCOMPARE(parseError(), "error parsing JSON - missing required property 'externalUrl'");
-
-        init();
-        QJsonObject badVariant = variant("all-users", {});
-        badVariant["executable"] = 5;
-        writeTools({ toolEntry("v", { badVariant }) });
-        QCOMPARE(
-            parseError(), "error parsing JSON - required property 'executable' is not a string");
+        QFETCH(QString, fixture);
+        stage(fixture);
+        QTEST(parseError(), "failure");
+        QTEST(int(m_model->tools().size()), "tools");
+        if (fixture == "no-plugin-cli")
+            QVERIFY(installed(0));
     }
 
     void hangingProbesEndAtTheTimeOut()
     {
-        const QString dir = m_sandbox.filePath("tools/hang");
-        installTool(dir, "bin/tool", "sleep 60 &\nwait\n");
-        installTool(dir, "bin/list.sh", "echo A\n");
+        stage("hang-version");
         m_parser->setProbeTimeout(500ms);
-        writeTools({ toolEntry("hang", { variant("all-users", { dir }) }) });
         lmttest::LogCapture capture;
         QElapsedTimer clock;
         clock.start();
         m_parser->parse();
         QVERIFY(clock.elapsed() < 20000);
-        QVERIFY(m_model->tools().first()->localVersions().isEmpty());
+        const QString dir = m_root + "/tools/hang";
+        QVERIFY(!installed(0));
         QVERIFY(capture.contains("WARNING] [Lmt3rdPartyRegistryParser] Command " + dir
-            + "/bin/tool --version did not end within 500 ms - killed, "
-              "output ignored"));
+            + "/bin/tool --version did not end within 500 ms - killed, output ignored"));
         QVERIFY(capture.contains("No local version found for the tool: Tool hang"));
         QCOMPARE(m_parser->lastInstallDirectory(), dir);
 
         // A plug-in list that hangs leaves the version without installed plug-ins.
         init();
-        installTool(dir, "bin/tool", "echo 5.0.0\n");
-        installTool(dir, "bin/list.sh", "echo A\nexec sleep 60\n");
+        stage("hang-list");
         m_parser->setProbeTimeout(500ms);
-        writeTools({ toolEntry("hang", { variant("all-users", { dir }) },
-            QJsonArray { QJsonObject { { "id", "A" }, { "name", "Alpha" } } }) });
         capture.clear();
         clock.restart();
         m_parser->parse();
         QVERIFY(clock.elapsed() < 20000);
-        const auto version = installed(m_model->tools().first());
-        QVERIFY(version);
-        QCOMPARE(version->pluginsNotInstalled().size(), 1);
+        QCOMPARE(installed(0)->pluginsNotInstalled().size(), 1);
         QVERIFY(capture.contains("WARNING] [Lmt3rdPartyRegistryParser] Command " + dir
             + "/bin/list.sh --list did not end within 500 ms"));
     }
 
     void shippedFileParses()
     {
-        const QString shipped = lmttest::binDir();
-        QVERIFY(QFile::exists(shipped + "/Resources/3rdparty-tools.json"));
-        m_parser->setApplicationDirectory(shipped);
+        m_parser->setApplicationDirectory(lmttest::binDir());
         QCOMPARE(parseError(), QString());
         QStringList featureIds;
         for (const auto &tool : m_model->tools()) {

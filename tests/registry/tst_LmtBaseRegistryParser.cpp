@@ -1,91 +1,82 @@
+#include "common/LmtTestSupport.h"
 #include "registry/LmtBaseRegistryParser.h"
 
 #include <QJsonDocument>
 #include <QtTest>
 
-#include <functional>
-#include <stdexcept>
-
-using namespace zendrel::lmt::setup;
-
-namespace {
-
-QJsonObject sample()
-{
-    return QJsonDocument::fromJson(R"({"flag": true, "ratio": 2.5, "count": 42, "big": 1e30,
-        "negative": -5, "list": [1, 2], "nested": {"a": "b"}, "text": "hello", "nothing": null})")
-        .object();
-}
-
-// The text of the std::runtime_error that call throws, or "<no exception>".
-QString errorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const std::runtime_error &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return QStringLiteral("<no exception>");
-}
-
-} // namespace
+using P = zendrel::lmt::setup::LmtBaseRegistryParser;
 
 class TestLmtBaseRegistryParser : public QObject
 {
     Q_OBJECT
 
+    QJsonObject m_values;
+
 private Q_SLOTS:
-    void accessorsReturnValuesOfTheirType()
+    void initTestCase()
     {
-        const QJsonObject o = sample();
-        QCOMPARE(LmtBaseRegistryParser::getBool(o, "flag"), true);
-        QCOMPARE(LmtBaseRegistryParser::getDouble(o, "ratio"), 2.5);
-        QCOMPARE(LmtBaseRegistryParser::getInt(o, "count"), qint64(42));
-        QCOMPARE(LmtBaseRegistryParser::getInt(o, "negative"), qint64(-5));
-        QCOMPARE(LmtBaseRegistryParser::getArray(o, "list").size(), 2);
-        QCOMPARE(LmtBaseRegistryParser::getObject(o, "nested").value("a").toString(), "b");
-        QCOMPARE(LmtBaseRegistryParser::getString(o, "text"), "hello");
+        m_values = QJsonDocument::fromJson(lmttest::fixture("registry/typed-values.json")).object();
     }
 
-    void integersThatAreNotWholeOrInRangeReadAsZero()
+    void accessorsReadTheirTypeOrNameTheFault_data()
     {
-        const QJsonObject o = sample();
-        QCOMPARE(LmtBaseRegistryParser::getInt(o, "ratio"), qint64(0));
-        QCOMPARE(LmtBaseRegistryParser::getInt(o, "big"), qint64(0));
-        const QJsonObject large { { "n", double(qint64(1) << 52) } };
-        QCOMPARE(LmtBaseRegistryParser::getInt(large, "n"), qint64(1) << 52);
-    }
-
-    void missingKeysNameTheKey()
-    {
-        const QJsonObject o = sample();
+        QTest::addColumn<QString>("accessor");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("result"); // the value read, or the message thrown
+        const QString notA = "error parsing JSON - required property '%1' is not %2";
         const QString missing = "error parsing JSON - missing required property 'absent'";
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getBool(o, "absent"); }), missing);
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getDouble(o, "absent"); }), missing);
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getInt(o, "absent"); }), missing);
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getArray(o, "absent"); }), missing);
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getObject(o, "absent"); }), missing);
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getString(o, "absent"); }), missing);
+        const auto row
+            = [](const char *name, const char *accessor, const char *key, const QString &result) {
+                  QTest::newRow(name) << accessor << key << result;
+              };
+        row("bool", "bool", "flag", "true");
+        row("double", "double", "ratio", "2.5");
+        row("int", "int", "count", "42");
+        row("negative int", "int", "negative", "-5");
+        row("int of 2^52", "int", "large", "4503599627370496");
+        row("int not whole", "int", "ratio", "0");
+        row("int out of range", "int", "big", "0");
+        row("array", "array", "list", "[1,2]");
+        row("object", "object", "nested", "{\"a\":\"b\"}");
+        row("string", "string", "text", "hello");
+        for (const char *accessor : { "bool", "double", "int", "array", "object", "string" })
+            row(qPrintable(QString("%1 missing").arg(accessor)), accessor, "absent", missing);
+        row("bool of text", "bool", "text", notA.arg("text", "a boolean"));
+        row("double of bool", "double", "flag", notA.arg("flag", "a double"));
+        row("int of text", "int", "text", notA.arg("text", "an integer"));
+        row("array of object", "array", "nested", notA.arg("nested", "a JSON value"));
+        row("object of array", "object", "list", notA.arg("list", "a JSON value"));
+        row("string of number", "string", "count", notA.arg("count", "a string"));
+        // A null value is present but of no accepted type.
+        row("string of null", "string", "nothing", notA.arg("nothing", "a string"));
     }
 
-    void wrongTypesGiveTheAccessorsOwnTexts()
+    void accessorsReadTheirTypeOrNameTheFault()
     {
-        const QJsonObject o = sample();
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getBool(o, "text"); }),
-            "error parsing JSON - required property 'text' is not a boolean");
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getDouble(o, "flag"); }),
-            "error parsing JSON - required property 'flag' is not a double");
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getInt(o, "text"); }),
-            "error parsing JSON - required property 'text' is not an integer");
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getArray(o, "nested"); }),
-            "error parsing JSON - required property 'nested' is not a JSON value");
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getObject(o, "list"); }),
-            "error parsing JSON - required property 'list' is not a JSON value");
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getString(o, "count"); }),
-            "error parsing JSON - required property 'count' is not a string");
-        // A null value is present but of no accepted type.
-        QCOMPARE(errorOf([&] { LmtBaseRegistryParser::getString(o, "nothing"); }),
-            "error parsing JSON - required property 'nothing' is not a string");
+        QFETCH(QString, accessor);
+        QFETCH(QString, key);
+        QFETCH(QString, result);
+        const QJsonObject &o = m_values;
+        QString value;
+        const QString failure = lmttest::failureOf([&] {
+            const auto compact = [](const QJsonValue &v) {
+                return QString::fromUtf8(
+                    QJsonDocument::fromVariant(v.toVariant()).toJson(QJsonDocument::Compact));
+            };
+            if (accessor == "bool")
+                value = P::getBool(o, key) ? "true" : "false";
+            else if (accessor == "double")
+                value = QString::number(P::getDouble(o, key));
+            else if (accessor == "int")
+                value = QString::number(P::getInt(o, key));
+            else if (accessor == "array")
+                value = compact(P::getArray(o, key));
+            else if (accessor == "object")
+                value = compact(P::getObject(o, key));
+            else
+                value = P::getString(o, key);
+        });
+        QCOMPARE(failure.isEmpty() ? value : failure, result);
     }
 };
 

@@ -10,8 +10,6 @@
 #include "registry/LmtLocalRegistryParser.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
@@ -34,16 +32,6 @@ private:
     QMap<int, QDir> m_directories;
 };
 
-QJsonObject entry(const QString &featureId, const QString &version, const QJsonObject &extra = {})
-{
-    QJsonObject e { { "featureId", featureId }, { "title", "Title of " + featureId },
-        { "versionNumeric", 321 }, { "version", version },
-        { "attributes", QJsonObject { { "lmt-type", "tools" } } } };
-    for (auto it = extra.begin(); it != extra.end(); ++it)
-        e.insert(it.key(), it.value());
-    return e;
-}
-
 } // namespace
 
 class TestLmtLocalRegistryParser : public QObject
@@ -52,6 +40,7 @@ class TestLmtLocalRegistryParser : public QObject
 
     lmttest::Sandbox m_sandbox;
     std::shared_ptr<LmtCoreToolModel> m_model;
+    QString m_root;
     QDir m_currentUser;
     QDir m_allUsers;
 
@@ -63,11 +52,20 @@ class TestLmtLocalRegistryParser : public QObject
             m_model, std::make_unique<FixedLocations>(directories));
     }
 
-    QString write(const QDir &dir, const QString &name, const QJsonObject &object)
+    // Copies the case below tests/data/registry/local/ into a fresh folder, "@ROOT@" in its
+    // files replaced by that folder: "current" and "all" are the two scopes' registries.
+    void stage(const QString &name)
     {
-        const QString path = dir.filePath(name);
-        lmttest::writeFile(path, QJsonDocument(object).toJson());
-        return path;
+        static int round = 0;
+        m_root = m_sandbox.filePath(QString("round%1").arg(++round));
+        m_currentUser = QDir(m_root + "/current");
+        m_allUsers = QDir(m_root + "/all");
+        const QString from = lmttest::fixturePath("registry/local/" + name);
+        for (const QString &file : lmttest::filesBelow(from)) {
+            QByteArray text = lmttest::readFile(from + "/" + file);
+            QVERIFY(
+                lmttest::writeFile(m_root + "/" + file, text.replace("@ROOT@", m_root.toUtf8())));
+        }
     }
 
     std::shared_ptr<LmtLocalToolVersion> installed(const QString &featureId, int index = 0)
@@ -79,16 +77,7 @@ class TestLmtLocalRegistryParser : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_model = std::make_shared<LmtCoreToolModel>();
-        static int round = 0;
-        const QString root = m_sandbox.filePath(QString("round%1").arg(++round));
-        m_currentUser = QDir(root + "/current");
-        m_allUsers = QDir(root + "/all");
-        QDir().mkpath(m_currentUser.path());
-        QDir().mkpath(m_allUsers.path());
-    }
+    void init() { m_model = std::make_shared<LmtCoreToolModel>(); }
 
     void locationsFollowTheEnvironment()
     {
@@ -110,13 +99,12 @@ private Q_SLOTS:
     void sameVersionInBothScopes()
     {
         lmttest::LogCapture capture;
-        const QString tool = "com.zdr.tb.tool.lumetra";
-        write(m_currentUser, "a.json", entry(tool, "3.2.0.1234", { { "title", "" } }));
-        write(m_allUsers, "b.json", entry(tool, "3.2.0.1234", { { "title", "" } }));
+        stage("both-scopes");
         auto parser = makeParser();
         QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
         parser->parse();
 
+        const QString tool = "com.zdr.tb.tool.lumetra";
         QCOMPARE(m_model->tools().size(), 1);
         const auto current = installed(tool, 0);
         const auto all = installed(tool, 1);
@@ -142,33 +130,19 @@ private Q_SLOTS:
     void versionTextsAndPaths()
     {
         lmttest::LogCapture capture;
-        const QString existing = m_sandbox.filePath("installed/tool.bin");
-        lmttest::writeFile(existing, "x");
-        const QString threeParts = write(m_currentUser, "three.json", entry("com.a", "3.2.0"));
-        write(m_currentUser, "beta.json",
-            entry("com.b", "3.2.0.1234-beta",
-                { { "path", existing }, { "uninstallPath", "/opt/b/uninstall" },
-                    { "attributes",
-                        QJsonObject { { "lmt-type", "patch" }, { "entry-name", "B!" } } },
-                    { "dependencies",
-                        QJsonArray { QJsonObject { { "targetFeatureId", "com.c" },
-                            { "minVersionNumeric", -5 }, { "maxVersionNumeric", 9 } } } } }));
-        write(m_currentUser, "nopath.json", entry("com.c", "1.0.0.0"));
-        const QString gone = m_sandbox.filePath("not/there");
-        const QString vanished
-            = write(m_currentUser, "gone.json", entry("com.d", "1.0.0.0", { { "path", gone } }));
-
+        stage("versions-and-paths");
         auto parser = makeParser();
         QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
         parser->parse();
 
         QVERIFY(!m_model->findTool("com.a"));
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Error parsing file '" + threeParts
+        QVERIFY(capture.contains("[LmtLocalRegistryParser] Error parsing file '"
+            + m_currentUser.filePath("three.json")
             + "' - Cannot parse JSON object version: 3.2.0"));
 
         const auto beta = installed("com.b");
         QCOMPARE(beta->version(), "3.2.0.1234");
-        QCOMPARE(beta->path(), existing);
+        QCOMPARE(beta->path(), m_root + "/installed/tool.bin");
         QCOMPARE(beta->entryName(), "B!");
         QCOMPARE(beta->uninstallPath(), "/opt/b/uninstall");
         QCOMPARE(m_model->findTool("com.b")->type(), LmtToolType::Patch);
@@ -182,56 +156,39 @@ private Q_SLOTS:
         QCOMPARE(noPath->entryName(), QString());
 
         // A registered path that vanished: skipped, with advice in the panel.
+        const QString gone = m_root + "/not/there";
         QVERIFY(!m_model->findTool("com.d"));
         QVERIFY(capture.contains(
             "[LmtLocalRegistryParser] Entry path: '" + gone + "' does not exists on the disk"));
-        bool advised = false;
-        for (const auto &signal : panel) {
-            if (signal[0].toString()
-                == "The Zendrel tools registry file '" + vanished
-                    + "' defines the 'Title of com.d' installation path as '" + gone
-                    + "', but the file doesn't exist on disk. Consider removing the registry "
-                      "file to get rid of this error.") {
-                advised = true;
-                QCOMPARE(signal[1].value<ConsoleMessageType>(), ConsoleMessageType::Warning);
-            }
-        }
-        QVERIFY(advised);
+        QVERIFY(panel.contains(QVariantList { "The Zendrel tools registry file '"
+                + m_currentUser.filePath("gone.json")
+                + "' defines the 'Title of com.d' installation path as '" + gone
+                + "', but the file doesn't exist on disk. Consider removing the registry file to "
+                  "get rid of this error.",
+            QVariant::fromValue(ConsoleMessageType::Warning) }));
     }
 
     void unknownAndBrokenFilesAreSkipped()
     {
         lmttest::LogCapture capture;
-        QJsonObject other = entry("com.someone.else", "1.0.0.0");
-        other.remove("attributes");
-        other.insert("type", "tool");
-        write(m_currentUser, "other.json", other);
-        const QString array = m_currentUser.filePath("array.json");
-        lmttest::writeFile(array, "[1, 2]");
-        QJsonObject noTitle = entry("com.e", "1.0.0.0");
-        noTitle.remove("title");
-        const QString untitled = write(m_currentUser, "untitled.json", noTitle);
-        lmttest::writeFile(m_currentUser.filePath("notes.txt"), "{}");
-        write(m_allUsers, "good.json", entry("com.f", "2.0.0.0"));
-
-        auto parser = makeParser();
-        parser->parse();
+        stage("unknown-and-broken");
+        makeParser()->parse();
 
         QCOMPARE(m_model->tools().size(), 1);
         QVERIFY(m_model->findTool("com.f"));
-        QCOMPARE(capture.lines().filter("com.someone.else").size(), 0);
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Error parsing file '" + array
-            + "' - file does not contain a JSON object"));
-        QVERIFY(capture.contains("Error parsing file '" + untitled
+        QCOMPARE(
+            capture.lines().filter(QRegularExpression("com.someone.else|notes.txt")).size(), 0);
+        QVERIFY(capture.contains("[LmtLocalRegistryParser] Error parsing file '"
+            + m_currentUser.filePath("array.json") + "' - file does not contain a JSON object"));
+        QVERIFY(capture.contains("Error parsing file '" + m_currentUser.filePath("untitled.json")
             + "' - error parsing JSON - missing required property 'title'"));
-        QCOMPARE(capture.lines().filter("notes.txt").size(), 0);
     }
 
     void missingDirectoriesAndNoDirectories()
     {
         lmttest::LogCapture capture;
-        m_allUsers = QDir(m_sandbox.filePath("nowhere"));
-        write(m_currentUser, "good.json", entry("com.f", "2.0.0.0"));
+        stage("one-per-scope");
+        QVERIFY(m_allUsers.removeRecursively());
         makeParser()->parse();
         QVERIFY(m_model->findTool("com.f"));
         QVERIFY(capture.contains("[LmtLocalRegistryParser] Directory '" + m_allUsers.absolutePath()
@@ -260,8 +217,7 @@ private Q_SLOTS:
             return;
         QFETCH(QFileDevice::Permissions, permissions);
         lmttest::LogCapture capture;
-        write(m_currentUser, "f.json", entry("com.f", "2.0.0.0"));
-        write(m_allUsers, "g.json", entry("com.g", "2.0.0.0"));
+        stage("one-per-scope");
         const QString path = m_currentUser.absolutePath();
         QVERIFY(QFile::setPermissions(path, permissions));
         const auto restore = qScopeGuard([&] {
@@ -269,14 +225,8 @@ private Q_SLOTS:
                 path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         });
 
-        auto parser = makeParser();
-        try {
-            parser->parse();
-            QFAIL("an unreadable directory did not fail the parse");
-        } catch (const std::runtime_error &failure) {
-            QCOMPARE(QString::fromStdString(failure.what()),
-                "Cannot read the registry directory '" + path + "': Permission denied");
-        }
+        QCOMPARE(lmttest::failureOf([this] { makeParser()->parse(); }),
+            "Cannot read the registry directory '" + path + "': Permission denied");
         QVERIFY(capture.contains("[LmtLocalRegistryParser] Failed to parse directory '" + path));
         QVERIFY(!capture.contains("Successfully parsed directory: " + path));
     }
@@ -288,18 +238,18 @@ private Q_SLOTS:
         if (lmttest::rerunUnprivileged())
             return;
         lmttest::LogCapture capture;
-        const QString locked = write(m_currentUser, "locked.json", entry("com.e", "2.0.0.0"));
-        write(m_currentUser, "f.json", entry("com.f", "2.0.0.0"));
+        stage("one-per-scope");
+        const QString locked = m_currentUser.filePath("f.json");
         QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
         auto parser = makeParser();
         QSignalSpy uiLog(parser.get(), &ILmtRegistryParser::appendUILog);
         parser->parse();
 
-        QVERIFY(!m_model->findTool("com.e"));
-        QVERIFY(m_model->findTool("com.f"));
+        QVERIFY(!m_model->findTool("com.f"));
+        QVERIFY(m_model->findTool("com.g"));
         QVERIFY(capture.contains(
             "[LmtLocalRegistryParser] cannot open registry file '" + locked + "' for reading"));
-        QVERIFY(uiLog.contains(QList<QVariant> { "The Zendrel tools registry file '" + locked
+        QVERIFY(uiLog.contains(QVariantList { "The Zendrel tools registry file '" + locked
                 + "' cannot be read: Permission denied. The installation it records is not "
                   "listed.",
             QVariant::fromValue(ConsoleMessageType::Warning) }));
@@ -310,9 +260,7 @@ private Q_SLOTS:
         const auto tool = LmtTool::create("com.g", LmtToolType::External, "Online name", false);
         m_model->addTool(tool);
         tool->addVersion(LmtOnlineToolVersion::create("1.0.0.0", 5, 1));
-        write(m_currentUser, "g.json",
-            entry("com.g", "1.0.0.0",
-                { { "attributes", QJsonObject { { "lmt-type", "external" } } } }));
+        stage("external");
         makeParser()->parse();
 
         QCOMPARE(m_model->tools().size(), 1);
@@ -324,25 +272,20 @@ private Q_SLOTS:
     void theSetupsOwnFileSetsItsScope()
     {
         QCoreApplication::setApplicationVersion("1.2.0.787");
-        const QString setup = "com.zdr.tb.tool.lumetrasetup";
-        QJsonObject own = entry(setup, "1.2.0.787");
-        own.remove("attributes");
-        QJsonObject older = entry(setup, "1.1.0.500");
-        older.remove("attributes");
-
-        write(m_allUsers, "setup-old.json", older);
+        stage("setup");
         auto parser = makeParser();
         parser->parse();
         QCOMPARE(parser->setupInstallScope(), 0);
 
-        write(m_allUsers, "setup.json", own);
+        const QString own = m_allUsers.filePath("setup.json");
+        QVERIFY(QFile::copy(lmttest::fixturePath("registry/local/setup.json"), own));
         parser->parse();
         QCOMPARE(parser->setupInstallScope(), 1);
         // Without a type the setup itself is not listed as a tool.
-        QVERIFY(!m_model->findTool(setup));
+        QVERIFY(!m_model->findTool("com.zdr.tb.tool.lumetrasetup"));
 
         // Once found, the scope is kept even when the file is gone.
-        QFile::remove(m_allUsers.filePath("setup.json"));
+        QVERIFY(QFile::remove(own));
         parser->parse();
         QCOMPARE(parser->setupInstallScope(), 1);
     }

@@ -10,15 +10,14 @@
 #include "services/LmtDownloadSettings.h"
 #include "services/NetworkException.h"
 
-#include <QJsonDocument>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <functional>
-#include <stdexcept>
 
 using namespace zendrel::lmt::setup;
+using S = LmtToolInstallScope;
 
 namespace {
 
@@ -34,57 +33,19 @@ public:
     QByteArray getData(const QUrl &url, std::shared_ptr<LmtAccessToken> token, int) override
     {
         receivedToken = token;
-        return getData(url, 0);
-    }
-    QByteArray getData(const QUrl &url, std::shared_ptr<LmtAccessToken> token) override
-    {
-        return getData(url, token, 0);
-    }
-    QByteArray getData(const QUrl &url, int) override
-    {
         requestedUrls << url;
         if (failure)
             failure();
         return reply;
     }
+    QByteArray getData(const QUrl &url, std::shared_ptr<LmtAccessToken> token) override
+    {
+        return getData(url, token, 0);
+    }
+    QByteArray getData(const QUrl &url, int) override { return getData(url, nullptr, 0); }
     QByteArray getData(const QUrl &url) override { return getData(url, nullptr, 0); }
     void postData(const QUrl &, const QByteArray &, int) override { }
 };
-
-// A registry version entry; extra members are merged over the defaults.
-QJsonObject version(const QString &text, const QJsonObject &extra = {})
-{
-    QJsonObject v { { "version", text }, { "versionNumeric", 100 }, { "id", 7 },
-        { "downloadUrls",
-            QJsonArray { QJsonObject { { "url", "https://dl.example/" + text + "/download" },
-                { "os", "Windows" }, { "architecture", "x86_64" }, { "kind", "installer" },
-                { "filetype", "exe" }, { "filesize", 2.5 } } } } };
-    for (auto it = extra.begin(); it != extra.end(); ++it)
-        v.insert(it.key(), it.value());
-    return v;
-}
-
-// A registry tool entry of lmt-type "external" with the given versions keyed "a", "b", ...
-QJsonObject tool(const QString &featureId, const QList<QJsonObject> &versions,
-    const QJsonObject &attributes = { { "lmt-type", "external" } })
-{
-    QJsonObject members;
-    for (int i = 0; i < versions.size(); ++i)
-        members.insert(QString(QChar('a' + i)), versions[i]);
-    return QJsonObject { { "additionalAttributes", attributes }, { "featureId", featureId },
-        { "id", 12 }, { "name", "Tool " + featureId }, { "versions", members } };
-}
-
-QByteArray document(const QJsonArray &tools)
-{
-    return QJsonDocument(tools).toJson(QJsonDocument::Compact);
-}
-
-// The platform attributes of a version as the running platform reads them.
-QJsonObject onThisPlatform(const QJsonObject &attributes)
-{
-    return QJsonObject { { "additionalAttributes", QJsonObject { { "linux", attributes } } } };
-}
 
 } // namespace
 
@@ -97,20 +58,19 @@ class TestLmtOnlineRegistryParser : public QObject
     std::shared_ptr<LmtCoreToolModel> m_model;
     std::unique_ptr<LmtOnlineRegistryParser> m_parser;
 
-    // Parses reply and returns the text of the exception parse() threw, or empty.
+    // Parses the reply and returns the message parse() threw, or empty.
     QString parse(const QByteArray &reply)
     {
         m_downloads->reply = reply;
-        try {
-            m_parser->parse();
-        } catch (const std::exception &e) {
-            return QString::fromUtf8(e.what());
-        }
-        return {};
+        return lmttest::failureOf([this] { m_parser->parse(); });
     }
 
-    std::shared_ptr<LmtOnlineToolVersion> onlineVersion(
-        const QString &featureId, const QString &text)
+    static QByteArray registry(const char *name)
+    {
+        return lmttest::fixture(QStringLiteral("registry/online/") + QLatin1String(name));
+    }
+
+    std::shared_ptr<LmtOnlineToolVersion> offered(const QString &featureId, const QString &text)
     {
         return m_model->findOnlineVersion(featureId, text);
     }
@@ -131,7 +91,6 @@ private Q_SLOTS:
         setKorOnlineUrl("http://127.0.0.1:9/api/v1/tools/?lang=en&x=1");
 
         QCOMPARE(parse("[]"), QString());
-        QCOMPARE(m_model->tools().size(), 0);
         const QUrl expected("http://127.0.0.1:9/api/v1/tools/?dependencies=true");
         QCOMPARE(m_downloads->requestedUrls, QList<QUrl> { expected });
         QCOMPARE(m_downloads->receivedToken, nullptr);
@@ -153,8 +112,7 @@ private Q_SLOTS:
         m_parser->setAccessToken(std::make_shared<LmtAccessToken>());
         m_parser->setAccessToken(nullptr);
         QCOMPARE(capture.lines().filter("setAccessToken(): \"Empty\"").size(), 2);
-        for (const QString &line : capture.lines())
-            QVERIFY2(!line.contains(QString::fromLatin1(secret)), qPrintable(line));
+        QVERIFY(!capture.lines().join('\n').contains(QString::fromLatin1(secret)));
 
         // Without a configured address the vendor's registry path is asked for.
         setKorOnlineUrl(QString());
@@ -163,18 +121,31 @@ private Q_SLOTS:
         QCOMPARE(m_downloads->requestedUrls.last().query(), "dependencies=true");
     }
 
-    void fatalErrorsEndTheParse()
+    void unusableRepliesEndTheParse_data()
     {
-        QCOMPARE(parse(""), "Received empty reply from the remote KOR registry site");
-
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("failure");
         QJsonParseError syntax;
         QJsonDocument::fromJson("[{\"a\": }]", &syntax);
-        QCOMPARE(parse("[{\"a\": }]"), "Error parsing JSON: '" + syntax.errorString() + "'");
-        QCOMPARE(parse("{\"featureId\": \"x\"}"),
-            "Error parsing JSON - invalid document format, network reply does not contain "
-            "a JSON array");
+        QTest::newRow("empty") << QByteArray()
+                               << "Received empty reply from the remote KOR registry site";
+        QTest::newRow("no JSON") << QByteArray("[{\"a\": }]")
+                                 << "Error parsing JSON: '" + syntax.errorString() + "'";
+        QTest::newRow("no array") << QByteArray("{\"featureId\": \"x\"}")
+                                  << "Error parsing JSON - invalid document format, network reply "
+                                     "does not contain a JSON array";
+    }
 
-        // Network failures reach the caller unchanged, with their code.
+    void unusableRepliesEndTheParse()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, failure);
+        QCOMPARE(parse(reply), failure);
+        QCOMPARE(m_model->tools().size(), 0);
+    }
+
+    void networkFailuresReachTheCallerWithTheirCode()
+    {
         m_downloads->failure = [] {
             throw NetworkException(
                 "Network Error occurred: 'HostNotFoundError'", QNetworkReply::HostNotFoundError);
@@ -186,118 +157,71 @@ private Q_SLOTS:
             QCOMPARE(e.code(), int(QNetworkReply::HostNotFoundError));
             QCOMPARE(QString::fromUtf8(e.what()), "Network Error occurred: 'HostNotFoundError'");
         }
-        QCOMPARE(m_model->tools().size(), 0);
     }
 
     void toolTypesAndToolAttributes()
     {
         lmttest::LogCapture capture;
-        QJsonObject pack = tool("com.x.pack", { version("1.0.0.1") },
-            { { "lmt-type", "pack" }, { "login-required", false } });
-        pack.insert("type", "tool-patch");
-        QJsonObject patch = tool("com.x.patch", { version("1.0.0.2") }, {});
-        patch.remove("additionalAttributes");
-        patch.insert("type", "tool-patch");
-        QJsonObject untyped = tool("com.x.untyped", { version("1.0.0.3") }, {});
-        untyped.remove("additionalAttributes");
-        untyped.insert("type", "tool");
-        QJsonObject external = tool("com.x.ext", { version("2.0.0.1") },
-            { { "lmt-type", "external" }, { "isPatchVersionUpdatable", false } });
-        // A later entry of the same tool renames it but keeps its type and login rule.
-        QJsonObject again = tool("com.x.pack", { version("1.0.0.9") }, { { "lmt-type", "tools" } });
-        again.insert("name", "Renamed pack");
-        again.insert("id", 99);
-
-        QCOMPARE(parse(document({ pack, patch, untyped, external, again })), QString());
+        QCOMPARE(parse(registry("tool-types.json")), QString());
 
         QCOMPARE(m_model->tools().size(), 3);
-        const auto packTool = m_model->findTool("com.x.pack");
-        QCOMPARE(packTool->type(), LmtToolType::ContentPack); // "lmt-type" wins over "type"
-        QCOMPARE(packTool->loginRequired(), false);
-        QCOMPARE(packTool->name(), "Renamed pack");
-        QCOMPARE(packTool->id(), qint64(99));
-        QCOMPARE(packTool->onlineVersions().size(), 2);
+        const auto pack = m_model->findTool("com.x.pack");
+        QCOMPARE(pack->type(), LmtToolType::ContentPack); // "lmt-type" wins over "type"
+        QCOMPARE(pack->loginRequired(), false);
+        // A later entry of the same tool renames it but keeps its type and login rule.
+        QCOMPARE(pack->name(), "Renamed pack");
+        QCOMPARE(pack->id(), qint64(99));
+        QCOMPARE(pack->onlineVersions().size(), 2);
         QCOMPARE(m_model->findTool("com.x.patch")->type(), LmtToolType::Patch);
         QCOMPARE(m_model->findTool("com.x.patch")->loginRequired(), true);
         QCOMPARE(m_model->findTool("com.x.ext")->isPatchVersionUpdatable(), false);
         QCOMPARE(m_model->findTool("com.x.ext")->id(), qint64(12));
-
         // The untyped entry is gone without any trace in the log.
         QVERIFY(!m_model->findTool("com.x.untyped"));
-        QCOMPARE(capture.lines().filter("untyped").size(), 0);
-        QCOMPARE(capture.lines().filter("1.0.0.3").size(), 0);
+        QCOMPARE(capture.lines().filter(QRegularExpression("untyped|1\\.0\\.0\\.3")).size(), 0);
     }
 
     void faultyEntriesAreSkippedWithTheirFeatureId()
     {
         lmttest::LogCapture capture;
         QSignalSpy panel(m_parser.get(), &ILmtRegistryParser::appendUILog);
-        QJsonObject broken = version("1.0.0.2");
-        broken.remove("versionNumeric");
-        const QJsonObject first
-            = tool("com.x.first", { version("1.0.0.1"), broken, version("1.0.0.3") });
-        QJsonObject noFeatureId = tool("unused", { version("5.0.0.0") });
-        noFeatureId.remove("featureId");
-        const QJsonObject duplicate
-            = tool("com.x.dup", { version("4.0.0.1"), version("4.0.0.1"), version("4.0.0.2") });
-        QJsonObject notAnObject = tool("com.x.odd", {});
-        notAnObject.insert("versions", QJsonObject { { "a", 5 } });
-        const QJsonObject last = tool("com.x.last", { version("3.0.0.1") });
+        QCOMPARE(parse(registry("faulty-entries.json")), QString());
 
-        QCOMPARE(
-            parse(document({ 42, first, noFeatureId, duplicate, notAnObject, last })), QString());
-
-        QVERIFY(capture.contains("[LmtOnlineRegistryParser] Error parsing JSON object - invalid "
-                                 "object format"));
-        const auto firstTool = m_model->findTool("com.x.first");
-        QCOMPARE(firstTool->onlineVersions().size(), 1);
-        QCOMPARE(firstTool->onlineVersions()[0]->version(), "1.0.0.1");
-        QVERIFY(capture.contains("[LmtOnlineRegistryParser] Error parsing JSON tool object "
-                                 "'com.x.first': error parsing JSON - missing required property "
-                                 "'versionNumeric' - Skipping"));
-        // The entry without featureId is reported under the previous entry's id.
-        QVERIFY(capture.contains("Error parsing JSON tool object 'com.x.first': error parsing "
-                                 "JSON - missing required property 'featureId' - Skipping"));
+        const QString skipped = "[LmtOnlineRegistryParser] Error parsing JSON tool object '%1': %2 "
+                                "- Skipping";
+        const QString missing = "error parsing JSON - missing required property '%1'";
+        // The entry without featureId is reported under the previous entry's id; a version
+        // member that is not an object reads as an empty one.
+        for (const QString &line : {
+                 QString("[LmtOnlineRegistryParser] Error parsing JSON object - invalid object "
+                         "format"),
+                 skipped.arg("com.x.first", missing.arg("versionNumeric")),
+                 skipped.arg("com.x.first", missing.arg("featureId")),
+                 skipped.arg(
+                     "com.x.dup", "Version '4.0.0.1' already present in the Core Tool Model"),
+                 skipped.arg("com.x.odd", missing.arg("version")),
+             })
+            QVERIFY2(capture.contains(line), qPrintable(line));
+        QCOMPARE(m_model->findTool("com.x.first")->onlineVersions().size(), 1);
+        QVERIFY(offered("com.x.first", "1.0.0.1"));
         QCOMPARE(m_model->findTool("com.x.dup")->onlineVersions().size(), 1);
-        QVERIFY(capture.contains("Error parsing JSON tool object 'com.x.dup': Version '4.0.0.1' "
-                                 "already present in the Core Tool Model - Skipping"));
-        // A version member that is not an object reads as an empty one.
-        QVERIFY(capture.contains("Error parsing JSON tool object 'com.x.odd': error parsing JSON - "
-                                 "missing required property 'version' - Skipping"));
         QVERIFY(!m_model->findTool("com.x.odd"));
         QCOMPARE(m_model->findTool("com.x.last")->onlineVersions().size(), 1);
         QCOMPARE(panel.last()[0].toString(),
-            "Discovered available tool 'Tool com.x.last', "
-            "version 3.0.0.1");
+            "Discovered available tool 'Tool com.x.last', version 3.0.0.1");
 
         // The very first entry failing before its featureId names an empty id.
-        init();
-        lmttest::LogCapture second;
-        QCOMPARE(parse(document({ noFeatureId })), QString());
-        QVERIFY(second.contains("Error parsing JSON tool object '': error parsing JSON - missing "
-                                "required property 'featureId' - Skipping"));
+        capture.clear();
+        QCOMPARE(parse(registry("first-entry-without-id.json")), QString());
+        QVERIFY(capture.contains(skipped.arg("", missing.arg("featureId"))));
     }
 
-    void packagesAndAFaultyPackage()
+    void aFaultyPackageEndsItsTool()
     {
         QSignalSpy panel(m_parser.get(), &ILmtRegistryParser::appendUILog);
-        QJsonObject faulty = version("1.0.0.2");
-        QJsonArray urls = faulty["downloadUrls"].toArray();
-        QJsonObject noSize = urls[0].toObject();
-        noSize.remove("filesize");
-        noSize.insert("url", "https://dl.example/second");
-        urls.append(noSize);
-        faulty.insert("downloadUrls", urls);
-        faulty.insert(
-            "dependencies", QJsonArray { QJsonObject { { "targetFeatureId", "com.x.dep" } } });
-        faulty.insert("additionalAttributes",
-            QJsonObject { { "linux", QJsonObject { { "install-mode", "all-users-only" } } } });
+        QCOMPARE(parse(registry("faulty-package.json")), QString());
 
-        QCOMPARE(parse(document(
-                     { tool("com.x.t", { version("1.0.0.1"), faulty, version("1.0.0.3") }) })),
-            QString());
-
-        const auto good = onlineVersion("com.x.t", "1.0.0.1");
+        const auto good = offered("com.x.t", "1.0.0.1");
         QCOMPARE(good->packages().size(), 1);
         const auto package = good->packages()[0];
         QCOMPARE(package->os(), "Windows");
@@ -308,30 +232,19 @@ private Q_SLOTS:
         QCOMPARE(package->version(), good);
 
         // The faulty version stays with the packages before the fault, but nothing after it.
-        const auto broken = onlineVersion("com.x.t", "1.0.0.2");
-        QVERIFY(broken);
+        const auto broken = offered("com.x.t", "1.0.0.2");
         QCOMPARE(broken->packages().size(), 1);
         QCOMPARE(broken->dependencies().size(), 0);
         QCOMPARE(broken->supportedScopes().size(), 0);
-        QVERIFY(!onlineVersion("com.x.t", "1.0.0.3"));
+        QVERIFY(!offered("com.x.t", "1.0.0.3"));
         QCOMPARE(panel.last()[0].toString(),
-            "Discovered available tool 'Tool com.x.t', version "
-            "1.0.0.2");
+            "Discovered available tool 'Tool com.x.t', version 1.0.0.2");
     }
 
-    void dependencyBoundsAndNumbers()
+    void numbersOutOfRangeReadAsUnbounded()
     {
-        QJsonObject v = version("1.0.0.1", { { "versionNumeric", 3.5 } });
-        v.insert("dependencies",
-            QJsonArray {
-                QJsonObject { { "targetFeatureId", "com.a" }, { "minVersionNumeric", -5 } },
-                QJsonObject { { "targetFeatureId", "com.b" }, { "minVersionNumeric", 10 },
-                    { "maxVersionNumeric", -1 } },
-                QJsonObject { { "targetFeatureId", "com.c" }, { "minVersionNumeric", 10 },
-                    { "maxVersionNumeric", 20 } } });
-        QCOMPARE(parse(document({ tool("com.x.t", { v }) })), QString());
-
-        const auto parsed = onlineVersion("com.x.t", "1.0.0.1");
+        QCOMPARE(parse(registry("dependencies.json")), QString());
+        const auto parsed = offered("com.x.t", "1.0.0.1");
         QCOMPARE(parsed->versionNumeric(), quint64(0)); // 3.5 is not a whole number
         QCOMPARE(parsed->id(), qint64(7));
         const auto deps = parsed->dependencies();
@@ -344,98 +257,62 @@ private Q_SLOTS:
         QCOMPARE(deps[2]->maxVersionNumeric, quint64(20));
     }
 
-    void ignoredVersions()
+    // The platform's flag counts only next to a version-level one; another platform's never.
+    void ignoredVersionsAreLeftOut()
     {
-        const QJsonObject plain = version(
-            "1.0.0.1", { { "additionalAttributes", QJsonObject { { "lmt-ignore", true } } } });
-        const QJsonObject platformIgnored = version("1.0.0.2",
-            { { "additionalAttributes",
-                QJsonObject { { "lmt-ignore", false },
-                    { "linux", QJsonObject { { "lmt-ignore", true } } } } } });
-        // Without the version-level flag the platform's flag is not consulted.
-        const QJsonObject onlyPlatform = version("1.0.0.3",
-            { { "additionalAttributes",
-                QJsonObject { { "linux", QJsonObject { { "lmt-ignore", true } } } } } });
-        // Another platform's flag does not concern this one.
-        const QJsonObject otherPlatform = version("1.0.0.4",
-            { { "additionalAttributes",
-                QJsonObject { { "lmt-ignore", false },
-                    { "windows", QJsonObject { { "lmt-ignore", true } } } } } });
-        QCOMPARE(parse(document(
-                     { tool("com.x.t", { plain, platformIgnored, onlyPlatform, otherPlatform }) })),
-            QString());
-
+        QCOMPARE(parse(registry("ignored-versions.json")), QString());
         QStringList texts;
         for (const auto &v : m_model->findTool("com.x.t")->onlineVersions())
             texts << v->version();
         QCOMPARE(texts, QStringList({ "1.0.0.3", "1.0.0.4" }));
     }
 
-    void installScopesAndDirectories()
+    void platformAttributesSetScopesAndDirectories_data()
     {
-        using S = LmtToolInstallScope;
-        const QList<QJsonObject> versions {
-            version("1.0.0.1"), // no platform attributes: both scopes, no directories
-            version("1.0.0.2", onThisPlatform({ { "install-mode", "all-users" } })),
-            version("1.0.0.3",
-                onThisPlatform({ { "install-mode", "current-user" },
-                    { "installation-directory", QJsonObject { { "all-users", "X" } } } })),
-            version("1.0.0.4", onThisPlatform({ { "installation-directory", 42 } })),
-            version("1.0.0.5",
-                onThisPlatform({ { "install-mode", "all-users-only" },
-                    { "installation-directory", "/opt/tool" }, { "silent-install", false } })),
-            version("1.0.0.6",
-                onThisPlatform({ { "installation-directory", "/opt/both" },
-                    { "recommended-mode", "all-users" } })),
-            version("1.0.0.7",
-                onThisPlatform(
-                    { { "install-mode", "current-user" }, { "recommended-mode", "nobody" } })),
-            // Windows' attributes are not read on this platform.
-            version("1.0.0.8",
-                { { "additionalAttributes",
-                    QJsonObject {
-                        { "windows", QJsonObject { { "install-mode", "all-users-only" } } } } } }),
-        };
-        QCOMPARE(parse(document({ tool("com.x.t", versions) })), QString());
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QList<S>>("scopes");
+        QTest::addColumn<S>("scope");
+        QTest::addColumn<QString>("currentUserDir");
+        QTest::addColumn<QString>("allUsersDir");
+        QTest::addColumn<bool>("silent");
+        const QList<S> both { S::CurrentUser, S::AllUsers };
+        QTest::newRow("none") << "1.0.0.1" << both << S::CurrentUser << ""
+                              << "" << true;
+        QTest::newRow("all-users") << "1.0.0.2" << both << S::CurrentUser << ""
+                                   << "" << true;
+        QTest::newRow("directory names a scope") << "1.0.0.3" << both << S::CurrentUser << ""
+                                                 << "X" << true;
+        QTest::newRow("directory not text") << "1.0.0.4" << both << S::CurrentUser << ""
+                                            << "" << true;
+        QTest::newRow("single scope recommended")
+            << "1.0.0.5" << QList<S> { S::AllUsers } << S::AllUsers << ""
+            << "/opt/tool" << false;
+        QTest::newRow("recommended all-users") << "1.0.0.6" << both << S::AllUsers << "/opt/both"
+                                               << "/opt/both" << true;
+        QTest::newRow("unknown recommendation")
+            << "1.0.0.7" << QList<S> { S::CurrentUser } << S::CurrentUser << ""
+            << "" << true;
+        QTest::newRow("other platform's") << "1.0.0.8" << both << S::CurrentUser << ""
+                                          << "" << true;
+    }
 
-        const auto v1 = onlineVersion("com.x.t", "1.0.0.1");
-        QCOMPARE(v1->supportedScopes(), QList<S>({ S::CurrentUser, S::AllUsers }));
-        QCOMPARE(v1->installDirectoryFor(S::CurrentUser), QString());
-        QCOMPARE(v1->installScope(), S::CurrentUser);
-        QCOMPARE(v1->silentInstall(), true);
-
-        QCOMPARE(onlineVersion("com.x.t", "1.0.0.2")->supportedScopes(),
-            QList<S>({ S::CurrentUser, S::AllUsers }));
-
-        const auto v3 = onlineVersion("com.x.t", "1.0.0.3");
-        QCOMPARE(v3->supportedScopes(), QList<S>({ S::CurrentUser, S::AllUsers }));
-        QCOMPARE(v3->installDirectoryFor(S::CurrentUser), QString());
-        QCOMPARE(v3->installDirectoryFor(S::AllUsers), "X");
-        QCOMPARE(v3->recommendedScope(), S::CurrentUser);
-
-        const auto v4 = onlineVersion("com.x.t", "1.0.0.4");
-        QCOMPARE(v4->supportedScopes(), QList<S>({ S::CurrentUser, S::AllUsers }));
-        QCOMPARE(v4->installDirectoryFor(S::AllUsers), QString());
-
-        // A single offered scope becomes the recommended one.
-        const auto v5 = onlineVersion("com.x.t", "1.0.0.5");
-        QCOMPARE(v5->supportedScopes(), QList<S>({ S::AllUsers }));
-        QCOMPARE(v5->recommendedScope(), S::AllUsers);
-        QCOMPARE(v5->installScope(), S::AllUsers);
-        QCOMPARE(v5->installDirectory(), "/opt/tool");
-        QCOMPARE(v5->silentInstall(), false);
-
-        const auto v6 = onlineVersion("com.x.t", "1.0.0.6");
-        QCOMPARE(v6->installDirectoryFor(S::CurrentUser), "/opt/both");
-        QCOMPARE(v6->installScope(), S::AllUsers);
-        QCOMPARE(v6->installDirectory(), "/opt/both");
-
-        const auto v7 = onlineVersion("com.x.t", "1.0.0.7");
-        QCOMPARE(v7->supportedScopes(), QList<S>({ S::CurrentUser }));
-        QCOMPARE(v7->installScope(), S::CurrentUser);
-
-        QCOMPARE(onlineVersion("com.x.t", "1.0.0.8")->supportedScopes(),
-            QList<S>({ S::CurrentUser, S::AllUsers }));
+    void platformAttributesSetScopesAndDirectories()
+    {
+        QFETCH(QString, version);
+        QFETCH(QList<S>, scopes);
+        QFETCH(S, scope);
+        QFETCH(QString, currentUserDir);
+        QFETCH(QString, allUsersDir);
+        QFETCH(bool, silent);
+        QCOMPARE(parse(registry("install-scopes.json")), QString());
+        const auto parsed = offered("com.x.t", version);
+        QCOMPARE(parsed->supportedScopes(), scopes);
+        QCOMPARE(parsed->recommendedScope(), scope);
+        QCOMPARE(parsed->installScope(), scope);
+        QCOMPARE(parsed->installDirectoryFor(S::CurrentUser), currentUserDir);
+        QCOMPARE(parsed->installDirectoryFor(S::AllUsers), allUsersDir);
+        QCOMPARE(parsed->installDirectory(), parsed->installDirectoryFor(scope));
+        QCOMPARE(parsed->silentInstall(), silent);
     }
 
     // The registry is read entry by entry where the document allows; whatever the split
@@ -493,10 +370,10 @@ private Q_SLOTS:
 
     void demoCatalogueParsesCleanly()
     {
-        QFile file(lmttest::sourceDir() + "/resources/demo/catalogue/registry.json");
-        QVERIFY(file.open(QIODevice::ReadOnly));
         lmttest::LogCapture capture;
-        QCOMPARE(parse(file.readAll()), QString());
+        QCOMPARE(parse(lmttest::readFile(
+                     lmttest::sourceDir() + "/resources/demo/catalogue/registry.json")),
+            QString());
 
         // Every entry but the untyped one arrives, and nothing is reported as faulty.
         QCOMPARE(m_model->tools().size(), 6);
@@ -506,11 +383,11 @@ private Q_SLOTS:
         QCOMPARE(
             m_model->findTool("com.zdr.tb.pack.devices-riscv")->type(), LmtToolType::ContentPack);
         // Offered on Windows only.
-        QVERIFY(!onlineVersion("com.zdr.tb.tool.tracelens", "2.1.0.450"));
-        QCOMPARE(onlineVersion("com.zdr.tb.tool.tracelens", "2.0.0.400")->installDirectory(),
+        QVERIFY(!offered("com.zdr.tb.tool.tracelens", "2.1.0.450"));
+        QCOMPARE(offered("com.zdr.tb.tool.tracelens", "2.0.0.400")->installDirectory(),
             qEnvironmentVariable("USERPROFILE") + "/.local/opt/zendrel/tracelens-2");
-        QCOMPARE(onlineVersion("com.zdr.tb.tool.flashprobe", "2.1.1.60")->supportedScopes(),
-            QList<LmtToolInstallScope>({ LmtToolInstallScope::AllUsers }));
+        QCOMPARE(offered("com.zdr.tb.tool.flashprobe", "2.1.1.60")->supportedScopes(),
+            QList<S>({ S::AllUsers }));
         QCOMPARE(m_model->findTool("com.zdr.tb.tool.flashprobe")->loginRequired(), false);
     }
 };

@@ -71,41 +71,54 @@ private Q_SLOTS:
         qInstallMessageHandler(forwardToLog);
     }
 
+    // "[yyyy-MM-dd HH:mm:ss.zzz LEVEL] text", the text trimmed, one line break at the end.
+    void fileLinesAreTrimmedStampedAndLabelled_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("level");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("info, trimmed") << int(QtInfoMsg) << "  \n padded message \t\n\n"
+                                       << "INFO"
+                                       << "padded message";
+        QTest::newRow("warning") << int(QtWarningMsg) << "[LmtTag] tagged"
+                                 << "WARNING"
+                                 << "[LmtTag] tagged";
+        QTest::newRow("critical") << int(QtCriticalMsg) << "slow"
+                                  << "CRITICAL"
+                                  << "slow";
+        QTest::newRow("fatal") << int(QtFatalMsg) << "fatal text"
+                               << "ERROR"
+                               << "fatal text";
+        QTest::newRow("debug") << int(QtDebugMsg) << "debug text"
+                               << "DEBUG"
+                               << "debug text";
+        QTest::newRow("unknown type") << 42 << "odd type"
+                                      << ""
+                                      << "odd type";
+    }
+
     void fileLinesAreTrimmedStampedAndLabelled()
     {
-        const QString path = openFreshFile("lines.log");
+        QFETCH(int, type);
+        QFETCH(QString, message);
+        QFETCH(QString, level);
+        QFETCH(QString, text);
+        const QString path = openFreshFile(QTest::currentDataTag() + QStringLiteral(".log"));
         QVERIFY(!path.isEmpty());
         QCOMPARE(Log::instance().fileName(), path);
-
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
-        qCInfo(lmtLocal).noquote() << "  \n padded message \t\n\n";
-        qCWarning(lmtLocal).noquote() << "[LmtTag]"
-                                      << "tagged";
-        qCCritical(lmtPerformance).noquote() << "slow";
         const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
-        Log::instance().messageHandler(QtFatalMsg, context, QStringLiteral("fatal text"));
-        Log::instance().messageHandler(QtDebugMsg, context, QStringLiteral("debug text"));
-        Log::instance().messageHandler(
-            static_cast<QtMsgType>(42), context, QStringLiteral("odd type"));
-        const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
+        Log::instance().messageHandler(QtMsgType(type), context, message);
+        const QString line = QString::fromUtf8(lmttest::readFile(path));
+        QVERIFY2(fileLinePattern(level, text).match(line).hasMatch(), qPrintable(line));
+        const QDateTime stamp
+            = QDateTime::fromString(line.mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        QVERIFY2(stamp >= before && stamp <= QDateTime::currentDateTime(), qPrintable(line));
+    }
 
-        const QString text = QString::fromUtf8(lmttest::readFile(path));
-        const QStringList lines = text.split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 7); // six lines, each ending in exactly one line break
-        QCOMPARE(lines.last(), QString());
-        const QStringList expected[] = { { "INFO", "padded message" },
-            { "WARNING", "[LmtTag] tagged" }, { "CRITICAL", "slow" }, { "ERROR", "fatal text" },
-            { "DEBUG", "debug text" }, { "", "odd type" } };
-        for (int i = 0; i < 6; ++i) {
-            const QString line = lines.at(i) + QLatin1Char('\n');
-            QVERIFY2(fileLinePattern(expected[i][0], expected[i][1]).match(line).hasMatch(),
-                qPrintable(line));
-            const QDateTime stamp
-                = QDateTime::fromString(line.mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-            QVERIFY2(stamp >= before && stamp <= after, qPrintable(line));
-        }
-
-        QCOMPARE(Log::levelWord(QtFatalMsg), QStringLiteral("ERROR"));
+    void linesAreFormattedForFileAndConsole()
+    {
         QCOMPARE(Log::consoleLine(QtWarningMsg, QStringLiteral("\t50% done \n")),
             QStringLiteral("[WARNING] 50% done\n"));
         QCOMPARE(Log::fileLine(QtInfoMsg, QStringLiteral(" %1 %2 "),

@@ -1,0 +1,3 @@
+#!/bin/sh
+echo A
+exec sleep 60

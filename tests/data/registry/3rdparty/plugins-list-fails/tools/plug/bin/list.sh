@@ -1,0 +1,3 @@
+#!/bin/sh
+echo 'A B C' >&2
+exit 4

@@ -1,0 +1,4 @@
+#!/bin/sh
+[ "$1" = --list ] || exit 2
+echo 'A
+C'
