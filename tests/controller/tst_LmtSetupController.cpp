@@ -4,6 +4,7 @@
 #include "common/LmtFakeServices.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtModelFixtures.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
@@ -13,6 +14,7 @@
 #include "services/LmtDownloadSettings.h"
 #include "services/LmtInstaller.h"
 #include "services/LmtLoginManager.h"
+#include "services/LmtVendorSite.h"
 #include "services/NetworkException.h"
 
 #include <QNetworkReply>
@@ -114,87 +116,39 @@ class TestLmtSetupController : public QObject
 private Q_SLOTS:
     void initTestCase() { registerMetaTypes(); }
 
+    void refreshReadsAllThreeRegistriesWhateverFails_data()
+    {
+        rowsFrom("controller/refresh-failures.json");
+    }
     void refreshReadsAllThreeRegistriesWhateverFails()
     {
-        // Offline: the installed tools are still listed, with the link to the downloads.
-        {
-            ControllerRig rig;
-            rig.online->onParse = [] {
-                throw NetworkException("Host not found", QNetworkReply::HostNotFoundError);
-            };
-            rig.controller->updateTools(false);
-            QVERIFY(rig.waitFor("toolDataChanged"));
-            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
-            QCOMPARE(rig.journal.entries(),
-                (QStringList { "online.parse", "local.parse", "thirdParty.parse" }));
-            const QStringList errors = rig.matching("error");
-            QCOMPARE(errors.size(), 1);
-            QVERIFY(errors[0].startsWith(QStringLiteral("error %1 Failed to fetch tools "
-                                                        "information. Please restore network "
-                                                        "connection.")
-                                             .arg(int(NetworkError))));
-            QVERIFY2(errors[0].contains(QStringLiteral("(<a href=\"file://%1\">%1</a>)")
-                                            .arg(downloadsDirectory().absolutePath())),
-                qPrintable(errors[0]));
-            QVERIFY(errors[0].contains("Lumetra Offline Installation webpage</a>."));
-            QVERIFY(rig.events.contains("log Updated the tool list"));
-        }
-        // A malformed online registry fails the refresh even though the rest is fine.
-        {
-            ControllerRig rig;
-            rig.online->onParse = [] { throw std::runtime_error("Invalid JSON"); };
-            rig.controller->updateTools(false);
-            QVERIFY(rig.waitFor("toolDataChanged"));
-            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 0" });
-            QCOMPARE(rig.matching("error"),
-                QStringList { QStringLiteral("error %1 Failed to update tool list. Parsing of the "
-                                             "Online Tools Registry failed: Invalid JSON")
-                                  .arg(int(GeneralError)) });
-            QCOMPARE(rig.journal.entries().size(), 3);
-            QVERIFY(!rig.events.contains("log Updated the tool list"));
-        }
-        // A broken local registry fails it too; a broken 3rd-party file alone does not.
-        {
-            ControllerRig rig;
-            rig.local->onParse = [] { throw std::runtime_error("disk"); };
-            rig.controller->updateTools(false);
-            QVERIFY(rig.waitFor("toolDataChanged"));
-            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 0" });
-            QVERIFY(rig.events.contains(QStringLiteral("error %1 Failed to update tool list. "
-                                                       "Parsing of the Local Tools Registry "
-                                                       "failed: disk")
-                                            .arg(int(GeneralError))));
-        }
-        {
-            ControllerRig rig;
-            rig.thirdParty->onParse = [] { throw std::runtime_error("no file"); };
-            rig.controller->updateTools(false);
-            QVERIFY(rig.waitFor("toolDataChanged"));
-            QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
-            QVERIFY(rig.events.contains(QStringLiteral("error %1 Failed to get tool information. "
-                                                       "Parsing of the thirdparty Tool Registry "
-                                                       "failed: no file")
-                                            .arg(int(GeneralError))));
-        }
-    }
-
-    void rejectedTokenLogsOutAfterTheRefresh()
-    {
+        QFETCH(QJsonObject, row);
         ControllerRig rig;
-        rig.online->onParse = [] {
-            throw NetworkException(
-                "Authentication required", QNetworkReply::AuthenticationRequiredError);
+        const QString reason = row["reason"].toString();
+        const int code = row["networkCode"].toInt(-1);
+        const QMap<QString, FakeRegistryParser *> parsers { { "online", rig.online.get() },
+            { "local", rig.local.get() }, { "thirdParty", rig.thirdParty.get() } };
+        parsers.value(row["parser"].toString())->onParse = [reason, code] {
+            if (code >= 0)
+                throw NetworkException(reason, code);
+            throw std::runtime_error(reason.toStdString());
         };
         rig.controller->updateTools(false);
         QVERIFY(rig.waitFor("toolDataChanged"));
-        QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
-        QCOMPARE(rig.matching("error"),
-            QStringList { QStringLiteral("error %1 ").arg(int(AccessTokenError)) });
-        QVERIFY(rig.events.contains("log Access Token is not valid - Logging out ..."));
-        // The logout was queued behind the refresh, not run inside it.
-        QTRY_COMPARE(rig.journal.entries(),
-            (QStringList {
-                "online.parse", "local.parse", "thirdParty.parse", "login.startLogout" }));
+        const bool success = row["success"].toBool();
+        QCOMPARE(rig.matching("toolDataChanged"),
+            QStringList { QStringLiteral("toolDataChanged %1").arg(success) });
+        QString error = row["error"].toString();
+        if (error.contains("%1"))
+            error = error.arg(downloadsDirectory().absolutePath(), offlineInstallationPageUrl());
+        QCOMPARE(rig.matching("error"), QStringList { error });
+        QCOMPARE(rig.events.contains("log Updated the tool list"), success);
+        QVERIFY(!row.contains("log") || rig.events.contains("log " + row["log"].toString()));
+        // All three are read whatever failed; a logout is queued behind the refresh.
+        QStringList journal { "online.parse", "local.parse", "thirdParty.parse" };
+        if (row.contains("then"))
+            journal << row["then"].toString();
+        QTRY_COMPARE(rig.journal.entries(), journal);
     }
 
     void restoresTheSelectionOnlyWhenAsked()

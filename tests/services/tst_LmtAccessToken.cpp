@@ -1,4 +1,6 @@
 #include "base/LmtSettings.h"
+#include "common/LmtFakeLauncher.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
 
@@ -8,22 +10,6 @@
 
 using namespace zendrel::lmt::setup;
 
-namespace {
-
-QByteArray tokenFor(const QByteArray &payload)
-{
-    const auto opts = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
-    return "eyJhbGciOiJIUzI1NiJ9." + payload.toBase64(opts) + ".c2lnbmF0dXJl";
-}
-
-QString stamp(qint64 secondsAgo, const QString &fraction = QString())
-{
-    return QDateTime::currentDateTime().addSecs(-secondsAgo).toString("yyyy-MM-dd hh:mm:ss")
-        + fraction;
-}
-
-} // namespace
-
 class TestLmtAccessToken : public QObject
 {
     Q_OBJECT
@@ -31,57 +17,44 @@ class TestLmtAccessToken : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
-    void maskingHidesTheLocalPart()
+    void addressIsMaskedUpToTheAt_data() { lmttest::rowsFrom("services/token-masks.json"); }
+    void addressIsMaskedUpToTheAt()
     {
-        QCOMPARE(LmtAccessToken::maskEmail("john.doe@example.com"), "jo*******example.com");
-        QCOMPARE(LmtAccessToken::maskEmail("jo@x.org"), "***x.org");
-        QCOMPARE(LmtAccessToken::maskEmail("john.doe@example.com").size(), 20);
-        QCOMPARE(LmtAccessToken::maskEmail("abcdef@x.org"), "ab*****x.org");
-        QCOMPARE(LmtAccessToken::maskEmail("no-at-sign"), "no-at-sign");
-
-        QCOMPARE(LmtAccessToken(tokenFor(R"({"sub":"abcdef@x.org"})"), "3600", "").userEmail(),
-            "ab*****x.org");
-        QCOMPARE(LmtAccessToken(tokenFor(R"({"name":"x"})"), "3600", "").userEmail(), QString());
-        QCOMPARE(LmtAccessToken("only.two", "3600", "").userEmail(), QString());
-        QCOMPARE(LmtAccessToken(tokenFor("not json"), "3600", "").userEmail(), QString());
+        QFETCH(QJsonObject, row);
+        const QByteArray token = row.contains("subject")
+            ? lmttest::tokenWithSubject(row["subject"].toString())
+            : row["token"].toString().toUtf8();
+        QCOMPARE(LmtAccessToken(token, "3600", "").userEmail(), row["shown"].toString());
     }
 
-    void restoreKeepsValidAndDropsExpiredTokens()
+    void restoreDropsExpiredTokens_data() { lmttest::rowsFrom("services/token-expiry.json"); }
+    void restoreDropsExpiredTokens()
     {
+        QFETCH(QJsonObject, row);
+        const bool valid = row["valid"].toBool();
         lmttest::LogCapture capture;
-        const QByteArray secret = tokenFor(R"({"sub":"a@b.c"})");
+        const QByteArray secret = lmttest::tokenWithSubject("a@b.c");
+        const QString receivedAt = row.contains("receivedAt") ? row["receivedAt"].toString()
+                                                              : QDateTime::currentDateTime()
+                                                                    .addSecs(-row["age"].toInt())
+                                                                    .toString("yyyy-MM-dd hh:mm:ss")
+                + row["fraction"].toString();
+        LmtAccessToken(secret, row["expiresIn"].toString(), receivedAt).save();
 
-        LmtAccessToken(secret, "3600", stamp(10, ".123456")).save();
-        LmtAccessToken fresh;
-        QVERIFY(fresh.restore());
-        QCOMPARE(fresh.accessToken(), secret);
-
-        // Exactly at the limit the token counts as expired.
-        LmtAccessToken(secret, "100", stamp(100)).save();
-        LmtAccessToken expired;
-        QVERIFY(expired.restore());
-        QVERIFY(!expired.isValid());
-        QVERIFY(capture.contains(
-            "[LmtAccessToken] The stored access token is expired - discarding this token"));
-        QVERIFY(!applicationSettings().contains("LmtAccessToken/accessToken"));
-
-        LmtAccessToken(secret, "100", "yesterday").save();
-        LmtAccessToken unparsable;
-        QVERIFY(unparsable.restore());
-        QVERIFY(unparsable.isValid());
-        QVERIFY(capture.contains("receivedAt time value is not valid"));
-
-        // A non-numeric lifetime reads as zero: expired at once.
-        LmtAccessToken(secret, "soon", stamp(0)).save();
-        LmtAccessToken zeroLifetime;
-        zeroLifetime.restore();
-        QVERIFY(!zeroLifetime.isValid());
-
-        LmtAccessToken empty;
-        QVERIFY(!empty.restore());
-
+        LmtAccessToken restored;
+        QVERIFY(restored.restore());
+        QCOMPARE(restored.accessToken(), valid ? secret : QByteArray());
+        QCOMPARE(restored.isValid(), valid);
+        QCOMPARE(applicationSettings().contains("LmtAccessToken/accessToken"), valid);
+        QCOMPARE(capture.contains("[LmtAccessToken] The stored access token is expired - "
+                                  "discarding this token"),
+            !valid);
+        QCOMPARE(
+            capture.contains("receivedAt time value is not valid"), row.contains("receivedAt"));
         for (const QString &line : capture.lines())
             QVERIFY2(!line.contains(QString::fromLatin1(secret)), qPrintable(line));
+        LmtAccessToken().save();
+        QVERIFY(!LmtAccessToken().restore()); // nothing stored
     }
 };
 

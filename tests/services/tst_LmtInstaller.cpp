@@ -1,5 +1,6 @@
 #include "common/LmtFakeConnector.h"
 #include "common/LmtModelFixtures.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
@@ -14,8 +15,6 @@ using lmttest::FakeConnector;
 namespace {
 
 using Status = lmttest::JobStatus;
-
-const QStringList Silent { "--", "/verysilent", "/suppressmsgboxes", "/norestart" };
 
 // Runs atLookup on the reporting thread right after a downloaded package's version has been
 // looked up, before the installer decides what to do with it.
@@ -78,86 +77,72 @@ private Q_SLOTS:
 
     void cleanup() { m_installer.reset(); }
 
-    void installsOneAfterAnotherWithTheirSwitches()
+    void switchesFollowScopeAndDirectory_data()
+    {
+        lmttest::rowsFrom("services/installer-switches.json");
+    }
+    void switchesFollowScopeAndDirectory()
+    {
+        QFETCH(QJsonObject, row);
+        const auto version = offered("com.a",
+            row["allUsers"].toBool() ? LmtToolInstallScope::AllUsers
+                                     : LmtToolInstallScope::CurrentUser,
+            row["directory"].toString());
+        version->setSilentInstall(!row["notSilent"].toBool());
+        if (row.contains("installedPath")) {
+            const auto installed = lmttest::addLocal(version->tool(), "1.0.0.1");
+            installed->setPath(row["installedPath"].toString());
+            installed->setSelected(false);
+        }
+        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
+        m_installer->start();
+        downloaded("com.a");
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 2, 20000);
+        QCOMPARE(m_connector->calls("install").size(), 1);
+        QCOMPARE(m_connector->calls("install").first().arguments,
+            row["switches"].toVariant().toStringList());
+    }
+
+    void installsOneAfterAnotherWhateverFails()
     {
         QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
         QSignalSpy errors(m_installer.get(), &ILmtInstaller::error);
         m_connector->setInstallScript([](const QString &featureId, const QString &) {
+            if (featureId == "com.nostart")
+                return QByteArray();
             return featureId == "com.fail" ? QByteArray("echo 'disk full' >&2; exit 4")
                                            : QByteArray("sleep 0.1");
         });
-
-        offered("com.manual", LmtToolInstallScope::AllUsers, "/opt/manual")
-            ->setSilentInstall(false);
-        offered("com.all", LmtToolInstallScope::AllUsers, "/opt/all tools");
-        offered("com.user");
-        offered("com.fail");
-        // An upgrade goes where the installed version is, not where the user pointed.
-        const auto upgrade = offered("com.upgrade", LmtToolInstallScope::CurrentUser, "/home/me/x");
-        const auto installed = lmttest::addLocal(upgrade->tool(), "1.0.0.1");
-        installed->setPath("/opt/upgrade-installed");
-        installed->setSelected(false);
+        for (const char *featureId : { "com.nostart", "com.fail", "com.ok" })
+            offered(featureId);
 
         m_installer->start();
-        try {
-            m_installer->start();
-            QFAIL("a second start must fail");
-        } catch (const std::runtime_error &e) {
-            QCOMPARE(QString::fromUtf8(e.what()), "Installer is already running.");
-        }
+        QCOMPARE(
+            lmttest::failureOf([&] { m_installer->start(); }), "Installer is already running.");
         // Only successful downloads are installed.
-        m_installer->onDownloadFinished(Failed, "com.user", "2.0.0.1");
-        m_installer->onDownloadFinished(Cancelled, "com.user", "2.0.0.1");
-        for (const char *featureId :
-            { "com.manual", "com.all", "com.user", "com.fail", "com.upgrade" })
+        m_installer->onDownloadFinished(Failed, "com.ok", "2.0.0.1");
+        m_installer->onDownloadFinished(Cancelled, "com.ok", "2.0.0.1");
+        for (const char *featureId : { "com.nostart", "com.fail", "com.ok" })
             downloaded(featureId);
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 10, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 5, 20000);
 
         QCOMPARE(m_connector->maxConcurrent("install"), 1);
-        const QList<FakeConnector::Call> calls = m_connector->calls("install");
-        QCOMPARE(calls.size(), 5);
-        QCOMPARE(calls[0].featureId, "com.manual");
-        QCOMPARE(calls[0].arguments, QStringList()); // not silently installable: no switches
-        QCOMPARE(calls[1].arguments, (Silent + QStringList { "/allusers", "/dir=/opt/all tools" }));
-        QCOMPARE(calls[2].arguments, (Silent + QStringList { "/currentuser" }));
-        QCOMPARE(calls[4].featureId, "com.upgrade");
-        QCOMPARE(calls[4].arguments,
-            (Silent + QStringList { "/currentuser", "/dir=/opt/upgrade-installed" }));
-        QVERIFY(calls[0].thread != QThread::currentThread());
-
-        QCOMPARE(lmttest::jobStatuses(status).mid(6, 4),
-            (QList<Status> { { InProgress, "com.fail", "2.0.0.1" },
-                { Failed, "com.fail", "2.0.0.1" }, { InProgress, "com.upgrade", "2.0.0.1" },
-                { Succeeded, "com.upgrade", "2.0.0.1" } }));
-        QCOMPARE(lmttest::signalTexts(errors, 1),
-            QStringList { "Failed to install 'com.fail' - '2.0.0.1' package: child process exited "
-                          "with error code 4: disk full" });
-        QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
-        QCOMPARE(lmttest::signalTexts(uiLog, 0).mid(0, 2),
-            (QStringList { "Started an installation of 'com.manual' - '2.0.0.1' package",
-                "Successfully installed package 'com.manual' - '2.0.0.1'" }));
-    }
-
-    void failedStartDoesNotHoldUpTheQueue()
-    {
-        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
-        QSignalSpy errors(m_installer.get(), &ILmtInstaller::error);
-        m_connector->setInstallScript([](const QString &featureId, const QString &) {
-            return featureId == "com.a" ? QByteArray() : QByteArray("exit 0");
-        });
-        offered("com.a");
-        offered("com.b");
-        m_installer->start();
-        downloaded("com.a");
-        downloaded("com.b");
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 3, 20000);
+        QCOMPARE(m_connector->calls("install").size(), 3);
+        QVERIFY(m_connector->calls("install").first().thread != QThread::currentThread());
         QCOMPARE(lmttest::jobStatuses(status),
-            (QList<Status> { { Failed, "com.a", "2.0.0.1" }, { InProgress, "com.b", "2.0.0.1" },
-                { Succeeded, "com.b", "2.0.0.1" } }));
+            (QList<Status> { { Failed, "com.nostart", "2.0.0.1" },
+                { InProgress, "com.fail", "2.0.0.1" }, { Failed, "com.fail", "2.0.0.1" },
+                { InProgress, "com.ok", "2.0.0.1" }, { Succeeded, "com.ok", "2.0.0.1" } }));
         QCOMPARE(lmttest::signalTexts(errors, 1),
-            QStringList { "Failed to install 'com.a' - '2.0.0.1' package: process failed to "
-                          "start" });
+            (QStringList {
+                "Failed to install 'com.nostart' - '2.0.0.1' package: process failed to start",
+                "Failed to install 'com.fail' - '2.0.0.1' package: child process exited with "
+                "error code 4: disk full" }));
+        QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
+        QCOMPARE(lmttest::signalTexts(uiLog, 0).mid(1),
+            (QStringList { "Started an installation of 'com.ok' - '2.0.0.1' package",
+                "Successfully installed package 'com.ok' - '2.0.0.1'" }));
     }
 
     void stopCancelsTheQueuedInstallations()
@@ -166,9 +151,8 @@ private Q_SLOTS:
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
         m_connector->setInstallScript(
             [](const QString &, const QString &) { return QByteArray("sleep 0.5"); });
-        offered("com.a");
-        offered("com.b");
-        offered("com.c");
+        for (const char *featureId : { "com.a", "com.b", "com.c" })
+            offered(featureId);
 
         // Not started: a finished download is cancelled for installation.
         downloaded("com.a");
@@ -188,8 +172,6 @@ private Q_SLOTS:
                 { Cancelled, "com.c", "2.0.0.1" }, { Succeeded, "com.a", "2.0.0.1" } }));
         QVERIFY(lmttest::signalTexts(uiLog, 0).contains(
             "Cancelled an installation of 'com.b' - '2.0.0.1'"));
-        QVERIFY(lmttest::signalTexts(uiLog, 0).contains(
-            "Cancelled an installation of 'com.c' - '2.0.0.1'"));
         QCOMPARE(m_connector->calls("install").size(), 1);
 
         // A new run gets a new worker and works as before.
@@ -230,7 +212,7 @@ private Q_SLOTS:
         QCOMPARE(m_connector->calls("install").first().featureId, "com.next");
     }
 
-    void elevatedPrivileges()
+    void elevationOnlyForSelectedAllUsersInstallationsOfNonRoot()
     {
         const auto version = offered("com.a");
         m_installer->setElevationCheck([] { return false; });
@@ -246,23 +228,11 @@ private Q_SLOTS:
 
     void allUsersInstallationGoesThroughSudo()
     {
-        // A "sudo" that records its arguments, asks with the prompt it was given and records
-        // what it reads from standard input, then runs the command after "--".
         const QString bin = m_sandbox.filePath("bin");
         const QString argsFile = m_sandbox.filePath("sudo-args.txt");
         const QString stdinFile = m_sandbox.filePath("sudo-stdin.txt");
         const QString ranFile = m_sandbox.filePath("installed.txt");
-        QByteArray fakeSudo = R"(#!/bin/sh
-printf '[%s]\n' "$@" > ARGS
-prev=
-for a in "$@"; do [ "$prev" = -p ] && prompt=$a; prev=$a; done
-printf '%s' "$prompt" >&2
-IFS= read -r password
-printf '%s' "$password" > STDIN
-while [ "$1" != "--" ]; do shift; done
-shift
-exec "$@"
-)";
+        QByteArray fakeSudo = lmttest::fixture("services/sudo-recorder.sh");
         fakeSudo.replace("ARGS", "'" + argsFile.toUtf8() + "'");
         fakeSudo.replace("STDIN", "'" + stdinFile.toUtf8() + "'");
         lmttest::writeFile(bin + "/sudo", fakeSudo, true);

@@ -1,5 +1,6 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
@@ -19,6 +20,7 @@
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using lmttest::failureOf;
 using lmttest::FakeDownloadManager;
 using lmttest::FakeLauncher;
 
@@ -43,12 +45,11 @@ class TestLmtLauncherServiceConnector : public QObject
         return connector;
     }
 
-    // A connector whose service answers "-port" with 49152.
-    std::unique_ptr<LmtLauncherServiceConnector> startedConnector()
+    static void waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
     {
-        auto connector = makeConnector();
-        connector->start();
-        return connector;
+        QSignalSpy ended(handle.get(), &LmtProcessHandle::finished);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.first().at(0).toBool(), true);
     }
 
 private Q_SLOTS:
@@ -64,8 +65,7 @@ private Q_SLOTS:
     {
         lmttest::LogCapture capture;
         auto connector = makeConnector();
-        const QString failure = lmttest::failureOf([&] { connector->start(); });
-
+        const QString failure = failureOf([&] { connector->start(); });
         QVERIFY2(failure.startsWith("Cannot find kor-launcher-service executable expected at "),
             qPrintable(failure));
         // Where the user should look, even though that folder does not exist.
@@ -83,27 +83,32 @@ private Q_SLOTS:
 
         // An existing but empty service folder is named as it is.
         QVERIFY(QDir().mkpath(QDir::homePath() + "/Zendrel/LauncherService"));
-        QVERIFY(lmttest::failureOf([&] { connector->start(); }).contains(QDir::homePath()));
+        QVERIFY(failureOf([&] { connector->start(); }).contains(QDir::homePath()));
         QDir(QDir::homePath() + "/Zendrel").removeRecursively();
-
         // downloadTool() starts the service first and so fails the same way.
-        QVERIFY(lmttest::failureOf([&] {
+        QVERIFY(failureOf([&] {
             connector->downloadTool("com.zdr.x", "1.0.0.1");
         }).startsWith("Cannot find kor-launcher-service executable"));
     }
 
-    void startRunsTheServiceFromHomeThenAsksForThePort()
+    void serviceRunsFromHomeOrElseTheSystemDrive()
     {
         lmttest::LogCapture capture;
-        FakeLauncher launcher(FakeLauncher::portBody());
+        const QString drive = m_sandbox.filePath("drive");
+        qputenv("SystemDrive", QFile::encodeName(drive));
+        FakeLauncher onDrive(drive, FakeLauncher::portBody());
         auto connector = makeConnector();
         connector->start();
-
-        QVERIFY(connector->executableFound());
-        QCOMPARE(connector->launcherCli(), launcher.program());
-        // A chunk of log text first, the number alone afterwards.
+        QCOMPARE(connector->launcherCli(), drive + "/Zendrel/LauncherService/kor-launcher-service");
         QCOMPARE(connector->port(), 49152u);
+
+        // The home location wins when both exist.
+        FakeLauncher launcher(FakeLauncher::portBody());
+        connector->start();
+        QVERIFY(connector->executableFound());
         QVERIFY(connector->isStarted());
+        QCOMPARE(connector->launcherCli(), launcher.program());
+        QCOMPARE(connector->port(), 49152u);
         QVERIFY(capture.contains(
             "[LmtLauncherServiceConnector] Discovered Launcher Service Port: 49152"));
         QVERIFY(capture.contains(
@@ -112,40 +117,20 @@ private Q_SLOTS:
                 .arg(launcher.program())));
         QVERIFY(
             capture.contains(QStringLiteral("Call: %1 -port returned: ").arg(launcher.program())));
-
         // The service itself is started without arguments in the home directory; "-port" once.
         QTRY_COMPARE_WITH_TIMEOUT(launcher.runs().size(), 2, 10000);
-        bool startedInHome = false;
-        for (const FakeLauncher::Run &run : launcher.runs()) {
-            if (run.arguments.isEmpty())
-                startedInHome = QFileInfo(run.workingDirectory).canonicalFilePath()
-                    == QFileInfo(QDir::homePath()).canonicalFilePath();
-        }
-        QVERIFY(startedInHome);
+        const FakeLauncher::Run service
+            = launcher.runs().at(launcher.runs().at(0).arguments.isEmpty() ? 0 : 1);
+        QCOMPARE(service.arguments, QStringList());
+        QCOMPARE(QFileInfo(service.workingDirectory).canonicalFilePath(),
+            QFileInfo(QDir::homePath()).canonicalFilePath());
         QVERIFY(launcher.calls().contains(QStringList { "-port" }));
-    }
-
-    void systemDriveIsTheSecondPlace()
-    {
-        const QString drive = m_sandbox.filePath("drive");
-        qputenv("SystemDrive", QFile::encodeName(drive));
-        FakeLauncher launcher(drive, FakeLauncher::portBody());
-        auto connector = makeConnector();
-        connector->start();
-        QCOMPARE(connector->launcherCli(), drive + "/Zendrel/LauncherService/kor-launcher-service");
-        QCOMPARE(connector->port(), 49152u);
-
-        // The home location wins when both exist.
-        FakeLauncher inHome(FakeLauncher::portBody());
-        connector->start();
-        QCOMPARE(connector->launcherCli(), inHome.program());
     }
 
     void startPausesBeforeAskingForThePort()
     {
         FakeLauncher launcher(FakeLauncher::portBody());
-        m_http = std::make_shared<FakeDownloadManager>();
-        LmtLauncherServiceConnector connector(m_http);
+        LmtLauncherServiceConnector connector(std::make_shared<FakeDownloadManager>());
         QElapsedTimer timer;
         timer.start();
         connector.start();
@@ -153,49 +138,34 @@ private Q_SLOTS:
         QCOMPARE(connector.port(), 49152u);
     }
 
-    void portDiscoveryFailures()
+    void portIsTheFirstNumberOnALineOfItsOwn_data()
     {
-        const QString expected = QStringLiteral("Failed to discover Launcher Service port");
-        {
-            FakeLauncher launcher("if [ \"$1\" = -port ]; then echo 'service is starting'; "
-                                  "echo 'port: unknown'; fi");
-            auto connector = makeConnector();
-            QCOMPARE(lmttest::failureOf([&] { connector->start(); }), expected);
-            QVERIFY(!connector->isStarted());
-        }
-        {
-            // A number printed by a "-port" that then reports failure is not trusted.
-            FakeLauncher launcher("if [ \"$1\" = -port ]; then echo 49152; exit 3; fi");
-            auto connector = makeConnector();
-            QCOMPARE(lmttest::failureOf([&] { connector->start(); }), expected);
-            QCOMPARE(connector->port(), 0u);
-        }
-        {
-            FakeLauncher launcher("if [ \"$1\" = -port ]; then echo 70000; echo -5; fi");
-            auto connector = makeConnector();
-            QCOMPARE(lmttest::failureOf([&] { connector->start(); }), expected);
-        }
-        {
-            // Several numbers: the first one on a line of its own counts.
-            FakeLauncher launcher(
-                "if [ \"$1\" = -port ]; then printf 'pid 17 up\\n 50001 \\n50002\\n'; fi");
-            auto connector = makeConnector();
-            connector->start();
-            QCOMPARE(connector->port(), 50001u);
-        }
+        lmttest::rowsFrom("services/port-outputs.json");
+    }
+    void portIsTheFirstNumberOnALineOfItsOwn()
+    {
+        QFETCH(QJsonObject, row);
+        lmttest::writeFile(m_sandbox.filePath("port.txt"), row["output"].toString().toUtf8());
+        FakeLauncher launcher("if [ \"$1\" = -port ]; then cat '"
+            + m_sandbox.filePath("port.txt").toUtf8() + "'; exit "
+            + QByteArray::number(row["exit"].toInt()) + "; fi");
+        auto connector = makeConnector();
+        const uint port = row["port"].toInt();
+        QCOMPARE(failureOf([&] { connector->start(); }),
+            port ? QString() : "Failed to discover Launcher Service port");
+        QCOMPARE(connector->port(), port);
+        QCOMPARE(connector->isStarted(), port != 0);
     }
 
-    void tokenRequest()
+    void tokenRequestStartsTheServiceAndPublishesTheToken()
     {
         FakeLauncher launcher(FakeLauncher::portBody());
         auto connector = makeConnector();
         QSignalSpy changed(connector.get(), &ILmtLauncherServiceConnector::accessTokenChanged);
         const QByteArray token = lmttest::tokenWithSubject("john.doe@example.com");
-
         lmttest::LogCapture capture;
         m_http->replyWith(R"({"accessToken":")" + token
             + R"(","expires_in":"3600","received_at":"2026-12-06 20:00:00.123"})");
-        // Not started yet: the request starts the service first.
         connector->requestAccessToken();
         QCOMPARE(connector->port(), 49152u);
         QCOMPARE(m_http->calls().size(), 1);
@@ -204,38 +174,15 @@ private Q_SLOTS:
         QCOMPARE(call.url.toString(), "http://127.0.0.1:49152/kor-service/requestAccessToken");
         QCOMPARE(call.timeoutMs, 60000);
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(changed.first().at(0).toByteArray(), token);
-        QCOMPARE(changed.first().at(1).toString(), "3600");
-        QCOMPARE(changed.first().at(2).toString(), "2026-12-06 20:00:00.123");
+        QCOMPARE(changed.first(), (QVariantList { token, "3600", "2026-12-06 20:00:00.123" }));
         QVERIFY(!capture.contains(QString::fromUtf8(token)));
 
-        const auto failureFor = [&](const QByteArray &reply) {
-            m_http->replyWith(reply);
-            return lmttest::failureOf([&] { connector->requestAccessToken(); });
-        };
-        const QString invalidCredentials = QStringLiteral(
-            "Invalid credentials provided or error occurred during Single sign-on authentication");
-        QCOMPARE(failureFor(R"({"expires_in":"3600","received_at":"2026-12-06 20:00:00"})"),
-            invalidCredentials);
-        QVERIFY(capture.contains("error parsing JSON - missing required property 'accessToken'"));
-        QCOMPARE(failureFor(R"({})"), invalidCredentials);
-        QCOMPARE(failureFor(R"({"accessToken":"","expires_in":"1","received_at":"x"})"),
-            invalidCredentials);
-        QCOMPARE(failureFor(R"({"accessToken":"abc","expires_in":3600,"received_at":"x"})"),
-            "error parsing JSON - required property 'expires_in' is not a string");
-        QCOMPARE(failureFor(R"({"accessToken":"abc","expires_in":"3600"})"),
-            "error parsing JSON - missing required property 'received_at'");
-        QCOMPARE(failureFor(R"({"accessToken":42,"expires_in":"3600","received_at":"x"})"),
-            "error parsing JSON - required property 'accessToken' is not a string");
-        QCOMPARE(failureFor(""), "Received empty reply from KOR Launcher Service");
-        QCOMPARE(failureFor("[1,2]"), "Launcher service reply does not have the expected format");
-
-        capture.clear();
-        const QString broken = failureFor("{\"accessToken\":");
-        QVERIFY(!broken.isEmpty());
-        QVERIFY(capture.contains("Failed to obtain valid JSON object from reply to "
-                                 "http://127.0.0.1:49152/kor-service/requestAccessToken"));
-        QCOMPARE(changed.size(), 1);
+        // The service is asked whether it holds a token, without sending one.
+        m_http->replyWith(R"({"accessToken":"abc.def.ghi"})");
+        QVERIFY(connector->verifyTokenValue("abc.def.ghi"));
+        QVERIFY(!connector->verifyTokenValue("abc.def.gh"));
+        QCOMPARE(m_http->calls().last().operation, FakeDownloadManager::Operation::GetWithoutToken);
+        QCOMPARE(m_http->calls().last().url.toString(), "http://127.0.0.1:49152/getAccessToken");
 
         // Network failures reach the caller unchanged.
         m_http->setResponder([](const FakeDownloadManager::Call &) -> QByteArray {
@@ -250,36 +197,37 @@ private Q_SLOTS:
             QCOMPARE(
                 QString::fromUtf8(e.what()), "Network Error occurred: 'OperationCanceledError'");
         }
+        QCOMPARE(changed.size(), 1);
     }
 
-    void tokenVerification()
+    void tokenRepliesAreChecked_data() { lmttest::rowsFrom("services/token-replies.json"); }
+    void tokenRepliesAreChecked()
     {
+        QFETCH(QJsonObject, row);
         FakeLauncher launcher(FakeLauncher::portBody());
-        auto connector = startedConnector();
-        m_http->replyWith(R"({"accessToken":"abc.def.ghi"})");
-        QVERIFY(connector->verifyTokenValue("abc.def.ghi"));
-        QVERIFY(!connector->verifyTokenValue("abc.def.gh"));
-        const FakeDownloadManager::Call call = m_http->calls().last();
-        QCOMPARE(call.operation, FakeDownloadManager::Operation::GetWithoutToken);
-        QCOMPARE(call.url.toString(), "http://127.0.0.1:49152/getAccessToken");
-
-        m_http->replyWith(R"(["abc.def.ghi"])");
-        QCOMPARE(lmttest::failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
-            "Launcher service reply does not have the expected JSON format");
-        m_http->replyWith(R"({"token":"abc.def.ghi"})");
-        QCOMPARE(lmttest::failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
-            "error parsing JSON - missing required property 'accessToken'");
-        m_http->replyWith("");
-        QCOMPARE(lmttest::failureOf([&] { connector->verifyTokenValue("abc.def.ghi"); }),
-            "Received empty reply from KOR Launcher Service");
-        m_http->replyWith("not json");
-        QVERIFY(!lmttest::failureOf([&] { connector->verifyTokenValue("x"); }).isEmpty());
+        auto connector = makeConnector();
+        connector->start();
+        QSignalSpy changed(connector.get(), &ILmtLauncherServiceConnector::accessTokenChanged);
+        lmttest::LogCapture capture;
+        m_http->replyWith(row["reply"].toString().toUtf8());
+        QCOMPARE(failureOf([&] {
+            if (row["verify"].toBool())
+                connector->verifyTokenValue("abc.def.ghi");
+            else
+                connector->requestAccessToken();
+        }),
+            row["failure"].toString());
+        const QString logged = row["logged"].toString();
+        QVERIFY2(
+            logged.isEmpty() || capture.contains(logged), qPrintable(capture.lines().join('\n')));
+        QCOMPARE(changed.size(), 0);
     }
 
-    void revoke()
+    void revokeFailsOnlyForOtherThanNetworkErrors()
     {
         FakeLauncher launcher(FakeLauncher::portBody());
-        auto connector = startedConnector();
+        auto connector = makeConnector();
+        connector->start();
         lmttest::LogCapture capture;
         connector->revokeAccessToken();
         const FakeDownloadManager::Call call = m_http->calls().last();
@@ -301,13 +249,12 @@ private Q_SLOTS:
                                  "in the KOR launcher service, error: 'Network Error occurred: "
                                  "Check your network settings'"));
         QVERIFY(!capture.contains("revoked successfully"));
-
         // Anything else is not a network matter and reaches the caller.
         m_http->setResponder([](const FakeDownloadManager::Call &) -> QByteArray {
             throw std::runtime_error("Another request is in progress");
         });
-        QCOMPARE(lmttest::failureOf([&] { connector->revokeAccessToken(); }),
-            "Another request is in progress");
+        QCOMPARE(
+            failureOf([&] { connector->revokeAccessToken(); }), "Another request is in progress");
     }
 
     void verbsPassTheirExactArgumentVectors()
@@ -319,13 +266,11 @@ private Q_SLOTS:
         // Not started: the download starts the service first.
         auto download = connector->downloadTool("com.zdr.tb.tool.lumetra", "3.2.0.1200");
         QVERIFY(connector->isStarted());
-        QSignalSpy downloadEnded(download.get(), &LmtProcessHandle::finished);
-        QStringList progress;
+        QString progress;
         connect(download.get(), &LmtProcessHandle::stdOutReady, this,
-            [&progress](const QString &text) { progress << text; });
-        QVERIFY(downloadEnded.wait(10000));
-        QCOMPARE(downloadEnded.first().at(0).toBool(), true);
-        QVERIFY(progress.join(QString()).contains("100% completed"));
+            [&progress](const QString &text) { progress += text; });
+        waitFor(download);
+        QVERIFY(progress.contains("100% completed"));
         QCOMPARE(launcher.calls().last(),
             (QStringList { "-kor.service",
                 "downloadOnly com.zdr.tb.tool.lumetra:3.2.0.1200 " + RegistryUrl }));
@@ -335,20 +280,15 @@ private Q_SLOTS:
             = LmtTool::create("com.zdr.tb.pack.devices-arm", LmtToolType::ContentPack, "ARM");
         const auto version = LmtOnlineToolVersion::create("1.0.0.10", 1000010, 7);
         tool->addVersion(version);
-        auto byObject = connector->downloadTool(version);
-        QSignalSpy byObjectEnded(byObject.get(), &LmtProcessHandle::finished);
-        QVERIFY(byObjectEnded.wait(10000));
+        waitFor(connector->downloadTool(version));
         QCOMPARE(launcher.calls().last().at(1),
             "downloadOnly com.zdr.tb.pack.devices-arm:1.0.0.10 " + RegistryUrl);
-        QCOMPARE(
-            lmttest::failureOf([&] { connector->downloadTool(std::shared_ptr<LmtToolVersion>()); }),
+        QCOMPARE(failureOf([&] { connector->downloadTool(std::shared_ptr<LmtToolVersion>()); }),
             "No tool version given to download");
 
         const int runsBefore = launcher.calls().size();
         const QStringList switches { "--", "/verysilent", "/currentuser", "/dir=/opt/my tools" };
-        auto install = connector->installTool("com.zdr.tb.pack.devices-arm", "1.0.0.10", switches);
-        QSignalSpy installEnded(install.get(), &LmtProcessHandle::finished);
-        QVERIFY(installEnded.wait(10000));
+        waitFor(connector->installTool("com.zdr.tb.pack.devices-arm", "1.0.0.10", switches));
         QCOMPARE(launcher.calls().size(), runsBefore + 1);
         QCOMPARE(launcher.calls().last(),
             (QStringList {
@@ -370,6 +310,18 @@ private Q_SLOTS:
                 "/allusers", "/dir=/opt/setup" }));
     }
 
+    void installDoesNotStartTheService()
+    {
+        // The installer only runs after downloads, which started the service; on its own it
+        // neither starts the service nor looks for the executable.
+        FakeLauncher launcher(FakeLauncher::portBody());
+        auto connector = makeConnector();
+        QCOMPARE(failureOf([&] { connector->installTool("com.zdr.x", "1.0.0.1", { "--" }); }),
+            "process failed to start");
+        QVERIFY(!connector->isStarted());
+        QVERIFY(launcher.calls().isEmpty());
+    }
+
     void concurrentDownloadsShareOneStart_data()
     {
         QTest::addColumn<QByteArray>("portOutput");
@@ -378,7 +330,6 @@ private Q_SLOTS:
         QTest::newRow("start fails")
             << QByteArray("no port yet\n") << QString("Failed to discover Launcher Service port");
     }
-
     // The service did not start with the application, and three download workers ask for it
     // at once. Its "-port" answers only when the test opens the gate, after every worker has
     // either begun a start or said that it waits for one.
@@ -387,25 +338,18 @@ private Q_SLOTS:
         QFETCH(QByteArray, portOutput);
         QFETCH(QString, outcome);
         lmttest::LogCapture capture;
-        FakeLauncher launcher("if [ \"$1\" = -port ]; then\n"
-                              "  until [ -e \"$here/gate\" ]; do sleep 0.02; done\n"
-                              "  cat \"$here/gate\"; exit 0\n"
-                              "fi");
+        FakeLauncher launcher(lmttest::fixture("services/launcher-gated-port.sh"));
         auto connector = makeConnector();
-
         QMutex mutex;
         QStringList outcomes;
         std::vector<std::unique_ptr<QThread>> workers;
         for (int i = 0; i < 3; ++i) {
             workers.emplace_back(QThread::create([&connector, &mutex, &outcomes, i] {
-                QString result = QStringLiteral("started");
-                try {
+                const QString result = failureOf([&] {
                     connector->downloadTool(QString("com.zdr.t%1").arg(i), "1.0.0.1")->wait();
-                } catch (const std::exception &e) {
-                    result = QString::fromUtf8(e.what());
-                }
+                });
                 QMutexLocker lock(&mutex);
-                outcomes << result;
+                outcomes << (result.isEmpty() ? QStringLiteral("started") : result);
             }));
             workers.back()->start();
         }
@@ -431,70 +375,34 @@ private Q_SLOTS:
         QCOMPARE(calls.size(), outcome == "started" ? 5 : 2); // and every download, or none
     }
 
-    void installDoesNotStartTheService()
+    void updateCheckReadsOnlyThisToolsLine_data()
     {
-        // The installer only runs after downloads, which started the service; on its own it
-        // neither starts the service nor looks for the executable.
-        FakeLauncher launcher(FakeLauncher::portBody());
-        auto connector = makeConnector();
-        QCOMPARE(
-            lmttest::failureOf([&] { connector->installTool("com.zdr.x", "1.0.0.1", { "--" }); }),
-            "process failed to start");
-        QVERIFY(!connector->isStarted());
-        QVERIFY(launcher.calls().isEmpty());
+        lmttest::rowsFrom("services/update-check-outputs.json");
     }
-
-    void updateCheck()
+    void updateCheckReadsOnlyThisToolsLine()
     {
-        const QString featureId = QStringLiteral("com.zdr.tb.tool.lumetra");
-        FakeLauncher launcher(FakeLauncher::portBody(
-            "if [ \"$1\" = -kor.service ]; then cat \"$here/check-output.txt\" 2>/dev/null; fi"));
-        const QString outputFile
-            = QFileInfo(launcher.program()).absolutePath() + "/check-output.txt";
-        auto connector = startedConnector();
-        const auto checkWith = [&](const QByteArray &output, const QString &id, QString &version) {
-            lmttest::writeFile(outputFile, output);
-            return connector->checkForUpdate(id, version);
-        };
-
+        QFETCH(QJsonObject, row);
+        FakeLauncher launcher(
+            FakeLauncher::portBody(lmttest::fixture("services/launcher-update-check.sh")));
+        lmttest::writeFile(QFileInfo(launcher.program()).absolutePath() + "/check-output.txt",
+            row["output"].toString().toUtf8());
+        auto connector = makeConnector();
+        connector->start();
         lmttest::LogCapture capture;
-        QString newVersion;
-        QVERIFY(checkWith("INFO checking\nUpdate Is AVAILABLE com.zdr.tb.tool.lumetra:3.2.0.1234\n",
-            featureId, newVersion));
-        QCOMPARE(newVersion, "3.2.0.1234");
+        QString found;
+        bool available = false;
+        QCOMPARE(failureOf([&] {
+            available = connector->checkForUpdate("com.zdr.tb.tool.lumetra", found);
+        }),
+            row["failure"].toString());
+        QCOMPARE(found, row["newVersion"].toString());
+        QCOMPARE(available, !found.isEmpty());
         QCOMPARE(launcher.calls().last(),
             (QStringList { "-kor.service",
                 "checkUpdate com.zdr.tb.tool.lumetra " + RegistryUrl + " -silent" }));
-        QVERIFY(capture.contains("[LmtLauncherServiceConnector] Call: -kor.service checkUpdate "
-                                 "com.zdr.tb.tool.lumetra "
-            + RegistryUrl + " -silent returned: INFO checking Update Is AVAILABLE"));
-
-        newVersion.clear();
-        QVERIFY(!checkWith("Update is NOT available\n", featureId, newVersion));
-        QVERIFY(newVersion.isEmpty());
-
-        // Another tool's update, or a dot of the feature id standing for another character,
-        // is not this tool's update.
-        QVERIFY(!checkWith("update is available com.zdr.tb.tool.other:4.0.0.1\nupdate is not "
-                           "available\n",
-            featureId, newVersion));
-        QCOMPARE(lmttest::failureOf([&] {
-            checkWith(
-                "update is available comXzdrXtbXtoolXlumetra:4.0.0.1\n", featureId, newVersion);
-        }),
-            "-kor.service 'checkUpdate' command failed");
-        QVERIFY(newVersion.isEmpty());
-        // A version of fewer than four parts is no answer either.
-        capture.clear();
-        QCOMPARE(lmttest::failureOf([&] {
-            checkWith("update is available com.zdr.tb.tool.lumetra:3.2.0\n", featureId, newVersion);
-        }),
-            "-kor.service 'checkUpdate' command failed");
-        QVERIFY(capture.contains("[LmtLauncherServiceConnector] checkForUpdate() Failed: update is "
-                                 "available com.zdr.tb.tool.lumetra:3.2.0"));
-
-        QCOMPARE(lmttest::failureOf([&] { checkWith("", featureId, newVersion); }),
-            "-kor.service 'checkUpdate com.zdr.tb.tool.lumetra' command failed");
+        const QString logged = row["logged"].toString();
+        QVERIFY2(
+            logged.isEmpty() || capture.contains(logged), qPrintable(capture.lines().join('\n')));
     }
 };
 

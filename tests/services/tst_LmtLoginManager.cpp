@@ -1,6 +1,7 @@
 #include "base/LmtSettings.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtLauncherServiceConnector.h"
@@ -20,20 +21,30 @@ using lmttest::FakeLauncher;
 
 namespace {
 
-QByteArray tokenReply(const QByteArray &token, const QString &receivedAt)
+QString stamp(qint64 secondsAgo = 0)
 {
-    return R"({"accessToken":")" + token + R"(","expires_in":"3600","received_at":")"
-        + receivedAt.toUtf8() + R"("})";
+    return QDateTime::currentDateTime().addSecs(-secondsAgo).toString("yyyy-MM-dd hh:mm:ss");
 }
 
-QString now()
+QByteArray tokenReply(const QByteArray &token)
 {
-    return QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss");
+    return R"({"accessToken":")" + token + R"(","expires_in":"3600","received_at":")"
+        + stamp().toUtf8() + R"("})";
 }
 
 bool tokenPersisted()
 {
     return applicationSettings().contains("LmtAccessToken/accessToken");
+}
+
+// The launcher's token request fails with code; its revoke (a POST) succeeds.
+FakeDownloadManager::Responder failingWith(int code, const QByteArray &text)
+{
+    return [code, text](const FakeDownloadManager::Call &call) -> QByteArray {
+        if (call.operation == FakeDownloadManager::Operation::Post)
+            return QByteArray();
+        throw NetworkException(QString::fromUtf8(text), QNetworkReply::NetworkError(code));
+    };
 }
 
 } // namespace
@@ -50,6 +61,12 @@ class TestLmtLoginManager : public QObject
     std::shared_ptr<LmtLauncherServiceConnector> m_connector;
     std::unique_ptr<LmtLoginManager> m_manager;
 
+    void signIn()
+    {
+        m_http->replyWith(tokenReply(lmttest::tokenWithSubject("john.doe@example.com")));
+        m_manager->startLogin();
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -65,48 +82,49 @@ private Q_SLOTS:
         m_manager = std::make_unique<LmtLoginManager>(m_connector);
     }
 
+    void loginPublishesTheMaskedAddress_data()
+    {
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("uiLine");
+        QTest::newRow("address") << lmttest::tokenWithSubject("john.doe@example.com")
+                                 << "jo*******example.com"
+                                 << "Logged in as jo*******example.com";
+        QTest::newRow("at index 1") << lmttest::tokenWithSubject("j@x.org") << "**x.org"
+                                    << "Logged in as **x.org";
+        QTest::newRow("no JSON Web Token")
+            << QByteArray("opaque-token") << QString() << "Logged in";
+    }
     void loginPublishesTheMaskedAddress()
     {
+        QFETCH(QByteArray, token);
+        QFETCH(QString, shown);
+        QFETCH(QString, uiLine);
         lmttest::LogCapture capture;
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         QSignalSpy uiLog(m_manager.get(), &ILmtLoginManager::appendUILog);
-        const QByteArray token = lmttest::tokenWithSubject("john.doe@example.com");
-        m_http->replyWith(tokenReply(token, now()));
+        m_http->replyWith(tokenReply(token));
 
         m_manager->startLogin();
         QVERIFY(capture.contains(
             "[LmtLoginManager] Launcher service is not started, calling start() on connector"));
         QVERIFY(m_connector->isStarted());
-        QCOMPARE(state.size(), 1);
-        QCOMPARE(state.first(), (QVariantList { true, true, "jo*******example.com" }));
-        QCOMPARE(uiLog.first().first().toString(), "Logged in as jo*******example.com");
-        QCOMPARE(uiLog.first().at(1).value<ConsoleMessageType>(), ConsoleMessageType::Auto);
+        QCOMPARE(state, (QList<QVariantList> { { true, true, shown } }));
+        QCOMPARE(uiLog,
+            (QList<QVariantList> { { uiLine, QVariant::fromValue(ConsoleMessageType::Auto) } }));
         QCOMPARE(m_manager->accessToken()->accessToken(), token);
         QVERIFY(tokenPersisted());
         QVERIFY(capture.contains("[LmtLoginManager] onAccessTokenChanged(), token: [REDACTED]"));
         QVERIFY(!capture.contains(QString::fromUtf8(token)));
-
-        // '@' at index 1: masked from the start.
-        m_http->replyWith(tokenReply(lmttest::tokenWithSubject("j@x.org"), now()));
-        m_manager->startLogin();
-        QCOMPARE(state.last(), (QVariantList { true, true, "**x.org" }));
-        QCOMPARE(uiLog.last().first().toString(), "Logged in as **x.org");
-
-        // A token that is no JSON Web Token: signed in without an address.
-        m_http->replyWith(tokenReply("opaque-token", now()));
-        m_manager->startLogin();
-        QCOMPARE(state.last(), (QVariantList { true, true, QString() }));
-        QCOMPARE(uiLog.last().first().toString(), "Logged in");
     }
 
     void loginFromTheControllerThreadPublishesOnTheOwnThread()
     {
-        m_http->replyWith(tokenReply(lmttest::tokenWithSubject("john.doe@example.com"), now()));
+        m_http->replyWith(tokenReply(lmttest::tokenWithSubject("john.doe@example.com")));
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
-        QThread *worker = QThread::create([this] { m_manager->startLogin(); });
+        std::unique_ptr<QThread> worker(QThread::create([this] { m_manager->startLogin(); }));
         worker->start();
         QVERIFY(worker->wait(30000));
-        delete worker;
         // Delivered as a queued call to this (the manager's) thread.
         QCOMPARE(state.size(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(state.size(), 1, 10000);
@@ -115,8 +133,7 @@ private Q_SLOTS:
 
     void logoutClearsPublishesAndRevokes()
     {
-        m_http->replyWith(tokenReply(lmttest::tokenWithSubject("john.doe@example.com"), now()));
-        m_manager->startLogin();
+        signIn();
         const auto tokenBefore = m_manager->accessToken();
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         QSignalSpy uiLog(m_manager.get(), &ILmtLoginManager::appendUILog);
@@ -124,8 +141,7 @@ private Q_SLOTS:
         m_http->clearCalls();
 
         m_manager->startLogout();
-        QCOMPARE(state.size(), 1);
-        QCOMPARE(state.first(), (QVariantList { false, true, QString() }));
+        QCOMPARE(state, (QList<QVariantList> { { false, true, QString() } }));
         QCOMPARE(uiLog.first().first().toString(), "Logged out");
         QVERIFY(!m_manager->accessToken()->isValid());
         QVERIFY(!tokenPersisted());
@@ -137,91 +153,59 @@ private Q_SLOTS:
         QVERIFY(tokenBefore->isValid());
 
         // The service being gone does not keep the user signed in.
-        m_http->setResponder([](const FakeDownloadManager::Call &) -> QByteArray {
-            throw NetworkException("Network Error occurred: 'ConnectionRefusedError'",
-                QNetworkReply::ConnectionRefusedError);
-        });
+        signIn();
+        m_http->setResponder(failingWith(QNetworkReply::ConnectionRefusedError, "refused"));
         m_manager->startLogout();
         QCOMPARE(state.last(), (QVariantList { false, true, QString() }));
+        QVERIFY(!tokenPersisted());
     }
 
+    void failedLoginEndsSignedOut_data() { lmttest::rowsFrom("services/login-failures.json"); }
     void failedLoginEndsSignedOut()
     {
-        m_http->replyWith(tokenReply(lmttest::tokenWithSubject("john.doe@example.com"), now()));
-        m_manager->startLogin();
+        QFETCH(QJsonObject, row);
+        const QByteArray networkText = row["networkText"].toString().toUtf8();
+        signIn();
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         lmttest::LogCapture capture;
-
-        // The token request gave up after its transfer time-out.
-        m_http->setResponder([](const FakeDownloadManager::Call &call) -> QByteArray {
-            if (call.operation == FakeDownloadManager::Operation::Post)
-                return QByteArray();
-            throw NetworkException("Network Error occurred: 'OperationCanceledError'",
-                QNetworkReply::OperationCanceledError);
-        });
+        if (row.contains("reply"))
+            m_http->replyWith(row["reply"].toString().toUtf8());
+        else
+            m_http->setResponder(failingWith(row["code"].toInt(), networkText));
+        QString thrown;
         try {
             m_manager->startLogin();
-            QFAIL("no exception");
         } catch (const NetworkException &e) {
-            QCOMPARE(e.code(), 5);
-            QCOMPARE(QString::fromUtf8(e.what()),
-                "Timeout occurred during login to myZendrel account. Check your network settings "
-                "and restrictions (e.g. firewall). Make sure there is access to the networking "
-                "resources needed for Lumetra Setup to work correctly. The full list can be "
-                "found in the User Guide");
+            thrown = QStringLiteral("%1 %2").arg(e.code()).arg(QString::fromUtf8(e.what()));
+        } catch (const std::runtime_error &e) {
+            thrown = QString::fromUtf8(e.what());
         }
-        QVERIFY(capture.contains("[LmtLoginManager] Failed to Login: 'Network Error occurred: "
-                                 "'OperationCanceledError''"));
-        QCOMPARE(state.last(), (QVariantList { false, true, QString() }));
+        QCOMPARE(thrown, row["failure"].toString());
+        QVERIFY(networkText.isEmpty()
+            || capture.contains("[LmtLoginManager] Failed to Login: '" + networkText + "'"));
+        QCOMPARE(state, (QList<QVariantList> { { false, true, QString() } }));
         QVERIFY(!tokenPersisted());
         QCOMPARE(m_http->calls().last().url.path(), "/kor-service/revokeAccessToken");
-
-        // Other network failures keep their own text and code.
-        m_http->setResponder([](const FakeDownloadManager::Call &call) -> QByteArray {
-            if (call.operation == FakeDownloadManager::Operation::Post)
-                return QByteArray();
-            throw NetworkException(
-                "Network Error occurred: 'HostNotFoundError'", QNetworkReply::HostNotFoundError);
-        });
-        try {
-            m_manager->startLogin();
-            QFAIL("no exception");
-        } catch (const NetworkException &e) {
-            QCOMPARE(e.code(), int(QNetworkReply::HostNotFoundError));
-            QCOMPARE(QString::fromUtf8(e.what()), "Network Error occurred: 'HostNotFoundError'");
-        }
-
-        // A refused sign-in is passed on as it is, signed out as well.
-        m_http->replyWith(R"({"error":"denied"})");
-        state.clear();
-        try {
-            m_manager->startLogin();
-            QFAIL("no exception");
-        } catch (const std::runtime_error &e) {
-            QCOMPARE(QString::fromUtf8(e.what()),
-                "Invalid credentials provided or error occurred during Single sign-on "
-                "authentication");
-        }
-        QCOMPARE(state.size(), 1);
-        QCOMPARE(state.first(), (QVariantList { false, true, QString() }));
     }
 
+    void restorePublishesWithoutUpdate_data()
+    {
+        QTest::addColumn<QString>("receivedAt");
+        QTest::addColumn<QVariantList>("published");
+        QTest::newRow("fresh") << stamp() + ".5" << QVariantList { true, false, "ab*****x.org" };
+        QTest::newRow("expired") << stamp(3600) << QVariantList { false, false, QString() };
+    }
     void restorePublishesWithoutUpdate()
     {
+        QFETCH(QString, receivedAt);
+        QFETCH(QVariantList, published);
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         const QByteArray token = lmttest::tokenWithSubject("abcdef@x.org");
-        LmtAccessToken(token, "3600", now() + ".5").save();
+        LmtAccessToken(token, "3600", receivedAt).save();
         m_manager->restoreSettings();
-        QCOMPARE(state.last(), (QVariantList { true, false, "ab*****x.org" }));
-        QCOMPARE(m_manager->accessToken()->accessToken(), token);
-
-        const QString hourAgo
-            = QDateTime::currentDateTime().addSecs(-3600).toString("yyyy-MM-dd hh:mm:ss");
-        LmtAccessToken(token, "3600", hourAgo).save();
-        m_manager->restoreSettings();
-        QCOMPARE(state.last(), (QVariantList { false, false, QString() }));
-        QVERIFY(!m_manager->accessToken()->isValid());
-        QVERIFY(!tokenPersisted());
+        QCOMPARE(state.last(), published);
+        QCOMPARE(m_manager->accessToken()->isValid(), published.first().toBool());
+        QCOMPARE(tokenPersisted(), published.first().toBool());
     }
 };
 

@@ -98,65 +98,63 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, m_updater->checkForUpdate());
     }
 
-    void downloadRequestedTwiceAndItsOutcomes()
+    void downloadEndsDownloadedOrIdle_data()
     {
+        QTest::addColumn<QByteArray>("script"); // null: the launcher does not start
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("downloaded");
+        QTest::addColumn<bool>("started"); // afterwards
+        QTest::newRow("downloaded") << QByteArray("sleep 0.3; exit 0") << QString() << true << true;
+        // A failed download returns to idle and may be requested again.
+        QTest::newRow("download fails")
+            << QByteArray("echo 'no space left' >&2; exit 2")
+            << "Failed to download Lumetra™ Setup update: 'child process exited with error code 2: "
+               "no space left'"
+            << false << false;
+        // A download that cannot even start keeps the state "downloading".
+        QTest::newRow("launcher does not start")
+            << QByteArray() << "Error: process failed to start" << false << true;
+    }
+    void downloadEndsDownloadedOrIdle()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, error);
+        QFETCH(bool, downloaded);
+        QFETCH(bool, started);
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
         QSignalSpy errors(m_updater.get(), &ILmtSetupSelfUpdater::error);
         m_connector->setUpdateCheck(true, "1.3.0.800");
         m_updater->checkForUpdate();
         uiLog.clear();
-
         m_connector->setDownloadScript(
-            [](const QString &, const QString &) { return QByteArray("sleep 0.3; exit 0"); });
+            [script](const QString &, const QString &) { return script; });
+
         m_updater->startDownloadUpdate();
         QVERIFY(m_updater->isUpdateStarted());
         QVERIFY(!m_updater->isUpdateDownloaded());
-        m_updater->startDownloadUpdate();
         QCOMPARE(m_connector->calls("download").size(), 1);
         QCOMPARE(m_connector->calls("download").first().featureId, SetupId);
         QCOMPARE(m_connector->calls("download").first().version, "1.3.0.800");
-        QCOMPARE(lmttest::signalTexts(uiLog),
-            (QStringList { "Downloading Lumetra™ Setup update: 1.3.0.800",
-                "Update download is already started" }));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size() + int(m_updater->isUpdateDownloaded()), 1, 10000);
+        QCOMPARE(m_updater->isUpdateDownloaded(), downloaded);
+        QCOMPARE(m_updater->isUpdateStarted(), started);
+        QCOMPARE(lmttest::signalTexts(errors, 1),
+            error.isEmpty() ? QStringList() : QStringList { error });
+        if (!errors.isEmpty())
+            QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
+        if (downloaded)
+            QCOMPARE(lmttest::signalTexts(uiLog),
+                (QStringList { "Downloading Lumetra™ Setup update: 1.3.0.800",
+                    "Lumetra™ Setup update is downloaded. It will be installed once the "
+                    "application is closed." }));
 
-        QTRY_VERIFY_WITH_TIMEOUT(m_updater->isUpdateDownloaded(), 10000);
-        QVERIFY(m_updater->isUpdateStarted());
-        QCOMPARE(uiLog.last().first().toString(),
-            "Lumetra™ Setup update is downloaded. It will be installed once the application is "
-            "closed.");
-        QCOMPARE(errors.size(), 0);
-
-        // A failed download returns to idle and may be requested again.
-        auto failing = std::make_unique<LmtSetupSelfUpdater>(m_connector, nullptr);
-        QSignalSpy failingErrors(failing.get(), &ILmtSetupSelfUpdater::error);
-        m_connector->setDownloadScript([](const QString &, const QString &) {
-            return QByteArray("echo 'no space left' >&2; exit 2");
-        });
-        failing->startDownloadUpdate();
-        QTRY_COMPARE_WITH_TIMEOUT(failingErrors.size(), 1, 10000);
-        QCOMPARE(failingErrors.first().at(0).value<LmtErrorCode>(), GeneralError);
-        QCOMPARE(failingErrors.first().at(1).toString(),
-            "Failed to download Lumetra™ Setup update: 'child process exited with error code 2: no "
-            "space left'");
-        QVERIFY(!failing->isUpdateStarted());
-        failing->startDownloadUpdate();
-        QCOMPARE(m_connector->calls("download").size(), 3);
-        QVERIFY(failing->isUpdateStarted());
-        QTRY_COMPARE_WITH_TIMEOUT(failingErrors.size(), 2, 10000);
-
-        // A download that cannot even start keeps the state "downloading".
-        auto broken = std::make_unique<LmtSetupSelfUpdater>(m_connector, nullptr);
-        QSignalSpy brokenErrors(broken.get(), &ILmtSetupSelfUpdater::error);
-        QSignalSpy brokenLog(broken.get(), &ILmtSetupSelfUpdater::appendUILog);
-        m_connector->setDownloadScript(
-            [](const QString &, const QString &) { return QByteArray(); });
-        broken->startDownloadUpdate();
-        QCOMPARE(lmttest::signalTexts(brokenErrors, 1),
-            QStringList { "Error: process failed to start" });
-        QVERIFY(broken->isUpdateStarted());
-        broken->startDownloadUpdate();
+        // Asked again: a download still under way is not started twice.
+        uiLog.clear();
+        m_updater->startDownloadUpdate();
+        const bool underWay = started && !downloaded;
+        QCOMPARE(m_connector->calls("download").size(), underWay ? 1 : 2);
         QCOMPARE(
-            lmttest::signalTexts(brokenLog), QStringList { "Update download is already started" });
+            lmttest::signalTexts(uiLog).contains("Update download is already started"), underWay);
     }
 
     void detachedUpdateArguments()

@@ -1,16 +1,20 @@
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
+#include "services/LmtProcessHandle.h"
 #include "services/LmtRunnerProcess.h"
 #include "services/Runner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 
 using namespace zendrel::lmt::lmtqueryapi;
+using zendrel::lmt::setup::LmtProcessHandle;
 using namespace std::chrono_literals;
 
 namespace {
@@ -18,20 +22,14 @@ namespace {
 // A process counts as gone once it no longer exists or is only a zombie awaiting its reaper.
 bool processAlive(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray line = stat.readAll();
+    const QByteArray line = lmttest::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
     const qsizetype close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
+    return !line.isEmpty() && (close < 0 || line.mid(close + 2, 1) != "Z");
 }
 
 qint64 readPid(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return file.readAll().trimmed().toLongLong();
+    return lmttest::readFile(path).trimmed().toLongLong();
 }
 
 } // namespace
@@ -41,16 +39,21 @@ class TestRunner : public QObject
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
+    const QString m_dir = m_sandbox.filePath("home");
 
+    // A script with this body; a null body names a program that does not exist.
     QString script(const QString &name, const QByteArray &body)
     {
         const QString path = m_sandbox.filePath(QStringLiteral("scripts/") + name);
-        if (!lmttest::writeFile(path, "#!/bin/sh\n" + body, true))
+        if (!body.isNull() && !lmttest::writeFile(path, "#!/bin/sh\n" + body, true))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
 
 private Q_SLOTS:
+    // The process handle's output lines are logged at debug level.
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true")); }
+
     void waitingRunCollectsTextAndLines()
     {
         const QString tool = script("print.sh",
@@ -70,89 +73,54 @@ private Q_SLOTS:
         QCOMPARE(runner.standardError(), "warn\n");
         QCOMPARE(runner.standardErrorLines(), QStringList({ "warn", "" }));
         QVERIFY(runner.elapsedMs() >= 0);
-        QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(finished, (QList<QVariantList> { { true } }));
 
-        // A second run on the same runner starts from clean results.
-        const QString silent = script("silent.sh", "exit 0\n");
-        runner.run(silent, {}, true);
+        // A second run on the same runner starts from clean results, with its own arguments
+        // and working directory.
+        runner.setWorkingDirectory(m_dir);
+        runner.run(script("args.sh", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n"),
+            { "a b", "c" }, true);
         QVERIFY(runner.success());
-        QCOMPARE(runner.standardOutput(), QString());
-        QCOMPARE(runner.standardOutputLines(), QStringList());
+        QCOMPARE(runner.standardOutputLines(),
+            QStringList({ QDir(m_dir).canonicalPath(), "[a b]", "[c]", "" }));
         QCOMPARE(runner.standardErrorLines(), QStringList());
         QCOMPARE(finished.count(), 2);
     }
 
-    void argumentsAndWorkingDirectoryReachTheChild()
+    void failureMessagesNameCommandAndDirectory_data()
     {
-        const QString tool = script("args.sh", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n");
-        const QString dir = m_sandbox.filePath("home");
-        Runner runner;
-        runner.setWorkingDirectory(dir);
-        runner.run(tool, { "a b", "c" }, true);
-        QVERIFY(runner.success());
-        QCOMPARE(runner.standardOutputLines(),
-            QStringList({ QDir(dir).canonicalPath(), "[a b]", "[c]", "" }));
+        lmttest::rowsFrom("services/runner-failures.json");
     }
-
     void failureMessagesNameCommandAndDirectory()
     {
-        const QString failing = script("fail.sh", "echo 'bad input' >&2\nexit 3\n");
-        const QString dir = m_sandbox.filePath("home");
-        {
-            Runner runner;
-            runner.setWorkingDirectory(dir);
-            runner.run(failing, { "-x", "y" }, true);
-            QVERIFY(!runner.success());
-            QCOMPARE(runner.exitCode(), 3);
-            QCOMPARE(runner.errorMessage(),
-                QString("command '%1 -x y'\n  directory '%2'\n  child process exited with "
-                        "error code 3")
-                    .arg(failing, dir));
-            QCOMPARE(runner.standardErrorLines(), QStringList({ "bad input", "" }));
-        }
-        {
-            // Without a working directory the current one is named.
-            Runner runner;
-            runner.run(failing, {}, true);
-            QCOMPARE(runner.errorMessage(),
-                QString("command '%1'\n  directory '%2'\n  child process exited with error "
-                        "code 3")
-                    .arg(failing, QDir::currentPath()));
-        }
-        {
-            const QString crashing = script("crash.sh", "kill -SEGV $$\n");
-            Runner runner;
-            runner.setWorkingDirectory(dir);
-            runner.run(crashing, {}, true);
-            QVERIFY(!runner.success());
+        QFETCH(QJsonObject, row);
+        const bool detached = row["detached"].toBool();
+        const bool inDirectory = !row["noDirectory"].toBool();
+        // Without a script the program does not exist.
+        const QString tool = script(QTest::currentDataTag(),
+            row.contains("script") ? row["script"].toString().toUtf8() : QByteArray());
+        Runner runner;
+        if (inDirectory)
+            runner.setWorkingDirectory(m_dir);
+        runner.setDetached(detached);
+        QSignalSpy finished(&runner, &Runner::finished);
+        runner.run(tool, { "-x", "y" }, !detached);
+        QVERIFY(!runner.success());
+        QCOMPARE(runner.errorMessage(),
+            row["message"].toString().arg(tool, inDirectory ? m_dir : QDir::currentPath()));
+        if (row.contains("exitCode"))
+            QCOMPARE(runner.exitCode(), row["exitCode"].toInt());
+        if (!detached) {
             QVERIFY(!runner.isRunning());
-            QCOMPARE(runner.errorMessage(),
-                QString("command '%1', directory '%2' - process crashed").arg(crashing, dir));
-        }
-        {
-            const QString missing = m_sandbox.filePath("scripts/no-such-tool");
-            Runner runner;
-            runner.setWorkingDirectory(dir);
-            QSignalSpy finished(&runner, &Runner::finished);
-            runner.run(missing, { "--version" }, true);
-            QVERIFY(!runner.success());
-            QVERIFY(!runner.isRunning());
-            QCOMPARE(runner.errorMessage(),
-                QString("the command '%1 --version', directory '%2' - child program failed "
-                        "to start")
-                    .arg(missing, dir));
-            QCOMPARE(finished.count(), 1);
-            QCOMPARE(finished.first().first().toBool(), false);
+            QCOMPARE(finished, (QList<QVariantList> { { false } }));
         }
     }
 
     void readErrorWithExitCodeZeroFails()
     {
         const QString tool = script("reads.sh", "echo partial\nexit 0\n");
-        const QString dir = m_sandbox.filePath("home");
         Runner runner;
-        runner.setWorkingDirectory(dir);
+        runner.setWorkingDirectory(m_dir);
         auto *process = runner.findChild<LmtRunnerProcess *>();
         QVERIFY(process);
         // Stands in for a pipe failure reported by Qt while the child goes on to exit with 0.
@@ -164,9 +132,8 @@ private Q_SLOTS:
         QVERIFY(!runner.success());
         QCOMPARE(runner.exitCode(), 0);
         QCOMPARE(runner.errorMessage(),
-            QString("command '%1', directory '%2' - child program read error from "
-                    "stdout/stderr")
-                .arg(tool, dir));
+            QString("command '%1', directory '%2' - child program read error from stdout/stderr")
+                .arg(tool, m_dir));
         // The run only returns once the child ended, so its output is complete.
         QCOMPARE(runner.standardOutputLines(), QStringList({ "partial", "" }));
     }
@@ -186,35 +153,32 @@ private Q_SLOTS:
             QVERIFY(runner.standardOutput().endsWith("after-cat\n"));
             QCOMPARE(runner.standardError(), QString());
         }
-        {
-            Runner runner;
-            runner.setForwardOutput(true, false);
-            QString forwardedOut;
-            QString forwardedErr;
-            connect(&runner, &Runner::standardOutReady, this,
-                [&](const QString &text) { forwardedOut += text; });
-            connect(&runner, &Runner::standardErrorReady, this,
-                [&](const QString &text) { forwardedErr += text; });
-            runner.run(tool, {}, true);
-            QVERIFY(runner.success());
-            QCOMPARE(forwardedOut, "out\nafter-cat\n");
-            QCOMPARE(forwardedErr, "err\n");
-            // Forwarded text is not collected a second time.
-            QCOMPARE(runner.standardOutput(), QString());
-            QCOMPARE(runner.standardOutputLines(), QStringList());
-        }
+        Runner runner;
+        runner.setForwardOutput(true, false);
+        QString forwardedOut;
+        QString forwardedErr;
+        connect(&runner, &Runner::standardOutReady, this,
+            [&](const QString &text) { forwardedOut += text; });
+        connect(&runner, &Runner::standardErrorReady, this,
+            [&](const QString &text) { forwardedErr += text; });
+        runner.run(tool, {}, true);
+        QVERIFY(runner.success());
+        QCOMPARE(forwardedOut, "out\nafter-cat\n");
+        QCOMPARE(forwardedErr, "err\n");
+        // Forwarded text is not collected a second time.
+        QCOMPARE(runner.standardOutput(), QString());
+        QCOMPARE(runner.standardOutputLines(), QStringList());
     }
 
     void runWithoutWaitingReportsLater()
     {
-        const QString tool = script("later.sh", "echo done\n");
         Runner runner;
         QSignalSpy finished(&runner, &Runner::finished);
-        runner.run(tool, {}, false);
+        runner.run(script("later.sh", "echo done\n"), {}, false);
         QVERIFY(runner.isRunning());
         QCOMPARE(runner.errorMessage(), QString());
         QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(finished, (QList<QVariantList> { { true } }));
         QVERIFY(!runner.isRunning());
         QCOMPARE(runner.standardOutputLines(), QStringList({ "done", "" }));
     }
@@ -222,13 +186,11 @@ private Q_SLOTS:
     void destroyingTheRunnerKillsItsChild()
     {
         const QString pidFile = m_sandbox.filePath("long.pid");
-        const QString tool = script("long.sh", "echo $$ > \"$1\"\nexec sleep 60\n");
         auto runner = std::make_unique<Runner>();
-        runner->run(tool, { pidFile }, false);
+        runner->run(script("long.sh", "echo $$ > \"$1\"\nexec sleep 60\n"), { pidFile }, false);
         QTRY_VERIFY_WITH_TIMEOUT(readPid(pidFile) > 0, 10000);
         const qint64 pid = readPid(pidFile);
         QVERIFY(processAlive(pid));
-
         QElapsedTimer clock;
         clock.start();
         runner.reset();
@@ -239,25 +201,13 @@ private Q_SLOTS:
     void detachedRunOutlivesTheRunner()
     {
         const QString marker = m_sandbox.filePath("detached.marker");
-        const QString tool = script("detached.sh", "sleep 0.3\necho written > \"$1\"\n");
-        {
-            auto *runner = new Runner;
-            runner->setDetached(true);
-            runner->setNewProcessGroup(true);
-            runner->run(tool, { marker }, false);
-            QCOMPARE(runner->errorMessage(), QString());
-            delete runner;
-        }
+        auto runner = std::make_unique<Runner>();
+        runner->setDetached(true);
+        runner->setNewProcessGroup(true);
+        runner->run(script("detached.sh", "sleep 0.3\necho written > \"$1\"\n"), { marker }, false);
+        QCOMPARE(runner->errorMessage(), QString());
+        runner.reset();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
-
-        const QString missing = m_sandbox.filePath("scripts/not-there");
-        const QString dir = m_sandbox.filePath("home");
-        Runner runner;
-        runner.setDetached(true);
-        runner.setWorkingDirectory(dir);
-        runner.run(missing, { "a" }, false);
-        QCOMPARE(runner.errorMessage(),
-            QString("command '%1 a', directory '%2' - failed to start").arg(missing, dir));
     }
 
     void quitSignalReachesTheWholeGroup()
@@ -312,9 +262,8 @@ private Q_SLOTS:
     {
         const QString pidFile = m_sandbox.filePath("hang.pid");
         const QString tool = script("hang.sh", "sleep 60 &\necho $! > \"$1\"\nwait\n");
-        const QString dir = m_sandbox.filePath("home");
         Runner runner;
-        runner.setWorkingDirectory(dir);
+        runner.setWorkingDirectory(m_dir);
         runner.setNewProcessGroup(true);
         runner.setTimeout(300ms);
         QElapsedTimer clock;
@@ -327,16 +276,110 @@ private Q_SLOTS:
         QVERIFY(!runner.isRunning());
         QCOMPARE(runner.errorMessage(),
             QString("command '%1 %2', directory '%3' - child program timed out")
-                .arg(tool, pidFile, dir));
+                .arg(tool, pidFile, m_dir));
         const qint64 sleeper = readPid(pidFile);
         QVERIFY(sleeper > 0);
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(sleeper), 10000);
 
         // The limit only ends runs that outlive it.
-        const QString quick = script("quick.sh", "echo fast\n");
-        runner.run(quick, {}, true);
+        runner.run(script("quick.sh", "echo fast\n"), {}, true);
         QVERIFY(runner.success());
         QVERIFY(!runner.timedOut());
+    }
+
+    // The process handle: the launcher's jobs as the services run them.
+    void endReportNamesTheFailure_data() { lmttest::rowsFrom("services/process-end-reports.json"); }
+    void endReportNamesTheFailure()
+    {
+        QFETCH(QJsonObject, row);
+        const bool success = row["success"].toBool();
+        const QString lastError = row["lastError"].toString();
+        lmttest::LogCapture capture;
+        const auto handle = LmtProcessHandle::start(
+            script("tool.sh", row["script"].toString().toUtf8()), { "x" });
+        QString out;
+        QString err;
+        connect(handle.get(), &LmtProcessHandle::stdOutReady, this,
+            [&](const QString &text) { out += text; });
+        connect(handle.get(), &LmtProcessHandle::stdErrorReady, this,
+            [&](const QString &text) { err += text; });
+        QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
+        if (row["kill"].toBool()) {
+            QTRY_VERIFY_WITH_TIMEOUT(!err.isEmpty(), 10000);
+            handle->kill();
+        }
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished, (QList<QVariantList> { { success, row["failure"].toString() } }));
+        if (!lastError.isEmpty())
+            QCOMPARE(handle->lastError(), lastError);
+        if (success) {
+            QCOMPARE(out, "out x\n");
+            QCOMPARE(err, "note\n");
+            QVERIFY(capture.contains("DEBUG] [LmtProcessHandle] STDOUT: out x"));
+            QVERIFY(capture.contains("CRITICAL] [LmtProcessHandle] STDERR: note"));
+        }
+        QVERIFY(!handle->isFinished());
+        handle->wait();
+        QVERIFY(handle->isFinished());
+    }
+
+    void inputReachesTheChildUntilClosed()
+    {
+        // A child that reads its input to the end stops once the writer closes it.
+        const auto handle = LmtProcessHandle::start(
+            script("echo.sh", "read line\necho \"got $line\"\ncat\n"), {});
+        QSignalSpy out(handle.get(), &LmtProcessHandle::stdOutReady);
+        QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
+        handle->write("secret\n");
+        QVERIFY(out.wait(10000));
+        QCOMPARE(out.first().first().toString(), "got secret\n");
+        QVERIFY(!finished.wait(200));
+        handle->closeWriteChannel();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().at(0).toBool(), true);
+    }
+
+    void waitCalledAgainFromTheEndReport()
+    {
+        // Receivers of finished() may mark the handle finished themselves while an outer wait
+        // is delivering that very signal.
+        const auto handle = LmtProcessHandle::start(script("short.sh", "sleep 0.2\n"), {});
+        int reports = 0;
+        connect(handle.get(), &LmtProcessHandle::finished, this, [&] {
+            ++reports;
+            handle->wait();
+        });
+        handle->wait();
+        QCOMPARE(reports, 1);
+        QVERIFY(handle->isFinished());
+    }
+
+    void startFailureThrows()
+    {
+        QCOMPARE(lmttest::failureOf(
+                     [&] { LmtProcessHandle::start(m_sandbox.filePath("scripts/absent"), {}); }),
+            "process failed to start");
+    }
+
+    void droppedHandleWaitsForItsChild()
+    {
+        lmttest::LogCapture capture;
+        const QString marker = m_sandbox.filePath("late.marker");
+        const QString tool = script("late.sh", "sleep 0.5\necho done > \"$1\"\n");
+        auto handle = LmtProcessHandle::start(tool, { marker });
+        QVERIFY(!QFile::exists(marker));
+        handle.reset();
+        // The destructor returned only after the child had written its marker.
+        QVERIFY(QFile::exists(marker));
+        QVERIFY(capture.contains("[LmtProcessHandle] Called ~LmtProcessHandle while process is "
+                                 "running"));
+
+        // After an explicit wait the destructor has nothing left to do.
+        capture.clear();
+        auto waited = LmtProcessHandle::start(script("quick.sh", "exit 0\n"), {});
+        waited->wait();
+        waited.reset();
+        QVERIFY(!capture.contains("Called ~LmtProcessHandle"));
     }
 };
 
