@@ -268,6 +268,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
         QTest::newRow("start") << QByteArray("bytes=0-99") << 206 << 0 << 99;
+        QTest::newRow("one byte") << QByteArray("bytes=5-5") << 206 << 5 << 5;
         // An interrupted download resumes where it stopped.
         QTest::newRow("resumed") << QByteArray("bytes=100-") << 206 << 100 << -1;
         QTest::newRow("suffix") << QByteArray("bytes=-16") << 206 << -16 << -1;
