@@ -41,13 +41,13 @@ bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
             *error = reason;
         return false;
     };
-    if (!QFileInfo::exists(demoCatalogue() + QStringLiteral("/registry.json")))
+    if (!QFileInfo::exists(m_catalogue + QStringLiteral("/registry.json")))
         return fail(QStringLiteral("the demo catalogue has not been generated"));
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     // Its request log goes to a file, so that it never fills a pipe nobody reads.
     m_process.setStandardErrorFile(m_logDir.filePath(QStringLiteral("requests.log")));
     m_process.start(binDir() + QStringLiteral("/lumetra-vendor-service"),
-        QStringList { QStringLiteral("--catalogue"), demoCatalogue(), QStringLiteral("--port"),
+        QStringList { QStringLiteral("--catalogue"), m_catalogue, QStringLiteral("--port"),
             QStringLiteral("0") }
             + extraArguments);
     if (!m_process.waitForStarted(kTimeoutMs))

@@ -26,6 +26,8 @@ public:
     // it did not come up.
     bool start(const QStringList &extraArguments = {}, QString *error = nullptr);
     void stop();
+    // Serves another catalogue folder from the next start on.
+    void setCatalogue(const QString &folder) { m_catalogue = folder; }
 
     QString url() const { return m_url; }
     // What it wrote to standard error so far: one line per request it answered, e.g.
@@ -39,6 +41,7 @@ private:
     QProcess m_process;
     QString m_url;
     QTemporaryDir m_logDir;
+    QString m_catalogue = demoCatalogue();
 };
 
 // Demo account of the catalogue.

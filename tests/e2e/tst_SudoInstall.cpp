@@ -9,7 +9,7 @@
 // that whatever reaches its standard input is kept: the password must never be there, also
 // when sudo asks for none (a NOPASSWD rule, or credentials cached from the run before).
 #include "app/LmtEntry.h"
-#include "common/LmtSignalRecords.h"
+#include "common/LmtControllerEvents.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
@@ -270,52 +270,45 @@ private:
 
 // ---- The account's part ---------------------------------------------------------------------
 
-// One line per signal of the controller that tells how the installation went.
+// "scope <n>" of the probe's installation, then what the controller signalled while it ran
+// the installation once per password.
 QJsonArray runInstallations(const QStringList &passwords, const QString &installDirectory)
 {
-    QJsonArray events;
     const auto controller = createSetupController();
-    QObject context;
-    bool ended = false;
-    QObject::connect(controller.get(), &LmtSetupController::askForElevatedPrivileges, &context,
-        [&events] { events << "askForElevatedPrivileges"; });
-    QObject::connect(controller.get(), &LmtSetupController::error, &context,
-        [&events](LmtErrorCode, const QString &message) { events << "error " + message; });
-    QObject::connect(controller.get(), &LmtSetupController::installStatus, &context,
-        [&](LmtOperationStatus status, const QString &featureId, const QString &version) {
-            events << QStringLiteral("installStatus %1 %2 %3").arg(status).arg(featureId, version);
-            ended = ended || status != InProgress;
-        });
-    QObject::connect(controller.get(), &LmtSetupController::downloadStatus, &context,
-        [&](LmtOperationStatus status, const QString &featureId, const QString &version) {
-            events << QStringLiteral("downloadStatus %1 %2 %3").arg(status).arg(featureId, version);
-            ended = ended || status == Failed || status == Cancelled;
-        });
-    bool refreshed = false;
-    QObject::connect(controller.get(), &LmtSetupController::toolDataChanged, &context,
-        [&refreshed] { refreshed = true; });
+    lmttest::ControllerEvents events(controller.get());
     controller->updateTools(false);
-    if (!QTest::qWaitFor([&] { return refreshed; }, 60000))
-        return events << "no tool list";
+    if (!events.waitFor("toolDataChanged"))
+        return { "no tool list" };
     const auto version = controller->toolModel()->findOnlineVersion(FeatureId, Version);
     if (!version)
-        return events << "no " + FeatureId;
+        return { "no " + FeatureId };
     version->setSelected(true);
     // As chosen in the configuration dialog: the program goes into the test's folder.
     version->setInstallDirectory(installDirectory);
-    events << QStringLiteral("scope %1").arg(int(version->installScope()));
+    events.lines = QStringList { QStringLiteral("scope %1").arg(int(version->installScope())) };
 
     for (const QString &password : passwords) {
-        ended = false;
+        const qsizetype before = events.lines.size();
+        // A run ends with the installation, or with a download that failed or was stopped.
+        const auto ended = [&] {
+            for (const QString &line : events.lines.mid(before)) {
+                const int status = line.section(' ', 1, 1).toInt();
+                if ((line.startsWith("installStatus") && status != InProgress)
+                    || (line.startsWith("downloadStatus")
+                        && (status == Failed || status == Cancelled)))
+                    return true;
+            }
+            return false;
+        };
         // As the main window does: Start, then the password from the dialog, then the jobs.
         controller->startInstall();
         controller->setAdminPassword(password);
         Q_EMIT controller->startInstallRequested();
-        if (!QTest::qWaitFor([&] { return ended; }, JobTimeoutMs))
-            events << "timed out";
+        if (!QTest::qWaitFor(ended, JobTimeoutMs))
+            events.lines << "timed out";
         controller->stopInstall();
     }
-    return events;
+    return QJsonArray::fromStringList(events.lines);
 }
 
 int runAsSudoUser(const QStringList &arguments)
@@ -391,9 +384,9 @@ private Q_SLOTS:
         // installation folder below.
         QTemporaryDir root;
         QVERIFY(root.isValid());
-        QVERIFY(QFile::setPermissions(root.path(),
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        const auto worldReadable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+            | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(root.path(), worldReadable));
         const QString stage = root.filePath("bin");
         const QString programs = root.filePath("programs");
         QVERIFY(QDir().mkpath(stage) && QDir().mkpath(programs));
@@ -410,22 +403,13 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(QFileInfo(to).path()));
             QVERIFY2(QFile::copy(from, to), qPrintable(from));
         }
-        // The launcher the account installs is this wrapper: the elevated install first keeps
-        // what waits on its standard input (until end of input, or 2 s when nobody closes it),
-        // then runs the real launcher with nothing to read, so that the installation goes on.
+        // The launcher the account installs keeps what reaches the elevated install's input.
         const QString received = root.filePath("elevated-input");
         QVERIFY(lmttest::writeFile(stage + "/kor-launcher-service",
-            QStringLiteral("#!/bin/sh\n"
-                           "case \"$2\" in installOnly*)\n"
-                           "  /usr/bin/timeout 2 /bin/cat >> '%1'\n"
-                           "  exec '%2' \"$@\" < /dev/null ;;\n"
-                           "esac\n"
-                           "exec '%2' \"$@\"\n")
-                .arg(received, launcher)
-                .toUtf8()));
-        QVERIFY(QFile::setPermissions(stage + "/kor-launcher-service",
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+            lmttest::fixture("e2e/elevated-input-keeper.sh")
+                .replace("{received}", QFile::encodeName(received))
+                .replace("{real}", QFile::encodeName(launcher))));
+        QVERIFY(QFile::setPermissions(stage + "/kor-launcher-service", worldReadable));
 
         const QByteArray password
             = "Lmt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + " x";
@@ -489,11 +473,11 @@ private Q_SLOTS:
         const QStringList errors = lmttest::startingWith(events, "error ");
         QCOMPARE(errors.size(), failures);
         const QString failurePrefix
-            = QStringLiteral("error Failed to install '%1' - '%2' package: child process exited "
+            = QStringLiteral("Failed to install '%1' - '%2' package: child process exited "
                              "with error code 1: ")
                   .arg(FeatureId, Version);
         QVERIFY2(errors.isEmpty()
-                || (errors.first().startsWith(failurePrefix)
+                || (errors.first().section(' ', 2).startsWith(failurePrefix)
                     && errors.first().contains("incorrect password attempt")),
             qPrintable(errors.value(0)));
 

@@ -66,13 +66,8 @@ class TestUrlPasswordsInTheLog : public QObject
 
     QByteArray registry() const
     {
-        return QStringLiteral(R"([{"featureId": "%1", "id": 7, "name": "Demo",
-            "additionalAttributes": {"lmt-type": "tools", "login-required": false},
-            "versions": {"a": {"version": "1.0.0.1", "versionNumeric": 1000001, "id": 70,
-              "downloadUrls": [{"url": "%2", "os": "Linux", "architecture": "x64",
-                "kind": "installer", "filetype": "sh", "filesize": 1}]}}}])")
-            .arg(Tool, siteUrl("/files/demo-1.0.0.1.sh"))
-            .toUtf8();
+        return lmttest::fixture("e2e/one-tool-registry.json")
+            .replace("{packageUrl}", siteUrl("/files/demo-1.0.0.1.sh").toUtf8());
     }
 
     // A connector on the running kor-launcher-service.

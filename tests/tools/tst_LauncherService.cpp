@@ -48,70 +48,18 @@ QByteArray sha256Hex(const QByteArray &bytes)
 
 // A registry with one tool: versions 1.2.3.4 (Windows and Linux packages), 1.3.0.0 (Linux),
 // 9.0.0.0 (ignored) and 9.1.0.0 (Windows only).
-QByteArray registryDocument(const QString &sha256 = {}, const QString &linuxUrl = kPackagePath)
+QByteArray registryDocument(
+    const QByteArray &sha256 = {}, const QByteArray &linuxUrl = kPackagePath)
 {
-    QJsonObject linuxPackage { { "url", linuxUrl }, { "os", "Linux" }, { "architecture", "x64" },
-        { "kind", "installer" }, { "filetype", "sh" }, { "filesize", 0.2 } };
-    if (!sha256.isEmpty())
-        linuxPackage.insert("sha256", sha256);
-    const QJsonObject windowsPackage { { "url", "/files/tool-1.2.3.4.exe/download" },
-        { "os", "Windows" }, { "architecture", "x64" }, { "kind", "installer" },
-        { "filetype", "exe" }, { "filesize", 0.2 } };
-    auto version = [](const char *text, int numeric, QJsonArray downloads, bool ignored = false) {
-        QJsonObject object { { "version", text }, { "versionNumeric", numeric }, { "id", numeric },
-            { "downloadUrls", downloads } };
-        if (ignored)
-            object.insert("additionalAttributes", QJsonObject { { "lmt-ignore", true } });
-        return object;
-    };
-    const QJsonObject laterLinux { { "url", "/files/tool-1.3.0.0.sh" }, { "os", "Linux" },
-        { "architecture", "x64" }, { "kind", "installer" }, { "filetype", "sh" },
-        { "filesize", 0.2 } };
-    const QJsonObject versions {
-        { "a", version("1.2.3.4", 1020304, { windowsPackage, linuxPackage }) },
-        { "b", version("1.3.0.0", 1030000, { laterLinux }) },
-        { "c", version("9.0.0.0", 9000000, { laterLinux }, true) },
-        { "d", version("9.1.0.0", 9010000, { windowsPackage }) }
-    };
-    const QJsonObject tool { { "featureId", kTool }, { "id", 17 }, { "name", "Test Tool" },
-        { "additionalAttributes",
-            QJsonObject { { "lmt-type", "tools" }, { "login-required", true } } },
-        { "versions", versions } };
-    return QJsonDocument(QJsonArray { tool }).toJson(QJsonDocument::Compact);
+    return lmttest::fixture("tools/one-tool-registry.json")
+        .replace("{linuxUrl}", linuxUrl)
+        .replace("{sha256}", sha256.isEmpty() ? QByteArray() : "\"sha256\": \"" + sha256 + "\",");
 }
 
-// A package as the vendor ships them for Linux: a shell script taking the installer switches.
-// It installs one file into "/dir=", writes its registry file into the scope's directory and
-// records the switches it got.
 QByteArray installerScript(int exitCode)
 {
-    return QByteArrayLiteral(R"(#!/bin/sh
-scope=user
-dir=
-for arg in "$@"; do
-  case "$arg" in
-    /allusers) scope=all ;;
-    /currentuser) scope=user ;;
-    /dir=*) dir="${arg#/dir=}" ;;
-  esac
-done
-[ -n "$dir" ] || { echo "no /dir= given" >&2; exit 3; }
-if [ "$scope" = all ]; then
-  registry="$ALLUSERSPROFILE/Zendrel_Technologies_AG/Zendrel-Toolbox"
-else
-  registry="$LOCALAPPDATA/Zendrel_Technologies_AG/Zendrel-Toolbox"
-fi
-mkdir -p "$dir" "$registry"
-printf '%s\n' "$@" > "$dir/switches.txt"
-echo tool > "$dir/tool.bin"
-cat > "$registry/com.zdr.test.tool-1.2.3.4.json" <<EOF
-{"featureId": "com.zdr.test.tool", "title": "Test Tool", "versionNumeric": 1020304,
- "version": "1.2.3.4", "path": "$dir/tool.bin", "uninstallPath": "$dir/uninstall.sh",
- "attributes": {"lmt-type": "tools"}}
-EOF
-echo "installed into $dir"
-exit )") + QByteArray::number(exitCode)
-        + '\n';
+    return lmttest::fixture("tools/test-tool-installer.sh")
+        .replace("{exitCode}", QByteArray::number(exitCode));
 }
 
 } // namespace
@@ -151,6 +99,22 @@ private:
         return port.exitCode == 0 ? port.outLines().value(0).toUShort() : 0;
     }
 
+    // The package of 1.2.3.4 for Linux, login-required, with its checksum in the registry.
+    void offer(const QByteArray &body, qint64 cutAfter = -1)
+    {
+        m_vendor.packages[kPackagePath] = { body, true, true, cutAfter };
+        m_vendor.registry = registryDocument(sha256Hex(body));
+    }
+    QString verb(const QString &name, const QString &version = QStringLiteral("1.2.3.4")) const
+    {
+        return QStringLiteral("%1 %2:%3 %4").arg(name, kTool, version, m_vendor.registryUrl());
+    }
+    QString package() const { return toolsDirectory() + "/tool-1.2.3.4.sh"; }
+    bool signIn()
+    {
+        return askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken");
+    }
+
     lmttest::Sandbox m_sandbox;
     lmttest::ScriptedVendor m_vendor;
 
@@ -161,7 +125,9 @@ private Q_SLOTS:
     void downloadOnlyWritesVerifiedPackageWithProgress();
     void interruptedDownloadResumes();
     void checksumMismatchLeavesNoPackage();
-    void unsafeOrMissingPackagesAreRefused();
+    void encodedDirectoryPartsAreDropped();
+    void unusableRequestsAreRefused_data();
+    void unusableRequestsAreRefused();
     void installOnlyRunsTheInstallerWithSwitches();
     void checkUpdateComparesOfferedAndInstalled();
     void cleanupTestCase();
@@ -295,24 +261,22 @@ void tst_LauncherService::signInFailuresAnswerWithoutToken()
 void tst_LauncherService::downloadOnlyWritesVerifiedPackageWithProgress()
 {
     const QByteArray body = packageBody(400 * 1024);
-    m_vendor.packages[kPackagePath] = { body, true, true, -1 };
-    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(body)));
-    const QString verb
-        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
-    const QString target = toolsDirectory() + "/tool-1.2.3.4.sh";
+    offer(body);
+    const QString download = verb("downloadOnly");
+    const QString target = package();
 
     // Signed out, the login-required package is refused and nothing lands under its name.
     const quint16 port = servicePort();
     QVERIFY(port > 0);
     askService(port, "/kor-service/revokeAccessToken", true);
-    RunResult refused = korService(verb);
+    RunResult refused = korService(download);
     QVERIFY(refused.exitCode != 0);
     QVERIFY(refused.err.contains("HTTP 401"));
     QVERIFY(!QFile::exists(target));
 
     QVERIFY(askService(port, "/kor-service/requestAccessToken").contains("accessToken"));
     m_vendor.requests.clear();
-    const RunResult run = korService(verb);
+    const RunResult run = korService(download);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(lmttest::readFile(target), body);
@@ -342,7 +306,7 @@ void tst_LauncherService::downloadOnlyWritesVerifiedPackageWithProgress()
 
     // A complete, verified package is not fetched again.
     m_vendor.requests.clear();
-    const RunResult again = korService(verb);
+    const RunResult again = korService(download);
     QCOMPARE(again.exitCode, 0);
     QCOMPARE(again.outLines(), QStringList { "100.0% completed" });
     QVERIFY(m_vendor.requestsTo("/files/").isEmpty());
@@ -353,15 +317,12 @@ void tst_LauncherService::interruptedDownloadResumes()
 {
     const QByteArray body = packageBody(300 * 1024);
     const qint64 cut = 120 * 1024;
-    m_vendor.packages[kPackagePath] = { body, true, true, cut };
-    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(body)));
-    const QString verb
-        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
-    const QString target = toolsDirectory() + "/tool-1.2.3.4.sh";
-    QVERIFY(servicePort() > 0);
-    QVERIFY(askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
+    offer(body, cut);
+    const QString download = verb("downloadOnly");
+    const QString target = package();
+    QVERIFY(signIn());
 
-    const RunResult broken = korService(verb);
+    const RunResult broken = korService(download);
     QVERIFY(broken.finished);
     QVERIFY(broken.exitCode != 0);
     QVERIFY2(broken.err.contains("run it again to resume"), broken.err.constData());
@@ -369,7 +330,7 @@ void tst_LauncherService::interruptedDownloadResumes()
     QCOMPARE(lmttest::readFile(target + ".part"), body.left(cut));
 
     m_vendor.requests.clear();
-    const RunResult resumed = korService(verb);
+    const RunResult resumed = korService(download);
     QCOMPARE(resumed.exitCode, 0);
     QCOMPARE(lmttest::readFile(target), body);
     QVERIFY(!QFile::exists(target + ".part"));
@@ -385,14 +346,14 @@ void tst_LauncherService::interruptedDownloadResumes()
     // replaced, not extended.
     m_vendor.packages[kPackagePath].honoursRange = false;
     QVERIFY(lmttest::writeFile(target + ".part", body.left(cut)));
-    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(korService(download).exitCode, 0);
     QCOMPARE(lmttest::readFile(target), body);
     QFile::remove(target);
 
     // A partial file longer than the package cannot be resumed: the download starts over.
     m_vendor.packages[kPackagePath].honoursRange = true;
     QVERIFY(lmttest::writeFile(target + ".part", body + "trailing bytes"));
-    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(korService(download).exitCode, 0);
     QCOMPARE(lmttest::readFile(target), body);
     QFile::remove(target);
 }
@@ -400,14 +361,13 @@ void tst_LauncherService::interruptedDownloadResumes()
 void tst_LauncherService::checksumMismatchLeavesNoPackage()
 {
     const QByteArray body = packageBody(64 * 1024);
-    m_vendor.packages[kPackagePath] = { body, true, true, -1 };
-    m_vendor.registry = registryDocument(QString(64, QLatin1Char('0')));
-    const QString verb
-        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
-    const QString target = toolsDirectory() + "/tool-1.2.3.4.sh";
-    QVERIFY(askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
+    offer(body);
+    m_vendor.registry = registryDocument(QByteArray(64, '0'));
+    const QString download = verb("downloadOnly");
+    const QString target = package();
+    QVERIFY(signIn());
 
-    const RunResult corrupt = korService(verb);
+    const RunResult corrupt = korService(download);
     QVERIFY(corrupt.exitCode != 0);
     QVERIFY(corrupt.err.contains("SHA-256"));
     QVERIFY(!QFile::exists(target));
@@ -415,87 +375,96 @@ void tst_LauncherService::checksumMismatchLeavesNoPackage()
 
     // A corrupt partial file is caught by the checksum after resuming and thrown away, so the
     // next run fetches the whole package.
-    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(body)));
+    m_vendor.registry = registryDocument(sha256Hex(body));
     QVERIFY(lmttest::writeFile(target + ".part", QByteArray(1000, 'x')));
-    QVERIFY(korService(verb).exitCode != 0);
+    QVERIFY(korService(download).exitCode != 0);
     QVERIFY(!QFile::exists(target));
     QVERIFY(!QFile::exists(target + ".part"));
-    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(korService(download).exitCode, 0);
     QCOMPARE(lmttest::readFile(target), body);
 
     // Without a checksum a file already there cannot be trusted: it is fetched again.
     m_vendor.registry = registryDocument();
     QVERIFY(lmttest::writeFile(target, "stale package"));
     m_vendor.requests.clear();
-    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(korService(download).exitCode, 0);
     QCOMPARE(m_vendor.requestsTo("/files/").size(), 1);
     QCOMPARE(lmttest::readFile(target), body);
     QFile::remove(target);
 }
 
-void tst_LauncherService::unsafeOrMissingPackagesAreRefused()
+void tst_LauncherService::encodedDirectoryPartsAreDropped()
 {
     const QByteArray body = packageBody(1024);
     m_vendor.packages["/files/..%2F..%2Fescaped.sh"] = { body, false, true, -1 };
     m_vendor.registry = registryDocument({}, "/files/..%2F..%2Fescaped.sh");
-    const QString verb
-        = QStringLiteral("downloadOnly %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
     // The decoded name's directory parts are dropped: the file stays in the Tools folder.
-    QCOMPARE(korService(verb).exitCode, 0);
+    QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
     QCOMPARE(lmttest::readFile(toolsDirectory() + "/escaped.sh"), body);
     QVERIFY(!QFile::exists(registryDirectory("localappdata") + "/escaped.sh"));
     QFile::remove(toolsDirectory() + "/escaped.sh");
+}
 
+void tst_LauncherService::unusableRequestsAreRefused_data()
+{
+    // The package URL the registry names for 1.2.3.4, the verb line ("{registry}" stands for
+    // the registry's URL), the exit code (1: any but 0) and what standard error says.
+    QTest::addColumn<QByteArray>("linuxUrl");
+    QTest::addColumn<QString>("verbLine");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    const QString download = QStringLiteral("downloadOnly com.zdr.test.tool:1.2.3.4 {registry}");
     // Names that would point at a folder rather than a file in the Tools folder.
-    RunResult refused;
-    for (const char *url : { "/files/x%2F..%2Fdownload", "/files/", "/files/a%5C..%5C..%5Cb.sh" }) {
-        m_vendor.registry = registryDocument({}, url);
-        refused = korService(verb);
-        QVERIFY(refused.exitCode != 0);
-        QVERIFY2(refused.err.contains("No usable file name"), refused.err.constData());
-    }
+    for (const char *url : { "/files/x%2F..%2Fdownload", "/files/", "/files/a%5C..%5C..%5Cb.sh" })
+        QTest::addRow("folder name %s", url)
+            << QByteArray(url) << download << 1 << "No usable file name";
+    QTest::newRow("unknown version")
+        << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:7.7.7.7 {registry}" << 1
+        << "The registry offers no Linux package of com.zdr.test.tool 7.7.7.7";
+    QTest::newRow("Windows only")
+        << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:9.1.0.0 {registry}" << 1
+        << "The registry offers no Linux package of com.zdr.test.tool 9.1.0.0";
+    QTest::newRow("no version") << QByteArray(kPackagePath)
+                                << "downloadOnly com.zdr.test.tool {registry}" << 1
+                                << "is not <featureId>:<version>";
+    QTest::newRow("no registry URL")
+        << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:1.2.3.4 not-a-url" << 1
+        << "'not-a-url' is not a registry URL";
+    QTest::newRow("unknown verb") << QByteArray(kPackagePath)
+                                  << "fetchEverything com.zdr.test.tool:1.2.3.4 {registry}" << 2
+                                  << "Unknown verb 'fetchEverything'";
+    QTest::newRow("install before download")
+        << QByteArray(kPackagePath) << "installOnly com.zdr.test.tool:1.3.0.0 {registry}" << 1
+        << "has not been downloaded";
+}
 
-    refused = korService(
-        QStringLiteral("downloadOnly %1:7.7.7.7 %2").arg(kTool, m_vendor.registryUrl()));
-    QVERIFY(refused.exitCode != 0);
-    QVERIFY(
-        refused.err.contains("The registry offers no Linux package of com.zdr.test.tool 7.7.7.7"));
-    // 9.1.0.0 exists, but for Windows only.
-    refused = korService(
-        QStringLiteral("downloadOnly %1:9.1.0.0 %2").arg(kTool, m_vendor.registryUrl()));
-    QVERIFY(refused.exitCode != 0);
-
-    refused = korService(QStringLiteral("downloadOnly %1 %2").arg(kTool, m_vendor.registryUrl()));
-    QVERIFY(refused.err.contains("is not <featureId>:<version>"));
-    refused = korService(QStringLiteral("downloadOnly %1:1.2.3.4 not-a-url").arg(kTool));
-    QVERIFY(refused.err.contains("'not-a-url' is not a registry URL"));
-    refused = korService(
-        QStringLiteral("fetchEverything %1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl()));
-    QCOMPARE(refused.exitCode, 2);
-    QVERIFY(refused.err.contains("Unknown verb 'fetchEverything'"));
-
+void tst_LauncherService::unusableRequestsAreRefused()
+{
+    QFETCH(QByteArray, linuxUrl);
+    QFETCH(QString, verbLine);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    m_vendor.registry = registryDocument({}, linuxUrl);
     const QString installDir = m_sandbox.filePath("never-installed");
-    refused
-        = korService(QStringLiteral("installOnly %1:1.3.0.0 %2").arg(kTool, m_vendor.registryUrl()),
-            { "--", "/verysilent", "/dir=" + installDir });
-    QVERIFY(refused.exitCode != 0);
-    QVERIFY(refused.err.contains("has not been downloaded"));
+    const QStringList installer { "--", "/verysilent", "/dir=" + installDir };
+    const RunResult refused = korService(verbLine.replace("{registry}", m_vendor.registryUrl()),
+        verbLine.startsWith("installOnly") ? installer : QStringList());
+    QVERIFY(refused.finished);
+    QVERIFY(exitCode == 1 ? refused.exitCode != 0 : refused.exitCode == exitCode);
+    QVERIFY2(refused.err.contains(message.toUtf8()), refused.err.constData());
     QVERIFY(!QFile::exists(installDir));
 }
 
 void tst_LauncherService::installOnlyRunsTheInstallerWithSwitches()
 {
-    const QByteArray script = installerScript(0);
-    m_vendor.packages[kPackagePath] = { script, true, true, -1 };
-    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(script)));
-    QVERIFY(askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
-    const QString tool = QStringLiteral("%1:1.2.3.4 %2").arg(kTool, m_vendor.registryUrl());
-    QCOMPARE(korService("downloadOnly " + tool).exitCode, 0);
+    offer(installerScript(0));
+    QVERIFY(signIn());
+    QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
 
     const QString installDir = m_sandbox.filePath("home/Tools/Test Tool 1.2");
     const QStringList switches { "/verysilent", "/suppressmsgboxes", "/norestart", "/allusers",
         "/dir=" + installDir };
-    const RunResult install = korService("installOnly " + tool, QStringList { "--" } + switches);
+    const RunResult install = korService(verb("installOnly"), QStringList { "--" } + switches);
     QVERIFY(install.finished);
     QCOMPARE(install.exitCode, 0);
     QVERIFY(install.out.contains("installed into " + installDir.toUtf8()));
@@ -511,27 +480,24 @@ void tst_LauncherService::installOnlyRunsTheInstallerWithSwitches()
     QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
 
     // The installer's exit code is ours.
-    const QByteArray failing = installerScript(7);
-    m_vendor.packages[kPackagePath].body = failing;
-    m_vendor.registry = registryDocument(QString::fromLatin1(sha256Hex(failing)));
-    QCOMPARE(korService("downloadOnly " + tool).exitCode, 0);
-    QCOMPARE(korService("installOnly " + tool, QStringList { "--" } + switches).exitCode, 7);
+    offer(installerScript(7));
+    QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
+    QCOMPARE(korService(verb("installOnly"), QStringList { "--" } + switches).exitCode, 7);
     QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
 
     // A package that no longer matches the registry's checksum is not run.
-    QVERIFY(lmttest::writeFile(
-        toolsDirectory() + "/tool-1.2.3.4.sh", "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
-    const RunResult tampered = korService("installOnly " + tool, QStringList { "--" } + switches);
+    QVERIFY(lmttest::writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
+    const RunResult tampered = korService(verb("installOnly"), QStringList { "--" } + switches);
     QVERIFY(tampered.exitCode != 0);
     QVERIFY(tampered.err.contains("does not match the registry's SHA-256"));
     QVERIFY(!QFile::exists(m_sandbox.filePath("home/tampered")));
-    QFile::remove(toolsDirectory() + "/tool-1.2.3.4.sh");
+    QFile::remove(package());
 }
 
 void tst_LauncherService::checkUpdateComparesOfferedAndInstalled()
 {
     m_vendor.registry = registryDocument();
-    const QString verb
+    const QString check
         = QStringLiteral("checkUpdate %1 %2 -silent").arg(kTool, m_vendor.registryUrl());
     const QString userFile = registryDirectory("localappdata") + "/test-tool.json";
     const QString allUsersFile = registryDirectory("allusers") + "/test-tool.json";
@@ -545,25 +511,25 @@ void tst_LauncherService::checkUpdateComparesOfferedAndInstalled()
     };
 
     // Nothing installed: there is nothing to update.
-    RunResult check = korService(verb);
-    QCOMPARE(check.exitCode, 0);
-    QCOMPARE(check.outLines(), QStringList { "update is not available" });
+    RunResult result = korService(check);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.outLines(), QStringList { "update is not available" });
 
     // 1.2.3.4 installed for all users; 1.3.0.0 is the newest Linux version offered (9.0.0.0 is
     // marked ignored, 9.1.0.0 has no Linux package).
     QVERIFY(lmttest::writeFile(allUsersFile, entry("1.2.3.4", installed)));
-    check = korService(verb);
-    QCOMPARE(check.exitCode, 0);
-    QCOMPARE(check.outLines(), QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
+    result = korService(check);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.outLines(), QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
 
     // An installation whose files are gone does not count.
     QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0", m_sandbox.filePath("home/gone.bin"))));
-    QCOMPARE(korService(verb).outLines(),
+    QCOMPARE(korService(check).outLines(),
         QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
 
     // The newest installed version of either scope is compared.
     QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0-beta", installed)));
-    QCOMPARE(korService(verb).outLines(), QStringList { "update is not available" });
+    QCOMPARE(korService(check).outLines(), QStringList { "update is not available" });
 
     const RunResult unreachable
         = korService("checkUpdate com.zdr.test.tool http://127.0.0.1:1/api/v1/tools/ -silent");
