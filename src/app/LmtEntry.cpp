@@ -1,6 +1,7 @@
 #include "app/LmtEntry.h"
 
 #include "app/LmtApplication.h"
+#include "app/LmtHeartbeat.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
@@ -54,6 +55,7 @@ int buildAndRun()
     auto window = std::make_unique<LmtMainWindow>(controller);
     window->init();
     window->show();
+    std::unique_ptr<LmtHeartbeat> heartbeat(LmtHeartbeat::startFromEnvironment(nullptr));
     return QApplication::exec();
 }
 
