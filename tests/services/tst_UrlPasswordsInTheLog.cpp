@@ -249,9 +249,12 @@ private slots:
         setKorOnlineUrl(siteUrl(place.sitePath));
 
         lmttest::LogCapture capture; // makes the log the message handler again
-        const QString logFile = zendrel::lmt::shared_toolkit::Log::instance().fileName();
+        auto &log = zendrel::lmt::shared_toolkit::Log::instance();
+        const QString logFile = log.fileName();
+        log.flush();
         const qsizetype before = lmttest::readFile(logFile).size();
         const QStringList shown = place.run();
+        log.flush();
         const QString written = QString::fromUtf8(lmttest::readFile(logFile).mid(before));
 
         QVERIFY2(written.contains(logged), qPrintable(written));

@@ -269,6 +269,7 @@ private slots:
         QCOMPARE(Log::instance().fileName(), before);
         QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
         qCInfo(lmtLocal) << "still logging into the old file";
+        Log::instance().flush();
         QFile oldFile(before);
         QVERIFY(oldFile.open(QIODevice::ReadOnly));
         QVERIFY(oldFile.readAll().contains("still logging into the old file"));
@@ -287,6 +288,7 @@ private slots:
         QVERIFY2(
             now.startsWith(fresh + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
         qCInfo(lmtLocal) << "first line in the new folder";
+        Log::instance().flush();
         QFile newFile(now);
         QVERIFY(newFile.open(QIODevice::ReadOnly));
         QVERIFY(newFile.readAll().contains("first line in the new folder"));
