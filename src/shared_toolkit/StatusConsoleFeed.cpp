@@ -1,7 +1,5 @@
 #include "shared_toolkit/StatusConsoleFeed.h"
 
-#include <QTimer>
-
 namespace zendrel::lmt::shared_toolkit {
 
 namespace {
@@ -13,27 +11,22 @@ StatusConsoleFeed::StatusConsoleFeed(StatusConsole *console)
     : QObject(console)
     , m_console(console)
 {
+    m_turn.setSingleShot(true);
+    m_turn.setInterval(0);
+    connect(&m_turn, &QTimer::timeout, this, &StatusConsoleFeed::showSome);
 }
 
 void StatusConsoleFeed::append(const QString &text, ConsoleMessageType type, int flags)
 {
     m_pending.append({ text, type, flags });
-    schedule();
-}
-
-void StatusConsoleFeed::schedule()
-{
-    if (m_scheduled)
-        return;
-    m_scheduled = true;
     // A zero timer fires once the events already waiting have been handled: the messages
     // announced meanwhile are shown together.
-    QTimer::singleShot(0, this, &StatusConsoleFeed::showSome);
+    if (!m_turn.isActive())
+        m_turn.start();
 }
 
 void StatusConsoleFeed::showSome()
 {
-    m_scheduled = false;
     QElapsedTimer turn;
     turn.start();
     while (pendingCount() > 0 && turn.elapsed() < TurnBudgetMs) {
@@ -42,16 +35,15 @@ void StatusConsoleFeed::showSome()
             m_console->append(m_pending.mid(m_next, count));
         m_next += count;
     }
-    if (pendingCount() > 0) {
-        schedule();
-        return;
-    }
-    m_pending.clear();
+    m_pending.remove(0, m_next);
     m_next = 0;
+    if (!m_pending.isEmpty())
+        m_turn.start();
 }
 
 void StatusConsoleFeed::showPending()
 {
+    m_turn.stop();
     if (m_console)
         m_console->append(m_pending.mid(m_next));
     m_pending.clear();

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 namespace zendrel::lmt::shared_toolkit {
 
@@ -31,12 +32,13 @@ public:
 
 private:
     void showSome();
-    void schedule();
 
     QPointer<StatusConsole> m_console;
     QList<StatusConsole::Message> m_pending;
     qsizetype m_next = 0;
-    bool m_scheduled = false;
+    // A timer, not a posted call: a call posted again from the call itself would be handled
+    // in the same round of posted events and shut out painting and the other timers.
+    QTimer m_turn;
 };
 
 } // namespace zendrel::lmt::shared_toolkit
