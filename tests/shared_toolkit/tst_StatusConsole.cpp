@@ -264,14 +264,16 @@ private slots:
             { "Successfully created the file\nnext line", Auto, StatusConsole::EmptyLineBefore },
             { "first\nwarning: second\n\nthird", ErrorOutput, StatusConsole::EmptyLineAfter },
             { "<span style=\"color:red;\">Error: failed</span>", Auto, 0 },
-            { "see <a href=\"https://x.example/\">the page</a>", Normal, StatusConsole::NotInTranscript },
+            { "see <a href=\"https://x.example/\">the page</a>", Normal,
+                StatusConsole::NotInTranscript },
             { "after the link", Success, 0 } };
         QTest::newRow("main window's panel") << false << mixed;
         QTest::newRow("lines classified one by one") << true << mixed;
         QTest::newRow("cleared in between")
             << false
             << QList<StatusConsole::Message> { { "gone", Warning, 0 },
-                   { "kept", Error, StatusConsole::ClearFirst }, { "after", Auto, StatusConsole::EmptyLineAfter } };
+                   { "kept", Error, StatusConsole::ClearFirst },
+                   { "after", Auto, StatusConsole::EmptyLineAfter } };
     }
 
     void manyAtOnceShowTheSameAsOneByOne()
