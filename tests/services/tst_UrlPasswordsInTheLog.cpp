@@ -112,6 +112,9 @@ class TestUrlPasswordsInTheLog : public QObject
         lmttest::MessageBoxWatcher boxes;
         dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
         dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        // The site is probed off the GUI thread.
+        if (!QTest::qWaitFor([&dialog] { return !dialog.isCheckingUrl(); }, TimeoutMs))
+            return { QStringLiteral("no answer") };
         return boxes.texts();
     }
 
