@@ -1,6 +1,7 @@
 #include "app/LmtEntry.h"
 
 #include "app/LmtApplication.h"
+#include "app/LmtHeartbeat.h"
 #include "base/LmtLogLocation.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
@@ -55,6 +56,7 @@ int buildAndRun()
     auto window = std::make_unique<LmtMainWindow>(controller);
     window->init();
     window->show();
+    std::unique_ptr<LmtHeartbeat> heartbeat(LmtHeartbeat::startFromEnvironment(nullptr));
     return QApplication::exec();
 }
 

@@ -37,6 +37,9 @@ public:
     virtual QByteArray getData(const QUrl &url) = 0;
     // POST of data without an Authorization header.
     virtual void postData(const QUrl &url, const QByteArray &data, int timeoutMs) = 0;
+    // Ends the request in flight at once, from any thread: its caller gets the
+    // NetworkException of a cancelled reply. Does nothing when no request is in flight.
+    virtual void abortRequest() { }
 
 Q_SIGNALS:
     void appendUILog(QString text, ConsoleMessageType type = ConsoleMessageType::Auto);

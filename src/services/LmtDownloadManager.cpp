@@ -122,6 +122,19 @@ void LmtDownloadManager::postData(const QUrl &url, const QByteArray &data, int t
                                 << QString::fromUtf8(outcome.body);
 }
 
+void LmtDownloadManager::abortRequest()
+{
+    // The reply belongs to the manager's thread. An abort that arrives after the request has
+    // ended finds no reply and does nothing.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_reply)
+                m_reply->abort();
+        },
+        Qt::QueuedConnection);
+}
+
 bool LmtDownloadManager::claim(TokenChange change, std::shared_ptr<LmtAccessToken> token)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -30,6 +30,7 @@ public:
     QByteArray getData(const QUrl &url, int timeoutMs) override;
     QByteArray getData(const QUrl &url) override;
     void postData(const QUrl &url, const QByteArray &data, int timeoutMs) override;
+    void abortRequest() override;
 
 Q_SIGNALS:
     void getDataReq(QUrl url, int timeoutMs);

@@ -1,6 +1,8 @@
 #include "shared_toolkit/Log.h"
 
 #include "platform/LmtPlatform.h"
+#include "shared_toolkit/LogFileWriter.h"
+#include "shared_toolkit/LogTimeStamp.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -37,6 +39,36 @@ void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QStri
     Log::instance().messageHandler(type, context, message);
 }
 
+const char *levelText(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return "DEBUG";
+    case QtWarningMsg:
+        return "WARNING";
+    case QtCriticalMsg:
+        return "CRITICAL";
+    case QtFatalMsg:
+        return "ERROR";
+    case QtInfoMsg:
+        return "INFO";
+    }
+    return "";
+}
+
+// Lines that explain a failure must be on disk before anything else can go wrong.
+bool isFlushedAtOnce(QtMsgType type)
+{
+    return type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg;
+}
+
+// The time stamp of the file lines; used under the log's lock only.
+LogTimeStamp &lineTimeStamp()
+{
+    static LogTimeStamp stamp;
+    return stamp;
+}
+
 } // namespace
 
 Log &Log::instance()
@@ -47,6 +79,8 @@ Log &Log::instance()
 
 Log::Log()
 {
+    // Created first, so that it outlives the log and takes the last lines at exit.
+    logFileWriter();
     qInstallMessageHandler(forwardToLog);
 }
 
@@ -55,9 +89,7 @@ Log::~Log()
     // Later messages (static destructors) must not reach a destroyed log.
     qInstallMessageHandler(nullptr);
     QMutexLocker lock(&m_mutex);
-    if (m_file)
-        m_file->close();
-    m_file.reset();
+    close();
     m_listeners.clear();
 }
 
@@ -66,9 +98,12 @@ bool Log::open(const QString &path)
     QMutexLocker lock(&m_mutex);
     close();
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+    // Unbuffered: the log's writer already gathers the lines into large writes.
+    if (!file->open(
+            QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered))
         return false;
     m_file = std::move(file);
+    logFileWriter().setFile(m_file.get());
     return true;
 }
 
@@ -76,9 +111,15 @@ void Log::close()
 {
     QMutexLocker lock(&m_mutex);
     if (m_file) {
+        logFileWriter().setFile(nullptr);
         m_file->close();
         m_file.reset();
     }
+}
+
+void Log::flush()
+{
+    logFileWriter().flush();
 }
 
 QString Log::fileName() const
@@ -123,10 +164,7 @@ void Log::write(const char *bytes, qsizetype length)
     {
         QMutexLocker lock(&m_mutex);
         listeners = m_listeners;
-        if (m_file) {
-            m_file->write(bytes, length);
-            m_file->flush();
-        }
+        logFileWriter().write(bytes, length, false);
     }
     // Outside the lock, so that a listener may log itself.
     for (LogListener *listener : listeners) {
@@ -179,19 +217,7 @@ bool Log::echoToConsole() const
 
 QString Log::levelWord(QtMsgType type)
 {
-    switch (type) {
-    case QtDebugMsg:
-        return QStringLiteral("DEBUG");
-    case QtWarningMsg:
-        return QStringLiteral("WARNING");
-    case QtCriticalMsg:
-        return QStringLiteral("CRITICAL");
-    case QtFatalMsg:
-        return QStringLiteral("ERROR");
-    case QtInfoMsg:
-        return QStringLiteral("INFO");
-    }
-    return {};
+    return QString::fromLatin1(levelText(type));
 }
 
 QString Log::fileLine(QtMsgType type, const QString &message, const QDateTime &time)
@@ -215,18 +241,31 @@ bool Log::isEchoed(QtMsgType type, const char *category)
 
 void Log::messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    const QString line = fileLine(type, message, QDateTime::currentDateTime());
+    // The same bytes as fileLine(), built without QString::arg() and with the time stamp text
+    // of the current millisecond reused: reading a large catalogue logs hundreds of thousands
+    // of lines.
+    const QByteArray text = message.trimmed().toUtf8();
+    const char *level = levelText(type);
+    const qsizetype levelLength = qsizetype(std::strlen(level));
+    const bool flushNow = isFlushedAtOnce(type);
+    QByteArray line;
     bool direct = false;
     {
         QMutexLocker lock(&m_mutex);
+        // Stamped under the lock, so that the times in the file never go backwards.
+        const QByteArrayView stamp = lineTimeStamp().text(QDateTime::currentMSecsSinceEpoch());
+        line.reserve(stamp.size() + levelLength + text.size() + 5);
+        line.append('[').append(stamp).append(' ').append(level, levelLength).append("] ");
+        line.append(text).append('\n');
         direct = m_directToFile;
-        if (direct && m_file) {
-            m_file->write(line.toUtf8());
-            m_file->flush();
-        }
+        if (direct)
+            logFileWriter().write(line.constData(), line.size(), flushNow);
     }
-    if (!direct)
+    if (!direct) {
         write(line);
+        if (flushNow)
+            flush();
+    }
 
     QMutexLocker lock(&m_mutex);
     if (m_echoToConsole && isEchoed(type, context.category))

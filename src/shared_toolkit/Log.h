@@ -25,7 +25,8 @@ struct LogListener {
 };
 
 // The process-wide log: installed as the Qt message handler, one UTF-8 file per run and an
-// optional echo of the program's warnings and errors to standard error.
+// optional echo of the program's warnings and errors to standard error. The file is written
+// through a buffer; LogFileWriter says when its lines reach the disk.
 class Log final
 {
 public:
@@ -51,6 +52,8 @@ public:
     ~Log();
 
     bool echoToConsole() const;
+    // Writes out the lines still waiting in the file's buffer.
+    void flush();
 
     // "[yyyy-MM-dd HH:mm:ss.zzz LEVEL] message\n" and "[LEVEL] message\n".
     static QString fileLine(QtMsgType type, const QString &message, const QDateTime &time);

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace zendrel::lmt::shared_toolkit {
 
@@ -14,6 +15,10 @@ StatusConsole::StatusConsole(QWidget *parent)
 {
     setOpenLinks(true);
     setOpenExternalLinks(true);
+    QFont plain = font();
+    plain.setStyleStrategy(QFont::PreferNoShaping);
+    plain.setKerning(false);
+    setFont(plain);
 }
 
 void StatusConsole::append(const QString &text, ConsoleMessageType type, int flags)
@@ -31,6 +36,30 @@ void StatusConsole::append(const QString &text, ConsoleMessageType type, int fla
     scrollToEnd();
 }
 
+void StatusConsole::append(const QList<Message> &messages)
+{
+    if (messages.isEmpty())
+        return;
+    QTextCursor edit(document());
+    edit.beginEditBlock();
+    m_batchCursor = textCursor();
+    for (const Message &message : messages) {
+        if (message.flags & ClearFirst) {
+            // Clearing is left to the widget: the batch ends before it and starts again after.
+            setTextCursor(*m_batchCursor);
+            m_batchCursor.reset();
+            append(message.text, message.type, message.flags);
+            m_batchCursor = textCursor();
+        } else {
+            append(message.text, message.type, message.flags);
+        }
+    }
+    m_batchCursor.reset();
+    edit.endEditBlock();
+    // The view follows once, as it did after each line.
+    moveCursor(QTextCursor::End);
+}
+
 void StatusConsole::clear()
 {
     QTextBrowser::clear();
@@ -38,17 +67,48 @@ void StatusConsole::clear()
 
 void StatusConsole::scrollToEnd()
 {
-    moveCursor(QTextCursor::End);
+    // A new cursor at the end is what the widget's cursor is after moving there: no format of
+    // its own, so the text that follows takes the format of the last character. Unlike
+    // movePosition(), setPosition() does not lay out the block it leaves: the whole batch is
+    // laid out once, at its end.
+    if (m_batchCursor) {
+        m_batchCursor = QTextCursor(document());
+        m_batchCursor->setPosition(document()->characterCount() - 1);
+    } else
+        moveCursor(QTextCursor::End);
 }
 
 void StatusConsole::append(const QString &text)
 {
-    QTextBrowser::append(text);
+    if (!m_batchCursor) {
+        QTextBrowser::append(text);
+        return;
+    }
+    // What the browser's append() does with its cursor, without scrolling: a new paragraph at
+    // the end in the cursor's formats, rich text when the text looks like it, and the cursor
+    // keeps its character format.
+    QTextCursor &cursor = *m_batchCursor;
+    QTextCursor end(document());
+    end.setPosition(document()->characterCount() - 1);
+    if (!document()->isEmpty())
+        end.insertBlock(cursor.blockFormat(), cursor.charFormat());
+    else
+        end.setCharFormat(cursor.charFormat());
+    const QTextCharFormat format = cursor.charFormat();
+    if (Qt::mightBeRichText(text))
+        end.insertHtml(text);
+    else
+        end.insertText(text);
+    if (!cursor.hasSelection())
+        cursor.setCharFormat(format);
 }
 
 void StatusConsole::insertPlainText(const QString &text)
 {
-    QTextBrowser::insertPlainText(text);
+    if (m_batchCursor)
+        m_batchCursor->insertText(text);
+    else
+        QTextBrowser::insertPlainText(text);
 }
 
 void StatusConsole::setPlainText(const QString &text)
@@ -58,7 +118,14 @@ void StatusConsole::setPlainText(const QString &text)
 
 void StatusConsole::setTextColor(ConsoleMessageType type)
 {
-    QTextBrowser::setTextColor(StatusConsoleBase::textColor(type, m_lightPalette));
+    const QColor color = StatusConsoleBase::textColor(type, m_lightPalette);
+    if (!m_batchCursor) {
+        QTextBrowser::setTextColor(color);
+        return;
+    }
+    QTextCharFormat format;
+    format.setForeground(QBrush(color));
+    m_batchCursor->mergeCharFormat(format);
 }
 
 QMenu *StatusConsole::createConsoleContextMenu(const QPoint &position)

@@ -2,7 +2,11 @@
 
 #include "shared_toolkit/StatusConsoleBase.h"
 
+#include <QList>
 #include <QTextBrowser>
+#include <QTextCursor>
+
+#include <optional>
 
 class QMenu;
 
@@ -15,11 +19,21 @@ class StatusConsole : public QTextBrowser, public StatusConsoleBase
     Q_OBJECT
 
 public:
+    // One message for append(QList): the arguments of append(text, type, flags).
+    struct Message {
+        QString text;
+        ConsoleMessageType type = Normal;
+        int flags = 0;
+    };
+
     explicit StatusConsole(QWidget *parent = nullptr);
 
     // Shows one message: clears first or continues at the end, adds the empty lines the
     // flags ask for and appends the text as paragraphs in the colour of its type.
     void append(const QString &text, ConsoleMessageType type, int flags = 0);
+    // Shows the messages one after the other as append(text, type, flags) does, as a single
+    // edit of the document: it is laid out and scrolled to its end once, not for every line.
+    void append(const QList<Message> &messages);
 
     void clear() override;
     void scrollToEnd() override;
@@ -39,6 +53,9 @@ protected:
 
 private:
     bool m_lightPalette;
+    // While append(QList) runs: stands in for the widget's own cursor, so that the text goes
+    // where and in the format it would go one by one, without the widget scrolling each time.
+    std::optional<QTextCursor> m_batchCursor;
 };
 
 } // namespace zendrel::lmt::shared_toolkit

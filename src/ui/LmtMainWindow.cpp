@@ -7,6 +7,7 @@
 #include "services/LmtSetupSelfUpdater.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "shared_toolkit/StatusConsoleFeed.h"
 #include "ui/LmtAbout.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
 #include "ui/LmtPrefsDialog.h"
@@ -517,12 +518,13 @@ void LmtMainWindow::onAppendLog(QString text, ConsoleMessageType type)
         qCInfo(lmtLocal).noquote() << Tag << text;
         break;
     }
-    m_logPanel->append(text + QLatin1Char('\n'), type);
+    // Logged at once, shown with the other lines of this turn of the event loop.
+    m_logFeed->append(text + QLatin1Char('\n'), type);
 }
 
 void LmtMainWindow::onControllerError(LmtErrorCode errorCode, QString message)
 {
-    m_logPanel->append(
+    m_logFeed->append(
         tr("<span style=\"color:red;\">Error: %1</span>").arg(message), ConsoleMessageType::Auto);
     qCCritical(lmtLocal).noquote() << Tag << message << ", error code:" << int(errorCode);
 }

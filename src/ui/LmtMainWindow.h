@@ -21,7 +21,8 @@ class QVBoxLayout;
 
 namespace zendrel::lmt::shared_toolkit {
 class StatusConsole;
-}
+class StatusConsoleFeed;
+} // namespace zendrel::lmt::shared_toolkit
 
 namespace zendrel::lmt::setup {
 
@@ -142,6 +143,8 @@ private:
     LmtToolInstallView *m_toolInstallView = nullptr;
     LmtToolLaunchView *m_toolLaunchView = nullptr;
     shared_toolkit::StatusConsole *m_logPanel = nullptr;
+    // Every line for the panel goes through it, so that the lines keep their order.
+    shared_toolkit::StatusConsoleFeed *m_logFeed = nullptr;
     QWidget *m_actionsBar = nullptr;
     QHBoxLayout *m_horizontalLayout = nullptr;
     QPushButton *m_btnRetry = nullptr;

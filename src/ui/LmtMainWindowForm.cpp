@@ -1,4 +1,5 @@
 #include "shared_toolkit/StatusConsole.h"
+#include "shared_toolkit/StatusConsoleFeed.h"
 #include "ui/LmtMainWindow.h"
 #include "ui/LmtToolLaunchView.h"
 #include "ui/LmtToolLoadView.h"
@@ -94,6 +95,7 @@ void LmtMainWindow::setupUi()
     m_logPanel->setOpenLinks(false);
     m_logPanel->setOpenExternalLinks(false);
     m_logPanel->setLineSplitting(false);
+    m_logFeed = new shared_toolkit::StatusConsoleFeed(m_logPanel);
     m_verticalLayout->addWidget(m_logPanel);
 
     m_actionsBar = new QWidget(m_centralWidget);

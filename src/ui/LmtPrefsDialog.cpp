@@ -10,6 +10,7 @@
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/UrlRedaction.h"
+#include "views/LmtSpinnerWidget.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -80,6 +81,8 @@ LmtPrefsDialog::LmtPrefsDialog(
     connect(m_btnLogDir, &QPushButton::clicked, this, &LmtPrefsDialog::onLogDirRequested);
 }
 
+// A probe still running is cancelled by its run object, a child of the dialog; its thread ends
+// on its own and nothing comes back.
 LmtPrefsDialog::~LmtPrefsDialog() = default;
 
 void LmtPrefsDialog::setupUi()
@@ -119,6 +122,11 @@ void LmtPrefsDialog::setupUi()
     m_checkForUpdatesCheckBox = new QCheckBox(tr("Check for updates on start"), m_groupBox);
     m_checkForUpdatesCheckBox->setObjectName(QStringLiteral("m_checkForUpdatesCheckBox"));
     m_gridLayout->addWidget(m_checkForUpdatesCheckBox, 4, 0, 1, 2);
+    m_checkSpinner = new LmtSpinnerWidget(m_groupBox);
+    m_checkSpinner->setObjectName(QStringLiteral("m_checkSpinner"));
+    m_checkSpinner->setFixedSize(20, 20);
+    m_checkSpinner->hide();
+    m_gridLayout->addWidget(m_checkSpinner, 4, 3, Qt::AlignRight);
     m_verticalLayout->addWidget(m_groupBox);
 
     m_btnsOkCancelReset = new QDialogButtonBox(
@@ -130,6 +138,20 @@ void LmtPrefsDialog::setupUi()
 void LmtPrefsDialog::setDirectoryPicker(DirectoryPicker picker)
 {
     m_directoryPicker = picker ? std::move(picker) : DirectoryPicker(pickExistingDirectory);
+}
+
+bool LmtPrefsDialog::isCheckingUrl() const
+{
+    return m_urlCheck && m_urlCheck->isRunning();
+}
+
+void LmtPrefsDialog::reject()
+{
+    if (isCheckingUrl()) {
+        cancelUrlCheck();
+        return;
+    }
+    QDialog::reject();
 }
 
 void LmtPrefsDialog::onKorOnlineUrlChanged(const QString &text)
@@ -159,7 +181,8 @@ void LmtPrefsDialog::onDialogButtonClicked(QAbstractButton *button)
         reject();
         break;
     case QDialogButtonBox::ResetRole:
-        onReset();
+        if (!isCheckingUrl())
+            onReset();
         break;
     default:
         break;
@@ -190,24 +213,42 @@ void LmtPrefsDialog::onReset()
 
 void LmtPrefsDialog::onOk()
 {
+    // OK is disabled during the probe; a click already queued must not start a second one.
+    if (isCheckingUrl())
+        return;
     qCInfo(lmtLocal).noquote() << kTag << "OK button pressed";
     LmtSetupSelfUpdater::setCheckForUpdatesEnabled(m_checkForUpdatesCheckBox->isChecked());
     applicationSettings().sync();
 
-    if (m_urlEdited) {
-        const QString url = m_editedUrl.trimmed();
-        const LmtUpdateSiteStatus status = checkUpdateSiteUrl(url, m_downloadManager);
-        if (!status.succeeded()) {
-            qCWarning(lmtLocal).noquote() << kTag << status.message;
-            showCritical(status.message);
-            return;
-        }
-        setKorOnlineUrl(url);
-        applicationSettings().sync();
-        qCInfo(lmtLocal).noquote()
-            << kTag << "Update site URL stored:" << shared_toolkit::withoutUrlPasswords(url);
+    if (!m_urlEdited) {
+        finishOk();
+        return;
     }
+    delete m_urlCheck;
+    m_urlCheck = new LmtUpdateSiteCheckRun(m_editedUrl.trimmed(), m_downloadManager, this);
+    connect(m_urlCheck, &LmtUpdateSiteCheckRun::finished, this, &LmtPrefsDialog::onUrlChecked);
+    setChecking(true);
+    m_urlCheck->start();
+}
 
+void LmtPrefsDialog::onUrlChecked(const LmtUpdateSiteStatus &status)
+{
+    setChecking(false);
+    if (!status.succeeded()) {
+        qCWarning(lmtLocal).noquote() << kTag << status.message;
+        showCritical(status.message);
+        return;
+    }
+    const QString url = m_editedUrl.trimmed();
+    setKorOnlineUrl(url);
+    applicationSettings().sync();
+    qCInfo(lmtLocal).noquote() << kTag << "Update site URL stored:"
+                               << shared_toolkit::withoutUrlPasswords(url);
+    finishOk();
+}
+
+void LmtPrefsDialog::finishOk()
+{
     if (!m_chosenLogDir.isEmpty()) {
         const QString shown = QDir::toNativeSeparators(m_chosenLogDir);
         if (!QFileInfo(m_chosenLogDir).isDir()) {
@@ -232,7 +273,24 @@ void LmtPrefsDialog::onOk()
     if (m_urlEdited)
         accept();
     else
-        reject();
+        QDialog::reject();
+}
+
+void LmtPrefsDialog::cancelUrlCheck()
+{
+    qCInfo(lmtLocal).noquote() << kTag << "Update site check cancelled";
+    m_urlCheck->cancel();
+    setChecking(false);
+}
+
+void LmtPrefsDialog::setChecking(bool checking)
+{
+    m_editKorOnlineUrl->setEnabled(!checking);
+    m_btnLogDir->setEnabled(!checking);
+    m_checkForUpdatesCheckBox->setEnabled(!checking);
+    m_btnsOkCancelReset->button(QDialogButtonBox::Ok)->setEnabled(!checking);
+    m_btnsOkCancelReset->button(QDialogButtonBox::Reset)->setEnabled(!checking);
+    m_checkSpinner->setVisible(checking);
 }
 
 void LmtPrefsDialog::showLogFolder(const QString &logDirectory)

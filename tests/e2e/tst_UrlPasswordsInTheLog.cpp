@@ -106,6 +106,9 @@ class TestUrlPasswordsInTheLog : public QObject
         lmttest::MessageBoxWatcher boxes;
         dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
         dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        // The site is probed off the GUI thread.
+        if (!QTest::qWaitFor([&dialog] { return !dialog.isCheckingUrl(); }, TimeoutMs))
+            return { QStringLiteral("no answer") };
         return boxes.texts();
     }
 
@@ -243,9 +246,12 @@ private Q_SLOTS:
         setKorOnlineUrl(siteUrl(place.sitePath));
 
         lmttest::LogCapture capture; // makes the log the message handler again
-        const QString logFile = zendrel::lmt::shared_toolkit::Log::instance().fileName();
+        auto &log = zendrel::lmt::shared_toolkit::Log::instance();
+        const QString logFile = log.fileName();
+        log.flush();
         const qsizetype before = lmttest::readFile(logFile).size();
         const QStringList shown = place.run();
+        log.flush();
         const QString written = QString::fromUtf8(lmttest::readFile(logFile).mid(before));
 
         QVERIFY2(written.contains(logged), qPrintable(written));

@@ -1,5 +1,6 @@
 #include "common/LmtTestSupport.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/LogTimeStamp.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -9,12 +10,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <ctime>
+#include <stdexcept>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using zendrel::lmt::shared_toolkit::initLog;
 using zendrel::lmt::shared_toolkit::Log;
 using zendrel::lmt::shared_toolkit::logFileName;
 using zendrel::lmt::shared_toolkit::LogListener;
+using zendrel::lmt::shared_toolkit::LogTimeStamp;
 
 namespace {
 
@@ -31,6 +38,11 @@ void writeAgedFile(const QString &path, int daysAgo)
     QVERIFY(file.open(QIODevice::Append));
     QVERIFY(file.setFileTime(
         QDateTime::currentDateTime().addDays(-daysAgo), QFileDevice::FileModificationTime));
+}
+
+[[noreturn]] void throwUncaught()
+{
+    throw std::runtime_error("nobody catches this");
 }
 
 // The file line without its time stamp, which is checked separately.
@@ -110,6 +122,7 @@ private Q_SLOTS:
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
         const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
         Log::instance().messageHandler(QtMsgType(type), context, message);
+        Log::instance().flush();
         const QString line = QString::fromUtf8(lmttest::readFile(path));
         QVERIFY2(fileLinePattern(level, text).match(line).hasMatch(), qPrintable(line));
         const QDateTime stamp
@@ -124,6 +137,107 @@ private Q_SLOTS:
         QCOMPARE(Log::fileLine(QtInfoMsg, QStringLiteral(" %1 %2 "),
                      QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 6))),
             QStringLiteral("[2026-01-02 03:04:05.006 INFO] %1 %2\n"));
+    }
+
+    void timeStampTextIsTheLocalTimeOfEachLine_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QList<qint64>>("msecs");
+        const qint64 base
+            = QDateTime(QDate(2026, 12, 7), QTime(21, 4, 5, 6), Qt::UTC).toMSecsSinceEpoch();
+        QTest::newRow("same millisecond, next one, next second, back")
+            << QByteArray("Europe/Berlin")
+            << QList<qint64> { base, base, base + 1, base + 993, base + 994, base + 1000, base };
+        QTest::newRow("first and last millisecond of a second")
+            << QByteArray("UTC") << QList<qint64> { 1000, 1999, 2000, 0 };
+        QTest::newRow("before 1970")
+            << QByteArray("UTC") << QList<qint64> { -1, -999, -1000, -1001 };
+        // 2026-03-29 01:59:59.999 is followed by 03:00:00.000 in Berlin.
+        const qint64 summer
+            = QDateTime(QDate(2026, 3, 29), QTime(1, 0), Qt::UTC).toMSecsSinceEpoch();
+        QTest::newRow("summer time starts")
+            << QByteArray("Europe/Berlin") << QList<qint64> { summer - 1, summer, summer + 1 };
+        QTest::newRow("half-hour zone")
+            << QByteArray("America/St_Johns") << QList<qint64> { base, base + 1800 * 1000 };
+    }
+
+    void timeStampTextIsTheLocalTimeOfEachLine()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QList<qint64>, msecs);
+        const QByteArray previousZone = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        LogTimeStamp stamp;
+        for (qint64 ms : msecs) {
+            const QString expected = QDateTime::fromMSecsSinceEpoch(ms).toString(
+                QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+            QCOMPARE(QString::fromLatin1(stamp.text(ms).toByteArray()), expected);
+        }
+        qputenv("TZ", previousZone);
+        tzset();
+    }
+
+    void fileLinesAreThoseOfFileLine()
+    {
+        // The fast path writes exactly what fileLine() formats for the time in the stamp.
+        const QString path = openFreshFile("same.log");
+        const QString texts[] = { QStringLiteral("  plain "), QStringLiteral("%1 %2 [x] \u2122"),
+            QStringLiteral("\t\u00fcber \n"), QString() };
+        for (const QString &text : texts)
+            qCInfo(lmtLocal).noquote() << text;
+        Log::instance().flush();
+        const QStringList lines = QString::fromUtf8(lmttest::readFile(path)).split('\n');
+        QCOMPARE(lines.size(), 5);
+        for (int i = 0; i < 4; ++i) {
+            const QDateTime stamp = QDateTime::fromString(
+                lines.at(i).mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+            QCOMPARE(lines.at(i) + '\n', Log::fileLine(QtInfoMsg, texts[i], stamp));
+        }
+    }
+
+    void linesReachTheFile_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("warning") << int(QtWarningMsg) << true;
+        QTest::newRow("critical") << int(QtCriticalMsg) << true;
+        QTest::newRow("fatal") << int(QtFatalMsg) << true;
+        QTest::newRow("info") << int(QtInfoMsg) << false;
+        QTest::newRow("debug") << int(QtDebugMsg) << false;
+    }
+
+    void linesReachTheFile()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, atOnce);
+        const QString path = openFreshFile(QStringLiteral("reach-%1.log").arg(type));
+        const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
+        qCInfo(lmtLocal).noquote() << "line before";
+        Log::instance().messageHandler(QtMsgType(type), context, QStringLiteral("the line"));
+        // Warnings and worse are on disk when the call returns, with every line before them;
+        // the others follow within the writer's delay without anything else being logged.
+        if (atOnce)
+            QVERIFY(lmttest::readFile(path).endsWith("] the line\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(lmttest::readFile(path).endsWith("] the line\n"), 5000);
+        QVERIFY(lmttest::readFile(path).contains("INFO] line before\n["));
+    }
+
+    void anUncaughtExceptionStillWritesTheBufferedLines()
+    {
+        const QString path = openFreshFile("terminate.log");
+        Log::instance().flush();
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            std::signal(SIGABRT, SIG_DFL); // no test framework crash report in the child
+            qCInfo(lmtLocal).noquote() << "last words";
+            []() noexcept { throwUncaught(); }();
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT);
+        QVERIFY(lmttest::readFile(path).endsWith("INFO] last words\n"));
     }
 
     void onlyProgramLinesAboveDebugAreEchoed()
@@ -153,6 +267,7 @@ private Q_SLOTS:
                               "[CRITICAL] crit line \u2122\n"
                               "[ERROR] fatal line\n"));
         // Whatever is not echoed still reaches the file.
+        Log::instance().flush();
         const QString file = QString::fromUtf8(lmttest::readFile(Log::instance().fileName()));
         for (const char *line : { "debug line", "default category line", "performance line",
                  "silenced line", "crit line \u2122" })
@@ -201,6 +316,7 @@ private Q_SLOTS:
         qDebug() << "default debug";
         qCDebug(lmtLocal) << "local debug";
         qCInfo(lmtLocal).noquote() << "after start";
+        log->flush();
         const QStringList lines = QString::fromUtf8(lmttest::readFile(file.filePath())).split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY2(fileLinePattern(
@@ -257,6 +373,7 @@ private Q_SLOTS:
         log.write("cstr");
         log.removeListener(&listener);
         log.write("!");
+        log.flush();
 
         const QByteArray expected
             = QString::fromUtf8("view|\u00fcber|caf\u00e9|bytes|\u03c9|std|raw|cstr").toUtf8();
@@ -276,6 +393,7 @@ private Q_SLOTS:
         qCInfo(lmtLocal).noquote() << "through listeners";
         log.setDirectToFile(true);
         log.removeListener(&listener);
+        log.flush();
         QVERIFY2(
             fileLinePattern("INFO", "through listeners").match(QString::fromUtf8(heard)).hasMatch(),
             heard.constData());

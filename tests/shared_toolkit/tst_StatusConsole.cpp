@@ -1,5 +1,6 @@
 #include "common/LmtTestSupport.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "shared_toolkit/StatusConsoleFeed.h"
 
 #include <QAction>
 #include <QApplication>
@@ -243,6 +244,67 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()), console.transcript());
         QVERIFY(!console.openTranscriptFile(dir.filePath("missing/folder/x.txt")));
+    }
+
+    void manyAtOnceShowTheSameAsOneByOne_data()
+    {
+        QTest::addColumn<bool>("lineSplitting");
+        QTest::addColumn<QList<StatusConsole::Message>>("messages");
+        const QList<StatusConsole::Message> mixed = { { "plain line\n", Auto, 0 },
+            { "disk almost full", Warning, 0 }, { "ERROR: already prefixed", Error, 0 },
+            { "Successfully created the file\nnext line", Auto, StatusConsole::EmptyLineBefore },
+            { "first\nwarning: second\n\nthird", ErrorOutput, StatusConsole::EmptyLineAfter },
+            { "<span style=\"color:red;\">Error: failed</span>", Auto, 0 },
+            { "see <a href=\"https://x.example/\">the page</a>", Normal,
+                StatusConsole::NotInTranscript },
+            { "after the link", Success, 0 } };
+        QTest::newRow("main window's panel") << false << mixed;
+        QTest::newRow("lines classified one by one") << true << mixed;
+        QTest::newRow("cleared in between")
+            << false
+            << QList<StatusConsole::Message> { { "gone", Warning, 0 },
+                   { "kept", Error, StatusConsole::ClearFirst },
+                   { "after", Auto, StatusConsole::EmptyLineAfter } };
+    }
+
+    void manyAtOnceShowTheSameAsOneByOne()
+    {
+        QFETCH(bool, lineSplitting);
+        QFETCH(QList<StatusConsole::Message>, messages);
+        StatusConsole oneByOne;
+        StatusConsole atOnce;
+        oneByOne.setLineSplitting(lineSplitting);
+        atOnce.setLineSplitting(lineSplitting);
+        for (const StatusConsole::Message &message : messages)
+            oneByOne.append(message.text, message.type, message.flags);
+        atOnce.append(messages);
+
+        QCOMPARE(atOnce.toHtml(), oneByOne.toHtml());
+        QCOMPARE(atOnce.transcript(), oneByOne.transcript());
+        QCOMPARE(atOnce.textCursor().position(), oneByOne.textCursor().position());
+        QCOMPARE(atOnce.textCursor().charFormat(), oneByOne.textCursor().charFormat());
+        for (ConsoleMessageType type : { Normal, Warning, Error, Success })
+            QCOMPARE(atOnce.messageCount(type), oneByOne.messageCount(type));
+    }
+
+    void feedShowsWhatCameInOneTurnTogetherAndInOrder()
+    {
+        StatusConsole console;
+        console.setLineSplitting(false);
+        auto *feed = new StatusConsoleFeed(&console);
+        // More than a turn can show: the rest comes in the next turns, in order.
+        const int count = 20000;
+        for (int i = 0; i < count; ++i)
+            feed->append(QStringLiteral("line %1\n").arg(i), i % 2 ? Warning : Auto);
+        QVERIFY(console.toPlainText().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(console.document()->blockCount(), count, 30000);
+        const QStringList lines = shown(console);
+        for (int i : { 0, 1, count - 2, count - 1 }) {
+            QCOMPARE(lines.at(i),
+                i % 2 ? QStringLiteral("amber WARNING:line %1").arg(i)
+                      : QStringLiteral("black line %1").arg(i));
+        }
+        QCOMPARE(feed->pendingCount(), 0);
     }
 
     void clearAllEmptiesThePanelButKeepsTheTranscript()

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +55,12 @@ class tst_LmtPrefsDialog : public QObject
         auto *box = dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
         QVERIFY(box);
         box->button(which)->click();
+    }
+    // OK, and for a URL edit the wait for its probe, which runs off the GUI thread.
+    static void clickOk(LmtPrefsDialog &dialog)
+    {
+        click(dialog, QDialogButtonBox::Ok);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isCheckingUrl(), 30000);
     }
     static QLineEdit *urlEdit(LmtPrefsDialog &dialog)
     {
@@ -145,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(logDirEdit(dialog)->text(), tempDir() + "/tst_LmtPrefsDialog");
         QVERIFY(m_fake->calls().isEmpty());
 
-        click(dialog, QDialogButtonBox::Ok);
+        clickOk(dialog);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(m_fake->calls().size(), 1);
         QCOMPARE(m_fake->calls().first().url, QUrl(defaultOnlineRegistryUrl()));
@@ -163,7 +170,7 @@ private Q_SLOTS:
         LmtPrefsDialog again(m_fake);
         click(again, QDialogButtonBox::Reset);
         QCOMPARE(Log::instance().fileName(), logFile); // already in the temporary directory
-        click(again, QDialogButtonBox::Ok);
+        clickOk(again);
         QCOMPARE(again.result(), int(QDialog::Accepted));
         QCOMPARE(m_fake->calls().size(), 1);
     }
@@ -189,7 +196,7 @@ private Q_SLOTS:
         setSetting("LmtSetupSelfUpdater", "CheckForUpdates", true);
         checkBox(dialog)->setChecked(false);
         urlEdit(dialog)->setText(bad);
-        click(dialog, QDialogButtonBox::Ok);
+        clickOk(dialog);
         QCOMPARE(boxes.count(), 1);
         QVERIFY2(boxes.lastText().startsWith(
                      QString("Unable to access update site URL '%1'. ").arg(bad)),
@@ -202,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), false);
 
         urlEdit(dialog)->setText(good);
-        click(dialog, QDialogButtonBox::Ok);
+        clickOk(dialog);
         QCOMPARE(boxes.count(), 1);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -210,6 +217,80 @@ private Q_SLOTS:
         QCOMPARE(server.requestCount(), 2);
         // Probed without any token.
         QVERIFY(!server.requests().last().hasHeader("authorization"));
+    }
+
+    void probeOfASilentSiteKeepsTheDialogAnsweringAndCanBeStopped_data()
+    {
+        QTest::addColumn<QString>("stop");
+        for (const char *stop : { "Cancel", "Escape", "window closed", "dialog destroyed" })
+            QTest::newRow(stop) << QString::fromLatin1(stop);
+    }
+
+    void probeOfASilentSiteKeepsTheDialogAnsweringAndCanBeStopped()
+    {
+        QFETCH(QString, stop);
+        lmttest::LoopbackHttpServer server([](const lmttest::HttpRequest &request) {
+            lmttest::HttpResponse response;
+            response.body = "[]";
+            if (request.target.startsWith("/silent/"))
+                response.delivery = lmttest::HttpResponse::Delivery::WhenReleased;
+            return response;
+        });
+        auto manager = std::make_shared<LmtDownloadManager>();
+        setKorOnlineUrl("http://127.0.0.1:9/before/");
+        auto dialog = std::make_unique<LmtPrefsDialog>(manager);
+        dialog->show();
+        lmttest::MessageBoxWatcher boxes;
+        urlEdit(*dialog)->setText(server.url("/silent/").toString());
+
+        QElapsedTimer sinceTick;
+        qint64 longestPauseMs = 0;
+        QTimer heartbeat;
+        heartbeat.setInterval(5);
+        connect(&heartbeat, &QTimer::timeout,
+            [&] { longestPauseMs = qMax(longestPauseMs, sinceTick.restart()); });
+        sinceTick.start();
+        heartbeat.start();
+        click(*dialog, QDialogButtonBox::Ok);
+        click(*dialog, QDialogButtonBox::Ok); // pressed twice: still one probe
+        QTRY_COMPARE(server.requestCount(), 1);
+        QTest::qWait(300);
+        // The site holds its answer for good; before, the window waited for the 20 s time-out.
+        QVERIFY2(longestPauseMs < 2000, qPrintable(QString::number(longestPauseMs)));
+        QVERIFY(dialog->isCheckingUrl());
+        QVERIFY(dialog->findChild<QWidget *>("m_checkSpinner")->isVisible());
+        auto *box = dialog->findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
+        QVERIFY(!box->button(QDialogButtonBox::Ok)->isEnabled());
+
+        if (stop == "Cancel")
+            box->button(QDialogButtonBox::Cancel)->click();
+        else if (stop == "Escape")
+            QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        else if (stop == "window closed")
+            dialog->close();
+        else
+            dialog.reset();
+        if (dialog) {
+            // Back to editing: the probe is gone, the dialog stays open for another try.
+            QVERIFY(!dialog->isCheckingUrl());
+            QVERIFY(dialog->isVisible());
+            QVERIFY(box->button(QDialogButtonBox::Ok)->isEnabled());
+            QVERIFY(!dialog->findChild<QWidget *>("m_checkSpinner")->isVisible());
+        }
+        // The request was ended, so the HTTP client is free again at once.
+        const auto clientIsFree = [&] {
+            try {
+                manager->getData(server.url("/good/"), nullptr, 5000);
+                return true;
+            } catch (const std::exception &) {
+                return false;
+            }
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(clientIsFree(), 5000);
+        server.releaseHeld();
+        QTest::qWait(100);
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/before/"));
     }
 
     void chosenLogFolderIsValidatedAndTakesTheLogAtOnce()
@@ -269,6 +350,7 @@ private Q_SLOTS:
         QCOMPARE(Log::instance().fileName(), before);
         QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
         qCInfo(lmtLocal) << "still logging into the old file";
+        Log::instance().flush();
         QFile oldFile(before);
         QVERIFY(oldFile.open(QIODevice::ReadOnly));
         QVERIFY(oldFile.readAll().contains("still logging into the old file"));
@@ -287,6 +369,7 @@ private Q_SLOTS:
         QVERIFY2(
             now.startsWith(fresh + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
         qCInfo(lmtLocal) << "first line in the new folder";
+        Log::instance().flush();
         QFile newFile(now);
         QVERIFY(newFile.open(QIODevice::ReadOnly));
         QVERIFY(newFile.readAll().contains("first line in the new folder"));
