@@ -179,18 +179,6 @@ public:
             m_model.index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
     }
 
-    // An offered version; os names the platform of its only package, empty for none.
-    static std::shared_ptr<LmtOnlineToolVersion> offer(const std::shared_ptr<LmtTool> &tool,
-        const QString &version, quint64 numeric = 0,
-        const QString &os = zendrel::lmt::platform::osName())
-    {
-        auto created = lmttest::addOnline(tool, version, numeric);
-        if (!os.isEmpty())
-            created->addPackage(std::make_shared<LmtToolPackage>(os,
-                QUrl("https://downloads.example/" + version + "/download"), "installer", "exe",
-                1024));
-        return created;
-    }
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
