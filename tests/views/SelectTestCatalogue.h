@@ -179,7 +179,6 @@ public:
             m_model.index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
     }
 
-
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
         return m_catalogue->version(label);
