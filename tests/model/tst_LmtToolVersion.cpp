@@ -289,12 +289,12 @@ private Q_SLOTS:
         const LmtToolType type = determineToolType(parts[0], "", "");
         const auto tool = LmtTool::create("com.t", type, "T");
         const auto twin = LmtTool::create("com.t", type, "Twin");
-        const auto add = [&](const QString &spec) -> std::shared_ptr<LmtToolVersion> {
-            const QString text = spec.mid(1);
-            if (spec[0] == 'o' || spec[0] == 't')
-                return addOnline(spec[0] == 't' ? twin : tool, text);
+        const auto add = [&](const QString &code) -> std::shared_ptr<LmtToolVersion> {
+            const QString text = code.mid(1);
+            if (code[0] == 'o' || code[0] == 't')
+                return addOnline(code[0] == 't' ? twin : tool, text);
             return addLocal(tool, text,
-                spec[0] == 'L' ? LmtToolInstallScope::AllUsers : LmtToolInstallScope::CurrentUser);
+                code[0] == 'L' ? LmtToolInstallScope::AllUsers : LmtToolInstallScope::CurrentUser);
         };
         const auto first = add(parts[1]);
         const auto second = add(parts[2]);
