@@ -96,7 +96,12 @@ void startInOwnProcessGroup(QProcess &process)
     process.setCreateProcessArgumentsModifier(
         [](QProcess::CreateProcessArguments *args) { args->flags |= CREATE_NEW_PROCESS_GROUP; });
 #else
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    // A program started with "&" from a script inherits SIGINT ignored, and so would the group;
+    // the quit signal must reach it however this program was started.
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::signal(SIGINT, SIG_DFL);
+    });
 #endif
 }
 

@@ -3,7 +3,10 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <csignal>
 
 namespace platform = zendrel::lmt::platform;
 
@@ -103,6 +106,10 @@ private Q_SLOTS:
     {
         QVERIFY(!platform::sendQuitSignal(0));
         QVERIFY(!platform::sendQuitSignal(-1));
+
+        // As when this program itself was started with "&" from a script.
+        const auto previous = std::signal(SIGINT, SIG_IGN);
+        const auto restore = qScopeGuard([previous] { std::signal(SIGINT, previous); });
 
         // A shell waiting for a foreground child: both are in the new group and must go.
         QProcess process;
