@@ -96,89 +96,61 @@ private Q_SLOTS:
     }
 
     // Each case below tests/data/registry/local/ ("current" and "all" are the two scopes'
-    // folders; a missing one is not there) is parsed and compared with its .expected file.
+    // folders; a missing one is not there) is parsed and compared with an .expected file. A
+    // registry folder that cannot be read fails the parse and says why, instead of showing its
+    // tools as not installed; a file that cannot be read is skipped with a warning.
     void casesParseAsExpected_data()
     {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("locked"); // made unreadable below the staged case
+        QTest::addColumn<int>("rights"); // what the owner may still do with it, as in chmod
         for (const char *name : { "both-scopes", "versions-and-paths", "unknown-and-broken",
                  "no-all-users", "no-directories", "external" })
-            QTest::newRow(name) << name;
+            QTest::newRow(name) << name << name << QString() << 7;
+        QTest::newRow("folder without rights") << "one-per-scope"
+                                               << "unreadable-folder"
+                                               << "current" << 0;
+        QTest::newRow("folder cannot be listed") << "one-per-scope"
+                                                 << "unreadable-folder"
+                                                 << "current" << 3;
+        QTest::newRow("folder's files cannot be reached") << "one-per-scope"
+                                                          << "unreadable-folder"
+                                                          << "current" << 6;
+        QTest::newRow("unreadable file") << "one-per-scope"
+                                         << "unreadable-file"
+                                         << "current/f.json" << 2;
     }
 
     void casesParseAsExpected()
     {
-        QFETCH(QString, name);
+        QFETCH(QString, fixture);
+        QFETCH(QString, expected);
+        QFETCH(QString, locked);
+        QFETCH(int, rights);
+        if (!locked.isEmpty() && lmttest::rerunUnprivileged())
+            return;
         lmttest::LogCapture capture;
-        stage(name);
+        stage(fixture);
         // An installed tool that is offered as well keeps the offered tool's record.
-        if (name == "external") {
+        if (fixture == "external") {
             const auto tool = LmtTool::create("com.g", LmtToolType::External, "Online name", false);
             m_model->addTool(tool);
             tool->addVersion(LmtOnlineToolVersion::create("1.0.0.0", 5, 1));
         }
-        auto parser = name == "no-directories" ? std::make_unique<LmtLocalRegistryParser>(
+        const QString lockedPath = m_root + "/" + locked;
+        QVERIFY(locked.isEmpty()
+            || QFile::setPermissions(lockedPath, QFileDevice::Permissions(rights << 12)));
+        const auto restore = qScopeGuard(
+            [&] { QFile::setPermissions(lockedPath, QFileDevice::Permissions(7 << 12)); });
+        auto parser = fixture == "no-directories" ? std::make_unique<LmtLocalRegistryParser>(
                           m_model, std::make_unique<FixedLocations>(QMap<int, QDir>()))
-                                               : makeParser();
+                                                  : makeParser();
         QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
         const QString failure = lmttest::failureOf([&] { parser->parse(); });
         lmttest::compareWithExpected(
             lmttest::catalogueLines(*m_model) + lmttest::panelLines(panel) << "failure " + failure,
-            capture.lines(), "registry/local/" + name + ".expected", { { "@ROOT@", m_root } });
-    }
-
-    void unreadableDirectoryFailsTheRefresh_data()
-    {
-        QTest::addColumn<QFileDevice::Permissions>("permissions");
-        QTest::newRow("no rights") << QFileDevice::Permissions();
-        QTest::newRow("cannot be listed") << (QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QTest::newRow("files cannot be reached")
-            << (QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-
-    // The user's installations cannot be read: the parse fails and says why (the refresh shows
-    // that text), instead of showing the tools installed there as not installed.
-    void unreadableDirectoryFailsTheRefresh()
-    {
-        if (lmttest::rerunUnprivileged())
-            return;
-        QFETCH(QFileDevice::Permissions, permissions);
-        lmttest::LogCapture capture;
-        stage("one-per-scope");
-        const QString path = m_currentUser.absolutePath();
-        QVERIFY(QFile::setPermissions(path, permissions));
-        const auto restore = qScopeGuard([&] {
-            QFile::setPermissions(
-                path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        });
-
-        QCOMPARE(lmttest::failureOf([this] { makeParser()->parse(); }),
-            "Cannot read the registry directory '" + path + "': Permission denied");
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Failed to parse directory '" + path));
-        QVERIFY(!capture.contains("Successfully parsed directory: " + path));
-    }
-
-    // One file that cannot be read is skipped like a broken one, the others are listed, and
-    // the log panel says which installation is missing from the list.
-    void unreadableFileIsSkippedWithAWarning()
-    {
-        if (lmttest::rerunUnprivileged())
-            return;
-        lmttest::LogCapture capture;
-        stage("one-per-scope");
-        const QString locked = m_currentUser.filePath("f.json");
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-        auto parser = makeParser();
-        QSignalSpy uiLog(parser.get(), &ILmtRegistryParser::appendUILog);
-        parser->parse();
-
-        QVERIFY(!m_model->findTool("com.f"));
-        QVERIFY(m_model->findTool("com.g"));
-        QVERIFY(capture.contains(
-            "[LmtLocalRegistryParser] cannot open registry file '" + locked + "' for reading"));
-        QVERIFY(uiLog.contains(QVariantList { "The Zendrel tools registry file '" + locked
-                + "' cannot be read: Permission denied. The installation it records is not "
-                  "listed.",
-            QVariant::fromValue(ConsoleMessageType::Warning) }));
+            capture.lines(), "registry/local/" + expected + ".expected", { { "@ROOT@", m_root } });
     }
 
     void theSetupsOwnFileSetsItsScope()
