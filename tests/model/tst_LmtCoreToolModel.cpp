@@ -1,6 +1,7 @@
 #include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
+#include "model/LmtRowFile.h"
 
 #include <QtTest>
 
@@ -47,23 +48,21 @@ class TestLmtCoreToolModel : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
+    void determinesToolTypes_data()
+    {
+        lmttest::rowsFrom("model/tool-types.txt", { "lmtType", "type", "featureId", "kind" });
+    }
+
     void determinesToolTypes()
     {
-        QCOMPARE(determineToolType("tools", "", ""), LmtToolType::ToolsPackage);
-        QCOMPARE(determineToolType("patch", "", ""), LmtToolType::Patch);
-        QCOMPARE(determineToolType("pack", "", ""), LmtToolType::ContentPack);
-        QCOMPARE(determineToolType("external", "", ""), LmtToolType::External);
-        // The attribute wins over the type text and the feature id.
-        QCOMPARE(determineToolType("pack", "tool-patch", toolsId), LmtToolType::ContentPack);
-        QCOMPARE(determineToolType("", "tool-patch", toolsId), LmtToolType::Patch);
-        QCOMPARE(determineToolType("", "content-pack", ""), LmtToolType::ContentPack);
-        QCOMPARE(determineToolType("", "", toolsId), LmtToolType::ToolsPackage);
-        QCOMPARE(determineToolType("", "tool", "com.other"), LmtToolType::Other);
-        // Case-sensitive throughout.
-        QCOMPARE(determineToolType("Tools", "", ""), LmtToolType::Other);
-        QCOMPARE(determineToolType("", "Tool-Patch", ""), LmtToolType::Other);
-        QCOMPARE(determineToolType("", "", toolsId.toUpper()), LmtToolType::Other);
+        QFETCH(QString, lmtType);
+        QFETCH(QString, type);
+        QFETCH(QString, featureId);
+        QTEST(QString::number(int(determineToolType(lmtType, type, featureId))), "kind");
+    }
 
+    void namesToolTypes()
+    {
         QCOMPARE(toolTypeText(LmtToolType::ToolsPackage), "tools");
         QCOMPARE(toolTypeText(LmtToolType::Patch), "patch");
         QCOMPARE(toolTypeText(LmtToolType::ContentPack), "pack");

@@ -4,6 +4,7 @@
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
+#include "model/LmtRowFile.h"
 #include "model/LmtTool.h"
 #include "model/LmtToolType.h"
 #include "platform/LmtPlatform.h"
@@ -45,90 +46,50 @@ class TestLmtToolVersion : public QObject
 private Q_SLOTS:
     void versionTextsSplitIntoParts_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<QList<quint32>>("parts");
-        QTest::addColumn<bool>("valid"); // three numbers, as a user types them
-        using P = QList<quint32>;
-        const P none { 0, 0, 0, 0 };
-        QTest::newRow("four parts") << "3.2.1.1234"
-                                    << "3.2.1" << P { 3, 2, 1, 1234 } << false;
-        QTest::newRow("three parts") << "3.2.0"
-                                     << "3.2.0" << P { 3, 2, 0, 0 } << true;
-        QTest::newRow("build 0") << "3.2.0.0"
-                                 << "3.2.0" << P { 3, 2, 0, 0 } << false;
-        QTest::newRow("two digits") << "10.20.30"
-                                    << "10.20.30" << P { 10, 20, 30, 0 } << true;
-        QTest::newRow("prefix") << "v3.2.0"
-                                << "" << none << false;
-        QTest::newRow("two parts") << "3.2"
-                                   << "" << none << false;
-        QTest::newRow("five parts") << "3.2.0.1.5"
-                                    << "" << none << false;
-        QTest::newRow("empty") << ""
-                               << "" << none << false;
-        QTest::newRow("leading blank") << " 3.2.0"
-                                       << "" << none << false;
-        QTest::newRow("trailing blank") << "3.2.0 "
-                                        << "" << none << false;
-        QTest::newRow("letter") << "3.2.x"
-                                << "" << none << false;
-        // A part that does not fit 32 bits is 0; the others are kept.
-        QTest::newRow("part too large") << "4294967296.1.2"
-                                        << "0.1.2" << P { 0, 1, 2, 0 } << true;
-        QTest::newRow("largest part") << "4294967295.0.0"
-                                      << "4294967295.0.0" << P { 4294967295u, 0, 0, 0 } << true;
+        lmttest::rowsFrom("model/version-texts.txt", { "text", "display", "parts", "valid" });
     }
 
     void versionTextsSplitIntoParts()
     {
         QFETCH(QString, text);
+        QFETCH(QString, parts);
         const auto version = loose(text, 77);
         quint32 major = 9, minor = 9, patch = 9, build = 9;
         version->versionParts(major, minor, patch, build);
-        QTEST((QList<quint32> { major, minor, patch, build }), "parts");
-        QTEST((QList<quint32> {
-                  version->major(), version->minor(), version->patch(), version->build() }),
-            "parts");
+        const auto joined = [](const QList<quint32> &numbers) {
+            QStringList texts;
+            for (const quint32 n : numbers)
+                texts << QString::number(n);
+            return texts.join(',');
+        };
+        QCOMPARE(joined({ major, minor, patch, build }), parts);
+        QCOMPARE(joined({ version->major(), version->minor(), version->patch(), version->build() }),
+            parts);
         QTEST(version->displayVersion(), "display");
         QCOMPARE(version->version(), text);
         QCOMPARE(version->versionNumeric(), 77u);
-        QTEST(LmtToolVersion::isValidVersionText(text), "valid");
+        QTEST(QString(LmtToolVersion::isValidVersionText(text) ? "yes" : "no"), "valid");
     }
 
-    // Numeric, not textual, order of each part; the registry's numeric version takes no part.
     void versionsCompareByTheirParts_data()
     {
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<int>("order");
-        QTest::newRow("missing build is 0") << "3.2.0"
-                                            << "3.2.0.0" << 0;
-        QTest::newRow("minor 10 after 9") << "3.10.0"
-                                          << "3.9.5" << 1;
-        QTest::newRow("build 9 before 10") << "3.2.0.9"
-                                           << "3.2.0.10" << -1;
-        QTest::newRow("major first") << "4.0.0"
-                                     << "3.99.99.99" << 1;
-        QTest::newRow("patch") << "1.0.0"
-                               << "1.0.1" << -1;
-        QTest::newRow("broken text is 0.0.0.0") << "v3.2.0"
-                                                << "0.0.0.0" << 0;
+        lmttest::rowsFrom("model/version-order.txt", { "a", "b", "order" });
     }
 
     void versionsCompareByTheirParts()
     {
         QFETCH(QString, a);
         QFETCH(QString, b);
-        QFETCH(int, order);
+        QFETCH(QString, order);
+        const int sign = order.toInt();
         const auto x = loose(a, 999);
         const auto y = loose(b, 1);
-        QCOMPARE(LmtToolVersion::compare(*x, *y), order);
-        QCOMPARE(LmtToolVersion::compare(*y, *x), -order);
-        QCOMPARE(*x < *y, order < 0);
-        QCOMPARE(*x > *y, order > 0);
-        QCOMPARE(*x >= *y, order >= 0);
-        QCOMPARE(*y >= *x, order <= 0);
+        QCOMPARE(LmtToolVersion::compare(*x, *y), sign);
+        QCOMPARE(LmtToolVersion::compare(*y, *x), -sign);
+        QCOMPARE(*x < *y, sign < 0);
+        QCOMPARE(*x > *y, sign > 0);
+        QCOMPARE(*x >= *y, sign >= 0);
+        QCOMPARE(*y >= *x, sign <= 0);
     }
 
     void equalityNeedsTextKindAndTool()
@@ -208,33 +169,18 @@ private Q_SLOTS:
 
     void installDirectoryPlaceholdersExpand_data()
     {
-        QTest::addColumn<QByteArray>("drive"); // SYSTEMDRIVE; empty: not set
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expanded");
-        QTest::newRow("drive and user") << QByteArray() << "{sd}/Tools/{username}"
-                                        << "C:/Tools/alice";
-        QTest::newRow("profile, twice the drive")
-            << QByteArray() << "{%USERPROFILE}/lumetra/{sd}{sd}"
-            << "/home/alice/lumetra/C:C:";
-        QTest::newRow("drive set") << QByteArray("D:") << "{sd}/x"
-                                   << "D:/x";
-        // Without "{" nothing is touched, Windows-style variables included.
-        QTest::newRow("no brace") << QByteArray() << "%USERPROFILE%/Tools/sd}"
-                                  << "%USERPROFILE%/Tools/sd}";
-        // Unknown and differently cased placeholders stay.
-        QTest::newRow("unknown") << QByteArray() << "{SD}/{home}/{%USERPROFILE%}"
-                                 << "{SD}/{home}/{%USERPROFILE%}";
+        lmttest::rowsFrom("model/placeholders.txt", { "drive", "text", "expanded" });
     }
 
     void installDirectoryPlaceholdersExpand()
     {
-        QFETCH(QByteArray, drive);
+        QFETCH(QString, drive);
         QFETCH(QString, text);
         QFETCH(QString, expanded);
         // The sandbox owns this process's environment.
         qputenv("USERNAME", "alice");
         qputenv("USERPROFILE", "/home/alice");
-        drive.isEmpty() ? qunsetenv("SYSTEMDRIVE") : qputenv("SYSTEMDRIVE", drive);
+        drive.isEmpty() ? qunsetenv("SYSTEMDRIVE") : qputenv("SYSTEMDRIVE", drive.toUtf8());
         QCOMPARE(LmtToolVersion::expandPlaceholders(text), expanded);
 
         // Directories are kept expanded, per scope as well.
@@ -259,36 +205,20 @@ private Q_SLOTS:
             QList({ LmtToolInstallScope::CurrentUser, LmtToolInstallScope::AllUsers }));
     }
 
-    // Versions of one line replace each other; selection allows one version per line. A case
-    // names the tool type and two versions ("o" offered, "l" installed, "L" installed for all
-    // users, "t" offered by a tool of the same feature id).
+    // Versions of one line replace each other; selection allows one version per line.
     void linesFollowTheToolType_data()
     {
-        QTest::addColumn<QString>("versions");
-        QTest::addColumn<bool>("selectionLine");
-        QTest::addColumn<bool>("updateLine");
-        QTest::newRow("patch, other patch") << "patch o3.2.1 o3.2.2" << false << false;
-        QTest::newRow("patch, same patch") << "patch o3.2.1 o3.2.1.7" << true << true;
-        QTest::newRow("tools, same minor") << "tools o3.2.0 l3.2.1" << true << true;
-        QTest::newRow("tools, other minor") << "tools o3.2.0 o3.3.0" << false << false;
-        // Two installations never share a selection line, but are one update line.
-        QTest::newRow("tools, two installed") << "tools l3.2.1 L3.2.5" << false << true;
-        QTest::newRow("external") << "external l1.0.0 l2.5.0" << true << true;
-        QTest::newRow("pack, offered and installed") << "pack o1.0.0 l7.0.0" << true << true;
-        QTest::newRow("pack, two installed") << "pack l7.0.0 l8.0.0" << false << true;
-        // Tools are told apart by feature id, not by object.
-        QTest::newRow("twin tool, same minor") << "tools o3.2.0 t3.2.9" << true << true;
-        QTest::newRow("twin tool, same version") << "tools o3.2.0 t3.2.0" << true << true;
-        QTest::newRow("twin tool, other minor") << "tools o3.2.0 t3.3.0" << false << false;
+        lmttest::rowsFrom(
+            "model/version-lines.txt", { "type", "versions", "selectionLine", "updateLine" });
     }
 
     void linesFollowTheToolType()
     {
+        QFETCH(QString, type);
         QFETCH(QString, versions);
-        const QStringList parts = versions.split(' ');
-        const LmtToolType type = determineToolType(parts[0], "", "");
-        const auto tool = LmtTool::create("com.t", type, "T");
-        const auto twin = LmtTool::create("com.t", type, "Twin");
+        const LmtToolType toolType = determineToolType(type, "", "");
+        const auto tool = LmtTool::create("com.t", toolType, "T");
+        const auto twin = LmtTool::create("com.t", toolType, "Twin");
         const auto add = [&](const QString &code) -> std::shared_ptr<LmtToolVersion> {
             const QString text = code.mid(1);
             if (code[0] == 'o' || code[0] == 't')
@@ -296,12 +226,12 @@ private Q_SLOTS:
             return addLocal(tool, text,
                 code[0] == 'L' ? LmtToolInstallScope::AllUsers : LmtToolInstallScope::CurrentUser);
         };
-        const auto first = add(parts[1]);
-        const auto second = add(parts[2]);
-        QTEST(first->isSameLine(*second, true), "selectionLine");
-        QTEST(first->isSameLine(*second, false), "updateLine");
-        const auto other = LmtTool::create("com.o", type, "O");
-        QVERIFY(!first->isSameLine(*addOnline(other, parts[1].mid(1)), false));
+        const auto first = add(versions.section(' ', 0, 0));
+        const auto second = add(versions.section(' ', 1, 1));
+        QTEST(QString(first->isSameLine(*second, true) ? "yes" : "no"), "selectionLine");
+        QTEST(QString(first->isSameLine(*second, false) ? "yes" : "no"), "updateLine");
+        const auto other = LmtTool::create("com.o", toolType, "O");
+        QVERIFY(!first->isSameLine(*addOnline(other, versions.section(' ', 0, 0).mid(1)), false));
     }
 
     void relatedVersionsShareTheLine()
@@ -430,24 +360,9 @@ private Q_SLOTS:
         QCOMPARE(rows, LmtToolVersionList({ p331, t320, twin3, a2, a1, b1, c9 }));
     }
 
-    // A file named "dashboard" (any extension) sits one folder below the installation's root;
-    // any other file sits in it.
     void installLocationFindsTheInstallationFolder_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("location"); // "@" is the installation folder
-        QTest::newRow("tool") << "@/bin/tool.exe"
-                              << "@/bin";
-        QTest::newRow("dashboard") << "@/bin/dashboard"
-                                   << "@";
-        QTest::newRow("dashboard.exe") << "@/bin/dashboard.exe"
-                                       << "@";
-        QTest::newRow("case-sensitive") << "@/bin/Dashboard"
-                                        << "@/bin";
-        QTest::newRow("a folder is kept") << "@/bin"
-                                          << "@/bin";
-        QTest::newRow("missing file is kept") << "C:/gone/dashboard.exe"
-                                              << "C:/gone/dashboard.exe";
+        lmttest::rowsFrom("model/install-locations.txt", { "path", "location" });
     }
 
     void installLocationFindsTheInstallationFolder()
@@ -483,32 +398,15 @@ private Q_SLOTS:
         QCOMPARE(thirdParty->versionNumeric(), 0u);
     }
 
-    // Both names are given decoded; "/download" is cut at its first occurrence.
     void packagesDeriveTheirNames_data()
     {
-        QTest::addColumn<QUrl>("url");
-        QTest::addColumn<QString>("downloadName");
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("with /download")
-            << QUrl("https://h.example/files/tools-3.2.0.exe/download") << "/tools-3.2.0.exe"
-            << "tools-3.2.0.exe";
-        QTest::newRow("plain") << QUrl("https://h.example/files/tools-3.2.0.exe")
-                               << "/tools-3.2.0.exe"
-                               << "tools-3.2.0.exe";
-        QTest::newRow("encoded") << QUrl("https://h.example/a/my%20tool.zip/download")
-                                 << "/my tool.zip"
-                                 << "my tool.zip";
-        QTest::newRow("inside a segment")
-            << QUrl("https://h.example/downloads/tool.exe") << "/h.example"
-            << "tool.exe";
-        QTest::newRow("no path") << QUrl("tool.exe") << "tool.exe"
-                                 << "";
+        lmttest::rowsFrom("model/package-names.txt", { "url", "fileName", "downloadName" });
     }
 
     void packagesDeriveTheirNames()
     {
-        QFETCH(QUrl, url);
-        const LmtToolPackage package("Linux", url, "archive", "zip", 0);
+        QFETCH(QString, url);
+        const LmtToolPackage package("Linux", QUrl(url), "archive", "zip", 0);
         QTEST(package.downloadName(), "downloadName");
         QTEST(package.fileName(), "fileName");
         QCOMPARE(package.os(), "Linux");

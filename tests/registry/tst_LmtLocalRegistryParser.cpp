@@ -1,13 +1,12 @@
 #include "base/LmtFolders.h"
-#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
-#include "model/LmtToolDependency.h"
 #include "registry/LmtKorRegistryLocationProvider.h"
 #include "registry/LmtLocalRegistryParser.h"
+#include "registry/LmtParsedCatalogue.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -96,177 +95,62 @@ private Q_SLOTS:
         QCOMPARE(downloadsDirectory().path(), directories[0].absoluteFilePath("Tools"));
     }
 
-    void sameVersionInBothScopes()
+    // Each case below tests/data/registry/local/ ("current" and "all" are the two scopes'
+    // folders; a missing one is not there) is parsed and compared with an .expected file. A
+    // registry folder that cannot be read fails the parse and says why, instead of showing its
+    // tools as not installed; a file that cannot be read is skipped with a warning.
+    void casesParseAsExpected_data()
     {
-        lmttest::LogCapture capture;
-        stage("both-scopes");
-        auto parser = makeParser();
-        QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
-        parser->parse();
-
-        const QString tool = "com.zdr.tb.tool.lumetra";
-        QCOMPARE(m_model->tools().size(), 1);
-        const auto current = installed(tool, 0);
-        const auto all = installed(tool, 1);
-        QCOMPARE(current->installScope(), LmtToolInstallScope::CurrentUser);
-        QCOMPARE(all->installScope(), LmtToolInstallScope::AllUsers);
-        QCOMPARE(current->displayName(), "Lumetra Tools Package (Current user)");
-        QCOMPARE(all->displayName(), "Lumetra Tools Package (All users)");
-        QVERIFY(current->selected());
-        QCOMPARE(current->versionNumeric(), quint64(321));
-        QCOMPARE(m_model->findTool(tool)->loginRequired(), true);
-
-        QCOMPARE(panel.size(), 3);
-        QCOMPARE(panel[0][0].toString(), "Parse Local KOR Registry");
-        QCOMPARE(panel[1][0].toString(),
-            "Discovered installed tool 'Lumetra Tools Package', version 3.2.0.1234");
-        QCOMPARE(panel[1][1].value<ConsoleMessageType>(), ConsoleMessageType::Auto);
-        QVERIFY(capture.contains(
-            "[LmtLocalRegistryParser] >>> Scanning directory: " + m_currentUser.absolutePath()));
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] <<< Successfully parsed directory: "
-            + m_allUsers.absolutePath()));
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("locked"); // made unreadable below the staged case
+        QTest::addColumn<int>("rights"); // what the owner may still do with it, as in chmod
+        for (const char *name : { "both-scopes", "versions-and-paths", "unknown-and-broken",
+                 "no-all-users", "no-directories", "external" })
+            QTest::newRow(name) << name << name << QString() << 7;
+        QTest::newRow("folder without rights") << "one-per-scope"
+                                               << "unreadable-folder"
+                                               << "current" << 0;
+        QTest::newRow("folder cannot be listed") << "one-per-scope"
+                                                 << "unreadable-folder"
+                                                 << "current" << 3;
+        QTest::newRow("folder's files cannot be reached") << "one-per-scope"
+                                                          << "unreadable-folder"
+                                                          << "current" << 6;
+        QTest::newRow("unreadable file") << "one-per-scope"
+                                         << "unreadable-file"
+                                         << "current/f.json" << 2;
     }
 
-    void versionTextsAndPaths()
+    void casesParseAsExpected()
     {
-        lmttest::LogCapture capture;
-        stage("versions-and-paths");
-        auto parser = makeParser();
-        QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
-        parser->parse();
-
-        QVERIFY(!m_model->findTool("com.a"));
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Error parsing file '"
-            + m_currentUser.filePath("three.json")
-            + "' - Cannot parse JSON object version: 3.2.0"));
-
-        const auto beta = installed("com.b");
-        QCOMPARE(beta->version(), "3.2.0.1234");
-        QCOMPARE(beta->path(), m_root + "/installed/tool.bin");
-        QCOMPARE(beta->entryName(), "B!");
-        QCOMPARE(beta->uninstallPath(), "/opt/b/uninstall");
-        QCOMPARE(m_model->findTool("com.b")->type(), LmtToolType::Patch);
-        QCOMPARE(beta->dependencies().size(), 1);
-        QCOMPARE(beta->dependencies()[0]->minVersionNumeric, quint64(0));
-        QCOMPARE(beta->dependencies()[0]->maxVersionNumeric, quint64(9));
-
-        const auto noPath = installed("com.c");
-        QVERIFY(noPath);
-        QCOMPARE(noPath->path(), QString());
-        QCOMPARE(noPath->entryName(), QString());
-
-        // A registered path that vanished: skipped, with advice in the panel.
-        const QString gone = m_root + "/not/there";
-        QVERIFY(!m_model->findTool("com.d"));
-        QVERIFY(capture.contains(
-            "[LmtLocalRegistryParser] Entry path: '" + gone + "' does not exists on the disk"));
-        QVERIFY(panel.contains(QVariantList { "The Zendrel tools registry file '"
-                + m_currentUser.filePath("gone.json")
-                + "' defines the 'Title of com.d' installation path as '" + gone
-                + "', but the file doesn't exist on disk. Consider removing the registry file to "
-                  "get rid of this error.",
-            QVariant::fromValue(ConsoleMessageType::Warning) }));
-    }
-
-    void unknownAndBrokenFilesAreSkipped()
-    {
-        lmttest::LogCapture capture;
-        stage("unknown-and-broken");
-        makeParser()->parse();
-
-        QCOMPARE(m_model->tools().size(), 1);
-        QVERIFY(m_model->findTool("com.f"));
-        QCOMPARE(
-            capture.lines().filter(QRegularExpression("com.someone.else|notes.txt")).size(), 0);
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Error parsing file '"
-            + m_currentUser.filePath("array.json") + "' - file does not contain a JSON object"));
-        QVERIFY(capture.contains("Error parsing file '" + m_currentUser.filePath("untitled.json")
-            + "' - error parsing JSON - missing required property 'title'"));
-    }
-
-    void missingDirectoriesAndNoDirectories()
-    {
-        lmttest::LogCapture capture;
-        stage("one-per-scope");
-        QVERIFY(m_allUsers.removeRecursively());
-        makeParser()->parse();
-        QVERIFY(m_model->findTool("com.f"));
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Directory '" + m_allUsers.absolutePath()
-            + "' does not exist"));
-
-        LmtLocalRegistryParser empty(m_model, std::make_unique<FixedLocations>(QMap<int, QDir>()));
-        empty.parse();
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] No KOR Registry directories provided to "
-                                 "be parsed"));
-    }
-
-    void unreadableDirectoryFailsTheRefresh_data()
-    {
-        QTest::addColumn<QFileDevice::Permissions>("permissions");
-        QTest::newRow("no rights") << QFileDevice::Permissions();
-        QTest::newRow("cannot be listed") << (QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QTest::newRow("files cannot be reached")
-            << (QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-
-    // The user's installations cannot be read: the parse fails and says why (the refresh shows
-    // that text), instead of showing the tools installed there as not installed.
-    void unreadableDirectoryFailsTheRefresh()
-    {
-        if (lmttest::rerunUnprivileged())
-            return;
-        QFETCH(QFileDevice::Permissions, permissions);
-        lmttest::LogCapture capture;
-        stage("one-per-scope");
-        const QString path = m_currentUser.absolutePath();
-        QVERIFY(QFile::setPermissions(path, permissions));
-        const auto restore = qScopeGuard([&] {
-            QFile::setPermissions(
-                path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        });
-
-        QCOMPARE(lmttest::failureOf([this] { makeParser()->parse(); }),
-            "Cannot read the registry directory '" + path + "': Permission denied");
-        QVERIFY(capture.contains("[LmtLocalRegistryParser] Failed to parse directory '" + path));
-        QVERIFY(!capture.contains("Successfully parsed directory: " + path));
-    }
-
-    // One file that cannot be read is skipped like a broken one, the others are listed, and
-    // the log panel says which installation is missing from the list.
-    void unreadableFileIsSkippedWithAWarning()
-    {
-        if (lmttest::rerunUnprivileged())
+        QFETCH(QString, fixture);
+        QFETCH(QString, expected);
+        QFETCH(QString, locked);
+        QFETCH(int, rights);
+        if (!locked.isEmpty() && lmttest::rerunUnprivileged())
             return;
         lmttest::LogCapture capture;
-        stage("one-per-scope");
-        const QString locked = m_currentUser.filePath("f.json");
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-        auto parser = makeParser();
-        QSignalSpy uiLog(parser.get(), &ILmtRegistryParser::appendUILog);
-        parser->parse();
-
-        QVERIFY(!m_model->findTool("com.f"));
-        QVERIFY(m_model->findTool("com.g"));
-        QVERIFY(capture.contains(
-            "[LmtLocalRegistryParser] cannot open registry file '" + locked + "' for reading"));
-        QVERIFY(uiLog.contains(QVariantList { "The Zendrel tools registry file '" + locked
-                + "' cannot be read: Permission denied. The installation it records is not "
-                  "listed.",
-            QVariant::fromValue(ConsoleMessageType::Warning) }));
-    }
-
-    void installedNextToAnOfferedVersion()
-    {
-        const auto tool = LmtTool::create("com.g", LmtToolType::External, "Online name", false);
-        m_model->addTool(tool);
-        tool->addVersion(LmtOnlineToolVersion::create("1.0.0.0", 5, 1));
-        stage("external");
-        makeParser()->parse();
-
-        QCOMPARE(m_model->tools().size(), 1);
-        QCOMPARE(tool->onlineVersions().size(), 1);
-        QCOMPARE(tool->localVersions().size(), 1);
-        QCOMPARE(tool->loginRequired(), false); // the existing tool is kept as it is
+        stage(fixture);
+        // An installed tool that is offered as well keeps the offered tool's record.
+        if (fixture == "external") {
+            const auto tool = LmtTool::create("com.g", LmtToolType::External, "Online name", false);
+            m_model->addTool(tool);
+            tool->addVersion(LmtOnlineToolVersion::create("1.0.0.0", 5, 1));
+        }
+        const QString lockedPath = m_root + "/" + locked;
+        QVERIFY(locked.isEmpty()
+            || QFile::setPermissions(lockedPath, QFileDevice::Permissions(rights << 12)));
+        const auto restore = qScopeGuard(
+            [&] { QFile::setPermissions(lockedPath, QFileDevice::Permissions(7 << 12)); });
+        auto parser = fixture == "no-directories" ? std::make_unique<LmtLocalRegistryParser>(
+                          m_model, std::make_unique<FixedLocations>(QMap<int, QDir>()))
+                                                  : makeParser();
+        QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
+        const QString failure = lmttest::failureOf([&] { parser->parse(); });
+        lmttest::compareWithExpected(
+            lmttest::catalogueLines(*m_model) + lmttest::panelLines(panel) << "failure " + failure,
+            capture.lines(), "registry/local/" + expected + ".expected", { { "@ROOT@", m_root } });
     }
 
     void theSetupsOwnFileSetsItsScope()

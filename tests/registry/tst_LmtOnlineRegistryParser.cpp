@@ -5,6 +5,7 @@
 #include "model/LmtToolDependency.h"
 #include "registry/LmtJsonArrayEntries.h"
 #include "registry/LmtOnlineRegistryParser.h"
+#include "registry/LmtParsedCatalogue.h"
 #include "services/ILmtDownloadManager.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadSettings.h"
@@ -159,161 +160,26 @@ private Q_SLOTS:
         }
     }
 
-    void toolTypesAndToolAttributes()
+    // Each registry below tests/data/registry/online/ is parsed and compared with its
+    // .expected file. The platform's ignore flag counts only next to a version-level one that
+    // is false, and only when it is true itself; another platform's never.
+    void registriesParseAsExpected_data()
     {
-        lmttest::LogCapture capture;
-        QCOMPARE(parse(registry("tool-types.json")), QString());
-
-        QCOMPARE(m_model->tools().size(), 3);
-        const auto pack = m_model->findTool("com.x.pack");
-        QCOMPARE(pack->type(), LmtToolType::ContentPack); // "lmt-type" wins over "type"
-        QCOMPARE(pack->loginRequired(), false);
-        // A later entry of the same tool renames it but keeps its type and login rule.
-        QCOMPARE(pack->name(), "Renamed pack");
-        QCOMPARE(pack->id(), qint64(99));
-        QCOMPARE(pack->onlineVersions().size(), 2);
-        QCOMPARE(m_model->findTool("com.x.patch")->type(), LmtToolType::Patch);
-        QCOMPARE(m_model->findTool("com.x.patch")->loginRequired(), true);
-        QCOMPARE(m_model->findTool("com.x.ext")->isPatchVersionUpdatable(), false);
-        QCOMPARE(m_model->findTool("com.x.ext")->id(), qint64(12));
-        // The untyped entry is gone without any trace in the log.
-        QVERIFY(!m_model->findTool("com.x.untyped"));
-        QCOMPARE(capture.lines().filter(QRegularExpression("untyped|1\\.0\\.0\\.3")).size(), 0);
+        QTest::addColumn<QString>("name");
+        for (const char *name : { "tool-types", "faulty-entries", "first-entry-without-id",
+                 "faulty-package", "dependencies", "ignored-versions", "install-scopes" })
+            QTest::newRow(name) << name;
     }
 
-    void faultyEntriesAreSkippedWithTheirFeatureId()
+    void registriesParseAsExpected()
     {
+        QFETCH(QString, name);
         lmttest::LogCapture capture;
         QSignalSpy panel(m_parser.get(), &ILmtRegistryParser::appendUILog);
-        QCOMPARE(parse(registry("faulty-entries.json")), QString());
-
-        const QString skipped = "[LmtOnlineRegistryParser] Error parsing JSON tool object '%1': %2 "
-                                "- Skipping";
-        const QString missing = "error parsing JSON - missing required property '%1'";
-        // The entry without featureId is reported under the previous entry's id; a version
-        // member that is not an object reads as an empty one.
-        for (const QString &line : {
-                 QString("[LmtOnlineRegistryParser] Error parsing JSON object - invalid object "
-                         "format"),
-                 skipped.arg("com.x.first", missing.arg("versionNumeric")),
-                 skipped.arg("com.x.first", missing.arg("featureId")),
-                 skipped.arg(
-                     "com.x.dup", "Version '4.0.0.1' already present in the Core Tool Model"),
-                 skipped.arg("com.x.odd", missing.arg("version")),
-             })
-            QVERIFY2(capture.contains(line), qPrintable(line));
-        QCOMPARE(m_model->findTool("com.x.first")->onlineVersions().size(), 1);
-        QVERIFY(offered("com.x.first", "1.0.0.1"));
-        QCOMPARE(m_model->findTool("com.x.dup")->onlineVersions().size(), 1);
-        QVERIFY(!m_model->findTool("com.x.odd"));
-        QCOMPARE(m_model->findTool("com.x.last")->onlineVersions().size(), 1);
-        QCOMPARE(panel.last()[0].toString(),
-            "Discovered available tool 'Tool com.x.last', version 3.0.0.1");
-
-        // The very first entry failing before its featureId names an empty id.
-        capture.clear();
-        QCOMPARE(parse(registry("first-entry-without-id.json")), QString());
-        QVERIFY(capture.contains(skipped.arg("", missing.arg("featureId"))));
-    }
-
-    void aFaultyPackageEndsItsTool()
-    {
-        QSignalSpy panel(m_parser.get(), &ILmtRegistryParser::appendUILog);
-        QCOMPARE(parse(registry("faulty-package.json")), QString());
-
-        const auto good = offered("com.x.t", "1.0.0.1");
-        QCOMPARE(good->packages().size(), 1);
-        const auto package = good->packages()[0];
-        QCOMPARE(package->os(), "Windows");
-        QCOMPARE(package->url(), QUrl("https://dl.example/1.0.0.1/download"));
-        QCOMPARE(package->kind(), "installer");
-        QCOMPARE(package->fileType(), "exe");
-        QCOMPARE(package->fileSize(), quint32(2.5 * 1024 * 1024));
-        QCOMPARE(package->version(), good);
-
-        // The faulty version stays with the packages before the fault, but nothing after it.
-        const auto broken = offered("com.x.t", "1.0.0.2");
-        QCOMPARE(broken->packages().size(), 1);
-        QCOMPARE(broken->dependencies().size(), 0);
-        QCOMPARE(broken->supportedScopes().size(), 0);
-        QVERIFY(!offered("com.x.t", "1.0.0.3"));
-        QCOMPARE(panel.last()[0].toString(),
-            "Discovered available tool 'Tool com.x.t', version 1.0.0.2");
-    }
-
-    void numbersOutOfRangeReadAsUnbounded()
-    {
-        QCOMPARE(parse(registry("dependencies.json")), QString());
-        const auto parsed = offered("com.x.t", "1.0.0.1");
-        QCOMPARE(parsed->versionNumeric(), quint64(0)); // 3.5 is not a whole number
-        QCOMPARE(parsed->id(), qint64(7));
-        const auto deps = parsed->dependencies();
-        QCOMPARE(deps.size(), 3);
-        QCOMPARE(deps[0]->targetFeatureId, "com.a");
-        QCOMPARE(deps[0]->minVersionNumeric, quint64(0));
-        QCOMPARE(deps[0]->maxVersionNumeric, LmtToolDependency::Unbounded);
-        QCOMPARE(deps[1]->minVersionNumeric, quint64(10));
-        QCOMPARE(deps[1]->maxVersionNumeric, LmtToolDependency::Unbounded);
-        QCOMPARE(deps[2]->maxVersionNumeric, quint64(20));
-    }
-
-    // The platform's flag counts only next to a version-level one that is false, and only when
-    // it is true itself; another platform's never.
-    void ignoredVersionsAreLeftOut()
-    {
-        QCOMPARE(parse(registry("ignored-versions.json")), QString());
-        QStringList texts;
-        for (const auto &v : m_model->findTool("com.x.t")->onlineVersions())
-            texts << v->version();
-        QCOMPARE(texts, QStringList({ "1.0.0.3", "1.0.0.4", "1.0.0.5", "1.0.0.6" }));
-    }
-
-    void platformAttributesSetScopesAndDirectories_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QList<S>>("scopes");
-        QTest::addColumn<S>("scope");
-        QTest::addColumn<QString>("currentUserDir");
-        QTest::addColumn<QString>("allUsersDir");
-        QTest::addColumn<bool>("silent");
-        const QList<S> both { S::CurrentUser, S::AllUsers };
-        QTest::newRow("none") << "1.0.0.1" << both << S::CurrentUser << ""
-                              << "" << true;
-        QTest::newRow("all-users") << "1.0.0.2" << both << S::CurrentUser << ""
-                                   << "" << true;
-        QTest::newRow("directory names a scope") << "1.0.0.3" << both << S::CurrentUser << ""
-                                                 << "X" << true;
-        QTest::newRow("directory not text") << "1.0.0.4" << both << S::CurrentUser << ""
-                                            << "" << true;
-        QTest::newRow("single scope recommended")
-            << "1.0.0.5" << QList<S> { S::AllUsers } << S::AllUsers << ""
-            << "/opt/tool" << false;
-        QTest::newRow("recommended all-users") << "1.0.0.6" << both << S::AllUsers << "/opt/both"
-                                               << "/opt/both" << true;
-        QTest::newRow("unknown recommendation")
-            << "1.0.0.7" << QList<S> { S::CurrentUser } << S::CurrentUser << ""
-            << "" << true;
-        QTest::newRow("other platform's") << "1.0.0.8" << both << S::CurrentUser << ""
-                                          << "" << true;
-    }
-
-    void platformAttributesSetScopesAndDirectories()
-    {
-        QFETCH(QString, version);
-        QFETCH(QList<S>, scopes);
-        QFETCH(S, scope);
-        QFETCH(QString, currentUserDir);
-        QFETCH(QString, allUsersDir);
-        QFETCH(bool, silent);
-        QCOMPARE(parse(registry("install-scopes.json")), QString());
-        const auto parsed = offered("com.x.t", version);
-        QCOMPARE(parsed->supportedScopes(), scopes);
-        QCOMPARE(parsed->recommendedScope(), scope);
-        QCOMPARE(parsed->installScope(), scope);
-        QCOMPARE(parsed->installDirectoryFor(S::CurrentUser), currentUserDir);
-        QCOMPARE(parsed->installDirectoryFor(S::AllUsers), allUsersDir);
-        QCOMPARE(parsed->installDirectory(), parsed->installDirectoryFor(scope));
-        QCOMPARE(parsed->silentInstall(), silent);
+        const QString failure = parse(registry(qPrintable(name + ".json")));
+        lmttest::compareWithExpected(
+            lmttest::catalogueLines(*m_model) + lmttest::panelLines(panel) << "failure " + failure,
+            capture.lines(), "registry/online/" + name + ".expected", {});
     }
 
     // The registry is read entry by entry where the document allows; whatever the split

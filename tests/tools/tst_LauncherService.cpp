@@ -119,432 +119,426 @@ private:
     lmttest::ScriptedVendor m_vendor;
 
 private Q_SLOTS:
-    void serviceStartsOncePerUserAndTellsItsPort();
-    void signInTokenAndRevocation();
-    void signInFailuresAnswerWithoutToken();
-    void downloadOnlyWritesVerifiedPackageWithProgress();
-    void interruptedDownloadResumes();
-    void checksumMismatchLeavesNoPackage();
-    void encodedDirectoryPartsAreDropped();
-    void unusableRequestsAreRefused_data();
-    void unusableRequestsAreRefused();
-    void installOnlyRunsTheInstallerWithSwitches();
-    void checkUpdateComparesOfferedAndInstalled();
-    void cleanupTestCase();
+    void serviceStartsOncePerUserAndTellsItsPort()
+    {
+        const RunResult before = runLauncher({ "-port" });
+        QVERIFY(before.finished);
+        QVERIFY(before.exitCode != 0);
+        QVERIFY(before.out.isEmpty());
+        QVERIFY(before.err.contains("The launcher service is not running"));
+
+        // A stale record naming a dead port is not a running service.
+        QVERIFY(lmttest::writeFile(
+            serviceDirectory() + "/service-instance.json", R"({"port": 1, "pid": 999999})"));
+        QVERIFY(runLauncher({ "-port" }).exitCode != 0);
+
+        // Two starts at the same moment (the application and a second window, say) end with one
+        // service.
+        QProcess starts[2];
+        for (QProcess &start : starts)
+            start.start(lmttest::binDir() + "/kor-launcher-service", QStringList());
+        for (QProcess &start : starts) {
+            QTRY_COMPARE_WITH_TIMEOUT(start.state(), QProcess::NotRunning, kRunTimeoutMs);
+            QCOMPARE(start.exitCode(), 0);
+        }
+        QCOMPARE(
+            QString::fromUtf8(lmttest::readFile(logFile())).count("Started service process"), 1);
+        const RunResult port = runLauncher({ "-port" });
+        QCOMPARE(port.exitCode, 0);
+        QVERIFY2(QRegularExpression("^\\d+\n$").match(QString::fromUtf8(port.out)).hasMatch(),
+            port.out.constData());
+        const quint16 first = port.outLines().first().toUShort();
+        QVERIFY(first > 0);
+        QVERIFY(askService(first, "/getAccessToken").contains("accessToken"));
+
+        // A second start finds the running service instead of starting another one.
+        QCOMPARE(runLauncher({}).exitCode, 0);
+        QCOMPARE(runLauncher({ "-port" }).outLines(), QStringList { QString::number(first) });
+
+        const QString log = QString::fromUtf8(lmttest::readFile(logFile()));
+        QVERIFY(log.contains("Listening on http://127.0.0.1:" + QString::number(first)));
+        QVERIFY(log.contains("Service already runs on port " + QString::number(first)));
+
+        const RunResult unknown = runLauncher({ "-bogus" });
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY(unknown.err.contains("Usage: kor-launcher-service"));
+
+        // A service whose record disappears is no longer this user's service: it goes away
+        // instead of lingering, and the next start brings up a fresh one.
+        QVERIFY(QFile::remove(serviceDirectory() + "/service-instance.json"));
+        int status = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (askService(first, "/kor-service/status", false, &status), status == 0), 20000);
+        QVERIFY(servicePort() > 0);
+    }
+
+    void signInTokenAndRevocation()
+    {
+        writeConfig(m_vendor.baseUrl(), m_vendor.password);
+        const quint16 port = servicePort();
+        QVERIFY(port > 0);
+        QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
+
+        const QJsonObject signIn = askService(port, "/kor-service/requestAccessToken");
+        QCOMPARE(signIn.value("accessToken").toString().toUtf8(), m_vendor.token);
+        QVERIFY(signIn.value("expires_in").isString());
+        QCOMPARE(signIn.value("expires_in").toString(), QString("3600"));
+        QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
+                     .match(signIn.value("received_at").toString())
+                     .hasMatch(),
+            qPrintable(signIn.value("received_at").toString()));
+        const QList<lmttest::SeenRequest> tokenRequests = m_vendor.requestsTo("/api/v1/auth/token");
+        QCOMPARE(tokenRequests.size(), 1);
+        QCOMPARE(tokenRequests.first().method, QByteArray("POST"));
+        const QJsonObject account = QJsonDocument::fromJson(tokenRequests.first().body).object();
+        QCOMPARE(account.value("email").toString().toUtf8(), m_vendor.email);
+        QCOMPARE(account.value("password").toString().toUtf8(), m_vendor.password);
+
+        QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString().toUtf8(),
+            m_vendor.token);
+
+        int status = 0;
+        askService(port, "/kor-service/revokeAccessToken", true, &status);
+        QCOMPARE(status, 200);
+        const QList<lmttest::SeenRequest> revokes = m_vendor.requestsTo("/api/v1/auth/revoke");
+        QCOMPARE(revokes.size(), 1);
+        QCOMPARE(revokes.first().headers.value("authorization"), "Bearer " + m_vendor.token);
+        QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
+
+        // A token whose lifetime is over is no longer handed out.
+        m_vendor.expiresIn = 1;
+        QCOMPARE(askService(port, "/kor-service/requestAccessToken").value("expires_in").toString(),
+            QString("1"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            askService(port, "/getAccessToken").value("accessToken").toString(), QString(), 10000);
+        m_vendor.expiresIn = 3600;
+
+        // Neither the token nor the password ever reaches the log.
+        const QByteArray log = lmttest::readFile(logFile());
+        QVERIFY(log.contains("Signed in, token: [REDACTED]"));
+        QVERIFY(!log.contains(m_vendor.token));
+        QVERIFY(!log.contains(m_vendor.password));
+    }
+
+    void signInFailuresAnswerWithoutToken()
+    {
+        const quint16 port = servicePort();
+        QVERIFY(port > 0);
+
+        writeConfig(m_vendor.baseUrl(), "wrong-password");
+        QJsonObject reply = askService(port, "/kor-service/requestAccessToken");
+        QVERIFY(!reply.contains("accessToken"));
+        QCOMPARE(reply.value("error").toString(), QString("Invalid credentials"));
+
+        // Nobody listens on port 1 of the loopback interface.
+        writeConfig("http://127.0.0.1:1", m_vendor.password);
+        reply = askService(port, "/kor-service/requestAccessToken");
+        QVERIFY(!reply.contains("accessToken"));
+        QVERIFY(reply.value("error").toString().startsWith("Vendor service unreachable"));
+
+        QFile::remove(serviceDirectory() + "/launcher-config.json");
+        reply = askService(port, "/kor-service/requestAccessToken");
+        QVERIFY(!reply.contains("accessToken"));
+        QVERIFY(reply.value("error").toString().startsWith("No account configured"));
+        QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
+
+        writeConfig(m_vendor.baseUrl(), m_vendor.password);
+    }
+
+    void downloadOnlyWritesVerifiedPackageWithProgress()
+    {
+        const QByteArray body = packageBody(400 * 1024);
+        offer(body);
+        const QString download = verb("downloadOnly");
+        const QString target = package();
+
+        // Signed out, the login-required package is refused and nothing lands under its name.
+        const quint16 port = servicePort();
+        QVERIFY(port > 0);
+        askService(port, "/kor-service/revokeAccessToken", true);
+        RunResult refused = korService(download);
+        QVERIFY(refused.exitCode != 0);
+        QVERIFY(refused.err.contains("HTTP 401"));
+        QVERIFY(!QFile::exists(target));
+
+        QVERIFY(askService(port, "/kor-service/requestAccessToken").contains("accessToken"));
+        m_vendor.requests.clear();
+        const RunResult run = korService(download);
+        QVERIFY(run.finished);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lmttest::readFile(target), body);
+        QVERIFY(!QFile::exists(target + ".part"));
+
+        const QStringList lines = run.outLines();
+        QVERIFY(!lines.isEmpty());
+        static const QRegularExpression progressLine("^(\\d+\\.\\d)% completed$");
+        double previous = -1;
+        for (const QString &line : lines) {
+            const QRegularExpressionMatch match = progressLine.match(line);
+            QVERIFY2(match.hasMatch(), qPrintable(line));
+            QVERIFY(match.captured(1).toDouble() > previous);
+            previous = match.captured(1).toDouble();
+        }
+        QCOMPARE(lines.last(), QString("100.0% completed"));
+
+        // The registry was asked with "dependencies=true", the Linux package (not the Windows one
+        // listed before it) was fetched, both with the service's token.
+        const QList<lmttest::SeenRequest> registryRequests = m_vendor.requestsTo("/api/v1/tools/");
+        QCOMPARE(registryRequests.size(), 1);
+        QCOMPARE(registryRequests.first().path, QByteArray("/api/v1/tools/?dependencies=true"));
+        const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
+        QCOMPARE(downloads.size(), 1);
+        QCOMPARE(downloads.first().path, QByteArray(kPackagePath));
+        QCOMPARE(downloads.first().headers.value("authorization"), "Bearer " + m_vendor.token);
+
+        // A complete, verified package is not fetched again.
+        m_vendor.requests.clear();
+        const RunResult again = korService(download);
+        QCOMPARE(again.exitCode, 0);
+        QCOMPARE(again.outLines(), QStringList { "100.0% completed" });
+        QVERIFY(m_vendor.requestsTo("/files/").isEmpty());
+        QFile::remove(target);
+    }
+
+    void interruptedDownloadResumes()
+    {
+        const QByteArray body = packageBody(300 * 1024);
+        const qint64 cut = 120 * 1024;
+        offer(body, cut);
+        const QString download = verb("downloadOnly");
+        const QString target = package();
+        QVERIFY(signIn());
+
+        const RunResult broken = korService(download);
+        QVERIFY(broken.finished);
+        QVERIFY(broken.exitCode != 0);
+        QVERIFY2(broken.err.contains("run it again to resume"), broken.err.constData());
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(lmttest::readFile(target + ".part"), body.left(cut));
+
+        m_vendor.requests.clear();
+        const RunResult resumed = korService(download);
+        QCOMPARE(resumed.exitCode, 0);
+        QCOMPARE(lmttest::readFile(target), body);
+        QVERIFY(!QFile::exists(target + ".part"));
+        const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
+        QCOMPARE(downloads.size(), 1);
+        QCOMPARE(
+            downloads.first().headers.value("range"), "bytes=" + QByteArray::number(cut) + '-');
+        // Progress continues from what was already there.
+        const double firstShown = resumed.outLines().first().section('%', 0, 0).toDouble();
+        QVERIFY2(
+            firstShown >= 100.0 * cut / body.size() - 0.1, qPrintable(resumed.outLines().first()));
+        QFile::remove(target);
+
+        // A server that ignores the range request sends everything again; the partial file is
+        // replaced, not extended.
+        m_vendor.packages[kPackagePath].honoursRange = false;
+        QVERIFY(lmttest::writeFile(target + ".part", body.left(cut)));
+        QCOMPARE(korService(download).exitCode, 0);
+        QCOMPARE(lmttest::readFile(target), body);
+        QFile::remove(target);
+
+        // A partial file longer than the package cannot be resumed: the download starts over.
+        m_vendor.packages[kPackagePath].honoursRange = true;
+        QVERIFY(lmttest::writeFile(target + ".part", body + "trailing bytes"));
+        QCOMPARE(korService(download).exitCode, 0);
+        QCOMPARE(lmttest::readFile(target), body);
+        QFile::remove(target);
+    }
+
+    void checksumMismatchLeavesNoPackage()
+    {
+        const QByteArray body = packageBody(64 * 1024);
+        offer(body);
+        m_vendor.registry = registryDocument(QByteArray(64, '0'));
+        const QString download = verb("downloadOnly");
+        const QString target = package();
+        QVERIFY(signIn());
+
+        const RunResult corrupt = korService(download);
+        QVERIFY(corrupt.exitCode != 0);
+        QVERIFY(corrupt.err.contains("SHA-256"));
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(!QFile::exists(target + ".part"));
+
+        // A corrupt partial file is caught by the checksum after resuming and thrown away, so the
+        // next run fetches the whole package.
+        m_vendor.registry = registryDocument(sha256Hex(body));
+        QVERIFY(lmttest::writeFile(target + ".part", QByteArray(1000, 'x')));
+        QVERIFY(korService(download).exitCode != 0);
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(!QFile::exists(target + ".part"));
+        QCOMPARE(korService(download).exitCode, 0);
+        QCOMPARE(lmttest::readFile(target), body);
+
+        // Without a checksum a file already there cannot be trusted: it is fetched again.
+        m_vendor.registry = registryDocument();
+        QVERIFY(lmttest::writeFile(target, "stale package"));
+        m_vendor.requests.clear();
+        QCOMPARE(korService(download).exitCode, 0);
+        QCOMPARE(m_vendor.requestsTo("/files/").size(), 1);
+        QCOMPARE(lmttest::readFile(target), body);
+        QFile::remove(target);
+    }
+
+    void encodedDirectoryPartsAreDropped()
+    {
+        const QByteArray body = packageBody(1024);
+        m_vendor.packages["/files/..%2F..%2Fescaped.sh"] = { body, false, true, -1 };
+        m_vendor.registry = registryDocument({}, "/files/..%2F..%2Fescaped.sh");
+        // The decoded name's directory parts are dropped: the file stays in the Tools folder.
+        QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
+        QCOMPARE(lmttest::readFile(toolsDirectory() + "/escaped.sh"), body);
+        QVERIFY(!QFile::exists(registryDirectory("localappdata") + "/escaped.sh"));
+        QFile::remove(toolsDirectory() + "/escaped.sh");
+    }
+
+    void unusableRequestsAreRefused_data()
+    {
+        // The package URL the registry names for 1.2.3.4, the verb line ("{registry}" stands for
+        // the registry's URL), the exit code (1: any but 0) and what standard error says.
+        QTest::addColumn<QByteArray>("linuxUrl");
+        QTest::addColumn<QString>("verbLine");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString download
+            = QStringLiteral("downloadOnly com.zdr.test.tool:1.2.3.4 {registry}");
+        // Names that would point at a folder rather than a file in the Tools folder.
+        for (const char *url :
+            { "/files/x%2F..%2Fdownload", "/files/", "/files/a%5C..%5C..%5Cb.sh" })
+            QTest::addRow("folder name %s", url)
+                << QByteArray(url) << download << 1 << "No usable file name";
+        QTest::newRow("unknown version")
+            << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:7.7.7.7 {registry}" << 1
+            << "The registry offers no Linux package of com.zdr.test.tool 7.7.7.7";
+        QTest::newRow("Windows only")
+            << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:9.1.0.0 {registry}" << 1
+            << "The registry offers no Linux package of com.zdr.test.tool 9.1.0.0";
+        QTest::newRow("no version")
+            << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool {registry}" << 1
+            << "is not <featureId>:<version>";
+        QTest::newRow("no registry URL")
+            << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:1.2.3.4 not-a-url" << 1
+            << "'not-a-url' is not a registry URL";
+        QTest::newRow("unknown verb")
+            << QByteArray(kPackagePath) << "fetchEverything com.zdr.test.tool:1.2.3.4 {registry}"
+            << 2 << "Unknown verb 'fetchEverything'";
+        QTest::newRow("install before download")
+            << QByteArray(kPackagePath) << "installOnly com.zdr.test.tool:1.3.0.0 {registry}" << 1
+            << "has not been downloaded";
+    }
+
+    void unusableRequestsAreRefused()
+    {
+        QFETCH(QByteArray, linuxUrl);
+        QFETCH(QString, verbLine);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        m_vendor.registry = registryDocument({}, linuxUrl);
+        const QString installDir = m_sandbox.filePath("never-installed");
+        const QStringList installer { "--", "/verysilent", "/dir=" + installDir };
+        const RunResult refused = korService(verbLine.replace("{registry}", m_vendor.registryUrl()),
+            verbLine.startsWith("installOnly") ? installer : QStringList());
+        QVERIFY(refused.finished);
+        QVERIFY(exitCode == 1 ? refused.exitCode != 0 : refused.exitCode == exitCode);
+        QVERIFY2(refused.err.contains(message.toUtf8()), refused.err.constData());
+        QVERIFY(!QFile::exists(installDir));
+    }
+
+    void installOnlyRunsTheInstallerWithSwitches()
+    {
+        offer(installerScript(0));
+        QVERIFY(signIn());
+        QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
+
+        const QString installDir = m_sandbox.filePath("home/Tools/Test Tool 1.2");
+        const QStringList switches { "/verysilent", "/suppressmsgboxes", "/norestart", "/allusers",
+            "/dir=" + installDir };
+        const RunResult install = korService(verb("installOnly"), QStringList { "--" } + switches);
+        QVERIFY(install.finished);
+        QCOMPARE(install.exitCode, 0);
+        QVERIFY(install.out.contains("installed into " + installDir.toUtf8()));
+        QCOMPARE(QString::fromUtf8(lmttest::readFile(installDir + "/switches.txt"))
+                     .split('\n', Qt::SkipEmptyParts),
+            switches);
+        const QJsonObject entry = QJsonDocument::fromJson(
+            lmttest::readFile(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"))
+                                      .object();
+        QCOMPARE(entry.value("version").toString(), QString("1.2.3.4"));
+        QCOMPARE(entry.value("path").toString(), installDir + "/tool.bin");
+        QVERIFY(QFile::exists(installDir + "/tool.bin"));
+        QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
+
+        // The installer's exit code is ours.
+        offer(installerScript(7));
+        QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
+        QCOMPARE(korService(verb("installOnly"), QStringList { "--" } + switches).exitCode, 7);
+        QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
+
+        // A package that no longer matches the registry's checksum is not run.
+        QVERIFY(lmttest::writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
+        const RunResult tampered = korService(verb("installOnly"), QStringList { "--" } + switches);
+        QVERIFY(tampered.exitCode != 0);
+        QVERIFY(tampered.err.contains("does not match the registry's SHA-256"));
+        QVERIFY(!QFile::exists(m_sandbox.filePath("home/tampered")));
+        QFile::remove(package());
+    }
+
+    void checkUpdateComparesOfferedAndInstalled()
+    {
+        m_vendor.registry = registryDocument();
+        const QString check
+            = QStringLiteral("checkUpdate %1 %2 -silent").arg(kTool, m_vendor.registryUrl());
+        const QString userFile = registryDirectory("localappdata") + "/test-tool.json";
+        const QString allUsersFile = registryDirectory("allusers") + "/test-tool.json";
+        const QString installed = m_sandbox.filePath("home/installed-tool.bin");
+        QVERIFY(lmttest::writeFile(installed, "tool"));
+        auto entry = [&](const char *version, const QString &path) {
+            return QJsonDocument(
+                QJsonObject { { "featureId", kTool }, { "title", "Test Tool" },
+                    { "versionNumeric", 1 }, { "version", version }, { "path", path } })
+                .toJson();
+        };
+
+        // Nothing installed: there is nothing to update.
+        RunResult result = korService(check);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.outLines(), QStringList { "update is not available" });
+
+        // 1.2.3.4 installed for all users; 1.3.0.0 is the newest Linux version offered (9.0.0.0 is
+        // marked ignored, 9.1.0.0 has no Linux package).
+        QVERIFY(lmttest::writeFile(allUsersFile, entry("1.2.3.4", installed)));
+        result = korService(check);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(
+            result.outLines(), QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
+
+        // An installation whose files are gone does not count.
+        QVERIFY(
+            lmttest::writeFile(userFile, entry("1.3.0.0", m_sandbox.filePath("home/gone.bin"))));
+        QCOMPARE(korService(check).outLines(),
+            QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
+
+        // The newest installed version of either scope is compared.
+        QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0-beta", installed)));
+        QCOMPARE(korService(check).outLines(), QStringList { "update is not available" });
+
+        const RunResult unreachable
+            = korService("checkUpdate com.zdr.test.tool http://127.0.0.1:1/api/v1/tools/ -silent");
+        QVERIFY(unreachable.exitCode != 0);
+        QVERIFY(unreachable.out.isEmpty());
+        QVERIFY(unreachable.err.contains("Cannot read the registry"));
+        QFile::remove(userFile);
+        QFile::remove(allUsersFile);
+    }
+
+    void cleanupTestCase()
+    {
+        QCOMPARE(runLauncher({ "-stop" }).exitCode, 0);
+        QVERIFY(runLauncher({ "-port" }).exitCode != 0);
+    }
 };
-
-void tst_LauncherService::serviceStartsOncePerUserAndTellsItsPort()
-{
-    const RunResult before = runLauncher({ "-port" });
-    QVERIFY(before.finished);
-    QVERIFY(before.exitCode != 0);
-    QVERIFY(before.out.isEmpty());
-    QVERIFY(before.err.contains("The launcher service is not running"));
-
-    // A stale record naming a dead port is not a running service.
-    QVERIFY(lmttest::writeFile(
-        serviceDirectory() + "/service-instance.json", R"({"port": 1, "pid": 999999})"));
-    QVERIFY(runLauncher({ "-port" }).exitCode != 0);
-
-    // Two starts at the same moment (the application and a second window, say) end with one
-    // service.
-    QProcess starts[2];
-    for (QProcess &start : starts)
-        start.start(lmttest::binDir() + "/kor-launcher-service", QStringList());
-    for (QProcess &start : starts) {
-        QTRY_COMPARE_WITH_TIMEOUT(start.state(), QProcess::NotRunning, kRunTimeoutMs);
-        QCOMPARE(start.exitCode(), 0);
-    }
-    QCOMPARE(QString::fromUtf8(lmttest::readFile(logFile())).count("Started service process"), 1);
-    const RunResult port = runLauncher({ "-port" });
-    QCOMPARE(port.exitCode, 0);
-    QVERIFY2(QRegularExpression("^\\d+\n$").match(QString::fromUtf8(port.out)).hasMatch(),
-        port.out.constData());
-    const quint16 first = port.outLines().first().toUShort();
-    QVERIFY(first > 0);
-    QVERIFY(askService(first, "/getAccessToken").contains("accessToken"));
-
-    // A second start finds the running service instead of starting another one.
-    QCOMPARE(runLauncher({}).exitCode, 0);
-    QCOMPARE(runLauncher({ "-port" }).outLines(), QStringList { QString::number(first) });
-
-    const QString log = QString::fromUtf8(lmttest::readFile(logFile()));
-    QVERIFY(log.contains("Listening on http://127.0.0.1:" + QString::number(first)));
-    QVERIFY(log.contains("Service already runs on port " + QString::number(first)));
-
-    const RunResult unknown = runLauncher({ "-bogus" });
-    QCOMPARE(unknown.exitCode, 2);
-    QVERIFY(unknown.err.contains("Usage: kor-launcher-service"));
-
-    // A service whose record disappears is no longer this user's service: it goes away
-    // instead of lingering, and the next start brings up a fresh one.
-    QVERIFY(QFile::remove(serviceDirectory() + "/service-instance.json"));
-    int status = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (askService(first, "/kor-service/status", false, &status), status == 0), 20000);
-    QVERIFY(servicePort() > 0);
-}
-
-void tst_LauncherService::signInTokenAndRevocation()
-{
-    writeConfig(m_vendor.baseUrl(), m_vendor.password);
-    const quint16 port = servicePort();
-    QVERIFY(port > 0);
-    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
-
-    const QJsonObject signIn = askService(port, "/kor-service/requestAccessToken");
-    QCOMPARE(signIn.value("accessToken").toString().toUtf8(), m_vendor.token);
-    QVERIFY(signIn.value("expires_in").isString());
-    QCOMPARE(signIn.value("expires_in").toString(), QString("3600"));
-    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
-                 .match(signIn.value("received_at").toString())
-                 .hasMatch(),
-        qPrintable(signIn.value("received_at").toString()));
-    const QList<lmttest::SeenRequest> tokenRequests = m_vendor.requestsTo("/api/v1/auth/token");
-    QCOMPARE(tokenRequests.size(), 1);
-    QCOMPARE(tokenRequests.first().method, QByteArray("POST"));
-    const QJsonObject account = QJsonDocument::fromJson(tokenRequests.first().body).object();
-    QCOMPARE(account.value("email").toString().toUtf8(), m_vendor.email);
-    QCOMPARE(account.value("password").toString().toUtf8(), m_vendor.password);
-
-    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString().toUtf8(),
-        m_vendor.token);
-
-    int status = 0;
-    askService(port, "/kor-service/revokeAccessToken", true, &status);
-    QCOMPARE(status, 200);
-    const QList<lmttest::SeenRequest> revokes = m_vendor.requestsTo("/api/v1/auth/revoke");
-    QCOMPARE(revokes.size(), 1);
-    QCOMPARE(revokes.first().headers.value("authorization"), "Bearer " + m_vendor.token);
-    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
-
-    // A token whose lifetime is over is no longer handed out.
-    m_vendor.expiresIn = 1;
-    QCOMPARE(askService(port, "/kor-service/requestAccessToken").value("expires_in").toString(),
-        QString("1"));
-    QTRY_COMPARE_WITH_TIMEOUT(
-        askService(port, "/getAccessToken").value("accessToken").toString(), QString(), 10000);
-    m_vendor.expiresIn = 3600;
-
-    // Neither the token nor the password ever reaches the log.
-    const QByteArray log = lmttest::readFile(logFile());
-    QVERIFY(log.contains("Signed in, token: [REDACTED]"));
-    QVERIFY(!log.contains(m_vendor.token));
-    QVERIFY(!log.contains(m_vendor.password));
-}
-
-void tst_LauncherService::signInFailuresAnswerWithoutToken()
-{
-    const quint16 port = servicePort();
-    QVERIFY(port > 0);
-
-    writeConfig(m_vendor.baseUrl(), "wrong-password");
-    QJsonObject reply = askService(port, "/kor-service/requestAccessToken");
-    QVERIFY(!reply.contains("accessToken"));
-    QCOMPARE(reply.value("error").toString(), QString("Invalid credentials"));
-
-    // Nobody listens on port 1 of the loopback interface.
-    writeConfig("http://127.0.0.1:1", m_vendor.password);
-    reply = askService(port, "/kor-service/requestAccessToken");
-    QVERIFY(!reply.contains("accessToken"));
-    QVERIFY(reply.value("error").toString().startsWith("Vendor service unreachable"));
-
-    QFile::remove(serviceDirectory() + "/launcher-config.json");
-    reply = askService(port, "/kor-service/requestAccessToken");
-    QVERIFY(!reply.contains("accessToken"));
-    QVERIFY(reply.value("error").toString().startsWith("No account configured"));
-    QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
-
-    writeConfig(m_vendor.baseUrl(), m_vendor.password);
-}
-
-void tst_LauncherService::downloadOnlyWritesVerifiedPackageWithProgress()
-{
-    const QByteArray body = packageBody(400 * 1024);
-    offer(body);
-    const QString download = verb("downloadOnly");
-    const QString target = package();
-
-    // Signed out, the login-required package is refused and nothing lands under its name.
-    const quint16 port = servicePort();
-    QVERIFY(port > 0);
-    askService(port, "/kor-service/revokeAccessToken", true);
-    RunResult refused = korService(download);
-    QVERIFY(refused.exitCode != 0);
-    QVERIFY(refused.err.contains("HTTP 401"));
-    QVERIFY(!QFile::exists(target));
-
-    QVERIFY(askService(port, "/kor-service/requestAccessToken").contains("accessToken"));
-    m_vendor.requests.clear();
-    const RunResult run = korService(download);
-    QVERIFY(run.finished);
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(lmttest::readFile(target), body);
-    QVERIFY(!QFile::exists(target + ".part"));
-
-    const QStringList lines = run.outLines();
-    QVERIFY(!lines.isEmpty());
-    static const QRegularExpression progressLine("^(\\d+\\.\\d)% completed$");
-    double previous = -1;
-    for (const QString &line : lines) {
-        const QRegularExpressionMatch match = progressLine.match(line);
-        QVERIFY2(match.hasMatch(), qPrintable(line));
-        QVERIFY(match.captured(1).toDouble() > previous);
-        previous = match.captured(1).toDouble();
-    }
-    QCOMPARE(lines.last(), QString("100.0% completed"));
-
-    // The registry was asked with "dependencies=true", the Linux package (not the Windows one
-    // listed before it) was fetched, both with the service's token.
-    const QList<lmttest::SeenRequest> registryRequests = m_vendor.requestsTo("/api/v1/tools/");
-    QCOMPARE(registryRequests.size(), 1);
-    QCOMPARE(registryRequests.first().path, QByteArray("/api/v1/tools/?dependencies=true"));
-    const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
-    QCOMPARE(downloads.size(), 1);
-    QCOMPARE(downloads.first().path, QByteArray(kPackagePath));
-    QCOMPARE(downloads.first().headers.value("authorization"), "Bearer " + m_vendor.token);
-
-    // A complete, verified package is not fetched again.
-    m_vendor.requests.clear();
-    const RunResult again = korService(download);
-    QCOMPARE(again.exitCode, 0);
-    QCOMPARE(again.outLines(), QStringList { "100.0% completed" });
-    QVERIFY(m_vendor.requestsTo("/files/").isEmpty());
-    QFile::remove(target);
-}
-
-void tst_LauncherService::interruptedDownloadResumes()
-{
-    const QByteArray body = packageBody(300 * 1024);
-    const qint64 cut = 120 * 1024;
-    offer(body, cut);
-    const QString download = verb("downloadOnly");
-    const QString target = package();
-    QVERIFY(signIn());
-
-    const RunResult broken = korService(download);
-    QVERIFY(broken.finished);
-    QVERIFY(broken.exitCode != 0);
-    QVERIFY2(broken.err.contains("run it again to resume"), broken.err.constData());
-    QVERIFY(!QFile::exists(target));
-    QCOMPARE(lmttest::readFile(target + ".part"), body.left(cut));
-
-    m_vendor.requests.clear();
-    const RunResult resumed = korService(download);
-    QCOMPARE(resumed.exitCode, 0);
-    QCOMPARE(lmttest::readFile(target), body);
-    QVERIFY(!QFile::exists(target + ".part"));
-    const QList<lmttest::SeenRequest> downloads = m_vendor.requestsTo("/files/");
-    QCOMPARE(downloads.size(), 1);
-    QCOMPARE(downloads.first().headers.value("range"), "bytes=" + QByteArray::number(cut) + '-');
-    // Progress continues from what was already there.
-    const double firstShown = resumed.outLines().first().section('%', 0, 0).toDouble();
-    QVERIFY2(firstShown >= 100.0 * cut / body.size() - 0.1, qPrintable(resumed.outLines().first()));
-    QFile::remove(target);
-
-    // A server that ignores the range request sends everything again; the partial file is
-    // replaced, not extended.
-    m_vendor.packages[kPackagePath].honoursRange = false;
-    QVERIFY(lmttest::writeFile(target + ".part", body.left(cut)));
-    QCOMPARE(korService(download).exitCode, 0);
-    QCOMPARE(lmttest::readFile(target), body);
-    QFile::remove(target);
-
-    // A partial file longer than the package cannot be resumed: the download starts over.
-    m_vendor.packages[kPackagePath].honoursRange = true;
-    QVERIFY(lmttest::writeFile(target + ".part", body + "trailing bytes"));
-    QCOMPARE(korService(download).exitCode, 0);
-    QCOMPARE(lmttest::readFile(target), body);
-    QFile::remove(target);
-}
-
-void tst_LauncherService::checksumMismatchLeavesNoPackage()
-{
-    const QByteArray body = packageBody(64 * 1024);
-    offer(body);
-    m_vendor.registry = registryDocument(QByteArray(64, '0'));
-    const QString download = verb("downloadOnly");
-    const QString target = package();
-    QVERIFY(signIn());
-
-    const RunResult corrupt = korService(download);
-    QVERIFY(corrupt.exitCode != 0);
-    QVERIFY(corrupt.err.contains("SHA-256"));
-    QVERIFY(!QFile::exists(target));
-    QVERIFY(!QFile::exists(target + ".part"));
-
-    // A corrupt partial file is caught by the checksum after resuming and thrown away, so the
-    // next run fetches the whole package.
-    m_vendor.registry = registryDocument(sha256Hex(body));
-    QVERIFY(lmttest::writeFile(target + ".part", QByteArray(1000, 'x')));
-    QVERIFY(korService(download).exitCode != 0);
-    QVERIFY(!QFile::exists(target));
-    QVERIFY(!QFile::exists(target + ".part"));
-    QCOMPARE(korService(download).exitCode, 0);
-    QCOMPARE(lmttest::readFile(target), body);
-
-    // Without a checksum a file already there cannot be trusted: it is fetched again.
-    m_vendor.registry = registryDocument();
-    QVERIFY(lmttest::writeFile(target, "stale package"));
-    m_vendor.requests.clear();
-    QCOMPARE(korService(download).exitCode, 0);
-    QCOMPARE(m_vendor.requestsTo("/files/").size(), 1);
-    QCOMPARE(lmttest::readFile(target), body);
-    QFile::remove(target);
-}
-
-void tst_LauncherService::encodedDirectoryPartsAreDropped()
-{
-    const QByteArray body = packageBody(1024);
-    m_vendor.packages["/files/..%2F..%2Fescaped.sh"] = { body, false, true, -1 };
-    m_vendor.registry = registryDocument({}, "/files/..%2F..%2Fescaped.sh");
-    // The decoded name's directory parts are dropped: the file stays in the Tools folder.
-    QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
-    QCOMPARE(lmttest::readFile(toolsDirectory() + "/escaped.sh"), body);
-    QVERIFY(!QFile::exists(registryDirectory("localappdata") + "/escaped.sh"));
-    QFile::remove(toolsDirectory() + "/escaped.sh");
-}
-
-void tst_LauncherService::unusableRequestsAreRefused_data()
-{
-    // The package URL the registry names for 1.2.3.4, the verb line ("{registry}" stands for
-    // the registry's URL), the exit code (1: any but 0) and what standard error says.
-    QTest::addColumn<QByteArray>("linuxUrl");
-    QTest::addColumn<QString>("verbLine");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("message");
-    const QString download = QStringLiteral("downloadOnly com.zdr.test.tool:1.2.3.4 {registry}");
-    // Names that would point at a folder rather than a file in the Tools folder.
-    for (const char *url : { "/files/x%2F..%2Fdownload", "/files/", "/files/a%5C..%5C..%5Cb.sh" })
-        QTest::addRow("folder name %s", url)
-            << QByteArray(url) << download << 1 << "No usable file name";
-    QTest::newRow("unknown version")
-        << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:7.7.7.7 {registry}" << 1
-        << "The registry offers no Linux package of com.zdr.test.tool 7.7.7.7";
-    QTest::newRow("Windows only")
-        << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:9.1.0.0 {registry}" << 1
-        << "The registry offers no Linux package of com.zdr.test.tool 9.1.0.0";
-    QTest::newRow("no version") << QByteArray(kPackagePath)
-                                << "downloadOnly com.zdr.test.tool {registry}" << 1
-                                << "is not <featureId>:<version>";
-    QTest::newRow("no registry URL")
-        << QByteArray(kPackagePath) << "downloadOnly com.zdr.test.tool:1.2.3.4 not-a-url" << 1
-        << "'not-a-url' is not a registry URL";
-    QTest::newRow("unknown verb") << QByteArray(kPackagePath)
-                                  << "fetchEverything com.zdr.test.tool:1.2.3.4 {registry}" << 2
-                                  << "Unknown verb 'fetchEverything'";
-    QTest::newRow("install before download")
-        << QByteArray(kPackagePath) << "installOnly com.zdr.test.tool:1.3.0.0 {registry}" << 1
-        << "has not been downloaded";
-}
-
-void tst_LauncherService::unusableRequestsAreRefused()
-{
-    QFETCH(QByteArray, linuxUrl);
-    QFETCH(QString, verbLine);
-    QFETCH(int, exitCode);
-    QFETCH(QString, message);
-    m_vendor.registry = registryDocument({}, linuxUrl);
-    const QString installDir = m_sandbox.filePath("never-installed");
-    const QStringList installer { "--", "/verysilent", "/dir=" + installDir };
-    const RunResult refused = korService(verbLine.replace("{registry}", m_vendor.registryUrl()),
-        verbLine.startsWith("installOnly") ? installer : QStringList());
-    QVERIFY(refused.finished);
-    QVERIFY(exitCode == 1 ? refused.exitCode != 0 : refused.exitCode == exitCode);
-    QVERIFY2(refused.err.contains(message.toUtf8()), refused.err.constData());
-    QVERIFY(!QFile::exists(installDir));
-}
-
-void tst_LauncherService::installOnlyRunsTheInstallerWithSwitches()
-{
-    offer(installerScript(0));
-    QVERIFY(signIn());
-    QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
-
-    const QString installDir = m_sandbox.filePath("home/Tools/Test Tool 1.2");
-    const QStringList switches { "/verysilent", "/suppressmsgboxes", "/norestart", "/allusers",
-        "/dir=" + installDir };
-    const RunResult install = korService(verb("installOnly"), QStringList { "--" } + switches);
-    QVERIFY(install.finished);
-    QCOMPARE(install.exitCode, 0);
-    QVERIFY(install.out.contains("installed into " + installDir.toUtf8()));
-    QCOMPARE(QString::fromUtf8(lmttest::readFile(installDir + "/switches.txt"))
-                 .split('\n', Qt::SkipEmptyParts),
-        switches);
-    const QJsonObject entry = QJsonDocument::fromJson(
-        lmttest::readFile(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"))
-                                  .object();
-    QCOMPARE(entry.value("version").toString(), QString("1.2.3.4"));
-    QCOMPARE(entry.value("path").toString(), installDir + "/tool.bin");
-    QVERIFY(QFile::exists(installDir + "/tool.bin"));
-    QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
-
-    // The installer's exit code is ours.
-    offer(installerScript(7));
-    QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
-    QCOMPARE(korService(verb("installOnly"), QStringList { "--" } + switches).exitCode, 7);
-    QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
-
-    // A package that no longer matches the registry's checksum is not run.
-    QVERIFY(lmttest::writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
-    const RunResult tampered = korService(verb("installOnly"), QStringList { "--" } + switches);
-    QVERIFY(tampered.exitCode != 0);
-    QVERIFY(tampered.err.contains("does not match the registry's SHA-256"));
-    QVERIFY(!QFile::exists(m_sandbox.filePath("home/tampered")));
-    QFile::remove(package());
-}
-
-void tst_LauncherService::checkUpdateComparesOfferedAndInstalled()
-{
-    m_vendor.registry = registryDocument();
-    const QString check
-        = QStringLiteral("checkUpdate %1 %2 -silent").arg(kTool, m_vendor.registryUrl());
-    const QString userFile = registryDirectory("localappdata") + "/test-tool.json";
-    const QString allUsersFile = registryDirectory("allusers") + "/test-tool.json";
-    const QString installed = m_sandbox.filePath("home/installed-tool.bin");
-    QVERIFY(lmttest::writeFile(installed, "tool"));
-    auto entry = [&](const char *version, const QString &path) {
-        return QJsonDocument(
-            QJsonObject { { "featureId", kTool }, { "title", "Test Tool" }, { "versionNumeric", 1 },
-                { "version", version }, { "path", path } })
-            .toJson();
-    };
-
-    // Nothing installed: there is nothing to update.
-    RunResult result = korService(check);
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.outLines(), QStringList { "update is not available" });
-
-    // 1.2.3.4 installed for all users; 1.3.0.0 is the newest Linux version offered (9.0.0.0 is
-    // marked ignored, 9.1.0.0 has no Linux package).
-    QVERIFY(lmttest::writeFile(allUsersFile, entry("1.2.3.4", installed)));
-    result = korService(check);
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.outLines(), QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
-
-    // An installation whose files are gone does not count.
-    QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0", m_sandbox.filePath("home/gone.bin"))));
-    QCOMPARE(korService(check).outLines(),
-        QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
-
-    // The newest installed version of either scope is compared.
-    QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0-beta", installed)));
-    QCOMPARE(korService(check).outLines(), QStringList { "update is not available" });
-
-    const RunResult unreachable
-        = korService("checkUpdate com.zdr.test.tool http://127.0.0.1:1/api/v1/tools/ -silent");
-    QVERIFY(unreachable.exitCode != 0);
-    QVERIFY(unreachable.out.isEmpty());
-    QVERIFY(unreachable.err.contains("Cannot read the registry"));
-    QFile::remove(userFile);
-    QFile::remove(allUsersFile);
-}
-
-void tst_LauncherService::cleanupTestCase()
-{
-    QCOMPARE(runLauncher({ "-stop" }).exitCode, 0);
-    QVERIFY(runLauncher({ "-port" }).exitCode != 0);
-}
 
 QTEST_MAIN(tst_LauncherService)
 #include "tst_LauncherService.moc"

@@ -3,6 +3,7 @@
 
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
+#include "model/LmtRowFile.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -189,124 +190,60 @@ private Q_SLOTS:
         QCOMPARE(linuxPackages, 18);
     }
 
-    // What each address answers without a sign-in: status, content type, and the texts its
-    // body holds (a text document begins with the first) or, after "!", does not hold.
+    // What each address answers without a sign-in: status, content type and body texts.
     void addressesAnswer_data()
     {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("type");
-        QTest::addColumn<QByteArrayList>("body");
-        const QByteArray text = "text/plain; charset=utf-8";
-        QTest::newRow("release note") << "GET /api/v1/tools/101/versions/1004/release-note/" << 200
-                                      << text << QByteArrayList { "Lumetra Tools Package 3.2.1\n" };
-        QTest::newRow("licence") << "GET /api/v1/tools/401/versions/4002/license/" << 200 << text
-                                 << QByteArrayList { "FlashProbe Programmer 2.1.1.60\n",
-                                        "FREE USE LICENCE" };
-        // The unpublished 3.3 line has no release note: the application maps 404 to "not found".
-        QTest::newRow("unpublished release note")
-            << "GET /api/v1/tools/101/versions/1005/release-note/" << 404 << QByteArray()
-            << QByteArrayList();
-        QTest::newRow("unknown document") << "GET /api/v1/tools/101/versions/1004/changelog/" << 404
-                                          << QByteArray() << QByteArrayList();
-        QTest::newRow("tool id not a number") << "GET /api/v1/tools/abc/versions/1004/license/"
-                                              << 404 << QByteArray() << QByteArrayList();
-        // An ignored version is not listed on the tool page.
-        QTest::newRow("tool page")
-            << "GET /tools/com.zdr.tb.tool.lumetra" << 200 << QByteArray("text/html; charset=utf-8")
-            << QByteArrayList { "<h1>Lumetra Tools Package</h1>",
-                   "/api/v1/tools/101/versions/1004/release-note/", "!3.3.0.1300" };
-        QTest::newRow("unknown tool page") << "GET /tools/<script>" << 404 << QByteArray()
-                                           << QByteArrayList { "&lt;script&gt;", "!<script>" };
-        QTest::newRow("registry by POST")
-            << "POST /api/v1/tools/" << 405 << QByteArray() << QByteArrayList();
-        QTest::newRow("other API version")
-            << "GET /api/v2/tools/" << 404 << QByteArray() << QByteArrayList();
-        QTest::newRow("token by GET")
-            << "GET /api/v1/auth/token" << 405 << QByteArray() << QByteArrayList();
-        QTest::newRow("revoke without token")
-            << "POST /api/v1/auth/revoke" << 401 << QByteArray() << QByteArrayList();
-        QTest::newRow("login-required package")
-            << "GET /packages/lumetra-tools-3.2.1.1250-linux.sh/download" << 401 << QByteArray()
-            << QByteArrayList { "com.zdr.tb.tool.lumetra" };
-        // The content pack without attributes needs a login too: that is the registry's default.
-        QTest::newRow("pack without attributes") << "GET /packages/devices-riscv-3.2.0.5-linux.sh"
-                                                 << 401 << QByteArray() << QByteArrayList();
-        QTest::newRow("login-free package")
-            << "GET /packages/flashprobe-2.1.0.50-windows.exe" << 200
-            << QByteArray("application/octet-stream") << QByteArrayList();
-        // A package path is served only in the form the registry names it.
-        QTest::newRow("package in another form")
-            << "GET /packages/flashprobe-2.1.0.50-windows.exe/download" << 404 << QByteArray()
-            << QByteArrayList();
+        lmttest::rowsFrom("tools/vendor-addresses.txt", { "request", "status", "type", "body" });
     }
     void addressesAnswer()
     {
         QFETCH(QString, request);
-        QFETCH(int, status);
-        QFETCH(QByteArray, type);
-        QFETCH(QByteArrayList, body);
+        QFETCH(QString, status);
+        QFETCH(QString, type);
+        QFETCH(QString, body);
+        const QByteArrayList texts = body.replace("\\n", "\n").toUtf8().split(';');
         const HttpResult result
             = send(request.section(' ', 0, 0).toLatin1(), url(request.section(' ', 1)));
-        QCOMPARE(result.status, status);
+        QCOMPARE(result.status, status.toInt());
         if (!type.isEmpty())
-            QCOMPARE(result.headers.value("content-type"), type);
-        for (const QByteArray &text : std::as_const(body))
+            QCOMPARE(result.headers.value("content-type"), type.toUtf8());
+        for (const QByteArray &text : texts)
             QVERIFY2(text.startsWith('!') ? !result.body.contains(text.mid(1))
                                           : result.body.contains(text),
                 text.constData());
         if (type == "text/plain; charset=utf-8")
-            QVERIFY(result.body.startsWith(body.first()));
+            QVERIFY(result.body.startsWith(texts.first()));
     }
 
-    // Byte ranges of a package: "first" and "last" are offsets into it, negative ones counted
-    // from its end; a 200 answer sends it whole.
     void rangeRequests_data()
     {
-        QTest::addColumn<QByteArray>("range");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::newRow("start") << QByteArray("bytes=0-99") << 206 << 0 << 99;
-        QTest::newRow("one byte") << QByteArray("bytes=5-5") << 206 << 5 << 5;
-        // An interrupted download resumes where it stopped.
-        QTest::newRow("resumed") << QByteArray("bytes=100-") << 206 << 100 << -1;
-        QTest::newRow("suffix") << QByteArray("bytes=-16") << 206 << -16 << -1;
-        QTest::newRow("beyond the end") << QByteArray("bytes=10-999999999") << 206 << 10 << -1;
-        // Several ranges or another unit: the whole file, which a server may always answer.
-        QTest::newRow("several ranges") << QByteArray("bytes=0-1,5-6") << 200 << 0 << -1;
-        QTest::newRow("other unit") << QByteArray("items=0-1") << 200 << 0 << -1;
-        QTest::newRow("no range") << QByteArray() << 200 << 0 << -1;
-        QTest::newRow("starts at the end") << QByteArray("bytes={size}-") << 416 << 0 << 0;
-        QTest::newRow("backwards") << QByteArray("bytes=9-3") << 416 << 0 << 0;
-        QTest::newRow("not a number") << QByteArray("bytes=x-5") << 416 << 0 << 0;
-        QTest::newRow("empty suffix") << QByteArray("bytes=-0") << 416 << 0 << 0;
-        QTest::newRow("no dash") << QByteArray("bytes=5") << 416 << 0 << 0;
+        lmttest::rowsFrom("tools/vendor-ranges.txt", { "range", "status", "first", "last" });
     }
     void rangeRequests()
     {
-        QFETCH(QByteArray, range);
-        QFETCH(int, status);
-        QFETCH(int, first);
-        QFETCH(int, last);
+        QFETCH(QString, range);
+        QFETCH(QString, status);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
         const QString fileName = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
         const QByteArray whole = lmttest::readFile(demoPackage(fileName));
         const QByteArray size = QByteArray::number(whole.size());
         QVERIFY(whole.size() > 100);
         const HttpResult result = send("GET", url("/packages/" + fileName),
-            range.isEmpty() ? Headers() : Headers { { "Range", range.replace("{size}", size) } });
-        QCOMPARE(result.status, status);
-        first = first < 0 ? first + whole.size() : first;
-        last = last < 0 ? last + whole.size() : last;
-        if (status == 416) {
+            range.isEmpty() ? Headers()
+                            : Headers { { "Range", range.replace("{size}", size).toLatin1() } });
+        QCOMPARE(result.status, status.toInt());
+        const int from = first.toInt() < 0 ? first.toInt() + whole.size() : first.toInt();
+        const int to = last.toInt() < 0 ? last.toInt() + whole.size() : last.toInt();
+        if (status == "416") {
             QCOMPARE(result.headers.value("content-range"), "bytes */" + size);
             return;
         }
-        QCOMPARE(result.body, whole.mid(first, last - first + 1));
-        if (status == 206) {
+        QCOMPARE(result.body, whole.mid(from, to - from + 1));
+        if (status == "206") {
             QCOMPARE(result.headers.value("accept-ranges"), QByteArrayLiteral("bytes"));
             QCOMPARE(result.headers.value("content-range"),
-                QStringLiteral("bytes %1-%2/%3").arg(first).arg(last).arg(whole.size()).toUtf8());
+                QStringLiteral("bytes %1-%2/%3").arg(from).arg(to).arg(whole.size()).toUtf8());
         }
         if (range.isEmpty()) {
             const HttpResult head = send("HEAD", url("/packages/" + fileName));
@@ -395,27 +332,13 @@ private Q_SLOTS:
 
     void pathsOutsideThePackagesAreRefused_data()
     {
-        QTest::addColumn<QByteArray>("target");
-        QTest::addColumn<int>("status");
-        QTest::newRow("..") << QByteArray("/packages/../accounts.json") << 400;
-        QTest::newRow("encoded ..") << QByteArray("/packages/%2e%2e/accounts.json") << 400;
-        QTest::newRow("encoded ../") << QByteArray("/packages/%2E%2E%2Faccounts.json") << 400;
-        QTest::newRow("backslashes") << QByteArray("/packages/..%5c..%5caccounts.json") << 400;
-        QTest::newRow("below a document")
-            << QByteArray("/api/v1/tools/101/versions/1004/../../../../accounts.json") << 400;
-        QTest::newRow("tool page") << QByteArray("/tools/..%2f..%2faccounts.json") << 400;
-        QTest::newRow("NUL") << QByteArray("/packages/x%00.sh") << 400;
-        // Catalogue files that the registry does not name as packages are not served either.
-        QTest::newRow("accounts") << QByteArray("/accounts.json") << 404;
-        QTest::newRow("registry file") << QByteArray("/registry.json") << 404;
-        QTest::newRow("document file") << QByteArray("/docs/101/1004/license.txt") << 404;
-        QTest::newRow("still healthy") << QByteArray("/api/v1/tools/") << 200;
+        lmttest::rowsFrom("tools/vendor-raw-paths.txt", { "target", "status" });
     }
     void pathsOutsideThePackagesAreRefused()
     {
-        QFETCH(QByteArray, target);
-        QFETCH(int, status);
-        QCOMPARE(rawStatus(m_service.url(), target), status);
+        QFETCH(QString, target);
+        QFETCH(QString, status);
+        QCOMPARE(rawStatus(m_service.url(), target.toLatin1()), status.toInt());
     }
 
     void filesOutsideTheCatalogueAreNeverServed()
@@ -455,37 +378,23 @@ private Q_SLOTS:
 
     void badCommandLinesAndCataloguesStopTheService_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no catalogue") << QStringList() << 2 << "--catalogue DIR is required";
-        QTest::newRow("port too high") << QStringList { "--catalogue", "{demo}", "--port", "70000" }
-                                       << 2 << "--port needs a number from 0 to 65535";
-        QTest::newRow("negative token lifetime")
-            << QStringList { "--catalogue", "{demo}", "--token-lifetime", "-5" } << 2 << "";
-        QTest::newRow("missing catalogue")
-            << QStringList { "--catalogue", "{data}/missing" } << 1 << "does not exist";
-        QTest::newRow("registry not an array") << QStringList { "--catalogue",
-            "{data}/not-an-array" } << 1 << "registry.json must hold a JSON array";
-        QTest::newRow("no accounts")
-            << QStringList { "--catalogue", "{data}/no-accounts" } << 1 << "accounts.json";
-        // A port that is taken cannot be listened on twice.
-        QTest::newRow("port taken") << QStringList { "--catalogue", "{demo}", "--port", "{port}" }
-                                    << 1 << "cannot listen on 127.0.0.1:{port}";
+        lmttest::rowsFrom("tools/vendor-bad-starts.txt", { "arguments", "exitCode", "message" });
     }
     void badCommandLinesAndCataloguesStopTheService()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
+        QFETCH(QString, exitCode);
         QFETCH(QString, message);
         const QString port = QString::number(QUrl(m_service.url()).port());
         message.replace("{port}", port);
-        arguments.replaceInStrings("{demo}", lmttest::demoCatalogue())
-            .replaceInStrings("{data}", lmttest::fixturePath("tools"))
-            .replaceInStrings("{port}", port);
+        QFETCH(QString, arguments);
+        const QStringList argumentList
+            = arguments.split(';', Qt::SkipEmptyParts)
+                  .replaceInStrings("{demo}", lmttest::demoCatalogue())
+                  .replaceInStrings("{data}", lmttest::fixturePath("tools"))
+                  .replaceInStrings("{port}", port);
         const ProcessResult result
-            = run(lmttest::binDir() + QStringLiteral("/lumetra-vendor-service"), arguments);
-        QCOMPARE(result.exitCode, exitCode);
+            = run(lmttest::binDir() + QStringLiteral("/lumetra-vendor-service"), argumentList);
+        QCOMPARE(result.exitCode, exitCode.toInt());
         QVERIFY2(result.err.contains(message.toUtf8()), result.err.constData());
         QVERIFY(result.out.isEmpty());
     }
