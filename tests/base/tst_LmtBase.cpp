@@ -110,7 +110,7 @@ private Q_SLOTS:
         QList<QThread *> readers;
         for (int i = 0; i < 4; ++i) {
             readers << QThread::create([&wrongReads, i] {
-                for (int n = 0; n < 3000; ++n) {
+                for (int n = 0; n < 20000; ++n) {
                     if (i % 2 == 0 ? grouped("A", "url") != "http://127.0.0.1:1/"
                                    : grouped("B", "check") != "false")
                         ++wrongReads;
@@ -119,7 +119,7 @@ private Q_SLOTS:
             readers.last()->start();
         }
         // Meanwhile this thread writes keys of a third group.
-        for (int n = 0; n < 3000; ++n) {
+        for (int n = 0; n < 20000; ++n) {
             settings.beginGroup(QStringLiteral("Scratch"));
             settings.setValue(QStringLiteral("counter"), n);
             settings.endGroup();
@@ -136,7 +136,7 @@ private Q_SLOTS:
         reader->start();
         QVERIFY(reader->wait(10000));
         QCOMPARE(seen, QStringLiteral("http://127.0.0.1:2/"));
-        QCOMPARE(settings.value(QStringLiteral("Scratch/counter")).toInt(), 2999);
+        QCOMPARE(settings.value(QStringLiteral("Scratch/counter")).toInt(), 19999);
     }
 
     void logDirectoryWritableProbesAndCleansUp()
