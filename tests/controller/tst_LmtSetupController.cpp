@@ -1,14 +1,10 @@
 #include "base/LmtFolders.h"
-#include "common/LmtFakeConnector.h"
-#include "common/LmtFakeDownloadManager.h"
+#include "common/LmtControllerEvents.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtServiceCases.h"
-#include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
-#include "controller/LmtSetupController.h"
-#include "model/LmtCoreToolModel.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
@@ -32,7 +28,7 @@ namespace {
 struct ControllerRig : FakeServices {
     std::shared_ptr<LmtSetupController> controller;
     QObject context;
-    QStringList events;
+    std::unique_ptr<ControllerEvents> recorded;
 
     std::shared_ptr<LmtLoginManager> realLogin;
 
@@ -51,30 +47,16 @@ struct ControllerRig : FakeServices {
         controller
             = std::make_shared<LmtSetupController>(model, downloadManager, connector, loginManager,
                 local, onlineParser, thirdParty, downloader, installer, uninstaller, selfUpdater);
-        auto *c = controller.get();
-        QObject::connect(c, &LmtSetupController::error, &context,
-            [this](LmtErrorCode code, const QString &message) {
-                events << QStringLiteral("error %1 %2").arg(int(code)).arg(message);
-            });
-        QObject::connect(c, &LmtSetupController::appendUILog, &context,
-            [this](const QString &text) { events << "log " + text; });
-        QObject::connect(c, &LmtSetupController::toolDataChanged, &context,
-            [this](bool success) { events << QStringLiteral("toolDataChanged %1").arg(success); });
-        QObject::connect(c, &LmtSetupController::loginStateChanged, &context,
-            [this](bool loggedIn, bool doUpdate, const QString &email) {
-                events << QStringLiteral("loginStateChanged %1 %2 [%3]")
-                              .arg(loggedIn)
-                              .arg(doUpdate)
-                              .arg(email);
-            });
-        QObject::connect(c, &LmtSetupController::askForElevatedPrivileges, &context,
-            [this] { events << "askForElevatedPrivileges"; });
-        QObject::connect(c, &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
-            [this](const QString &data, const QString &url) {
-                events << QStringLiteral("ready %1 %2").arg(url, data);
+        recorded = std::make_unique<ControllerEvents>(controller.get());
+        QObject::connect(controller.get(), &LmtSetupController::appendUILog, &context,
+            [this](const QString &text) { events() << "log " + text; });
+        QObject::connect(controller.get(), &LmtSetupController::releaseNotesOrLicenseDataReady,
+            &context, [this](const QString &data, const QString &url) {
+                events() << QStringLiteral("ready %1 %2").arg(url, data);
             });
     }
 
+    QStringList &events() { return recorded->lines; }
     QStringList connectorCalls() const
     {
         QStringList operations;
@@ -82,14 +64,8 @@ struct ControllerRig : FakeServices {
             operations << call.operation;
         return operations;
     }
-    QStringList matching(const QString &prefix) const
-    {
-        return lmttest::startingWith(events, prefix);
-    }
-    bool waitFor(const QString &prefix)
-    {
-        return QTest::qWaitFor([&] { return !matching(prefix).isEmpty(); }, 5000);
-    }
+    QStringList matching(const QString &prefix) const { return recorded->matching(prefix); }
+    bool waitFor(const QString &prefix) { return recorded->waitFor(prefix, 5000); }
     // Every request queued before this one has been served once it returns.
     bool drain()
     {
@@ -142,8 +118,8 @@ private Q_SLOTS:
         if (error.contains("%1"))
             error = error.arg(downloadsDirectory().absolutePath(), offlineInstallationPageUrl());
         QCOMPARE(rig.matching("error"), QStringList { error });
-        QCOMPARE(rig.events.contains("log Updated the tool list"), success);
-        QVERIFY(!row.contains("log") || rig.events.contains("log " + row["log"].toString()));
+        QCOMPARE(rig.events().contains("log Updated the tool list"), success);
+        QVERIFY(!row.contains("log") || rig.events().contains("log " + row["log"].toString()));
         // All three are read whatever failed; a logout is queued behind the refresh.
         QStringList journal { "online.parse", "local.parse", "thirdParty.parse" };
         if (row.contains("then"))
@@ -163,7 +139,7 @@ private Q_SLOTS:
         };
         auto selectedAfterRefresh = [&rig](bool restore) {
             rig.model->findTool("com.zdr.a")->findOnlineVersion("2.0.0")->setSelected(true);
-            rig.events.clear();
+            rig.events().clear();
             rig.controller->updateTools(restore);
             if (!rig.waitFor("toolDataChanged"))
                 return -1;
@@ -200,7 +176,7 @@ private Q_SLOTS:
             QTRY_COMPARE(rig.journal.entries(),
                 (QStringList {
                     "uninstaller.start 1", "downloader.start 3.1.0", "installer.start" }));
-            QVERIFY(rig.events.isEmpty());
+            QVERIFY(rig.events().isEmpty());
         }
         {
             // Nothing to remove: the uninstaller is left alone; a failing start is reported.
@@ -219,34 +195,25 @@ private Q_SLOTS:
 
     void elevationFollowsTheScopesTheInstallationWillUse_data()
     {
-        QTest::addColumn<int>("installedScope"); // -1: nothing installed yet
-        QTest::addColumn<int>("offeredScope");
-        QTest::addColumn<QString>("expected");
-        const int user = int(LmtToolInstallScope::CurrentUser);
-        const int all = int(LmtToolInstallScope::AllUsers);
-        QTest::newRow("update of an all-users installation")
-            << all << user << "askForElevatedPrivileges";
-        QTest::newRow("update of a per-user installation offered for all users")
-            << user << all << "startInstallRequested";
-        QTest::newRow("new installation for all users") << -1 << all << "askForElevatedPrivileges";
-        QTest::newRow("new installation for the current user")
-            << -1 << user << "startInstallRequested";
+        rowsFrom("controller/elevation-scopes.json");
     }
 
     void elevationFollowsTheScopesTheInstallationWillUse()
     {
-        QFETCH(int, installedScope);
-        QFETCH(int, offeredScope);
-        QFETCH(QString, expected);
+        QFETCH(QJsonObject, row);
+        const auto scope = [&row](const char *key) {
+            return row[key] == "AllUsers" ? LmtToolInstallScope::AllUsers
+                                          : LmtToolInstallScope::CurrentUser;
+        };
         // The real installer decides from the model, as an unprivileged user on Linux would.
         FakeServices services;
         const auto installer = std::make_shared<LmtInstaller>(services.connector, services.model);
         installer->setElevationCheck([] { return false; });
         // An external tool has one line: 2.0 updates whatever 1.0 is installed.
         const auto tool = LmtTool::create("com.zdr.a", LmtToolType::External, "A");
-        if (installedScope >= 0)
-            addLocal(tool, "1.0.0.1", LmtToolInstallScope(installedScope))->setSelected(false);
-        addOnline(tool, "2.0.0.1", 2, true)->setInstallScope(LmtToolInstallScope(offeredScope));
+        if (row.contains("installed"))
+            addLocal(tool, "1.0.0.1", scope("installed"))->setSelected(false);
+        addOnline(tool, "2.0.0.1", 2, true)->setInstallScope(scope("offered"));
         services.model->addTool(tool);
         LmtSetupController controller(services.model, services.downloadManager, services.connector,
             services.login, services.local, services.online, services.thirdParty,
@@ -258,7 +225,7 @@ private Q_SLOTS:
             [&events] { events << "startInstallRequested"; });
 
         controller.startInstall();
-        QCOMPARE(events, QStringList { expected });
+        QCOMPARE(events, QStringList { row["expected"].toString() });
     }
 
     void launcherStartVerifiesTheStoredToken()
@@ -270,9 +237,9 @@ private Q_SLOTS:
             rig.connector->setTokenCheck([] { return false; });
             rig.controller->startLauncherService();
             QVERIFY(rig.waitFor("loginStateChanged"));
-            QCOMPARE(rig.matching("loginStateChanged"), QStringList { "loginStateChanged 0 0 []" });
-            QVERIFY(rig.events.contains("log Access Token is not valid - Logging out ..."));
-            QVERIFY(rig.events.contains("log Start Launcher Service"));
+            QCOMPARE(rig.matching("loginStateChanged"), QStringList { "loginStateChanged 0 0 " });
+            QVERIFY(rig.events().contains("log Access Token is not valid - Logging out ..."));
+            QVERIFY(rig.events().contains("log Start Launcher Service"));
             QCOMPARE(rig.connectorCalls(), (QStringList { "start", "verifyTokenValue" }));
             // The online parser gets the emptied record in place of the discarded one.
             QCOMPARE(rig.journal.entries(),
@@ -366,7 +333,7 @@ private Q_SLOTS:
                 QStringLiteral("error %1 Failed to check for the Lumetra™ Setup update: 'service "
                                "down'")
                     .arg(int(GeneralError)) }));
-        QVERIFY(rig.events.contains("log Checking for the Lumetra™ Setup update..."));
+        QVERIFY(rig.events().contains("log Checking for the Lumetra™ Setup update..."));
 
         rig.selfUpdater->state = 1;
         QVERIFY(rig.controller->isSelfUpdateDownloading());
@@ -403,7 +370,7 @@ private Q_SLOTS:
         Q_EMIT rig.login->loginStateChanged(true, true, "j***@example.com");
         QVERIFY(rig.waitFor("loginStateChanged"));
         QCOMPARE(rig.matching("loginStateChanged"),
-            QStringList { "loginStateChanged 1 1 [j***@example.com]" });
+            QStringList { "loginStateChanged 1 1 j***@example.com" });
         QCOMPARE(rig.online->lastToken, token);
     }
 

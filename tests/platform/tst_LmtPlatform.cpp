@@ -1,3 +1,4 @@
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
 #include "platform/LmtPlatform.h"
 
@@ -49,46 +50,24 @@ private Q_SLOTS:
     // A Windows variable that is set wins; otherwise its nearest equivalent is read.
     void windowsVariablesFallBackOnPosix_data()
     {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("value"); // empty: not set
-        QTest::addColumn<QByteArray>("xdgDataHome"); // empty: not set
-        QTest::addColumn<QString>("expected");
-        const auto row
-            = [](const char *name, const char *value, const char *xdg, const char *expected) {
-                  QTest::newRow(qPrintable(QString("%1=%2").arg(name, value))) << QByteArray(
-                      name) << QByteArray(value) << QByteArray(xdg) << QString(expected);
-              };
-        row("LOCALAPPDATA", "", "/data/alice", "/data/alice");
-        row("LOCALAPPDATA", "", "", "/home/alice/.local/share");
-        row("ALLUSERSPROFILE", "", "", "/usr/local/share");
-        row("USERNAME", "", "", "alice");
-        row("USERPROFILE", "", "", "/home/alice");
-        row("SYSTEMDRIVE", "", "", "");
-        row("SystemDrive", "", "", "");
-        row("NO_SUCH_VARIABLE_ANYWHERE", "", "", "");
-        row("LOCALAPPDATA", "/sandbox/local", "/data/alice", "/sandbox/local");
-        row("ALLUSERSPROFILE", "/sandbox/all", "", "/sandbox/all");
-        row("USERNAME", "bob", "", "bob");
-        row("USERPROFILE", "/sandbox/bob", "", "/sandbox/bob");
-        row("SYSTEMDRIVE", "C:", "", "C:");
-        row("SystemDrive", "D:", "", "D:");
+        lmttest::rowsFrom("platform/windows-variables.json");
     }
 
     void windowsVariablesFallBackOnPosix()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, value);
-        QFETCH(QByteArray, xdgDataHome);
+        QFETCH(QJsonObject, row);
         // This test program owns its environment; each row sets all it reads.
         for (const char *windows : { "LOCALAPPDATA", "ALLUSERSPROFILE", "USERNAME", "USERPROFILE",
                  "SYSTEMDRIVE", "SystemDrive" })
             qunsetenv(windows);
         qputenv("USER", "alice");
         qputenv("HOME", "/home/alice");
+        const QByteArray xdgDataHome = row["xdgDataHome"].toString().toUtf8();
         xdgDataHome.isEmpty() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", xdgDataHome);
-        if (!value.isEmpty())
-            qputenv(name, value);
-        QTEST(platform::environmentVariable(name), "expected");
+        const QByteArray name = row["name"].toString().toLatin1();
+        if (row.contains("value"))
+            qputenv(name, row["value"].toString().toUtf8());
+        QCOMPARE(platform::environmentVariable(name), row["expected"].toString());
     }
 
     void consoleEchoIsUtf8OnStandardError()

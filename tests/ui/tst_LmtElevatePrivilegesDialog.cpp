@@ -15,31 +15,6 @@ using namespace zendrel::lmt::setup;
 
 namespace {
 
-// Stands in for sudo: records its arguments and the line it reads from standard input next to
-// itself, prompts like sudo -p does and accepts only one password.
-const QByteArray kFakeSudo = R"(#!/bin/sh
-here=$(dirname "$0")
-printf '%s\n' "$@" > "$here/argv"
-printf 'PASSWD:' >&2
-IFS= read -r password
-printf '%s' "$password" > "$here/stdin"
-[ "$password" = "correct horse" ] && exit 0
-printf 'Sorry, try again.\n' >&2
-exit 1
-)";
-
-// Stands in for a sudo that takes its time to judge a password (as after a wrong one): it
-// records its process id, reads the password and ends two seconds later, whatever it is told.
-const QByteArray kSlowSudo = R"(#!/bin/sh
-here=$(dirname "$0")
-trap '' TERM
-echo $$ > "$here/slow.pid"
-IFS= read -r password
-touch "$here/slow.judging"
-sleep 2
-exit 1
-)";
-
 // The ways a user dismisses the dialog.
 enum Dismissal { CancelButton, EscapeKey, CloseButton };
 
@@ -53,20 +28,26 @@ class tst_LmtElevatePrivilegesDialog : public QObject
 
     QString binDir() const { return m_sandbox.filePath("bin"); }
 
+    static QPushButton *button(QDialog &dialog, QDialogButtonBox::StandardButton which)
+    {
+        return dialog.findChild<QDialogButtonBox *>("m_buttonBox")->button(which);
+    }
     // Types text and presses OK, then waits until the check has been evaluated.
     static bool submit(LmtElevatePrivilegesDialog &dialog, const QString &text, bool expected)
     {
         QSignalSpy done(&dialog, &LmtElevatePrivilegesDialog::validationFinished);
         dialog.findChild<QLineEdit *>("m_pwdLineEdit")->setText(text);
-        dialog.findChild<QDialogButtonBox *>("m_buttonBox")->button(QDialogButtonBox::Ok)->click();
+        button(dialog, QDialogButtonBox::Ok)->click();
         return done.wait(20000) && done.first().first().toBool() == expected;
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(lmttest::writeFile(binDir() + "/sudo", kFakeSudo, true));
-        QVERIFY(lmttest::writeFile(binDir() + "/slow-sudo", kSlowSudo, true));
+        // Stand-ins for sudo (see their comments); only "correct horse" is accepted.
+        for (const char *sudo : { "sudo", "slow-sudo" })
+            QVERIFY(lmttest::writeFile(
+                binDir() + "/" + sudo, lmttest::fixture(QString("ui/") + sudo), true));
         // The dialog runs "sudo" through PATH; this one is found first.
         qputenv("PATH", QFile::encodeName(binDir()) + ":" + qgetenv("PATH"));
     }
@@ -81,12 +62,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("dismissal");
         QTest::addColumn<bool>("duringCheck");
-        QTest::newRow("Cancel") << int(CancelButton) << false;
-        QTest::newRow("Escape") << int(EscapeKey) << false;
-        QTest::newRow("close") << int(CloseButton) << false;
-        QTest::newRow("Cancel during check") << int(CancelButton) << true;
-        QTest::newRow("Escape during check") << int(EscapeKey) << true;
-        QTest::newRow("close during check") << int(CloseButton) << true;
+        for (const char *when : { "", " during check" }) {
+            QTest::addRow("Cancel%s", when) << int(CancelButton) << (*when != 0);
+            QTest::addRow("Escape%s", when) << int(EscapeKey) << (*when != 0);
+            QTest::addRow("close%s", when) << int(CloseButton) << (*when != 0);
+        }
     }
 
     // However the dialog is dismissed, the caller sees no password, as after Cancel; a check
@@ -104,9 +84,7 @@ private Q_SLOTS:
         dialog->show();
         edit->setText("typed");
         if (duringCheck) {
-            dialog->findChild<QDialogButtonBox *>("m_buttonBox")
-                ->button(QDialogButtonBox::Ok)
-                ->click();
+            button(*dialog, QDialogButtonBox::Ok)->click();
             QTRY_VERIFY(QFile::exists(binDir() + "/slow.judging"));
             QVERIFY(dialog->isValidating());
         }
@@ -115,9 +93,7 @@ private Q_SLOTS:
         clock.start();
         switch (dismissal) {
         case CancelButton:
-            dialog->findChild<QDialogButtonBox *>("m_buttonBox")
-                ->button(QDialogButtonBox::Cancel)
-                ->click();
+            button(*dialog, QDialogButtonBox::Cancel)->click();
             break;
         case EscapeKey:
             QTest::keyClick(edit, Qt::Key_Escape);
@@ -147,52 +123,47 @@ private Q_SLOTS:
         QCOMPARE(boxes.count(), 0);
     }
 
-    void wrongThenRightPasswordThroughStandardInputOnly()
+    void passwordsGoThroughStandardInputOnly_data()
     {
+        QTest::addColumn<QStringList>("passwords");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("wrong, then right") << QStringList { "wrong one", "correct horse" } << true;
+        // The fourth failure rejects, without a box.
+        QTest::newRow("four wrong")
+            << QStringList { "guess 1", "guess 2", "guess 3", "guess 4" } << false;
+    }
+
+    void passwordsGoThroughStandardInputOnly()
+    {
+        QFETCH(QStringList, passwords);
+        QFETCH(bool, accepted);
         lmttest::LogCapture log;
         lmttest::MessageBoxWatcher boxes;
         LmtElevatePrivilegesDialog dialog;
         dialog.show();
-
-        QVERIFY(submit(dialog, "wrong one", false));
-        QCOMPARE(boxes.texts(), QStringList({ "Incorrect password! Please try again." }));
-        QVERIFY(dialog.isVisible());
-        QVERIFY(dialog.password().isEmpty()); // cleared for the next try
-        QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), QString("wrong one"));
-
-        QVERIFY(submit(dialog, "correct horse", true));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        for (int i = 0; i < passwords.size() - 1; ++i) {
+            QVERIFY(submit(dialog, passwords[i], false));
+            QCOMPARE(boxes.texts(), QStringList(i + 1, "Incorrect password! Please try again."));
+            QVERIFY(dialog.isVisible());
+            QVERIFY(dialog.password().isEmpty()); // cleared for the next try
+            QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), passwords[i]);
+        }
+        QVERIFY(submit(dialog, passwords.last(), accepted));
+        QCOMPARE(dialog.result(), int(accepted ? QDialog::Accepted : QDialog::Rejected));
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.password(), QString("correct horse")); // read by the caller
-        QCOMPARE(dialog.attempts(), 2);
-        QCOMPARE(boxes.count(), 1);
+        // Read by the caller; after four failures it reports a wrong password, not a missing one.
+        QCOMPARE(dialog.password(), passwords.last());
+        QCOMPARE(dialog.attempts(), passwords.size());
+        QCOMPARE(boxes.count(), passwords.size() - 1);
 
         // The password reached sudo on its standard input and nowhere else.
-        QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), QString("correct horse"));
+        QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), passwords.last());
         QCOMPARE(lmttest::readTextFile(binDir() + "/argv"), QString("-S\n-k\n-p\nPASSWD:\ntrue\n"));
         QVERIFY(log.contains("validateInput(SUDO) with command: sudo -S -k -p PASSWD: true"));
         QVERIFY(log.contains("Finished SUDO validation process, status:"));
         const QString logText = log.lines().join('\n');
-        QVERIFY(!logText.contains("correct horse"));
-        QVERIFY(!logText.contains("wrong one"));
-    }
-
-    void fourthFailureRejects()
-    {
-        lmttest::MessageBoxWatcher boxes;
-        LmtElevatePrivilegesDialog dialog;
-        dialog.show();
-        for (int attempt = 1; attempt <= 3; ++attempt) {
-            QVERIFY(submit(dialog, QString("guess %1").arg(attempt), false));
-            QVERIFY(dialog.isVisible());
-            QCOMPARE(boxes.count(), attempt);
-        }
-        QVERIFY(submit(dialog, "guess 4", false));
-        QCOMPARE(boxes.count(), 3); // no box after the last attempt
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(!dialog.isVisible());
-        // Not cleared: the caller reports a wrong password rather than a missing one.
-        QCOMPARE(dialog.password(), QString("guess 4"));
+        for (const QString &password : passwords)
+            QVERIFY(!logText.contains(password));
     }
 
     void missingSudoIsLoggedAndTheDialogStaysUsable()

@@ -43,33 +43,25 @@ private Q_SLOTS:
         QCOMPARE(view.objectName(), QString("LmtToolLoadView"));
         QCOMPARE(view.errorLabel()->text(), QString("Failed to fetch tools information"));
         QVERIFY(view.loaderLabel()->pixmap().toImage().width() > 0);
+        // Animation running, loader shown, error shown.
+        const auto shows = [&view] {
+            return QList<bool> { view.isAnimationRunning(), view.loaderLabel()->isVisible(),
+                view.errorLabel()->isVisible() };
+        };
         // The constructor applies the idle state.
-        QVERIFY(!view.isAnimationRunning());
-        QVERIFY(view.loaderLabel()->isVisible());
-        QVERIFY(!view.errorLabel()->isVisible());
-
+        QCOMPARE(shows(), (QList<bool> { false, true, false }));
         view.setState(LmtToolLoadView::Loading);
-        QVERIFY(view.isAnimationRunning());
-        QVERIFY(view.loaderLabel()->isVisible());
-        QVERIFY(!view.errorLabel()->isVisible());
+        QCOMPARE(shows(), (QList<bool> { true, true, false }));
         // The loader really turns: its frame changes while loading.
         const QImage first = view.loaderLabel()->pixmap().toImage();
         QTRY_VERIFY_WITH_TIMEOUT(view.loaderLabel()->pixmap().toImage() != first, 5000);
-
         view.setState(LmtToolLoadView::Error);
-        QVERIFY(!view.isAnimationRunning());
-        QVERIFY(!view.loaderLabel()->isVisible());
-        QVERIFY(view.errorLabel()->isVisible());
-
+        QCOMPARE(shows(), (QList<bool> { false, false, true }));
         // Unknown states change nothing.
         view.setState(7);
-        QVERIFY(!view.loaderLabel()->isVisible());
-        QVERIFY(view.errorLabel()->isVisible());
-
+        QCOMPARE(shows(), (QList<bool> { false, false, true }));
         view.setState(LmtToolLoadView::Idle);
-        QVERIFY(!view.isAnimationRunning());
-        QVERIFY(view.loaderLabel()->isVisible());
-        QVERIFY(!view.errorLabel()->isVisible());
+        QCOMPARE(shows(), (QList<bool> { false, true, false }));
     }
 
     void launchViewOffersInstalledTools()
@@ -101,19 +93,14 @@ private Q_SLOTS:
         QCOMPARE(texts(view, false), QStringList({ "Run Ext Studio", "Run Pack" }));
         QCOMPARE(texts(view, true), QStringList({ "Run Ext Studio", "Run Pack" }));
         QVERIFY(view.checkBoxes().first()->contentsMargins().left() >= 10);
-    }
 
-    void launchViewTicksOnlyToolsPackage()
-    {
-        auto model = std::make_shared<LmtCoreToolModel>();
+        // Offered once only; with the tools package installed, only its box starts ticked.
         auto main = LmtTool::create("com.zdr.main", LmtToolType::ToolsPackage, "Lumetra");
-        auto pack = LmtTool::create("com.zdr.pack2", LmtToolType::ContentPack, "Pack Two");
+        auto pack2 = LmtTool::create("com.zdr.pack2", LmtToolType::ContentPack, "Pack Two");
         model->addTool(main);
-        model->addTool(pack);
+        model->addTool(pack2);
         lmttest::addLocal(main, "5.0.0")->setPath(program("main"));
-        lmttest::addLocal(pack, "1.0.0")->setPath(program("pack2"));
-
-        LmtToolLaunchView view;
+        lmttest::addLocal(pack2, "1.0.0")->setPath(program("pack2"));
         view.updateToolsData(model, false);
         QCOMPARE(texts(view, false), QStringList({ "Run Lumetra", "Run Pack Two" }));
         QCOMPARE(texts(view, true), QStringList({ "Run Lumetra" }));

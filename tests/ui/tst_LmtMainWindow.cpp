@@ -1,12 +1,8 @@
 #include "base/LmtSettings.h"
-#include "common/LmtFakeConnector.h"
-#include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
-#include "controller/LmtSetupController.h"
-#include "model/LmtCoreToolModel.h"
 #include "model/LmtToolPackage.h"
 #include "platform/LmtPlatform.h"
 #include "services/LmtSetupSelfUpdater.h"
@@ -179,14 +175,6 @@ struct WindowRig : FakeServices {
     }
 };
 
-// Stands in for sudo (found first through PATH): accepts one password on standard input.
-const QByteArray kFakeSudo = R"(#!/bin/sh
-printf 'PASSWD:' >&2
-IFS= read -r password
-[ "$password" = "correct horse" ] && exit 0
-exit 1
-)";
-
 // Acts once on the first modal dialog of type D that comes up while it is alive.
 template<typename D>
 class DialogDriver
@@ -240,8 +228,8 @@ private Q_SLOTS:
         registerMetaTypes();
         // No self-update question at start unless a test asks for it.
         LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
-        // The password dialog runs "sudo" through PATH; this one is found first.
-        QVERIFY(writeFile(m_sandbox.filePath("sudo-bin/sudo"), kFakeSudo, true));
+        // The password dialog runs "sudo" through PATH; this one, accepting "correct horse", first.
+        QVERIFY(writeFile(m_sandbox.filePath("sudo-bin/sudo"), fixture("ui/sudo"), true));
         qputenv("PATH", QFile::encodeName(m_sandbox.filePath("sudo-bin")) + ":" + qgetenv("PATH"));
     }
 
@@ -568,51 +556,23 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startToInstallUpdate"));
     }
 
-    void installsAskForThePassword()
+    void thePasswordDialogGuardsInstalls_data()
     {
-        WindowRig rig(program());
-        rig.installer->needsElevation = true;
-        LmtMainWindow *window = rig.openAtConfig();
-        QVERIFY(window);
-
-        // Cancelled: nothing starts and the log says why.
-        {
-            LogCapture log;
-            DialogDriver<LmtElevatePrivilegesDialog> driver([](LmtElevatePrivilegesDialog *d) {
-                clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
-            });
-            QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
-            QTRY_VERIFY(driver.done());
-            QTRY_VERIFY(rig.panelText().contains(
-                "No \"sudo\" password provided, skipping the installation"));
-            QVERIFY(log.contains("WARNING] [LmtMainWindow] No \"sudo\" password provided, skipping "
-                                 "the installation"));
-            QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
-            QVERIFY(!rig.journal.entries().contains("installer.start"));
-        }
-        // The right password reaches the installer and the jobs start.
-        {
-            DialogDriver<LmtElevatePrivilegesDialog> driver([](LmtElevatePrivilegesDialog *d) {
-                d->findChild<QLineEdit *>("m_pwdLineEdit")->setText("correct horse");
-                clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
-            });
-            QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
-            QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
-            QCOMPARE(rig.installer->adminPassword, QString("correct horse"));
-            QTRY_VERIFY(rig.journal.entries().contains("installer.start"));
-        }
+        QTest::addColumn<QString>("password"); // empty: the dialog is cancelled
+        QTest::addColumn<bool>("signIn"); // a sign-in ends while the dialog is open
+        QTest::newRow("installation starts") << "correct horse" << true;
+        QTest::newRow("dialog cancelled") << "" << true;
+        QTest::newRow("dialog cancelled, no sign-in") << "" << false;
+        QTest::newRow("four wrong passwords") << "wrong" << false;
     }
 
-    void signInEndingWhileThePasswordDialogIsOpen_data()
+    void thePasswordDialogGuardsInstalls()
     {
-        QTest::addColumn<bool>("passwordGiven");
-        QTest::newRow("installation starts") << true;
-        QTest::newRow("dialog cancelled") << false;
-    }
-
-    void signInEndingWhileThePasswordDialogIsOpen()
-    {
-        QFETCH(bool, passwordGiven);
+        QFETCH(QString, password);
+        QFETCH(bool, signIn);
+        const bool passwordGiven = password == "correct horse";
+        LogCapture log;
+        MessageBoxWatcher answerer(QMessageBox::Ok);
         WindowRig rig(program());
         rig.installer->needsElevation = true;
         // A sign-in started on the select page; it ends later.
@@ -634,15 +594,19 @@ private Q_SLOTS:
         LmtMainWindow::LmtToolView viewWhileAsked = LmtMainWindow::TOOL_VIEW_INVALID;
         bool signedInWhileAsked = false;
         DialogDriver<LmtElevatePrivilegesDialog> driver([&](LmtElevatePrivilegesDialog *d) {
-            Q_EMIT rig.login->loginStateChanged(true, true, "jo***@example.com");
-            signedInWhileAsked = QTest::qWaitFor(
-                [&] { return rig.loginLabel()->text() == "Logged in as jo***@example.com"; });
+            if (signIn) {
+                Q_EMIT rig.login->loginStateChanged(true, true, "jo***@example.com");
+                signedInWhileAsked = QTest::qWaitFor(
+                    [&] { return rig.loginLabel()->text() == "Logged in as jo***@example.com"; });
+            }
             viewWhileAsked = window->currentView();
-            if (passwordGiven) {
-                d->findChild<QLineEdit *>("m_pwdLineEdit")->setText("correct horse");
-                clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
-            } else {
+            if (password.isEmpty())
                 clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
+            while (!password.isEmpty() && d->isVisible()) {
+                QSignalSpy checked(d, &LmtElevatePrivilegesDialog::validationFinished);
+                d->findChild<QLineEdit *>("m_pwdLineEdit")->setText(password);
+                clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
+                QVERIFY(checked.wait(20000));
             }
         });
         QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
@@ -654,27 +618,29 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.checkForUpdate"));
         QCoreApplication::processEvents();
 
-        QVERIFY(signedInWhileAsked);
+        QCOMPARE(signedInWhileAsked, signIn);
         QCOMPARE(viewWhileAsked, LmtMainWindow::TOOL_VIEW_CONFIG);
         if (!passwordGiven) {
-            // No jobs: the sign-in's refresh follows the dialog.
-            QVERIFY(rig.panelText().contains(
-                "No \"sudo\" password provided, skipping the installation"));
-            QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-            QVERIFY(rig.journal.entries().contains("online.parse"));
+            // No jobs; only a sign-in's refresh follows the dialog.
+            const QString why = QString("%1 \"sudo\" password provided, skipping the installation")
+                                    .arg(password.isEmpty() ? "No" : "Incorrect");
+            QVERIFY(rig.panelText().contains(why));
+            QVERIFY(log.contains("WARNING] [LmtMainWindow] " + why));
+            QCOMPARE(answerer.count(), password.isEmpty() ? 0 : 3);
+            QVERIFY(rig.waitForView(
+                signIn ? LmtMainWindow::TOOL_VIEW_SELECT : LmtMainWindow::TOOL_VIEW_CONFIG));
+            QCOMPARE(rig.journal.entries().contains("online.parse"), signIn);
             QVERIFY(!rig.journal.entries().contains("installer.start"));
             return;
         }
         // The jobs run on the install page, on the catalogue they were started with.
         QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
+        QCOMPARE(rig.installer->adminPassword, QString("correct horse"));
         QVERIFY(rig.journal.entries().contains("installer.start"));
         QVERIFY(!rig.journal.entries().contains("online.parse"));
         QVERIFY(!rig.action("m_actExit")->isEnabled());
         QCOMPARE(rig.shownButtons(), QStringList { "m_btnCancel" });
-        {
-            MessageBoxWatcher answerer(QMessageBox::Ok);
-            QVERIFY(!window->close());
-        }
+        QVERIFY(!window->close());
         // The refresh follows the jobs.
         rig.installed = true;
         Q_EMIT rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
@@ -686,48 +652,32 @@ private Q_SLOTS:
     void geometryFallsBackWhenOffScreen()
     {
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        // Centred for half the available size; shown at least as large as the pages need.
-        const QSize requested(qRound(available.width() / 2.0), qRound(available.height() / 2.0));
-        const QPoint centred((available.width() - requested.width()) / 2,
-            (available.height() - requested.height()) / 2);
-        QSize half;
-        {
-            WindowRig rig(program());
-            half = requested.expandedTo(rig.open()->minimumSizeHint());
-        }
-        const auto storeGeometry = [](const QByteArray &geometry) {
-            applicationSettings().setValue("LmtMainWindow/geometry", geometry);
-        };
-        const auto geometryOf = [](const QRect &rect) {
-            QWidget probe;
-            probe.setGeometry(rect);
-            return probe.saveGeometry();
-        };
-        const auto expectFallBack = [&] {
+        const auto shown = [this] {
             WindowRig rig(program());
             LmtMainWindow *window = rig.open();
-            QCOMPARE(window->size(), half);
-            QCOMPARE(window->pos(), centred);
+            return QRect(window->pos(), window->size());
         };
+        const auto store = [](const QRect &rect) {
+            QWidget probe;
+            probe.setGeometry(rect);
+            applicationSettings().setValue("LmtMainWindow/geometry", probe.saveGeometry());
+        };
+        // Centred for half the available size; shown at least as large as the pages need.
+        const QSize requested(qRound(available.width() / 2.0), qRound(available.height() / 2.0));
+        const QRect fallBack(QPoint((available.width() - requested.width()) / 2,
+                                 (available.height() - requested.height()) / 2),
+            requested.expandedTo(WindowRig(program()).open()->minimumSizeHint()));
 
-        // Nothing stored: centred at half the available size.
+        // Nothing stored, or a stored rectangle on a screen that is gone.
         applicationSettings().remove("LmtMainWindow");
-        expectFallBack();
-        // A stored rectangle on a screen that is gone.
-        storeGeometry(
-            geometryOf(QRect(available.right() + 4000, available.bottom() + 4000, 700, 700)));
-        expectFallBack();
+        QCOMPARE(shown(), fallBack);
+        store(QRect(available.right() + 4000, available.bottom() + 4000, 700, 700));
+        QCOMPARE(shown(), fallBack);
         // A rectangle on the screen is kept; unreadable data counts as none.
-        storeGeometry(geometryOf(QRect(available.x() + 10, available.y() + 20, 600, 500)));
-        {
-            WindowRig rig(program());
-            QCOMPARE(rig.open()->size(), QSize(600, 500));
-        }
-        storeGeometry(QByteArray("garbage"));
-        {
-            WindowRig rig(program());
-            QCOMPARE(rig.open()->size(), half);
-        }
+        store(QRect(available.x() + 10, available.y() + 20, 600, 500));
+        QCOMPARE(shown().size(), QSize(600, 500));
+        applicationSettings().setValue("LmtMainWindow/geometry", QByteArray("garbage"));
+        QCOMPARE(shown().size(), fallBack.size());
     }
 
     void iconsFollowThePalette()
@@ -757,10 +707,15 @@ private Q_SLOTS:
     {
         WindowRig rig(program());
         LmtMainWindow *window = rig.open();
+        // Widgets in the tool bar by their object name, separators as "-".
         auto names = [](const QList<QAction *> &actions) {
             QStringList result;
-            for (QAction *action : actions)
-                result << (action->isSeparator() ? QString("-") : action->objectName());
+            for (QAction *entry : actions) {
+                auto *widgetAction = qobject_cast<QWidgetAction *>(entry);
+                result << (widgetAction        ? widgetAction->defaultWidget()->objectName()
+                        : entry->isSeparator() ? QString("-")
+                                               : entry->objectName());
+            }
             return result;
         };
         QCOMPARE(names(rig.child<QMenu>("menuFile")->actions()),
@@ -769,14 +724,7 @@ private Q_SLOTS:
         QCOMPARE(names(rig.child<QMenu>("menuHelp")->actions()),
             (QStringList { "m_actHelp", "m_actCheckUpdate", "m_actAbout" }));
         // Refresh and Preferences sit at the right edge, behind the login label and a spacer.
-        QStringList toolBar;
-        for (QAction *entry : rig.child<QToolBar>("m_toolBar")->actions()) {
-            auto *widgetAction = qobject_cast<QWidgetAction *>(entry);
-            toolBar << (widgetAction       ? widgetAction->defaultWidget()->objectName()
-                    : entry->isSeparator() ? QString("-")
-                                           : entry->objectName());
-        }
-        QCOMPARE(toolBar,
+        QCOMPARE(names(rig.child<QToolBar>("m_toolBar")->actions()),
             (QStringList { "m_actLogin", "m_actLogout", "-", "m_lblLogin", "m_toolBarSpacer",
                 "m_actRefresh", "m_actPreferences" }));
 

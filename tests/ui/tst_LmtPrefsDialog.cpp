@@ -35,26 +35,17 @@ class tst_LmtPrefsDialog : public QObject
 
     static QVariant setting(const QString &group, const QString &key)
     {
-        QSettings &settings = applicationSettings();
-        settings.beginGroup(group);
-        const QVariant value = settings.value(key);
-        settings.endGroup();
-        return value;
+        return applicationSettings().value(group + "/" + key);
     }
     static void setSetting(const QString &group, const QString &key, const QVariant &value)
     {
-        QSettings &settings = applicationSettings();
-        settings.beginGroup(group);
-        settings.setValue(key, value);
-        settings.endGroup();
+        applicationSettings().setValue(group + "/" + key, value);
     }
     static QString storedLogDir() { return setting("LmtGeneralSettings", "LogDir").toString(); }
 
     static void click(LmtPrefsDialog &dialog, QDialogButtonBox::StandardButton which)
     {
-        auto *box = dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
-        QVERIFY(box);
-        box->button(which)->click();
+        dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset")->button(which)->click();
     }
     // OK, and for a URL edit the wait for its probe, which runs off the GUI thread.
     static void clickOk(LmtPrefsDialog &dialog)
@@ -80,6 +71,13 @@ class tst_LmtPrefsDialog : public QObject
         QDir().mkpath(directory);
         setSetting("LmtGeneralSettings", "LogDir", directory);
         QVERIFY(restartLogIn(directory));
+    }
+    // Logs line and tells whether it reached file.
+    static bool logged(const QString &file, const char *line)
+    {
+        qCInfo(lmtLocal) << line;
+        Log::instance().flush();
+        return lmttest::readFile(file).contains(line);
     }
     static QString tempDir() { return QDir::tempPath(); }
 
@@ -293,11 +291,29 @@ private Q_SLOTS:
         QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/before/"));
     }
 
+    void chosenLogFolderIsValidatedAndTakesTheLogAtOnce_data()
+    {
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("below a plain file") << "plain-file/logs"
+                                            << "The Logs directory '%1' does not exist";
+        // An existing folder nobody may create files in (not even root).
+        QTest::newRow("not writable") << "/proc"
+                                      << "Unable to create logs in '%1'";
+        // Writable, but the log's own sub-folder is taken by a file: the log cannot move.
+        QTest::newRow("log's folder taken") << "logs-blocked"
+                                            << "Unable to create logs in '%1'";
+    }
+
     void chosenLogFolderIsValidatedAndTakesTheLogAtOnce()
     {
+        QFETCH(QString, refused);
+        QFETCH(QString, message);
+        refused = QDir(m_sandbox.path()).filePath(refused);
+        lmttest::writeFile(m_sandbox.filePath("plain-file"), "not a folder");
+        lmttest::writeFile(m_sandbox.filePath("logs-blocked/tst_LmtPrefsDialog"), "in the way");
         startLogIn(m_sandbox.filePath("logs-before"));
         const QString before = Log::instance().fileName();
-        lmttest::writeFile(m_sandbox.filePath("plain-file"), "not a folder");
 
         // The lines logged below must reach the log file, not QtTest's own output.
         lmttest::LogCapture capture;
@@ -322,39 +338,16 @@ private Q_SLOTS:
         QCOMPARE(
             logDirEdit(dialog)->text(), m_sandbox.filePath("logs-before") + "/tst_LmtPrefsDialog");
 
-        // A folder below a plain file cannot exist.
-        picked = m_sandbox.filePath("plain-file/logs");
+        // Refused: the dialog stays open, the run keeps logging into its file, nothing is stored.
+        picked = refused;
         browse->click();
         QCOMPARE(logDirEdit(dialog)->text(), picked + "/tst_LmtPrefsDialog");
         click(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(boxes.lastText(), QString("The Logs directory '%1' does not exist").arg(picked));
-
-        // An existing folder nobody may create files in (not even root): refused.
-        picked = "/proc";
-        browse->click();
-        click(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(boxes.lastText(), QString("Unable to create logs in '/proc'"));
-        QCOMPARE(boxes.count(), 2);
+        QCOMPARE(boxes.texts(), QStringList { message.arg(picked) });
         QVERIFY(dialog.isVisible());
         QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
         QCOMPARE(Log::instance().fileName(), before);
-
-        // Writable, but the log's own sub-folder is taken by a file: the log cannot move, the
-        // run keeps logging into its previous file and the folder is not stored.
-        const QString blocked = m_sandbox.filePath("logs-blocked");
-        lmttest::writeFile(blocked + "/tst_LmtPrefsDialog", "in the way");
-        picked = blocked;
-        browse->click();
-        click(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(boxes.lastText(), QString("Unable to create logs in '%1'").arg(blocked));
-        QCOMPARE(Log::instance().fileName(), before);
-        QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
-        qCInfo(lmtLocal) << "still logging into the old file";
-        Log::instance().flush();
-        QFile oldFile(before);
-        QVERIFY(oldFile.open(QIODevice::ReadOnly));
-        QVERIFY(oldFile.readAll().contains("still logging into the old file"));
-        oldFile.close();
+        QVERIFY(logged(before, "still logging into the old file"));
 
         // A good new folder: stored, and the next line is already written there.
         const QString fresh = m_sandbox.filePath("logs-new");
@@ -362,17 +355,13 @@ private Q_SLOTS:
         picked = fresh;
         browse->click();
         click(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(boxes.count(), 3);
+        QCOMPARE(boxes.count(), 1);
         QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no URL edit: no refresh
         QCOMPARE(storedLogDir(), fresh);
         const QString now = Log::instance().fileName();
         QVERIFY2(
             now.startsWith(fresh + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
-        qCInfo(lmtLocal) << "first line in the new folder";
-        Log::instance().flush();
-        QFile newFile(now);
-        QVERIFY(newFile.open(QIODevice::ReadOnly));
-        QVERIFY(newFile.readAll().contains("first line in the new folder"));
+        QVERIFY(logged(now, "first line in the new folder"));
         QVERIFY(QFile::exists(before)); // the old file stays where it was
     }
 };

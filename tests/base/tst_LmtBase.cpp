@@ -1,0 +1,175 @@
+#include "base/LmtIdentity.h"
+#include "base/LmtLogLocation.h"
+#include "base/LmtSettings.h"
+#include "common/LmtTestSupport.h"
+#include "platform/LmtPlatform.h"
+#include "shared_toolkit/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+using namespace zendrel::lmt::setup;
+using zendrel::lmt::shared_toolkit::initLog;
+using zendrel::lmt::shared_toolkit::Log;
+
+namespace {
+
+// A grouped key, read the way the services read theirs.
+QString grouped(const QString &group, const QString &key)
+{
+    QSettings &settings = applicationSettings();
+    settings.beginGroup(group);
+    const QString value = settings.value(key).toString();
+    settings.endGroup();
+    return value;
+}
+
+} // namespace
+
+class tst_LmtBase : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+
+private Q_SLOTS:
+    // Parts are given from the major on; none is negative, and none follows a missing one.
+    void versionsMustBeAPrefixOfNonNegativeParts_data()
+    {
+        QTest::addColumn<QList<qint64>>("parts"); // -1: not given
+        QTest::addColumn<QString>("text"); // or the message thrown
+        QTest::addColumn<QString>("shortText");
+        using P = QList<qint64>;
+        QTest::newRow("major") << P { 3, -1, -1, -1 } << "3"
+                               << "3.0";
+        QTest::newRow("minor") << P { 1, 2, -1, -1 } << "1.2"
+                               << "1.2";
+        QTest::newRow("patch") << P { 1, 2, 0, -1 } << "1.2.0"
+                               << "1.2";
+        QTest::newRow("build") << P { 1, 2, 0, 787 } << "1.2.0.787"
+                               << "1.2";
+        QTest::newRow("zeros") << P { 0, 0, 0, 0 } << "0.0.0.0"
+                               << "0.0";
+        QTest::newRow("large major") << P { Q_INT64_C(9000000000), -1, -1, -1 } << "9000000000"
+                                     << "9000000000.0";
+        const QString invalid = "Invalid version";
+        QTest::newRow("none") << P { -1, -1, -1, -1 } << invalid << "";
+        QTest::newRow("gap after major") << P { 1, -1, 2, -1 } << invalid << "";
+        QTest::newRow("gap after minor") << P { 1, 2, -1, 4 } << invalid << "";
+        QTest::newRow("negative minor") << P { 1, -2, -1, -1 } << invalid << "";
+        QTest::newRow("negative major") << P { -5, 0, 0, 0 } << invalid << "";
+        QTest::newRow("negative build") << P { 1, 2, 3, -7 } << invalid << "";
+    }
+
+    void versionsMustBeAPrefixOfNonNegativeParts()
+    {
+        QFETCH(QList<qint64>, parts);
+        QString text;
+        QString shortText;
+        const QString failure = lmttest::failureOf([&] {
+            const LmtVersion version(parts[0], parts[1], parts[2], parts[3]);
+            text = version.toString();
+            shortText = version.shortText();
+        });
+        QTEST(failure.isEmpty() ? text : failure, "text");
+        QTEST(shortText, "shortText");
+    }
+
+    void applicationNameIsSafeForPaths()
+    {
+        QCOMPARE(productName(), QString::fromUtf8("Lumetra\u2122 Setup"));
+        QCOMPARE(sanitizedApplicationName(), QStringLiteral("Lumetra Setup"));
+        QCOMPARE(
+            sanitizeApplicationName(QString::fromUtf8("a<b>c:d\"e/f\\g|h?i*j\u2122k\u00e9l\x7fm~")),
+            QStringLiteral("abcdefghijklm~"));
+        QCOMPARE(applicationDisplayName(), QString::fromUtf8("Lumetra\u2122 Setup 1.2"));
+    }
+
+    void settingsLiveBelowTheGenericDataLocation()
+    {
+        QSettings &settings = applicationSettings();
+        QCOMPARE(&settings, &applicationSettings());
+        QCOMPARE(settings.format(), QSettings::IniFormat);
+        QCOMPARE(settings.fileName(),
+            m_sandbox.filePath("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini"));
+    }
+
+    // The download workers, the controller and the window read grouped keys at the same time.
+    void settingsAreSafeToUseFromSeveralThreads()
+    {
+        QSettings &settings = applicationSettings();
+        settings.setValue("A/url", "http://127.0.0.1:1/");
+        settings.setValue("B/check", "false");
+        std::atomic<int> wrongReads { 0 };
+        QList<QThread *> readers;
+        for (int i = 0; i < 4; ++i) {
+            readers << QThread::create([&wrongReads, i] {
+                for (int n = 0; n < 20000; ++n) {
+                    if (i % 2 == 0 ? grouped("A", "url") != "http://127.0.0.1:1/"
+                                   : grouped("B", "check") != "false")
+                        ++wrongReads;
+                }
+            });
+            readers.last()->start();
+        }
+        // Meanwhile this thread writes keys of a third group.
+        for (int n = 0; n < 20000; ++n) {
+            settings.beginGroup(QStringLiteral("Scratch"));
+            settings.setValue(QStringLiteral("counter"), n);
+            settings.endGroup();
+        }
+        for (QThread *reader : std::as_const(readers)) {
+            QVERIFY(reader->wait(60000));
+            delete reader;
+        }
+        QCOMPARE(wrongReads.load(), 0);
+        // A value set on one thread is read at once on another.
+        settings.setValue("A/url", "http://127.0.0.1:2/");
+        QString seen;
+        std::unique_ptr<QThread> reader(QThread::create([&seen] { seen = grouped("A", "url"); }));
+        reader->start();
+        QVERIFY(reader->wait(10000));
+        QCOMPARE(seen, QStringLiteral("http://127.0.0.1:2/"));
+        QCOMPARE(settings.value(QStringLiteral("Scratch/counter")).toInt(), 19999);
+    }
+
+    void logDirectoryWritableProbesAndCleansUp()
+    {
+        const QString dir = m_sandbox.filePath("probe");
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(logDirectoryWritable(dir));
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
+        QVERIFY(!logDirectoryWritable(m_sandbox.filePath("missing")));
+        QVERIFY(lmttest::writeFile(m_sandbox.filePath("plain-file"), "x"));
+        QVERIFY(!logDirectoryWritable(m_sandbox.filePath("plain-file")));
+
+        const QString readOnly = m_sandbox.filePath("read-only");
+        QVERIFY(QDir().mkpath(readOnly));
+        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        // Root may write anywhere, so the refusal can only be seen as a normal user.
+        if (!zendrel::lmt::platform::isElevated())
+            QVERIFY(!logDirectoryWritable(readOnly));
+        QFile::setPermissions(
+            readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void logFolderIsTheParentOfTheLogsOwnFolder()
+    {
+        const QString directory = m_sandbox.filePath("log-root");
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(initLog(directory, QStringLiteral("LumetraSetup"), false));
+        QCOMPARE(logFolder(), directory);
+        Log::instance().close();
+        QCOMPARE(logFolder(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LmtBase)
+#include "tst_LmtBase.moc"
