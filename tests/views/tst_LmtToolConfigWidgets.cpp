@@ -1,5 +1,4 @@
 #include "common/LmtMessageBoxWatcher.h"
-#include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtDownloadSettings.h"
@@ -10,6 +9,7 @@
 #include "views/LmtToolConfigView.h"
 #include "views/LmtToolLinksCell.h"
 #include "views/LmtViewTypes.h"
+#include "views/SelectTestCatalogue.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,6 +52,11 @@ T *child(QWidget *parent, const char *name)
     if (!found)
         qFatal("no child %s", name);
     return found;
+}
+
+bool shown(QWidget &parent, const char *name)
+{
+    return child<QWidget>(&parent, name)->isVisibleTo(&parent);
 }
 
 void clickButton(QDialog &dialog, QDialogButtonBox::StandardButton which)
@@ -118,9 +123,9 @@ private Q_SLOTS:
         auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
         QCOMPARE(edit->text(), QStringLiteral("/opt/ZR/Tools"));
         QVERIFY(edit->isVisibleTo(&dialog));
-        QVERIFY(child<QToolButton>(&dialog, "m_btnInstallDir")->isVisibleTo(&dialog));
+        QVERIFY(shown(dialog, "m_btnInstallDir"));
         QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
-        QVERIFY(!child<QLabel>(&dialog, "m_lblWarning")->isVisibleTo(&dialog));
+        QVERIFY(!shown(dialog, "m_lblWarning"));
 
         // Another scope brings its own default directory.
         combo->setCurrentIndex(0);
@@ -145,10 +150,10 @@ private Q_SLOTS:
         data.recommendedScope = CU;
         data.defaultDirectories = { { CU, QString() }, { AU, QString() } };
         LmtToolConfigDialog dialog(&data);
-        QVERIFY(!child<QLineEdit>(&dialog, "m_editInstallDir")->isVisibleTo(&dialog));
-        QVERIFY(!child<QLabel>(&dialog, "m_lblInstallDir")->isVisibleTo(&dialog));
-        QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->isVisibleTo(&dialog));
-        QVERIFY(!child<QLabel>(&dialog, "m_lblWarning")->isVisibleTo(&dialog));
+        QVERIFY(!shown(dialog, "m_editInstallDir"));
+        QVERIFY(!shown(dialog, "m_lblInstallDir"));
+        QVERIFY(!shown(dialog, "m_btnInstallDir"));
+        QVERIFY(!shown(dialog, "m_lblWarning"));
         child<QComboBox>(&dialog, "m_cmbInstallScope")->setCurrentIndex(1);
         // The empty path passes because there is no path to check.
         clickButton(dialog, QDialogButtonBox::Ok);
@@ -166,7 +171,7 @@ private Q_SLOTS:
         QVERIFY(edit->isVisibleTo(&switching));
         child<QComboBox>(&switching, "m_cmbInstallScope")->setCurrentIndex(1);
         QVERIFY(!edit->isVisibleTo(&switching));
-        QVERIFY(!child<QLabel>(&switching, "m_lblWarning")->isVisibleTo(&switching));
+        QVERIFY(!shown(switching, "m_lblWarning"));
         clickButton(switching, QDialogButtonBox::Reset);
         QVERIFY(edit->isVisibleTo(&switching));
         QCOMPARE(edit->text(), QStringLiteral("/home/u/Tools"));
@@ -179,8 +184,8 @@ private Q_SLOTS:
         // Nothing to choose at all: no scope row either.
         LmtToolConfigData nothing;
         LmtToolConfigDialog bare(&nothing);
-        QVERIFY(!child<QComboBox>(&bare, "m_cmbInstallScope")->isVisibleTo(&bare));
-        QVERIFY(!child<QLabel>(&bare, "m_lblInstallScope")->isVisibleTo(&bare));
+        QVERIFY(!shown(bare, "m_cmbInstallScope"));
+        QVERIFY(!shown(bare, "m_lblInstallScope"));
     }
 
     void noteUntilTheRecommendedDefaultsAreBack()
@@ -216,7 +221,7 @@ private Q_SLOTS:
         LmtToolConfigData plain = toolsData();
         LmtToolConfigDialog quiet(&plain);
         child<QComboBox>(&quiet, "m_cmbInstallScope")->setCurrentIndex(0);
-        QVERIFY(!child<QLabel>(&quiet, "m_lblWarning")->isVisibleTo(&quiet));
+        QVERIFY(!shown(quiet, "m_lblWarning"));
     }
 
     void refusedPathsKeepTheDialogOpen_data()
@@ -389,27 +394,16 @@ private Q_SLOTS:
 
     void viewBuildsCellsAndHidesEmptyTables()
     {
-        auto model = std::make_shared<LmtCoreToolModel>();
-        auto tools
-            = LmtTool::create(LmtToolsPackageFeatureId, LmtToolType::ToolsPackage, "Lumetra Tools");
-        tools->setId(12);
-        model->addTool(tools);
-        auto offered = LmtOnlineToolVersion::create("3.1.0", 0, 34);
-        tools->addVersion(offered);
-        offered->setInstallDirectoryFor(CU, "/home/u/ZR/Tools");
-        offered->setInstallDirectory("/home/u/ZR/Tools");
-        offered->setSelected(true);
-        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gamma Flash");
-        model->addTool(gone);
-        lmttest::addLocal(gone, "0.9.0")->setSelected(false);
+        selecttest::Catalogue catalogue("views/config-view.json");
+        const auto offered = catalogue.version("tools");
         setKorOnlineUrl("https://mirror.example/");
 
         LmtToolConfigView view;
-        view.updateToolsData(model);
+        view.updateToolsData(catalogue.model);
         QVERIFY(view.table(0)->isVisibleTo(&view));
-        QVERIFY(child<QLabel>(&view, "m_lblToInstall")->isVisibleTo(&view));
+        QVERIFY(shown(view, "m_lblToInstall"));
         QVERIFY(!view.table(1)->isVisibleTo(&view));
-        QVERIFY(!child<QLabel>(&view, "m_lblToUpdate")->isVisibleTo(&view));
+        QVERIFY(!shown(view, "m_lblToUpdate"));
         QVERIFY(view.table(2)->isVisibleTo(&view));
         QCOMPARE(child<QLabel>(&view, "m_lblToUninstall")->text(),
             QStringLiteral("The following packages will be uninstalled:"));
@@ -451,8 +445,8 @@ private Q_SLOTS:
 
         // Nothing left to do: every table and label hides.
         offered->setSelected(false);
-        model->tools().last()->localVersions().first()->setSelected(true);
-        view.updateToolsData(model);
+        catalogue.version("gone")->setSelected(true);
+        view.updateToolsData(catalogue.model);
         for (int kind = 0; kind < 3; ++kind)
             QVERIFY(!view.table(kind)->isVisibleTo(&view));
         setKorOnlineUrl(QString());
