@@ -73,20 +73,6 @@ public:
             addTool(entry.toObject());
     }
 
-    // An offered version; os names the platform of its only package, empty for none.
-    static std::shared_ptr<LmtOnlineToolVersion> offer(const std::shared_ptr<LmtTool> &tool,
-        const QString &version, quint64 numeric = 0,
-        const QString &os = zendrel::lmt::platform::osName(), qint64 id = 0)
-    {
-        auto created = LmtOnlineToolVersion::create(version, numeric, id);
-        tool->addVersion(created);
-        if (!os.isEmpty())
-            created->addPackage(std::make_shared<LmtToolPackage>(os,
-                QUrl("https://downloads.example/" + version + "/download"), "installer", "exe",
-                1024));
-        return created;
-    }
-
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
         if (!m_named.contains(label))
@@ -127,8 +113,15 @@ private:
             tool->addVersion(offer);
             created = offer;
         } else if (v.contains("offered")) {
-            auto offered = offer(tool, v["offered"].toString(), numeric,
-                v["os"].toString(zendrel::lmt::platform::osName()), v["registryId"].toInteger());
+            auto offered = LmtOnlineToolVersion::create(
+                v["offered"].toString(), numeric, v["registryId"].toInteger());
+            tool->addVersion(offered);
+            // The only package is for this platform, for the one named, or, with "", none.
+            const QString os = v["os"].toString(zendrel::lmt::platform::osName());
+            if (!os.isEmpty())
+                offered->addPackage(std::make_shared<LmtToolPackage>(os,
+                    QUrl("https://downloads.example/" + offered->version() + "/download"),
+                    "installer", "exe", 1024));
             if (v.contains("recommended"))
                 offered->setRecommendedScope(scopeOf(v["recommended"]));
             const QJsonObject dirs = v["dirs"].toObject();

@@ -62,36 +62,22 @@ private Q_SLOTS:
         m_tools = m_catalogue->version("tools");
     }
 
+    // Customizable: more than one scope, or a directory to choose; custom: not the
+    // recommended scope or not its default directory (case matters).
+    void customizableAndCustomDerivation_data() { selecttest::addRows("views/config-custom.json"); }
+
     void customizableAndCustomDerivation()
     {
-        LmtToolConfigData empty;
-        QVERIFY(!empty.isCustomizable());
-        QVERIFY(!empty.isCustom());
-
+        QFETCH(QJsonObject, given);
         LmtToolConfigData data;
-        data.recommendedScope = AU;
-        data.installScope = AU;
-        data.defaultDirectories = { { AU, "/opt/ZR/Tools" } };
-        data.installDirectory = "/opt/ZR/Tools";
-        QVERIFY(data.isCustomizable());
-        QVERIFY(!data.isCustom());
-
-        data.installDirectory = "/opt/zr/Tools"; // case matters
-        QVERIFY(data.isCustom());
-        data.installDirectory = "/opt/ZR/Tools";
-        data.installScope = CU; // no directory for this scope and only one scope to choose
-        QVERIFY(!data.isCustomizable());
-        QVERIFY(data.isCustom());
-        data.installDirectory.clear();
-        QVERIFY(data.isCustom()); // still not the recommended scope
-
-        // Two scopes without any directory: scope only.
-        LmtToolConfigData scopes;
-        scopes.defaultDirectories = { { CU, QString() }, { AU, QString() } };
-        QVERIFY(scopes.isCustomizable());
-        QVERIFY(!scopes.isCustom());
-        scopes.installScope = AU;
-        QVERIFY(scopes.isCustom());
+        data.recommendedScope = selecttest::scopeOf(given["recommended"]);
+        data.installScope = selecttest::scopeOf(given["scope"]);
+        const QJsonObject dirs = given["dirs"].toObject();
+        for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
+            data.defaultDirectories.insert(selecttest::scopeOf(dir.key()), dir.value().toString());
+        data.installDirectory = given["dir"].toString();
+        QCOMPARE(data.isCustomizable(), given["customizable"].toBool());
+        QCOMPARE(data.isCustom(), given["custom"].toBool());
     }
 
     void rowsPerKindInDisplayOrder()

@@ -450,12 +450,13 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
     QVERIFY(checkFlags("D Editor").testFlag(Qt::ItemIsUserCheckable));
 
     const int allRow = rig.show("all");
-    QVERIFY(model.flags(model.index(allRow, 0)).testFlag(Qt::ItemIsEnabled));
-    QVERIFY(model.flags(model.index(allRow, 0)).testFlag(Qt::ItemIsUserCheckable));
-    QVERIFY(model.flags(model.index(allRow, 3)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(allRow, 2)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(allRow, 1)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(allRow, 1)).testFlag(Qt::ItemIsUserCheckable));
+    const auto has = [&](int column, Qt::ItemFlag flag) {
+        return model.flags(model.index(allRow, column)).testFlag(flag);
+    };
+    QVERIFY(has(0, Qt::ItemIsEnabled) && has(0, Qt::ItemIsUserCheckable));
+    QVERIFY(has(3, Qt::ItemIsEditable));
+    QVERIFY(!has(2, Qt::ItemIsEditable) && !has(1, Qt::ItemIsEditable));
+    QVERIFY(!has(1, Qt::ItemIsUserCheckable));
     // Rows outside the list get nothing added.
     QStandardItemModel other(10, 4);
     const QModelIndex outside = other.index(9, 3);
@@ -464,13 +465,10 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
     // Data answers only its roles and columns.
     QCOMPARE(model.index(allRow, 1).data().toString(), "Lumetra Tools (All users)");
     QCOMPARE(model.index(allRow, 2).data().toString(), "3.1.0");
-    QVERIFY(!model.index(allRow, 0).data().isValid());
-    QVERIFY(!model.index(allRow, 3).data().isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::EditRole).isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::CheckStateRole).isValid());
-    QVERIFY(!model.index(allRow, 0).data(Qt::DecorationRole).isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::UserRole).isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::FontRole).isValid());
+    for (const auto &[column, role] : { std::pair { 0, Qt::DisplayRole }, { 3, Qt::DisplayRole },
+             { 1, Qt::EditRole }, { 1, Qt::CheckStateRole }, { 0, Qt::DecorationRole },
+             { 1, Qt::UserRole }, { 1, Qt::FontRole } })
+        QVERIFY(!model.index(allRow, column).data(role).isValid());
     QVERIFY(!model.data(outside, Qt::DisplayRole).isValid());
     QVERIFY(!model.data(QModelIndex(), Qt::DisplayRole).isValid());
 

@@ -70,6 +70,21 @@ Editor *editorAt(QTableView *table, int row, int column)
     return qobject_cast<Editor *>(table->indexWidget(table->model()->index(row, column)));
 }
 
+QString infoOf(const LmtToolSelectModel *model, int row)
+{
+    return model->index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole).toString();
+}
+
+// The row that shows the version, -1 when none does.
+int rowShowing(const LmtToolSelectModel *model, const std::shared_ptr<LmtToolVersion> &version)
+{
+    for (int i = 0; i < model->rowCount(); ++i) {
+        if (model->rows().at(i)->currentVersion() == version)
+            return i;
+    }
+    return -1;
+}
+
 bool hasErrorIcon(const LmtToolSelectModel *model, int row)
 {
     return !model->index(row, LmtToolSelectModel::ColumnName)
@@ -103,24 +118,19 @@ QStringList lookOf(QTableView *table, int row, bool fromWidgets)
 }
 
 // The rows of a table that change notices named (invalid indexes name them all).
-class AnnouncedRows
-{
-public:
+struct AnnouncedRows {
+    QObject context;
+    QSet<int> rows;
+
     explicit AnnouncedRows(QAbstractItemModel *model)
     {
-        QObject::connect(model, &QAbstractItemModel::dataChanged, &m_context,
+        QObject::connect(model, &QAbstractItemModel::dataChanged, &context,
             [this, model](const QModelIndex &from, const QModelIndex &to) {
-                const int first = from.isValid() ? from.row() : 0;
-                const int last = to.isValid() ? to.row() : model->rowCount() - 1;
-                for (int row = first; row <= last; ++row)
-                    m_rows.insert(row);
+                for (int row = from.isValid() ? from.row() : 0;
+                     row <= (to.isValid() ? to.row() : model->rowCount() - 1); ++row)
+                    rows.insert(row);
             });
     }
-    bool contains(int row) const { return m_rows.contains(row); }
-
-private:
-    QObject m_context;
-    QSet<int> m_rows;
 };
 
 // One notch of the mouse wheel over the middle of the widget, delivered as the window system
@@ -144,25 +154,18 @@ QString shownAs(const QString &text, Qt::TextFormat format)
     return rich ? plainText(text) : text;
 }
 
-// Answers the next modal box: checks its texts and clicks the button with the given caption.
-void answerMessageBox(
-    const QString &buttonText, QString *seenText, QString *seenTitle, QString *shownText = nullptr)
+// Answers the next modal box with the button of the given caption; seen gets its text, title
+// and the text as shown (markup rendered).
+void answerMessageBox(const QString &buttonText, QStringList *seen)
 {
     QTimer::singleShot(0, [=] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            answerMessageBox(buttonText, seenText, seenTitle, shownText);
-            return;
-        }
-        *seenText = box->text();
-        *seenTitle = box->windowTitle();
-        if (shownText)
-            *shownText = shownAs(box->text(), box->textFormat());
+        if (!box)
+            return answerMessageBox(buttonText, seen);
+        *seen = { box->text(), box->windowTitle(), shownAs(box->text(), box->textFormat()) };
         for (QAbstractButton *button : box->buttons()) {
-            if (button->text().remove('&') == buttonText) {
-                button->click();
-                return;
-            }
+            if (button->text().remove('&') == buttonText)
+                return button->click();
         }
         box->reject();
     });
@@ -187,8 +190,7 @@ private Q_SLOTS:
     void dependencySelectionRepaintsEveryChangedRow();
     void unreachableDependencyIsReportedWithoutCandidate();
     void dependencyMetBySelectedVersionNeedsNothing();
-    void refreshLogsAllButChangesOnlyGrowth();
-    void uninstallNeedsConfirmation();
+    void refreshLogsAllButChangesOnlyGrowthAndUninstallAsks();
     void wheelScrollsThePageNotTheVersion();
     void registryTextIsShownAsWritten_data();
     void registryTextIsShownAsWritten();
@@ -252,10 +254,7 @@ void TestLmtToolSelectView::dropDownSelectsAndFollows()
     QCOMPARE(model->rows().at(probeRow)->currentVersion(), major);
     QCOMPARE(probe->selectedVersionKey(), QString("3.0.0"));
     QCOMPARE(model->index(probeRow, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QVERIFY(model->index(probeRow, 3)
-                .data(Qt::EditRole)
-                .toString()
-                .startsWith("Select the check box to install."));
+    QVERIFY(infoOf(model, probeRow).startsWith("Select the check box to install."));
     QCOMPARE(editorAt<QComboBox>(view.additionalTable(), probeRow, 2), comboBox);
     auto *information = editorAt<QTextBrowser>(view.additionalTable(), probeRow, 3);
     QVERIFY(information->toPlainText().startsWith("Select the check box to install."));
@@ -514,11 +513,7 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
     LmtToolSelectModel *base = view.baseModel();
     QCOMPARE(base->rowCount(), 3);
     // The current user's row shows the offered update, not yet chosen.
-    int userRow = -1;
-    for (int row = 0; row < base->rowCount(); ++row) {
-        if (base->rows().at(row)->currentVersion() == forUser)
-            userRow = row;
-    }
+    const int userRow = rowShowing(base, forUser);
     QVERIFY(base->setData(base->index(userRow, 2), "3.2.5", Qt::EditRole));
 
     const QList<QTableView *> tables { view.baseTable(), view.additionalTable() };
@@ -545,7 +540,7 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
             const QStringList now = lookOf(table, row, false);
             if (now != before.at(t).at(row)) {
                 ++changedRows;
-                QVERIFY2(announced.contains(row), qPrintable(now.at(1)));
+                QVERIFY2(announced.rows.contains(row), qPrintable(now.at(1)));
             }
             // The open editors show what the model says, on every row.
             QCOMPARE(lookOf(table, row, true), now);
@@ -612,7 +607,7 @@ void TestLmtToolSelectView::dependencyMetBySelectedVersionNeedsNothing()
     QVERIFY(LmtToolSelectView::computeMissing(shown).isEmpty());
 }
 
-void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowth()
+void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowthAndUninstallAsks()
 {
     Catalogue catalogue("views/view-refresh.json");
 
@@ -638,43 +633,35 @@ void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowth()
     QVERIFY(view.missingDependencies().isEmpty());
     QCOMPARE(log.containing("dependency"), QStringList());
     QVERIFY(!hasErrorIcon(view.baseModel(), 0));
-}
 
-void TestLmtToolSelectView::uninstallNeedsConfirmation()
-{
-    Catalogue catalogue("views/view-refresh.json");
+    // Unticking an installed version asks first; cancelled, nothing changes.
     const auto installed = catalogue.model->tools().first()->localVersions().first();
-    LmtToolSelectView view;
-    view.updateToolsData(catalogue.model);
-    UiLog log(view);
     int selectionChanges = 0;
     connect(&view, &LmtToolSelectView::toolSelectionChanged, [&] { ++selectionChanges; });
     LmtToolSelectModel *base = view.baseModel();
     const QModelIndex checkBox = base->index(0, 0);
     const QString question = "By deselecting this check box, you will uninstall 'Lumetra Tools "
                              "3.1.0' if you proceed to the next step.";
-
-    QString text;
-    QString title;
-    answerMessageBox("Cancel", &text, &title);
+    log.lines.clear();
+    QStringList seen;
+    answerMessageBox("Cancel", &seen);
     QVERIFY(!base->setData(checkBox, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(text, question);
-    QCOMPARE(title, QString("Lumetra Setup Test"));
+    QCOMPARE(seen.mid(0, 2), QStringList({ question, "Lumetra Setup Test" }));
     QVERIFY(installed->selected());
     QCOMPARE(checkBox.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
     QVERIFY(log.lines.isEmpty());
     QCOMPARE(selectionChanges, 0);
 
-    text.clear();
-    answerMessageBox("Continue", &text, &title);
+    seen.clear();
+    answerMessageBox("Continue", &seen);
     QVERIFY(!base->setData(checkBox, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(text, question);
+    QCOMPARE(seen.value(0), question);
     QVERIFY(!installed->selected());
     QCOMPARE(checkBox.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     QCOMPARE(
         log.lines, QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
     QCOMPARE(selectionChanges, 1);
-    QCOMPARE(base->index(0, 3).data(Qt::EditRole).toString(), QString("Will be uninstalled"));
+    QCOMPARE(infoOf(base, 0), QString("Will be uninstalled"));
 }
 
 // Scrolling the page over a closed drop-down scrolls the table and leaves the version alone;
@@ -774,17 +761,13 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
     };
     for (const auto &cell : cells) {
         QTableView *table = nullptr;
-        int row = -1;
         for (QTableView *candidate : { view.baseTable(), view.additionalTable() }) {
-            const auto *model = static_cast<LmtToolSelectModel *>(candidate->model());
-            for (int i = 0; i < model->rowCount(); ++i) {
-                if (model->rows().at(i)->currentVersion() == cell.version) {
-                    table = candidate;
-                    row = i;
-                }
-            }
+            if (rowShowing(static_cast<LmtToolSelectModel *>(candidate->model()), cell.version)
+                >= 0)
+                table = candidate;
         }
         QVERIFY(table);
+        const int row = rowShowing(static_cast<LmtToolSelectModel *>(table->model()), cell.version);
         auto *browser = editorAt<QTextBrowser>(table, row, 3);
         if (auto *thirdParty = editorAt<ThirdPartyEditorWidget>(table, row, 3))
             browser = thirdParty->informationBrowser();
@@ -817,23 +800,17 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
             QString("Needs 2.0.0 has a dependency on the %1 1.0.0 which is not installed")
                 .arg(name));
     }
-    int installedRow = -1;
-    for (int i = 0; i < additional->rowCount(); ++i) {
-        if (additional->rows().at(i)->currentVersion() == installed)
-            installedRow = i;
-    }
+    const int installedRow = rowShowing(additional, installed);
     QCOMPARE(shownToolTip(view.additionalTable(), installedRow, 1),
         QString("%1 1.0.0 is installed at %2").arg(name, location));
     QToolTip::hideText();
 
     // The uninstall question names the tool as written.
-    QString text;
-    QString title;
-    QString shown;
-    answerMessageBox("Cancel", &text, &title, &shown);
+    QStringList seen;
+    answerMessageBox("Cancel", &seen);
     QVERIFY(!additional->setData(
         additional->index(installedRow, 0), int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(shown,
+    QCOMPARE(seen.value(2),
         QString("By deselecting this check box, you will uninstall '%1 1.0.0' if you proceed to "
                 "the next step.")
             .arg(name));
