@@ -1,14 +1,14 @@
 #pragma once
 
-// Catalogues for the select-page tests, read from files below tests/data/views: tools with
-// offered and installed versions, as the registry parsers would leave them. A tool is
+// Catalogues for the views tests, read from files below tests/data/views: tools with offered
+// and installed versions, as the registry parsers would leave them. A tool is
 //   { "id", "type" (Other, ToolsPackage, Patch, ContentPack, External, ThirdParty), "name",
-//     "short", "known": [[id, name]], "patchUpdatable", "key", "versions": [...] }
-// and a version either { "offered", "numeric", "os" (absent: this platform, "": none),
-// "depends": [[featureId, min, max]] (min and max optional), "page" (3rd party), "silent",
-// "selected", "dir" } or { "installed", "numeric", "path", "dir", "scope": "all",
-// "uninstall", "plugins": [[id, name, installed]], "depends" }. "as" names a version so that a
-// test can reach it with version().
+//     "short", "known": [[id, name]], "patchUpdatable", "key", "registryId", "versions": [...] }
+// and a version either { "offered", "numeric", "registryId", "os" (absent: this platform, "":
+// none), "depends": [[featureId, min, max]] (min and max optional), "page" (3rd party),
+// "silent", "recommended": "all", "dirs": { "user"|"all": dir } } or { "installed", "numeric",
+// "path", "uninstall", "plugins": [[id, name, installed]] }; both take "scope": "all",
+// "dir", "selected", and "as", a name by which a test reaches the version with version().
 
 #include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
@@ -33,29 +33,44 @@ namespace selecttest {
 
 using namespace zendrel::lmt::setup;
 
+// The array a fixture holds; each "{key}" string in it is replaced by fill's text for key.
+inline QJsonArray jsonFixture(const QString &fixture, const QHash<QString, QString> &fill = {})
+{
+    QByteArray text = lmttest::fixture(fixture);
+    for (auto it = fill.begin(); it != fill.end(); ++it) {
+        const QByteArray quoted
+            = QJsonDocument(QJsonArray { it.value() }).toJson(QJsonDocument::Compact);
+        text.replace("\"{" + it.key().toUtf8() + "}\"", quoted.mid(1, quoted.size() - 2));
+    }
+    const QJsonArray array = QJsonDocument::fromJson(text).array();
+    if (array.isEmpty())
+        qFatal("%s holds no JSON array", qPrintable(fixture));
+    return array;
+}
+
+// Rows of a data table kept as a file: [{ "row": name, fields... }], fetched as "given".
+inline void addRows(const QString &fixture)
+{
+    QTest::addColumn<QJsonObject>("given");
+    for (const QJsonValue &entry : jsonFixture(fixture))
+        QTest::newRow(qPrintable(entry["row"].toString())) << entry.toObject();
+}
+
+inline LmtToolInstallScope scopeOf(const QJsonValue &name)
+{
+    return name.toString() == "all" ? LmtToolInstallScope::AllUsers
+                                    : LmtToolInstallScope::CurrentUser;
+}
+
 class Catalogue
 {
 public:
     std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
 
-    explicit Catalogue(const QString &fixture)
+    explicit Catalogue(const QString &fixture, const QHash<QString, QString> &fill = {})
     {
-        const QJsonArray tools = QJsonDocument::fromJson(lmttest::fixture(fixture)).array();
-        for (const QJsonValue &entry : tools)
+        for (const QJsonValue &entry : jsonFixture(fixture, fill))
             addTool(entry.toObject());
-    }
-
-    // An offered version; os names the platform of its only package, empty for none.
-    static std::shared_ptr<LmtOnlineToolVersion> offer(const std::shared_ptr<LmtTool> &tool,
-        const QString &version, quint64 numeric = 0,
-        const QString &os = zendrel::lmt::platform::osName())
-    {
-        auto created = lmttest::addOnline(tool, version, numeric);
-        if (!os.isEmpty())
-            created->addPackage(std::make_shared<LmtToolPackage>(os,
-                QUrl("https://downloads.example/" + version + "/download"), "installer", "exe",
-                1024));
-        return created;
     }
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
@@ -81,6 +96,8 @@ private:
                 plugin[0].toString(), plugin[1].toString());
         tool->setIsPatchVersionUpdatable(t["patchUpdatable"].toBool(true));
         tool->setSelectedVersionKey(t["key"].toString());
+        if (t.contains("registryId"))
+            tool->setId(t["registryId"].toInteger());
         model->addTool(tool);
         for (const QJsonValue &entry : t["versions"].toArray())
             addVersion(tool, type, entry.toObject());
@@ -96,8 +113,21 @@ private:
             tool->addVersion(offer);
             created = offer;
         } else if (v.contains("offered")) {
-            created = offer(tool, v["offered"].toString(), numeric,
-                v["os"].toString(zendrel::lmt::platform::osName()));
+            auto offered = LmtOnlineToolVersion::create(
+                v["offered"].toString(), numeric, v["registryId"].toInteger());
+            tool->addVersion(offered);
+            // The only package is for this platform, for the one named, or, with "", none.
+            const QString os = v["os"].toString(zendrel::lmt::platform::osName());
+            if (!os.isEmpty())
+                offered->addPackage(std::make_shared<LmtToolPackage>(os,
+                    QUrl("https://downloads.example/" + offered->version() + "/download"),
+                    "installer", "exe", 1024));
+            if (v.contains("recommended"))
+                offered->setRecommendedScope(scopeOf(v["recommended"]));
+            const QJsonObject dirs = v["dirs"].toObject();
+            for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
+                offered->setInstallDirectoryFor(scopeOf(dir.key()), dir.value().toString());
+            created = offered;
         } else if (type == LmtToolType::ThirdParty) {
             auto local = Lmt3rdPartyLocalToolVersion::create(v["installed"].toString());
             local->setUninstallPath(v["uninstall"].toString());
@@ -109,15 +139,16 @@ private:
             tool->addVersion(local);
             created = local;
         } else {
-            const auto scope = v["scope"].toString() == "all" ? LmtToolInstallScope::AllUsers
-                                                              : LmtToolInstallScope::CurrentUser;
-            created = lmttest::addLocal(tool, v["installed"].toString(), scope, numeric);
+            created
+                = lmttest::addLocal(tool, v["installed"].toString(), scopeOf(v["scope"]), numeric);
         }
         if (auto local = std::dynamic_pointer_cast<LmtLocalToolVersion>(created))
             local->setPath(v["path"].toString());
         if (auto offer = std::dynamic_pointer_cast<LmtOnlineToolVersion>(created);
             offer && v.contains("silent"))
             offer->setSilentInstall(v["silent"].toBool());
+        if (v.contains("scope") && created->isOnline())
+            created->setInstallScope(scopeOf(v["scope"]));
         if (v.contains("dir"))
             created->setInstallDirectory(v["dir"].toString());
         if (v.contains("selected"))
@@ -177,6 +208,12 @@ public:
         }
         for (int row = 0; row < m_model.rowCount(); ++row)
             m_model.index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
+    }
+
+    void runAll(const QJsonValue &steps)
+    {
+        for (const QJsonValue &step : steps.toArray())
+            run(step.toString());
     }
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const

@@ -1,5 +1,4 @@
 #include "common/LmtMessageBoxWatcher.h"
-#include "common/LmtModelFixtures.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtDownloadSettings.h"
@@ -10,6 +9,7 @@
 #include "views/LmtToolConfigView.h"
 #include "views/LmtToolLinksCell.h"
 #include "views/LmtViewTypes.h"
+#include "views/SelectTestCatalogue.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,7 +33,6 @@ namespace {
 
 constexpr auto CU = LmtToolInstallScope::CurrentUser;
 constexpr auto AU = LmtToolInstallScope::AllUsers;
-const QString Note = QStringLiteral("Mind the <a href=\"https://x.example/guide\">guide</a>");
 
 LmtToolConfigData toolsData()
 {
@@ -52,6 +51,11 @@ T *child(QWidget *parent, const char *name)
     if (!found)
         qFatal("no child %s", name);
     return found;
+}
+
+bool shown(QWidget &parent, const char *name)
+{
+    return child<QWidget>(&parent, name)->isVisibleTo(&parent);
 }
 
 void clickButton(QDialog &dialog, QDialogButtonBox::StandardButton which)
@@ -103,7 +107,7 @@ class tst_LmtToolConfigWidgets : public QObject
 private Q_SLOTS:
     void initTestCase() { registerViewMetaTypes(); }
 
-    void dialogOffersTheScopesAndThePath()
+    void dialogLooksAsItShould()
     {
         LmtToolConfigData data = toolsData();
         LmtToolConfigDialog dialog(&data);
@@ -114,109 +118,63 @@ private Q_SLOTS:
         QCOMPARE(combo->itemText(1), QStringLiteral("Install for all users (recommended)"));
         QCOMPARE(combo->itemData(0).toInt(), 0);
         QCOMPARE(combo->currentIndex(), 1);
-        QVERIFY(combo->isVisibleTo(&dialog));
-        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
-        QCOMPARE(edit->text(), QStringLiteral("/opt/ZR/Tools"));
-        QVERIFY(edit->isVisibleTo(&dialog));
-        QVERIFY(child<QToolButton>(&dialog, "m_btnInstallDir")->isVisibleTo(&dialog));
         QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
-        QVERIFY(!child<QLabel>(&dialog, "m_lblWarning")->isVisibleTo(&dialog));
-
-        // Another scope brings its own default directory.
-        combo->setCurrentIndex(0);
-        QCOMPARE(edit->text(), QStringLiteral("/home/u/ZR/Tools"));
-        clickButton(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(data.installScope, CU);
-        QCOMPARE(data.installDirectory, QStringLiteral("/home/u/ZR/Tools"));
-
-        // Cancel leaves the value alone.
-        LmtToolConfigData kept = toolsData();
-        LmtToolConfigDialog cancelled(&kept);
-        child<QComboBox>(&cancelled, "m_cmbInstallScope")->setCurrentIndex(0);
-        clickButton(cancelled, QDialogButtonBox::Cancel);
-        QCOMPARE(cancelled.result(), int(QDialog::Rejected));
-        QCOMPARE(kept, toolsData());
-    }
-
-    void scopeOnlyDialogHidesThePath()
-    {
-        LmtToolConfigData data;
-        data.recommendedScope = CU;
-        data.defaultDirectories = { { CU, QString() }, { AU, QString() } };
-        LmtToolConfigDialog dialog(&data);
-        QVERIFY(!child<QLineEdit>(&dialog, "m_editInstallDir")->isVisibleTo(&dialog));
-        QVERIFY(!child<QLabel>(&dialog, "m_lblInstallDir")->isVisibleTo(&dialog));
-        QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->isVisibleTo(&dialog));
-        QVERIFY(!child<QLabel>(&dialog, "m_lblWarning")->isVisibleTo(&dialog));
-        child<QComboBox>(&dialog, "m_cmbInstallScope")->setCurrentIndex(1);
-        // The empty path passes because there is no path to check.
-        clickButton(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(data.installScope, AU);
-        QVERIFY(data.installDirectory.isEmpty());
-
-        // A scope without default directory hides the path row when chosen, and the path
-        // row comes back with the scope that has one.
-        LmtToolConfigData mixed;
-        mixed.defaultDirectories = { { CU, "/home/u/Tools" }, { AU, QString() } };
-        mixed.installDirectory = "/home/u/Tools";
-        LmtToolConfigDialog switching(&mixed);
-        auto *edit = child<QLineEdit>(&switching, "m_editInstallDir");
-        QVERIFY(edit->isVisibleTo(&switching));
-        child<QComboBox>(&switching, "m_cmbInstallScope")->setCurrentIndex(1);
-        QVERIFY(!edit->isVisibleTo(&switching));
-        QVERIFY(!child<QLabel>(&switching, "m_lblWarning")->isVisibleTo(&switching));
-        clickButton(switching, QDialogButtonBox::Reset);
-        QVERIFY(edit->isVisibleTo(&switching));
-        QCOMPARE(edit->text(), QStringLiteral("/home/u/Tools"));
-        child<QComboBox>(&switching, "m_cmbInstallScope")->setCurrentIndex(1);
-        clickButton(switching, QDialogButtonBox::Ok);
-        QCOMPARE(switching.result(), int(QDialog::Accepted));
-        QCOMPARE(mixed.installScope, AU);
-        QVERIFY(mixed.installDirectory.isEmpty());
-
-        // Nothing to choose at all: no scope row either.
-        LmtToolConfigData nothing;
-        LmtToolConfigDialog bare(&nothing);
-        QVERIFY(!child<QComboBox>(&bare, "m_cmbInstallScope")->isVisibleTo(&bare));
-        QVERIFY(!child<QLabel>(&bare, "m_lblInstallScope")->isVisibleTo(&bare));
-    }
-
-    void noteUntilTheRecommendedDefaultsAreBack()
-    {
-        LmtToolConfigData data = toolsData();
-        data.note = Note;
-        LmtToolConfigDialog dialog(&data);
-        auto *combo = child<QComboBox>(&dialog, "m_cmbInstallScope");
-        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
         auto *warning = child<QLabel>(&dialog, "m_lblWarning");
         QCOMPARE(warning->styleSheet(), QStringLiteral("QLabel { color : red; }"));
         QVERIFY(warning->openExternalLinks());
-        QVERIFY(!warning->isVisibleTo(&dialog));
+    }
 
-        combo->setCurrentIndex(0);
-        QVERIFY(warning->isVisibleTo(&dialog));
-        QCOMPARE(warning->text(), Note);
-        combo->setCurrentIndex(1); // recommended scope and its default path again
-        QVERIFY(!warning->isVisibleTo(&dialog));
-        edit->setText("/opt/ZR/Tools2");
-        QVERIFY(warning->isVisibleTo(&dialog));
-        QCOMPARE(warning->text(), Note);
-        edit->setText("/opt/ZR/Tools");
-        QVERIFY(!warning->isVisibleTo(&dialog));
-        // A refused path replaces the note by the reason.
-        edit->setText("/opt/ZR Tools");
-        QCOMPARE(warning->text(), QStringLiteral("The installation path cannot contain spaces."));
-        edit->setText("ZR/Tools");
-        QCOMPARE(warning->text(), QStringLiteral("The installation path is invalid."));
-        QVERIFY(warning->isVisibleTo(&dialog));
+    // A configuration, then the user's steps and checks of what the dialog shows and stores.
+    void dialogFollowsTheChoices_data() { selecttest::addRows("views/config-dialog.json"); }
 
-        // Without a note a custom choice shows nothing.
-        LmtToolConfigData plain = toolsData();
-        LmtToolConfigDialog quiet(&plain);
-        child<QComboBox>(&quiet, "m_cmbInstallScope")->setCurrentIndex(0);
-        QVERIFY(!child<QLabel>(&quiet, "m_lblWarning")->isVisibleTo(&quiet));
+    void dialogFollowsTheChoices()
+    {
+        QFETCH(QJsonObject, given);
+        LmtToolConfigData data;
+        data.recommendedScope = selecttest::scopeOf(given["recommended"]);
+        data.installScope = selecttest::scopeOf(given["scope"]);
+        const QJsonObject dirs = given["dirs"].toObject();
+        for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
+            data.defaultDirectories.insert(selecttest::scopeOf(dir.key()), dir.value().toString());
+        data.installDirectory = given["dir"].toString();
+        data.note = given["note"].toString();
+        const LmtToolConfigData before = data;
+        LmtToolConfigDialog dialog(&data);
+        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        for (const QJsonValue &value : given["steps"].toArray()) {
+            const QString step = value.toString();
+            const QString verb = step.section(' ', 0, 0);
+            const QString rest = step.section(' ', 1);
+            if (verb == "scope") {
+                child<QComboBox>(&dialog, "m_cmbInstallScope")->setCurrentIndex(rest.toInt());
+            } else if (verb == "type") {
+                edit->setText(rest);
+            } else if (verb == "click") {
+                clickButton(dialog,
+                    rest == "Ok"          ? QDialogButtonBox::Ok
+                        : rest == "Reset" ? QDialogButtonBox::Reset
+                                          : QDialogButtonBox::Cancel);
+            } else if (verb == "shown" || verb == "hidden") {
+                for (const QString &name : rest.split(' '))
+                    QVERIFY2(
+                        shown(dialog, qPrintable(name)) == (verb == "shown"), qPrintable(step));
+            } else if (verb == "path") {
+                QCOMPARE(edit->text(), rest);
+            } else if (verb == "warning") {
+                QCOMPARE(child<QLabel>(&dialog, "m_lblWarning")->text(), rest);
+            } else if (verb == "result") {
+                QCOMPARE(
+                    QString(dialog.result() == QDialog::Accepted ? "accepted" : "rejected"), rest);
+            } else if (verb == "stored") {
+                QCOMPARE(
+                    QString(data.installScope == AU ? "all " : "user ") + data.installDirectory,
+                    rest);
+            } else if (verb == "unchanged") {
+                QCOMPARE(data, before);
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
+        }
     }
 
     void refusedPathsKeepTheDialogOpen_data()
@@ -389,27 +347,16 @@ private Q_SLOTS:
 
     void viewBuildsCellsAndHidesEmptyTables()
     {
-        auto model = std::make_shared<LmtCoreToolModel>();
-        auto tools
-            = LmtTool::create(LmtToolsPackageFeatureId, LmtToolType::ToolsPackage, "Lumetra Tools");
-        tools->setId(12);
-        model->addTool(tools);
-        auto offered = LmtOnlineToolVersion::create("3.1.0", 0, 34);
-        tools->addVersion(offered);
-        offered->setInstallDirectoryFor(CU, "/home/u/ZR/Tools");
-        offered->setInstallDirectory("/home/u/ZR/Tools");
-        offered->setSelected(true);
-        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gamma Flash");
-        model->addTool(gone);
-        lmttest::addLocal(gone, "0.9.0")->setSelected(false);
+        selecttest::Catalogue catalogue("views/config-view.json");
+        const auto offered = catalogue.version("tools");
         setKorOnlineUrl("https://mirror.example/");
 
         LmtToolConfigView view;
-        view.updateToolsData(model);
+        view.updateToolsData(catalogue.model);
         QVERIFY(view.table(0)->isVisibleTo(&view));
-        QVERIFY(child<QLabel>(&view, "m_lblToInstall")->isVisibleTo(&view));
+        QVERIFY(shown(view, "m_lblToInstall"));
         QVERIFY(!view.table(1)->isVisibleTo(&view));
-        QVERIFY(!child<QLabel>(&view, "m_lblToUpdate")->isVisibleTo(&view));
+        QVERIFY(!shown(view, "m_lblToUpdate"));
         QVERIFY(view.table(2)->isVisibleTo(&view));
         QCOMPARE(child<QLabel>(&view, "m_lblToUninstall")->text(),
             QStringLiteral("The following packages will be uninstalled:"));
@@ -419,8 +366,7 @@ private Q_SLOTS:
             installs->indexWidget(installs->model()->index(0, 0)));
         auto *config = qobject_cast<LmtToolConfigCell *>(
             installs->indexWidget(installs->model()->index(0, 2)));
-        QVERIFY(links);
-        QVERIFY(config);
+        QVERIFY(links && config);
         QCOMPARE(child<QLabel>(config, "m_lblStatus")->text(), QStringLiteral("Default options"));
         // The uninstall row's configuration cell shows nothing.
         auto *dropped = qobject_cast<LmtToolConfigCell *>(
@@ -437,22 +383,22 @@ private Q_SLOTS:
 
         // Requests go out through the view; answers come back to the asking cell only.
         QSignalSpy requests(&view, &LmtToolConfigView::getReleaseNotesOrLicenseData);
-        QString shown;
+        QString document;
         onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
             view.onReleaseNotesOrLicenseDataReady("licence text", dialog->url());
-            shown = dialog->documentText();
+            document = dialog->documentText();
             dialog->accept();
         });
         child<QPushButton>(links, "lblLicense")->click();
         QCOMPARE(requests.count(), 1);
         QCOMPARE(requests.at(0).at(0).toString(),
             QStringLiteral("https://mirror.example/12/versions/34/license/"));
-        QCOMPARE(shown, QStringLiteral("licence text"));
+        QCOMPARE(document, QStringLiteral("licence text"));
 
         // Nothing left to do: every table and label hides.
         offered->setSelected(false);
-        model->tools().last()->localVersions().first()->setSelected(true);
-        view.updateToolsData(model);
+        catalogue.version("gone")->setSelected(true);
+        view.updateToolsData(catalogue.model);
         for (int kind = 0; kind < 3; ++kind)
             QVERIFY(!view.table(kind)->isVisibleTo(&view));
         setKorOnlineUrl(QString());

@@ -34,62 +34,51 @@ QStringList rowNames(const LmtToolSelectModel &model)
     return names;
 }
 
-// Records the model's signals by name, in the order they arrive.
-class SignalRecorder
-{
-public:
+// Records the model's signals by name, in the order they arrive; wholeAndAuto: every change
+// notice named the whole model and every log line was of the Auto type.
+struct SignalRecorder {
+    QObject context;
+    QStringList order;
+    QStringList log;
+    QList<std::shared_ptr<LmtToolVersion>> dependents;
+    QList<int> uncheckedRows;
+    bool wholeAndAuto = true;
+
     explicit SignalRecorder(LmtToolSelectModel &model)
     {
-        QObject::connect(&model, &LmtToolSelectModel::toolSelectionChanged, &m_context,
-            [this] { m_order << "toolSelectionChanged"; });
+        QObject::connect(&model, &LmtToolSelectModel::toolSelectionChanged, &context,
+            [this] { order << "toolSelectionChanged"; });
         QObject::connect(&model,
-            qOverload<QString, ConsoleMessageType>(&LmtToolSelectModel::appendUILog), &m_context,
+            qOverload<QString, ConsoleMessageType>(&LmtToolSelectModel::appendUILog), &context,
             [this](const QString &text, ConsoleMessageType type) {
-                m_order << "appendUILog";
-                m_log << text;
-                m_allAuto = m_allAuto && type == ConsoleMessageType::Auto;
+                order << "appendUILog";
+                log << text;
+                wholeAndAuto = wholeAndAuto && type == ConsoleMessageType::Auto;
             });
-        QObject::connect(&model, &LmtToolSelectModel::checkForMissingToolsRequest, &m_context,
-            [this] { m_order << "checkForMissingToolsRequest"; });
-        QObject::connect(&model, &LmtToolSelectModel::selectDependentToolsRequest, &m_context,
+        QObject::connect(&model, &LmtToolSelectModel::checkForMissingToolsRequest, &context,
+            [this] { order << "checkForMissingToolsRequest"; });
+        QObject::connect(&model, &LmtToolSelectModel::selectDependentToolsRequest, &context,
             [this](std::shared_ptr<LmtToolVersion> version) {
-                m_order << "selectDependentToolsRequest";
-                m_dependents << version;
+                order << "selectDependentToolsRequest";
+                dependents << version;
             });
         QObject::connect(
-            &model, &LmtToolSelectModel::localToolUnchecked, &m_context, [this](QModelIndex index) {
-                m_order << "localToolUnchecked";
-                m_uncheckedRows << index.row();
+            &model, &LmtToolSelectModel::localToolUnchecked, &context, [this](QModelIndex index) {
+                order << "localToolUnchecked";
+                uncheckedRows << index.row();
             });
-        QObject::connect(&model, &QAbstractItemModel::dataChanged, &m_context,
+        QObject::connect(&model, &QAbstractItemModel::dataChanged, &context,
             [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
-                m_order << "dataChanged";
-                m_allWhole = m_allWhole && !from.isValid() && !to.isValid() && roles.isEmpty();
+                order << "dataChanged";
+                wholeAndAuto = wholeAndAuto && !from.isValid() && !to.isValid() && roles.isEmpty();
             });
     }
-
-    QStringList order() const { return m_order; }
-    QStringList log() const { return m_log; }
-    QList<std::shared_ptr<LmtToolVersion>> dependents() const { return m_dependents; }
-    QList<int> uncheckedRows() const { return m_uncheckedRows; }
-    // Every change notice named the whole model, and every log line was of the Auto type.
-    bool wholeAndAuto() const { return m_allWhole && m_allAuto; }
     void clear()
     {
-        m_order.clear();
-        m_log.clear();
-        m_dependents.clear();
-        m_uncheckedRows.clear();
+        order.clear();
+        log.clear();
+        dependents.clear();
     }
-
-private:
-    QObject m_context;
-    QStringList m_order;
-    QStringList m_log;
-    QList<std::shared_ptr<LmtToolVersion>> m_dependents;
-    QList<int> m_uncheckedRows;
-    bool m_allWhole = true;
-    bool m_allAuto = true;
 };
 
 } // namespace
@@ -116,62 +105,21 @@ private Q_SLOTS:
 
 void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType_data()
 {
-    QTest::addColumn<bool>("base");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QStringList>("selected");
-    QTest::addColumn<QStringList>("unselected");
-    using R = LmtToolSelectRow;
-    const auto row
-        = [](const char *name, bool base, const QStringList &steps, const char *shown,
-              R::Action action, const QStringList &selected, const QStringList &unselected) {
-              QTest::newRow(name) << base << steps << QString(shown) << int(action) << selected
-                                  << unselected;
-          };
-    row("shown only", true, { "show upd" }, "upd", R::NoChange, { "inst" }, { "upd" });
-    row("update", true, { "check upd" }, "upd", R::Update, { "upd" }, { "inst" });
-    // Unchecking the offered version gives the installed one its "keep" back.
-    row("update unchecked", true, { "check upd", "uncheck upd" }, "upd", R::NoChange, { "inst" },
-        { "upd" });
-    row("new line", true, { "check fresh" }, "fresh", R::Install, { "fresh", "inst" }, {});
-    row("uninstall", true, { "uncheck inst" }, "inst", R::Uninstall, {}, { "inst", "upd" });
-    // Every installed version of the line is newer.
-    row("downgrade", false, { "check older" }, "older", R::Downgrade, { "older" }, { "pack" });
-    row("downgrade unchecked", false, { "check older", "uncheck older" }, "older", R::NoChange,
-        { "pack" }, { "older" });
-    // An external tool's patch replaces its own line; another line is left as it is.
-    row("external patch", false, { "uncheck old", "check patch" }, "patch", R::Update, { "patch" },
-        { "current", "old" });
-    row("external patch unchecked", false, { "uncheck old", "check patch", "uncheck patch" },
-        "patch", R::NoChange, { "current" }, { "patch", "old" });
-    row("external major", false, { "check major" }, "major", R::Install,
-        { "major", "current", "old" }, {});
-    // Without updatable patches only the same major.minor.patch counts as one line.
-    row("external fixed patch", false, { "check fixedPatch" }, "fixedPatch", R::Install,
-        { "fixedPatch", "fixed" }, {});
-    row("other type", false, { "check otherPatch" }, "otherPatch", R::Update, { "otherPatch" },
-        { "other" });
-    // Checking one build deselects the other first.
-    row("builds", true, { "check b100", "check b200" }, "b200", R::Install, { "b200" }, { "b100" });
+    selecttest::addRows("views/select-lines-cases.json");
 }
 
 void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType()
 {
-    QFETCH(bool, base);
-    QFETCH(QStringList, steps);
-    QFETCH(QString, shown);
-    QFETCH(int, action);
-    QFETCH(QStringList, selected);
-    QFETCH(QStringList, unselected);
-    SelectRig rig(Lines, base);
-    for (const QString &step : steps)
-        rig.run(step);
-    QCOMPARE(int(rig.model().rows().at(rig.show(shown))->action()), action);
-    for (const QString &label : selected)
-        QVERIFY2(rig.version(label)->selected(), qPrintable(label));
-    for (const QString &label : unselected)
-        QVERIFY2(!rig.version(label)->selected(), qPrintable(label));
+    QFETCH(QJsonObject, given);
+    SelectRig rig(Lines, given["base"].toBool(true));
+    rig.runAll(given["steps"]);
+    const QStringList actions { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
+    QCOMPARE(actions.value(rig.model().rows().at(rig.show(given["shown"].toString()))->action()),
+        given["action"].toString());
+    for (const QJsonValue &label : given["selected"].toArray())
+        QVERIFY2(rig.version(label.toString())->selected(), qPrintable(label.toString()));
+    for (const QJsonValue &label : given["unselected"].toArray())
+        QVERIFY2(!rig.version(label.toString())->selected(), qPrintable(label.toString()));
 }
 
 void TestLmtToolSelectModel::uncheckingAnInstalledVersionNeedsConfirmation()
@@ -185,8 +133,8 @@ void TestLmtToolSelectModel::uncheckingAnInstalledVersionNeedsConfirmation()
 
     // Through setData nothing changes: the view has to ask the user first.
     QVERIFY(!model.setData(check, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(), QStringList { "localToolUnchecked" });
-    QCOMPARE(recorder.uncheckedRows(), QList<int> { row });
+    QCOMPARE(recorder.order, QStringList { "localToolUnchecked" });
+    QCOMPARE(recorder.uncheckedRows, QList<int> { row });
     QVERIFY(installed->selected());
     QCOMPARE(check.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
 
@@ -197,19 +145,19 @@ void TestLmtToolSelectModel::uncheckingAnInstalledVersionNeedsConfirmation()
     for (int repeat = 0; repeat < 2; ++repeat) {
         recorder.clear();
         model.uncheckRow(row);
-        QCOMPARE(recorder.order(), announced);
+        QCOMPARE(recorder.order, announced);
     }
     QVERIFY(!installed->selected());
     QCOMPARE(check.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QCOMPARE(recorder.log(),
+    QCOMPARE(recorder.log,
         QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
-    QVERIFY(recorder.wholeAndAuto());
+    QVERIFY(recorder.wholeAndAuto);
 
     // Rows outside the list are ignored.
     recorder.clear();
     model.uncheckRow(model.rowCount());
     model.uncheckRow(-1);
-    QVERIFY(recorder.order().isEmpty());
+    QVERIFY(recorder.order.isEmpty());
 }
 
 void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
@@ -223,20 +171,20 @@ void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
 
     // A checked version with dependencies asks for them before the missing-tools check.
     QVERIFY(model.setData(check, int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
+    QCOMPARE(recorder.order,
         QStringList({ "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest",
             "dataChanged", "toolSelectionChanged" }));
     QCOMPARE(
-        recorder.log(), QStringList { "'Dependent' version 3.1.1 was selected for installation" });
+        recorder.log, QStringList { "'Dependent' version 3.1.1 was selected for installation" });
     QCOMPARE(
-        recorder.dependents(), QList<std::shared_ptr<LmtToolVersion>> { rig.version("dependent") });
-    QVERIFY(recorder.wholeAndAuto());
+        recorder.dependents, QList<std::shared_ptr<LmtToolVersion>> { rig.version("dependent") });
+    QVERIFY(recorder.wholeAndAuto);
 
     // Checking again changes nothing but still asks for the dependencies; a state that is
     // neither checked nor unchecked does nothing.
     recorder.clear();
     QVERIFY(!model.setData(check, Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
+    QCOMPARE(recorder.order,
         QStringList(
             { "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest" }));
     QVERIFY(!model.rows().at(row)->setCheckState(Qt::PartiallyChecked));
@@ -245,17 +193,17 @@ void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
     // Unchecking asks for nothing.
     recorder.clear();
     QVERIFY(model.setData(check, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
+    QCOMPARE(recorder.order,
         QStringList({ "appendUILog", "checkForMissingToolsRequest", "dataChanged",
             "toolSelectionChanged" }));
-    QCOMPARE(recorder.log(), QStringList { "Unselected 'Dependent' version 3.1.1" });
+    QCOMPARE(recorder.log, QStringList { "Unselected 'Dependent' version 3.1.1" });
 
     // A version without dependencies is checked without the request.
     recorder.clear();
     QVERIFY(model.setData(model.index(row, 2), "3.1.0", Qt::EditRole));
     QCOMPARE(model.rows().at(row)->currentVersion(), rig.version("plain"));
     QVERIFY(model.setData(check, int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order(),
+    QCOMPARE(recorder.order,
         QStringList({ "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged",
             "appendUILog", "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged" }));
 
@@ -264,7 +212,7 @@ void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
     tool->setSelectedVersionKey(QString());
     QVERIFY(!model.setData(model.index(row, 2), "3.1.0", Qt::EditRole));
     QCOMPARE(tool->selectedVersionKey(), "3.1.0");
-    QCOMPARE(recorder.order(), QStringList { "checkForMissingToolsRequest" });
+    QCOMPARE(recorder.order, QStringList { "checkForMissingToolsRequest" });
     QVERIFY(!model.setData(model.index(row, 2), "7.0.0", Qt::EditRole));
     QCOMPARE(tool->selectedVersionKey(), "7.0.0");
     QCOMPARE(model.rows().at(row)->currentVersion(), rig.version("plain"));
@@ -273,7 +221,7 @@ void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
     const int installedRow = rig.show("inst");
     recorder.clear();
     QVERIFY(!model.setData(model.index(installedRow, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.log(), QStringList { "Selected 'Lumetra Tools' version 3.1.0" });
+    QCOMPARE(recorder.log, QStringList { "Selected 'Lumetra Tools' version 3.1.0" });
 
     // Other roles and columns change nothing but still check dependencies.
     recorder.clear();
@@ -281,7 +229,7 @@ void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
     QVERIFY(!model.setData(model.index(row, 0), int(Qt::Unchecked), Qt::EditRole));
     QVERIFY(!model.setData(model.index(row, 2), int(Qt::Unchecked), Qt::CheckStateRole));
     QVERIFY(!model.setData(model.index(row, 3), "text", Qt::EditRole));
-    QCOMPARE(recorder.order(), QStringList(4, "checkForMissingToolsRequest"));
+    QCOMPARE(recorder.order, QStringList(4, "checkForMissingToolsRequest"));
     QVERIFY(rig.version("plain")->selected());
 
     // Invalid indexes and rows outside the list answer false and stay silent.
@@ -289,7 +237,7 @@ void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
     QStandardItemModel other(10, 4);
     QVERIFY(!model.setData(QModelIndex(), int(Qt::Checked), Qt::CheckStateRole));
     QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(recorder.order().isEmpty());
+    QVERIFY(recorder.order.isEmpty());
 }
 
 void TestLmtToolSelectModel::keysUseFullTextsOnlyForBuildHeads()
@@ -502,12 +450,13 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
     QVERIFY(checkFlags("D Editor").testFlag(Qt::ItemIsUserCheckable));
 
     const int allRow = rig.show("all");
-    QVERIFY(model.flags(model.index(allRow, 0)).testFlag(Qt::ItemIsEnabled));
-    QVERIFY(model.flags(model.index(allRow, 0)).testFlag(Qt::ItemIsUserCheckable));
-    QVERIFY(model.flags(model.index(allRow, 3)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(allRow, 2)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(allRow, 1)).testFlag(Qt::ItemIsEditable));
-    QVERIFY(!model.flags(model.index(allRow, 1)).testFlag(Qt::ItemIsUserCheckable));
+    const auto has = [&](int column, Qt::ItemFlag flag) {
+        return model.flags(model.index(allRow, column)).testFlag(flag);
+    };
+    QVERIFY(has(0, Qt::ItemIsEnabled) && has(0, Qt::ItemIsUserCheckable));
+    QVERIFY(has(3, Qt::ItemIsEditable));
+    QVERIFY(!has(2, Qt::ItemIsEditable) && !has(1, Qt::ItemIsEditable));
+    QVERIFY(!has(1, Qt::ItemIsUserCheckable));
     // Rows outside the list get nothing added.
     QStandardItemModel other(10, 4);
     const QModelIndex outside = other.index(9, 3);
@@ -516,13 +465,10 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
     // Data answers only its roles and columns.
     QCOMPARE(model.index(allRow, 1).data().toString(), "Lumetra Tools (All users)");
     QCOMPARE(model.index(allRow, 2).data().toString(), "3.1.0");
-    QVERIFY(!model.index(allRow, 0).data().isValid());
-    QVERIFY(!model.index(allRow, 3).data().isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::EditRole).isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::CheckStateRole).isValid());
-    QVERIFY(!model.index(allRow, 0).data(Qt::DecorationRole).isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::UserRole).isValid());
-    QVERIFY(!model.index(allRow, 1).data(Qt::FontRole).isValid());
+    for (const auto &[column, role] : { std::pair { 0, Qt::DisplayRole }, { 3, Qt::DisplayRole },
+             { 1, Qt::EditRole }, { 1, Qt::CheckStateRole }, { 0, Qt::DecorationRole },
+             { 1, Qt::UserRole }, { 1, Qt::FontRole } })
+        QVERIFY(!model.index(allRow, column).data(role).isValid());
     QVERIFY(!model.data(outside, Qt::DisplayRole).isValid());
     QVERIFY(!model.data(QModelIndex(), Qt::DisplayRole).isValid());
 
