@@ -1,11 +1,9 @@
 #include "base/LmtFolders.h"
-#include "common/LmtFakeConnector.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
-#include "model/LmtCoreToolModel.h"
 #include "platform/LmtPlatform.h"
 #include "services/LmtDownloader.h"
+#include "services/LmtJobRig.h"
 #include "services/LmtVendorSite.h"
 
 #include <QElapsedTimer>
@@ -43,9 +41,7 @@ class TestLmtDownloader : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
-    std::shared_ptr<LmtCoreToolModel> m_model;
-    std::shared_ptr<FakeConnector> m_connector;
+    lmttest::JobRig m_rig { "services/download-runs.json" };
     std::unique_ptr<LmtDownloader> m_downloader;
     // "download <status> <featureId>" and "install <status> <featureId>" in arrival order.
     QStringList m_events;
@@ -58,9 +54,7 @@ class TestLmtDownloader : public QObject
     {
         QList<std::shared_ptr<LmtToolVersion>> versions;
         for (const QString &featureId : featureIds) {
-            const auto tool = LmtTool::create(featureId, LmtToolType::External, featureId);
-            m_model->addTool(tool);
-            const auto version = lmttest::addOnline(tool, Version, 1, true);
+            const auto version = lmttest::addOnline(m_rig.tool(featureId), Version, 1, true);
             version->addPackage(std::make_shared<LmtToolPackage>(zendrel::lmt::platform::osName(),
                 QUrl("https://files.example/packages/" + featureId + ".zip/download"), "installer",
                 "zip", 1024));
@@ -77,9 +71,10 @@ class TestLmtDownloader : public QObject
     // The download script of each feature id; "exit 0" for those not named.
     void scripts(const QMap<QString, QByteArray> &byFeatureId)
     {
-        m_connector->setDownloadScript([byFeatureId](const QString &featureId, const QString &) {
-            return byFeatureId.value(featureId, "exit 0");
-        });
+        m_rig.connector->setDownloadScript(
+            [byFeatureId](const QString &featureId, const QString &) {
+                return byFeatureId.value(featureId, "exit 0");
+            });
     }
 
     QStringList events(const QString &prefix) const
@@ -90,7 +85,6 @@ class TestLmtDownloader : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        registerMetaTypes();
         // The "Tools" folder below the current user's registry directory.
         QDir().mkpath(downloadsDirectory().filePath("Tools"));
         QVERIFY(downloadsDirectory().path().endsWith("/Tools"));
@@ -98,9 +92,8 @@ private Q_SLOTS:
 
     void init()
     {
-        m_model = std::make_shared<LmtCoreToolModel>();
-        m_connector = std::make_shared<FakeConnector>();
-        m_downloader = std::make_unique<LmtDownloader>(m_connector, m_model);
+        m_rig.reset();
+        m_downloader = std::make_unique<LmtDownloader>(m_rig.connector, m_rig.model);
         m_events.clear();
         m_errors.clear();
         connect(m_downloader.get(), &ILmtDownloader::downloadStatus, this,
@@ -127,13 +120,11 @@ private Q_SLOTS:
             { "com.t4", "sleep 0.2" }, { "com.t5", "sleep 0.2" } });
         const auto versions = offered({ "com.t1", "com.t2", "com.t3", "com.t4", "com.t5" });
         m_downloader->start(versions);
-        QCOMPARE(events("download InProgress"),
-            (QStringList { "download InProgress com.t1", "download InProgress com.t2",
-                "download InProgress com.t3" }));
+        QCOMPARE(events("download InProgress"), m_rig.expected("started"));
         QTRY_COMPARE_WITH_TIMEOUT(events("install").size(), 5, 20000);
 
-        QCOMPARE(m_connector->maxConcurrent("download"), 3);
-        const QList<FakeConnector::Call> calls = m_connector->calls("download");
+        QCOMPARE(m_rig.connector->maxConcurrent("download"), 3);
+        const QList<FakeConnector::Call> calls = m_rig.connector->calls("download");
         QCOMPARE(calls.size(), 5);
         QHash<QString, QThread *> threadOf;
         for (const FakeConnector::Call &call : calls)
@@ -149,10 +140,7 @@ private Q_SLOTS:
         QCOMPARE(calls[4].thread, threadOf.value(finished[1].section(' ', 2)));
 
         // All five reach the installer together, in list order, after the last download.
-        QCOMPARE(m_events.mid(m_events.size() - 5),
-            (QStringList { "install Succeeded com.t1", "install Succeeded com.t2",
-                "install Succeeded com.t3", "install Succeeded com.t4",
-                "install Succeeded com.t5" }));
+        QCOMPARE(m_events.mid(m_events.size() - 5), m_rig.expected("installs"));
         QVERIFY(m_errors.isEmpty());
         const auto auto_ = QVariant::fromValue(ConsoleMessageType::Auto);
         QVERIFY(uiLog.contains(QVariantList { "Download package 'com.t1' - '1.0.0.1'", auto_ }));
@@ -195,7 +183,7 @@ private Q_SLOTS:
         // No script: the launcher does not start.
         const QByteArray script
             = row.contains("script") ? row["script"].toString().toUtf8() : QByteArray();
-        m_connector->setDownloadScript(
+        m_rig.connector->setDownloadScript(
             [script](const QString &, const QString &) { return script; });
         m_downloader->start(offered({ "com.a" }, !row["noPackageFile"].toBool()));
         QTRY_COMPARE_WITH_TIMEOUT(events("install").size(), 1, 20000);
@@ -212,11 +200,7 @@ private Q_SLOTS:
         scripts({ { "com.a", "sleep 1.2" }, { "com.b", "exit 3" }, { "com.c", "sleep 0.4" } });
         m_downloader->start(offered({ "com.a", "com.b", "com.c" }));
         QTRY_COMPARE_WITH_TIMEOUT(events("install").size(), 3, 20000);
-        QCOMPARE(m_events,
-            (QStringList { "download InProgress com.a", "download InProgress com.b",
-                "download InProgress com.c", "download Failed com.b", "install Failed com.b",
-                "download Succeeded com.c", "download Succeeded com.a", "install Succeeded com.a",
-                "install Succeeded com.c" }));
+        QCOMPARE(m_events, m_rig.expected("events"));
     }
 
     void stopCancelsQueuedAndKillsRunningDownloads()
@@ -227,13 +211,12 @@ private Q_SLOTS:
         m_downloader->start(offered({ "com.t1", "com.t2", "com.t3", "com.t4", "com.t5" }));
         // com.t1 is downloaded but not forwarded, its worker runs com.t4, com.t5 waits.
         QTRY_VERIFY_WITH_TIMEOUT(m_events.contains("download InProgress com.t4"), 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_connector->calls("download").size(), 4, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig.connector->calls("download").size(), 4, 20000);
 
         QElapsedTimer timer;
         timer.start();
         m_downloader->stop();
-        QCOMPARE(events("install"),
-            (QStringList { "install Cancelled com.t5", "install Cancelled com.t1" }));
+        QCOMPARE(events("install"), m_rig.expected("installs"));
         const auto auto_ = QVariant::fromValue(ConsoleMessageType::Auto);
         QVERIFY(uiLog.contains(
             QVariantList { "Cancelled a download of 'com.t5' - '1.0.0.1' package", auto_ }));
@@ -243,19 +226,13 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(events("download Cancelled").size(), 5, 20000);
         QVERIFY(timer.elapsed() < 10000);
         QCOMPARE(events("install").size(), 2);
-        QCOMPARE(sorted(m_errors),
-            (QStringList {
-                "4 Download of 'com.t2' - '1.0.0.1' package failed: Process was cancelled",
-                "4 Download of 'com.t3' - '1.0.0.1' package failed: Process was cancelled",
-                "4 Download of 'com.t4' - '1.0.0.1' package failed: Process was cancelled" }));
+        QCOMPARE(sorted(m_errors), m_rig.expected("errors"));
 
         // Stopped, it can run again; the workers of the old run are gone.
         m_events.clear();
         m_downloader->start(offered({ "com.t6" }));
         QTRY_COMPARE_WITH_TIMEOUT(events("install").size(), 1, 20000);
-        QCOMPARE(m_events,
-            (QStringList { "download InProgress com.t6", "download Succeeded com.t6",
-                "install Succeeded com.t6" }));
+        QCOMPARE(m_events, m_rig.expected("again"));
     }
 
     // The controller's thread presses Cancel just as the GUI thread hands the worker that
@@ -277,28 +254,24 @@ private Q_SLOTS:
         // com.t1 downloaded but not forwarded, com.t2 and com.t3 killed, com.t4 never run.
         QTRY_COMPARE_WITH_TIMEOUT(events("download Cancelled").size(), 4, 20000);
         QStringList downloads;
-        for (const FakeConnector::Call &call : m_connector->calls("download"))
+        for (const FakeConnector::Call &call : m_rig.connector->calls("download"))
             downloads << call.featureId;
         // The three workers start their first jobs in parallel, in no fixed order.
         QCOMPARE(sorted(downloads), (QStringList { "com.t1", "com.t2", "com.t3" }));
         QCOMPARE(events("install"), QStringList { "install Cancelled com.t1" });
-        QCOMPARE(sorted(m_errors),
-            (QStringList {
-                "4 Download of 'com.t2' - '1.0.0.1' package failed: Process was cancelled",
-                "4 Download of 'com.t3' - '1.0.0.1' package failed: Process was cancelled",
-                "4 Download of 'com.t4' - '1.0.0.1' package failed: Process was cancelled" }));
+        QCOMPARE(sorted(m_errors), m_rig.expected("errors"));
     }
 
     void destroyedWhileDownloading()
     {
         scripts({ { "com.a", "exec sleep 20" }, { "com.b", "exec sleep 20" } });
         m_downloader->start(offered({ "com.a", "com.b" }));
-        QTRY_COMPARE_WITH_TIMEOUT(m_connector->calls("download").size(), 2, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig.connector->calls("download").size(), 2, 20000);
         QElapsedTimer timer;
         timer.start();
         m_downloader.reset(); // stops, kills, and waits for its worker threads
         QVERIFY(timer.elapsed() < 10000);
-        QCOMPARE(m_connector->running("download"), 0);
+        QCOMPARE(m_rig.connector->running("download"), 0);
     }
 };
 

@@ -1,20 +1,16 @@
-#include "common/LmtFakeConnector.h"
 #include "common/LmtModelFixtures.h"
 #include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
-#include "common/LmtTestSupport.h"
-#include "model/LmtCoreToolModel.h"
 #include "services/LmtInstaller.h"
+#include "services/LmtJobRig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
-using lmttest::FakeConnector;
+using lmttest::JobRig;
 
 namespace {
-
-using Status = lmttest::JobStatus;
 
 // Runs atLookup on the reporting thread right after a downloaded package's version has been
 // looked up, before the installer decides what to do with it.
@@ -43,18 +39,15 @@ class TestLmtInstaller : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
-    std::shared_ptr<LmtCoreToolModel> m_model;
-    std::shared_ptr<FakeConnector> m_connector;
+    JobRig m_rig { "services/install-runs.json" };
     std::unique_ptr<LmtInstaller> m_installer;
+    std::unique_ptr<QSignalSpy> m_status;
 
     std::shared_ptr<LmtOnlineToolVersion> offered(const QString &featureId,
         LmtToolInstallScope scope = LmtToolInstallScope::CurrentUser,
         const QString &directory = QString())
     {
-        const auto tool = LmtTool::create(featureId, LmtToolType::External, featureId);
-        m_model->addTool(tool);
-        const auto version = lmttest::addOnline(tool, "2.0.0.1", 2, true);
+        const auto version = lmttest::addOnline(m_rig.tool(featureId), "2.0.0.1", 2, true);
         version->setInstallScope(scope);
         version->setInstallDirectory(directory);
         return version;
@@ -66,13 +59,11 @@ class TestLmtInstaller : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { registerMetaTypes(); }
-
     void init()
     {
-        m_model = std::make_shared<LmtCoreToolModel>();
-        m_connector = std::make_shared<FakeConnector>();
-        m_installer = std::make_unique<LmtInstaller>(m_connector, m_model);
+        m_rig.reset();
+        m_installer = std::make_unique<LmtInstaller>(m_rig.connector, m_rig.model);
+        m_status = std::make_unique<QSignalSpy>(m_installer.get(), &ILmtInstaller::installStatus);
     }
 
     void cleanup() { m_installer.reset(); }
@@ -94,21 +85,19 @@ private Q_SLOTS:
             installed->setPath(row["installedPath"].toString());
             installed->setSelected(false);
         }
-        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
         m_installer->start();
         downloaded("com.a");
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 2, 20000);
-        QCOMPARE(m_connector->calls("install").size(), 1);
-        QCOMPARE(m_connector->calls("install").first().arguments,
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 2, 20000);
+        QCOMPARE(m_rig.connector->calls("install").size(), 1);
+        QCOMPARE(m_rig.connector->calls("install").first().arguments,
             row["switches"].toVariant().toStringList());
     }
 
     void installsOneAfterAnotherWhateverFails()
     {
-        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
         QSignalSpy errors(m_installer.get(), &ILmtInstaller::error);
-        m_connector->setInstallScript([](const QString &featureId, const QString &) {
+        m_rig.connector->setInstallScript([](const QString &featureId, const QString &) {
             if (featureId == "com.nostart")
                 return QByteArray();
             return featureId == "com.fail" ? QByteArray("echo 'disk full' >&2; exit 4")
@@ -125,69 +114,54 @@ private Q_SLOTS:
         m_installer->onDownloadFinished(Cancelled, "com.ok", "2.0.0.1");
         for (const char *featureId : { "com.nostart", "com.fail", "com.ok" })
             downloaded(featureId);
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 5, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 5, 20000);
 
-        QCOMPARE(m_connector->maxConcurrent("install"), 1);
-        QCOMPARE(m_connector->calls("install").size(), 3);
-        QVERIFY(m_connector->calls("install").first().thread != QThread::currentThread());
-        QCOMPARE(lmttest::jobStatuses(status),
-            (QList<Status> { { Failed, "com.nostart", "2.0.0.1" },
-                { InProgress, "com.fail", "2.0.0.1" }, { Failed, "com.fail", "2.0.0.1" },
-                { InProgress, "com.ok", "2.0.0.1" }, { Succeeded, "com.ok", "2.0.0.1" } }));
-        QCOMPARE(lmttest::signalTexts(errors, 1),
-            (QStringList {
-                "Failed to install 'com.nostart' - '2.0.0.1' package: process failed to start",
-                "Failed to install 'com.fail' - '2.0.0.1' package: child process exited with "
-                "error code 4: disk full" }));
+        QCOMPARE(m_rig.connector->maxConcurrent("install"), 1);
+        QCOMPARE(m_rig.connector->calls("install").size(), 3);
+        QVERIFY(m_rig.connector->calls("install").first().thread != QThread::currentThread());
+        QCOMPARE(JobRig::statuses(*m_status), m_rig.expected("statuses"));
+        QCOMPARE(lmttest::signalTexts(errors, 1), m_rig.expected("errors"));
         QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
-        QCOMPARE(lmttest::signalTexts(uiLog, 0).mid(1),
-            (QStringList { "Started an installation of 'com.ok' - '2.0.0.1' package",
-                "Successfully installed package 'com.ok' - '2.0.0.1'" }));
+        QCOMPARE(lmttest::signalTexts(uiLog, 0).mid(1), m_rig.expected("uiLog"));
     }
 
     void stopCancelsTheQueuedInstallations()
     {
-        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
-        m_connector->setInstallScript(
+        m_rig.connector->setInstallScript(
             [](const QString &, const QString &) { return QByteArray("sleep 0.5"); });
         for (const char *featureId : { "com.a", "com.b", "com.c" })
             offered(featureId);
 
         // Not started: a finished download is cancelled for installation.
         downloaded("com.a");
-        QCOMPARE(
-            lmttest::jobStatuses(status), (QList<Status> { { Cancelled, "com.a", "2.0.0.1" } }));
-        status.clear();
+        QCOMPARE(m_status->size(), 1);
 
         m_installer->start();
         downloaded("com.a");
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 2, 20000);
         downloaded("com.b");
         downloaded("com.c");
         m_installer->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 20000);
-        QCOMPARE(lmttest::jobStatuses(status),
-            (QList<Status> { { InProgress, "com.a", "2.0.0.1" }, { Cancelled, "com.b", "2.0.0.1" },
-                { Cancelled, "com.c", "2.0.0.1" }, { Succeeded, "com.a", "2.0.0.1" } }));
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 5, 20000);
         QVERIFY(lmttest::signalTexts(uiLog, 0).contains(
             "Cancelled an installation of 'com.b' - '2.0.0.1'"));
-        QCOMPARE(m_connector->calls("install").size(), 1);
+        QCOMPARE(m_rig.connector->calls("install").size(), 1);
 
         // A new run gets a new worker and works as before.
         m_installer->start();
         downloaded("com.b");
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 6, 20000);
-        QCOMPARE(lmttest::jobStatuses(status).last(), (Status { Succeeded, "com.b", "2.0.0.1" }));
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 7, 20000);
+        QCOMPARE(JobRig::statuses(*m_status), m_rig.expected("statuses"));
     }
 
     // A download is reported on the GUI thread while the controller's thread presses Cancel:
     // the Cancel comes in after the report's version was looked up.
     void cancelAsADownloadIsReported()
     {
-        auto *installer = new HeldInstaller(m_connector, m_model);
+        auto *installer = new HeldInstaller(m_rig.connector, m_rig.model);
         m_installer.reset(installer);
-        QSignalSpy status(installer, &ILmtInstaller::installStatus);
+        m_status = std::make_unique<QSignalSpy>(installer, &ILmtInstaller::installStatus);
         offered("com.late");
         offered("com.next");
         installer->start();
@@ -198,18 +172,16 @@ private Q_SLOTS:
             QVERIFY(controller->wait(QDeadlineTimer(20000)));
         };
         downloaded("com.late");
-        QCOMPARE(
-            lmttest::jobStatuses(status), (QList<Status> { { Cancelled, "com.late", "2.0.0.1" } }));
+        QCOMPARE(m_status->size(), 1);
 
         // Nothing of it was left behind: the next run installs its own package only.
         installer->atLookup = nullptr;
         installer->start();
         downloaded("com.next");
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 3, 20000);
-        QCOMPARE(
-            lmttest::jobStatuses(status).last(), (Status { Succeeded, "com.next", "2.0.0.1" }));
-        QCOMPARE(m_connector->calls("install").size(), 1);
-        QCOMPARE(m_connector->calls("install").first().featureId, "com.next");
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 3, 20000);
+        QCOMPARE(JobRig::statuses(*m_status), m_rig.expected("statuses"));
+        QCOMPARE(m_rig.connector->calls("install").size(), 1);
+        QCOMPARE(m_rig.connector->calls("install").first().featureId, "com.next");
     }
 
     void elevationOnlyForSelectedAllUsersInstallationsOfNonRoot()
@@ -228,10 +200,10 @@ private Q_SLOTS:
 
     void allUsersInstallationGoesThroughSudo()
     {
-        const QString bin = m_sandbox.filePath("bin");
-        const QString argsFile = m_sandbox.filePath("sudo-args.txt");
-        const QString stdinFile = m_sandbox.filePath("sudo-stdin.txt");
-        const QString ranFile = m_sandbox.filePath("installed.txt");
+        const QString bin = m_rig.sandbox.filePath("bin");
+        const QString argsFile = m_rig.sandbox.filePath("sudo-args.txt");
+        const QString stdinFile = m_rig.sandbox.filePath("sudo-stdin.txt");
+        const QString ranFile = m_rig.sandbox.filePath("installed.txt");
         QByteArray fakeSudo = lmttest::fixture("services/sudo-recorder.sh");
         fakeSudo.replace("ARGS", "'" + argsFile.toUtf8() + "'");
         fakeSudo.replace("STDIN", "'" + stdinFile.toUtf8() + "'");
@@ -239,12 +211,11 @@ private Q_SLOTS:
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
         const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
-        m_connector->setInstallScript([ranFile](const QString &, const QString &) {
+        m_rig.connector->setInstallScript([ranFile](const QString &, const QString &) {
             return "printf '[%s]\\n' \"$@\" >> '" + ranFile.toUtf8() + "'";
         });
 
         lmttest::LogCapture log;
-        QSignalSpy status(m_installer.get(), &ILmtInstaller::installStatus);
         const QString password = QStringLiteral("s3cr3t pa'ss");
         offered("com.all", LmtToolInstallScope::AllUsers, "/opt/all");
         offered("com.user");
@@ -253,8 +224,8 @@ private Q_SLOTS:
         m_installer->start();
         downloaded("com.all");
         downloaded("com.user");
-        QTRY_COMPARE_WITH_TIMEOUT(status.size(), 4, 20000);
-        QCOMPARE(lmttest::jobStatuses(status)[1], (Status { Succeeded, "com.all", "2.0.0.1" }));
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 4, 20000);
+        QCOMPARE(JobRig::statuses(*m_status)[1], "Succeeded com.all 2.0.0.1");
 
         QCOMPARE(lmttest::readTextFile(stdinFile), password);
         const QString sudoArgs = lmttest::readTextFile(argsFile);
@@ -269,8 +240,8 @@ private Q_SLOTS:
         const QString ran = lmttest::readTextFile(ranFile);
         QVERIFY(ran.contains("[installOnly com.all:2.0.0.1 "));
         QVERIFY(ran.contains("[/allusers]\n[/dir=/opt/all]\n"));
-        QCOMPARE(m_connector->calls("install").size(), 1);
-        QCOMPARE(m_connector->calls("install").first().featureId, "com.user");
+        QCOMPARE(m_rig.connector->calls("install").size(), 1);
+        QCOMPARE(m_rig.connector->calls("install").first().featureId, "com.user");
     }
 };
 

@@ -90,8 +90,6 @@ private Q_SLOTS:
         QTest::newRow("address") << lmttest::tokenWithSubject("john.doe@example.com")
                                  << "jo*******example.com"
                                  << "Logged in as jo*******example.com";
-        QTest::newRow("at index 1") << lmttest::tokenWithSubject("j@x.org") << "**x.org"
-                                    << "Logged in as **x.org";
         QTest::newRow("no JSON Web Token")
             << QByteArray("opaque-token") << QString() << "Logged in";
     }

@@ -1,5 +1,6 @@
 #include "base/LmtSettings.h"
 #include "common/LmtFakeConnector.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
 #include "common/LmtTestSupport.h"
 #include "services/ILmtSetupInstallation.h"
@@ -57,18 +58,6 @@ private Q_SLOTS:
 
     void cleanup() { m_updater.reset(); }
 
-    void checkForUpdatesSetting()
-    {
-        applicationSettings().remove("LmtSetupSelfUpdater");
-        QVERIFY(LmtSetupSelfUpdater::checkForUpdatesEnabled()); // never written
-        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
-        QCOMPARE(
-            applicationSettings().value("LmtSetupSelfUpdater/CheckForUpdates").toBool(), false);
-        QVERIFY(!LmtSetupSelfUpdater::checkForUpdatesEnabled());
-        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(true);
-        QVERIFY(LmtSetupSelfUpdater::checkForUpdatesEnabled());
-    }
-
     void checkStartsTheServiceAndReportsTheResult()
     {
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
@@ -98,29 +87,20 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, m_updater->checkForUpdate());
     }
 
+    // A failed download returns to idle; one that cannot even start stays "downloading".
     void downloadEndsDownloadedOrIdle_data()
     {
-        QTest::addColumn<QByteArray>("script"); // null: the launcher does not start
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<bool>("downloaded");
-        QTest::addColumn<bool>("started"); // afterwards
-        QTest::newRow("downloaded") << QByteArray("sleep 0.3; exit 0") << QString() << true << true;
-        // A failed download returns to idle and may be requested again.
-        QTest::newRow("download fails")
-            << QByteArray("echo 'no space left' >&2; exit 2")
-            << "Failed to download Lumetra™ Setup update: 'child process exited with error code 2: "
-               "no space left'"
-            << false << false;
-        // A download that cannot even start keeps the state "downloading".
-        QTest::newRow("launcher does not start")
-            << QByteArray() << "Error: process failed to start" << false << true;
+        lmttest::rowsFrom("services/self-update-downloads.json");
     }
     void downloadEndsDownloadedOrIdle()
     {
-        QFETCH(QByteArray, script);
-        QFETCH(QString, error);
-        QFETCH(bool, downloaded);
-        QFETCH(bool, started);
+        QFETCH(QJsonObject, row);
+        // No script: the launcher does not start.
+        const QByteArray script
+            = row.contains("script") ? row["script"].toString().toUtf8() : QByteArray();
+        const QString error = row["error"].toString();
+        const bool downloaded = row["downloaded"].toBool();
+        const bool started = row["started"].toBool();
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
         QSignalSpy errors(m_updater.get(), &ILmtSetupSelfUpdater::error);
         m_connector->setUpdateCheck(true, "1.3.0.800");

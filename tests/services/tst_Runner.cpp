@@ -76,15 +76,19 @@ private Q_SLOTS:
         QCOMPARE(finished, (QList<QVariantList> { { true } }));
 
         // A second run on the same runner starts from clean results, with its own arguments
-        // and working directory.
+        // and working directory; without waiting, it reports when it ends.
         runner.setWorkingDirectory(m_dir);
         runner.run(script("args.sh", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n"),
-            { "a b", "c" }, true);
+            { "a b", "c" }, false);
+        QVERIFY(runner.isRunning());
+        QCOMPARE(runner.standardOutput(), QString());
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!runner.isRunning());
         QVERIFY(runner.success());
         QCOMPARE(runner.standardOutputLines(),
             QStringList({ QDir(m_dir).canonicalPath(), "[a b]", "[c]", "" }));
         QCOMPARE(runner.standardErrorLines(), QStringList());
-        QCOMPARE(finished.count(), 2);
+        QCOMPARE(finished, (QList<QVariantList> { { true }, { true } }));
     }
 
     void failureMessagesNameCommandAndDirectory_data()
@@ -170,19 +174,6 @@ private Q_SLOTS:
         QCOMPARE(runner.standardOutputLines(), QStringList());
     }
 
-    void runWithoutWaitingReportsLater()
-    {
-        Runner runner;
-        QSignalSpy finished(&runner, &Runner::finished);
-        runner.run(script("later.sh", "echo done\n"), {}, false);
-        QVERIFY(runner.isRunning());
-        QCOMPARE(runner.errorMessage(), QString());
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished, (QList<QVariantList> { { true } }));
-        QVERIFY(!runner.isRunning());
-        QCOMPARE(runner.standardOutputLines(), QStringList({ "done", "" }));
-    }
-
     void destroyingTheRunnerKillsItsChild()
     {
         const QString pidFile = m_sandbox.filePath("long.pid");
@@ -210,52 +201,41 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
     }
 
+    // The child runs a foreground grandchild; the quit signal, sent as soon as the grandchild
+    // is ready, reaches both only when the child leads a process group of its own.
+    void quitSignalReachesTheWholeGroup_data()
+    {
+        QTest::addColumn<bool>("group");
+        QTest::newRow("own group") << true;
+        QTest::newRow("no group: nothing is sent") << false;
+    }
     void quitSignalReachesTheWholeGroup()
     {
-        // The child starts a foreground grandchild; both note the quit signal in a file each.
+        QFETCH(bool, group);
         const QString parentMarker = m_sandbox.filePath("parent.quit");
         const QString childMarker = m_sandbox.filePath("child.quit");
-        const QString grandchild = script("grandchild.sh",
-            "trap 'echo quit > \"$1\"; exit 0' INT\n"
-            "echo ready\n"
-            "while :; do sleep 0.1; done\n");
-        const QString tool = script("group.sh",
-            "trap 'echo quit > \"$2\"; exit 0' INT\n"
-            "\"$3\" \"$1\"\n");
+        QFile::remove(parentMarker);
+        QFile::remove(childMarker);
         Runner runner;
-        runner.setNewProcessGroup(true);
-        runner.setForwardOutput(true, false);
-        connect(&runner, &Runner::standardOutReady, &runner, &Runner::sendQuitSignal);
-        runner.setTimeout(60s);
-        runner.run(tool, { childMarker, parentMarker, grandchild }, true);
-
-        QVERIFY(!runner.timedOut());
-        QVERIFY(!runner.isRunning());
-        QVERIFY(QFile::exists(childMarker));
-        QVERIFY(QFile::exists(parentMarker));
-    }
-
-    void quitSignalNeedsAProcessGroup()
-    {
-        const QString marker = m_sandbox.filePath("nogroup.quit");
-        const QString tool = script("nogroup.sh",
-            "trap 'echo quit > \"$1\"; exit 0' INT\n"
-            "echo ready\n"
-            "sleep 1\n"
-            "echo finished\n");
-        Runner runner;
+        runner.setNewProcessGroup(group);
         runner.setForwardOutput(true, false);
         QString output;
         connect(&runner, &Runner::standardOutReady, &runner, [&](const QString &text) {
             output += text;
             runner.sendQuitSignal();
         });
-        runner.run(tool, { marker }, true);
+        runner.setTimeout(60s);
+        runner.run(script("parent.sh", lmttest::fixture("services/quit-parent.sh")),
+            { childMarker, parentMarker,
+                script("child.sh", lmttest::fixture("services/quit-child.sh")) },
+            true);
+        QVERIFY(!runner.timedOut());
+        QVERIFY(!runner.isRunning());
         QVERIFY(runner.success());
-        QCOMPARE(output, "ready\nfinished\n");
-        QVERIFY(!QFile::exists(marker));
-        // Not running: nothing to signal, nothing happens.
-        runner.sendQuitSignal();
+        QCOMPARE(output, group ? "ready\n" : "ready\nfinished\n");
+        QCOMPARE(QFile::exists(childMarker), group);
+        QCOMPARE(QFile::exists(parentMarker), group);
+        runner.sendQuitSignal(); // not running: nothing to signal, nothing happens
     }
 
     void timeOutKillsTheChildAndItsGroup()
@@ -352,13 +332,6 @@ private Q_SLOTS:
         handle->wait();
         QCOMPARE(reports, 1);
         QVERIFY(handle->isFinished());
-    }
-
-    void startFailureThrows()
-    {
-        QCOMPARE(lmttest::failureOf(
-                     [&] { LmtProcessHandle::start(m_sandbox.filePath("scripts/absent"), {}); }),
-            "process failed to start");
     }
 
     void droppedHandleWaitsForItsChild()

@@ -1,3 +1,4 @@
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/LogTimeStamp.h"
@@ -84,92 +85,58 @@ private Q_SLOTS:
     }
 
     // "[yyyy-MM-dd HH:mm:ss.zzz LEVEL] text", the text trimmed, one line break at the end.
-    void fileLinesAreTrimmedStampedAndLabelled_data()
+    // Warnings and worse are on disk when the call returns, with every line before them; the
+    // others follow within the writer's delay without anything else being logged.
+    void fileLinesAreStampedLabelledAndWritten_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("level");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("info, trimmed") << int(QtInfoMsg) << "  \n padded message \t\n\n"
-                                       << "INFO"
-                                       << "padded message";
-        QTest::newRow("warning") << int(QtWarningMsg) << "[LmtTag] tagged"
-                                 << "WARNING"
-                                 << "[LmtTag] tagged";
-        QTest::newRow("critical") << int(QtCriticalMsg) << "slow"
-                                  << "CRITICAL"
-                                  << "slow";
-        QTest::newRow("fatal") << int(QtFatalMsg) << "fatal text"
-                               << "ERROR"
-                               << "fatal text";
-        QTest::newRow("debug") << int(QtDebugMsg) << "debug text"
-                               << "DEBUG"
-                               << "debug text";
-        QTest::newRow("unknown type") << 42 << "odd type"
-                                      << ""
-                                      << "odd type";
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("info") << int(QtInfoMsg) << QString("INFO") << false;
+        QTest::newRow("warning") << int(QtWarningMsg) << QString("WARNING") << true;
+        QTest::newRow("critical") << int(QtCriticalMsg) << QString("CRITICAL") << true;
+        QTest::newRow("fatal") << int(QtFatalMsg) << QString("ERROR") << true;
+        QTest::newRow("debug") << int(QtDebugMsg) << QString("DEBUG") << false;
+        QTest::newRow("unknown type") << 42 << QString() << false;
     }
-
-    void fileLinesAreTrimmedStampedAndLabelled()
+    void fileLinesAreStampedLabelledAndWritten()
     {
         QFETCH(int, type);
-        QFETCH(QString, message);
         QFETCH(QString, level);
-        QFETCH(QString, text);
+        QFETCH(bool, atOnce);
         const QString path = openFreshFile(QTest::currentDataTag() + QStringLiteral(".log"));
-        QVERIFY(!path.isEmpty());
         QCOMPARE(Log::instance().fileName(), path);
+        qCInfo(lmtLocal).noquote() << "line before";
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
         const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
-        Log::instance().messageHandler(QtMsgType(type), context, message);
-        Log::instance().flush();
-        const QString line = QString::fromUtf8(lmttest::readFile(path));
-        QVERIFY2(fileLinePattern(level, text).match(line).hasMatch(), qPrintable(line));
+        Log::instance().messageHandler(
+            QtMsgType(type), context, QStringLiteral("  \n the line \t\n\n"));
+        if (atOnce)
+            QVERIFY(lmttest::readFile(path).endsWith("] the line\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(lmttest::readFile(path).endsWith("] the line\n"), 5000);
+        const QStringList lines = QString::fromUtf8(lmttest::readFile(path)).split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith(" INFO] line before"));
+        QVERIFY2(fileLinePattern(level, "the line").match(lines[1] + '\n').hasMatch(),
+            qPrintable(lines[1]));
         const QDateTime stamp
-            = QDateTime::fromString(line.mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        QVERIFY2(stamp >= before && stamp <= QDateTime::currentDateTime(), qPrintable(line));
-    }
-
-    void linesAreFormattedForFileAndConsole()
-    {
-        QCOMPARE(Log::consoleLine(QtWarningMsg, QStringLiteral("\t50% done \n")),
-            QStringLiteral("[WARNING] 50% done\n"));
-        QCOMPARE(Log::fileLine(QtInfoMsg, QStringLiteral(" %1 %2 "),
-                     QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 6))),
-            QStringLiteral("[2026-01-02 03:04:05.006 INFO] %1 %2\n"));
+            = QDateTime::fromString(lines[1].mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        QVERIFY2(stamp >= before && stamp <= QDateTime::currentDateTime(), qPrintable(lines[1]));
     }
 
     void timeStampTextIsTheLocalTimeOfEachLine_data()
     {
-        QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<QList<qint64>>("msecs");
-        const qint64 base
-            = QDateTime(QDate(2026, 12, 7), QTime(21, 4, 5, 6), Qt::UTC).toMSecsSinceEpoch();
-        QTest::newRow("same millisecond, next one, next second, back")
-            << QByteArray("Europe/Berlin")
-            << QList<qint64> { base, base, base + 1, base + 993, base + 994, base + 1000, base };
-        QTest::newRow("first and last millisecond of a second")
-            << QByteArray("UTC") << QList<qint64> { 1000, 1999, 2000, 0 };
-        QTest::newRow("before 1970")
-            << QByteArray("UTC") << QList<qint64> { -1, -999, -1000, -1001 };
-        // 2026-03-29 01:59:59.999 is followed by 03:00:00.000 in Berlin.
-        const qint64 summer
-            = QDateTime(QDate(2026, 3, 29), QTime(1, 0), Qt::UTC).toMSecsSinceEpoch();
-        QTest::newRow("summer time starts")
-            << QByteArray("Europe/Berlin") << QList<qint64> { summer - 1, summer, summer + 1 };
-        QTest::newRow("half-hour zone")
-            << QByteArray("America/St_Johns") << QList<qint64> { base, base + 1800 * 1000 };
+        lmttest::rowsFrom("shared_toolkit/time-stamps.json");
     }
-
     void timeStampTextIsTheLocalTimeOfEachLine()
     {
-        QFETCH(QByteArray, zone);
-        QFETCH(QList<qint64>, msecs);
+        QFETCH(QJsonObject, row);
         const QByteArray previousZone = qgetenv("TZ");
-        qputenv("TZ", zone);
+        qputenv("TZ", row["zone"].toString().toLatin1());
         tzset();
         LogTimeStamp stamp;
-        for (qint64 ms : msecs) {
+        for (const QJsonValue &value : row["msecs"].toArray()) {
+            const qint64 ms = value.toInteger();
             const QString expected = QDateTime::fromMSecsSinceEpoch(ms).toString(
                 QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
             QCOMPARE(QString::fromLatin1(stamp.text(ms).toByteArray()), expected);
@@ -194,33 +161,6 @@ private Q_SLOTS:
                 lines.at(i).mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
             QCOMPARE(lines.at(i) + '\n', Log::fileLine(QtInfoMsg, texts[i], stamp));
         }
-    }
-
-    void linesReachTheFile_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("atOnce");
-        QTest::newRow("warning") << int(QtWarningMsg) << true;
-        QTest::newRow("critical") << int(QtCriticalMsg) << true;
-        QTest::newRow("fatal") << int(QtFatalMsg) << true;
-        QTest::newRow("info") << int(QtInfoMsg) << false;
-        QTest::newRow("debug") << int(QtDebugMsg) << false;
-    }
-
-    void linesReachTheFile()
-    {
-        QFETCH(int, type);
-        QFETCH(bool, atOnce);
-        const QString path = openFreshFile(QStringLiteral("reach-%1.log").arg(type));
-        const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
-        qCInfo(lmtLocal).noquote() << "line before";
-        Log::instance().messageHandler(QtMsgType(type), context, QStringLiteral("the line"));
-        // Warnings and worse are on disk when the call returns, with every line before them;
-        // the others follow within the writer's delay without anything else being logged.
-        if (atOnce)
-            QVERIFY(lmttest::readFile(path).endsWith("] the line\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(lmttest::readFile(path).endsWith("] the line\n"), 5000);
-        QVERIFY(lmttest::readFile(path).contains("INFO] line before\n["));
     }
 
     void anUncaughtExceptionStillWritesTheBufferedLines()
@@ -279,10 +219,11 @@ private Q_SLOTS:
         const QString directory = m_dir.filePath("logs");
         const QString folder = directory + "/Base";
         QVERIFY(QDir().mkpath(folder));
-        writeAgedFile(folder + "/fifteen-days.log", 15);
-        writeAgedFile(folder + "/thirteen-days.log", 13);
-        writeAgedFile(folder + "/thirty-days.txt", 30);
-        writeAgedFile(folder + "/thirty-days.log.bak", 30);
+        // Only files named *.log and older than 14 days go.
+        const QList<std::pair<QString, int>> aged { { "fifteen-days.log", 15 },
+            { "thirteen-days.log", 13 }, { "thirty-days.txt", 30 }, { "thirty-days.log.bak", 30 } };
+        for (const auto &[name, days] : aged)
+            writeAgedFile(folder + "/" + name, days);
         QVERIFY(QDir().mkpath(folder + "/old-folder.log"));
 
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
@@ -290,10 +231,8 @@ private Q_SLOTS:
         QVERIFY(log == &Log::instance());
         QVERIFY(!log->echoToConsole());
 
-        QVERIFY(!QFile::exists(folder + "/fifteen-days.log"));
-        QVERIFY(QFile::exists(folder + "/thirteen-days.log"));
-        QVERIFY(QFile::exists(folder + "/thirty-days.txt"));
-        QVERIFY(QFile::exists(folder + "/thirty-days.log.bak"));
+        for (const auto &[name, days] : aged)
+            QCOMPARE(QFile::exists(folder + "/" + name), name != "fifteen-days.log");
         QVERIFY(QFileInfo(folder + "/old-folder.log").isDir());
 
         const QFileInfo file(log->fileName());
@@ -335,12 +274,8 @@ private Q_SLOTS:
         QVERIFY(initLog(directory, "Base", true) == nullptr);
         QVERIFY(Log::instance().fileName().isEmpty());
         const QString expectedPath = QDir(directory).filePath("Base/Base-");
-        bool found = false;
-        for (const QString &line : capture.lines()) {
-            if (line.contains(" CRITICAL] Could not create log file: " + expectedPath))
-                found = true;
-        }
-        QVERIFY2(found, qPrintable(capture.lines().join('\n')));
+        QVERIFY2(capture.contains(" CRITICAL] Could not create log file: " + expectedPath),
+            qPrintable(capture.lines().join('\n')));
         qCInfo(lmtLocal) << "still logging";
         QVERIFY(capture.contains("still logging"));
     }
