@@ -101,6 +101,8 @@ private Q_SLOTS:
     void bothScopesOfOneVersionKeepARowEach_data();
     void bothScopesOfOneVersionKeepARowEach();
     void flagsAndDataFollowWhatCanBeDone();
+    void changedRowsAreAnnouncedInRuns_data();
+    void changedRowsAreAnnouncedInRuns();
 };
 
 void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType_data()
@@ -489,3 +491,47 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
 
 QTEST_MAIN(TestLmtToolSelectModel)
 #include "tst_LmtToolSelectModel.moc"
+
+void TestLmtToolSelectModel::changedRowsAreAnnouncedInRuns_data()
+{
+    // One letter per row of the table: x changed.
+    QTest::addColumn<QString>("changed");
+    QTest::addColumn<QString>("announced");
+    QTest::newRow("nothing") << "-------"
+                             << "";
+    QTest::newRow("one row") << "---x---"
+                             << "3-3";
+    QTest::newRow("runs at both ends") << "xx---xx"
+                                       << "0-1 5-6";
+    QTest::newRow("every row") << "xxxxxxx"
+                               << "0-6";
+    QTest::newRow("every other row") << "x-x-x-x"
+                                     << "0-0 2-2 4-4 6-6";
+}
+
+void TestLmtToolSelectModel::changedRowsAreAnnouncedInRuns()
+{
+    QFETCH(QString, changed);
+    QFETCH(QString, announced);
+    SelectRig rig(QStringLiteral("views/select-table.json"), false);
+    LmtToolSelectModel &model = rig.model();
+    QCOMPARE(model.rowCount(), changed.size());
+    QStringList runs;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, &model,
+        [&runs](const QModelIndex &from, const QModelIndex &to) {
+            const bool wholeRows = from.column() == LmtToolSelectModel::ColumnCheck
+                && to.column() == LmtToolSelectModel::ColumnInfo;
+            runs << QStringLiteral("%1-%2%3")
+                        .arg(from.row())
+                        .arg(to.row())
+                        .arg(wholeRows ? "" : "?");
+        });
+    model.announceRowChanges([&](const LmtToolSelectRow &row) {
+        for (int i = 0; i < model.rows().size(); ++i) {
+            if (model.rows().at(i).get() == &row)
+                return changed.at(i) == QLatin1Char('x');
+        }
+        return false;
+    });
+    QCOMPARE(runs.join(' '), announced);
+}
