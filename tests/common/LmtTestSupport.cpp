@@ -166,6 +166,18 @@ QStringList filesBelow(const QString &folder)
     return files;
 }
 
+QList<qint64> processesWhere(const std::function<bool(const QString &folder)> &test)
+{
+    QList<qint64> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (isPid && test(QStringLiteral("/proc/%1/").arg(pid)))
+            found << pid;
+    }
+    return found;
+}
+
 bool writeFile(const QString &path, const QByteArray &text, bool executable)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
