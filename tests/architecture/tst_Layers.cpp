@@ -5,8 +5,6 @@
 
 #include "common/LmtTestSupport.h"
 
-#include <QDirIterator>
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {

@@ -7,8 +7,6 @@
 #include "views/LmtToolSelectView.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QtTest>
 

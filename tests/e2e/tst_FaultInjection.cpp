@@ -21,13 +21,9 @@
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
 
-#include <QDir>
-#include <QFile>
 #include <QNetworkReply>
-#include <QScopeGuard>
 #include <QSslKey>
 #include <QSslServer>
-#include <QStorageInfo>
 #include <QtTest>
 
 #include <atomic>

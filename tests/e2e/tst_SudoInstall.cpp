@@ -18,17 +18,6 @@
 #include "services/LmtDownloadSettings.h"
 #include "services/LmtServiceTypes.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>

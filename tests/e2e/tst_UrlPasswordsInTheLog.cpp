@@ -22,9 +22,7 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <functional>
