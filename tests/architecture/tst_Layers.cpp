@@ -5,8 +5,6 @@
 
 #include "common/LmtTestSupport.h"
 
-#include <QDirIterator>
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -77,58 +75,20 @@ private Q_SLOTS:
         QVERIFY2(violations.isEmpty(), qPrintable(violations.join(QLatin1Char('\n'))));
     }
 
-    void aBrokenRuleIsNamedWithFileLineAndRule_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("content");
-        QTest::addColumn<QString>("violation");
-
-        QTest::newRow("own folder") << "model/A.h"
-                                    << "#include \"model/B.h\"\n"
-                                    << "";
-        QTest::newRow("a folder below") << "services/A.cpp"
-                                        << "#include \"model/B.h\"\n"
-                                        << "";
-        QTest::newRow("system and generated headers") << "ui/A.cpp"
-                                                      << "#include <QWidget>\n#include \"A.moc\"\n"
-                                                      << "";
-        QTest::newRow("a folder above")
-            << "model/A.h"
-            << "#pragma once\n\n#include \"services/LmtX.h\"\n"
-            << "model/A.h:3: #include \"services/LmtX.h\" reaches up from model to services; "
-               "model may include only platform, shared_toolkit, base, model";
-        QTest::newRow("the composition root")
-            << "views/A.cpp"
-            << "#include \"app/LmtEntry.h\"\n"
-            << "views/A.cpp:1: #include \"app/LmtEntry.h\" reaches up from views to app; views "
-               "may include only platform, shared_toolkit, base, model, services, registry, "
-               "controller, views";
-        QTest::newRow("a folder that is no layer")
-            << "misc/A.cpp"
-            << ""
-            << "misc/A.cpp: the folder 'misc' is not a layer; add it to "
-               "LUMETRA_LAYERS in src/CMakeLists.txt or move the file";
-        QTest::newRow("system test outside platform")
-            << "ui/A.cpp"
-            << "int a;\n#ifdef Q_OS_WIN\n#endif\n"
-            << "ui/A.cpp:2: Q_OS_WIN outside platform; what differs between the systems goes "
-               "through platform/";
-        QTest::newRow("system test inside platform") << "platform/A.cpp"
-                                                     << "#ifdef Q_OS_WIN\n#endif\n"
-                                                     << "";
-    }
-
+    // A tree with one file per case (its name says which), and every message it must cause.
     void aBrokenRuleIsNamedWithFileLineAndRule()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, content);
-        QFETCH(QString, violation);
         lmttest::Sandbox tree;
-        QVERIFY(lmttest::writeFile(tree.filePath(file), content.toUtf8()));
-
-        const QStringList expected
-            = violation.isEmpty() ? QStringList() : QStringList { violation };
-        QCOMPARE(layerViolations(tree.path(), m_layers), expected);
+        static const QRegularExpression fileStart(
+            QStringLiteral("^== "), QRegularExpression::MultilineOption);
+        const QString files = QString::fromUtf8(lmttest::fixture("architecture/tree.txt"));
+        for (const QString &file : files.split(fileStart, Qt::SkipEmptyParts)) {
+            const qsizetype nameEnd = file.indexOf(QLatin1Char('\n'));
+            QVERIFY(lmttest::writeFile(
+                tree.filePath(file.left(nameEnd)), file.mid(nameEnd + 1).toUtf8()));
+        }
+        QCOMPARE(layerViolations(tree.path(), m_layers).join(QLatin1Char('\n')) + QLatin1Char('\n'),
+            QString::fromUtf8(lmttest::fixture("architecture/violations.txt")));
     }
 };
 

@@ -3,8 +3,6 @@
 #include "common/LmtSignalRecords.h"
 #include "controller/LmtSetupController.h"
 
-#include <QObject>
-#include <QStringList>
 #include <QtTest>
 
 #include <type_traits>

@@ -60,11 +60,20 @@ inline void record(Journal &journal, const QString &entry, const Behaviour &beha
         behaviour();
 }
 
-class FakeRegistryParser : public zendrel::lmt::setup::ILmtOnlineRegistryParser
+// What every fake holds: the journal it writes to.
+struct Journaled {
+    explicit Journaled(Journal &journal)
+        : m_journal(journal)
+    {
+    }
+    Journal &m_journal;
+};
+
+class FakeRegistryParser : public zendrel::lmt::setup::ILmtOnlineRegistryParser, Journaled
 {
 public:
     FakeRegistryParser(Journal &journal, QString name)
-        : m_journal(journal)
+        : Journaled(journal)
         , m_name(std::move(name))
     {
     }
@@ -79,18 +88,13 @@ public:
     std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> lastToken;
 
 private:
-    Journal &m_journal;
     QString m_name;
 };
 
-class FakeLoginManager : public zendrel::lmt::setup::ILmtLoginManager
+class FakeLoginManager : public zendrel::lmt::setup::ILmtLoginManager, Journaled
 {
 public:
-    explicit FakeLoginManager(Journal &journal)
-        : m_journal(journal)
-        , m_token(std::make_shared<zendrel::lmt::setup::LmtAccessToken>())
-    {
-    }
+    using Journaled::Journaled;
     void startLogin() override { record(m_journal, "login.startLogin", onLogin); }
     void startLogout() override { record(m_journal, "login.startLogout", onLogout); }
     void restoreSettings() override { m_journal.add("login.restoreSettings"); }
@@ -114,18 +118,15 @@ public:
     Behaviour onLogout;
 
 private:
-    Journal &m_journal;
     mutable QMutex m_mutex;
-    std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> m_token;
+    std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> m_token
+        = std::make_shared<zendrel::lmt::setup::LmtAccessToken>();
 };
 
-class FakeDownloader : public zendrel::lmt::setup::ILmtDownloader
+class FakeDownloader : public zendrel::lmt::setup::ILmtDownloader, Journaled
 {
 public:
-    explicit FakeDownloader(Journal &journal)
-        : m_journal(journal)
-    {
-    }
+    using Journaled::Journaled;
     void start(const QList<std::shared_ptr<zendrel::lmt::setup::LmtToolVersion>> &versions) override
     {
         QStringList names;
@@ -137,18 +138,12 @@ public:
 
     Behaviour onStart;
     Behaviour onStop;
-
-private:
-    Journal &m_journal;
 };
 
-class FakeInstaller : public zendrel::lmt::setup::ILmtInstaller
+class FakeInstaller : public zendrel::lmt::setup::ILmtInstaller, Journaled
 {
 public:
-    explicit FakeInstaller(Journal &journal)
-        : m_journal(journal)
-    {
-    }
+    using Journaled::Journaled;
     void start() override { record(m_journal, "installer.start", onStart); }
     void stop() override { m_journal.add("installer.stop"); }
     void setAdminPassword(const QString &password) override { adminPassword = password; }
@@ -162,36 +157,24 @@ public:
     Behaviour onStart;
     QString adminPassword;
     bool needsElevation = false;
-
-private:
-    Journal &m_journal;
 };
 
-class FakeUninstaller : public zendrel::lmt::setup::ILmtUninstaller
+class FakeUninstaller : public zendrel::lmt::setup::ILmtUninstaller, Journaled
 {
 public:
-    explicit FakeUninstaller(Journal &journal)
-        : m_journal(journal)
-    {
-    }
+    using Journaled::Journaled;
     void start(
         const QList<std::shared_ptr<zendrel::lmt::setup::LmtLocalToolVersion>> &versions) override
     {
         m_journal.add(QStringLiteral("uninstaller.start %1").arg(versions.size()));
     }
     void stop() override { m_journal.add("uninstaller.stop"); }
-
-private:
-    Journal &m_journal;
 };
 
-class FakeSelfUpdater : public zendrel::lmt::setup::ILmtSetupSelfUpdater
+class FakeSelfUpdater : public zendrel::lmt::setup::ILmtSetupSelfUpdater, Journaled
 {
 public:
-    explicit FakeSelfUpdater(Journal &journal)
-        : m_journal(journal)
-    {
-    }
+    using Journaled::Journaled;
     bool checkForUpdate() override
     {
         record(m_journal, "selfUpdater.checkForUpdate", onCheck);
@@ -208,9 +191,6 @@ public:
     Behaviour onCheck;
     Behaviour onDownload;
     int state = 0;
-
-private:
-    Journal &m_journal;
 };
 
 // One fake of every service around a real catalogue, all writing to one journal.

@@ -2,9 +2,6 @@
 
 #include "common/LmtTestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QtTest>
 
 namespace lmttest {

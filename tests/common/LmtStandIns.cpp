@@ -108,35 +108,17 @@ QString installLauncherService()
     return QFile::copy(built, installed) ? installed : QString();
 }
 
-int runLauncherService(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished(kTimeoutMs);
-        return -1;
-    }
-    return process.exitCode();
-}
-
-QStringList RunResult::outLines() const
-{
-    return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 namespace {
-const int kLauncherRunTimeoutMs = 60000;
-} // namespace
 
-RunResult runLauncher(const QStringList &arguments)
+// Waits in the event loop, so that servers of this process (a scripted vendor) keep answering.
+RunResult runProgram(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kLauncherRunTimeoutMs, &loop, &QEventLoop::quit);
-    process.start(binDir() + QStringLiteral("/kor-launcher-service"), arguments);
+    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    process.start(program, arguments);
     loop.exec();
     RunResult result;
     result.finished = process.state() == QProcess::NotRunning;
@@ -148,6 +130,24 @@ RunResult runLauncher(const QStringList &arguments)
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+} // namespace
+
+int runLauncherService(const QString &program, const QStringList &arguments)
+{
+    const RunResult result = runProgram(program, arguments);
+    return result.finished ? result.exitCode : -1;
+}
+
+QStringList RunResult::outLines() const
+{
+    return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+RunResult runLauncher(const QStringList &arguments)
+{
+    return runProgram(binDir() + QStringLiteral("/kor-launcher-service"), arguments);
 }
 
 RunResult korService(const QString &verbLine, const QStringList &installerArguments)
@@ -163,7 +163,7 @@ QJsonObject askService(quint16 port, const QString &path, bool post, int *status
     QNetworkReply *reply = post ? network.post(request, QByteArray()) : network.get(request);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kLauncherRunTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     if (status)
         *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

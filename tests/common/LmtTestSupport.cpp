@@ -1,15 +1,5 @@
 #include "common/LmtTestSupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QMutexLocker>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -164,6 +154,18 @@ QStringList filesBelow(const QString &folder)
         files << root.relativeFilePath(it.next());
     files.sort();
     return files;
+}
+
+QList<qint64> processesWhere(const std::function<bool(const QString &folder)> &test)
+{
+    QList<qint64> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (isPid && test(QStringLiteral("/proc/%1/").arg(pid)))
+            found << pid;
+    }
+    return found;
 }
 
 bool writeFile(const QString &path, const QByteArray &text, bool executable)

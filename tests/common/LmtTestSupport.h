@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <exception>
+#include <functional>
 
 namespace lmttest {
 
@@ -83,6 +84,9 @@ QString readTextFile(const QString &path);
 // Every file below folder (hidden ones too), as paths relative to it, sorted; empty when the
 // folder does not exist.
 QStringList filesBelow(const QString &folder);
+
+// The ids of the running processes whose folder ("/proc/<pid>/") passes test.
+QList<qint64> processesWhere(const std::function<bool(const QString &folder)> &test);
 
 // Writes text to path (creating folders); with executable set, marks it runnable.
 bool writeFile(const QString &path, const QByteArray &text, bool executable = false);

@@ -7,8 +7,6 @@
 #include "views/LmtToolSelectView.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QtTest>
 
@@ -117,25 +115,15 @@ QString userRegistryDirectory()
 
 QList<qint64> processesRunningFrom(const QString &folder)
 {
-    QList<qint64> found;
     // Without an existing folder there is nothing below it; an empty prefix would take in
     // every process of the machine.
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (canonical.isEmpty() || canonical == QStringLiteral("/"))
-        return found;
-    const QString prefix = canonical + QLatin1Char('/');
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        // The program of another user's process, or of one that has ended, cannot be read.
-        if (isPid
-            && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid))
-                   .symLinkTarget()
-                   .startsWith(prefix))
-            found << pid;
-    }
-    return found;
+        return {};
+    // The program of another user's process, or of one that has ended, cannot be read.
+    return processesWhere([prefix = canonical + QLatin1Char('/')](const QString &proc) {
+        return QFileInfo(proc + QStringLiteral("exe")).symLinkTarget().startsWith(prefix);
+    });
 }
 
 bool endProcessesRunningFrom(const QString &folder)

@@ -14,13 +14,6 @@
 #include "services/LmtLoginManager.h"
 #include "services/LmtProcessHandle.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;

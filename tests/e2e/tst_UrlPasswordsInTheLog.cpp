@@ -7,6 +7,7 @@
 #include "common/LmtFakeServices.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
@@ -21,9 +22,7 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <functional>
@@ -168,30 +167,12 @@ private Q_SLOTS:
     }
 
     // The password ends at the last '@' before the path; nothing else in the text changes.
-    void textsLoseOnlyTheirUrlPasswords_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("verb line") << "installOnly a:1 https://jo:pw@host/api/ --x"
-                                   << "installOnly a:1 https://jo@host/api/ --x";
-        QTest::newRow("'@' in the password") << "'http://jo:p@ss@host:8080/x'."
-                                             << "'http://jo@host:8080/x'.";
-        QTest::newRow("no user name") << "ftp://:pw@host/"
-                                      << "ftp://@host/";
-        QTest::newRow("two URLs") << "http://a:1@h/ and http://b:2@h/?q=x@y"
-                                  << "http://a@h/ and http://b@h/?q=x@y";
-        QTest::newRow("port, no password") << "http://host:8080/a@b"
-                                           << "http://host:8080/a@b";
-        QTest::newRow("user name only") << "http://jo@host/"
-                                        << "http://jo@host/";
-        QTest::newRow("e-mail address") << "jo:x@example.com"
-                                        << "jo:x@example.com";
-    }
+    void textsLoseOnlyTheirUrlPasswords_data() { lmttest::rowsFrom("e2e/url-passwords.json"); }
     void textsLoseOnlyTheirUrlPasswords()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, shown);
-        QCOMPARE(zendrel::lmt::shared_toolkit::withoutUrlPasswords(text), shown);
+        QFETCH(QJsonObject, row);
+        QCOMPARE(zendrel::lmt::shared_toolkit::withoutUrlPasswords(row["text"].toString()),
+            row["shown"].toString());
     }
 
     void urlsAreLoggedWithoutTheirPassword_data()

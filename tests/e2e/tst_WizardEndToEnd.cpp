@@ -16,7 +16,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
