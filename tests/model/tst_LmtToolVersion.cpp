@@ -3,6 +3,7 @@
 #include "model/Lmt3rdPartyLocalToolVersion.h"
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/LmtLocalToolVersion.h"
+#include "model/LmtModelScript.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtRowFile.h"
 #include "model/LmtTool.h"
@@ -105,6 +106,7 @@ private Q_SLOTS:
         QVERIFY(*online != *addOnline(toolA, "1.0.0.0")); // equal by order, not by text
         QVERIFY(*online != *loose("1.0.0")); // one without tool
         QVERIFY(*loose("1.0.0") == *loose("1.0.0")); // both without tool
+        QVERIFY(loose("1.0.0")->relatedVersions().isEmpty());
         QCOMPARE(loose("1.0.0")->featureId(), QString());
         QCOMPARE(online->featureId(), "com.a");
         QCOMPARE(online->tool(), toolA);
@@ -234,130 +236,39 @@ private Q_SLOTS:
         QVERIFY(!first->isSameLine(*addOnline(other, versions.section(' ', 0, 0).mid(1)), false));
     }
 
-    void relatedVersionsShareTheLine()
+    // How the versions of a catalogue relate: "related <version>" (its line), "counterparts"
+    // (">" names the installation an offer replaces), "names" (display names, "+" with a sibling
+    // in the other scope), "patch lines" (pairs of one line) and "display order".
+    void versionRelations_data()
     {
-        const auto patches = LmtTool::create("com.p", LmtToolType::Patch, "Patch");
-        const auto p321 = addOnline(patches, "3.2.1");
-        addOnline(patches, "3.2.2");
-        const auto p3217 = addOnline(patches, "3.2.1.7");
-        QCOMPARE(p321->relatedVersions(), LmtToolVersionList({ p321, p3217 }));
-
-        const auto tools = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Tools");
-        const auto t320 = addOnline(tools, "3.2.0");
-        addOnline(tools, "3.3.0");
-        const auto i321 = addLocal(tools, "3.2.1");
-        const auto i325 = addLocal(tools, "3.2.5", LmtToolInstallScope::AllUsers);
-        QCOMPARE(t320->relatedVersions(), LmtToolVersionList({ t320, i321, i325 }));
-        QCOMPARE(i321->relatedVersions(), LmtToolVersionList({ t320, i321 }));
-        QVERIFY(loose("1.0.0")->relatedVersions().isEmpty());
+        lmttest::rowsFrom("model/version-relations.txt", { "catalogue", "query", "answer" });
     }
-
-    void counterpartsDecideUpdates()
+    void versionRelations()
     {
-        const auto tools = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Tools");
-        const auto installed = addLocal(tools, "3.2.1", LmtToolInstallScope::AllUsers);
-        const auto offered = addOnline(tools, "3.2.5");
-        // Installing beside a kept installation replaces nothing.
-        offered->setSelected(true);
-        QVERIFY(!offered->hasCounterpart());
-        QVERIFY(!installed->hasCounterpart());
-        QCOMPARE(offered->replacedLocalVersion(), nullptr);
-
-        installed->setSelected(false);
-        QVERIFY(offered->hasCounterpart());
-        QVERIFY(installed->hasCounterpart());
-        QCOMPARE(offered->replacedLocalVersion(), installed);
-
-        // Without patch updates only the same major.minor.patch replaces an installation.
-        const auto external = LmtTool::create("com.e", LmtToolType::External, "Ext");
-        external->setIsPatchVersionUpdatable(false);
-        QVERIFY(!external->isPatchUpdatable());
-        const auto old213 = addLocal(external, "2.1.3");
-        const auto new214 = addOnline(external, "2.1.4", 0, true);
-        old213->setSelected(false);
-        QVERIFY(!new214->hasCounterpart());
-        QVERIFY(!old213->hasCounterpart());
-        const auto rebuild = addOnline(external, "2.1.3.9");
-        new214->setSelected(false);
-        rebuild->setSelected(true);
-        QVERIFY(rebuild->hasCounterpart());
-        QVERIFY(old213->hasCounterpart());
-
-        external->setIsPatchVersionUpdatable(true);
-        rebuild->setSelected(false);
-        new214->setSelected(true);
-        QVERIFY(new214->hasCounterpart());
-
-        // The flag only matters for External tools.
-        tools->setIsPatchVersionUpdatable(false);
-        QVERIFY(tools->isPatchUpdatable());
-        QVERIFY(offered->hasCounterpart());
-    }
-
-    void displayNamesShowTheScopeOfSiblings()
-    {
-        const auto tools = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Lumetra Tools");
-        const auto mine = addLocal(tools, "3.2.0", LmtToolInstallScope::CurrentUser);
-        const auto shared = addLocal(tools, "3.2.1", LmtToolInstallScope::AllUsers);
-        const auto alone = addLocal(tools, "4.0.0", LmtToolInstallScope::AllUsers);
-        const auto offered = addOnline(tools, "3.2.0");
-
-        QVERIFY(mine->hasSiblingInOtherScope());
-        QVERIFY(shared->hasSiblingInOtherScope());
-        QVERIFY(!alone->hasSiblingInOtherScope());
-        QVERIFY(!offered->hasSiblingInOtherScope());
-        QCOMPARE(mine->displayName(), "Lumetra Tools (Current user)");
-        QCOMPARE(shared->displayName(), "Lumetra Tools (All users)");
-        QCOMPARE(alone->displayName(), "Lumetra Tools");
-        QCOMPARE(offered->displayName(), "Lumetra Tools");
-
-        // The same scope twice is no sibling.
-        shared->setInstallScope(LmtToolInstallScope::CurrentUser);
-        QVERIFY(!mine->hasSiblingInOtherScope());
-        QCOMPARE(mine->displayName(), "Lumetra Tools");
-    }
-
-    void patchLinesFollowTheUpdatableFlag()
-    {
-        const auto external = LmtTool::create("com.e", LmtToolType::External, "Ext");
-        const auto v213 = addOnline(external, "2.1.3");
-        const auto v214 = addOnline(external, "2.1.4");
-        const auto v2149 = addLocal(external, "2.1.4.9");
-        const auto v220 = addOnline(external, "2.2.0");
-        QVERIFY(v213->isSamePatchLine(*v214));
-        QVERIFY(!v213->isSamePatchLine(*v220));
-
-        external->setIsPatchVersionUpdatable(false);
-        QVERIFY(!v213->isSamePatchLine(*v214));
-        QVERIFY(v214->isSamePatchLine(*v2149));
-
-        const auto other = LmtTool::create("com.f", LmtToolType::External, "Ext");
-        QVERIFY(!v214->isSamePatchLine(*addOnline(other, "2.1.4")));
-    }
-
-    void displayOrderGroupsToolsFirstAndPacksLast()
-    {
-        const auto tools = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Tools");
-        const auto patch = LmtTool::create("com.p", LmtToolType::Patch, "Patch");
-        const auto beta = LmtTool::create("com.beta", LmtToolType::External, "Beta");
-        const auto alpha = LmtTool::create("com.alpha", LmtToolType::Other, "Alpha");
-        const auto alphaTwin = LmtTool::create("com.alpha2", LmtToolType::External, "Alpha");
-        const auto pack = LmtTool::create("com.c", LmtToolType::ContentPack, "AAA Pack");
-
-        const auto t320 = addOnline(tools, "3.2.0");
-        const auto p331 = addOnline(patch, "3.3.1");
-        const auto b1 = addOnline(beta, "1.0.0");
-        const auto a1 = addOnline(alpha, "1.0.0");
-        const auto a2 = addLocal(alpha, "2.0.0");
-        const auto twin3 = addOnline(alphaTwin, "3.0.0");
-        const auto c9 = addOnline(pack, "9.0.0");
-
-        QVERIFY(!displayOrderLess(a1, a1));
-        QVERIFY(!displayOrderLess(c9, a1)); // packs last, whatever the name
-        LmtToolVersionList rows { c9, a1, b1, t320, a2, p331, twin3 };
-        std::sort(rows.begin(), rows.end(),
-            [](const auto &x, const auto &y) { return displayOrderLess(x, y); });
-        QCOMPARE(rows, LmtToolVersionList({ p331, t320, twin3, a2, a1, b1, c9 }));
+        QFETCH(QString, catalogue);
+        QFETCH(QString, query);
+        const lmttest::ModelScript script(catalogue);
+        LmtToolVersionList all = script.all();
+        QStringList answer;
+        if (query.startsWith("related "))
+            answer << script.names(script[query.section(' ', 1)]->relatedVersions());
+        for (const auto &version : all) {
+            const auto replaced = version->isOnline() ? version->replacedLocalVersion() : nullptr;
+            if (query == "counterparts" && version->hasCounterpart())
+                answer << script.name(version) + (replaced ? '>' + script.name(replaced) : "");
+            if (query == "names")
+                answer << version->displayName() + (version->hasSiblingInOtherScope() ? "+" : "");
+            for (const auto &other : all.mid(all.indexOf(version) + 1))
+                if (query == "patch lines" && version->isSamePatchLine(*other))
+                    answer << script.name(version) + '~' + script.name(other);
+        }
+        if (query == "display order") {
+            QVERIFY(!displayOrderLess(all.first(), all.first()));
+            std::sort(all.begin(), all.end(),
+                [](const auto &x, const auto &y) { return displayOrderLess(x, y); });
+            answer << script.names(all);
+        }
+        QTEST(answer.join(", "), "answer");
     }
 
     void installLocationFindsTheInstallationFolder_data()
