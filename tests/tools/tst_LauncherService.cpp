@@ -388,52 +388,43 @@ private Q_SLOTS:
         QFile::remove(package());
     }
 
+    // The registry offers 1.3.0.0 as the newest Linux version (9.0.0.0 is marked ignored,
+    // 9.1.0.0 has no Linux package); installations whose program is gone do not count.
+    void checkUpdateComparesOfferedAndInstalled_data()
+    {
+        lmttest::rowsFrom(
+            "tools/launcher-update-checks.txt", { "allUsers", "currentUser", "answer" });
+    }
     void checkUpdateComparesOfferedAndInstalled()
     {
+        QFETCH(QString, allUsers);
+        QFETCH(QString, currentUser);
+        QFETCH(QString, answer);
         m_vendor.registry = registryDocument();
-        const QString check
-            = QStringLiteral("checkUpdate %1 %2 -silent").arg(kTool, m_vendor.registryUrl());
-        const QString userFile = registryDirectory("localappdata") + "/test-tool.json";
-        const QString allUsersFile = registryDirectory("allusers") + "/test-tool.json";
         const QString installed = m_sandbox.filePath("home/installed-tool.bin");
         QVERIFY(lmttest::writeFile(installed, "tool"));
-        auto entry = [&](const char *version, const QString &path) {
-            return QJsonDocument(
-                QJsonObject { { "featureId", kTool }, { "title", "Test Tool" },
-                    { "versionNumeric", 1 }, { "version", version }, { "path", path } })
-                .toJson();
-        };
-
-        // Nothing installed: there is nothing to update.
-        RunResult result = korService(check);
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.outLines(), QStringList { "update is not available" });
-
-        // 1.2.3.4 installed for all users; 1.3.0.0 is the newest Linux version offered (9.0.0.0 is
-        // marked ignored, 9.1.0.0 has no Linux package).
-        QVERIFY(lmttest::writeFile(allUsersFile, entry("1.2.3.4", installed)));
-        result = korService(check);
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(
-            result.outLines(), QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
-
-        // An installation whose files are gone does not count.
-        QVERIFY(
-            lmttest::writeFile(userFile, entry("1.3.0.0", m_sandbox.filePath("home/gone.bin"))));
-        QCOMPARE(korService(check).outLines(),
-            QStringList { "Update is available com.zdr.test.tool:1.3.0.0" });
-
-        // The newest installed version of either scope is compared.
-        QVERIFY(lmttest::writeFile(userFile, entry("1.3.0.0-beta", installed)));
-        QCOMPARE(korService(check).outLines(), QStringList { "update is not available" });
-
-        const RunResult unreachable
-            = korService("checkUpdate com.zdr.test.tool http://127.0.0.1:1/api/v1/tools/ -silent");
-        QVERIFY(unreachable.exitCode != 0);
-        QVERIFY(unreachable.out.isEmpty());
-        QVERIFY(unreachable.err.contains("Cannot read the registry"));
-        QFile::remove(userFile);
-        QFile::remove(allUsersFile);
+        const QList<QPair<QString, const char *>> scopes { { allUsers, "allusers" },
+            { currentUser, "localappdata" } };
+        for (const auto &[version, root] : scopes) {
+            const QString file = registryDirectory(root) + "/test-tool.json";
+            QFile::remove(file);
+            const QJsonObject entry { { "featureId", kTool }, { "title", "Test Tool" },
+                { "versionNumeric", 1 }, { "version", version.section(' ', 0, 0) },
+                { "path", version.endsWith(" gone") ? installed + ".gone" : installed } };
+            if (!version.isEmpty())
+                QVERIFY(lmttest::writeFile(file, QJsonDocument(entry).toJson()));
+        }
+        const QString registry = answer.startsWith("Cannot") ? "http://127.0.0.1:1/api/v1/tools/"
+                                                             : m_vendor.registryUrl();
+        const RunResult result
+            = korService(QStringLiteral("checkUpdate %1 %2 -silent").arg(kTool, registry));
+        if (answer.startsWith("Cannot")) {
+            QVERIFY(result.exitCode != 0 && result.out.isEmpty());
+            QVERIFY2(result.err.contains(answer.toUtf8()), result.err.constData());
+        } else {
+            QCOMPARE(result.exitCode, 0);
+            QCOMPARE(result.outLines(), QStringList { answer });
+        }
     }
 
     void cleanupTestCase()
