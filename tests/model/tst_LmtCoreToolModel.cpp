@@ -12,26 +12,6 @@ using namespace zendrel::lmt::setup;
 using lmttest::addLocal;
 using lmttest::addOnline;
 
-namespace {
-
-const QString toolsId = QStringLiteral("com.zdr.tb.tool.lumetra");
-
-std::shared_ptr<LmtTool> addTool(
-    LmtCoreToolModel &model, const QString &featureId, LmtToolType type, bool loginRequired = true)
-{
-    auto tool = LmtTool::create(featureId, type, featureId + " name", loginRequired);
-    model.addTool(tool);
-    return tool;
-}
-
-template<typename T>
-LmtToolVersionList generic(const QList<std::shared_ptr<T>> &versions)
-{
-    return LmtToolVersionList(versions.cbegin(), versions.cend());
-}
-
-} // namespace
-
 // A tool outside any shared_ptr, which the factory never produces.
 class UnownedTool : public LmtTool
 {
@@ -76,56 +56,46 @@ private Q_SLOTS:
     void addsFindsAndClearsTools()
     {
         lmttest::LogCapture capture;
-        LmtCoreToolModel model;
-        const auto tools = addTool(model, toolsId, LmtToolType::ToolsPackage);
-        const auto other = addTool(model, "com.Other", LmtToolType::Other, false);
-        const auto duplicate = addTool(model, toolsId, LmtToolType::Patch);
-        QVERIFY(capture.contains("[LmtCoreToolModel] Add tool, featureid: "
-                                 "com.zdr.tb.tool.lumetra, lmttype: tools"));
+        lmttest::ModelScript script("tools t: o3.2.0.5 l3.2.0.5 o3.2.1; other Other: ; patch t:");
+        LmtCoreToolModel &model = script.model;
+        const auto tools = model.tools().first();
+        QVERIFY(capture.contains("[LmtCoreToolModel] Add tool, featureid: t, lmttype: tools"));
         // An empty type text ends the line (the log drops the trailing blank).
-        QVERIFY(capture.lines()
-                    .filter(QRegularExpression(
-                        "\\[LmtCoreToolModel\\] Add tool, featureid: com.Other, lmttype: ?$"))
-                    .size()
-            == 1);
-        QCOMPARE(model.tools(), LmtToolList({ tools, other, duplicate })); // no duplicate check
-
-        QCOMPARE(model.findTool(toolsId), tools); // the first one
-        QCOMPARE(model.findTool("com.other"), nullptr); // case-sensitive
-        QCOMPARE(model.findTool("com.Other"), other);
-
-        // New tools have no registry id yet and take patch updates.
-        QCOMPARE(tools->id(), -1);
-        QVERIFY(tools->isPatchVersionUpdatable());
-
-        capture.clear();
-        const auto offered = addOnline(tools, "3.2.0.5");
-        const auto installed = addLocal(tools, "3.2.0.5");
-        const auto offeredNext = addOnline(tools, "3.2.1");
+        QCOMPARE(capture.lines()
+                     .filter(QRegularExpression(
+                         "\\[LmtCoreToolModel\\] Add tool, featureid: Other, lmttype: ?$"))
+                     .size(),
+            1);
         QVERIFY(capture.contains("[LmtTool] \tAdd Online version: 3.2.0.5"));
         QVERIFY(capture.contains("[LmtTool] \tAdd Local version: 3.2.0.5"));
-        QCOMPARE(tools->allVersions(), LmtToolVersionList({ offered, installed, offeredNext }));
-        QCOMPARE(tools->onlineVersions(), LmtToolVersionList({ offered, offeredNext }));
-        QCOMPARE(tools->localVersions(), LmtToolVersionList({ installed }));
-        QCOMPARE(installed->tool(), tools);
+        QCOMPARE(model.tools().size(), 3); // no duplicate check
+        QCOMPARE(model.findTool("t"), tools); // the first one
+        QCOMPARE(model.findTool("other"), nullptr); // case-sensitive
+        QCOMPARE(model.findTool("Other"), model.tools().at(1));
+        // New tools have no registry id yet and take patch updates.
+        QCOMPARE(tools->id(), -1);
+        QVERIFY(LmtTool::create("n", LmtToolType::Other, "N")->isPatchVersionUpdatable());
 
-        QVERIFY(tools->hasVersion("3.2.1"));
-        QVERIFY(!tools->hasVersion("3.2.1.0"));
-        QCOMPARE(tools->findOnlineVersion("3.2.0.5"), offered);
-        QCOMPARE(tools->findLocalVersion("3.2.0.5"), installed);
-        QCOMPARE(tools->findLocalVersion("3.2.1"), nullptr);
-        QCOMPARE(tools->findOnlineVersion("3.2.9"), nullptr);
-        QCOMPARE(model.findOnlineVersion(toolsId, "3.2.1"), offeredNext);
-        QCOMPARE(model.findOnlineVersion(toolsId, "3.2.9"), nullptr);
-        QCOMPARE(model.findOnlineVersion("com.none", "3.2.1"), nullptr);
-        QCOMPARE(tools->onlineVersionsWith(3, 2, 0), LmtToolVersionList({ offered }));
+        QCOMPARE(script.names(tools->allVersions()), "t/o3.2.0.5 t/l3.2.0.5 t/o3.2.1");
+        QCOMPARE(script.names(tools->onlineVersions()), "t/o3.2.0.5 t/o3.2.1");
+        QCOMPARE(script.names(tools->localVersions()), "t/l3.2.0.5");
+        QCOMPARE(script["t/l3.2.0.5"]->tool(), tools);
+        QVERIFY(tools->hasVersion("3.2.1") && !tools->hasVersion("3.2.1.0"));
+        QCOMPARE(script.name(tools->findOnlineVersion("3.2.0.5")), "t/o3.2.0.5");
+        QCOMPARE(script.name(tools->findLocalVersion("3.2.0.5")), "t/l3.2.0.5");
+        QCOMPARE(script.name(tools->findLocalVersion("3.2.1")), "none");
+        QCOMPARE(script.name(tools->findOnlineVersion("3.2.9")), "none");
+        QCOMPARE(script.name(model.findOnlineVersion("t", "3.2.1")), "t/o3.2.1");
+        QCOMPARE(script.name(model.findOnlineVersion("t", "3.2.9")), "none");
+        QCOMPARE(script.name(model.findOnlineVersion("none", "3.2.1")), "none");
+        QCOMPARE(script.names(tools->onlineVersionsWith(3, 2, 0)), "t/o3.2.0.5");
         QVERIFY(tools->onlineVersionsWith(3, 3, 0).isEmpty());
 
         capture.clear();
         model.clear();
         QVERIFY(model.tools().isEmpty());
         QVERIFY(capture.contains("[LmtCoreToolModel] Clear core tool model"));
-        QCOMPARE(model.findTool(toolsId), nullptr);
+        QCOMPARE(model.findTool("t"), nullptr);
     }
 
     void addingToAnUnownedToolFailsCleanly()
