@@ -391,42 +391,6 @@ private Q_SLOTS:
         QCOMPARE(lmttest::readFile(target + "/notes.txt"), QByteArrayLiteral("mine\n"));
     }
 
-    // Without "/dir=" the installer picks the default folder of its scope (the last switch wins).
-    void linuxInstallerDefaultFolders_data()
-    {
-        QTest::addColumn<QStringList>("switches");
-        QTest::addColumn<QString>("scopeRoot");
-        QTest::newRow("all users") << QStringList { "/VERYSILENT", "/ALLUSERS" } << "allusers";
-        QTest::newRow("current user")
-            << QStringList { "/allusers", "/Dir=", "/currentUser" } << "localappdata";
-    }
-    void linuxInstallerDefaultFolders()
-    {
-        QFETCH(QStringList, switches);
-        QFETCH(QString, scopeRoot);
-        const ProcessResult result
-            = run("sh", QStringList { demoPackage("flashprobe-2.1.1.60-linux.sh") } + switches);
-        QVERIFY2(result.exitCode == 0, result.err.constData());
-        const QString folder
-            = m_sandbox.filePath(scopeRoot + "/Zendrel/com.zdr.tb.tool.flashprobe/2.1.1.60");
-        // A tool records its main program, which names it with --version.
-        const QString program = folder + "/flashprobe";
-        QCOMPARE(run(program, { "--version" }).out,
-            QByteArrayLiteral("FlashProbe Programmer 2.1.1.60\n"));
-        const QString entry = "/Zendrel_Technologies_AG/Zendrel-Toolbox/"
-                              "com.zdr.tb.tool.flashprobe-2.1.1.60.json";
-        QCOMPARE(QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scopeRoot + entry)))
-                     .object()
-                     .value("path")
-                     .toString(),
-            program);
-        const QString otherRoot = scopeRoot == "allusers" ? "localappdata" : "allusers";
-        QVERIFY(!QFile::exists(m_sandbox.filePath(otherRoot + entry)));
-        QCOMPARE(run(folder + "/uninstall-com.zdr.tb.tool.flashprobe.sh", {}).exitCode, 0);
-        QVERIFY(!QFile::exists(m_sandbox.filePath(scopeRoot + entry)));
-        QVERIFY(!QDir(folder).exists());
-    }
-
     void linuxInstallerFailsWithoutWriting_data()
     {
         QTest::addColumn<bool>("damaged");
@@ -460,40 +424,60 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_sandbox.filePath(kUserRegistry)).entryList(QDir::Files), QStringList());
     }
 
-    void linuxInstallerReplacesAnotherVersionInItsFolder_data()
+    // FlashProbe versions installed one after the other: only the last one's files and registry
+    // file remain, beside the folder's own file, until its uninstaller removes them.
+    void linuxInstallerReplacesAndUninstalls_data()
     {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::newRow("update") << "2.1.0.50"
-                                << "2.1.1.60";
-        QTest::newRow("downgrade") << "2.1.1.60"
-                                   << "2.1.0.50";
-        QTest::newRow("same version again") << "2.1.1.60"
-                                            << "2.1.1.60";
+        lmttest::rowsFrom(
+            "tools/installer-runs.txt", { "versions", "switches", "folder", "scope" });
     }
-    void linuxInstallerReplacesAnotherVersionInItsFolder()
+    void linuxInstallerReplacesAndUninstalls()
     {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        const QString target = m_sandbox.filePath("in place/" + QString(QTest::currentDataTag()));
-        QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
-        for (const QString &version : { first, second }) {
-            const ProcessResult result = installFlashProbe(version, target);
+        QFETCH(QString, versions);
+        QFETCH(QString, switches);
+        QFETCH(QString, folder);
+        QFETCH(QString, scope);
+        const bool chosen = folder.isEmpty();
+        const QString target
+            = m_sandbox.filePath(chosen ? "in place/" + QString(QTest::currentDataTag()) : folder);
+        QStringList files { "flashprobe", "lib/flashprobe/lumetra-demo-window",
+            "share/doc/flashprobe/RELEASE-NOTES-" + versions.section(' ', -1) + ".txt",
+            "uninstall-com.zdr.tb.tool.flashprobe.sh" };
+        if (chosen) {
+            QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
+            files.insert(2, "notes.txt");
+        }
+        for (const QString &version : versions.split(' ')) {
+            const ProcessResult result = run("sh",
+                QStringList { demoPackage("flashprobe-" + version + "-linux.sh") }
+                    + switches.split(' ')
+                    + (chosen ? QStringList { "/dir=" + target } : QStringList()));
             QVERIFY2(result.exitCode == 0, result.err.constData());
         }
-        // Only the second version's files and registry file remain, beside the folder's own file.
-        QCOMPARE(lmttest::filesBelow(target),
-            QStringList({ "flashprobe", "lib/flashprobe/lumetra-demo-window", "notes.txt",
-                "share/doc/flashprobe/RELEASE-NOTES-" + second + ".txt",
-                "uninstall-com.zdr.tb.tool.flashprobe.sh" }));
-        QCOMPARE(flashProbeRegistryFiles(),
-            QStringList { "com.zdr.tb.tool.flashprobe-" + second + ".json" });
+        QCOMPARE(lmttest::filesBelow(target), files);
+        const QString version = versions.section(' ', -1);
+        const QString entry = "com.zdr.tb.tool.flashprobe-" + version + ".json";
+        const auto registryFiles = [&](const QString &root) {
+            return QDir(m_sandbox.filePath(root + "/Zendrel_Technologies_AG/Zendrel-Toolbox"))
+                .entryList({ "com.zdr.tb.tool.flashprobe-*.json" }, QDir::Files);
+        };
+        QCOMPARE(registryFiles(scope), QStringList { entry });
+        QCOMPARE(registryFiles(scope == "allusers" ? "localappdata" : "allusers"), QStringList());
+        // A tool records its main program, which names it with --version.
+        QCOMPARE(
+            QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scope
+                                        + "/Zendrel_Technologies_AG/Zendrel-Toolbox/" + entry)))
+                .object()
+                .value("path")
+                .toString(),
+            target + "/flashprobe");
         QCOMPARE(run(target + "/flashprobe", { "--version" }).out,
-            ("FlashProbe Programmer " + second + "\n").toUtf8());
+            ("FlashProbe Programmer " + version + "\n").toUtf8());
 
         QCOMPARE(run(target + "/uninstall-com.zdr.tb.tool.flashprobe.sh", {}).exitCode, 0);
-        QCOMPARE(lmttest::filesBelow(target), QStringList { "notes.txt" });
-        QVERIFY(flashProbeRegistryFiles().isEmpty());
+        QCOMPARE(lmttest::filesBelow(target), chosen ? QStringList { "notes.txt" } : QStringList());
+        QCOMPARE(QDir(target).exists(), chosen);
+        QVERIFY(registryFiles(scope).isEmpty());
     }
 
     void linuxInstallerKeepsAnInstallationItCannotReplace()
