@@ -9,8 +9,6 @@
 #include <stdexcept>
 
 using namespace zendrel::lmt::setup;
-using lmttest::addLocal;
-using lmttest::addOnline;
 
 // A tool outside any shared_ptr, which the factory never produces.
 class UnownedTool : public LmtTool

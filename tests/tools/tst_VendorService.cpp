@@ -157,11 +157,7 @@ private Q_SLOTS:
         for (const QJsonValue &tool : registry)
             featureIds << tool[QStringLiteral("featureId")].toString();
         featureIds.sort();
-        QCOMPARE(featureIds,
-            QStringList({ "com.zdr.tb.pack.devices-arm", "com.zdr.tb.pack.devices-riscv",
-                "com.zdr.tb.tool.flashprobe", "com.zdr.tb.tool.legacy-workbench",
-                "com.zdr.tb.tool.lumetra", "com.zdr.tb.tool.lumetra.hotfix",
-                "com.zdr.tb.tool.tracelens" }));
+        QCOMPARE(featureIds.join('\n') + '\n', lmttest::fixture("tools/demo-feature-ids.txt"));
 
         // Every version has a Linux and a Windows package, each with the checksum of its file.
         int linuxPackages = 0;
