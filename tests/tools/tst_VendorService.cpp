@@ -8,12 +8,9 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QtTest>
@@ -25,45 +22,41 @@ const QString kDemoEmail = QString::fromLatin1(lmttest::kDemoEmail);
 const QString kUserRegistry
     = QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/");
 
-using Headers = QList<QPair<QByteArray, QByteArray>>;
-
-struct HttpResult {
-    int status = 0;
-    QByteArray body;
-    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+struct Answer {
+    int status = -1;
     QHash<QByteArray, QByteArray> headers; // lower-case names
+    QByteArray body;
 
     QJsonObject object() const { return QJsonDocument::fromJson(body).object(); }
 };
 
-// Sends one request and waits for its answer.
-HttpResult send(const QByteArray &verb, const QString &url, const Headers &headers = {},
+// Sends "VERB target" exactly as written (a browser or Qt would normalise ".."), with header
+// lines ("Name: value\r\n") and a JSON body, and reads the answer up to its Content-Length.
+Answer exchange(const QString &base, const QByteArray &request, const QByteArray &headers = {},
     const QByteArray &body = {})
 {
-    QNetworkAccessManager network;
-    QNetworkRequest request { QUrl(url) };
-    request.setTransferTimeout(kTimeoutMs);
-    for (const auto &header : headers)
-        request.setRawHeader(header.first, header.second);
-    if (!body.isEmpty())
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-    QNetworkReply *reply
-        = verb == "HEAD" ? network.head(request) : network.sendCustomRequest(request, verb, body);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    HttpResult result { reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-        reply->readAll(), reply->error(), {} };
-    for (const auto &pair : reply->rawHeaderPairs())
-        result.headers.insert(pair.first.toLower(), pair.second);
-    reply->deleteLater();
-    return result;
-}
-
-Headers bearer(const QByteArray &token)
-{
-    return { { "Authorization", "Bearer " + token } };
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(QUrl(base).port()));
+    if (!socket.waitForConnected(kTimeoutMs))
+        return {};
+    socket.write(request + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers
+        + (body.isEmpty() ? "" : "Content-Type: application/json\r\n")
+        + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    QByteArray raw;
+    while (!raw.contains("\r\n\r\n") && socket.waitForReadyRead(kTimeoutMs))
+        raw += socket.readAll();
+    Answer answer;
+    const QList<QByteArray> lines = raw.left(raw.indexOf("\r\n\r\n")).split('\n');
+    answer.status = lines.value(0).split(' ').value(1, "-1").toInt();
+    for (const QByteArray &line : lines.mid(1))
+        answer.headers.insert(
+            line.left(line.indexOf(':')).toLower(), line.mid(line.indexOf(':') + 1).trimmed());
+    const qsizetype length
+        = request.startsWith("HEAD") ? 0 : answer.headers.value("content-length").toLongLong();
+    answer.body = raw.mid(raw.indexOf("\r\n\r\n") + 4);
+    while (answer.body.size() < length && socket.waitForReadyRead(kTimeoutMs))
+        answer.body += socket.readAll();
+    return answer;
 }
 
 QByteArray credentials(const QString &email, const QString &password)
@@ -71,19 +64,19 @@ QByteArray credentials(const QString &email, const QString &password)
     return QJsonDocument(QJsonObject { { "email", email }, { "password", password } }).toJson();
 }
 
-// Sends a request line exactly as written (a browser or Qt would normalise "..") and returns
-// the status code of the answer.
-int rawStatus(const QString &base, const QByteArray &target)
+QByteArray signIn(const lmttest::VendorStandIn &service)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(QUrl(base).port()));
-    if (!socket.waitForConnected(kTimeoutMs))
-        return -1;
-    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
-    QByteArray answer;
-    while (!answer.contains("\r\n") && socket.waitForReadyRead(kTimeoutMs))
-        answer += socket.readAll();
-    return answer.left(answer.indexOf("\r\n")).split(' ').value(1, "-1").toInt();
+    return exchange(service.url(), "POST /api/v1/auth/token", {},
+        credentials(kDemoEmail, QString::fromLatin1(lmttest::kDemoPassword)))
+        .object()
+        .value("access_token")
+        .toString()
+        .toLatin1();
+}
+
+QByteArray bearer(const QByteArray &token)
+{
+    return "Authorization: Bearer " + token + "\r\n";
 }
 
 // All download entries of a registry document.
@@ -126,15 +119,11 @@ class TestVendorService : public QObject
     lmttest::Sandbox m_sandbox;
     lmttest::VendorStandIn m_service;
 
-    QString url(const QString &path) const { return m_service.url() + path; }
-    QByteArray signIn(const lmttest::VendorStandIn &service) const
+    QByteArray m_token;
+
+    Answer ask(const QString &request, const QByteArray &headers = {}) const
     {
-        return send("POST", service.url() + "/api/v1/auth/token", {},
-            credentials(kDemoEmail, QString::fromLatin1(lmttest::kDemoPassword)))
-            .object()
-            .value("access_token")
-            .toString()
-            .toLatin1();
+        return exchange(m_service.url(), request.toUtf8(), headers);
     }
     ProcessResult installFlashProbe(const QString &version, const QString &target) const
     {
@@ -153,11 +142,13 @@ private Q_SLOTS:
     {
         QString error;
         QVERIFY2(m_service.start({}, &error), qPrintable(error));
+        m_token = signIn(m_service);
+        QVERIFY(!m_token.isEmpty());
     }
 
     void registryListsTheDemoToolsWithChecksums()
     {
-        const HttpResult result = send("GET", url("/api/v1/tools/?dependencies=true"));
+        const Answer result = ask("GET /api/v1/tools/?dependencies=true");
         QCOMPARE(result.status, 200);
         QCOMPARE(result.headers.value("content-type"), QByteArrayLiteral("application/json"));
         QVERIFY(!result.body.contains("{base}"));
@@ -166,18 +157,14 @@ private Q_SLOTS:
         for (const QJsonValue &tool : registry)
             featureIds << tool[QStringLiteral("featureId")].toString();
         featureIds.sort();
-        QCOMPARE(featureIds,
-            QStringList({ "com.zdr.tb.pack.devices-arm", "com.zdr.tb.pack.devices-riscv",
-                "com.zdr.tb.tool.flashprobe", "com.zdr.tb.tool.legacy-workbench",
-                "com.zdr.tb.tool.lumetra", "com.zdr.tb.tool.lumetra.hotfix",
-                "com.zdr.tb.tool.tracelens" }));
+        QCOMPARE(featureIds.join('\n') + '\n', lmttest::fixture("tools/demo-feature-ids.txt"));
 
         // Every version has a Linux and a Windows package, each with the checksum of its file.
         int linuxPackages = 0;
         const QList<QJsonObject> entries = downloadEntries(registry);
         for (const QJsonObject &entry : entries) {
             const QString packageUrl = entry["url"].toString();
-            QVERIFY2(packageUrl.startsWith(url("/packages/")), qPrintable(packageUrl));
+            QVERIFY2(packageUrl.startsWith(m_service.url() + "/packages/"), qPrintable(packageUrl));
             const QByteArray onDisk
                 = lmttest::readFile(demoPackage(QUrl(packageUrl).path().section('/', 2, 2)));
             QVERIFY2(!onDisk.isEmpty(), qPrintable(packageUrl));
@@ -190,29 +177,40 @@ private Q_SLOTS:
         QCOMPARE(linuxPackages, 18);
     }
 
-    // What each address answers without a sign-in: status, content type and body texts.
+    // What each address answers: status, content type and body texts, with or without a token.
     void addressesAnswer_data()
     {
-        lmttest::rowsFrom("tools/vendor-addresses.txt", { "request", "status", "type", "body" });
+        lmttest::rowsFrom("tools/vendor-addresses.txt",
+            { "request", "authorization", "body", "status", "type", "texts" });
     }
     void addressesAnswer()
     {
         QFETCH(QString, request);
-        QFETCH(QString, status);
-        QFETCH(QString, type);
+        QFETCH(QString, authorization);
         QFETCH(QString, body);
-        const QByteArrayList texts = body.replace("\\n", "\n").toUtf8().split(';');
-        const HttpResult result
-            = send(request.section(' ', 0, 0).toLatin1(), url(request.section(' ', 1)));
-        QCOMPARE(result.status, status.toInt());
+        QFETCH(QString, type);
+        QFETCH(QString, texts);
+        QByteArray forged = m_token.split('.')[1];
+        forged = QByteArray::fromBase64(forged, QByteArray::Base64UrlEncoding)
+                     .replace("demo.user", "qa.engineer")
+                     .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+        authorization.replace("{token}", m_token)
+            .replace(
+                "{forged}", m_token.split('.')[0] + '.' + forged + '.' + m_token.split('.')[2]);
+        const Answer result = exchange(m_service.url(), request.toUtf8(),
+            authorization.isEmpty() ? QByteArray()
+                                    : "Authorization: " + authorization.toUtf8() + "\r\n",
+            body.toUtf8());
+        QTEST(QString::number(result.status), "status");
         if (!type.isEmpty())
             QCOMPARE(result.headers.value("content-type"), type.toUtf8());
-        for (const QByteArray &text : texts)
+        const QByteArrayList parts = texts.replace("\\n", "\n").toUtf8().split(';');
+        for (const QByteArray &text : parts)
             QVERIFY2(text.startsWith('!') ? !result.body.contains(text.mid(1))
                                           : result.body.contains(text),
                 text.constData());
         if (type == "text/plain; charset=utf-8")
-            QVERIFY(result.body.startsWith(texts.first()));
+            QVERIFY(result.body.startsWith(parts.first()));
     }
 
     void rangeRequests_data()
@@ -229,9 +227,9 @@ private Q_SLOTS:
         const QByteArray whole = lmttest::readFile(demoPackage(fileName));
         const QByteArray size = QByteArray::number(whole.size());
         QVERIFY(whole.size() > 100);
-        const HttpResult result = send("GET", url("/packages/" + fileName),
-            range.isEmpty() ? Headers()
-                            : Headers { { "Range", range.replace("{size}", size).toLatin1() } });
+        const Answer result = ask("GET /packages/" + fileName,
+            range.isEmpty() ? QByteArray()
+                            : "Range: " + range.replace("{size}", size).toLatin1() + "\r\n");
         QCOMPARE(result.status, status.toInt());
         const int from = first.toInt() < 0 ? first.toInt() + whole.size() : first.toInt();
         const int to = last.toInt() < 0 ? last.toInt() + whole.size() : last.toInt();
@@ -246,88 +244,42 @@ private Q_SLOTS:
                 QStringLiteral("bytes %1-%2/%3").arg(from).arg(to).arg(whole.size()).toUtf8());
         }
         if (range.isEmpty()) {
-            const HttpResult head = send("HEAD", url("/packages/" + fileName));
+            const Answer head = ask("HEAD /packages/" + fileName);
             QCOMPARE(head.status, 200);
             QCOMPARE(head.headers.value("content-length"), size);
             QVERIFY(head.body.isEmpty());
         }
     }
 
-    void tokensAreIssuedCheckedAndRevoked()
+    void tokensAreIssuedAndRevoked()
     {
-        const QString tokenUrl = url("/api/v1/auth/token");
         const qint64 before = QDateTime::currentSecsSinceEpoch();
-        // The e-mail address is matched whatever its case.
-        const HttpResult issued = send("POST", tokenUrl, {},
-            credentials("DEMO.user@lumetra-demo.example", lmttest::kDemoPassword));
-        QCOMPARE(issued.status, 200);
-        QCOMPARE(issued.object().value("token_type").toString(), QStringLiteral("Bearer"));
-        QCOMPARE(issued.object().value("expires_in").toInt(), 3600);
-        const QByteArray token = issued.object().value("access_token").toString().toLatin1();
+        const QByteArray token = signIn(m_service);
         const QList<QByteArray> parts = token.split('.');
         QCOMPARE(parts.size(), 3);
-        const auto decoded = [](const QByteArray &part) {
+        const auto decoded = [&](int part) {
             return QJsonDocument::fromJson(
-                QByteArray::fromBase64(part, QByteArray::Base64UrlEncoding))
+                QByteArray::fromBase64(parts[part], QByteArray::Base64UrlEncoding))
                 .object();
         };
-        QCOMPARE(decoded(parts[0]).value("typ").toString(), QStringLiteral("JWT"));
-        const QJsonObject payload = decoded(parts[1]);
-        QCOMPARE(payload.value("sub").toString(), kDemoEmail); // as registered
-        const qint64 expiry = payload.value("exp").toInteger();
+        QCOMPARE(decoded(0).value("typ").toString(), QStringLiteral("JWT"));
+        QCOMPARE(decoded(1).value("sub").toString(), kDemoEmail);
+        const qint64 expiry = decoded(1).value("exp").toInteger();
         QVERIFY(expiry >= before + 3600 && expiry <= QDateTime::currentSecsSinceEpoch() + 3600);
 
-        const QString registryUrl = url("/api/v1/tools/");
-        QCOMPARE(send("GET", registryUrl, bearer(token)).status, 200);
-        QCOMPARE(
-            send("GET", url("/api/v1/auth/userinfo"), bearer(token)).object()["sub"].toString(),
-            kDemoEmail);
-        const HttpResult package = send(
-            "GET", url("/packages/lumetra-tools-3.2.1.1250-linux.sh/download"), bearer(token));
-        QCOMPARE(package.status, 200);
-        QCOMPARE(package.body, lmttest::readFile(demoPackage("lumetra-tools-3.2.1.1250-linux.sh")));
-
-        // Wrong credentials and malformed requests.
-        QCOMPARE(send("POST", tokenUrl, {}, credentials(kDemoEmail, "guess")).status, 401);
-        QCOMPARE(send("POST", tokenUrl, {},
-                     credentials("nobody@lumetra-demo.example", lmttest::kDemoPassword))
-                     .status,
-            401);
-        QCOMPARE(send("POST", tokenUrl, {}, "email=x").status, 400);
-        QCOMPARE(send("POST", tokenUrl, {}, "{\"email\": 1}").status, 400);
-
-        // Unknown or forged tokens are refused on every path; a bare "Bearer " carries no token.
-        const HttpResult garbage = send("GET", registryUrl, bearer("abc.def.ghi"));
-        QCOMPARE(garbage.status, 401);
-        QCOMPARE(garbage.error, QNetworkReply::AuthenticationRequiredError);
-        QJsonObject otherUser = payload;
-        otherUser.insert("sub", "qa.engineer@lumetra-demo.example");
-        const QByteArray forged = parts[0] + '.'
-            + QJsonDocument(otherUser)
-                  .toJson(QJsonDocument::Compact)
-                  .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)
-            + '.' + parts[2];
-        QCOMPARE(send("GET", registryUrl, bearer(forged)).status, 401);
-        QCOMPARE(send("GET", url("/tools/com.zdr.tb.tool.lumetra"), bearer(forged)).status, 401);
-        QCOMPARE(
-            send("GET", registryUrl, { { "Authorization", "Basic ZGVtbzpkZW1v" } }).status, 401);
-        QCOMPARE(send("GET", registryUrl, { { "Authorization", "Bearer " } }).status, 200);
-
         // Revoked, the token is refused from then on; a new sign-in gets another one.
-        const QString revokeUrl = url("/api/v1/auth/revoke");
-        QCOMPARE(send("POST", revokeUrl, bearer(token)).status, 204);
-        QCOMPARE(send("GET", registryUrl, bearer(token)).status, 401);
-        QCOMPARE(send("POST", revokeUrl, bearer(token)).status, 401);
+        QCOMPARE(ask("POST /api/v1/auth/revoke", bearer(token)).status, 204);
+        QCOMPARE(ask("GET /api/v1/tools/", bearer(token)).status, 401);
+        QCOMPARE(ask("POST /api/v1/auth/revoke", bearer(token)).status, 401);
         const QByteArray another = signIn(m_service);
         QVERIFY(!another.isEmpty() && another != token);
-        QCOMPARE(send("GET", registryUrl, bearer(another)).status, 200);
+        QCOMPARE(ask("GET /api/v1/tools/", bearer(another)).status, 200);
 
         // Expired at once, or issued by another run (each run signs with its own key): refused.
         lmttest::VendorStandIn shortLived;
         QVERIFY(shortLived.start({ "--token-lifetime", "0" }));
-        const QString shortLivedRegistry = shortLived.url() + "/api/v1/tools/";
-        QCOMPARE(send("GET", shortLivedRegistry, bearer(signIn(shortLived))).status, 401);
-        QCOMPARE(send("GET", shortLivedRegistry, bearer(another)).status, 401);
+        for (const QByteArray &refused : { signIn(shortLived), another })
+            QCOMPARE(exchange(shortLived.url(), "GET /api/v1/tools/", bearer(refused)).status, 401);
     }
 
     void pathsOutsideThePackagesAreRefused_data()
@@ -338,7 +290,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, target);
         QFETCH(QString, status);
-        QCOMPARE(rawStatus(m_service.url(), target.toLatin1()), status.toInt());
+        QCOMPARE(ask("GET " + target).status, status.toInt());
     }
 
     void filesOutsideTheCatalogueAreNeverServed()
@@ -357,7 +309,9 @@ private Q_SLOTS:
         lmttest::VendorStandIn service;
         service.setCatalogue(catalogue.path());
         QVERIFY(service.start());
-        const HttpResult listed = send("GET", service.url() + "/api/v1/tools/");
+        const auto get
+            = [&](const QByteArray &target) { return exchange(service.url(), "GET " + target); };
+        const Answer listed = get("/api/v1/tools/");
         QCOMPARE(listed.status, 200);
         const auto entries = downloadEntries(QJsonDocument::fromJson(listed.body).array());
         QCOMPARE(entries.size(), 3);
@@ -366,12 +320,12 @@ private Q_SLOTS:
         QVERIFY(!entries[1].contains("sha256"));
         QVERIFY(!entries[2].contains("sha256"));
 
-        QCOMPARE(send("GET", service.url() + "/packages/ok.sh").status, 200);
-        const HttpResult escaped = send("GET", service.url() + "/packages/escape.sh/download");
+        QCOMPARE(get("/packages/ok.sh").status, 200);
+        const Answer escaped = get("/packages/escape.sh/download");
         QCOMPARE(escaped.status, 404);
         QVERIFY(!escaped.body.contains("top secret"));
-        QCOMPARE(send("GET", service.url() + "/api/v1/tools/7/versions/70/license/").status, 404);
-        QCOMPARE(rawStatus(service.url(), "/../secret.txt"), 400);
+        QCOMPARE(get("/api/v1/tools/7/versions/70/license/").status, 404);
+        QCOMPARE(get("/../secret.txt").status, 400);
         QTRY_VERIFY_WITH_TIMEOUT(
             service.requestLog().join('\n').contains("escape.sh/download"), kTimeoutMs);
     }
@@ -433,42 +387,6 @@ private Q_SLOTS:
         QCOMPARE(lmttest::readFile(target + "/notes.txt"), QByteArrayLiteral("mine\n"));
     }
 
-    // Without "/dir=" the installer picks the default folder of its scope (the last switch wins).
-    void linuxInstallerDefaultFolders_data()
-    {
-        QTest::addColumn<QStringList>("switches");
-        QTest::addColumn<QString>("scopeRoot");
-        QTest::newRow("all users") << QStringList { "/VERYSILENT", "/ALLUSERS" } << "allusers";
-        QTest::newRow("current user")
-            << QStringList { "/allusers", "/Dir=", "/currentUser" } << "localappdata";
-    }
-    void linuxInstallerDefaultFolders()
-    {
-        QFETCH(QStringList, switches);
-        QFETCH(QString, scopeRoot);
-        const ProcessResult result
-            = run("sh", QStringList { demoPackage("flashprobe-2.1.1.60-linux.sh") } + switches);
-        QVERIFY2(result.exitCode == 0, result.err.constData());
-        const QString folder
-            = m_sandbox.filePath(scopeRoot + "/Zendrel/com.zdr.tb.tool.flashprobe/2.1.1.60");
-        // A tool records its main program, which names it with --version.
-        const QString program = folder + "/flashprobe";
-        QCOMPARE(run(program, { "--version" }).out,
-            QByteArrayLiteral("FlashProbe Programmer 2.1.1.60\n"));
-        const QString entry = "/Zendrel_Technologies_AG/Zendrel-Toolbox/"
-                              "com.zdr.tb.tool.flashprobe-2.1.1.60.json";
-        QCOMPARE(QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scopeRoot + entry)))
-                     .object()
-                     .value("path")
-                     .toString(),
-            program);
-        const QString otherRoot = scopeRoot == "allusers" ? "localappdata" : "allusers";
-        QVERIFY(!QFile::exists(m_sandbox.filePath(otherRoot + entry)));
-        QCOMPARE(run(folder + "/uninstall-com.zdr.tb.tool.flashprobe.sh", {}).exitCode, 0);
-        QVERIFY(!QFile::exists(m_sandbox.filePath(scopeRoot + entry)));
-        QVERIFY(!QDir(folder).exists());
-    }
-
     void linuxInstallerFailsWithoutWriting_data()
     {
         QTest::addColumn<bool>("damaged");
@@ -502,40 +420,60 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_sandbox.filePath(kUserRegistry)).entryList(QDir::Files), QStringList());
     }
 
-    void linuxInstallerReplacesAnotherVersionInItsFolder_data()
+    // FlashProbe versions installed one after the other: only the last one's files and registry
+    // file remain, beside the folder's own file, until its uninstaller removes them.
+    void linuxInstallerReplacesAndUninstalls_data()
     {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::newRow("update") << "2.1.0.50"
-                                << "2.1.1.60";
-        QTest::newRow("downgrade") << "2.1.1.60"
-                                   << "2.1.0.50";
-        QTest::newRow("same version again") << "2.1.1.60"
-                                            << "2.1.1.60";
+        lmttest::rowsFrom(
+            "tools/installer-runs.txt", { "versions", "switches", "folder", "scope" });
     }
-    void linuxInstallerReplacesAnotherVersionInItsFolder()
+    void linuxInstallerReplacesAndUninstalls()
     {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        const QString target = m_sandbox.filePath("in place/" + QString(QTest::currentDataTag()));
-        QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
-        for (const QString &version : { first, second }) {
-            const ProcessResult result = installFlashProbe(version, target);
+        QFETCH(QString, versions);
+        QFETCH(QString, switches);
+        QFETCH(QString, folder);
+        QFETCH(QString, scope);
+        const bool chosen = folder.isEmpty();
+        const QString target
+            = m_sandbox.filePath(chosen ? "in place/" + QString(QTest::currentDataTag()) : folder);
+        QStringList files { "flashprobe", "lib/flashprobe/lumetra-demo-window",
+            "share/doc/flashprobe/RELEASE-NOTES-" + versions.section(' ', -1) + ".txt",
+            "uninstall-com.zdr.tb.tool.flashprobe.sh" };
+        if (chosen) {
+            QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
+            files.insert(2, "notes.txt");
+        }
+        for (const QString &version : versions.split(' ')) {
+            const ProcessResult result = run("sh",
+                QStringList { demoPackage("flashprobe-" + version + "-linux.sh") }
+                    + switches.split(' ')
+                    + (chosen ? QStringList { "/dir=" + target } : QStringList()));
             QVERIFY2(result.exitCode == 0, result.err.constData());
         }
-        // Only the second version's files and registry file remain, beside the folder's own file.
-        QCOMPARE(lmttest::filesBelow(target),
-            QStringList({ "flashprobe", "lib/flashprobe/lumetra-demo-window", "notes.txt",
-                "share/doc/flashprobe/RELEASE-NOTES-" + second + ".txt",
-                "uninstall-com.zdr.tb.tool.flashprobe.sh" }));
-        QCOMPARE(flashProbeRegistryFiles(),
-            QStringList { "com.zdr.tb.tool.flashprobe-" + second + ".json" });
+        QCOMPARE(lmttest::filesBelow(target), files);
+        const QString version = versions.section(' ', -1);
+        const QString entry = "com.zdr.tb.tool.flashprobe-" + version + ".json";
+        const auto registryFiles = [&](const QString &root) {
+            return QDir(m_sandbox.filePath(root + "/Zendrel_Technologies_AG/Zendrel-Toolbox"))
+                .entryList({ "com.zdr.tb.tool.flashprobe-*.json" }, QDir::Files);
+        };
+        QCOMPARE(registryFiles(scope), QStringList { entry });
+        QCOMPARE(registryFiles(scope == "allusers" ? "localappdata" : "allusers"), QStringList());
+        // A tool records its main program, which names it with --version.
+        QCOMPARE(
+            QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scope
+                                        + "/Zendrel_Technologies_AG/Zendrel-Toolbox/" + entry)))
+                .object()
+                .value("path")
+                .toString(),
+            target + "/flashprobe");
         QCOMPARE(run(target + "/flashprobe", { "--version" }).out,
-            ("FlashProbe Programmer " + second + "\n").toUtf8());
+            ("FlashProbe Programmer " + version + "\n").toUtf8());
 
         QCOMPARE(run(target + "/uninstall-com.zdr.tb.tool.flashprobe.sh", {}).exitCode, 0);
-        QCOMPARE(lmttest::filesBelow(target), QStringList { "notes.txt" });
-        QVERIFY(flashProbeRegistryFiles().isEmpty());
+        QCOMPARE(lmttest::filesBelow(target), chosen ? QStringList { "notes.txt" } : QStringList());
+        QCOMPARE(QDir(target).exists(), chosen);
+        QVERIFY(registryFiles(scope).isEmpty());
     }
 
     void linuxInstallerKeepsAnInstallationItCannotReplace()
