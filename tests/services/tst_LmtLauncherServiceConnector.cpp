@@ -230,13 +230,14 @@ private Q_SLOTS:
         // neither starts the service nor looks for the executable.
         QCOMPARE(failureOf([&] { connector->installTool("com.zdr.x", "1.0.0.1", { "--" }); }),
             "process failed to start");
+        QCOMPARE(state(*connector), "found 0 port 0 kor-launcher-service");
         QVERIFY(launcher.calls().isEmpty());
 
         // Not started: the download starts the service first.
         waitFor(connector->downloadTool("com.zdr.tb.tool.lumetra", "3.2.0.1200"));
         QVERIFY(connector->isStarted());
-        QCOMPARE(launcher.calls().last().join(' '),
-            "-kor.service downloadOnly com.zdr.tb.tool.lumetra:3.2.0.1200 " + RegistryUrl);
+        QCOMPARE(launcher.calls().last().join('|'),
+            "-kor.service|downloadOnly com.zdr.tb.tool.lumetra:3.2.0.1200 " + RegistryUrl);
 
         // A version object names its tool's feature id and its version text.
         const auto tool
@@ -253,10 +254,9 @@ private Q_SLOTS:
         const QStringList switches { "--", "/verysilent", "/currentuser", "/dir=/opt/my tools" };
         waitFor(connector->installTool("com.zdr.tb.pack.devices-arm", "1.0.0.10", switches));
         QCOMPARE(launcher.calls().size(), runsBefore + 1);
-        QCOMPARE(launcher.calls().last(),
-            (QStringList {
-                 "-kor.service", "installOnly com.zdr.tb.pack.devices-arm:1.0.0.10 " + RegistryUrl }
-                + switches));
+        QCOMPARE(launcher.calls().last().join('|'),
+            "-kor.service|installOnly com.zdr.tb.pack.devices-arm:1.0.0.10 " + RegistryUrl + '|'
+                + switches.join('|'));
         // The command a sudo installation runs is the very one installTool() starts.
         const LmtCommandLine command
             = connector->installCommand("com.zdr.tb.pack.devices-arm", "1.0.0.10", switches);
@@ -267,27 +267,24 @@ private Q_SLOTS:
         connector->updateToolDetached(
             "com.zdr.tb.tool.lumetrasetup", "1.3.0.800", { "--", "/allusers", "/dir=/opt/setup" });
         QTRY_COMPARE_WITH_TIMEOUT(launcher.calls().size(), runsBefore + 2, 10000);
-        QCOMPARE(launcher.calls().last(),
-            QStringList({ "-kor.service",
-                "installOnly com.zdr.tb.tool.lumetrasetup:1.3.0.800 " + RegistryUrl })
-                + QStringList({ "--", "/allusers", "/dir=/opt/setup" }));
+        QCOMPARE(launcher.calls().last().join('|'),
+            "-kor.service|installOnly com.zdr.tb.tool.lumetrasetup:1.3.0.800 " + RegistryUrl
+                + "|--|/allusers|/dir=/opt/setup");
     }
 
     void concurrentDownloadsShareOneStart_data()
     {
-        QTest::addColumn<QByteArray>("portOutput");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("started") << QByteArray("49152\n") << QString("started");
-        QTest::newRow("start fails")
-            << QByteArray("no port yet\n") << QString("Failed to discover Launcher Service port");
+        QTest::newRow("started") << QString("started");
+        QTest::newRow("start fails") << QString("Failed to discover Launcher Service port");
     }
     // The service did not start with the application, and three download workers ask for it
     // at once. Its "-port" answers only when the test opens the gate, after every worker has
     // either begun a start or said that it waits for one.
     void concurrentDownloadsShareOneStart()
     {
-        QFETCH(QByteArray, portOutput);
         QFETCH(QString, outcome);
+        const QByteArray portOutput = outcome == "started" ? "49152\n" : "no port yet\n";
         lmttest::LogCapture capture;
         FakeLauncher launcher(lmttest::fixture("services/launcher-gated-port.sh"));
         auto connector = makeConnector();
