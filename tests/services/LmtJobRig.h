@@ -4,14 +4,26 @@
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtServiceTypes.h"
+#include "services/NetworkException.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMetaEnum>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace lmttest {
+
+// "<code> <text>" of the NetworkException that call throws, "plain: <text>" of any other error;
+// empty when it throws none.
+template<typename Call>
+QString networkFailureOf(Call call)
+{
+    try {
+        call();
+    } catch (const zendrel::lmt::setup::NetworkException &e) {
+        return QStringLiteral("%1 %2").arg(e.code()).arg(QString::fromUtf8(e.what()));
+    } catch (const std::runtime_error &e) {
+        return QStringLiteral("plain: ") + QString::fromUtf8(e.what());
+    }
+    return QString();
+}
 
 // What the tests of the downloader, installer and uninstaller share: a sandbox, a fresh tool
 // model and fake connector per test, and the runs they expect, kept in one fixture file as an
@@ -35,6 +47,17 @@ struct JobRig {
         const auto created = LmtTool::create(featureId, LmtToolType::External, featureId);
         model->addTool(created);
         return created;
+    }
+
+    // The script each feature id's download (or, with install set, installation) runs; the
+    // fallback for the others. A null script makes the launcher fail to start.
+    void scripts(const QMap<QString, QByteArray> &byFeatureId,
+        const QByteArray &otherwise = "exit 0", bool install = false)
+    {
+        const auto script = [=](const QString &featureId, const QString &) {
+            return byFeatureId.value(featureId, otherwise);
+        };
+        install ? connector->setInstallScript(script) : connector->setDownloadScript(script);
     }
 
     // The named list of the running test function's expected run.

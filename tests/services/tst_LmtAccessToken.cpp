@@ -1,14 +1,12 @@
 #include "base/LmtSettings.h"
 #include "common/LmtFakeLauncher.h"
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
 
-#include <QDateTime>
-#include <QSettings>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using lmttest::rowsFrom;
 
 class TestLmtAccessToken : public QObject
 {
@@ -17,7 +15,7 @@ class TestLmtAccessToken : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
-    void addressIsMaskedUpToTheAt_data() { lmttest::rowsFrom("services/token-masks.json"); }
+    void addressIsMaskedUpToTheAt_data() { rowsFrom("services/token-masks.json"); }
     void addressIsMaskedUpToTheAt()
     {
         QFETCH(QJsonObject, row);
@@ -27,7 +25,7 @@ private Q_SLOTS:
         QCOMPARE(LmtAccessToken(token, "3600", "").userEmail(), row["shown"].toString());
     }
 
-    void restoreDropsExpiredTokens_data() { lmttest::rowsFrom("services/token-expiry.json"); }
+    void restoreDropsExpiredTokens_data() { rowsFrom("services/token-expiry.json"); }
     void restoreDropsExpiredTokens()
     {
         QFETCH(QJsonObject, row);

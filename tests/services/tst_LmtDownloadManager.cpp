@@ -1,28 +1,24 @@
 #include "base/LmtSettings.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
+#include "services/LmtJobRig.h"
 #include "services/LmtUpdateSiteCheck.h"
 #include "services/LmtVendorSite.h"
 #include "services/NetworkException.h"
 
-#include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QNetworkReply>
-#include <QSettings>
 #include <QTcpServer>
-#include <QThread>
 #include <QtTest>
-
-#include <memory>
 
 using namespace zendrel::lmt::setup;
 using lmttest::HttpRequest;
 using lmttest::HttpResponse;
 using lmttest::LoopbackHttpServer;
+using lmttest::networkFailureOf;
+using lmttest::rowsFrom;
 
 namespace {
 
@@ -40,41 +36,6 @@ HttpResponse scriptedAnswer(const HttpRequest &request)
         return { 404, "no such document", {}, {} };
     return { 200, "body of " + request.target, {}, {} };
 }
-
-// "Network Error …" text and code of what call throws; "plain: <text>" for any other error.
-template<typename Call>
-QString failureOf(Call call)
-{
-    try {
-        call();
-    } catch (const NetworkException &e) {
-        return QStringLiteral("%1 %2").arg(e.code()).arg(QString::fromUtf8(e.what()));
-    } catch (const std::runtime_error &e) {
-        return QStringLiteral("plain: ") + QString::fromUtf8(e.what());
-    }
-    return QString();
-}
-
-// Runs one blocking GET on a thread of its own and keeps the result for the test.
-class BackgroundGet
-{
-public:
-    BackgroundGet(LmtDownloadManager &manager, QUrl url)
-        : m_thread(QThread::create([this, &manager, url] {
-            m_failure = failureOf([&] { m_body = manager.getData(url); });
-        }))
-    {
-        m_thread->start();
-    }
-    ~BackgroundGet() { m_thread->wait(); }
-
-    bool finish() { return m_thread->wait(30000); }
-    QByteArray m_body;
-    QString m_failure;
-
-private:
-    std::unique_ptr<QThread> m_thread;
-};
 
 } // namespace
 
@@ -172,7 +133,7 @@ private Q_SLOTS:
 
         QCOMPARE(manager.getData(server.url("/moved-here"), token), QByteArray("body of /plain"));
         QCOMPARE(server.requests().last().header("Authorization"), QByteArray("Bearer secret-r"));
-        QCOMPARE(failureOf([&] { manager.getData(server.url("/moved-away"), token); }),
+        QCOMPARE(networkFailureOf([&] { manager.getData(server.url("/moved-away"), token); }),
             QStringLiteral("%1 Network Error occurred: 'InsecureRedirectError'")
                 .arg(int(QNetworkReply::InsecureRedirectError)));
         QCOMPARE(elsewhere.requestCount(), 0);
@@ -181,10 +142,7 @@ private Q_SLOTS:
         QCOMPARE(elsewhere.requestCount(), 1);
     }
 
-    void failuresNameTheirNetworkCode_data()
-    {
-        lmttest::rowsFrom("services/network-failures.json");
-    }
+    void failuresNameTheirNetworkCode_data() { rowsFrom("services/network-failures.json"); }
     void failuresNameTheirNetworkCode()
     {
         QFETCH(QJsonObject, row);
@@ -194,7 +152,7 @@ private Q_SLOTS:
         const auto token = std::make_shared<LmtAccessToken>("rejected", "3600", "");
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([&] {
+        QCOMPARE(networkFailureOf([&] {
             if (row["post"].toBool())
                 manager.postData(url, "x", timeoutMs);
             else if (timeoutMs)
@@ -208,38 +166,34 @@ private Q_SLOTS:
         QCOMPARE(manager.getData(m_server.url("/after")), QByteArray("body of /after"));
     }
 
-    void timeOutAppliesPerRequest()
-    {
-        LmtDownloadManager manager;
-        QVERIFY(!failureOf([&] { manager.getData(m_server.url("/stall"), 300); }).isEmpty());
-        // The next request without a time-out waits as long as the server needs, here well
-        // beyond the 300 ms of the request before.
-        const int requests = m_server.requestCount() + 1;
-        BackgroundGet slow(manager, m_server.url("/slow"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_server.requestCount(), requests, 10000);
-        QTest::qWait(900);
-        m_server.releaseHeld();
-        QVERIFY(slow.finish());
-        QCOMPARE(slow.m_failure, QString());
-        QCOMPARE(slow.m_body, QByteArray("slow body"));
-    }
-
+    // A time-out applies to its own request only: the held GET without one outlasts it.
     void overlappingCallFailsAtOnceAndLeavesTheFirstAlone()
     {
         auto manager = std::make_shared<LmtDownloadManager>();
+        QVERIFY(
+            !networkFailureOf([&] { manager->getData(m_server.url("/stall"), 300); }).isEmpty());
         lmttest::LogCapture capture;
         const int requests = m_server.requestCount() + 1;
-        BackgroundGet first(*manager, m_server.url("/slow"));
+        QString failure;
+        QByteArray body;
+        std::unique_ptr<QThread> first(QThread::create([&] {
+            failure = networkFailureOf([&] { body = manager->getData(m_server.url("/slow")); });
+        }));
+        first->start();
+        const auto joined = qScopeGuard([&] {
+            m_server.releaseHeld();
+            first->wait();
+        });
         QTRY_COMPARE_WITH_TIMEOUT(m_server.requestCount(), requests, 10000);
 
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([&] {
+        QCOMPARE(networkFailureOf([&] {
             manager->getData(
                 m_server.url("/second"), std::make_shared<LmtAccessToken>("intruder", "1", ""));
         }),
             "plain: Another getData(Url) request is in progress");
-        QCOMPARE(failureOf([&] { manager->postData(m_server.url("/post"), "x", 1000); }),
+        QCOMPARE(networkFailureOf([&] { manager->postData(m_server.url("/post"), "x", 1000); }),
             "plain: Another request is in progress");
         // Any failure other than the network's asks the user to try again later.
         const QString good = m_server.url("/api/v1/tools/").toString();
@@ -252,10 +206,10 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(m_server.requestCount(), requests);
 
+        QTest::qWait(900);
         m_server.releaseHeld();
-        QVERIFY(first.finish());
-        QCOMPARE(first.m_failure, QString());
-        QCOMPARE(first.m_body, QByteArray("slow body"));
+        QVERIFY(first->wait(30000));
+        QCOMPARE(failure + body, "slow body");
         // The rejected call did not leave its token behind.
         manager->getData(m_server.url("/current-token"), 5000);
         QVERIFY(!last().hasHeader("Authorization"));
@@ -284,10 +238,7 @@ private Q_SLOTS:
         QVERIFY(!last().hasHeader("Content-Type"));
     }
 
-    void updateSiteCheckNamesTheUrlAndTheFailure_data()
-    {
-        lmttest::rowsFrom("services/update-site-checks.json");
-    }
+    void updateSiteCheckNamesTheUrlAndTheFailure_data() { rowsFrom("services/site-checks.json"); }
     void updateSiteCheckNamesTheUrlAndTheFailure()
     {
         QFETCH(QJsonObject, row);

@@ -4,11 +4,11 @@
 #include "services/LmtInstaller.h"
 #include "services/LmtJobRig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
 using lmttest::JobRig;
+using lmttest::rowsFrom;
 
 namespace {
 
@@ -68,10 +68,7 @@ private Q_SLOTS:
 
     void cleanup() { m_installer.reset(); }
 
-    void switchesFollowScopeAndDirectory_data()
-    {
-        lmttest::rowsFrom("services/installer-switches.json");
-    }
+    void switchesFollowScopeAndDirectory_data() { rowsFrom("services/installer-switches.json"); }
     void switchesFollowScopeAndDirectory()
     {
         QFETCH(QJsonObject, row);
@@ -97,12 +94,9 @@ private Q_SLOTS:
     {
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
         QSignalSpy errors(m_installer.get(), &ILmtInstaller::error);
-        m_rig.connector->setInstallScript([](const QString &featureId, const QString &) {
-            if (featureId == "com.nostart")
-                return QByteArray();
-            return featureId == "com.fail" ? QByteArray("echo 'disk full' >&2; exit 4")
-                                           : QByteArray("sleep 0.1");
-        });
+        m_rig.scripts(
+            { { "com.nostart", QByteArray() }, { "com.fail", "echo 'disk full' >&2; exit 4" } },
+            "sleep 0.1", true);
         for (const char *featureId : { "com.nostart", "com.fail", "com.ok" })
             offered(featureId);
 
@@ -128,8 +122,7 @@ private Q_SLOTS:
     void stopCancelsTheQueuedInstallations()
     {
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
-        m_rig.connector->setInstallScript(
-            [](const QString &, const QString &) { return QByteArray("sleep 0.5"); });
+        m_rig.scripts({}, "sleep 0.5", true);
         for (const char *featureId : { "com.a", "com.b", "com.c" })
             offered(featureId);
 
@@ -201,19 +194,12 @@ private Q_SLOTS:
     void allUsersInstallationGoesThroughSudo()
     {
         const QString bin = m_rig.sandbox.filePath("bin");
-        const QString argsFile = m_rig.sandbox.filePath("sudo-args.txt");
-        const QString stdinFile = m_rig.sandbox.filePath("sudo-stdin.txt");
         const QString ranFile = m_rig.sandbox.filePath("installed.txt");
-        QByteArray fakeSudo = lmttest::fixture("services/sudo-recorder.sh");
-        fakeSudo.replace("ARGS", "'" + argsFile.toUtf8() + "'");
-        fakeSudo.replace("STDIN", "'" + stdinFile.toUtf8() + "'");
-        lmttest::writeFile(bin + "/sudo", fakeSudo, true);
+        lmttest::writeFile(bin + "/sudo", lmttest::fixture("services/sudo-recorder.sh"), true);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
         const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
-        m_rig.connector->setInstallScript([ranFile](const QString &, const QString &) {
-            return "printf '[%s]\\n' \"$@\" >> '" + ranFile.toUtf8() + "'";
-        });
+        m_rig.scripts({}, "printf '[%s]\\n' \"$@\" >> '" + ranFile.toUtf8() + "'", true);
 
         lmttest::LogCapture log;
         const QString password = QStringLiteral("s3cr3t pa'ss");
@@ -227,8 +213,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 4, 20000);
         QCOMPARE(JobRig::statuses(*m_status)[1], "Succeeded com.all 2.0.0.1");
 
-        QCOMPARE(lmttest::readTextFile(stdinFile), password);
-        const QString sudoArgs = lmttest::readTextFile(argsFile);
+        QCOMPARE(lmttest::readTextFile(bin + "/stdin.txt"), password);
+        const QString sudoArgs = lmttest::readTextFile(bin + "/args.txt");
         QVERIFY2(sudoArgs.startsWith("[-S]\n[-k]\n[-p]\n"), qPrintable(sudoArgs));
         QVERIFY(sudoArgs.contains("[installOnly com.all:2.0.0.1 "));
         QVERIFY(sudoArgs.contains("[/allusers]\n[/dir=/opt/all]\n"));

@@ -2,22 +2,19 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
 #include "services/LmtAccessToken.h"
+#include "services/LmtJobRig.h"
 #include "services/LmtLauncherServiceConnector.h"
 #include "services/LmtLoginManager.h"
-#include "services/NetworkException.h"
 
-#include <QDateTime>
 #include <QNetworkReply>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QThread>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
 using lmttest::FakeDownloadManager;
 using lmttest::FakeLauncher;
+using lmttest::networkFailureOf;
+using lmttest::rowsFrom;
 
 namespace {
 
@@ -82,22 +79,13 @@ private Q_SLOTS:
         m_manager = std::make_unique<LmtLoginManager>(m_connector);
     }
 
-    void loginPublishesTheMaskedAddress_data()
-    {
-        QTest::addColumn<QByteArray>("token");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("uiLine");
-        QTest::newRow("address") << lmttest::tokenWithSubject("john.doe@example.com")
-                                 << "jo*******example.com"
-                                 << "Logged in as jo*******example.com";
-        QTest::newRow("no JSON Web Token")
-            << QByteArray("opaque-token") << QString() << "Logged in";
-    }
+    void loginPublishesTheMaskedAddress_data() { rowsFrom("services/login-tokens.json"); }
     void loginPublishesTheMaskedAddress()
     {
-        QFETCH(QByteArray, token);
-        QFETCH(QString, shown);
-        QFETCH(QString, uiLine);
+        QFETCH(QJsonObject, row);
+        const QByteArray token = row.contains("subject")
+            ? lmttest::tokenWithSubject(row["subject"].toString())
+            : row["token"].toString().toUtf8();
         lmttest::LogCapture capture;
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         QSignalSpy uiLog(m_manager.get(), &ILmtLoginManager::appendUILog);
@@ -107,9 +95,10 @@ private Q_SLOTS:
         QVERIFY(capture.contains(
             "[LmtLoginManager] Launcher service is not started, calling start() on connector"));
         QVERIFY(m_connector->isStarted());
-        QCOMPARE(state, (QList<QVariantList> { { true, true, shown } }));
+        QCOMPARE(state, (QList<QVariantList> { { true, true, row["shown"].toString() } }));
         QCOMPARE(uiLog,
-            (QList<QVariantList> { { uiLine, QVariant::fromValue(ConsoleMessageType::Auto) } }));
+            (QList<QVariantList> {
+                { row["uiLine"].toString(), QVariant::fromValue(ConsoleMessageType::Auto) } }));
         QCOMPARE(m_manager->accessToken()->accessToken(), token);
         QVERIFY(tokenPersisted());
         QVERIFY(capture.contains("[LmtLoginManager] onAccessTokenChanged(), token: [REDACTED]"));
@@ -158,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(!tokenPersisted());
     }
 
-    void failedLoginEndsSignedOut_data() { lmttest::rowsFrom("services/login-failures.json"); }
+    void failedLoginEndsSignedOut_data() { rowsFrom("services/login-failures.json"); }
     void failedLoginEndsSignedOut()
     {
         QFETCH(QJsonObject, row);
@@ -170,15 +159,7 @@ private Q_SLOTS:
             m_http->replyWith(row["reply"].toString().toUtf8());
         else
             m_http->setResponder(failingWith(row["code"].toInt(), networkText));
-        QString thrown;
-        try {
-            m_manager->startLogin();
-        } catch (const NetworkException &e) {
-            thrown = QStringLiteral("%1 %2").arg(e.code()).arg(QString::fromUtf8(e.what()));
-        } catch (const std::runtime_error &e) {
-            thrown = QString::fromUtf8(e.what());
-        }
-        QCOMPARE(thrown, row["failure"].toString());
+        QCOMPARE(networkFailureOf([&] { m_manager->startLogin(); }), row["failure"].toString());
         QVERIFY(networkText.isEmpty()
             || capture.contains("[LmtLoginManager] Failed to Login: '" + networkText + "'"));
         QCOMPARE(state, (QList<QVariantList> { { false, true, QString() } }));
@@ -186,20 +167,15 @@ private Q_SLOTS:
         QCOMPARE(m_http->calls().last().url.path(), "/kor-service/revokeAccessToken");
     }
 
-    void restorePublishesWithoutUpdate_data()
-    {
-        QTest::addColumn<QString>("receivedAt");
-        QTest::addColumn<QVariantList>("published");
-        QTest::newRow("fresh") << stamp() + ".5" << QVariantList { true, false, "ab*****x.org" };
-        QTest::newRow("expired") << stamp(3600) << QVariantList { false, false, QString() };
-    }
+    void restorePublishesWithoutUpdate_data() { rowsFrom("services/login-restores.json"); }
     void restorePublishesWithoutUpdate()
     {
-        QFETCH(QString, receivedAt);
-        QFETCH(QVariantList, published);
+        QFETCH(QJsonObject, row);
+        const QVariantList published = row["published"].toVariant().toList();
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         const QByteArray token = lmttest::tokenWithSubject("abcdef@x.org");
-        LmtAccessToken(token, "3600", receivedAt).save();
+        LmtAccessToken(token, "3600", stamp(row["age"].toInt()) + row["fraction"].toString())
+            .save();
         m_manager->restoreSettings();
         QCOMPARE(state.last(), published);
         QCOMPARE(m_manager->accessToken()->isValid(), published.first().toBool());

@@ -3,7 +3,6 @@
 #include "services/LmtJobRig.h"
 #include "services/LmtUninstaller.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;

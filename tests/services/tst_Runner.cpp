@@ -1,21 +1,15 @@
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
+#include "common/LmtSignalRecords.h"
 #include "services/LmtProcessHandle.h"
 #include "services/LmtRunnerProcess.h"
 #include "services/Runner.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLoggingCategory>
-#include <QSignalSpy>
 #include <QtTest>
-
-#include <memory>
 
 using namespace zendrel::lmt::lmtqueryapi;
 using zendrel::lmt::setup::LmtProcessHandle;
 using namespace std::chrono_literals;
+using lmttest::rowsFrom;
 
 namespace {
 
@@ -30,6 +24,22 @@ bool processAlive(qint64 pid)
 qint64 readPid(const QString &path)
 {
     return lmttest::readFile(path).trimmed().toLongLong();
+}
+
+// " [a][b]" for the lines a, b; empty for no lines, so no line and one empty line differ.
+QString bracketed(const QStringList &lines)
+{
+    return lines.isEmpty() ? QString() : " [" + lines.join("][") + "]";
+}
+
+// What a run left behind, in one line.
+QString state(const Runner &r)
+{
+    return QStringLiteral("%1%2%3 exit %4 out '%5'%6 err '%7'%8 error '%9'")
+        .arg(r.success() ? "ok" : "failed", r.isRunning() ? " running" : "",
+            r.timedOut() ? " timed out" : "", QString::number(r.exitCode()), r.standardOutput(),
+            bracketed(r.standardOutputLines()), r.standardError(),
+            bracketed(r.standardErrorLines()), r.errorMessage());
 }
 
 } // namespace
@@ -54,48 +64,10 @@ private Q_SLOTS:
     // The process handle's output lines are logged at debug level.
     void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true")); }
 
-    void waitingRunCollectsTextAndLines()
-    {
-        const QString tool = script("print.sh",
-            "printf 'one\\n\\nthree \\303\\244\\n'\n"
-            "printf 'warn\\n' >&2\n");
-        Runner runner;
-        QSignalSpy finished(&runner, &Runner::finished);
-        runner.run(tool, {}, true);
-
-        QVERIFY(runner.success());
-        QVERIFY(!runner.isRunning());
-        QCOMPARE(runner.exitCode(), 0);
-        QCOMPARE(runner.errorMessage(), QString());
-        QCOMPARE(runner.standardOutput(), QString::fromUtf8("one\n\nthree ä\n"));
-        QCOMPARE(runner.standardOutputLines(),
-            QStringList({ "one", "", QString::fromUtf8("three ä"), "" }));
-        QCOMPARE(runner.standardError(), "warn\n");
-        QCOMPARE(runner.standardErrorLines(), QStringList({ "warn", "" }));
-        QVERIFY(runner.elapsedMs() >= 0);
-        QCOMPARE(finished, (QList<QVariantList> { { true } }));
-
-        // A second run on the same runner starts from clean results, with its own arguments
-        // and working directory; without waiting, it reports when it ends.
-        runner.setWorkingDirectory(m_dir);
-        runner.run(script("args.sh", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n"),
-            { "a b", "c" }, false);
-        QVERIFY(runner.isRunning());
-        QCOMPARE(runner.standardOutput(), QString());
-        QVERIFY(finished.wait(10000));
-        QVERIFY(!runner.isRunning());
-        QVERIFY(runner.success());
-        QCOMPARE(runner.standardOutputLines(),
-            QStringList({ QDir(m_dir).canonicalPath(), "[a b]", "[c]", "" }));
-        QCOMPARE(runner.standardErrorLines(), QStringList());
-        QCOMPARE(finished, (QList<QVariantList> { { true }, { true } }));
-    }
-
-    void failureMessagesNameCommandAndDirectory_data()
-    {
-        lmttest::rowsFrom("services/runner-failures.json");
-    }
-    void failureMessagesNameCommandAndDirectory()
+    // A waiting run with the arguments "-x y": what it collected, and what failed, naming the
+    // command and the directory ("%1", "%2").
+    void runReportsItsOutputOrItsFailure_data() { rowsFrom("services/runner-runs.json"); }
+    void runReportsItsOutputOrItsFailure()
     {
         QFETCH(QJsonObject, row);
         const bool detached = row["detached"].toBool();
@@ -107,17 +79,35 @@ private Q_SLOTS:
         if (inDirectory)
             runner.setWorkingDirectory(m_dir);
         runner.setDetached(detached);
+        runner.setForwardOutput(false, row["merged"].toBool());
         QSignalSpy finished(&runner, &Runner::finished);
         runner.run(tool, { "-x", "y" }, !detached);
-        QVERIFY(!runner.success());
-        QCOMPARE(runner.errorMessage(),
-            row["message"].toString().arg(tool, inDirectory ? m_dir : QDir::currentPath()));
-        if (row.contains("exitCode"))
-            QCOMPARE(runner.exitCode(), row["exitCode"].toInt());
-        if (!detached) {
-            QVERIFY(!runner.isRunning());
-            QCOMPARE(finished, (QList<QVariantList> { { false } }));
-        }
+        const QString expected = row["state"].toString();
+        // A detached run reports no more than its message.
+        QCOMPARE(detached ? runner.errorMessage() : state(runner),
+            expected.arg(tool, inDirectory ? m_dir : QDir::currentPath()));
+        if (!detached)
+            QCOMPARE(finished, (QList<QVariantList> { { expected.startsWith("ok") } }));
+        QVERIFY(runner.elapsedMs() >= 0);
+    }
+
+    // A second run on the same runner starts from clean results, with its own arguments and
+    // working directory; without waiting, it reports when it ends.
+    void nextRunStartsCleanAndReportsWhenItEnds()
+    {
+        Runner runner;
+        QSignalSpy finished(&runner, &Runner::finished);
+        runner.run(script("first.sh", "echo one\necho warn >&2\n"), {}, true);
+        runner.setWorkingDirectory(m_dir);
+        runner.run(script("args.sh", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n"),
+            { "a b", "c" }, false);
+        QVERIFY(runner.isRunning());
+        QCOMPARE(runner.standardOutput(), QString());
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(state(runner),
+            QString("ok exit 0 out '%1\n[a b]\n[c]\n' [%1][[a b]][[c]][] err '' error ''")
+                .arg(QDir(m_dir).canonicalPath()));
+        QCOMPARE(finished, (QList<QVariantList> { { true }, { true } }));
     }
 
     void readErrorWithExitCodeZeroFails()
@@ -131,47 +121,25 @@ private Q_SLOTS:
         connect(process, &QProcess::started, process,
             [process] { Q_EMIT process->errorOccurred(QProcess::ReadError); });
         runner.run(tool, {}, true);
-
-        QVERIFY(!runner.isRunning());
-        QVERIFY(!runner.success());
-        QCOMPARE(runner.exitCode(), 0);
-        QCOMPARE(runner.errorMessage(),
-            QString("command '%1', directory '%2' - child program read error from stdout/stderr")
-                .arg(tool, m_dir));
         // The run only returns once the child ended, so its output is complete.
-        QCOMPARE(runner.standardOutputLines(), QStringList({ "partial", "" }));
+        QCOMPARE(state(runner),
+            QString("failed exit 0 out 'partial\n' [partial][] err '' error 'command '%1', "
+                    "directory '%2' - child program read error from stdout/stderr'")
+                .arg(tool, m_dir));
     }
 
-    void channelOptions()
+    void forwardedOutputIsNotCollected()
     {
-        const QString tool = script("both.sh", "echo out\necho err >&2\ncat\necho after-cat\n");
-        {
-            Runner runner;
-            runner.setForwardOutput(false, true);
-            runner.run(tool, {}, true);
-            QVERIFY(runner.success());
-            // Merged: both channels in standard output; standard input is the null device, so
-            // "cat" ends at once.
-            QVERIFY(runner.standardOutput().contains("out\n"));
-            QVERIFY(runner.standardOutput().contains("err\n"));
-            QVERIFY(runner.standardOutput().endsWith("after-cat\n"));
-            QCOMPARE(runner.standardError(), QString());
-        }
         Runner runner;
         runner.setForwardOutput(true, false);
-        QString forwardedOut;
-        QString forwardedErr;
+        QString forwarded;
         connect(&runner, &Runner::standardOutReady, this,
-            [&](const QString &text) { forwardedOut += text; });
+            [&](const QString &text) { forwarded += "out:" + text; });
         connect(&runner, &Runner::standardErrorReady, this,
-            [&](const QString &text) { forwardedErr += text; });
-        runner.run(tool, {}, true);
-        QVERIFY(runner.success());
-        QCOMPARE(forwardedOut, "out\nafter-cat\n");
-        QCOMPARE(forwardedErr, "err\n");
-        // Forwarded text is not collected a second time.
-        QCOMPARE(runner.standardOutput(), QString());
-        QCOMPARE(runner.standardOutputLines(), QStringList());
+            [&](const QString &text) { forwarded += "err:" + text; });
+        runner.run(script("both.sh", "echo out\nsleep 0.2\necho err >&2\n"), {}, true);
+        QCOMPARE(forwarded, "out:out\nerr:err\n");
+        QCOMPARE(state(runner), "ok exit 0 out '' err '' error ''");
     }
 
     void destroyingTheRunnerKillsItsChild()
@@ -229,9 +197,7 @@ private Q_SLOTS:
             { childMarker, parentMarker,
                 script("child.sh", lmttest::fixture("services/quit-child.sh")) },
             true);
-        QVERIFY(!runner.timedOut());
-        QVERIFY(!runner.isRunning());
-        QVERIFY(runner.success());
+        QVERIFY(state(runner).startsWith("ok exit 0 "));
         QCOMPARE(output, group ? "ready\n" : "ready\nfinished\n");
         QCOMPARE(QFile::exists(childMarker), group);
         QCOMPARE(QFile::exists(parentMarker), group);
@@ -251,24 +217,21 @@ private Q_SLOTS:
         runner.run(tool, { pidFile }, true);
 
         QVERIFY(clock.elapsed() < 20000);
-        QVERIFY(runner.timedOut());
-        QVERIFY(!runner.success());
-        QVERIFY(!runner.isRunning());
-        QCOMPARE(runner.errorMessage(),
-            QString("command '%1 %2', directory '%3' - child program timed out")
+        QCOMPARE(state(runner).section(" error ", 1),
+            QString("'command '%1 %2', directory '%3' - child program timed out'")
                 .arg(tool, pidFile, m_dir));
+        QVERIFY(state(runner).startsWith("failed timed out exit "));
         const qint64 sleeper = readPid(pidFile);
         QVERIFY(sleeper > 0);
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(sleeper), 10000);
 
         // The limit only ends runs that outlive it.
         runner.run(script("quick.sh", "echo fast\n"), {}, true);
-        QVERIFY(runner.success());
-        QVERIFY(!runner.timedOut());
+        QVERIFY(state(runner).startsWith("ok exit 0 "));
     }
 
     // The process handle: the launcher's jobs as the services run them.
-    void endReportNamesTheFailure_data() { lmttest::rowsFrom("services/process-end-reports.json"); }
+    void endReportNamesTheFailure_data() { rowsFrom("services/process-end-reports.json"); }
     void endReportNamesTheFailure()
     {
         QFETCH(QJsonObject, row);
@@ -277,12 +240,8 @@ private Q_SLOTS:
         lmttest::LogCapture capture;
         const auto handle = LmtProcessHandle::start(
             script("tool.sh", row["script"].toString().toUtf8()), { "x" });
-        QString out;
-        QString err;
-        connect(handle.get(), &LmtProcessHandle::stdOutReady, this,
-            [&](const QString &text) { out += text; });
-        connect(handle.get(), &LmtProcessHandle::stdErrorReady, this,
-            [&](const QString &text) { err += text; });
+        QSignalSpy out(handle.get(), &LmtProcessHandle::stdOutReady);
+        QSignalSpy err(handle.get(), &LmtProcessHandle::stdErrorReady);
         QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
         if (row["kill"].toBool()) {
             QTRY_VERIFY_WITH_TIMEOUT(!err.isEmpty(), 10000);
@@ -293,8 +252,8 @@ private Q_SLOTS:
         if (!lastError.isEmpty())
             QCOMPARE(handle->lastError(), lastError);
         if (success) {
-            QCOMPARE(out, "out x\n");
-            QCOMPARE(err, "note\n");
+            QCOMPARE(lmttest::signalTexts(out) + lmttest::signalTexts(err),
+                (QStringList { "out x\n", "note\n" }));
             QVERIFY(capture.contains("DEBUG] [LmtProcessHandle] STDOUT: out x"));
             QVERIFY(capture.contains("CRITICAL] [LmtProcessHandle] STDERR: note"));
         }

@@ -1,14 +1,7 @@
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/LogTimeStamp.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -18,11 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using zendrel::lmt::shared_toolkit::initLog;
-using zendrel::lmt::shared_toolkit::Log;
-using zendrel::lmt::shared_toolkit::logFileName;
-using zendrel::lmt::shared_toolkit::LogListener;
-using zendrel::lmt::shared_toolkit::LogTimeStamp;
+using lmttest::rowsFrom;
+using namespace zendrel::lmt::shared_toolkit;
 
 namespace {
 
@@ -46,13 +36,15 @@ void writeAgedFile(const QString &path, int daysAgo)
     throw std::runtime_error("nobody catches this");
 }
 
-// The file line without its time stamp, which is checked separately.
-QRegularExpression fileLinePattern(const QString &level, const QString &message)
+// Whether text is one file line "[<time stamp> <level>] <message>" and its line break.
+bool isFileLine(const QString &text, const QString &level, const QString &message)
 {
     return QRegularExpression(
         QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} ")
         + QRegularExpression::escape(level) + QStringLiteral("\\] ")
-        + QRegularExpression::escape(message) + QStringLiteral("\n$"));
+        + QRegularExpression::escape(message) + QStringLiteral("\n$"))
+        .match(text)
+        .hasMatch();
 }
 
 } // namespace
@@ -70,9 +62,7 @@ class TestLog : public QObject
         Log &log = Log::instance();
         log.setDirectToFile(true);
         log.setEchoToConsole(false);
-        if (!log.open(path))
-            return {};
-        return path;
+        return log.open(path) ? path : QString();
     }
 
 private Q_SLOTS:
@@ -87,47 +77,31 @@ private Q_SLOTS:
     // "[yyyy-MM-dd HH:mm:ss.zzz LEVEL] text", the text trimmed, one line break at the end.
     // Warnings and worse are on disk when the call returns, with every line before them; the
     // others follow within the writer's delay without anything else being logged.
-    void fileLinesAreStampedLabelledAndWritten_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("level");
-        QTest::addColumn<bool>("atOnce");
-        QTest::newRow("info") << int(QtInfoMsg) << QString("INFO") << false;
-        QTest::newRow("warning") << int(QtWarningMsg) << QString("WARNING") << true;
-        QTest::newRow("critical") << int(QtCriticalMsg) << QString("CRITICAL") << true;
-        QTest::newRow("fatal") << int(QtFatalMsg) << QString("ERROR") << true;
-        QTest::newRow("debug") << int(QtDebugMsg) << QString("DEBUG") << false;
-        QTest::newRow("unknown type") << 42 << QString() << false;
-    }
+    void fileLinesAreStampedLabelledAndWritten_data() { rowsFrom("shared_toolkit/levels.json"); }
     void fileLinesAreStampedLabelledAndWritten()
     {
-        QFETCH(int, type);
-        QFETCH(QString, level);
-        QFETCH(bool, atOnce);
+        QFETCH(QJsonObject, row);
         const QString path = openFreshFile(QTest::currentDataTag() + QStringLiteral(".log"));
         QCOMPARE(Log::instance().fileName(), path);
         qCInfo(lmtLocal).noquote() << "line before";
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
         const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
         Log::instance().messageHandler(
-            QtMsgType(type), context, QStringLiteral("  \n the line \t\n\n"));
-        if (atOnce)
+            QtMsgType(row["type"].toInt()), context, QStringLiteral("  \n the line \t\n\n"));
+        if (row["atOnce"].toBool())
             QVERIFY(lmttest::readFile(path).endsWith("] the line\n"));
         QTRY_VERIFY_WITH_TIMEOUT(lmttest::readFile(path).endsWith("] the line\n"), 5000);
         const QStringList lines = QString::fromUtf8(lmttest::readFile(path)).split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[0].endsWith(" INFO] line before"));
-        QVERIFY2(fileLinePattern(level, "the line").match(lines[1] + '\n').hasMatch(),
-            qPrintable(lines[1]));
+        QVERIFY2(
+            isFileLine(lines[1] + '\n', row["level"].toString(), "the line"), qPrintable(lines[1]));
         const QDateTime stamp
             = QDateTime::fromString(lines[1].mid(1, 23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
         QVERIFY2(stamp >= before && stamp <= QDateTime::currentDateTime(), qPrintable(lines[1]));
     }
 
-    void timeStampTextIsTheLocalTimeOfEachLine_data()
-    {
-        lmttest::rowsFrom("shared_toolkit/time-stamps.json");
-    }
+    void timeStampTextIsTheLocalTimeOfEachLine_data() { rowsFrom("shared_toolkit/stamps.json"); }
     void timeStampTextIsTheLocalTimeOfEachLine()
     {
         QFETCH(QJsonObject, row);
@@ -249,7 +223,6 @@ private Q_SLOTS:
         QCOMPARE(
             logFileName("LumetraSetup", QDateTime(QDate(2026, 12, 6), QTime(10, 15, 2, 7)), 4711),
             QStringLiteral("LumetraSetup-20261206.101502.007-4711.log"));
-        QVERIFY(logFileName("A", started, 100) != logFileName("A", started, 101));
 
         // The first line names the file; debug lines of the default category stay out.
         qDebug() << "default debug";
@@ -258,11 +231,8 @@ private Q_SLOTS:
         log->flush();
         const QStringList lines = QString::fromUtf8(lmttest::readFile(file.filePath())).split('\n');
         QCOMPARE(lines.size(), 3);
-        QVERIFY2(fileLinePattern(
-                     "INFO", "Log file=" + QDir::fromNativeSeparators(file.absoluteFilePath()))
-                     .match(lines.at(0) + '\n')
-                     .hasMatch(),
-            qPrintable(lines.at(0)));
+        const QString logFile = QDir::fromNativeSeparators(file.absoluteFilePath());
+        QVERIFY2(isFileLine(lines[0] + '\n', "INFO", "Log file=" + logFile), qPrintable(lines[0]));
         QVERIFY(lines.at(1).endsWith("INFO] after start"));
     }
 
@@ -329,9 +299,7 @@ private Q_SLOTS:
         log.setDirectToFile(true);
         log.removeListener(&listener);
         log.flush();
-        QVERIFY2(
-            fileLinePattern("INFO", "through listeners").match(QString::fromUtf8(heard)).hasMatch(),
-            heard.constData());
+        QVERIFY2(isFileLine(heard, "INFO", "through listeners"), heard.constData());
         QVERIFY(lmttest::readFile(path).endsWith("INFO] through listeners\n"));
 
         log.close();

@@ -1,19 +1,12 @@
 #include "common/LmtServiceCases.h"
-#include "common/LmtTestSupport.h"
 #include "shared_toolkit/StatusConsole.h"
 #include "shared_toolkit/StatusConsoleFeed.h"
 
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QFile>
-#include <QMenu>
-#include <QPointer>
-#include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace zendrel::lmt::shared_toolkit;
+using lmttest::rowsFrom;
 
 namespace {
 
@@ -62,20 +55,15 @@ private Q_SLOTS:
     void initTestCase()
     {
         // The default palette of the offscreen platform is light.
-        StatusConsole console;
-        QVERIFY(console.isLightPalette());
-        QVERIFY(console.openLinks());
-        QVERIFY(console.openExternalLinks());
-        QVERIFY(console.isReadOnly());
-        QVERIFY(console.lineSplitting());
+        StatusConsole c;
+        QCOMPARE(QList<bool>({ c.isLightPalette(), c.openLinks(), c.openExternalLinks(),
+                     c.isReadOnly(), c.lineSplitting() }),
+            QList<bool>(5, true));
     }
 
     // Each message is shown split into lines, each line classified and prefixed once; the
     // transcript keeps the message without the prefixes. "unsplit" turns line splitting off.
-    void messagesAreClassifiedAndColoured_data()
-    {
-        lmttest::rowsFrom("shared_toolkit/console-messages.json");
-    }
+    void messagesAreClassifiedAndColoured_data() { rowsFrom("shared_toolkit/messages.json"); }
     void messagesAreClassifiedAndColoured()
     {
         QFETCH(QJsonObject, row);
@@ -89,10 +77,7 @@ private Q_SLOTS:
     }
 
     // Quoted text, paths and URLs are cut before a line is classified.
-    void linesAreJudgedOnTheirCleanedText_data()
-    {
-        lmttest::rowsFrom("shared_toolkit/console-lines.json");
-    }
+    void linesAreJudgedOnTheirCleanedText_data() { rowsFrom("shared_toolkit/console-lines.json"); }
     void linesAreJudgedOnTheirCleanedText()
     {
         QFETCH(QJsonObject, row);
@@ -149,22 +134,17 @@ private Q_SLOTS:
         QCOMPARE(console.toPlainText(), "replaced\n");
         QCOMPARE(console.transcript(), "olda\nbxyreplaced\n");
 
-        QFile file(dir.filePath("console.txt"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(file.readAll()), console.transcript());
+        QCOMPARE(lmttest::readTextFile(dir.filePath("console.txt")), console.transcript());
         QVERIFY(!console.openTranscriptFile(dir.filePath("missing/folder/x.txt")));
     }
 
-    void manyAtOnceShowTheSameAsOneByOne_data()
-    {
-        lmttest::rowsFrom("shared_toolkit/console-batches.json");
-    }
+    void manyAtOnceShowTheSameAsOneByOne_data() { rowsFrom("shared_toolkit/console-batches.json"); }
     void manyAtOnceShowTheSameAsOneByOne()
     {
         QFETCH(QJsonObject, row);
+        const bool lineSplitting = !row["unsplit"].toBool();
         static const QStringList flagNames { "ClearFirst", "EmptyLineBefore", "EmptyLineAfter",
             "NotInTranscript" };
-        const bool lineSplitting = !row["unsplit"].toBool();
         QList<StatusConsole::Message> messages;
         for (const QJsonValue &message : row["messages"].toArray()) {
             int flags = 0;
@@ -180,12 +160,12 @@ private Q_SLOTS:
             oneByOne.append(message.text, message.type, message.flags);
         atOnce.append(messages);
 
-        QCOMPARE(atOnce.toHtml(), oneByOne.toHtml());
-        QCOMPARE(atOnce.transcript(), oneByOne.transcript());
-        QCOMPARE(atOnce.textCursor().position(), oneByOne.textCursor().position());
+        const auto seen = [](const StatusConsole &c) {
+            return QStringList { c.toHtml(), c.transcript(), counts(c),
+                QString::number(c.textCursor().position()) };
+        };
+        QCOMPARE(seen(atOnce), seen(oneByOne));
         QCOMPARE(atOnce.textCursor().charFormat(), oneByOne.textCursor().charFormat());
-        for (ConsoleMessageType type : { Normal, Warning, Error, Success })
-            QCOMPARE(atOnce.messageCount(type), oneByOne.messageCount(type));
     }
 
     void feedShowsWhatCameInOneTurnTogetherAndInOrder()
