@@ -123,19 +123,10 @@ struct WindowRig : FakeServices {
     }
     int page() const { return child<QStackedWidget>("m_toolViewStack")->currentIndex(); }
 
-    std::shared_ptr<LmtToolVersion> onlineVersion(const QString &featureId) const
+    std::shared_ptr<LmtToolVersion> version(const QString &featureId, bool online = true) const
     {
-        return model->findTool(featureId)->onlineVersions().value(0);
-    }
-    std::shared_ptr<LmtToolVersion> localVersion(const QString &featureId) const
-    {
-        return model->findTool(featureId)->localVersions().value(0);
-    }
-    // The user ticks or unticks a version on the select page.
-    void select(const std::shared_ptr<LmtToolVersion> &version, bool selected)
-    {
-        version->setSelected(selected);
-        Q_EMIT child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
+        const auto tool = model->findTool(featureId);
+        return (online ? tool->onlineVersions() : tool->localVersions()).value(0);
     }
     bool waitForView(LmtMainWindow::LmtToolView view)
     {
@@ -186,11 +177,12 @@ struct WindowRig : FakeServices {
         const QStringList words = step.split(' ');
         const QString verb = words.value(0);
         const QString last = words.value(words.size() - 1);
-        if (verb == "select" || verb == "unselect")
-            select(onlineVersion(words[1] == "A" ? kToolA : kToolB), verb == "select");
-        else if (verb == "remove")
-            select(localVersion(kToolA), false);
-        else if (verb == "agree")
+        if (verb == "select" || verb == "remove") {
+            // The user ticks or unticks a version on the select page.
+            version(words.value(1) == "B" ? kToolB : kToolA, verb != "remove")
+                ->setSelected(verb == "select");
+            Q_EMIT child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
+        } else if (verb == "agree")
             licenceBox()->click();
         else if (verb == "refresh")
             action("m_actRefresh")->trigger();
@@ -241,7 +233,7 @@ struct WindowRig : FakeServices {
             : what == "launched" ? QFile::exists(QFileInfo(program).dir().filePath("launched"))
             : what == "runs:"    ? runs.join(", ") == rest
             : what == "rows:"    ? installRows == rest.toInt()
-            : what == "A"        ? onlineVersion(kToolA)->selected() == (rest == "selected")
+            : what == "A"        ? version(kToolA)->selected() == (rest == "selected")
                                  : state() == expected;
     }
     // Runs a section of tests/data/ui/window-scenarios.txt; returns the first line whose
