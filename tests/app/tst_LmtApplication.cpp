@@ -51,19 +51,18 @@ private Q_SLOTS:
 
     void startupFailuresBecomeOneMessage()
     {
-        QCOMPARE(startupFailureText(std::make_exception_ptr("plain text")),
-            QStringLiteral("plain text"));
-        QCOMPARE(startupFailureText(std::make_exception_ptr(QString::fromUtf8("Qt \u2122"))),
-            QString::fromUtf8("Qt \u2122"));
-        QCOMPARE(startupFailureText(std::make_exception_ptr(std::runtime_error("disk full"))),
-            QStringLiteral("Runtime error: disk full"));
-        QCOMPARE(startupFailureText(std::make_exception_ptr(NetworkException("no route", 3))),
-            QStringLiteral("Runtime error: no route"));
-        QCOMPARE(startupFailureText(std::make_exception_ptr(std::logic_error("bad state"))),
-            QStringLiteral("Exception: bad state"));
-        QCOMPARE(startupFailureText(std::make_exception_ptr(42)),
-            QStringLiteral("An unknown exception occurred"));
-        QCOMPARE(startupFailureText(nullptr), QString());
+        const QString tm = QString::fromUtf8("Qt \u2122");
+        for (const auto &[failure, text] :
+            QList<QPair<std::exception_ptr, QString>> {
+                { std::make_exception_ptr("plain text"), "plain text" },
+                { std::make_exception_ptr(tm), tm },
+                { std::make_exception_ptr(std::runtime_error("disk full")),
+                    "Runtime error: disk full" },
+                { std::make_exception_ptr(NetworkException("no route", 3)),
+                    "Runtime error: no route" },
+                { std::make_exception_ptr(std::logic_error("bad state")), "Exception: bad state" },
+                { std::make_exception_ptr(42), "An unknown exception occurred" }, { nullptr, "" } })
+            QCOMPARE(startupFailureText(failure), text);
     }
 
     void aboutShowsYearsAndExistingLogs()

@@ -48,12 +48,10 @@ public:
         return path("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini");
     }
 
-    void presetLogDir(const QString &value)
+    void preset(const QString &key, const QString &value)
     {
-        QSettings settings(settingsFile(), QSettings::IniFormat);
-        settings.setValue(kLogDirKey, value);
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(key, value);
     }
-
     QString storedLogDir() const
     {
         return QSettings(settingsFile(), QSettings::IniFormat).value(kLogDirKey).toString();
@@ -136,19 +134,13 @@ private Q_SLOTS:
             lmttest::binDir() + "/kor-launcher-service", serviceDir + "/kor-launcher-service"));
         QVERIFY(lmttest::writeFile(serviceDir + "/launcher-config.json",
             QJsonDocument(QJsonObject { { "vendorUrl", m_vendor.url() } }).toJson()));
-        {
-            QSettings settings(run.settingsFile(), QSettings::IniFormat);
-            settings.setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
-        }
+        run.preset("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
         // One tool installed for the current user, as an installer leaves it.
-        const QString installed = run.path("data/Zendrel_Technologies_AG/Zendrel-Toolbox");
         QVERIFY(QDir().mkpath(run.path("opt/flashprobe")));
-        QVERIFY(lmttest::writeFile(installed + "/flashprobe.json",
-            QJsonDocument(QJsonObject { { "featureId", "com.zdr.tb.tool.flashprobe" },
-                              { "title", "FlashProbe Programmer" }, { "version", "2.1.0.50" },
-                              { "versionNumeric", 2010000 }, { "path", run.path("opt/flashprobe") },
-                              { "attributes", QJsonObject { { "lmt-type", "external" } } } })
-                .toJson()));
+        QVERIFY(lmttest::writeFile(
+            run.path("data/Zendrel_Technologies_AG/Zendrel-Toolbox/flashprobe.json"),
+            lmttest::fixture("app/flashprobe.json")
+                .replace("@PROGRAM_DIR@", run.path("opt/flashprobe").toUtf8())));
 
         QVERIFY(run.start());
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -183,7 +175,7 @@ private Q_SLOTS:
         if (preset == "@")
             QVERIFY(QDir().mkpath(preset = chosen));
         if (!preset.isNull())
-            run.presetLogDir(preset);
+            run.preset(kLogDirKey, preset);
         const QString expected = kept ? chosen : run.path("tmp");
         QVERIFY(run.start());
         expectLogFile(run, expected);

@@ -1,6 +1,7 @@
 #include "base/LmtIdentity.h"
 #include "base/LmtLogLocation.h"
 #include "base/LmtSettings.h"
+#include "common/LmtServiceCases.h"
 #include "common/LmtTestSupport.h"
 #include "platform/LmtPlatform.h"
 #include "shared_toolkit/Log.h"
@@ -39,46 +40,24 @@ class tst_LmtBase : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
-    // Parts are given from the major on; none is negative, and none follows a missing one.
-    void versionsMustBeAPrefixOfNonNegativeParts_data()
-    {
-        QTest::addColumn<QList<qint64>>("parts"); // -1: not given
-        QTest::addColumn<QString>("text"); // or the message thrown
-        QTest::addColumn<QString>("shortText");
-        using P = QList<qint64>;
-        QTest::newRow("major") << P { 3, -1, -1, -1 } << "3"
-                               << "3.0";
-        QTest::newRow("minor") << P { 1, 2, -1, -1 } << "1.2"
-                               << "1.2";
-        QTest::newRow("patch") << P { 1, 2, 0, -1 } << "1.2.0"
-                               << "1.2";
-        QTest::newRow("build") << P { 1, 2, 0, 787 } << "1.2.0.787"
-                               << "1.2";
-        QTest::newRow("zeros") << P { 0, 0, 0, 0 } << "0.0.0.0"
-                               << "0.0";
-        QTest::newRow("large major") << P { Q_INT64_C(9000000000), -1, -1, -1 } << "9000000000"
-                                     << "9000000000.0";
-        const QString invalid = "Invalid version";
-        QTest::newRow("none") << P { -1, -1, -1, -1 } << invalid << "";
-        QTest::newRow("gap after major") << P { 1, -1, 2, -1 } << invalid << "";
-        QTest::newRow("gap after minor") << P { 1, 2, -1, 4 } << invalid << "";
-        QTest::newRow("negative minor") << P { 1, -2, -1, -1 } << invalid << "";
-        QTest::newRow("negative major") << P { -5, 0, 0, 0 } << invalid << "";
-        QTest::newRow("negative build") << P { 1, 2, 3, -7 } << invalid << "";
-    }
+    // Parts are given from the major on (missing ones as -1); none is negative, and none
+    // follows a missing one.
+    void versionsMustBeAPrefixOfNonNegativeParts_data() { lmttest::rowsFrom("base/versions.json"); }
 
     void versionsMustBeAPrefixOfNonNegativeParts()
     {
-        QFETCH(QList<qint64>, parts);
+        QFETCH(QJsonObject, row);
+        const QJsonArray parts = row["parts"].toArray();
+        const auto part = [&parts](int i) { return qint64(parts.at(i).toDouble(-1)); };
         QString text;
         QString shortText;
         const QString failure = lmttest::failureOf([&] {
-            const LmtVersion version(parts[0], parts[1], parts[2], parts[3]);
+            const LmtVersion version(part(0), part(1), part(2), part(3));
             text = version.toString();
             shortText = version.shortText();
         });
-        QTEST(failure.isEmpty() ? text : failure, "text");
-        QTEST(shortText, "shortText");
+        QCOMPARE(failure.isEmpty() ? text : failure, row["text"].toString());
+        QCOMPARE(shortText, row["short"].toString());
     }
 
     void applicationNameIsSafeForPaths()

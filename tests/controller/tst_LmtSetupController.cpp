@@ -159,8 +159,7 @@ private Q_SLOTS:
             rig.controller->startInstall();
             QVERIFY(rig.waitFor("askForElevatedPrivileges"));
             QVERIFY(rig.drain());
-            QVERIFY(!rig.journal.entries().join(' ').contains("downloader.start"));
-            QVERIFY(!rig.journal.entries().join(' ').contains("installer.start"));
+            QCOMPARE(rig.journal.entries().filter(".start"), QStringList());
             rig.controller->setAdminPassword("pw");
             QCOMPARE(rig.installer->adminPassword, QString("pw"));
         }
@@ -228,52 +227,43 @@ private Q_SLOTS:
         QCOMPARE(events, QStringList { row["expected"].toString() });
     }
 
+    void launcherStartVerifiesTheStoredToken_data() { rowsFrom("controller/launcher-start.json"); }
     void launcherStartVerifiesTheStoredToken()
     {
-        {
-            // The service does not hold the stored token: it is discarded and the window told.
-            ControllerRig rig;
+        QFETCH(QJsonObject, row);
+        const auto strings
+            = [&row](const char *key) { return row[key].toVariant().toStringList(); };
+        LogCapture log;
+        ControllerRig rig;
+        if (row["token"].toBool())
             rig.login->setToken(someToken());
-            rig.connector->setTokenCheck([] { return false; });
-            rig.controller->startLauncherService();
-            QVERIFY(rig.waitFor("loginStateChanged"));
-            QCOMPARE(rig.matching("loginStateChanged"), QStringList { "loginStateChanged 0 0 " });
-            QVERIFY(rig.events().contains("log Access Token is not valid - Logging out ..."));
-            QVERIFY(rig.events().contains("log Start Launcher Service"));
-            QCOMPARE(rig.connectorCalls(), (QStringList { "start", "verifyTokenValue" }));
-            // The online parser gets the emptied record in place of the discarded one.
-            QCOMPARE(rig.journal.entries(),
-                (QStringList { "login.discardAccessToken", "online.setAccessToken" }));
-            QVERIFY(rig.online->lastToken && !rig.online->lastToken->isValid());
-        }
-        {
-            // A failed start is reported, and the token is still checked; a failing check
-            // keeps the token.
-            LogCapture log;
-            ControllerRig rig;
-            rig.login->setToken(someToken());
-            rig.connector->setStartBehaviour([] { throw std::runtime_error("no executable"); });
-            rig.connector->setTokenCheck([]() -> bool { throw std::runtime_error("refused"); });
-            rig.controller->startLauncherService();
-            QVERIFY(rig.waitFor("error"));
-            QVERIFY(rig.drain());
-            QCOMPARE(rig.matching("error"),
-                QStringList { QStringLiteral("error %1 Failed to start Launcher Service: 'no "
-                                             "executable'")
-                                  .arg(int(GeneralError)) });
-            QVERIFY(rig.matching("loginStateChanged").isEmpty());
-            QVERIFY(rig.login->accessToken()->isValid());
-            QVERIFY(log.contains("Verification of the stored token failed: refused"));
-            for (const QString &line : log.lines())
-                QVERIFY2(!line.contains("secret-token"), qPrintable(line));
-        }
-        {
-            // Without a stored token nothing is verified.
-            ControllerRig rig;
-            rig.controller->startLauncherService();
-            QVERIFY(rig.drain());
-            QCOMPARE(rig.connectorCalls(), QStringList { "start" });
-        }
+        if (const QString start = row["start"].toString(); !start.isEmpty())
+            rig.connector->setStartBehaviour(
+                [start] { throw std::runtime_error(qPrintable(start)); });
+        rig.connector->setTokenCheck([check = row["check"].toString()] {
+            if (check == "throw")
+                throw std::runtime_error("refused");
+            return check == "true";
+        });
+        rig.controller->startLauncherService();
+        // The journal ends with the refresh that drain() asks for.
+        QVERIFY(rig.drain());
+        QCOMPARE(rig.matching("error"), strings("errors"));
+        QCOMPARE(rig.matching("loginStateChanged"), strings("loginStates"));
+        QCOMPARE(rig.connectorCalls(), strings("connector"));
+        QCOMPARE(rig.journal.entries(), strings("journal"));
+        for (const QString &line : strings("logs"))
+            QVERIFY2(rig.events().contains("log " + line), qPrintable(line));
+        QVERIFY(log.contains(row["logged"].toString()));
+        const auto token = rig.online->lastToken;
+        QCOMPARE(QString(!token             ? "none"
+                         : token->isValid() ? "valid"
+                                            : "invalid"),
+            row["parserToken"].toString());
+        QCOMPARE(rig.login->accessToken() && rig.login->accessToken()->isValid(),
+            row["tokenKept"].toBool());
+        for (const QString &line : log.lines())
+            QVERIFY2(!line.contains("secret-token"), qPrintable(line));
     }
 
     // The launcher service keeps tokens in memory only: after it restarted, the stored token
@@ -335,12 +325,11 @@ private Q_SLOTS:
                     .arg(int(GeneralError)) }));
         QVERIFY(rig.events().contains("log Checking for the Lumetra™ Setup update..."));
 
-        rig.selfUpdater->state = 1;
-        QVERIFY(rig.controller->isSelfUpdateDownloading());
-        QVERIFY(!rig.controller->isSelfUpdateReady());
-        rig.selfUpdater->state = 2;
-        QVERIFY(!rig.controller->isSelfUpdateDownloading());
-        QVERIFY(rig.controller->isSelfUpdateReady());
+        for (int state : { 1, 2 }) {
+            rig.selfUpdater->state = state;
+            QCOMPARE(rig.controller->isSelfUpdateDownloading(), state == 1);
+            QCOMPARE(rig.controller->isSelfUpdateReady(), state == 2);
+        }
     }
 
     void aRequestWaitsForTheOneWaitingOnAChildProgram()

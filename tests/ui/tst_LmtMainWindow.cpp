@@ -123,45 +123,14 @@ struct WindowRig : FakeServices {
     }
     int page() const { return child<QStackedWidget>("m_toolViewStack")->currentIndex(); }
 
-    std::shared_ptr<LmtToolVersion> onlineVersion(const QString &featureId) const
+    std::shared_ptr<LmtToolVersion> version(const QString &featureId, bool online = true) const
     {
-        return model->findTool(featureId)->onlineVersions().value(0);
-    }
-    std::shared_ptr<LmtToolVersion> localVersion(const QString &featureId) const
-    {
-        return model->findTool(featureId)->localVersions().value(0);
-    }
-    // The user ticks or unticks a version on the select page.
-    void select(const std::shared_ptr<LmtToolVersion> &version, bool selected)
-    {
-        version->setSelected(selected);
-        Q_EMIT child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
+        const auto tool = model->findTool(featureId);
+        return (online ? tool->onlineVersions() : tool->localVersions()).value(0);
     }
     bool waitForView(LmtMainWindow::LmtToolView view)
     {
         return QTest::qWaitFor([&] { return window->currentView() == view; }, 5000);
-    }
-    // The buttons of the action bar that are shown.
-    QStringList shownButtons() const
-    {
-        QStringList shown;
-        for (const char *name : { "m_btnRetry", "m_btnBack", "m_btnNext", "m_btnStart",
-                 "m_btnCancel", "m_btnFinish" }) {
-            if (button(name)->isVisible())
-                shown << name;
-        }
-        return shown;
-    }
-    // Opens the window, picks Alpha 2.0.0 and agrees to its licence on the config page.
-    LmtMainWindow *openAtConfig()
-    {
-        open();
-        if (!waitForView(LmtMainWindow::TOOL_VIEW_SELECT))
-            return nullptr;
-        select(onlineVersion(kToolA), true);
-        QTest::mouseClick(button("m_btnNext"), Qt::LeftButton);
-        licenceBox()->click();
-        return window.get();
     }
     // The tool-bar entry of the login label.
     bool loginLabelShown() const
@@ -173,6 +142,128 @@ struct WindowRig : FakeServices {
         }
         return false;
     }
+    // What the user sees, in one line: the page, the shown buttons ("-": disabled), the licence
+    // box, the actions that are off (first three letters), the visible one of Login/Logout and
+    // the login label ("[text]" shown, "(text)" hidden).
+    QString state() const
+    {
+        const QStringList views { "load", "select", "config", "install", "launch" };
+        QStringList parts { views.value(window->currentView(), "none") + ":" };
+        if (page() != window->currentView())
+            parts << QString("page%1").arg(page());
+        for (const char *name : { "Retry", "Back", "Next", "Start", "Cancel", "Finish" }) {
+            const QPushButton *shown = button(QByteArray("m_btn") + name);
+            if (shown->isVisible())
+                parts << name + QString(shown->isEnabled() ? "" : "-");
+        }
+        if (licenceBox()->isVisible())
+            parts << (licenceBox()->isChecked() ? "licence[x]" : "licence[ ]");
+        QStringList off;
+        for (const char *name : { "Login", "Refresh", "Preferences", "Exit", "CheckUpdate" }) {
+            if (!action(QByteArray("m_act") + name)->isEnabled())
+                off << QString(name).left(3).toLower();
+        }
+        if (!off.isEmpty())
+            parts << "off:" + off.join(',');
+        parts << QString(action("m_actLogin")->isVisible() ? "Login" : "")
+                + (action("m_actLogout")->isVisible() ? "Logout" : "");
+        if (loginLabelShown() || !loginLabel()->text().isEmpty())
+            parts << QString(loginLabelShown() ? "[%1]" : "(%1)").arg(loginLabel()->text());
+        return parts.join(' ');
+    }
+    // One step of a scenario; tests/data/ui/window-scenarios.txt lists them.
+    void act(const QString &step)
+    {
+        const QStringList words = step.split(' ');
+        const QString verb = words.value(0);
+        const QString last = words.value(words.size() - 1);
+        if (verb == "select" || verb == "remove") {
+            // The user ticks or unticks a version on the select page.
+            version(words.value(1) == "B" ? kToolB : kToolA, verb != "remove")
+                ->setSelected(verb == "select");
+            Q_EMIT child<LmtToolSelectView>("m_toolSelectView")->toolSelectionChanged();
+        } else if (verb == "agree")
+            licenceBox()->click();
+        else if (verb == "refresh")
+            action("m_actRefresh")->trigger();
+        else if (verb == "login")
+            Q_EMIT login->loginStateChanged(words[1][0] == '1', words[1][1] == '1', words.value(2));
+        else if (verb == "installed" || verb == "failed") {
+            installed = verb == "installed";
+            Q_EMIT downloader->downloadStatus(installed ? Succeeded : Failed, kToolA, "2.0.0");
+            if (installed)
+                Q_EMIT installer->installStatus(Succeeded, kToolA, "2.0.0");
+        } else if (verb == "offer")
+            Q_EMIT selfUpdater->updateAvailable(last);
+        else if (verb == "self-update")
+            selfUpdater->state = last.toInt();
+        else if (verb == "close") {
+            if ((closed = window->close()))
+                window->show();
+        } else if (verb == "answer")
+            boxes->setAnswer(last == "Yes" ? QMessageBox::Yes
+                    : last == "No"         ? QMessageBox::No
+                                           : QMessageBox::Ok);
+        else if (verb == "clear")
+            journal.clear();
+        else if (verb == "wait")
+            QTest::qWait(50);
+        else if (!verb.isEmpty())
+            QTest::mouseClick(button(QByteArray("m_btn") + verb.toLatin1()), Qt::LeftButton);
+    }
+    // Whether an expectation of a scenario holds now.
+    bool holds(const QString &expected)
+    {
+        const QString what = expected.section(' ', 0, 0);
+        const QString rest = expected.section(' ', 1).replace("\\n", "\n");
+        const auto *launch = child<LmtToolLaunchView>("m_toolLaunchView");
+        const int installRows = child<LmtToolInstallView>("m_toolInstallView")->model()->rowCount();
+        QStringList runs;
+        for (const QCheckBox *box : launch->checkBoxes())
+            runs << box->text();
+        if (what == "journal+" || what == "journal-")
+            return journal.entries().contains(rest) == (what == "journal+");
+        if (what == "box:" && boxes->count() > seenBoxes) {
+            return boxes->texts().mid(std::exchange(seenBoxes, boxes->count()))
+                == QStringList { rest };
+        }
+        return what == "boxes:"  ? boxes->count() == seenBoxes
+            : what == "panel+"   ? panelText().contains(rest)
+            : what == "closed"   ? closed == (rest == "yes")
+            : what == "launched" ? QFile::exists(QFileInfo(program).dir().filePath("launched"))
+            : what == "runs:"    ? runs.join(", ") == rest
+            : what == "rows:"    ? installRows == rest.toInt()
+            : what == "A"        ? version(kToolA)->selected() == (rest == "selected")
+                                 : state() == expected;
+    }
+    // Runs a section of tests/data/ui/window-scenarios.txt; returns the first line whose
+    // expectation does not come true, with the states after its step, or nothing when all do.
+    QString play(const QString &section)
+    {
+        if (!boxes)
+            boxes = std::make_unique<MessageBoxWatcher>(QMessageBox::Ok);
+        const QStringList lines = QString::fromUtf8(fixture("ui/window-scenarios.txt")).split('\n');
+        const int first = lines.indexOf("== " + section);
+        for (int i = first + 1; first >= 0 && i < lines.size() && !lines[i].startsWith("=="); ++i) {
+            if (lines[i].startsWith('#') || lines[i].isEmpty())
+                continue;
+            const QString expected = lines[i].section("=>", 1).trimmed();
+            act(lines[i].section("=>", 0, 0).trimmed());
+            const QString atFirst = state();
+            const bool negative = expected.startsWith("journal-") || expected.startsWith("boxes:");
+            if (!expected.isEmpty()
+                && !(negative ? holds(expected)
+                              : QTest::qWaitFor([&] { return holds(expected); }, 5000)))
+                return QString("line %1 '%2': at first '%3', now '%4'")
+                    .arg(i + 1)
+                    .arg(lines[i], atFirst, state());
+        }
+        return first >= 0 ? QString() : "no section " + section;
+    }
+
+    std::unique_ptr<MessageBoxWatcher> boxes; // made by play()
+    int seenBoxes = 0;
+    bool closed = false;
 };
 
 // Acts once on the first modal dialog of type D that comes up while it is alive.
@@ -240,47 +331,27 @@ private Q_SLOTS:
         LogCapture log;
         WindowRig rig(program());
         rig.onlineFails = true;
-        LmtMainWindow *window = rig.open();
-        QCOMPARE(rig.action("m_actRefresh")->text(), QString("Refresh "));
-        QCOMPARE(rig.action("m_actLogin")->toolTip(),
-            QString("Login to Zendrel Developer Center services"));
-        QCOMPARE(rig.action("m_actExit")->shortcut(), QKeySequence("Alt+F4"));
-        QCOMPARE(rig.action("m_actHelp")->shortcut(), QKeySequence("F1"));
-        QCOMPARE(rig.licenceBox()->text(),
-            QString("I agree to the licenses of packages I have selected"));
-        QVERIFY(rig.action("m_actLogin")->isVisible());
-        QVERIFY(!rig.action("m_actLogout")->isVisible());
-
-        // A registry that cannot be read leaves the load page with Retry and Preferences.
-        QTRY_VERIFY(rig.button("m_btnRetry")->isVisible());
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
-        QCOMPARE(rig.shownButtons(), QStringList { "m_btnRetry" });
-        QVERIFY(rig.button("m_btnRetry")->isEnabled());
-        QVERIFY(rig.action("m_actPreferences")->isEnabled());
-        QVERIFY(!rig.action("m_actRefresh")->isEnabled());
+        rig.open();
+        QCOMPARE(
+            (QStringList { rig.action("m_actRefresh")->text(), rig.action("m_actLogin")->toolTip(),
+                rig.action("m_actExit")->shortcut().toString(),
+                rig.action("m_actHelp")->shortcut().toString(), rig.licenceBox()->text() }),
+            (QStringList { "Refresh ", "Login to Zendrel Developer Center services", "Alt+F4", "F1",
+                "I agree to the licenses of packages I have selected" }));
+        QCOMPARE(rig.play("first refresh fails"), QString());
         QVERIFY(rig.child<LmtToolLoadView>("m_toolLoadView")->errorLabel()->isVisible());
-        QVERIFY(rig.panelText().contains("Error: Failed to update tool list. Parsing of the "
-                                         "Online Tools Registry failed: Invalid JSON"));
         QVERIFY(log.contains("CRITICAL] [LmtMainWindow] Failed to update tool list. Parsing of the "
                              "Online Tools Registry failed: Invalid JSON , error code: 1"));
         QCOMPARE(rig.journal.entries().mid(0, 3),
             (QStringList { "login.restoreSettings", "online.parse", "local.parse" }));
         QCOMPARE(rig.connector->calls("start").size(), 1);
-        QVERIFY(!rig.journal.entries().contains("selfUpdater.checkForUpdate"));
 
-        // Retry reads again; this time the select page follows with nothing to do yet.
         rig.onlineFails = false;
-        QTest::mouseClick(rig.button("m_btnRetry"), Qt::LeftButton);
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-        QCOMPARE(rig.page(), 1);
+        QCOMPARE(rig.play("retry"), QString());
         // The select page lists the new catalogue: two lines of Alpha and one of Beta.
         const auto *selectView = rig.child<LmtToolSelectView>("m_toolSelectView");
         QCOMPARE(
             selectView->baseModel()->rowCount() + selectView->additionalModel()->rowCount(), 3);
-        QCOMPARE(rig.shownButtons(), QStringList { "m_btnNext" });
-        QVERIFY(!rig.button("m_btnNext")->isEnabled());
-        QVERIFY(rig.action("m_actRefresh")->isEnabled());
-        QVERIFY(!rig.loginLabelShown());
         // The first refresh also hands the catalogue to the launch page.
         QCOMPARE(rig.child<LmtToolLaunchView>("m_toolLaunchView")->infoLabel()->text(),
             QString("Setup has finished installing the requested packages."));
@@ -289,151 +360,39 @@ private Q_SLOTS:
     void installThenLaunchThenSelect()
     {
         WindowRig rig(program());
-        LmtMainWindow *window = rig.open();
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-
-        rig.select(rig.onlineVersion(kToolA), true);
-        QVERIFY(rig.button("m_btnNext")->isEnabled());
-        // Something to install but no sign-in needed: the label is there, without a hint.
-        QVERIFY(rig.loginLabelShown());
-        QCOMPARE(rig.loginLabel()->text(), QString());
-        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
-        QVERIFY(rig.licenceBox()->isVisible());
-        QCOMPARE(rig.shownButtons(), QStringList({ "m_btnBack", "m_btnStart" }));
-        QVERIFY(!rig.button("m_btnStart")->isEnabled());
-        QVERIFY(!rig.action("m_actLogin")->isEnabled());
-        rig.licenceBox()->click();
-        QVERIFY(rig.button("m_btnStart")->isEnabled());
-        // Back to the selection keeps the list; the agreement must be given again.
-        rig.journal.clear();
-        QTest::mouseClick(rig.button("m_btnBack"), Qt::LeftButton);
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_SELECT);
-        rig.select(rig.onlineVersion(kToolA), true);
-        QVERIFY(!rig.licenceBox()->isChecked());
-        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
-        QVERIFY(!rig.button("m_btnStart")->isEnabled());
-        rig.licenceBox()->click();
-        QVERIFY(!rig.journal.entries().contains("online.parse"));
-
-        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
-        QTRY_VERIFY(rig.journal.entries().contains("installer.start"));
-        QVERIFY(rig.journal.entries().contains("downloader.start 2.0.0"));
-        QCOMPARE(rig.shownButtons(), QStringList { "m_btnCancel" });
-        QVERIFY(!rig.action("m_actExit")->isEnabled());
-        QVERIFY(!rig.action("m_actCheckUpdate")->isEnabled());
-
-        // Closing while the jobs run is refused.
-        {
-            MessageBoxWatcher answerer(QMessageBox::Ok);
-            QVERIFY(!window->close());
-            QCOMPARE(answerer.texts(),
-                QStringList { "Installation is in progress. The application cannot be closed." });
-            QVERIFY(window->isVisible());
-        }
-        // Cancel names the installation; No keeps the jobs going.
-        {
-            MessageBoxWatcher answerer(QMessageBox::No);
-            rig.journal.clear();
-            QTest::mouseClick(rig.button("m_btnCancel"), Qt::LeftButton);
-            QCOMPARE(answerer.texts(),
-                QStringList { "Do you really want to cancel the installation?\nNote that tasks "
-                              "which have started will be completed." });
-            QTest::qWait(50);
-            QVERIFY(!rig.journal.entries().contains("downloader.stop"));
-        }
-
-        // A sign-in that ends while the jobs run does not rebuild the list under them.
-        rig.journal.clear();
-        Q_EMIT rig.login->loginStateChanged(true, true, "jo***@example.com");
-        QTest::qWait(50);
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
-        QVERIFY(!rig.journal.entries().contains("online.parse"));
-        QCOMPARE(rig.loginLabel()->text(), QString("Logged in as jo***@example.com"));
-
-        // The install page shows the progress the jobs report through the controller.
-        auto *installView = rig.child<LmtToolInstallView>("m_toolInstallView");
-        QCOMPARE(installView->model()->rowCount(), 1);
-        // Success: the jobs are stopped, the list refreshed and the launch page offers Alpha.
-        rig.installed = true;
-        Q_EMIT rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
-        Q_EMIT rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
-        QVERIFY(rig.panelText().contains("All tasks were completed successfully"));
-        QVERIFY(rig.journal.entries().contains("downloader.stop"));
-        QCOMPARE(rig.page(), 4);
-        const auto *launchView = rig.child<LmtToolLaunchView>("m_toolLaunchView");
-        QCOMPARE(launchView->checkBoxes().size(), 1);
-        QCOMPARE(launchView->checkBoxes().constFirst()->text(), QString("Run Alpha"));
-        QCOMPARE(rig.shownButtons(), QStringList { "m_btnFinish" });
-        // The refresh after the install does not bring the old selection back.
-        QVERIFY(!rig.onlineVersion(kToolA)->selected());
-        // Closing on the launch page starts the ticked tools.
-        QVERIFY(window->close());
-        QTRY_VERIFY(QFile::exists(m_sandbox.filePath("programs/launched")));
-        window->show();
-
-        QTest::mouseClick(rig.button("m_btnFinish"), Qt::LeftButton);
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-        rig.action("m_actRefresh")->trigger();
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        rig.open();
+        QCOMPARE(rig.play("to config"), QString());
+        QCOMPARE(rig.play("install, launch, select"), QString());
     }
 
-    // A failed installation leaves Back and Exit usable; Back reads the catalogue again, and
-    // there only a changed update site in the preferences reloads it.
+    // After a failed installation only a changed update site in the preferences reloads the
+    // catalogue.
     void failedInstallAllowsBackAndPreferences()
     {
         WindowRig rig(program());
-        LmtMainWindow *window = rig.openAtConfig();
-        QVERIFY(window);
-        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
-
-        Q_EMIT rig.downloader->downloadStatus(Failed, kToolA, "2.0.0");
-        QTRY_VERIFY(rig.button("m_btnBack")->isVisible());
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
-        QCOMPARE(rig.shownButtons(), QStringList { "m_btnBack" });
-        QVERIFY(rig.action("m_actExit")->isEnabled());
-        {
-            MessageBoxWatcher answerer;
-            QVERIFY(window->close());
-            QCOMPARE(answerer.count(), 0);
-            QVERIFY(!applicationSettings().value("LmtMainWindow/geometry").toByteArray().isEmpty());
-            QVERIFY(
-                !applicationSettings().value("LmtMainWindow/windowState").toByteArray().isEmpty());
-            window->show();
+        LmtMainWindow *window = rig.open();
+        QCOMPARE(rig.play("to config"), QString());
+        QCOMPARE(rig.play("failed install"), QString());
+        QVERIFY(!applicationSettings().value("LmtMainWindow/geometry").toByteArray().isEmpty());
+        QVERIFY(!applicationSettings().value("LmtMainWindow/windowState").toByteArray().isEmpty());
+        QCOMPARE(rig.play("back after the failure"), QString());
+        for (const QString url : { "", "http://127.0.0.1:1/api/v1/tools/" }) {
+            DialogDriver<LmtPrefsDialog> driver([url](LmtPrefsDialog *d) {
+                if (!url.isEmpty())
+                    d->findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
+                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
+            });
+            rig.action("m_actPreferences")->trigger();
+            QVERIFY(driver.done());
+            QCOMPARE(window->currentView(),
+                url.isEmpty() ? LmtMainWindow::TOOL_VIEW_SELECT : LmtMainWindow::TOOL_VIEW_LOAD);
+            if (url.isEmpty())
+                QVERIFY(!rig.journal.entries().contains("online.parse"));
         }
-
-        rig.journal.clear();
-        QTest::mouseClick(rig.button("m_btnBack"), Qt::LeftButton);
-        QTRY_VERIFY(rig.journal.entries().contains("online.parse"));
+        // The new site was checked through the controller's download manager.
+        QCOMPARE(rig.downloadManager->calls().size(), 1);
+        QCOMPARE(rig.downloadManager->calls()[0].url, QUrl("http://127.0.0.1:1/api/v1/tools/"));
         QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-        rig.journal.clear();
-        {
-            DialogDriver<LmtPrefsDialog> driver([](LmtPrefsDialog *d) {
-                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
-            });
-            rig.action("m_actPreferences")->trigger();
-            QVERIFY(driver.done());
-            QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_SELECT);
-            QVERIFY(!rig.journal.entries().contains("online.parse"));
-        }
-        {
-            DialogDriver<LmtPrefsDialog> driver([](LmtPrefsDialog *d) {
-                d->findChild<QLineEdit *>("m_editKorOnlineUrl")
-                    ->setText("http://127.0.0.1:1/api/v1/tools/");
-                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
-            });
-            rig.action("m_actPreferences")->trigger();
-            QVERIFY(driver.done());
-            // Checked through the controller's download manager.
-            QCOMPARE(rig.downloadManager->calls().size(), 1);
-            QCOMPARE(rig.downloadManager->calls()[0].url, QUrl("http://127.0.0.1:1/api/v1/tools/"));
-            QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_LOAD);
-            QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-        }
     }
 
     void documentsTravelBetweenConfigPageAndController()
@@ -450,110 +409,22 @@ private Q_SLOTS:
         QCOMPARE(rig.downloadManager->calls().size(), 1);
     }
 
-    void removalsOnly()
+    void scenarios_data()
     {
-        WindowRig rig(program());
-        LmtMainWindow *window = rig.open();
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-
-        // Removing needs neither a sign-in nor the licence agreement.
-        rig.select(rig.localVersion(kToolA), false);
-        QVERIFY(rig.button("m_btnNext")->isEnabled());
-        QVERIFY(!rig.loginLabelShown());
-        QTest::mouseClick(rig.button("m_btnNext"), Qt::LeftButton);
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_CONFIG);
-        QVERIFY(!rig.licenceBox()->isVisible());
-        QVERIFY(rig.button("m_btnStart")->isEnabled());
-
-        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_INSTALL));
-        QTRY_VERIFY(rig.journal.entries().contains("uninstaller.start 1"));
-
-        MessageBoxWatcher answerer(QMessageBox::Yes);
-        QTest::mouseClick(rig.button("m_btnCancel"), Qt::LeftButton);
-        QCOMPARE(answerer.texts(),
-            QStringList { "Do you really want to cancel the uninstallation?\nNote that tasks "
-                          "which have started will be completed." });
-        QTRY_VERIFY(rig.journal.entries().contains("downloader.stop"));
-        QVERIFY(rig.journal.entries().contains("uninstaller.stop"));
+        QTest::addColumn<bool>("checkForUpdates");
+        QTest::newRow("removals only") << false;
+        QTest::newRow("selection needing login") << false;
+        QTest::newRow("self-update") << true;
     }
 
-    void selectionNeedingLogin()
+    void scenarios()
     {
+        QFETCH(bool, checkForUpdates);
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(checkForUpdates);
+        const auto off = qScopeGuard([] { LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false); });
         WindowRig rig(program());
         rig.open();
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-
-        MessageBoxWatcher answerer(QMessageBox::Yes);
-        rig.select(rig.onlineVersion(kToolB), true);
-        QCOMPARE(answerer.texts(),
-            QStringList { "The selected tool requires logging into myZendrel account. Do you "
-                          "want to initiate a new login session?" });
-        // Yes starts the sign-in.
-        QTRY_VERIFY(rig.journal.entries().contains("login.startLogin"));
-        QCOMPARE(rig.loginLabel()->text(), QString("Login session is in progress ..."));
-        QVERIFY(!rig.action("m_actLogin")->isEnabled());
-
-        // The sign-in failed: the hint comes back, Next stays off, and the question is not
-        // asked again in this run.
-        Q_EMIT rig.login->loginStateChanged(false, false, QString());
-        QTRY_VERIFY(rig.action("m_actLogin")->isEnabled());
-        rig.select(rig.onlineVersion(kToolA), true);
-        QCOMPARE(rig.loginLabel()->text(), QString("< Please login to proceed"));
-        QVERIFY(rig.loginLabelShown());
-        QVERIFY(!rig.button("m_btnNext")->isEnabled());
-        QCOMPARE(answerer.count(), 1);
-
-        // Signed in (without a new list): Next is allowed and the label names the user.
-        Q_EMIT rig.login->loginStateChanged(true, false, "jo***@example.com");
-        QTRY_VERIFY(rig.action("m_actLogout")->isVisible());
-        QVERIFY(!rig.action("m_actLogin")->isVisible());
-        QCOMPARE(rig.loginLabel()->text(), QString("Logged in as jo***@example.com"));
-        QVERIFY(rig.button("m_btnNext")->isEnabled());
-
-        // A sign-in by the user brings a fresh list.
-        rig.journal.clear();
-        Q_EMIT rig.login->loginStateChanged(true, true, QString());
-        QTRY_VERIFY(rig.journal.entries().contains("online.parse"));
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-        QCOMPARE(rig.loginLabel()->text(), QString("Logged in"));
-    }
-
-    void selfUpdateQuestionsAndClose()
-    {
-        // With the setting on, start-up asks for an update check.
-        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(true);
-        WindowRig rig(program());
-        LmtMainWindow *window = rig.open();
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false);
-        QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.checkForUpdate"));
-        {
-            MessageBoxWatcher answerer(QMessageBox::No);
-            Q_EMIT rig.selfUpdater->updateAvailable("1.3.0.1");
-            QTRY_COMPARE(answerer.texts(),
-                QStringList { "A new update of the Lumetra™ Setup is available: "
-                              "'1.3.0.1'.\nDo you want to download this update and install it "
-                              "after closing the application?" });
-            QTRY_VERIFY(rig.panelText().contains("Skipped update of the Lumetra™ Setup"));
-        }
-        {
-            MessageBoxWatcher answerer(QMessageBox::Yes);
-            Q_EMIT rig.selfUpdater->updateAvailable("1.3.0.1");
-            QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startDownloadUpdate"));
-        }
-        // While the update downloads, closing asks first.
-        rig.selfUpdater->state = 1;
-        {
-            MessageBoxWatcher answerer(QMessageBox::No);
-            QVERIFY(!window->close());
-            QCOMPARE(answerer.texts(),
-                QStringList { "Work is in progress. Do you really want to close the window?" });
-        }
-        // Once downloaded, closing starts the update.
-        rig.selfUpdater->state = 2;
-        QVERIFY(window->close());
-        QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.startToInstallUpdate"));
+        QCOMPARE(rig.play(QTest::currentDataTag()), QString());
     }
 
     void thePasswordDialogGuardsInstalls_data()
@@ -572,12 +443,11 @@ private Q_SLOTS:
         QFETCH(bool, signIn);
         const bool passwordGiven = password == "correct horse";
         LogCapture log;
-        MessageBoxWatcher answerer(QMessageBox::Ok);
         WindowRig rig(program());
         rig.installer->needsElevation = true;
         // A sign-in started on the select page; it ends later.
-        LmtMainWindow *window = rig.openAtConfig();
-        QVERIFY(window);
+        LmtMainWindow *window = rig.open();
+        QCOMPARE(rig.play("to config"), QString());
         rig.action("m_actLogin")->trigger();
 
         // From here a refresh waits at the online registry until the test lets it go, so that
@@ -626,7 +496,7 @@ private Q_SLOTS:
                                     .arg(password.isEmpty() ? "No" : "Incorrect");
             QVERIFY(rig.panelText().contains(why));
             QVERIFY(log.contains("WARNING] [LmtMainWindow] " + why));
-            QCOMPARE(answerer.count(), password.isEmpty() ? 0 : 3);
+            QCOMPARE(rig.boxes->count(), password.isEmpty() ? 0 : 3);
             QVERIFY(rig.waitForView(
                 signIn ? LmtMainWindow::TOOL_VIEW_SELECT : LmtMainWindow::TOOL_VIEW_CONFIG));
             QCOMPARE(rig.journal.entries().contains("online.parse"), signIn);
@@ -634,18 +504,15 @@ private Q_SLOTS:
             return;
         }
         // The jobs run on the install page, on the catalogue they were started with.
-        QCOMPARE(window->currentView(), LmtMainWindow::TOOL_VIEW_INSTALL);
+        QCOMPARE(rig.state(),
+            QString("install: Cancel off:log,ref,pre,exi,che Logout "
+                    "[Logged in as jo***@example.com]"));
         QCOMPARE(rig.installer->adminPassword, QString("correct horse"));
         QVERIFY(rig.journal.entries().contains("installer.start"));
         QVERIFY(!rig.journal.entries().contains("online.parse"));
-        QVERIFY(!rig.action("m_actExit")->isEnabled());
-        QCOMPARE(rig.shownButtons(), QStringList { "m_btnCancel" });
         QVERIFY(!window->close());
         // The refresh follows the jobs.
-        rig.installed = true;
-        Q_EMIT rig.downloader->downloadStatus(Succeeded, kToolA, "2.0.0");
-        Q_EMIT rig.installer->installStatus(Succeeded, kToolA, "2.0.0");
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_LAUNCH));
+        QCOMPARE(rig.play("jobs succeed"), QString());
         QCOMPARE(rig.journal.entries().count("online.parse"), 1);
     }
 
