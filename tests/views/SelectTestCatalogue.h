@@ -80,6 +80,11 @@ public:
         return m_named.value(label);
     }
 
+    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    {
+        return m_named.key(version, "<unnamed>");
+    }
+
 private:
     void addTool(const QJsonObject &t)
     {
