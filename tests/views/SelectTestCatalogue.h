@@ -226,6 +226,11 @@ public:
         return m_catalogue->version(label);
     }
 
+    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    {
+        return version ? m_catalogue->labelOf(version) : QStringLiteral("none");
+    }
+
     int show(const QString &label)
     {
         const auto wanted = version(label);

@@ -26,25 +26,39 @@ int rowOfTool(const LmtToolSelectModel &model, const QString &name)
     return -1;
 }
 
-QStringList rowNames(const LmtToolSelectModel &model)
+// A row as one line: tool, shown version and its key, each key of the drop-down with the
+// version behind it, the versions of the row, the upgrade it offers, and the version cell:
+// its text/edit text, a drop-down (list of the keys, editable) or not.
+QString snapshot(const SelectRig &rig, const LmtToolSelectModel &model, int i)
 {
-    QStringList names;
-    for (const auto &row : model.rows())
-        names.append(row->currentVersion()->tool()->name() + " " + row->currentKey());
-    return names;
+    const auto &row = model.rows().at(i);
+    QStringList keys, versions;
+    for (const QString &key : row->versionKeys())
+        keys << key + "=" + rig.labelOf(row->versionForKey(key));
+    for (const auto &version : row->versions())
+        versions << rig.labelOf(version);
+    const QModelIndex cell = model.index(i, LmtToolSelectModel::ColumnVersion);
+    const QVariant list = cell.data(Qt::UserRole);
+    return QStringList(
+        { row->currentVersion()->tool()->name(), rig.labelOf(row->currentVersion()),
+            row->currentKey(), keys.join(','), versions.join(','),
+            QString("up%1").arg(int(row->upgradeKind())),
+            row->hasVersionChoice() ? "choice" : "fixed",
+            cell.data(Qt::DisplayRole).toString() + "/" + cell.data(Qt::EditRole).toString(),
+            list.isValid() ? (list.toStringList() == row->versionKeys() ? "list" : "?") : "-",
+            model.flags(cell).testFlag(Qt::ItemIsEditable) ? "editable" : "-" })
+        .join(' ');
 }
 
-// Records the model's signals by name, in the order they arrive; wholeAndAuto: every change
-// notice named the whole model and every log line was of the Auto type.
+// Records the model's signals by name in the order they arrive, and its log lines; whole:
+// every change notice named the whole model and every log line was of the Auto type.
 struct SignalRecorder {
     QObject context;
     QStringList order;
     QStringList log;
-    QList<std::shared_ptr<LmtToolVersion>> dependents;
-    QList<int> uncheckedRows;
-    bool wholeAndAuto = true;
+    bool whole = true;
 
-    explicit SignalRecorder(LmtToolSelectModel &model)
+    SignalRecorder(const SelectRig &rig, LmtToolSelectModel &model)
     {
         QObject::connect(&model, &LmtToolSelectModel::toolSelectionChanged, &context,
             [this] { order << "toolSelectionChanged"; });
@@ -53,33 +67,40 @@ struct SignalRecorder {
             [this](const QString &text, ConsoleMessageType type) {
                 order << "appendUILog";
                 log << text;
-                wholeAndAuto = wholeAndAuto && type == ConsoleMessageType::Auto;
+                whole = whole && type == ConsoleMessageType::Auto;
             });
         QObject::connect(&model, &LmtToolSelectModel::checkForMissingToolsRequest, &context,
             [this] { order << "checkForMissingToolsRequest"; });
         QObject::connect(&model, &LmtToolSelectModel::selectDependentToolsRequest, &context,
-            [this](std::shared_ptr<LmtToolVersion> version) {
-                order << "selectDependentToolsRequest";
-                dependents << version;
+            [this, &rig](std::shared_ptr<LmtToolVersion> version) {
+                order << "selectDependentToolsRequest:" + rig.labelOf(version);
             });
-        QObject::connect(
-            &model, &LmtToolSelectModel::localToolUnchecked, &context, [this](QModelIndex index) {
-                order << "localToolUnchecked";
-                uncheckedRows << index.row();
+        QObject::connect(&model, &LmtToolSelectModel::localToolUnchecked, &context,
+            [this, &rig, &model](QModelIndex index) {
+                order << "localToolUnchecked:"
+                        + rig.labelOf(model.rows().at(index.row())->currentVersion());
             });
         QObject::connect(&model, &QAbstractItemModel::dataChanged, &context,
             [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
                 order << "dataChanged";
-                wholeAndAuto = wholeAndAuto && !from.isValid() && !to.isValid() && roles.isEmpty();
+                whole = whole && !from.isValid() && !to.isValid() && roles.isEmpty();
             });
     }
-    void clear()
-    {
-        order.clear();
-        log.clear();
-        dependents.clear();
-    }
 };
+
+// The row of a version, without making it the shown one.
+int rowOf(SelectRig &rig, const QString &label)
+{
+    if (label == "end" || label == "none")
+        return label == "end" ? rig.model().rowCount() : -1;
+    const auto version = rig.version(label);
+    for (int i = 0; i < rig.model().rowCount(); ++i) {
+        const auto &row = rig.model().rows().at(i);
+        if (row->currentVersion() == version || row->versions().contains(version))
+            return i;
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -92,12 +113,11 @@ class TestLmtToolSelectModel : public QObject
 private Q_SLOTS:
     void checkingFollowsTheLinesOfEachToolType_data();
     void checkingFollowsTheLinesOfEachToolType();
-    void uncheckingAnInstalledVersionNeedsConfirmation();
-    void setDataSignalsAndLogsComeInOrder();
-    void keysUseFullTextsOnlyForBuildHeads();
-    void thirdPartyToolHasNoDropDown();
-    void upgradeKindFollowsKeyOrder();
-    void rowsAreSortedSplitAndFiltered();
+    void signalsAndLogsComeInOrder_data();
+    void signalsAndLogsComeInOrder();
+    void rowsShowTheirVersions_data();
+    void rowsShowTheirVersions();
+    void upgradeIconsAndTips();
     void bothScopesOfOneVersionKeepARowEach_data();
     void bothScopesOfOneVersionKeepARowEach();
     void flagsAndDataFollowWhatCanBeDone();
@@ -124,201 +144,107 @@ void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType()
         QVERIFY2(!rig.version(label.toString())->selected(), qPrintable(label.toString()));
 }
 
-void TestLmtToolSelectModel::uncheckingAnInstalledVersionNeedsConfirmation()
+void TestLmtToolSelectModel::signalsAndLogsComeInOrder_data()
 {
+    selecttest::addRows("views/select-signals.json");
+}
+
+// Steps { "do", "returns", "order": signals it sends, "log": lines it logs }; "do" is
+// "set L column value role" (value checked, unchecked, partial or a text; role check or edit),
+// "partial L" (the row's own check state), "uncheck L" (after the user confirmed), "setkey L"
+// (forget the remembered key), or a check: "selected L", "unselected L", "state L checked",
+// "remembered L key", "shows L L2". L names a version: its row ("end": the row after the last,
+// "none": no row).
+void TestLmtToolSelectModel::signalsAndLogsComeInOrder()
+{
+    QFETCH(QJsonObject, given);
     SelectRig rig(Lines, true);
     LmtToolSelectModel &model = rig.model();
-    const int row = rig.show("inst");
-    const auto installed = rig.version("inst");
-    SignalRecorder recorder(model);
-    const QModelIndex check = model.index(row, LmtToolSelectModel::ColumnCheck);
-
-    // Through setData nothing changes: the view has to ask the user first.
-    QVERIFY(!model.setData(check, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order, QStringList { "localToolUnchecked" });
-    QCOMPARE(recorder.uncheckedRows, QList<int> { row });
-    QVERIFY(installed->selected());
-    QCOMPARE(check.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-
-    // After the confirmation the row deselects it, logs and repaints; unchanged rows still
-    // announce themselves.
-    const QStringList announced { "appendUILog", "checkForMissingToolsRequest", "dataChanged",
-        "toolSelectionChanged" };
-    for (int repeat = 0; repeat < 2; ++repeat) {
-        recorder.clear();
-        model.uncheckRow(row);
-        QCOMPARE(recorder.order, announced);
+    SignalRecorder recorder(rig, model);
+    for (const QJsonValue &entry : given["steps"].toArray()) {
+        const QStringList step = entry["do"].toString().split(' ');
+        const QString &verb = step.at(0);
+        const int row = step.size() > 1 ? rowOf(rig, step.at(1)) : -1;
+        const auto value = [&step]() -> QVariant {
+            const QString text = step.at(3);
+            return text == "checked"  ? int(Qt::Checked)
+                : text == "unchecked" ? int(Qt::Unchecked)
+                                      : QVariant(text);
+        };
+        recorder.order.clear();
+        recorder.log.clear();
+        bool returned = false;
+        if (verb == "set")
+            returned = model.setData(model.index(row, step.at(2).toInt()), value(),
+                step.at(4) == "check" ? Qt::CheckStateRole : Qt::EditRole);
+        else if (verb == "partial")
+            returned = model.rows().at(row)->setCheckState(Qt::PartiallyChecked);
+        else if (verb == "uncheck")
+            model.uncheckRow(row);
+        else if (verb == "setkey")
+            rig.version(step.at(1))->tool()->setSelectedVersionKey(QString());
+        else if (verb == "selected" || verb == "unselected")
+            QCOMPARE(rig.version(step.at(1))->selected(), verb == "selected");
+        else if (verb == "state")
+            QCOMPARE(model.index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked,
+                step.at(2) == "checked");
+        else if (verb == "remembered")
+            QCOMPARE(rig.version(step.at(1))->tool()->selectedVersionKey(), step.at(2));
+        else if (verb == "shows")
+            QCOMPARE(rig.labelOf(model.rows().at(row)->currentVersion()), step.at(2));
+        else
+            QFAIL(qPrintable("unknown step " + step.join(' ')));
+        const QString what = step.join(' ');
+        QVERIFY2(returned == entry["returns"].toBool(), qPrintable(what));
+        if (entry.toObject().contains("order"))
+            QCOMPARE(recorder.order.join(' '), entry["order"].toString());
+        QCOMPARE(recorder.log.join(" | "), entry["log"].toString());
     }
-    QVERIFY(!installed->selected());
-    QCOMPARE(check.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QCOMPARE(recorder.log,
-        QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
-    QVERIFY(recorder.wholeAndAuto);
-
-    // Rows outside the list are ignored.
-    recorder.clear();
-    model.uncheckRow(model.rowCount());
-    model.uncheckRow(-1);
-    QVERIFY(recorder.order.isEmpty());
+    QVERIFY(recorder.whole);
 }
 
-void TestLmtToolSelectModel::setDataSignalsAndLogsComeInOrder()
+void TestLmtToolSelectModel::rowsShowTheirVersions_data()
 {
-    SelectRig rig(Lines, true);
-    LmtToolSelectModel &model = rig.model();
-    const int row = rig.show("dependent");
-    const auto tool = rig.version("dependent")->tool();
-    SignalRecorder recorder(model);
-    const QModelIndex check = model.index(row, 0);
-
-    // A checked version with dependencies asks for them before the missing-tools check.
-    QVERIFY(model.setData(check, int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order,
-        QStringList({ "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest",
-            "dataChanged", "toolSelectionChanged" }));
-    QCOMPARE(
-        recorder.log, QStringList { "'Dependent' version 3.1.1 was selected for installation" });
-    QCOMPARE(
-        recorder.dependents, QList<std::shared_ptr<LmtToolVersion>> { rig.version("dependent") });
-    QVERIFY(recorder.wholeAndAuto);
-
-    // Checking again changes nothing but still asks for the dependencies; a state that is
-    // neither checked nor unchecked does nothing.
-    recorder.clear();
-    QVERIFY(!model.setData(check, Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(recorder.order,
-        QStringList(
-            { "appendUILog", "selectDependentToolsRequest", "checkForMissingToolsRequest" }));
-    QVERIFY(!model.rows().at(row)->setCheckState(Qt::PartiallyChecked));
-    QVERIFY(rig.version("dependent")->selected());
-
-    // Unchecking asks for nothing.
-    recorder.clear();
-    QVERIFY(model.setData(check, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order,
-        QStringList({ "appendUILog", "checkForMissingToolsRequest", "dataChanged",
-            "toolSelectionChanged" }));
-    QCOMPARE(recorder.log, QStringList { "Unselected 'Dependent' version 3.1.1" });
-
-    // A version without dependencies is checked without the request.
-    recorder.clear();
-    QVERIFY(model.setData(model.index(row, 2), "3.1.0", Qt::EditRole));
-    QCOMPARE(model.rows().at(row)->currentVersion(), rig.version("plain"));
-    QVERIFY(model.setData(check, int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.order,
-        QStringList({ "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged",
-            "appendUILog", "checkForMissingToolsRequest", "dataChanged", "toolSelectionChanged" }));
-
-    // The drop-down key is remembered on the tool even when it changes nothing.
-    recorder.clear();
-    tool->setSelectedVersionKey(QString());
-    QVERIFY(!model.setData(model.index(row, 2), "3.1.0", Qt::EditRole));
-    QCOMPARE(tool->selectedVersionKey(), "3.1.0");
-    QCOMPARE(recorder.order, QStringList { "checkForMissingToolsRequest" });
-    QVERIFY(!model.setData(model.index(row, 2), "7.0.0", Qt::EditRole));
-    QCOMPARE(tool->selectedVersionKey(), "7.0.0");
-    QCOMPARE(model.rows().at(row)->currentVersion(), rig.version("plain"));
-
-    // Checking an installed version logs it and keeps it.
-    const int installedRow = rig.show("inst");
-    recorder.clear();
-    QVERIFY(!model.setData(model.index(installedRow, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(recorder.log, QStringList { "Selected 'Lumetra Tools' version 3.1.0" });
-
-    // Other roles and columns change nothing but still check dependencies.
-    recorder.clear();
-    QVERIFY(!model.setData(model.index(row, 1), "x", Qt::EditRole));
-    QVERIFY(!model.setData(model.index(row, 0), int(Qt::Unchecked), Qt::EditRole));
-    QVERIFY(!model.setData(model.index(row, 2), int(Qt::Unchecked), Qt::CheckStateRole));
-    QVERIFY(!model.setData(model.index(row, 3), "text", Qt::EditRole));
-    QCOMPARE(recorder.order, QStringList(4, "checkForMissingToolsRequest"));
-    QVERIFY(rig.version("plain")->selected());
-
-    // Invalid indexes and rows outside the list answer false and stay silent.
-    recorder.clear();
-    QStandardItemModel other(10, 4);
-    QVERIFY(!model.setData(QModelIndex(), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QVERIFY(recorder.order.isEmpty());
+    selecttest::addRows("views/select-rows.json");
 }
 
-void TestLmtToolSelectModel::keysUseFullTextsOnlyForBuildHeads()
+// Steps "pick L key yes|no" (the drop-down takes the key or not), "add L version" (a version
+// of L's tool reaches the row after its keys were worked out), "lookup L key L2|none"; then
+// every row of the table, in order.
+void TestLmtToolSelectModel::rowsShowTheirVersions()
 {
-    // A head with a build number: colliding builds are told apart by their full texts.
-    SelectRig rig(Lines, true);
+    QFETCH(QJsonObject, given);
+    SelectRig rig("views/" + given["fixture"].toString() + ".json", given["base"].toBool(true));
     LmtToolSelectModel &model = rig.model();
-    const int builds = rowOfTool(model, "Runtime");
-    auto row = model.rows().at(builds);
-    QCOMPARE(row->currentVersion(), rig.version("b200"));
-    QCOMPARE(row->versionKeys(), QStringList({ "3.1.0.200", "3.1.0.100" }));
-    QCOMPARE(model.index(builds, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
-    QCOMPARE(model.index(builds, 2).data(Qt::EditRole).toString(), "3.1.0.200");
-
-    // A short text picks the first entry in key order with that major.minor.patch.
-    QVERIFY(row->selectVersion("3.1.0"));
-    QCOMPARE(row->currentVersion(), rig.version("b100"));
-    QCOMPARE(row->currentKey(), "3.1.0.100");
-    QVERIFY(!row->selectVersion("3.1.0.100"));
-    QVERIFY(!row->selectVersion("4.0.0"));
-    QCOMPARE(row->currentVersion(), rig.version("b100"));
-
-    // A head without build: the builds share the short key and the later one wins.
-    const int shared = rowOfTool(model, "Shared");
-    row = model.rows().at(shared);
-    QCOMPARE(row->currentVersion(), rig.version("head"));
-    QCOMPARE(row->versionKeys(), QStringList({ "3.1.1", "3.1.0" }));
-    QCOMPARE(row->versionForKey("3.1.0"), rig.version("later"));
-    QCOMPARE(row->versions(),
-        QList<std::shared_ptr<LmtToolVersion>>({ rig.version("later"), rig.version("head") }));
-    QCOMPARE(row->versionForKey("3.1.0.100"), nullptr);
-
-    // An external tool's row spans its lines, shows the newest installed one and keys all.
-    SelectRig external(Lines, false);
-    const auto probe = external.model().rows().at(rowOfTool(external.model(), "Probe"));
-    QCOMPARE(probe->currentVersion(), external.version("current"));
-    QCOMPARE(probe->versionKeys(), QStringList({ "3.0.0", "2.1.5", "2.1.3", "1.0.0" }));
-
-    // The keys are worked out once, but an entry added afterwards counts.
-    row->addVersion("3.2.0", lmttest::addOnline(rig.version("head")->tool(), "3.2.0"));
-    QCOMPARE(row->versionKeys(), QStringList({ "3.2.0", "3.1.1", "3.1.0" }));
-    QCOMPARE(model.index(shared, 2).data(Qt::UserRole).toStringList(), row->versionKeys());
+    for (const QJsonValue &value : given["steps"].toArray()) {
+        const QStringList step = value.toString().split(' ');
+        const auto row = model.rows().at(rig.show(step.at(1)));
+        if (step.at(0) == "pick")
+            QCOMPARE(row->selectVersion(step.at(2)), step.at(3) == "yes");
+        else if (step.at(0) == "add")
+            row->addVersion(
+                step.at(2), lmttest::addOnline(rig.version(step.at(1))->tool(), step.at(2)));
+        else if (step.at(0) == "lookup")
+            QCOMPARE(rig.labelOf(row->versionForKey(step.at(2))), step.at(3));
+        else
+            rig.run(value.toString());
+    }
+    QStringList rows;
+    for (int i = 0; i < model.rowCount(); ++i)
+        rows << snapshot(rig, model, i);
+    QStringList expected;
+    for (const QJsonValue &row : given["rows"].toArray())
+        expected << row.toString();
+    QCOMPARE(rows, expected);
+    for (const QJsonValue &label : given["unselected"].toArray())
+        QVERIFY(!rig.version(label.toString())->selected());
 }
 
-void TestLmtToolSelectModel::thirdPartyToolHasNoDropDown()
-{
-    SelectRig rig(Lines, true);
-    LmtToolSelectModel &model = rig.model();
-    const int editor = rowOfTool(model, "Zeta Editor");
-    auto row = model.rows().at(editor);
-    QCOMPARE(row->versions().size(), 2);
-    QVERIFY(!row->hasVersionChoice());
-    // The remembered key is not applied without a drop-down.
-    QCOMPARE(row->currentKey(), "5.4.0");
-    const QModelIndex version = model.index(editor, LmtToolSelectModel::ColumnVersion);
-    QCOMPARE(version.data(Qt::DisplayRole).toString(), "5.4.0");
-    QVERIFY(!version.data(Qt::UserRole).isValid());
-    QVERIFY(!model.flags(version).testFlag(Qt::ItemIsEditable));
-
-    // Any other tool with two entries does offer the choice, painted by the drop-down.
-    const int tools = rig.show("inst");
-    QVERIFY(model.rows().at(tools)->hasVersionChoice());
-    QVERIFY(!model.index(tools, 2).data(Qt::DisplayRole).isValid());
-    QVERIFY(model.flags(model.index(tools, 2)).testFlag(Qt::ItemIsEditable));
-}
-
-void TestLmtToolSelectModel::upgradeKindFollowsKeyOrder()
+void TestLmtToolSelectModel::upgradeIconsAndTips()
 {
     SelectRig rig("views/select-upgrades.json", false);
     LmtToolSelectModel &model = rig.model();
-    QCOMPARE(rowNames(model), QStringList({ "A Pack 2.0.0", "B Pack 9.0.0", "C Pack 4.0.0" }));
-
-    // 2.1.0 comes before 3.0.0 in key order and decides.
-    QCOMPARE(model.rows().at(0)->upgradeKind(), LmtToolSelectRow::MinorOrPatch);
-    // "10.0.0" sorts before "9.1.0".
-    QCOMPARE(model.rows().at(1)->upgradeKind(), LmtToolSelectRow::Major);
-    QCOMPARE(model.rows().at(2)->upgradeKind(), LmtToolSelectRow::None);
-    QCOMPARE(model.rows().at(1)->versionKeys(), QStringList({ "10.0.0", "9.1.0", "9.0.0" }));
-
+    // Rows: a minor, a major upgrade, none.
     const QIcon minor = model.index(0, 2).data(Qt::DecorationRole).value<QIcon>();
     const QIcon major = model.index(1, 2).data(Qt::DecorationRole).value<QIcon>();
     QVERIFY(!minor.pixmap(16, 16).isNull());
@@ -339,44 +265,6 @@ void TestLmtToolSelectModel::upgradeKindFollowsKeyOrder()
     const QImage image = placeholder.value<QPixmap>().toImage();
     QCOMPARE(image.size(), QSize(16, 16));
     QCOMPARE(qAlpha(image.pixel(8, 8)), 0);
-}
-
-void TestLmtToolSelectModel::rowsAreSortedSplitAndFiltered()
-{
-    const QString table = QStringLiteral("views/select-table.json");
-    SelectRig base(table, true);
-    QCOMPARE(rowNames(base.model()),
-        QStringList({ "Lumetra Tools 3.2.0", "Lumetra Patch 3.1.4", "Lumetra Tools 3.1.0",
-            "Alpha Editor 1.0.0", "Zeta Editor 5.3.0" }));
-    QCOMPARE(base.model().columnCount(), 4);
-    QCOMPARE(base.model().rowCount(base.model().index(0, 0)), 0);
-
-    // Versions without a package for this platform are dropped, installed ones stay; a head
-    // that is dropped remains the shown version. A key that no longer exists shows the head.
-    SelectRig additional(table, false);
-    LmtToolSelectModel &model = additional.model();
-    QCOMPARE(rowNames(model),
-        QStringList({ "Misc 0.1.0", "Probe 2.0.0", "Kept 0.9.0", "Mixed 1.1.0", "Pack A 1.1.0",
-            "Pack B 1.0.0", "Pack C 1.0.0" }));
-    // The remembered drop-down choice is shown again, without selecting anything.
-    QCOMPARE(model.index(rowOfTool(model, "Pack C"), 2).data(Qt::EditRole).toString(), "1.0.0");
-    QVERIFY(!additional.version("chosen")->selected());
-    QCOMPARE(model.rows().at(rowOfTool(model, "Pack A"))->currentVersion(),
-        additional.version("packHead"));
-    const auto mixed = model.rows().at(rowOfTool(model, "Mixed"));
-    QCOMPARE(mixed->currentVersion(), additional.version("unusable"));
-    QCOMPARE(mixed->versionKeys(), QStringList { "1.0.0" });
-    QCOMPARE(
-        mixed->versions(), QList<std::shared_ptr<LmtToolVersion>> { additional.version("usable") });
-    QVERIFY(!mixed->hasVersionChoice());
-    QCOMPARE(model.rows().at(rowOfTool(model, "Kept"))->versions(),
-        QList<std::shared_ptr<LmtToolVersion>> { additional.version("kept") });
-
-    // A refresh replaces the rows in one reset.
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    model.updateToolsData(std::make_shared<LmtCoreToolModel>());
-    QCOMPARE(reset.count(), 1);
-    QCOMPARE(model.rowCount(), 0);
 }
 
 void TestLmtToolSelectModel::bothScopesOfOneVersionKeepARowEach_data()
@@ -463,6 +351,9 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
     QStandardItemModel other(10, 4);
     const QModelIndex outside = other.index(9, 3);
     QCOMPARE(model.flags(outside), model.QAbstractTableModel::flags(outside));
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole));
+    QCOMPARE(changed.count(), 0);
 
     // Data answers only its roles and columns.
     QCOMPARE(model.index(allRow, 1).data().toString(), "Lumetra Tools (All users)");
@@ -487,6 +378,14 @@ void TestLmtToolSelectModel::flagsAndDataFollowWhatCanBeDone()
     // An equal but distinct version object does not count.
     model.setMissingDependencies({ { LmtOnlineToolVersion::create("3.2.0", 0, 1), nullptr } });
     QVERIFY(!model.index(dependentRow, 1).data(Qt::DecorationRole).isValid());
+
+    QCOMPARE(model.columnCount(), 4);
+    QCOMPARE(model.rowCount(model.index(0, 0)), 0);
+    // A refresh replaces the rows in one reset.
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    model.updateToolsData(std::make_shared<LmtCoreToolModel>());
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(model.rowCount(), 0);
 }
 
 QTEST_MAIN(TestLmtToolSelectModel)
