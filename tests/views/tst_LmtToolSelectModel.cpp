@@ -111,8 +111,6 @@ class TestLmtToolSelectModel : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
-    void checkingFollowsTheLinesOfEachToolType_data();
-    void checkingFollowsTheLinesOfEachToolType();
     void modelFollowsTheSteps_data();
     void modelFollowsTheSteps();
     void upgradeIconsAndTips();
@@ -121,25 +119,6 @@ private Q_SLOTS:
     void changedRowsAreAnnouncedInRuns();
 };
 
-void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType_data()
-{
-    selecttest::addRows("views/select-lines-cases.json");
-}
-
-void TestLmtToolSelectModel::checkingFollowsTheLinesOfEachToolType()
-{
-    QFETCH(QJsonObject, given);
-    SelectRig rig(Lines, given["base"].toBool(true));
-    rig.runAll(given["steps"]);
-    const QStringList actions { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
-    QCOMPARE(actions.value(rig.model().rows().at(rig.show(given["shown"].toString()))->action()),
-        given["action"].toString());
-    for (const QJsonValue &label : given["selected"].toArray())
-        QVERIFY2(rig.version(label.toString())->selected(), qPrintable(label.toString()));
-    for (const QJsonValue &label : given["unselected"].toArray())
-        QVERIFY2(!rig.version(label.toString())->selected(), qPrintable(label.toString()));
-}
-
 void TestLmtToolSelectModel::modelFollowsTheSteps_data()
 {
     selecttest::addRows("views/select-steps.json");
@@ -147,13 +126,14 @@ void TestLmtToolSelectModel::modelFollowsTheSteps_data()
 
 // A catalogue (select-lines unless named) and steps { "do", "returns", "order": the signals
 // it sends, "log": the lines it logs } or just "do": "set L column value role" (value checked,
-// unchecked or a text; role check or edit), "partial L" (the row's own check state), "uncheck
-// L" (after the user confirmed), "setkey L" (forget the remembered key), "pick L key" (the
-// row's drop-down), "add L version" (to the row after its keys were worked out), "reload", or
-// checks: "selected L...", "unselected L...", "state L checked|unchecked", "remembered L key",
-// "shows L L2", "lookup L key L2|none". L names a version and so its row ("end": the row after the
-// last, "none": no row). Then, when given, every row of the table as a snapshot line, in order
-// unless "unordered".
+// unchecked or a text; role check or edit), "partial L" (the row's own check state),
+// "uncheckrow L" (after the user confirmed), "check|uncheck|show L" (shown in the drop-down
+// first), "setkey L" (forget the remembered key), "pick L key" (the row's drop-down), "add L
+// version" (to the row after its keys were worked out), "reload", or checks: "selected L...",
+// "unselected L...", "state L checked|unchecked", "action L kind" (shown first), "remembered L
+// key", "shows L L2", "lookup L key L2|none". L names a version and so its row ("end": the row
+// after the last, "none": no row). Then, when given, every row of the table as a snapshot
+// line, in order unless "unordered".
 void TestLmtToolSelectModel::modelFollowsTheSteps()
 {
     QFETCH(QJsonObject, given);
@@ -161,6 +141,7 @@ void TestLmtToolSelectModel::modelFollowsTheSteps()
         "views/" + given["fixture"].toString("select-lines") + ".json", given["base"].toBool(true));
     LmtToolSelectModel &model = rig.model();
     SignalRecorder recorder(rig, model);
+    static const QStringList actions { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
     for (const QJsonValue &entry : given["steps"].toArray()) {
         const QString what = entry.isString() ? entry.toString() : entry["do"].toString();
         const QStringList step = what.split(' ');
@@ -183,10 +164,12 @@ void TestLmtToolSelectModel::modelFollowsTheSteps()
         else if (verb == "add")
             model.rows().at(row)->addVersion(
                 value, lmttest::addOnline(rig.version(step.at(1))->tool(), value));
-        else if (verb == "uncheck")
+        else if (verb == "uncheckrow")
             model.uncheckRow(row);
-        else if (verb == "reload")
-            rig.run(verb);
+        else if (verb == "action")
+            QCOMPARE(actions.value(model.rows().at(rig.show(step.at(1)))->action()), value);
+        else if (verb == "reload" || verb == "check" || verb == "uncheck" || verb == "show")
+            rig.run(what);
         else if (verb == "setkey")
             rig.version(step.at(1))->tool()->setSelectedVersionKey(QString());
         else if (verb == "selected" || verb == "unselected")
