@@ -305,7 +305,6 @@ private Q_SLOTS:
     void cellsFollowEveryTick();
     void thirdPartyCellOpensTheTool();
     void dependencySelectionRepaintsEveryChangedRow();
-    void dependencyMetBySelectedVersionNeedsNothing();
     void wheelScrollsThePageNotTheVersion();
     void registryTextIsShownAsWritten_data();
     void registryTextIsShownAsWritten();
@@ -544,24 +543,6 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
     }
     // The pack, the switched row and the other installation's row.
     QCOMPARE(changedRows, 3);
-}
-
-void TestLmtToolSelectView::dependencyMetBySelectedVersionNeedsNothing()
-{
-    // The installed runtime already meets the first dependency; only the drivers are missing.
-    Catalogue catalogue("views/view-met.json");
-    const auto toolsNew = catalogue.version("tools");
-    const LmtToolVersionList shown { toolsNew, catalogue.version("runtimeNew"),
-        catalogue.version("runtimeOld"), catalogue.version("drivers") };
-    QVERIFY(catalogue.version("runtimeOld")->selected());
-    const auto missing = LmtToolSelectView::computeMissing(shown);
-    QCOMPARE(missing.size(), 1);
-    QCOMPARE(missing.first().version, toolsNew);
-    QCOMPARE(missing.first().candidate, catalogue.version("drivers"));
-
-    // Nothing selected has dependencies: nothing is missing.
-    toolsNew->setSelected(false);
-    QVERIFY(LmtToolSelectView::computeMissing(shown).isEmpty());
 }
 
 // Scrolling the page over a closed drop-down scrolls the table and leaves the version alone;
