@@ -80,6 +80,11 @@ public:
         return m_named.value(label);
     }
 
+    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    {
+        return m_named.key(version, "<unnamed>");
+    }
+
 private:
     void addTool(const QJsonObject &t)
     {
@@ -219,6 +224,11 @@ public:
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
         return m_catalogue->version(label);
+    }
+
+    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    {
+        return version ? m_catalogue->labelOf(version) : QStringLiteral("none");
     }
 
     int show(const QString &label)

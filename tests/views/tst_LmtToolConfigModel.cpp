@@ -32,13 +32,38 @@ LmtToolLinksData linksOf(const LmtToolConfigModel &model, int row)
         .value<LmtToolLinksData>();
 }
 
-QStringList namesOf(const LmtToolConfigModel &model)
+QString scopeName(LmtToolInstallScope scope)
 {
-    QStringList names;
-    for (int row = 0; row < model.rowCount(); ++row)
-        names << linksOf(model, row).name + " "
-                + model.index(row, LmtToolConfigModel::ColumnVersion).data().toString();
-    return names;
+    return scope == AU ? "all" : "user";
+}
+
+// A row as one line: name and version, release-notes and licence addresses, then the
+// configuration (recommended and chosen scope, default folders, folder, whether there is
+// something to choose, the note with {guide} for the guide's address) or "-", and which
+// columns are editable.
+QString snapshot(const LmtToolConfigModel &model, int row)
+{
+    const LmtToolLinksData links = linksOf(model, row);
+    const LmtToolConfigData config = configOf(model, row);
+    QString configuration = "-";
+    if (!(config == LmtToolConfigData())) {
+        QStringList dirs;
+        for (auto it = config.defaultDirectories.begin(); it != config.defaultDirectories.end();
+             ++it)
+            dirs << scopeName(it.key()) + "=" + it.value();
+        configuration = QStringList(
+            { scopeName(config.recommendedScope), scopeName(config.installScope), dirs.join(','),
+                config.installDirectory, config.isCustomizable() ? "choice" : "fixed",
+                QString(config.note).replace(toolsInstallationGuideUrl(), "{guide}") })
+                            .join(' ');
+    }
+    QString editable;
+    for (int column = 0; column < model.columnCount(); ++column)
+        editable += model.flags(model.index(row, column)) & Qt::ItemIsEditable ? "w" : "-";
+    return QStringList(
+        { links.name, model.index(row, LmtToolConfigModel::ColumnVersion).data().toString(),
+            links.version, links.releaseNotesUrl, links.licenseUrl, configuration, editable })
+        .join(" | ");
 }
 
 } // namespace
@@ -80,107 +105,37 @@ private Q_SLOTS:
         QCOMPARE(data.isCustom(), given["custom"].toBool());
     }
 
-    void rowsPerKindInDisplayOrder()
+    // Per kind of table, with the registry address given, and after "install L" (an
+    // installed copy of L's tool that is not kept, making L an update): every row.
+    void rowsPerKind_data() { selecttest::addRows("views/config-rows.json"); }
+
+    void rowsPerKind()
     {
-        LmtToolConfigModel installs(LmtToolConfigModel::NewInstalls);
-        LmtToolConfigModel updates(LmtToolConfigModel::Updates);
-        LmtToolConfigModel uninstalls(LmtToolConfigModel::Uninstalls);
-        QSignalSpy resets(&installs, &QAbstractItemModel::modelReset);
-        installs.updateToolsData(m_catalogue->model);
-        updates.updateToolsData(m_catalogue->model);
-        uninstalls.updateToolsData(m_catalogue->model);
+        QFETCH(QJsonObject, given);
+        static const QStringList kinds { "NewInstalls", "Updates", "Uninstalls" };
+        LmtToolConfigModel model(kinds.indexOf(given["kind"].toString()));
+        setKorOnlineUrl(given["registry"].toString());
+        for (const QJsonValue &label : given["install"].toArray())
+            lmttest::addLocal(m_catalogue->version(label.toString())->tool(), "3.1.0")
+                ->setSelected(false);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        model.updateToolsData(m_catalogue->model);
         QCOMPARE(resets.count(), 1);
-
-        QCOMPARE(namesOf(installs),
-            QStringList({ "Tools Patch 3.1.1", "Lumetra Tools 3.1.0", "Alpha Viewer 1.0.0",
-                "Beta Probe 2.0.0" }));
-        QCOMPARE(namesOf(updates), QStringList({ "Delta Trace 1.0.3" }));
-        QCOMPARE(namesOf(uninstalls), QStringList({ "Gamma Flash 0.9.0" }));
-        QCOMPARE(installs.columnCount(), 3);
-        QVERIFY(!installs.index(0, 1).data(Qt::UserRole).isValid());
-        QVERIFY(!installs.index(0, 0).data(Qt::DisplayRole).isValid());
-        QVERIFY(!installs.index(9, 1).data().isValid());
-
-        // A null catalogue empties the tables.
-        installs.updateToolsData(nullptr);
-        QCOMPARE(installs.rowCount(), 0);
-    }
-
-    void linksFromTheRegistrySetting()
-    {
-        setKorOnlineUrl("https://mirror.example/api/tools");
-        LmtToolConfigModel installs(LmtToolConfigModel::NewInstalls);
-        installs.updateToolsData(m_catalogue->model);
-        const LmtToolLinksData tools = linksOf(installs, 1);
-        QCOMPARE(tools.name, QStringLiteral("Lumetra Tools"));
-        QCOMPARE(tools.version, QStringLiteral("3.1.0"));
-        QCOMPARE(tools.releaseNotesUrl,
-            QStringLiteral("https://mirror.example/api/tools/12/versions/34/release-note/"));
-        QCOMPARE(tools.licenseUrl,
-            QStringLiteral("https://mirror.example/api/tools/12/versions/34/license/"));
-        // The tool has no registry id: no documents.
-        const LmtToolLinksData anonymous = linksOf(installs, 3);
-        QCOMPARE(anonymous.name, QStringLiteral("Beta Probe"));
-        QVERIFY(anonymous.releaseNotesUrl.isEmpty());
-        QVERIFY(anonymous.licenseUrl.isEmpty());
-
-        // A base that already ends in '/' gets none added.
-        setKorOnlineUrl("https://mirror.example/api/tools/");
-        LmtToolConfigModel updates(LmtToolConfigModel::Updates);
-        updates.updateToolsData(m_catalogue->model);
-        QCOMPARE(linksOf(updates, 0).licenseUrl,
-            QStringLiteral("https://mirror.example/api/tools/7/versions/8/license/"));
-
-        // Rows to uninstall carry only their name.
-        LmtToolConfigModel uninstalls(LmtToolConfigModel::Uninstalls);
-        uninstalls.updateToolsData(m_catalogue->model);
-        QCOMPARE(linksOf(uninstalls, 0), (LmtToolLinksData { "Gamma Flash", {}, {}, {} }));
+        QStringList rows, expected;
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << snapshot(model, row);
+        for (const QJsonValue &line : given["rows"].toArray())
+            expected << line.toString();
         setKorOnlineUrl(QString());
-    }
-
-    void configurationOnlyWhereAllowed()
-    {
-        LmtToolConfigModel installs(LmtToolConfigModel::NewInstalls);
-        installs.updateToolsData(m_catalogue->model);
-
-        const LmtToolConfigData tools = configOf(installs, 1);
-        QCOMPARE(tools.recommendedScope, AU);
-        QCOMPARE(tools.installScope, AU);
-        QCOMPARE(tools.defaultDirectories,
-            (QMap<LmtToolInstallScope, QString> {
-                { CU, "/home/u/ZR/Tools" }, { AU, "/opt/ZR/Tools" } }));
-        QCOMPARE(tools.installDirectory, QStringLiteral("/opt/ZR/Tools"));
-        QVERIFY(tools.note.startsWith(
-            "Note: the selected options require the ZR_TOOLS_PATHS variable to be set.<br/>"
-            "Please refer to the <a href=\""));
-        QVERIFY(tools.note.contains(toolsInstallationGuideUrl() + "\">Installation guide</a>"));
-        QVERIFY(tools.note.endsWith("</a> for more information"));
+        QCOMPARE(rows, expected);
+        QCOMPARE(model.columnCount(), 3);
         QVERIFY(toolsInstallationGuideUrl().startsWith(vendorSiteBaseUrl()));
-        QVERIFY(installs.flags(installs.index(1, 2)) & Qt::ItemIsEditable);
-        QVERIFY(!(installs.flags(installs.index(1, 1)) & Qt::ItemIsEditable));
-
-        // Patch and non-silent installer: nothing to configure.
-        QCOMPARE(configOf(installs, 0), LmtToolConfigData());
-        QCOMPARE(configOf(installs, 2), LmtToolConfigData());
-        QVERIFY(!(installs.flags(installs.index(0, 2)) & Qt::ItemIsEditable));
-        QVERIFY(!(installs.flags(installs.index(2, 2)) & Qt::ItemIsEditable));
-        QVERIFY(configOf(installs, 3).isCustomizable());
-
-        // An update keeps its location.
-        LmtToolConfigModel updates(LmtToolConfigModel::Updates);
-        updates.updateToolsData(m_catalogue->model);
-        QCOMPARE(configOf(updates, 0), LmtToolConfigData());
-        QVERIFY(!(updates.flags(updates.index(0, 2)) & Qt::ItemIsEditable));
-
-        // An update of a tools package still carries the note, but nothing to choose.
-        auto installedTools = lmttest::addLocal(m_tools->tool(), "3.1.0");
-        installedTools->setSelected(false);
-        updates.updateToolsData(m_catalogue->model);
-        QCOMPARE(updates.rowCount(), 2);
-        const LmtToolConfigData toolsUpdate = configOf(updates, 0);
-        QVERIFY(!toolsUpdate.note.isEmpty());
-        QVERIFY(toolsUpdate.defaultDirectories.isEmpty());
-        QVERIFY(!toolsUpdate.isCustomizable());
+        QVERIFY(!model.index(0, 1).data(Qt::UserRole).isValid());
+        QVERIFY(!model.index(0, 0).data(Qt::DisplayRole).isValid());
+        QVERIFY(!model.index(9, 1).data().isValid());
+        // A null catalogue empties the table.
+        model.updateToolsData(nullptr);
+        QCOMPARE(model.rowCount(), 0);
     }
 
     void setDataReachesTheVersion()

@@ -45,7 +45,6 @@ struct UiLog {
                 allAuto = allAuto && type == ConsoleMessageType::Auto;
             });
     }
-    QStringList containing(const QString &fragment) const { return lines.filter(fragment); }
 };
 
 int rowOf(const LmtToolSelectModel *model, const QString &toolName)
@@ -55,13 +54,6 @@ int rowOf(const LmtToolSelectModel *model, const QString &toolName)
             return i;
     }
     return -1;
-}
-
-bool check(LmtToolSelectModel *model, const QString &toolName)
-{
-    const int row = rowOf(model, toolName);
-    return model->setData(
-        model->index(row, LmtToolSelectModel::ColumnCheck), int(Qt::Checked), Qt::CheckStateRole);
 }
 
 template<typename Editor>
@@ -171,6 +163,131 @@ void answerMessageBox(const QString &buttonText, QStringList *seen)
     });
 }
 
+// A select page over a catalogue, driven by steps "verb [tool name][: argument]"; tool names
+// find the row in either table, labels name versions of the catalogue. Checks compare what
+// the page shows and logs since the previous check of the same kind.
+class PageRig
+{
+public:
+    explicit PageRig(const QString &fixture)
+        : catalogue(fixture)
+        , log(view)
+    {
+        QObject::connect(&view, &LmtToolSelectView::toolSelectionChanged, &log.context,
+            [this] { ++selectionChanges; });
+        view.updateToolsData(catalogue.model);
+    }
+
+    void run(const QString &step)
+    {
+        const QString verb = step.section(' ', 0, 0);
+        const QString rest = step.section(' ', 1);
+        const QString name = rest.section(": ", 0, 0);
+        const QString argument = rest.section(": ", 1);
+        const QStringList labels = rest.split(' ', Qt::SkipEmptyParts);
+        if (verb == "refresh") {
+            view.updateToolsData(catalogue.model);
+        } else if (verb == "check" || verb == "recheck") {
+            QCOMPARE(setCheck(name, Qt::Checked), verb == "check");
+        } else if (verb == "untick") {
+            QVERIFY(setCheck(name, Qt::Unchecked));
+        } else if (verb == "uncheck") {
+            answerMessageBox(argument, &seen);
+            QVERIFY(!setCheck(name, Qt::Unchecked));
+            QCOMPARE(seen.value(1), QString("Lumetra Setup Test"));
+        } else if (verb == "quiet-uncheck") {
+            // Reaches the page only through the dependency check.
+            QVERIFY(rowFor(name)->setCheckState(Qt::Unchecked));
+            QVERIFY(!model(name)->setData(model(name)->index(row(name), 1), "x", Qt::DisplayRole));
+        } else if (verb == "pick") {
+            auto *box = editorAt<QComboBox>(table(name), row(name), 2);
+            box->setCurrentIndex(box->findText(argument));
+            QCOMPARE(editorAt<QComboBox>(table(name), row(name), 2), box); // stays open
+        } else if (verb == "select") {
+            QVERIFY(rowFor(name)->selectVersion(argument));
+        } else if (verb == "box") {
+            QCOMPARE(seen.value(0), rest);
+        } else if (verb == "combo") {
+            auto *box = editorAt<QComboBox>(table(name), row(name), 2);
+            QCOMPARE(box ? box->currentText() : QString("<none>"), argument);
+        } else if (verb == "key") {
+            QCOMPARE(rowFor(name)->currentKey(), argument);
+        } else if (verb == "remembered") {
+            QCOMPARE(rowFor(name)->currentVersion()->tool()->selectedVersionKey(), argument);
+        } else if (verb == "shows") {
+            QCOMPARE(rowFor(name)->currentVersion(), catalogue.version(argument));
+        } else if (verb == "state") {
+            const auto state = model(name)->index(row(name), 0).data(Qt::CheckStateRole);
+            QCOMPARE(state.toInt() == Qt::Checked ? "checked" : "unchecked", argument);
+        } else if (verb == "info" || verb == "info=" || verb == "info~") {
+            auto *browser = editorAt<QTextBrowser>(table(name), row(name), 3);
+            QVERIFY(browser);
+            for (const QString &text :
+                { browser->toPlainText(), plainText(infoOf(model(name), row(name))) }) {
+                const bool found = verb == "info=" ? text == argument
+                    : verb == "info"               ? text.startsWith(argument)
+                                                   : text.contains(argument);
+                QVERIFY2(found, qPrintable(text));
+            }
+        } else if (verb == "icon" || verb == "noicon") {
+            QCOMPARE(hasErrorIcon(model(name), row(name)), verb == "icon");
+        } else if (verb == "selected" || verb == "unselected") {
+            for (const QString &label : labels)
+                QVERIFY2(catalogue.version(label)->selected() == (verb == "selected"),
+                    qPrintable(label));
+        } else if (verb == "missing") {
+            QStringList missing;
+            for (const LmtMissingDependency &entry : view.missingDependencies())
+                missing << labelOf(entry.version) + "=" + labelOf(entry.candidate);
+            QCOMPARE(missing, labels);
+        } else if (verb == "log") {
+            QCOMPARE(log.lines.join(" | "), rest);
+            log.lines.clear();
+        } else if (verb == "changes") {
+            QCOMPARE(QString::number(selectionChanges), rest);
+            selectionChanges = 0;
+        } else {
+            QFAIL(qPrintable("unknown step " + step));
+        }
+    }
+
+    Catalogue catalogue;
+    LmtToolSelectView view;
+    UiLog log;
+    QStringList seen;
+    int selectionChanges = 0;
+
+private:
+    LmtToolSelectModel *model(const QString &name)
+    {
+        return rowOf(view.baseModel(), name) >= 0 ? view.baseModel() : view.additionalModel();
+    }
+    QTableView *table(const QString &name)
+    {
+        return model(name) == view.baseModel() ? view.baseTable() : view.additionalTable();
+    }
+    int row(const QString &name)
+    {
+        const int found = rowOf(model(name), name);
+        if (found < 0)
+            qFatal("no row for %s", qPrintable(name));
+        return found;
+    }
+    std::shared_ptr<LmtToolSelectRow> rowFor(const QString &name)
+    {
+        return model(name)->rows().at(row(name));
+    }
+    bool setCheck(const QString &name, Qt::CheckState state)
+    {
+        return model(name)->setData(
+            model(name)->index(row(name), 0), int(state), Qt::CheckStateRole);
+    }
+    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    {
+        return version ? catalogue.labelOf(version) : QString();
+    }
+};
+
 } // namespace
 
 class TestLmtToolSelectView : public QObject
@@ -182,15 +299,12 @@ class TestLmtToolSelectView : public QObject
 private Q_SLOTS:
     void initTestCase();
     void formHasItsWidgetsAndEditors();
-    void dropDownSelectsAndFollows();
+    void pageFollowsTheSteps_data();
+    void pageFollowsTheSteps();
     void informationCellIsSizedByVisibleText();
     void cellsFollowEveryTick();
     void thirdPartyCellOpensTheTool();
-    void dependenciesAreSelectedAcrossTables();
     void dependencySelectionRepaintsEveryChangedRow();
-    void unreachableDependencyIsReportedWithoutCandidate();
-    void dependencyMetBySelectedVersionNeedsNothing();
-    void refreshLogsAllButChangesOnlyGrowthAndUninstallAsks();
     void wheelScrollsThePageNotTheVersion();
     void registryTextIsShownAsWritten_data();
     void registryTextIsShownAsWritten();
@@ -233,41 +347,21 @@ void TestLmtToolSelectView::formHasItsWidgetsAndEditors()
     QCOMPARE(view.baseTable()->rowHeight(0), view.additionalTable()->rowHeight(0));
 }
 
-void TestLmtToolSelectView::dropDownSelectsAndFollows()
+void TestLmtToolSelectView::pageFollowsTheSteps_data()
 {
-    Catalogue catalogue("views/view-form.json");
-    const auto major = catalogue.version("major");
-    const auto probe = major->tool();
+    selecttest::addRows("views/view-steps.json");
+}
 
-    LmtToolSelectView view;
-    int selectionChanges = 0;
-    connect(&view, &LmtToolSelectView::toolSelectionChanged, [&] { ++selectionChanges; });
-    view.updateToolsData(catalogue.model);
-    LmtToolSelectModel *model = view.additionalModel();
-    const int probeRow = rowOf(model, "Probe");
-    auto *comboBox = editorAt<QComboBox>(view.additionalTable(), probeRow, 2);
-    QVERIFY(comboBox);
-    QCOMPARE(comboBox->currentText(), QString("2.1.3"));
-
-    // Choosing an item switches the row at once; the editor stays open.
-    comboBox->setCurrentIndex(comboBox->findText("3.0.0"));
-    QCOMPARE(model->rows().at(probeRow)->currentVersion(), major);
-    QCOMPARE(probe->selectedVersionKey(), QString("3.0.0"));
-    QCOMPARE(model->index(probeRow, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QVERIFY(infoOf(model, probeRow).startsWith("Select the check box to install."));
-    QCOMPARE(editorAt<QComboBox>(view.additionalTable(), probeRow, 2), comboBox);
-    auto *information = editorAt<QTextBrowser>(view.additionalTable(), probeRow, 3);
-    QVERIFY(information->toPlainText().startsWith("Select the check box to install."));
-    QCOMPARE(selectionChanges, 1);
-
-    // A change made elsewhere reaches the drop-down with the model's next change notice.
-    QVERIFY(model->rows().at(probeRow)->selectVersion("2.1.3"));
-    QCOMPARE(comboBox->currentText(), QString("3.0.0"));
-    QVERIFY(check(model, "Scope"));
-    QCOMPARE(comboBox->currentText(), QString("2.1.3"));
-    QCOMPARE(model->rows().at(probeRow)->currentVersion(), catalogue.version("probe"));
-    QVERIFY(information->toPlainText().startsWith("Update available."));
-    QVERIFY(catalogue.version("scope")->selected());
+void TestLmtToolSelectView::pageFollowsTheSteps()
+{
+    QFETCH(QJsonObject, given);
+    PageRig rig("views/" + given["fixture"].toString() + ".json");
+    for (const QJsonValue &step : given["steps"].toArray()) {
+        rig.run(step.toString());
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable("at step " + step.toString()));
+    }
+    QVERIFY(rig.log.allAuto);
 }
 
 void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
@@ -316,18 +410,10 @@ void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
 // changed are refreshed; whatever a tick changes must still reach the cells and the column.
 void TestLmtToolSelectView::cellsFollowEveryTick()
 {
-    // The tools are checked before the page is built, without their dependency, the
-    // external drivers; the drivers' row shows the newest line, the older one can be picked.
-    Catalogue catalogue("views/view-ticks.json");
-
-    LmtToolSelectView view;
-    view.updateToolsData(catalogue.model);
-    QTableView *table = view.additionalTable();
-    LmtToolSelectModel *additional = view.additionalModel();
-    const int packRow = rowOf(additional, "Board Pack");
-    const QModelIndex packInfo = additional->index(packRow, 3);
-    auto *packCell = editorAt<QTextBrowser>(table, packRow, 3);
-    QVERIFY(packCell);
+    PageRig rig("views/view-ticks.json");
+    QTableView *table = rig.view.additionalTable();
+    LmtToolSelectModel *additional = rig.view.additionalModel();
+    const QModelIndex packInfo = additional->index(rowOf(additional, "Board Pack"), 3);
     QStyleOptionViewItem option;
     option.initFrom(table);
     const auto freshWidth = [&option](const QModelIndex &index) {
@@ -339,53 +425,24 @@ void TestLmtToolSelectView::cellsFollowEveryTick()
             width = std::max(width, freshWidth(additional->index(row, 3)));
         return width;
     };
-    const QString unchecked = packInfo.data(Qt::EditRole).toString();
-    QVERIFY(unchecked.startsWith("Select the check box to install."));
+    const QString unchecked = "Select the check box to install. To download and install manually "
+                              "go to https://tools.zendrel-tech.example/tools/com.zdr.pack";
+    rig.run("info= Board Pack: " + unchecked);
 
     // A tick that makes the row's text longer widens the column to the new text.
-    QVERIFY(check(additional, "Board Pack"));
-    const QString checked = packInfo.data(Qt::EditRole).toString();
-    QVERIFY(checked.contains(
-        "Dependencies will not be installed: com.zdr.absent.tool.with.a.long.feature.id. "));
-    QCOMPARE(packCell->toHtml().contains("com.zdr.absent.tool.with.a.long.feature.id"), true);
+    rig.run("check Board Pack");
+    rig.run("info~ Board Pack: Dependencies will not be installed: "
+            "com.zdr.absent.tool.with.a.long.feature.id. ");
     QVERIFY(freshWidth(packInfo) > LmtToolInfoDelegate::TextPadding + 100);
     QCOMPARE(table->columnWidth(3), widest());
     QCOMPARE(table->columnWidth(3), freshWidth(packInfo));
     const int checkedWidth = table->columnWidth(3);
 
     // And unticking narrows it again: the measurement of the longer text is not reused.
-    QVERIFY(
-        additional->setData(additional->index(packRow, 0), int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(packInfo.data(Qt::EditRole).toString(), unchecked);
-    QVERIFY(packCell->toPlainText().startsWith("Select the check box to install."));
+    rig.run("untick Board Pack");
+    rig.run("info= Board Pack: " + unchecked);
     QCOMPARE(table->columnWidth(3), widest());
     QVERIFY(table->columnWidth(3) < checkedWidth);
-
-    // Checking the already checked tools changes nothing for their model, yet selects the
-    // drivers: the drivers' drop-down and cell, and the tools' cell and icon, follow.
-    LmtToolSelectModel *base = view.baseModel();
-    const int toolsRow = rowOf(base, "Lumetra Tools");
-    const int driversRow = rowOf(additional, "Drivers");
-    auto *toolsCell = editorAt<QTextBrowser>(view.baseTable(), toolsRow, 3);
-    auto *driversCell = editorAt<QTextBrowser>(table, driversRow, 3);
-    auto *driversBox = editorAt<QComboBox>(table, driversRow, 2);
-    QVERIFY(toolsCell && driversCell && driversBox);
-    QVERIFY(hasErrorIcon(base, toolsRow));
-    QVERIFY(toolsCell->toPlainText().contains("Dependencies will not be installed: Drivers. "));
-    QCOMPARE(driversBox->currentText(), QString("2.0.0"));
-    QVERIFY(!check(base, "Lumetra Tools"));
-    QVERIFY(catalogue.version("driversOld")->selected());
-    QCOMPARE(driversBox->currentText(), QString("1.4.0"));
-    QVERIFY(driversCell->toPlainText().startsWith("Click \"Next\" to install. "));
-    QVERIFY(!hasErrorIcon(base, toolsRow));
-    QVERIFY(!toolsCell->toPlainText().contains("Dependencies will not be installed"));
-
-    // A change that reaches the page only through the dependency check still shows where the
-    // unmet dependencies changed.
-    additional->rows().at(driversRow)->setCheckState(Qt::Unchecked);
-    QVERIFY(!additional->setData(additional->index(driversRow, 1), "x", Qt::DisplayRole));
-    QVERIFY(hasErrorIcon(base, toolsRow));
-    QVERIFY(toolsCell->toPlainText().contains("Dependencies will not be installed: Drivers. "));
 }
 
 void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
@@ -439,77 +496,15 @@ void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
     QVERIFY(log.contains("failed to start"));
 }
 
-void TestLmtToolSelectView::dependenciesAreSelectedAcrossTables()
-{
-    // The tools need the external probe (whose row spans both its lines, showing the newest),
-    // which needs the drivers, which need the tools: the loop ends at versions already selected.
-    Catalogue catalogue("views/view-deps.json");
-    const auto toolsNew = catalogue.version("tools");
-    const auto probeTwo = catalogue.version("probeTwo");
-    const auto probeThree = catalogue.version("probeThree");
-
-    LmtToolSelectView view;
-    UiLog log(view);
-    view.updateToolsData(catalogue.model);
-    QVERIFY(log.lines.isEmpty());
-    LmtToolSelectModel *additional = view.additionalModel();
-    const int probeRow = rowOf(additional, "Probe");
-    QCOMPARE(additional->rows().at(probeRow)->currentVersion(), probeThree);
-    auto *comboBox = editorAt<QComboBox>(view.additionalTable(), probeRow, 2);
-    QCOMPARE(comboBox->currentText(), QString("3.0.0"));
-
-    QVERIFY(check(view.baseModel(), "Lumetra Tools"));
-    QVERIFY(toolsNew->selected());
-    QVERIFY(probeTwo->selected());
-    QVERIFY(!probeThree->selected());
-    QVERIFY(catalogue.version("drivers")->selected());
-    QCOMPARE(additional->rows().at(probeRow)->currentVersion(), probeTwo);
-    QCOMPARE(comboBox->currentText(), QString("2.4.1"));
-    QVERIFY(view.missingDependencies().isEmpty());
-    QCOMPARE(log.containing("has a dependency on"),
-        QStringList(
-            { "'Lumetra Tools' version 3.2.0.100 has a dependency on 'Probe' version 2.4.1.7",
-                "'Probe' version 2.4.1.7 has a dependency on 'Drivers' version 1.5.0" }));
-    QCOMPARE(log.lines,
-        QStringList({ "'Lumetra Tools' version 3.2.0.100 was selected for installation",
-            "'Lumetra Tools' version 3.2.0.100 has a dependency on 'Probe' version 2.4.1.7",
-            "'Probe' version 2.4.1.7 was selected for installation",
-            "'Probe' version 2.4.1.7 has a dependency on 'Drivers' version 1.5.0",
-            "'Drivers' version 1.5.0 was selected for installation" }));
-    QVERIFY(log.allAuto);
-    for (int row = 0; row < additional->rowCount(); ++row)
-        QVERIFY(!hasErrorIcon(additional, row));
-
-    // Two builds of one major.minor.patch: the row keys them by full text, and the dependency's
-    // target build is the one that gets selected (its short text would pick the older build).
-    Catalogue builds("views/view-builds.json");
-    const auto runtimeOld = builds.version("old");
-    const auto runtimeNew = builds.version("new");
-
-    LmtToolSelectView buildsView;
-    UiLog buildsLog(buildsView);
-    buildsView.updateToolsData(builds.model);
-    QCOMPARE(buildsView.baseModel()->rows().first()->currentKey(), QString("3.1.0.200"));
-    QVERIFY(check(buildsView.additionalModel(), "Board Pack"));
-    QVERIFY(runtimeNew->selected());
-    QVERIFY(!runtimeOld->selected());
-    QCOMPARE(buildsView.baseModel()->rows().first()->currentVersion(), runtimeNew);
-    QVERIFY(buildsView.missingDependencies().isEmpty());
-    QCOMPARE(buildsLog.containing("has a dependency on"),
-        QStringList {
-            "'Board Pack' version 1.0.0 has a dependency on 'Runtime' version 3.1.0.200" });
-}
-
 // Checking a dependency deselects the other installations of its line, which rows of their
 // own show: those rows change too, and the table must be told, whichever table they are in.
 void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
 {
-    Catalogue catalogue("views/view-repaint.json");
+    PageRig rig("views/view-repaint.json");
+    const Catalogue &catalogue = rig.catalogue;
+    LmtToolSelectView &view = rig.view;
     const auto forUser = catalogue.version("user");
     const auto forAll = catalogue.version("all");
-
-    LmtToolSelectView view;
-    view.updateToolsData(catalogue.model);
     LmtToolSelectModel *base = view.baseModel();
     QCOMPARE(base->rowCount(), 3);
     // The current user's row shows the offered update, not yet chosen.
@@ -527,7 +522,7 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
     AnnouncedRows announcedBase(base);
     AnnouncedRows announcedAdditional(view.additionalModel());
 
-    QVERIFY(check(view.additionalModel(), "Board Pack"));
+    rig.run("check Board Pack");
     QVERIFY(catalogue.version("new")->selected());
     QVERIFY(!forUser->selected());
     QVERIFY(!forAll->selected());
@@ -548,120 +543,6 @@ void TestLmtToolSelectView::dependencySelectionRepaintsEveryChangedRow()
     }
     // The pack, the switched row and the other installation's row.
     QCOMPARE(changedRows, 3);
-}
-
-void TestLmtToolSelectView::unreachableDependencyIsReportedWithoutCandidate()
-{
-    // The tools need a tool nobody offers; the only version of the patch's target lies outside
-    // the range.
-    Catalogue catalogue("views/view-unmet.json");
-    const auto toolsNew = catalogue.version("tools");
-
-    LmtToolSelectView view;
-    UiLog log(view);
-    view.updateToolsData(catalogue.model);
-    LmtToolSelectModel *base = view.baseModel();
-
-    QVERIFY(check(base, "Lumetra Tools"));
-    QCOMPARE(view.missingDependencies().size(), 1);
-    QCOMPARE(view.missingDependencies().first().version, toolsNew);
-    QVERIFY(!view.missingDependencies().first().candidate);
-    QVERIFY(hasErrorIcon(base, rowOf(base, "Lumetra Tools")));
-    QVERIFY(!hasErrorIcon(base, rowOf(base, "Tools Patch")));
-    QCOMPARE(log.containing("has a dependency on"),
-        QStringList { "'Lumetra Tools' 3.2.0 has a dependency on the com.zdr.absent which is not "
-                      "installed" });
-    QVERIFY(base->index(rowOf(base, "Lumetra Tools"), 3)
-                .data(Qt::EditRole)
-                .toString()
-                .contains("Dependencies will not be installed: com.zdr.absent. "));
-
-    log.lines.clear();
-    QVERIFY(check(base, "Tools Patch"));
-    QVERIFY(!catalogue.version("drivers")->selected());
-    QVERIFY(hasErrorIcon(base, rowOf(base, "Tools Patch")));
-    // The list grew, so every entry is reported again, in the order of the rows (the patch
-    // 3.2.1 sorts before the tools 3.2.0).
-    QCOMPARE(log.containing("has a dependency on"),
-        QStringList({ "'Tools Patch' 3.2.1 has a dependency on the com.zdr.drivers which is not "
-                      "installed",
-            "'Lumetra Tools' 3.2.0 has a dependency on the com.zdr.absent which is not "
-            "installed" }));
-}
-
-void TestLmtToolSelectView::dependencyMetBySelectedVersionNeedsNothing()
-{
-    // The installed runtime already meets the first dependency; only the drivers are missing.
-    Catalogue catalogue("views/view-met.json");
-    const auto toolsNew = catalogue.version("tools");
-    const LmtToolVersionList shown { toolsNew, catalogue.version("runtimeNew"),
-        catalogue.version("runtimeOld"), catalogue.version("drivers") };
-    QVERIFY(catalogue.version("runtimeOld")->selected());
-    const auto missing = LmtToolSelectView::computeMissing(shown);
-    QCOMPARE(missing.size(), 1);
-    QCOMPARE(missing.first().version, toolsNew);
-    QCOMPARE(missing.first().candidate, catalogue.version("drivers"));
-
-    // Nothing selected has dependencies: nothing is missing.
-    toolsNew->setSelected(false);
-    QVERIFY(LmtToolSelectView::computeMissing(shown).isEmpty());
-}
-
-void TestLmtToolSelectView::refreshLogsAllButChangesOnlyGrowthAndUninstallAsks()
-{
-    Catalogue catalogue("views/view-refresh.json");
-
-    LmtToolSelectView view;
-    UiLog log(view);
-    const QString line
-        = "'Lumetra Tools' 3.1.0 has a dependency on the 'Drivers' 1.5.0 which is not installed";
-    view.updateToolsData(catalogue.model);
-    QCOMPARE(log.lines, QStringList { line });
-    QVERIFY(hasErrorIcon(view.baseModel(), 0));
-    // Every refresh reports it again.
-    view.updateToolsData(catalogue.model);
-    QCOMPARE(log.lines, QStringList({ line, line }));
-
-    // A change that leaves the list as long as it was says nothing about it.
-    log.lines.clear();
-    QVERIFY(check(view.additionalModel(), "Board Pack"));
-    QCOMPARE(log.lines, QStringList { "'Board Pack' version 1.0.0 was selected for installation" });
-
-    // Checking the drivers shrinks the list: no line, and the error icon goes.
-    log.lines.clear();
-    QVERIFY(check(view.additionalModel(), "Drivers"));
-    QVERIFY(view.missingDependencies().isEmpty());
-    QCOMPARE(log.containing("dependency"), QStringList());
-    QVERIFY(!hasErrorIcon(view.baseModel(), 0));
-
-    // Unticking an installed version asks first; cancelled, nothing changes.
-    const auto installed = catalogue.model->tools().first()->localVersions().first();
-    int selectionChanges = 0;
-    connect(&view, &LmtToolSelectView::toolSelectionChanged, [&] { ++selectionChanges; });
-    LmtToolSelectModel *base = view.baseModel();
-    const QModelIndex checkBox = base->index(0, 0);
-    const QString question = "By deselecting this check box, you will uninstall 'Lumetra Tools "
-                             "3.1.0' if you proceed to the next step.";
-    log.lines.clear();
-    QStringList seen;
-    answerMessageBox("Cancel", &seen);
-    QVERIFY(!base->setData(checkBox, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(seen.mid(0, 2), QStringList({ question, "Lumetra Setup Test" }));
-    QVERIFY(installed->selected());
-    QCOMPARE(checkBox.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-    QVERIFY(log.lines.isEmpty());
-    QCOMPARE(selectionChanges, 0);
-
-    seen.clear();
-    answerMessageBox("Continue", &seen);
-    QVERIFY(!base->setData(checkBox, int(Qt::Unchecked), Qt::CheckStateRole));
-    QCOMPARE(seen.value(0), question);
-    QVERIFY(!installed->selected());
-    QCOMPARE(checkBox.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QCOMPARE(
-        log.lines, QStringList { "'Lumetra Tools' version 3.1.0 was selected for uninstallation" });
-    QCOMPARE(selectionChanges, 1);
-    QCOMPARE(infoOf(base, 0), QString("Will be uninstalled"));
 }
 
 // Scrolling the page over a closed drop-down scrolls the table and leaves the version alone;
@@ -728,52 +609,33 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-    const QString packPage = vendorToolPageUrl(featureId);
-    const QString needsPage = vendorToolPageUrl("com.zdr.needs");
     const QString shownPage = QUrl(downloadPage).toString();
-    const QString downloadText = linked
-        ? QString("Download %1 by clicking %2.").arg(name, shownPage)
-        : QString("Download %1 from %2.").arg(name, shownPage);
-    const struct {
-        std::shared_ptr<LmtToolVersion> version;
-        QString text;
-        QStringList links;
-    } cells[] = {
-        { catalogue.version("pack"),
-            "Select the check box to install. To download and install manually go to " + packPage,
-            { packPage } },
-        { catalogue.version("needs"),
-            QString("Click \"Next\" to install. Dependencies will not be installed: %1. To "
-                    "download and install manually go to %2")
-                .arg(name, needsPage),
-            { needsPage } },
-        { installed, QString("Version 1.0.0 installed at %1").arg(location), {} },
-        { catalogue.version("editor"),
-            downloadText
-                + QString(" After installing, open %1 and install %2 extension(s).")
-                      .arg(name, extension),
-            linked ? QStringList { shownPage } : QStringList() },
-        { catalogue.version("viewer"),
-            QString("Warning: \"%1\" extension(s) not installed in %2 version 4.2.0 installed at "
-                    "%3")
-                .arg(extension, name, location),
-            {} },
+    const QHash<QString, QString> values { { "{name}", name }, { "{location}", location },
+        { "{extension}", extension }, { "{packPage}", vendorToolPageUrl(featureId) },
+        { "{needsPage}", vendorToolPageUrl("com.zdr.needs") },
+        { "{linkedPage}", linked ? shownPage : QString() },
+        { "{download}",
+            (linked ? QString("Download %1 by clicking %2.") : QString("Download %1 from %2."))
+                .arg(name, shownPage) } };
+    const auto filled = [&values](QString text) {
+        for (auto it = values.begin(); it != values.end(); ++it)
+            text.replace(it.key(), it.value());
+        return text;
     };
-    for (const auto &cell : cells) {
-        QTableView *table = nullptr;
-        for (QTableView *candidate : { view.baseTable(), view.additionalTable() }) {
-            if (rowShowing(static_cast<LmtToolSelectModel *>(candidate->model()), cell.version)
-                >= 0)
-                table = candidate;
-        }
-        QVERIFY(table);
-        const int row = rowShowing(static_cast<LmtToolSelectModel *>(table->model()), cell.version);
+    for (const QJsonValue &cell : selecttest::jsonFixture("views/registry-text-cells.json")) {
+        const auto version = catalogue.version(cell["as"].toString());
+        QTableView *table = rowShowing(view.baseModel(), version) >= 0 ? view.baseTable()
+                                                                       : view.additionalTable();
+        const int row = rowShowing(static_cast<LmtToolSelectModel *>(table->model()), version);
         auto *browser = editorAt<QTextBrowser>(table, row, 3);
         if (auto *thirdParty = editorAt<ThirdPartyEditorWidget>(table, row, 3))
             browser = thirdParty->informationBrowser();
-        QVERIFY(browser);
-        QCOMPARE(browser->toPlainText().simplified(), cell.text.simplified());
-        QStringList links;
+        QVERIFY2(browser, qPrintable(cell["as"].toString()));
+        QCOMPARE(browser->toPlainText().simplified(), filled(cell["text"].toString()).simplified());
+        QStringList links, expected;
+        for (const QJsonValue &link : cell["links"].toArray())
+            if (!filled(link.toString()).isEmpty())
+                expected << filled(link.toString());
         for (QTextBlock block = browser->document()->begin(); block.isValid();
              block = block.next()) {
             for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
@@ -782,7 +644,7 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
                     links.append(format.anchorHref());
             }
         }
-        QCOMPARE(links, cell.links);
+        QCOMPARE(links, expected);
     }
 
     // Tool tips of the check box and the name, shown where the pointer rests.
