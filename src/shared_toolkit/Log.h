@@ -2,11 +2,11 @@
 
 #include <QByteArray>
 #include <QLoggingCategory>
-#include <QRecursiveMutex>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,7 +67,9 @@ private:
     Log(const Log &) = delete;
     Log &operator=(const Log &) = delete;
 
-    mutable QRecursiveMutex m_mutex;
+    // The standard lock rather than Qt's: its locking is visible to the thread checker, which
+    // cannot see inside the system's Qt library.
+    mutable std::recursive_mutex m_mutex;
     std::unique_ptr<QFile> m_file;
     std::vector<LogListener *> m_listeners;
     bool m_directToFile = true;
