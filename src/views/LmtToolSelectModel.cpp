@@ -113,8 +113,16 @@ void LmtToolSelectModel::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolM
                 appendRowsOf(tool, rows);
         }
     }
-    std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
-        return displayOrderLess(a->currentVersion(), b->currentVersion());
+    // The groups come in no fixed order, and two installations of one version are equal in the
+    // display order: the current user's goes first, so that the page is the same at every start.
+    std::stable_sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+        const auto &versionA = a->currentVersion();
+        const auto &versionB = b->currentVersion();
+        if (displayOrderLess(versionA, versionB))
+            return true;
+        if (displayOrderLess(versionB, versionA))
+            return false;
+        return versionA->installScope() < versionB->installScope();
     });
 
     beginResetModel();
