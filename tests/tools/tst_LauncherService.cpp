@@ -301,9 +301,12 @@ private Q_SLOTS:
         ranges.removeDuplicates(); // a connection closed early may be retried at once
         QTEST(ranges.join(", "), "requests");
 
-        // Progress rises to 100 %, from what a resumed download already had.
+        // Progress rises to 100 %, from what a resumed download already had (from 0 when the
+        // server ignored the range and sent the whole package).
         static const QRegularExpression progressLine("^(\\d+\\.\\d)% completed$");
-        const qint64 resumedAt = ranges.value(0).section('=', 1).section('-', 0, 0).toLongLong();
+        const qint64 resumedAt = vendor == "no ranges"
+            ? 0
+            : ranges.value(0).section('=', 1).section('-', 0, 0).toLongLong();
         double previous = resumedAt < body.size() ? 100.0 * resumedAt / body.size() - 0.1 : -1;
         for (const QString &line : run.outLines()) {
             const QRegularExpressionMatch match = progressLine.match(line);
