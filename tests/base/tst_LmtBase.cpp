@@ -1,7 +1,7 @@
 #include "base/LmtIdentity.h"
 #include "base/LmtLogLocation.h"
 #include "base/LmtSettings.h"
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "platform/LmtPlatform.h"
 #include "shared_toolkit/Log.h"

@@ -53,18 +53,18 @@ private:
 
 using Behaviour = std::function<void()>;
 
-inline void record(Journal &journal, const QString &entry, const Behaviour &behaviour)
-{
-    journal.add(entry);
-    if (behaviour)
-        behaviour();
-}
-
 // What every fake holds: the journal it writes to.
 struct Journaled {
     explicit Journaled(Journal &journal)
         : m_journal(journal)
     {
+    }
+    // Notes the call, then runs the behaviour the test set, which may throw.
+    void note(const QString &entry, const Behaviour &behaviour = {}) const
+    {
+        m_journal.add(entry);
+        if (behaviour)
+            behaviour();
     }
     Journal &m_journal;
 };
@@ -77,10 +77,10 @@ public:
         , m_name(std::move(name))
     {
     }
-    void parse() override { record(m_journal, m_name + ".parse", onParse); }
+    void parse() override { note(m_name + ".parse", onParse); }
     void setAccessToken(std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token) override
     {
-        m_journal.add(m_name + ".setAccessToken");
+        note(m_name + ".setAccessToken");
         lastToken = std::move(token);
     }
 
@@ -95,12 +95,12 @@ class FakeLoginManager : public zendrel::lmt::setup::ILmtLoginManager, Journaled
 {
 public:
     using Journaled::Journaled;
-    void startLogin() override { record(m_journal, "login.startLogin", onLogin); }
-    void startLogout() override { record(m_journal, "login.startLogout", onLogout); }
-    void restoreSettings() override { m_journal.add("login.restoreSettings"); }
+    void startLogin() override { note("login.startLogin", onLogin); }
+    void startLogout() override { note("login.startLogout", onLogout); }
+    void restoreSettings() override { note("login.restoreSettings"); }
     void discardAccessToken() override
     {
-        m_journal.add("login.discardAccessToken");
+        note("login.discardAccessToken");
         setToken(std::make_shared<zendrel::lmt::setup::LmtAccessToken>());
     }
     std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> accessToken() const override
@@ -132,9 +132,9 @@ public:
         QStringList names;
         for (const auto &version : versions)
             names << version->version();
-        record(m_journal, "downloader.start " + names.join(','), onStart);
+        note("downloader.start " + names.join(','), onStart);
     }
-    void stop() override { record(m_journal, "downloader.stop", onStop); }
+    void stop() override { note("downloader.stop", onStop); }
 
     Behaviour onStart;
     Behaviour onStop;
@@ -144,14 +144,14 @@ class FakeInstaller : public zendrel::lmt::setup::ILmtInstaller, Journaled
 {
 public:
     using Journaled::Journaled;
-    void start() override { record(m_journal, "installer.start", onStart); }
-    void stop() override { m_journal.add("installer.stop"); }
+    void start() override { note("installer.start", onStart); }
+    void stop() override { note("installer.stop"); }
     void setAdminPassword(const QString &password) override { adminPassword = password; }
     bool needsElevatedPrivileges() override { return needsElevation; }
     void onDownloadFinished(
         zendrel::lmt::setup::LmtOperationStatus, QString featureId, QString version) override
     {
-        m_journal.add(QStringLiteral("installer.onDownloadFinished %1:%2").arg(featureId, version));
+        note(QStringLiteral("installer.onDownloadFinished %1:%2").arg(featureId, version));
     }
 
     Behaviour onStart;
@@ -166,9 +166,9 @@ public:
     void start(
         const QList<std::shared_ptr<zendrel::lmt::setup::LmtLocalToolVersion>> &versions) override
     {
-        m_journal.add(QStringLiteral("uninstaller.start %1").arg(versions.size()));
+        note(QStringLiteral("uninstaller.start %1").arg(versions.size()));
     }
-    void stop() override { m_journal.add("uninstaller.stop"); }
+    void stop() override { note("uninstaller.stop"); }
 };
 
 class FakeSelfUpdater : public zendrel::lmt::setup::ILmtSetupSelfUpdater, Journaled
@@ -177,14 +177,11 @@ public:
     using Journaled::Journaled;
     bool checkForUpdate() override
     {
-        record(m_journal, "selfUpdater.checkForUpdate", onCheck);
+        note("selfUpdater.checkForUpdate", onCheck);
         return false;
     }
-    void startDownloadUpdate() override
-    {
-        record(m_journal, "selfUpdater.startDownloadUpdate", onDownload);
-    }
-    void startToInstallUpdate() override { m_journal.add("selfUpdater.startToInstallUpdate"); }
+    void startDownloadUpdate() override { note("selfUpdater.startDownloadUpdate", onDownload); }
+    void startToInstallUpdate() override { note("selfUpdater.startToInstallUpdate"); }
     bool isUpdateStarted() const override { return state != 0; }
     bool isUpdateDownloaded() const override { return state == 2; }
 

@@ -4,6 +4,7 @@
 #include <QHostAddress>
 #include <QMutexLocker>
 #include <QPointer>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -63,6 +64,7 @@ private:
             connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
                 m_buffers.remove(socket);
                 m_outgoing.remove(socket);
+                m_closeWhenSent.remove(socket);
                 socket->deleteLater();
             });
         }
@@ -77,7 +79,10 @@ private:
             const HttpResponse response = m_owner.answer(request);
             switch (response.delivery) {
             case HttpResponse::Delivery::Now:
-                write(socket, response, response.body.size());
+                if (response.cutAfter >= 0)
+                    m_closeWhenSent.insert(socket);
+                write(socket, response,
+                    response.cutAfter >= 0 ? response.cutAfter : response.body.size());
                 break;
             case HttpResponse::Delivery::WhenReleased:
                 m_held.append({ socket, response });
@@ -148,6 +153,8 @@ private:
             if (front.offset >= front.end)
                 queue.removeFirst();
         }
+        if (queue.isEmpty() && m_closeWhenSent.remove(socket))
+            socket->disconnectFromHost();
     }
 
     struct Outgoing {
@@ -160,6 +167,7 @@ private:
     QTcpServer m_server { this };
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QHash<QTcpSocket *, QList<Outgoing>> m_outgoing;
+    QSet<QTcpSocket *> m_closeWhenSent;
     QList<QPair<QPointer<QTcpSocket>, HttpResponse>> m_held;
 };
 
@@ -203,6 +211,12 @@ int LoopbackHttpServer::requestCount() const
 {
     QMutexLocker lock(&m_mutex);
     return int(m_requests.size());
+}
+
+void LoopbackHttpServer::clearRequests()
+{
+    QMutexLocker lock(&m_mutex);
+    m_requests.clear();
 }
 
 void LoopbackHttpServer::releaseHeld()

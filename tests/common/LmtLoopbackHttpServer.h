@@ -33,6 +33,7 @@ struct HttpResponse {
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
     Delivery delivery = Delivery::Now;
+    qint64 cutAfter = -1; // when set, the connection closes after this many body bytes
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 (free port) running on a thread of its own, so that a
@@ -52,6 +53,7 @@ public:
     void setHandler(Handler handler);
     QList<HttpRequest> requests() const;
     int requestCount() const;
+    void clearRequests();
     // Answers every response that was delivered as WhenReleased.
     void releaseHeld();
 

@@ -3,7 +3,7 @@
 #include "common/LmtFakeServices.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtModelFixtures.h"
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtDownloadManager.h"

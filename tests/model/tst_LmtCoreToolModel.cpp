@@ -1,8 +1,8 @@
 #include "common/LmtModelFixtures.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtModelScript.h"
-#include "model/LmtRowFile.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtModelScript.h"
-#include "model/LmtRowFile.h"
 
 #include <QtTest>
 

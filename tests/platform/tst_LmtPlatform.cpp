@@ -1,4 +1,4 @@
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "platform/LmtPlatform.h"
 

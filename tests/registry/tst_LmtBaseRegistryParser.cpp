@@ -1,5 +1,5 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
-#include "model/LmtRowFile.h"
 #include "registry/LmtBaseRegistryParser.h"
 
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #include "base/LmtSettings.h"
 #include "common/LmtFakeLauncher.h"
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "services/LmtAccessToken.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "base/LmtFolders.h"
 #include "common/LmtModelFixtures.h"
-#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
+#include "common/LmtTableRows.h"
 #include "platform/LmtPlatform.h"
 #include "services/LmtDownloader.h"
 #include "services/LmtJobRig.h"

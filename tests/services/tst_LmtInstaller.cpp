@@ -1,6 +1,6 @@
 #include "common/LmtModelFixtures.h"
-#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
+#include "common/LmtTableRows.h"
 #include "services/LmtInstaller.h"
 #include "services/LmtJobRig.h"
 

@@ -1,6 +1,6 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
 #include "services/LmtDownloadSettings.h"

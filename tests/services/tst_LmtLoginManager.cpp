@@ -1,7 +1,7 @@
 #include "base/LmtSettings.h"
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtFakeLauncher.h"
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtJobRig.h"
 #include "services/LmtLauncherServiceConnector.h"

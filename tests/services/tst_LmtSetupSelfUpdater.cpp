@@ -1,6 +1,6 @@
 #include "common/LmtFakeConnector.h"
-#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
+#include "common/LmtTableRows.h"
 #include "services/ILmtSetupInstallation.h"
 #include "services/LmtSetupSelfUpdater.h"
 

@@ -1,5 +1,5 @@
-#include "common/LmtServiceCases.h"
 #include "common/LmtSignalRecords.h"
+#include "common/LmtTableRows.h"
 #include "services/LmtProcessHandle.h"
 #include "services/LmtRunnerProcess.h"
 #include "services/Runner.h"

@@ -1,4 +1,4 @@
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/LogTimeStamp.h"
 

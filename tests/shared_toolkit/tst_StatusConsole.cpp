@@ -1,4 +1,4 @@
-#include "common/LmtServiceCases.h"
+#include "common/LmtTableRows.h"
 #include "shared_toolkit/StatusConsole.h"
 #include "shared_toolkit/StatusConsoleFeed.h"
 

@@ -3,8 +3,8 @@
 
 #include "common/LmtScriptedVendor.h"
 #include "common/LmtStandIns.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
-#include "model/LmtRowFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -101,10 +101,10 @@ private:
     }
 
     // The package of 1.2.3.4 for Linux, login-required, with its checksum in the registry.
-    void offer(const QByteArray &body, qint64 cutAfter = -1)
+    void offer(const QByteArray &body, qint64 cutAfter = -1, bool honoursRange = true)
     {
-        m_vendor.packages[kPackagePath] = { body, true, true, cutAfter };
-        m_vendor.registry = registryDocument(sha256Hex(body));
+        m_vendor.setPackage(kPackagePath, { body, true, honoursRange, cutAfter });
+        m_vendor.setRegistry(registryDocument(sha256Hex(body)));
     }
     QString verb(const QString &name, const QString &version = QStringLiteral("1.2.3.4")) const
     {
@@ -186,7 +186,7 @@ private Q_SLOTS:
                      .match(signIn.value("received_at").toString())
                      .hasMatch(),
             qPrintable(signIn.value("received_at").toString()));
-        const QList<lmttest::SeenRequest> tokenRequests = m_vendor.requestsTo("/api/v1/auth/token");
+        const QList<lmttest::HttpRequest> tokenRequests = m_vendor.requestsTo("/api/v1/auth/token");
         QCOMPARE(tokenRequests.size(), 1);
         QCOMPARE(tokenRequests.first().method, QByteArray("POST"));
         const QJsonObject account = QJsonDocument::fromJson(tokenRequests.first().body).object();
@@ -199,18 +199,18 @@ private Q_SLOTS:
         int status = 0;
         askService(port, "/kor-service/revokeAccessToken", true, &status);
         QCOMPARE(status, 200);
-        const QList<lmttest::SeenRequest> revokes = m_vendor.requestsTo("/api/v1/auth/revoke");
+        const QList<lmttest::HttpRequest> revokes = m_vendor.requestsTo("/api/v1/auth/revoke");
         QCOMPARE(revokes.size(), 1);
-        QCOMPARE(revokes.first().headers.value("authorization"), "Bearer " + m_vendor.token);
+        QCOMPARE(revokes.first().header("authorization"), "Bearer " + m_vendor.token);
         QCOMPARE(askService(port, "/getAccessToken").value("accessToken").toString(), QString());
 
         // A token whose lifetime is over is no longer handed out.
-        m_vendor.expiresIn = 1;
+        m_vendor.setExpiresIn(1);
         QCOMPARE(askService(port, "/kor-service/requestAccessToken").value("expires_in").toString(),
             QString("1"));
         QTRY_COMPARE_WITH_TIMEOUT(
             askService(port, "/getAccessToken").value("accessToken").toString(), QString(), 10000);
-        m_vendor.expiresIn = 3600;
+        m_vendor.setExpiresIn(3600);
 
         // Neither the token nor the password ever reaches the log.
         const QByteArray log = lmttest::readFile(logFile());
@@ -260,11 +260,10 @@ private Q_SLOTS:
         const QHash<QString, QByteArray> contents { { "whole", body }, { "cut", body.left(cut) },
             { "junk", QByteArray(1000, 'x') }, { "longer", body + "trailing bytes" },
             { "stale", "stale package" } };
-        offer(body, vendor == "cut" ? cut : -1);
-        m_vendor.packages[kPackagePath].honoursRange = vendor != "no ranges";
+        offer(body, vendor == "cut" ? cut : -1, vendor != "no ranges");
         if (registry != "right checksum")
-            m_vendor.registry = registryDocument(
-                registry == "wrong checksum" ? QByteArray(64, '0') : QByteArray());
+            m_vendor.setRegistry(registryDocument(
+                registry == "wrong checksum" ? QByteArray(64, '0') : QByteArray()));
         const QString target = package();
         QFile::remove(target);
         QFile::remove(target + ".part");
@@ -275,7 +274,7 @@ private Q_SLOTS:
         askService(servicePort(),
             signedOut ? "/kor-service/revokeAccessToken" : "/kor-service/requestAccessToken",
             signedOut);
-        m_vendor.requests.clear();
+        m_vendor.clearRequests();
 
         const RunResult run = korService(verb("downloadOnly"));
         QVERIFY(run.finished);
@@ -290,20 +289,24 @@ private Q_SLOTS:
         // The registry is asked with "dependencies=true"; the Linux package (not the Windows one
         // listed before it) is fetched with the service's token.
         for (const auto &request : m_vendor.requestsTo("/api/v1/tools/"))
-            QCOMPARE(request.path, QByteArray("/api/v1/tools/?dependencies=true"));
+            QCOMPARE(request.target, QByteArray("/api/v1/tools/?dependencies=true"));
         QStringList ranges;
         for (const auto &request : m_vendor.requestsTo("/files/")) {
-            QCOMPARE(request.path, QByteArray(kPackagePath));
-            QCOMPARE(request.headers.value("authorization"),
+            QCOMPARE(request.target, QByteArray(kPackagePath));
+            QCOMPARE(request.header("authorization"),
                 signedOut ? QByteArray() : "Bearer " + m_vendor.token);
-            ranges << QString::fromUtf8(request.headers.value("range", "whole"));
+            ranges << QString::fromUtf8(
+                request.hasHeader("range") ? request.header("range") : "whole");
         }
         ranges.removeDuplicates(); // a connection closed early may be retried at once
         QTEST(ranges.join(", "), "requests");
 
-        // Progress rises to 100 %, from what a resumed download already had.
+        // Progress rises to 100 %, from what a resumed download already had (from 0 when the
+        // server ignored the range and sent the whole package).
         static const QRegularExpression progressLine("^(\\d+\\.\\d)% completed$");
-        const qint64 resumedAt = ranges.value(0).section('=', 1).section('-', 0, 0).toLongLong();
+        const qint64 resumedAt = vendor == "no ranges"
+            ? 0
+            : ranges.value(0).section('=', 1).section('-', 0, 0).toLongLong();
         double previous = resumedAt < body.size() ? 100.0 * resumedAt / body.size() - 0.1 : -1;
         for (const QString &line : run.outLines()) {
             const QRegularExpressionMatch match = progressLine.match(line);
@@ -317,8 +320,8 @@ private Q_SLOTS:
     void encodedDirectoryPartsAreDropped()
     {
         const QByteArray body = packageBody(1024);
-        m_vendor.packages["/files/..%2F..%2Fescaped.sh"] = { body, false, true, -1 };
-        m_vendor.registry = registryDocument({}, "/files/..%2F..%2Fescaped.sh");
+        m_vendor.setPackage("/files/..%2F..%2Fescaped.sh", { body, false, true, -1 });
+        m_vendor.setRegistry(registryDocument({}, "/files/..%2F..%2Fescaped.sh"));
         // The decoded name's directory parts are dropped: the file stays in the Tools folder.
         QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
         QCOMPARE(lmttest::readFile(toolsDirectory() + "/escaped.sh"), body);
@@ -338,7 +341,7 @@ private Q_SLOTS:
         QFETCH(QString, verbLine);
         QFETCH(QString, exitCode);
         QFETCH(QString, message);
-        m_vendor.registry = registryDocument({}, linuxUrl.toUtf8());
+        m_vendor.setRegistry(registryDocument({}, linuxUrl.toUtf8()));
         const QString installDir = m_sandbox.filePath("never-installed");
         const QStringList installer { "--", "/verysilent", "/dir=" + installDir };
         const RunResult refused = korService(verbLine.replace("{registry}", m_vendor.registryUrl()),
@@ -400,7 +403,7 @@ private Q_SLOTS:
         QFETCH(QString, allUsers);
         QFETCH(QString, currentUser);
         QFETCH(QString, answer);
-        m_vendor.registry = registryDocument();
+        m_vendor.setRegistry(registryDocument());
         const QString installed = m_sandbox.filePath("home/installed-tool.bin");
         QVERIFY(lmttest::writeFile(installed, "tool"));
         const QList<QPair<QString, const char *>> scopes { { allUsers, "allusers" },

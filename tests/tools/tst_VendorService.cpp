@@ -2,8 +2,8 @@
 // demo Linux package installers in a sandbox.
 
 #include "common/LmtStandIns.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
-#include "model/LmtRowFile.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
