@@ -8,11 +8,11 @@ namespace lmttest {
 
 // The rows of a QtTest table kept as a fixture file, called from a _data() function. This one
 // reads a JSON array of objects, each naming its case in "case"; the test fetches each object
-// as the column "row". Texts a service answers and the texts the user then reads are easiest
+// as the given column. Texts a service answers and the texts the user then reads are easiest
 // to review as data.
-inline void rowsFrom(const QString &fixtureName)
+inline void rowsFrom(const QString &fixtureName, const char *column = "row")
 {
-    QTest::addColumn<QJsonObject>("row");
+    QTest::addColumn<QJsonObject>(column);
     const QJsonDocument document = QJsonDocument::fromJson(fixture(fixtureName));
     if (!document.isArray() || document.array().isEmpty())
         qFatal("the fixture %s holds no rows", qPrintable(fixtureName));

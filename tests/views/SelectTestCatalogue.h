@@ -48,14 +48,6 @@ inline QJsonArray jsonFixture(const QString &fixture, const QHash<QString, QStri
     return array;
 }
 
-// Rows of a data table kept as a file: [{ "row": name, fields... }], fetched as "given".
-inline void addRows(const QString &fixture)
-{
-    QTest::addColumn<QJsonObject>("given");
-    for (const QJsonValue &entry : jsonFixture(fixture))
-        QTest::newRow(qPrintable(entry["row"].toString())) << entry.toObject();
-}
-
 inline LmtToolInstallScope scopeOf(const QJsonValue &name)
 {
     return name.toString() == "all" ? LmtToolInstallScope::AllUsers

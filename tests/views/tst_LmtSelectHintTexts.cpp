@@ -1,3 +1,4 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/SelectTestCatalogue.h"
@@ -16,7 +17,7 @@ class TestLmtSelectHintTexts : public QObject
 private Q_SLOTS:
     // Each case: a catalogue, the user's steps, then the information text of a row ({page}: the
     // link to the tool's vendor page) and the tool tip of its check box and name.
-    void hintsSayWhatWillHappen_data() { selecttest::addRows("views/hints-cases.json"); }
+    void hintsSayWhatWillHappen_data() { lmttest::rowsFrom("views/hints-cases.json", "given"); }
 
     void hintsSayWhatWillHappen()
     {

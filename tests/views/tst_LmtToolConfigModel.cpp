@@ -1,3 +1,4 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtDownloadSettings.h"
@@ -89,7 +90,10 @@ private Q_SLOTS:
 
     // Customizable: more than one scope, or a directory to choose; custom: not the
     // recommended scope or not its default directory (case matters).
-    void customizableAndCustomDerivation_data() { selecttest::addRows("views/config-custom.json"); }
+    void customizableAndCustomDerivation_data()
+    {
+        lmttest::rowsFrom("views/config-custom.json", "given");
+    }
 
     void customizableAndCustomDerivation()
     {
@@ -107,7 +111,7 @@ private Q_SLOTS:
 
     // Per kind of table, with the registry address given, and after "install L" (an
     // installed copy of L's tool that is not kept, making L an update): every row.
-    void rowsPerKind_data() { selecttest::addRows("views/config-rows.json"); }
+    void rowsPerKind_data() { lmttest::rowsFrom("views/config-rows.json", "given"); }
 
     void rowsPerKind()
     {
@@ -170,7 +174,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
     }
 
-    void installPathCheck_data() { selecttest::addRows("views/install-paths.json"); }
+    void installPathCheck_data() { lmttest::rowsFrom("views/install-paths.json", "given"); }
 
     void installPathCheck()
     {
@@ -194,7 +198,7 @@ private Q_SLOTS:
     // Where the browser starts for a typed path, and the path made of a picked folder.
     void browseRule_data()
     {
-        selecttest::addRows("views/browse.json");
+        lmttest::rowsFrom("views/browse.json", "given");
     }
 
     void browseRule()

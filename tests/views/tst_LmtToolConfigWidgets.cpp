@@ -1,4 +1,5 @@
 #include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "services/LmtDownloadSettings.h"
@@ -125,7 +126,7 @@ private Q_SLOTS:
     }
 
     // A configuration, then the user's steps and checks of what the dialog shows and stores.
-    void dialogFollowsTheChoices_data() { selecttest::addRows("views/config-dialog.json"); }
+    void dialogFollowsTheChoices_data() { lmttest::rowsFrom("views/config-dialog.json", "given"); }
 
     void dialogFollowsTheChoices()
     {

@@ -1,3 +1,4 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "views/LmtToolInstallModel.h"
 #include "views/LmtToolInstallView.h"
@@ -63,7 +64,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
     }
 
-    void statusTextsAndColours_data() { selecttest::addRows("views/install-statuses.json"); }
+    void statusTextsAndColours_data() { lmttest::rowsFrom("views/install-statuses.json", "given"); }
 
     void statusTextsAndColours()
     {

@@ -1,3 +1,4 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/SelectTestCatalogue.h"
@@ -121,7 +122,7 @@ private Q_SLOTS:
 
 void TestLmtToolSelectModel::modelFollowsTheSteps_data()
 {
-    selecttest::addRows("views/select-steps.json");
+    lmttest::rowsFrom("views/select-steps.json", "given");
 }
 
 // A catalogue (select-lines unless named) and steps { "do", "returns", "order": the signals

@@ -1,3 +1,4 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtVendorSite.h"
 #include "views/LmtToolInfoDelegate.h"
@@ -349,7 +350,7 @@ void TestLmtToolSelectView::formHasItsWidgetsAndEditors()
 
 void TestLmtToolSelectView::pageFollowsTheSteps_data()
 {
-    selecttest::addRows("views/view-steps.json");
+    lmttest::rowsFrom("views/view-steps.json", "given");
 }
 
 void TestLmtToolSelectView::pageFollowsTheSteps()
@@ -585,7 +586,7 @@ void TestLmtToolSelectView::wheelScrollsThePageNotTheVersion()
 
 void TestLmtToolSelectView::registryTextIsShownAsWritten_data()
 {
-    selecttest::addRows("views/registry-texts.json");
+    lmttest::rowsFrom("views/registry-texts.json", "given");
 }
 
 // Names, feature ids, paths and addresses from the registries read as written in every cell,
