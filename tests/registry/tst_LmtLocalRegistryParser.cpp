@@ -67,14 +67,6 @@ class TestLmtLocalRegistryParser : public QObject
         }
     }
 
-    std::shared_ptr<LmtLocalToolVersion> installed(const QString &featureId, int index = 0)
-    {
-        const auto tool = m_model->findTool(featureId);
-        if (!tool || tool->localVersions().size() <= index)
-            return nullptr;
-        return std::dynamic_pointer_cast<LmtLocalToolVersion>(tool->localVersions()[index]);
-    }
-
 private Q_SLOTS:
     void init() { m_model = std::make_shared<LmtCoreToolModel>(); }
 

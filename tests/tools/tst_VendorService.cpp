@@ -125,17 +125,6 @@ class TestVendorService : public QObject
     {
         return exchange(m_service.url(), request.toUtf8(), headers);
     }
-    ProcessResult installFlashProbe(const QString &version, const QString &target) const
-    {
-        return run("sh",
-            { demoPackage(QStringLiteral("flashprobe-%1-linux.sh").arg(version)), "/currentuser",
-                "/dir=" + target });
-    }
-    QStringList flashProbeRegistryFiles() const
-    {
-        return QDir(m_sandbox.filePath(kUserRegistry))
-            .entryList({ QStringLiteral("com.zdr.tb.tool.flashprobe-*.json") }, QDir::Files);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -387,39 +376,6 @@ private Q_SLOTS:
         QCOMPARE(lmttest::readFile(target + "/notes.txt"), QByteArrayLiteral("mine\n"));
     }
 
-    void linuxInstallerFailsWithoutWriting_data()
-    {
-        QTest::addColumn<bool>("damaged");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("folder cannot be created")
-            << false
-            << "FlashProbe Programmer 2.1.1.60 installer: cannot create the installation directory";
-        // The payload cut off: refused before anything is written.
-        QTest::newRow("damaged package") << true << "the package is damaged";
-    }
-    void linuxInstallerFailsWithoutWriting()
-    {
-        QFETCH(bool, damaged);
-        QFETCH(QString, message);
-        QString package = demoPackage("flashprobe-2.1.1.60-linux.sh");
-        QString target = m_sandbox.filePath("never");
-        if (damaged) {
-            QByteArray bytes = lmttest::readFile(package);
-            const QByteArray marker = "\n__LUMETRA_PAYLOAD__\n";
-            bytes.truncate(bytes.lastIndexOf(marker) + marker.size());
-            package = m_sandbox.filePath("damaged.sh");
-            QVERIFY(lmttest::writeFile(package, bytes));
-        } else {
-            QVERIFY(lmttest::writeFile(m_sandbox.filePath("a-file"), "x"));
-            target = m_sandbox.filePath("a-file/sub");
-        }
-        const ProcessResult result = run("sh", { package, "/dir=" + target });
-        QVERIFY(result.exitCode != 0);
-        QVERIFY2(result.err.contains(message.toUtf8()), result.err.constData());
-        QVERIFY(!QDir(target).exists());
-        QCOMPARE(QDir(m_sandbox.filePath(kUserRegistry)).entryList(QDir::Files), QStringList());
-    }
-
     // FlashProbe versions installed one after the other: only the last one's files and registry
     // file remain, beside the folder's own file, until its uninstaller removes them.
     void linuxInstallerReplacesAndUninstalls_data()
@@ -476,28 +432,53 @@ private Q_SLOTS:
         QVERIFY(registryFiles(scope).isEmpty());
     }
 
-    void linuxInstallerKeepsAnInstallationItCannotReplace()
+    // An installer that cannot finish writes nothing and leaves an earlier installation whole.
+    void linuxInstallerFailsWithoutWriting_data()
     {
-        const QString target = m_sandbox.filePath("kept");
-        QVERIFY(installFlashProbe("2.1.0.50", target).exitCode == 0);
-        const QStringList installed = lmttest::filesBelow(target);
-        // Something that rm cannot remove holds the installed version's registry file name.
+        lmttest::rowsFrom("tools/installer-failures.txt", { "fault", "message" });
+    }
+    void linuxInstallerFailsWithoutWriting()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        QString package = demoPackage("flashprobe-2.1.1.60-linux.sh");
+        const QString target = m_sandbox.filePath(QTest::currentDataTag()) + "/sub";
         const QString registryFile
             = m_sandbox.filePath(kUserRegistry + "com.zdr.tb.tool.flashprobe-2.1.0.50.json");
-        QVERIFY(QFile::remove(registryFile));
-        QVERIFY(lmttest::writeFile(registryFile + "/held", "x"));
-
-        const ProcessResult result = installFlashProbe("2.1.1.60", target);
+        if (fault == "file")
+            QVERIFY(lmttest::writeFile(m_sandbox.filePath(QTest::currentDataTag()), "x"));
+        if (fault == "cut payload") {
+            QByteArray bytes = lmttest::readFile(package);
+            const QByteArray marker = "\n__LUMETRA_PAYLOAD__\n";
+            bytes.truncate(bytes.lastIndexOf(marker) + marker.size());
+            package = m_sandbox.filePath("damaged.sh");
+            QVERIFY(lmttest::writeFile(package, bytes));
+        }
+        const bool held = fault == "held registry file";
+        if (held) {
+            QCOMPARE(run("sh", { demoPackage("flashprobe-2.1.0.50-linux.sh"), "/dir=" + target })
+                         .exitCode,
+                0);
+            // Something that rm cannot remove holds the installed version's registry file name.
+            QVERIFY(QFile::remove(registryFile));
+            QVERIFY(lmttest::writeFile(registryFile + "/held", "x"));
+        }
+        const QStringList before = lmttest::filesBelow(target);
+        const ProcessResult result = run("sh", { package, "/currentuser", "/dir=" + target });
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(QString::fromUtf8(result.err),
-            QStringLiteral("FlashProbe Programmer 2.1.1.60 installer: cannot replace the "
-                           "installation in '%1': cannot remove the registry file %2\n")
-                .arg(target, registryFile));
-        // The installation it could not replace is left whole, and nothing of the new one is there.
-        QCOMPARE(lmttest::filesBelow(target), installed);
-        QVERIFY(QFile::exists(registryFile + "/held"));
-        QVERIFY(flashProbeRegistryFiles().isEmpty());
-        QVERIFY(QDir(registryFile).removeRecursively());
+            message.replace("{target}", target)
+                    .replace("{package}", package)
+                    .replace("{registry}", registryFile)
+                + '\n');
+        QCOMPARE(QDir(target).exists(), held);
+        QCOMPARE(lmttest::filesBelow(target), before);
+        for (const char *root : { "localappdata", "allusers" })
+            QCOMPARE(QDir(m_sandbox.filePath(root) + "/Zendrel_Technologies_AG/Zendrel-Toolbox")
+                         .entryList(QDir::Files),
+                QStringList());
+        QVERIFY(!held || QFile::exists(registryFile + "/held"));
+        QVERIFY(!held || QDir(registryFile).removeRecursively());
     }
 };
 
