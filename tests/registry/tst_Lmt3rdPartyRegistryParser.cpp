@@ -90,11 +90,9 @@ private Q_SLOTS:
     void casesParseAsExpected_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : { "empty", "offered", "exit-one", "user-home", "split",
-                 "empty-command", "registry-key", "plugins-listed", "plugins-list-fails",
-                 "plugins-unknown", "no-plugin-cli", "no-plugin-cli-not-installed", "no-name",
-                 "no-url", "executable-not-text", "hang-version", "hang-list" })
-            QTest::newRow(name) << name;
+        for (const QString &file :
+            QDir(lmttest::fixturePath("registry/3rdparty")).entryList({ "*.expected" }))
+            QTest::newRow(qPrintable(file.chopped(9))) << file.chopped(9);
     }
 
     void casesParseAsExpected()

@@ -13,6 +13,7 @@
 #include "services/LmtDownloadSettings.h"
 #include "services/NetworkException.h"
 
+#include <QDir>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QtTest>
@@ -103,10 +104,9 @@ private Q_SLOTS:
     void registriesParseAsExpected_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : { "tool-types", "faulty-entries", "first-entry-without-id",
-                 "faulty-package", "dependencies", "ignored-versions", "install-scopes",
-                 "empty-reply", "not-json", "not-an-array" })
-            QTest::newRow(name) << name;
+        for (const QString &file :
+            QDir(lmttest::fixturePath("registry/online")).entryList({ "*.expected" }))
+            QTest::newRow(qPrintable(file.chopped(9))) << file.chopped(9);
     }
 
     void registriesParseAsExpected()

@@ -271,17 +271,6 @@ private Q_SLOTS:
             QCOMPARE(exchange(shortLived.url(), "GET /api/v1/tools/", bearer(refused)).status, 401);
     }
 
-    void pathsOutsideThePackagesAreRefused_data()
-    {
-        lmttest::rowsFrom("tools/vendor-raw-paths.txt", { "target", "status" });
-    }
-    void pathsOutsideThePackagesAreRefused()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, status);
-        QCOMPARE(ask("GET " + target).status, status.toInt());
-    }
-
     void filesOutsideTheCatalogueAreNeverServed()
     {
         QTemporaryDir outside;
@@ -342,93 +331,59 @@ private Q_SLOTS:
         QVERIFY(result.out.isEmpty());
     }
 
-    void linuxInstallerInstallsAndUninstalls()
+    // Packages installed one after the other: only the last one's files and registry file
+    // remain, beside the user's own file, until its uninstaller removes them.
+    void linuxInstallerInstallsReplacesAndUninstalls_data()
     {
-        const QString target = m_sandbox.filePath(QStringLiteral("chosen dir/it's here"));
-        // A folder that already holds other files keeps them when the tool is removed.
-        QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
-        // Switches in any case, unknown ones ignored.
-        const ProcessResult installed = run("sh",
-            { demoPackage("lumetra-hotfix-3.2.1.1260-linux.sh"), "/suppressmsgboxes",
-                "/currentuser", "/unknown-switch", "/DIR=" + target, "/verysilent", "/norestart" });
-        QVERIFY2(installed.exitCode == 0, installed.err.constData());
-        // A patch has no program of its own: it records its folder.
-        const QString notes = target + "/share/doc/hotfix/RELEASE-NOTES-3.2.1.1260.txt";
-        QVERIFY(QFile::exists(notes));
-        const QString registryFile
-            = m_sandbox.filePath(kUserRegistry + "com.zdr.tb.tool.lumetra.hotfix-3.2.1.1260.json");
-        QJsonParseError error;
-        const QJsonObject entry
-            = QJsonDocument::fromJson(lmttest::readFile(registryFile), &error).object();
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-        QCOMPARE(entry,
-            QJsonDocument::fromJson(lmttest::fixture("tools/hotfix-registry-entry.json")
-                                        .replace("{target}", target.toUtf8()))
-                .object());
-
-        // The uninstaller runs on its own, without arguments, as the uninstall job starts it.
-        const QString uninstaller = entry.value("uninstallPath").toString();
-        const ProcessResult removed = run(uninstaller, {});
-        QVERIFY2(removed.exitCode == 0, removed.err.constData());
-        for (const QString &gone :
-            { registryFile, notes, uninstaller, target + "/bin", target + "/share" })
-            QVERIFY2(!QFileInfo::exists(gone), qPrintable(gone));
-        QCOMPARE(lmttest::readFile(target + "/notes.txt"), QByteArrayLiteral("mine\n"));
+        lmttest::rowsFrom("tools/installer-runs.txt",
+            { "packages", "switches", "folder", "scope", "files", "says" });
     }
-
-    // FlashProbe versions installed one after the other: only the last one's files and registry
-    // file remain, beside the folder's own file, until its uninstaller removes them.
-    void linuxInstallerReplacesAndUninstalls_data()
+    void linuxInstallerInstallsReplacesAndUninstalls()
     {
-        lmttest::rowsFrom(
-            "tools/installer-runs.txt", { "versions", "switches", "folder", "scope" });
-    }
-    void linuxInstallerReplacesAndUninstalls()
-    {
-        QFETCH(QString, versions);
+        QFETCH(QString, packages);
         QFETCH(QString, switches);
         QFETCH(QString, folder);
         QFETCH(QString, scope);
+        QFETCH(QString, files);
+        QFETCH(QString, says);
         const bool chosen = folder.isEmpty();
-        const QString target
-            = m_sandbox.filePath(chosen ? "in place/" + QString(QTest::currentDataTag()) : folder);
-        QStringList files { "flashprobe", "lib/flashprobe/lumetra-demo-window",
-            "share/doc/flashprobe/RELEASE-NOTES-" + versions.section(' ', -1) + ".txt",
-            "uninstall-com.zdr.tb.tool.flashprobe.sh" };
-        if (chosen) {
-            QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
-            files.insert(2, "notes.txt");
-        }
-        for (const QString &version : versions.split(' ')) {
+        const QString target = m_sandbox.filePath(
+            chosen ? "chosen dir/it's " + QString(QTest::currentDataTag()) : folder);
+        QVERIFY(!chosen || lmttest::writeFile(target + "/notes.txt", "mine\n"));
+        for (const QString &package : packages.split(' ')) {
             const ProcessResult result = run("sh",
-                QStringList { demoPackage("flashprobe-" + version + "-linux.sh") }
-                    + switches.split(' ')
-                    + (chosen ? QStringList { "/dir=" + target } : QStringList()));
+                QStringList { demoPackage(package + "-linux.sh") }
+                    + switches.split(' ').replaceInStrings("{dir}", target));
             QVERIFY2(result.exitCode == 0, result.err.constData());
         }
-        QCOMPARE(lmttest::filesBelow(target), files);
-        const QString version = versions.section(' ', -1);
-        const QString entry = "com.zdr.tb.tool.flashprobe-" + version + ".json";
+        QCOMPARE(lmttest::filesBelow(target), files.split(','));
+        const QJsonObject expected = QJsonDocument::fromJson(
+            lmttest::fixture("tools/entry-" + packages.section(' ', -1) + ".json")
+                .replace("{target}", target.toUtf8()))
+                                         .object();
+        const QString entry
+            = expected["featureId"].toString() + '-' + expected["version"].toString() + ".json";
         const auto registryFiles = [&](const QString &root) {
             return QDir(m_sandbox.filePath(root + "/Zendrel_Technologies_AG/Zendrel-Toolbox"))
-                .entryList({ "com.zdr.tb.tool.flashprobe-*.json" }, QDir::Files);
+                .entryList(QDir::Files);
         };
         QCOMPARE(registryFiles(scope), QStringList { entry });
         QCOMPARE(registryFiles(scope == "allusers" ? "localappdata" : "allusers"), QStringList());
-        // A tool records its main program, which names it with --version.
         QCOMPARE(
             QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scope
                                         + "/Zendrel_Technologies_AG/Zendrel-Toolbox/" + entry)))
-                .object()
-                .value("path")
-                .toString(),
-            target + "/flashprobe");
-        QCOMPARE(run(target + "/flashprobe", { "--version" }).out,
-            ("FlashProbe Programmer " + version + "\n").toUtf8());
+                .object(),
+            expected);
+        if (!says.isEmpty())
+            QCOMPARE(run(expected["path"].toString(), { "--version" }).out, (says + "\n").toUtf8());
 
-        QCOMPARE(run(target + "/uninstall-com.zdr.tb.tool.flashprobe.sh", {}).exitCode, 0);
-        QCOMPARE(lmttest::filesBelow(target), chosen ? QStringList { "notes.txt" } : QStringList());
+        // The uninstaller runs on its own, without arguments, as the uninstall job starts it.
+        const ProcessResult removed = run(expected["uninstallPath"].toString(), {});
+        QVERIFY2(removed.exitCode == 0, removed.err.constData());
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            chosen ? QStringList { "notes.txt" } : QStringList());
         QCOMPARE(QDir(target).exists(), chosen);
+        QVERIFY(!chosen || lmttest::readFile(target + "/notes.txt") == "mine\n");
         QVERIFY(registryFiles(scope).isEmpty());
     }
 
