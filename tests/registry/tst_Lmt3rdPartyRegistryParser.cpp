@@ -1,4 +1,5 @@
 #include "common/LmtTestSupport.h"
+#include "model/LmtRowFile.h"
 #include "registry/Lmt3rdPartyCommand.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
 #include "registry/LmtParsedCatalogue.h"
@@ -89,11 +90,9 @@ private Q_SLOTS:
     void casesParseAsExpected_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : { "empty", "offered", "exit-one", "user-home", "split",
-                 "empty-command", "registry-key", "plugins-listed", "plugins-list-fails",
-                 "plugins-unknown", "no-plugin-cli", "no-plugin-cli-not-installed", "no-name",
-                 "no-url", "executable-not-text", "hang-version", "hang-list" })
-            QTest::newRow(name) << name;
+        for (const QString &file :
+            QDir(lmttest::fixturePath("registry/3rdparty")).entryList({ "*.expected" }))
+            QTest::newRow(qPrintable(file.chopped(9))) << file.chopped(9);
     }
 
     void casesParseAsExpected()
@@ -119,25 +118,16 @@ private Q_SLOTS:
 
     void commandLinesSplitAtTheLastBlank_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("one argument") << "bin/tool --version"
-                                      << "bin/tool" << QStringList { "--version" };
-        QTest::newRow("two arguments") << "bin/tool -a -b"
-                                       << "bin/tool -a" << QStringList { "-b" };
-        QTest::newRow("no blank") << "bin/tool"
-                                  << "" << QStringList { QString() };
-        QTest::newRow("tab") << "bin/tool\t-x"
-                             << "bin/tool" << QStringList { "-x" };
+        lmttest::rowsFrom("registry/command-lines.txt", { "line", "program", "arguments" });
     }
 
     void commandLinesSplitAtTheLastBlank()
     {
         QFETCH(QString, line);
-        const auto command = Lmt3rdPartyCommand::fromCommandLine(line);
+        QFETCH(QString, arguments);
+        const auto command = Lmt3rdPartyCommand::fromCommandLine(line.replace("\\t", "\t"));
         QTEST(command.program(), "program");
-        QTEST(command.arguments(), "arguments");
+        QCOMPARE(command.arguments(), arguments.split('|'));
     }
 
     void shippedFileParses()

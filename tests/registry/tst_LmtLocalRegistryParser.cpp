@@ -3,6 +3,7 @@
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
+#include "model/LmtRowFile.h"
 #include "model/LmtTool.h"
 #include "registry/LmtKorRegistryLocationProvider.h"
 #include "registry/LmtLocalRegistryParser.h"
@@ -67,14 +68,6 @@ class TestLmtLocalRegistryParser : public QObject
         }
     }
 
-    std::shared_ptr<LmtLocalToolVersion> installed(const QString &featureId, int index = 0)
-    {
-        const auto tool = m_model->findTool(featureId);
-        if (!tool || tool->localVersions().size() <= index)
-            return nullptr;
-        return std::dynamic_pointer_cast<LmtLocalToolVersion>(tool->localVersions()[index]);
-    }
-
 private Q_SLOTS:
     void init() { m_model = std::make_shared<LmtCoreToolModel>(); }
 
@@ -95,31 +88,12 @@ private Q_SLOTS:
         QCOMPARE(downloadsDirectory().path(), directories[0].absoluteFilePath("Tools"));
     }
 
-    // Each case below tests/data/registry/local/ ("current" and "all" are the two scopes'
-    // folders; a missing one is not there) is parsed and compared with an .expected file. A
-    // registry folder that cannot be read fails the parse and says why, instead of showing its
-    // tools as not installed; a file that cannot be read is skipped with a warning.
+    // Each case of tests/data/registry/local-cases.txt is parsed and compared with its .expected
+    // file below tests/data/registry/local/.
     void casesParseAsExpected_data()
     {
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("locked"); // made unreadable below the staged case
-        QTest::addColumn<int>("rights"); // what the owner may still do with it, as in chmod
-        for (const char *name : { "both-scopes", "versions-and-paths", "unknown-and-broken",
-                 "no-all-users", "no-directories", "external" })
-            QTest::newRow(name) << name << name << QString() << 7;
-        QTest::newRow("folder without rights") << "one-per-scope"
-                                               << "unreadable-folder"
-                                               << "current" << 0;
-        QTest::newRow("folder cannot be listed") << "one-per-scope"
-                                                 << "unreadable-folder"
-                                                 << "current" << 3;
-        QTest::newRow("folder's files cannot be reached") << "one-per-scope"
-                                                          << "unreadable-folder"
-                                                          << "current" << 6;
-        QTest::newRow("unreadable file") << "one-per-scope"
-                                         << "unreadable-file"
-                                         << "current/f.json" << 2;
+        lmttest::rowsFrom(
+            "registry/local-cases.txt", { "fixture", "expected", "locked", "rights" });
     }
 
     void casesParseAsExpected()
@@ -127,7 +101,7 @@ private Q_SLOTS:
         QFETCH(QString, fixture);
         QFETCH(QString, expected);
         QFETCH(QString, locked);
-        QFETCH(int, rights);
+        QFETCH(QString, rights);
         if (!locked.isEmpty() && lmttest::rerunUnprivileged())
             return;
         lmttest::LogCapture capture;
@@ -140,7 +114,7 @@ private Q_SLOTS:
         }
         const QString lockedPath = m_root + "/" + locked;
         QVERIFY(locked.isEmpty()
-            || QFile::setPermissions(lockedPath, QFileDevice::Permissions(rights << 12)));
+            || QFile::setPermissions(lockedPath, QFileDevice::Permissions(rights.toInt() << 12)));
         const auto restore = qScopeGuard(
             [&] { QFile::setPermissions(lockedPath, QFileDevice::Permissions(7 << 12)); });
         auto parser = fixture == "no-directories" ? std::make_unique<LmtLocalRegistryParser>(

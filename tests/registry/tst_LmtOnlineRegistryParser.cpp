@@ -1,6 +1,8 @@
+#include "common/LmtFakeDownloadManager.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
+#include "model/LmtRowFile.h"
 #include "model/LmtTool.h"
 #include "model/LmtToolDependency.h"
 #include "registry/LmtJsonArrayEntries.h"
@@ -11,58 +13,27 @@
 #include "services/LmtDownloadSettings.h"
 #include "services/NetworkException.h"
 
+#include <QDir>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <functional>
-
 using namespace zendrel::lmt::setup;
 using S = LmtToolInstallScope;
-
-namespace {
-
-// Answers every GET with a prepared body (or failure) and remembers what it was asked.
-class FakeDownloadManager : public ILmtDownloadManager
-{
-public:
-    QByteArray reply;
-    std::function<void()> failure; // throws instead of answering when set
-    QList<QUrl> requestedUrls;
-    std::shared_ptr<LmtAccessToken> receivedToken;
-
-    QByteArray getData(const QUrl &url, std::shared_ptr<LmtAccessToken> token, int) override
-    {
-        receivedToken = token;
-        requestedUrls << url;
-        if (failure)
-            failure();
-        return reply;
-    }
-    QByteArray getData(const QUrl &url, std::shared_ptr<LmtAccessToken> token) override
-    {
-        return getData(url, token, 0);
-    }
-    QByteArray getData(const QUrl &url, int) override { return getData(url, nullptr, 0); }
-    QByteArray getData(const QUrl &url) override { return getData(url, nullptr, 0); }
-    void postData(const QUrl &, const QByteArray &, int) override { }
-};
-
-} // namespace
 
 class TestLmtOnlineRegistryParser : public QObject
 {
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
-    std::shared_ptr<FakeDownloadManager> m_downloads;
+    std::shared_ptr<lmttest::FakeDownloadManager> m_downloads;
     std::shared_ptr<LmtCoreToolModel> m_model;
     std::unique_ptr<LmtOnlineRegistryParser> m_parser;
 
     // Parses the reply and returns the message parse() threw, or empty.
     QString parse(const QByteArray &reply)
     {
-        m_downloads->reply = reply;
+        m_downloads->replyWith(reply);
         return lmttest::failureOf([this] { m_parser->parse(); });
     }
 
@@ -71,42 +42,32 @@ class TestLmtOnlineRegistryParser : public QObject
         return lmttest::fixture(QStringLiteral("registry/online/") + QLatin1String(name));
     }
 
-    std::shared_ptr<LmtOnlineToolVersion> offered(const QString &featureId, const QString &text)
-    {
-        return m_model->findOnlineVersion(featureId, text);
-    }
-
 private Q_SLOTS:
     void init()
     {
         setKorOnlineUrl(QString());
-        m_downloads = std::make_shared<FakeDownloadManager>();
+        m_downloads = std::make_shared<lmttest::FakeDownloadManager>();
         m_model = std::make_shared<LmtCoreToolModel>();
         m_parser = std::make_unique<LmtOnlineRegistryParser>(m_downloads, m_model);
     }
 
     void requestUsesTheConfiguredUrlAndNeverLogsTheToken()
     {
+        using Op = lmttest::FakeDownloadManager::Operation;
         lmttest::LogCapture capture;
-        QSignalSpy panel(m_parser.get(), &ILmtRegistryParser::appendUILog);
         setKorOnlineUrl("http://127.0.0.1:9/api/v1/tools/?lang=en&x=1");
-
         QCOMPARE(parse("[]"), QString());
         const QUrl expected("http://127.0.0.1:9/api/v1/tools/?dependencies=true");
-        QCOMPARE(m_downloads->requestedUrls, QList<QUrl> { expected });
-        QCOMPARE(m_downloads->receivedToken, nullptr);
-        QCOMPARE(panel.size(), 1);
-        QCOMPARE(panel[0][0].toString(), "Parse Online KOR Registry, url: " + expected.toString());
-        QCOMPARE(panel[0][1].value<ConsoleMessageType>(), ConsoleMessageType::Auto);
+        QCOMPARE(m_downloads->calls().last().url, expected);
+        QCOMPARE(m_downloads->calls().last().operation, Op::GetWithoutToken);
         QVERIFY(capture.contains("[LmtOnlineRegistryParser] Requesting online tool data from Url: "
             + expected.toString() + ", Token: \"Empty\""));
 
         const QByteArray secret = "secret-bearer-value";
-        auto token = std::make_shared<LmtAccessToken>(secret, "3600", "");
-        m_parser->setAccessToken(token);
+        m_parser->setAccessToken(std::make_shared<LmtAccessToken>(secret, "3600", ""));
         QVERIFY(capture.contains("[LmtOnlineRegistryParser] setAccessToken(): \"[REDACTED]\""));
         QCOMPARE(parse("[]"), QString());
-        QCOMPARE(m_downloads->receivedToken, token);
+        QCOMPARE(m_downloads->calls().last().operation, Op::GetWithToken);
         QVERIFY(capture.contains(", Token: \"[REDACTED]\""));
 
         // A token record without a token is "Empty", as is no record at all.
@@ -118,39 +79,16 @@ private Q_SLOTS:
         // Without a configured address the vendor's registry path is asked for.
         setKorOnlineUrl(QString());
         QCOMPARE(parse("[]"), QString());
-        QCOMPARE(m_downloads->requestedUrls.last().path(), "/api/v1/tools/");
-        QCOMPARE(m_downloads->requestedUrls.last().query(), "dependencies=true");
-    }
-
-    void unusableRepliesEndTheParse_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("failure");
-        QJsonParseError syntax;
-        QJsonDocument::fromJson("[{\"a\": }]", &syntax);
-        QTest::newRow("empty") << QByteArray()
-                               << "Received empty reply from the remote KOR registry site";
-        QTest::newRow("no JSON") << QByteArray("[{\"a\": }]")
-                                 << "Error parsing JSON: '" + syntax.errorString() + "'";
-        QTest::newRow("no array") << QByteArray("{\"featureId\": \"x\"}")
-                                  << "Error parsing JSON - invalid document format, network reply "
-                                     "does not contain a JSON array";
-    }
-
-    void unusableRepliesEndTheParse()
-    {
-        QFETCH(QByteArray, reply);
-        QFETCH(QString, failure);
-        QCOMPARE(parse(reply), failure);
-        QCOMPARE(m_model->tools().size(), 0);
+        QCOMPARE(m_downloads->calls().last().url.path(), "/api/v1/tools/");
+        QCOMPARE(m_downloads->calls().last().url.query(), "dependencies=true");
     }
 
     void networkFailuresReachTheCallerWithTheirCode()
     {
-        m_downloads->failure = [] {
+        m_downloads->setResponder([](const auto &) -> QByteArray {
             throw NetworkException(
                 "Network Error occurred: 'HostNotFoundError'", QNetworkReply::HostNotFoundError);
-        };
+        });
         try {
             m_parser->parse();
             QFAIL("a network failure must end the parse");
@@ -161,14 +99,14 @@ private Q_SLOTS:
     }
 
     // Each registry below tests/data/registry/online/ is parsed and compared with its
-    // .expected file. The platform's ignore flag counts only next to a version-level one that
-    // is false, and only when it is true itself; another platform's never.
+    // .expected file, unusable replies included. The platform's ignore flag counts only next to a
+    // version-level one that is false, and only when it is true itself; another platform's never.
     void registriesParseAsExpected_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : { "tool-types", "faulty-entries", "first-entry-without-id",
-                 "faulty-package", "dependencies", "ignored-versions", "install-scopes" })
-            QTest::newRow(name) << name;
+        for (const QString &file :
+            QDir(lmttest::fixturePath("registry/online")).entryList({ "*.expected" }))
+            QTest::newRow(qPrintable(file.chopped(9))) << file.chopped(9);
     }
 
     void registriesParseAsExpected()
@@ -187,34 +125,26 @@ private Q_SLOTS:
     // the whole document gives, and a fault anywhere adds nothing.
     void entriesAreReadOneByOne_data()
     {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("splits");
-        const QByteArray valid = registry("dependencies.json").trimmed();
-        QTest::newRow("tools") << valid << true;
-        QTest::newRow("brackets in strings, nesting, scalars") << QByteArray(
-            " \r\n[ {\"s\":\"],}{[\\\"\"} ,\n\t[1,[2]] , 3, \"a\\\\\", \"]\" , null ]\n ")
-                                                               << true;
-        QTest::newRow("empty array") << QByteArray("[ ]") << false;
-        QTest::newRow("object root") << QByteArray("{\"featureId\": \"x\"}") << false;
-        QTest::newRow("trailing comma") << QByteArray(valid.chopped(1) + ",]") << false;
-        QTest::newRow("text after the array") << QByteArray(valid + " x") << false;
-        QTest::newRow("later entry broken")
-            << QByteArray(valid.chopped(1) + ",{\"a\": }]") << false;
-        QTest::newRow("unterminated string") << QByteArray(valid.chopped(1) + ",\"x]") << false;
-        QTest::newRow("brackets crossed")
-            << QByteArray(valid.chopped(1) + ",{\"a\":[1}]]") << false;
+        lmttest::rowsFrom("registry/online-splits.txt", { "text", "splits" });
     }
 
     void entriesAreReadOneByOne()
     {
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, splits);
+        QFETCH(QString, text);
+        QFETCH(QString, splits);
+        const QByteArray reply
+            = text.replace("\\r", "\r")
+                  .replace("\\n", "\n")
+                  .replace("\\t", "\t")
+                  .replace("{tools}",
+                      QString::fromUtf8(registry("dependencies.json").trimmed().chopped(1)))
+                  .toUtf8();
         QJsonParseError error;
         const QJsonDocument whole = QJsonDocument::fromJson(reply, &error);
 
         LmtJsonArrayEntries entries;
-        QCOMPARE(entries.split(reply), splits);
-        if (splits) {
+        QCOMPARE(entries.split(reply), splits == "yes");
+        if (splits == "yes") {
             QCOMPARE(entries.size(), whole.array().size());
             for (qsizetype i = 0; i < entries.size(); ++i)
                 QCOMPARE(entries.at(i), whole.array().at(i));
@@ -248,10 +178,12 @@ private Q_SLOTS:
         QCOMPARE(
             m_model->findTool("com.zdr.tb.pack.devices-riscv")->type(), LmtToolType::ContentPack);
         // Offered on Windows only.
-        QVERIFY(!offered("com.zdr.tb.tool.tracelens", "2.1.0.450"));
-        QCOMPARE(offered("com.zdr.tb.tool.tracelens", "2.0.0.400")->installDirectory(),
+        QVERIFY(!m_model->findOnlineVersion("com.zdr.tb.tool.tracelens", "2.1.0.450"));
+        QCOMPARE(m_model->findOnlineVersion("com.zdr.tb.tool.tracelens", "2.0.0.400")
+                     ->installDirectory(),
             qEnvironmentVariable("USERPROFILE") + "/.local/opt/zendrel/tracelens-2");
-        QCOMPARE(offered("com.zdr.tb.tool.flashprobe", "2.1.1.60")->supportedScopes(),
+        QCOMPARE(
+            m_model->findOnlineVersion("com.zdr.tb.tool.flashprobe", "2.1.1.60")->supportedScopes(),
             QList<S>({ S::AllUsers }));
         QCOMPARE(m_model->findTool("com.zdr.tb.tool.flashprobe")->loginRequired(), false);
     }

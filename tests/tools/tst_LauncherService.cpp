@@ -368,19 +368,14 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(lmttest::readFile(installDir + "/switches.txt"))
                      .split('\n', Qt::SkipEmptyParts),
             switches);
-        const QJsonObject entry = QJsonDocument::fromJson(
-            lmttest::readFile(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"))
-                                      .object();
-        QCOMPARE(entry.value("version").toString(), QString("1.2.3.4"));
-        QCOMPARE(entry.value("path").toString(), installDir + "/tool.bin");
-        QVERIFY(QFile::exists(installDir + "/tool.bin"));
-        QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
+        // The installer inherits the environment: its registry file lands in the scope it was told.
+        QVERIFY(QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"));
 
         // The installer's exit code is ours.
         offer(installerScript(7));
         QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
         QCOMPARE(korService(verb("installOnly"), QStringList { "--" } + switches).exitCode, 7);
-        QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json");
+        QVERIFY(QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"));
 
         // A package that no longer matches the registry's checksum is not run.
         QVERIFY(lmttest::writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));

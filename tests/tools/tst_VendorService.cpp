@@ -125,17 +125,6 @@ class TestVendorService : public QObject
     {
         return exchange(m_service.url(), request.toUtf8(), headers);
     }
-    ProcessResult installFlashProbe(const QString &version, const QString &target) const
-    {
-        return run("sh",
-            { demoPackage(QStringLiteral("flashprobe-%1-linux.sh").arg(version)), "/currentuser",
-                "/dir=" + target });
-    }
-    QStringList flashProbeRegistryFiles() const
-    {
-        return QDir(m_sandbox.filePath(kUserRegistry))
-            .entryList({ QStringLiteral("com.zdr.tb.tool.flashprobe-*.json") }, QDir::Files);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -282,17 +271,6 @@ private Q_SLOTS:
             QCOMPARE(exchange(shortLived.url(), "GET /api/v1/tools/", bearer(refused)).status, 401);
     }
 
-    void pathsOutsideThePackagesAreRefused_data()
-    {
-        lmttest::rowsFrom("tools/vendor-raw-paths.txt", { "target", "status" });
-    }
-    void pathsOutsideThePackagesAreRefused()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, status);
-        QCOMPARE(ask("GET " + target).status, status.toInt());
-    }
-
     void filesOutsideTheCatalogueAreNeverServed()
     {
         QTemporaryDir outside;
@@ -353,151 +331,109 @@ private Q_SLOTS:
         QVERIFY(result.out.isEmpty());
     }
 
-    void linuxInstallerInstallsAndUninstalls()
+    // Packages installed one after the other: only the last one's files and registry file
+    // remain, beside the user's own file, until its uninstaller removes them.
+    void linuxInstallerInstallsReplacesAndUninstalls_data()
     {
-        const QString target = m_sandbox.filePath(QStringLiteral("chosen dir/it's here"));
-        // A folder that already holds other files keeps them when the tool is removed.
-        QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
-        // Switches in any case, unknown ones ignored.
-        const ProcessResult installed = run("sh",
-            { demoPackage("lumetra-hotfix-3.2.1.1260-linux.sh"), "/suppressmsgboxes",
-                "/currentuser", "/unknown-switch", "/DIR=" + target, "/verysilent", "/norestart" });
-        QVERIFY2(installed.exitCode == 0, installed.err.constData());
-        // A patch has no program of its own: it records its folder.
-        const QString notes = target + "/share/doc/hotfix/RELEASE-NOTES-3.2.1.1260.txt";
-        QVERIFY(QFile::exists(notes));
-        const QString registryFile
-            = m_sandbox.filePath(kUserRegistry + "com.zdr.tb.tool.lumetra.hotfix-3.2.1.1260.json");
-        QJsonParseError error;
-        const QJsonObject entry
-            = QJsonDocument::fromJson(lmttest::readFile(registryFile), &error).object();
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-        QCOMPARE(entry,
-            QJsonDocument::fromJson(lmttest::fixture("tools/hotfix-registry-entry.json")
-                                        .replace("{target}", target.toUtf8()))
-                .object());
+        lmttest::rowsFrom("tools/installer-runs.txt",
+            { "packages", "switches", "folder", "scope", "files", "says" });
+    }
+    void linuxInstallerInstallsReplacesAndUninstalls()
+    {
+        QFETCH(QString, packages);
+        QFETCH(QString, switches);
+        QFETCH(QString, folder);
+        QFETCH(QString, scope);
+        QFETCH(QString, files);
+        QFETCH(QString, says);
+        const bool chosen = folder.isEmpty();
+        const QString target = m_sandbox.filePath(
+            chosen ? "chosen dir/it's " + QString(QTest::currentDataTag()) : folder);
+        QVERIFY(!chosen || lmttest::writeFile(target + "/notes.txt", "mine\n"));
+        for (const QString &package : packages.split(' ')) {
+            const ProcessResult result = run("sh",
+                QStringList { demoPackage(package + "-linux.sh") }
+                    + switches.split(' ').replaceInStrings("{dir}", target));
+            QVERIFY2(result.exitCode == 0, result.err.constData());
+        }
+        QCOMPARE(lmttest::filesBelow(target), files.split(','));
+        const QJsonObject expected = QJsonDocument::fromJson(
+            lmttest::fixture("tools/entry-" + packages.section(' ', -1) + ".json")
+                .replace("{target}", target.toUtf8()))
+                                         .object();
+        const QString entry
+            = expected["featureId"].toString() + '-' + expected["version"].toString() + ".json";
+        const auto registryFiles = [&](const QString &root) {
+            return QDir(m_sandbox.filePath(root + "/Zendrel_Technologies_AG/Zendrel-Toolbox"))
+                .entryList(QDir::Files);
+        };
+        QCOMPARE(registryFiles(scope), QStringList { entry });
+        QCOMPARE(registryFiles(scope == "allusers" ? "localappdata" : "allusers"), QStringList());
+        QCOMPARE(
+            QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scope
+                                        + "/Zendrel_Technologies_AG/Zendrel-Toolbox/" + entry)))
+                .object(),
+            expected);
+        if (!says.isEmpty())
+            QCOMPARE(run(expected["path"].toString(), { "--version" }).out, (says + "\n").toUtf8());
 
         // The uninstaller runs on its own, without arguments, as the uninstall job starts it.
-        const QString uninstaller = entry.value("uninstallPath").toString();
-        const ProcessResult removed = run(uninstaller, {});
+        const ProcessResult removed = run(expected["uninstallPath"].toString(), {});
         QVERIFY2(removed.exitCode == 0, removed.err.constData());
-        for (const QString &gone :
-            { registryFile, notes, uninstaller, target + "/bin", target + "/share" })
-            QVERIFY2(!QFileInfo::exists(gone), qPrintable(gone));
-        QCOMPARE(lmttest::readFile(target + "/notes.txt"), QByteArrayLiteral("mine\n"));
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            chosen ? QStringList { "notes.txt" } : QStringList());
+        QCOMPARE(QDir(target).exists(), chosen);
+        QVERIFY(!chosen || lmttest::readFile(target + "/notes.txt") == "mine\n");
+        QVERIFY(registryFiles(scope).isEmpty());
     }
 
+    // An installer that cannot finish writes nothing and leaves an earlier installation whole.
     void linuxInstallerFailsWithoutWriting_data()
     {
-        QTest::addColumn<bool>("damaged");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("folder cannot be created")
-            << false
-            << "FlashProbe Programmer 2.1.1.60 installer: cannot create the installation directory";
-        // The payload cut off: refused before anything is written.
-        QTest::newRow("damaged package") << true << "the package is damaged";
+        lmttest::rowsFrom("tools/installer-failures.txt", { "fault", "message" });
     }
     void linuxInstallerFailsWithoutWriting()
     {
-        QFETCH(bool, damaged);
+        QFETCH(QString, fault);
         QFETCH(QString, message);
         QString package = demoPackage("flashprobe-2.1.1.60-linux.sh");
-        QString target = m_sandbox.filePath("never");
-        if (damaged) {
+        const QString target = m_sandbox.filePath(QTest::currentDataTag()) + "/sub";
+        const QString registryFile
+            = m_sandbox.filePath(kUserRegistry + "com.zdr.tb.tool.flashprobe-2.1.0.50.json");
+        if (fault == "file")
+            QVERIFY(lmttest::writeFile(m_sandbox.filePath(QTest::currentDataTag()), "x"));
+        if (fault == "cut payload") {
             QByteArray bytes = lmttest::readFile(package);
             const QByteArray marker = "\n__LUMETRA_PAYLOAD__\n";
             bytes.truncate(bytes.lastIndexOf(marker) + marker.size());
             package = m_sandbox.filePath("damaged.sh");
             QVERIFY(lmttest::writeFile(package, bytes));
-        } else {
-            QVERIFY(lmttest::writeFile(m_sandbox.filePath("a-file"), "x"));
-            target = m_sandbox.filePath("a-file/sub");
         }
-        const ProcessResult result = run("sh", { package, "/dir=" + target });
-        QVERIFY(result.exitCode != 0);
-        QVERIFY2(result.err.contains(message.toUtf8()), result.err.constData());
-        QVERIFY(!QDir(target).exists());
-        QCOMPARE(QDir(m_sandbox.filePath(kUserRegistry)).entryList(QDir::Files), QStringList());
-    }
-
-    // FlashProbe versions installed one after the other: only the last one's files and registry
-    // file remain, beside the folder's own file, until its uninstaller removes them.
-    void linuxInstallerReplacesAndUninstalls_data()
-    {
-        lmttest::rowsFrom(
-            "tools/installer-runs.txt", { "versions", "switches", "folder", "scope" });
-    }
-    void linuxInstallerReplacesAndUninstalls()
-    {
-        QFETCH(QString, versions);
-        QFETCH(QString, switches);
-        QFETCH(QString, folder);
-        QFETCH(QString, scope);
-        const bool chosen = folder.isEmpty();
-        const QString target
-            = m_sandbox.filePath(chosen ? "in place/" + QString(QTest::currentDataTag()) : folder);
-        QStringList files { "flashprobe", "lib/flashprobe/lumetra-demo-window",
-            "share/doc/flashprobe/RELEASE-NOTES-" + versions.section(' ', -1) + ".txt",
-            "uninstall-com.zdr.tb.tool.flashprobe.sh" };
-        if (chosen) {
-            QVERIFY(lmttest::writeFile(target + "/notes.txt", "mine\n"));
-            files.insert(2, "notes.txt");
+        const bool held = fault == "held registry file";
+        if (held) {
+            QCOMPARE(run("sh", { demoPackage("flashprobe-2.1.0.50-linux.sh"), "/dir=" + target })
+                         .exitCode,
+                0);
+            // Something that rm cannot remove holds the installed version's registry file name.
+            QVERIFY(QFile::remove(registryFile));
+            QVERIFY(lmttest::writeFile(registryFile + "/held", "x"));
         }
-        for (const QString &version : versions.split(' ')) {
-            const ProcessResult result = run("sh",
-                QStringList { demoPackage("flashprobe-" + version + "-linux.sh") }
-                    + switches.split(' ')
-                    + (chosen ? QStringList { "/dir=" + target } : QStringList()));
-            QVERIFY2(result.exitCode == 0, result.err.constData());
-        }
-        QCOMPARE(lmttest::filesBelow(target), files);
-        const QString version = versions.section(' ', -1);
-        const QString entry = "com.zdr.tb.tool.flashprobe-" + version + ".json";
-        const auto registryFiles = [&](const QString &root) {
-            return QDir(m_sandbox.filePath(root + "/Zendrel_Technologies_AG/Zendrel-Toolbox"))
-                .entryList({ "com.zdr.tb.tool.flashprobe-*.json" }, QDir::Files);
-        };
-        QCOMPARE(registryFiles(scope), QStringList { entry });
-        QCOMPARE(registryFiles(scope == "allusers" ? "localappdata" : "allusers"), QStringList());
-        // A tool records its main program, which names it with --version.
-        QCOMPARE(
-            QJsonDocument::fromJson(lmttest::readFile(m_sandbox.filePath(scope
-                                        + "/Zendrel_Technologies_AG/Zendrel-Toolbox/" + entry)))
-                .object()
-                .value("path")
-                .toString(),
-            target + "/flashprobe");
-        QCOMPARE(run(target + "/flashprobe", { "--version" }).out,
-            ("FlashProbe Programmer " + version + "\n").toUtf8());
-
-        QCOMPARE(run(target + "/uninstall-com.zdr.tb.tool.flashprobe.sh", {}).exitCode, 0);
-        QCOMPARE(lmttest::filesBelow(target), chosen ? QStringList { "notes.txt" } : QStringList());
-        QCOMPARE(QDir(target).exists(), chosen);
-        QVERIFY(registryFiles(scope).isEmpty());
-    }
-
-    void linuxInstallerKeepsAnInstallationItCannotReplace()
-    {
-        const QString target = m_sandbox.filePath("kept");
-        QVERIFY(installFlashProbe("2.1.0.50", target).exitCode == 0);
-        const QStringList installed = lmttest::filesBelow(target);
-        // Something that rm cannot remove holds the installed version's registry file name.
-        const QString registryFile
-            = m_sandbox.filePath(kUserRegistry + "com.zdr.tb.tool.flashprobe-2.1.0.50.json");
-        QVERIFY(QFile::remove(registryFile));
-        QVERIFY(lmttest::writeFile(registryFile + "/held", "x"));
-
-        const ProcessResult result = installFlashProbe("2.1.1.60", target);
+        const QStringList before = lmttest::filesBelow(target);
+        const ProcessResult result = run("sh", { package, "/currentuser", "/dir=" + target });
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(QString::fromUtf8(result.err),
-            QStringLiteral("FlashProbe Programmer 2.1.1.60 installer: cannot replace the "
-                           "installation in '%1': cannot remove the registry file %2\n")
-                .arg(target, registryFile));
-        // The installation it could not replace is left whole, and nothing of the new one is there.
-        QCOMPARE(lmttest::filesBelow(target), installed);
-        QVERIFY(QFile::exists(registryFile + "/held"));
-        QVERIFY(flashProbeRegistryFiles().isEmpty());
-        QVERIFY(QDir(registryFile).removeRecursively());
+            message.replace("{target}", target)
+                    .replace("{package}", package)
+                    .replace("{registry}", registryFile)
+                + '\n');
+        QCOMPARE(QDir(target).exists(), held);
+        QCOMPARE(lmttest::filesBelow(target), before);
+        for (const char *root : { "localappdata", "allusers" })
+            QCOMPARE(QDir(m_sandbox.filePath(root) + "/Zendrel_Technologies_AG/Zendrel-Toolbox")
+                         .entryList(QDir::Files),
+                QStringList());
+        QVERIFY(!held || QFile::exists(registryFile + "/held"));
+        QVERIFY(!held || QDir(registryFile).removeRecursively());
     }
 };
 
