@@ -2,6 +2,7 @@
 
 #include "common/LmtTestSupport.h"
 
+#include <QDir>
 #include <QtTest>
 
 namespace lmttest {
@@ -35,6 +36,19 @@ inline void rowsFrom(const QString &table, const QList<const char *> &columns)
         for (qsizetype i = 1; i <= columns.size(); ++i)
             row << cells.value(i);
     }
+}
+
+// One row per fixture file of a folder whose name ends in suffix, fetched as the column "name"
+// (the file name without the suffix). A folder that holds none ends the test program: a table
+// without rows would pass unseen.
+inline void rowsPerFile(const QString &folder, const QString &suffix)
+{
+    QTest::addColumn<QString>("name");
+    const QStringList files = QDir(fixturePath(folder)).entryList({ QLatin1Char('*') + suffix });
+    if (files.isEmpty())
+        qFatal("the fixture folder %s holds no *%s file", qPrintable(folder), qPrintable(suffix));
+    for (const QString &file : files)
+        QTest::newRow(qPrintable(file.chopped(suffix.size()))) << file.chopped(suffix.size());
 }
 
 } // namespace lmttest

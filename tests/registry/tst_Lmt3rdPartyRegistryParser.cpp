@@ -1,5 +1,5 @@
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
-#include "model/LmtRowFile.h"
 #include "registry/Lmt3rdPartyCommand.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
 #include "registry/LmtParsedCatalogue.h"
@@ -87,13 +87,7 @@ private Q_SLOTS:
 
     // Each case below tests/data/registry/3rdparty/ is parsed and compared with its .expected
     // file: tools, offered and installed versions, plug-ins, panel lines, failure and log lines.
-    void casesParseAsExpected_data()
-    {
-        QTest::addColumn<QString>("name");
-        for (const QString &file :
-            QDir(lmttest::fixturePath("registry/3rdparty")).entryList({ "*.expected" }))
-            QTest::newRow(qPrintable(file.chopped(9))) << file.chopped(9);
-    }
+    void casesParseAsExpected_data() { lmttest::rowsPerFile("registry/3rdparty", ".expected"); }
 
     void casesParseAsExpected()
     {

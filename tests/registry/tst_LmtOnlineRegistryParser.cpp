@@ -1,8 +1,8 @@
 #include "common/LmtFakeDownloadManager.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
-#include "model/LmtRowFile.h"
 #include "model/LmtTool.h"
 #include "model/LmtToolDependency.h"
 #include "registry/LmtJsonArrayEntries.h"
@@ -101,13 +101,7 @@ private Q_SLOTS:
     // Each registry below tests/data/registry/online/ is parsed and compared with its
     // .expected file, unusable replies included. The platform's ignore flag counts only next to a
     // version-level one that is false, and only when it is true itself; another platform's never.
-    void registriesParseAsExpected_data()
-    {
-        QTest::addColumn<QString>("name");
-        for (const QString &file :
-            QDir(lmttest::fixturePath("registry/online")).entryList({ "*.expected" }))
-            QTest::newRow(qPrintable(file.chopped(9))) << file.chopped(9);
-    }
+    void registriesParseAsExpected_data() { lmttest::rowsPerFile("registry/online", ".expected"); }
 
     void registriesParseAsExpected()
     {
