@@ -18,6 +18,7 @@
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtPlugin.h"
 #include "platform/LmtPlatform.h"
+#include "views/LmtToolConfigData.h"
 #include "views/LmtToolSelectModel.h"
 
 #include <QHash>
@@ -52,6 +53,20 @@ inline LmtToolInstallScope scopeOf(const QJsonValue &name)
 {
     return name.toString() == "all" ? LmtToolInstallScope::AllUsers
                                     : LmtToolInstallScope::CurrentUser;
+}
+
+// A tool's install configuration as a case file writes it: recommended and chosen scope, a
+// default folder per scope ("dirs") and the chosen folder ("dir").
+inline LmtToolConfigData configDataOf(const QJsonObject &given)
+{
+    LmtToolConfigData data;
+    data.recommendedScope = scopeOf(given["recommended"]);
+    data.installScope = scopeOf(given["scope"]);
+    const QJsonObject dirs = given["dirs"].toObject();
+    for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
+        data.defaultDirectories.insert(scopeOf(dir.key()), dir.value().toString());
+    data.installDirectory = given["dir"].toString();
+    return data;
 }
 
 class Catalogue

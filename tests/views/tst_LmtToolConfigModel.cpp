@@ -98,13 +98,7 @@ private Q_SLOTS:
     void customizableAndCustomDerivation()
     {
         QFETCH(QJsonObject, given);
-        LmtToolConfigData data;
-        data.recommendedScope = selecttest::scopeOf(given["recommended"]);
-        data.installScope = selecttest::scopeOf(given["scope"]);
-        const QJsonObject dirs = given["dirs"].toObject();
-        for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
-            data.defaultDirectories.insert(selecttest::scopeOf(dir.key()), dir.value().toString());
-        data.installDirectory = given["dir"].toString();
+        LmtToolConfigData data = selecttest::configDataOf(given);
         QCOMPARE(data.isCustomizable(), given["customizable"].toBool());
         QCOMPARE(data.isCustom(), given["custom"].toBool());
     }

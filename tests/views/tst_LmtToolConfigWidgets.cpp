@@ -131,13 +131,7 @@ private Q_SLOTS:
     void dialogFollowsTheChoices()
     {
         QFETCH(QJsonObject, given);
-        LmtToolConfigData data;
-        data.recommendedScope = selecttest::scopeOf(given["recommended"]);
-        data.installScope = selecttest::scopeOf(given["scope"]);
-        const QJsonObject dirs = given["dirs"].toObject();
-        for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
-            data.defaultDirectories.insert(selecttest::scopeOf(dir.key()), dir.value().toString());
-        data.installDirectory = given["dir"].toString();
+        LmtToolConfigData data = selecttest::configDataOf(given);
         data.note = given["note"].toString();
         const LmtToolConfigData before = data;
         LmtToolConfigDialog dialog(&data);
