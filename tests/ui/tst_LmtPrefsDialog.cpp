@@ -33,19 +33,32 @@ class tst_LmtPrefsDialog : public QObject
     std::shared_ptr<lmttest::FakeDownloadManager> m_fake
         = std::make_shared<lmttest::FakeDownloadManager>();
 
-    static QVariant setting(const QString &group, const QString &key)
+    static QString storedLogDir()
     {
-        return applicationSettings().value(group + "/" + key);
+        return applicationSettings().value("LmtGeneralSettings/LogDir").toString();
     }
-    static void setSetting(const QString &group, const QString &key, const QVariant &value)
+    // What is stored: the registry URL, the update check and the log folder.
+    static QString stored()
     {
-        applicationSettings().setValue(group + "/" + key, value);
+        return QStringList(
+            { applicationSettings().value("LmtDownloadSettings/korOnlineUrl").toString(),
+                applicationSettings().value("LmtSetupSelfUpdater/CheckForUpdates").toString(),
+                storedLogDir() })
+            .join(' ');
     }
-    static QString storedLogDir() { return setting("LmtGeneralSettings", "LogDir").toString(); }
-
+    // What the dialog shows: URL, check box, log folder ("(fixed)": not editable).
+    static QString shown(LmtPrefsDialog &dialog)
+    {
+        return urlEdit(dialog)->text() + (checkBox(dialog)->isChecked() ? " [x] " : " [ ] ")
+            + logDirEdit(dialog)->text() + (logDirEdit(dialog)->isEnabled() ? "" : " (fixed)");
+    }
+    static QDialogButtonBox *buttons(LmtPrefsDialog &dialog)
+    {
+        return dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
+    }
     static void click(LmtPrefsDialog &dialog, QDialogButtonBox::StandardButton which)
     {
-        dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset")->button(which)->click();
+        buttons(dialog)->button(which)->click();
     }
     // OK, and for a URL edit the wait for its probe, which runs off the GUI thread.
     static void clickOk(LmtPrefsDialog &dialog)
@@ -69,7 +82,7 @@ class tst_LmtPrefsDialog : public QObject
     void startLogIn(const QString &directory)
     {
         QDir().mkpath(directory);
-        setSetting("LmtGeneralSettings", "LogDir", directory);
+        applicationSettings().setValue("LmtGeneralSettings/LogDir", directory);
         QVERIFY(restartLogIn(directory));
     }
     // Logs line and tells whether it reached file.
@@ -79,7 +92,6 @@ class tst_LmtPrefsDialog : public QObject
         Log::instance().flush();
         return lmttest::readFile(file).contains(line);
     }
-    static QString tempDir() { return QDir::tempPath(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -90,76 +102,69 @@ private Q_SLOTS:
 
     void okWithoutChangesIsRejectedButStoresTheCheckBox()
     {
+        const QString logs = m_sandbox.filePath("logs-start");
         m_fake->clearCalls();
         m_fake->replyWith("[]");
-        LmtPrefsDialog dialog(m_fake);
-        QCOMPARE(dialog.windowTitle(), QString("Preferences"));
-        QCOMPARE(urlEdit(dialog)->text(), defaultOnlineRegistryUrl());
-        QVERIFY(checkBox(dialog)->isChecked()); // never written reads as true
-        QCOMPARE(
-            logDirEdit(dialog)->text(), m_sandbox.filePath("logs-start") + "/tst_LmtPrefsDialog");
-        QVERIFY(!logDirEdit(dialog)->isEnabled());
-
         lmttest::MessageBoxWatcher boxes;
+        LmtPrefsDialog dialog(m_fake);
+        // A check box never stored reads as ticked.
+        QCOMPARE(dialog.windowTitle() + ": " + shown(dialog),
+            "Preferences: " + defaultOnlineRegistryUrl() + " [x] " + logs
+                + "/tst_LmtPrefsDialog (fixed)");
         click(dialog, QDialogButtonBox::Ok);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(boxes.count(), 0);
-        QVERIFY(m_fake->calls().isEmpty()); // nothing to validate
-        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), true);
+        QCOMPARE(stored(), " true " + logs);
 
         // Unticking alone is stored, yet still no refresh is asked for.
         LmtPrefsDialog second(m_fake);
         checkBox(second)->setChecked(false);
         click(second, QDialogButtonBox::Ok);
         QCOMPARE(second.result(), int(QDialog::Rejected));
-        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), false);
-        QVERIFY(m_fake->calls().isEmpty());
+        QCOMPARE(stored(), " false " + logs);
 
         // Cancel keeps everything, even a typed URL.
         setKorOnlineUrl("http://127.0.0.1:9/kept/");
         LmtPrefsDialog third(m_fake);
-        QCOMPARE(urlEdit(third)->text(), QString("http://127.0.0.1:9/kept/"));
-        QVERIFY(!checkBox(third)->isChecked());
+        QCOMPARE(
+            shown(third), "http://127.0.0.1:9/kept/ [ ] " + logs + "/tst_LmtPrefsDialog (fixed)");
         urlEdit(third)->setText("http://127.0.0.1:9/typed/");
         click(third, QDialogButtonBox::Cancel);
         QCOMPARE(third.result(), int(QDialog::Rejected));
-        QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/kept/"));
-        QVERIFY(m_fake->calls().isEmpty());
+        QCOMPARE(stored(), "http://127.0.0.1:9/kept/ false " + logs);
+        // Nothing was validated.
+        QCOMPARE(boxes.count() + m_fake->calls().size(), 0);
     }
 
     void resetRestoresDefaultsAndOkAcceptsThem()
     {
         const QString custom = m_sandbox.filePath("logs-custom");
+        const QString temp = QDir::tempPath();
         startLogIn(custom);
         const QString customLogFile = Log::instance().fileName();
         setKorOnlineUrl("http://127.0.0.1:9/custom/");
-        setSetting("LmtSetupSelfUpdater", "CheckForUpdates", false);
+        applicationSettings().setValue("LmtSetupSelfUpdater/CheckForUpdates", false);
         m_fake->clearCalls();
         m_fake->replyWith("[]");
 
         LmtPrefsDialog dialog(m_fake);
         QCOMPARE(logDirEdit(dialog)->text(), custom + "/tst_LmtPrefsDialog");
         click(dialog, QDialogButtonBox::Reset);
-        QCOMPARE(urlEdit(dialog)->text(), defaultOnlineRegistryUrl());
-        QVERIFY(checkBox(dialog)->isChecked());
-        // The log moved to the temporary directory at once, before OK.
-        QCOMPARE(storedLogDir(), tempDir());
-        QVERIFY(Log::instance().fileName().startsWith(tempDir() + "/tst_LmtPrefsDialog/"));
-        QVERIFY(QFile::exists(Log::instance().fileName()));
-        QVERIFY(QFile::exists(customLogFile));
-        QCOMPARE(logDirEdit(dialog)->text(), tempDir() + "/tst_LmtPrefsDialog");
+        QCOMPARE(shown(dialog),
+            defaultOnlineRegistryUrl() + " [x] " + temp + "/tst_LmtPrefsDialog (fixed)");
+        // The log moved to the temporary directory at once, before OK; the old file stays.
+        QCOMPARE(stored(), "http://127.0.0.1:9/custom/ false " + temp);
+        QVERIFY(Log::instance().fileName().startsWith(temp + "/tst_LmtPrefsDialog/"));
+        QVERIFY(QFile::exists(Log::instance().fileName()) && QFile::exists(customLogFile));
         QVERIFY(m_fake->calls().isEmpty());
 
         clickOk(dialog);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(m_fake->calls().size(), 1);
-        QCOMPARE(m_fake->calls().first().url, QUrl(defaultOnlineRegistryUrl()));
-        QVERIFY(m_fake->calls().first().operation
-            == lmttest::FakeDownloadManager::Operation::GetWithoutToken);
-        QCOMPARE(m_fake->calls().first().timeoutMs, UpdateSiteCheckTimeoutMs);
-        QCOMPARE(
-            setting("LmtDownloadSettings", "korOnlineUrl").toString(), defaultOnlineRegistryUrl());
-        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), true);
+        const auto probe = m_fake->calls().first();
+        QCOMPARE(probe.url, QUrl(defaultOnlineRegistryUrl()));
+        QVERIFY(probe.operation == lmttest::FakeDownloadManager::Operation::GetWithoutToken);
+        QCOMPARE(probe.timeoutMs, UpdateSiteCheckTimeoutMs);
+        QCOMPARE(stored(), defaultOnlineRegistryUrl() + " true " + temp);
 
         // The field already shows the default now, so Reset changes no text: it must count as
         // an edit all the same, be checked again and be Accepted.
@@ -177,21 +182,19 @@ private Q_SLOTS:
     {
         lmttest::LoopbackHttpServer server([](const lmttest::HttpRequest &request) {
             lmttest::HttpResponse response;
-            if (request.target.startsWith("/good/"))
-                response.body = "[]";
-            else
+            response.body = "[]";
+            if (!request.target.startsWith("/good/"))
                 response.status = 404;
             return response;
         });
-        auto manager = std::make_shared<LmtDownloadManager>();
         setKorOnlineUrl("http://127.0.0.1:9/before/");
+        applicationSettings().setValue("LmtSetupSelfUpdater/CheckForUpdates", true);
         const QString bad = server.url("/missing/").toString();
         const QString good = server.url("/good/").toString();
 
-        LmtPrefsDialog dialog(manager);
+        LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
         dialog.show();
         lmttest::MessageBoxWatcher boxes;
-        setSetting("LmtSetupSelfUpdater", "CheckForUpdates", true);
         checkBox(dialog)->setChecked(false);
         urlEdit(dialog)->setText(bad);
         clickOk(dialog);
@@ -202,9 +205,8 @@ private Q_SLOTS:
         QVERIFY(!boxes.lastText().endsWith("Try again later."));
         QCOMPARE(boxes.icons().last(), QMessageBox::Critical);
         QVERIFY(dialog.isVisible()); // kept open for a correction
-        QCOMPARE(korOnlineUrl(), QString("http://127.0.0.1:9/before/"));
         // What was stored before the failing step stays stored.
-        QCOMPARE(setting("LmtSetupSelfUpdater", "CheckForUpdates").toBool(), false);
+        QCOMPARE(stored().section(' ', 0, 1), "http://127.0.0.1:9/before/ false");
 
         urlEdit(dialog)->setText(good);
         clickOk(dialog);
@@ -240,51 +242,44 @@ private Q_SLOTS:
         dialog->show();
         lmttest::MessageBoxWatcher boxes;
         urlEdit(*dialog)->setText(server.url("/silent/").toString());
+        // Probing, spinner shown, OK enabled.
+        const auto busy = [&dialog] {
+            return QList<bool> { dialog->isCheckingUrl(),
+                dialog->findChild<QWidget *>("m_checkSpinner")->isVisible(),
+                buttons(*dialog)->button(QDialogButtonBox::Ok)->isEnabled() };
+        };
 
         QElapsedTimer sinceTick;
         qint64 longestPauseMs = 0;
         QTimer heartbeat;
-        heartbeat.setInterval(5);
         connect(&heartbeat, &QTimer::timeout,
             [&] { longestPauseMs = qMax(longestPauseMs, sinceTick.restart()); });
         sinceTick.start();
-        heartbeat.start();
+        heartbeat.start(5);
         click(*dialog, QDialogButtonBox::Ok);
         click(*dialog, QDialogButtonBox::Ok); // pressed twice: still one probe
         QTRY_COMPARE(server.requestCount(), 1);
         QTest::qWait(300);
         // The site holds its answer for good; before, the window waited for the 20 s time-out.
         QVERIFY2(longestPauseMs < 2000, qPrintable(QString::number(longestPauseMs)));
-        QVERIFY(dialog->isCheckingUrl());
-        QVERIFY(dialog->findChild<QWidget *>("m_checkSpinner")->isVisible());
-        auto *box = dialog->findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
-        QVERIFY(!box->button(QDialogButtonBox::Ok)->isEnabled());
+        QCOMPARE(busy(), (QList<bool> { true, true, false }));
 
         if (stop == "Cancel")
-            box->button(QDialogButtonBox::Cancel)->click();
+            click(*dialog, QDialogButtonBox::Cancel);
         else if (stop == "Escape")
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
         else if (stop == "window closed")
             dialog->close();
         else
             dialog.reset();
-        if (dialog) {
-            // Back to editing: the probe is gone, the dialog stays open for another try.
-            QVERIFY(!dialog->isCheckingUrl());
-            QVERIFY(dialog->isVisible());
-            QVERIFY(box->button(QDialogButtonBox::Ok)->isEnabled());
-            QVERIFY(!dialog->findChild<QWidget *>("m_checkSpinner")->isVisible());
-        }
+        // Back to editing: the probe is gone, the dialog stays open for another try.
+        QVERIFY(!dialog || dialog->isVisible());
+        QVERIFY(!dialog || busy() == (QList<bool> { false, false, true }));
         // The request was ended, so the HTTP client is free again at once.
-        const auto clientIsFree = [&] {
-            try {
-                manager->getData(server.url("/good/"), nullptr, 5000);
-                return true;
-            } catch (const std::exception &) {
-                return false;
-            }
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(clientIsFree(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(lmttest::failureOf([&] {
+            manager->getData(server.url("/good/"), nullptr, 5000);
+        }).isEmpty(),
+            5000);
         server.releaseHeld();
         QTest::qWait(100);
         QCOMPARE(boxes.count(), 0);
@@ -312,18 +307,17 @@ private Q_SLOTS:
         refused = QDir(m_sandbox.path()).filePath(refused);
         lmttest::writeFile(m_sandbox.filePath("plain-file"), "not a folder");
         lmttest::writeFile(m_sandbox.filePath("logs-blocked/tst_LmtPrefsDialog"), "in the way");
-        startLogIn(m_sandbox.filePath("logs-before"));
+        const QString earlier = m_sandbox.filePath("logs-before");
+        startLogIn(earlier);
         const QString before = Log::instance().fileName();
 
         // The lines logged below must reach the log file, not QtTest's own output.
         lmttest::LogCapture capture;
         QString picked;
         QStringList pickerCalls;
-        QWidget *pickerParent = nullptr;
         LmtPrefsDialog dialog(m_fake);
         dialog.setDirectoryPicker([&](QWidget *parent, const QString &title, const QString &start) {
-            pickerCalls << title << start;
-            pickerParent = parent;
+            pickerCalls << title << start << QString::number(parent == &dialog);
             return picked;
         });
         dialog.show();
@@ -332,11 +326,8 @@ private Q_SLOTS:
 
         // Nothing picked: nothing changes.
         browse->click();
-        QCOMPARE(pickerCalls,
-            QStringList({ "Select Logs Directory", m_sandbox.filePath("logs-before") }));
-        QVERIFY(pickerParent == &dialog);
-        QCOMPARE(
-            logDirEdit(dialog)->text(), m_sandbox.filePath("logs-before") + "/tst_LmtPrefsDialog");
+        QCOMPARE(pickerCalls, QStringList({ "Select Logs Directory", earlier, "1" }));
+        QCOMPARE(logDirEdit(dialog)->text(), earlier + "/tst_LmtPrefsDialog");
 
         // Refused: the dialog stays open, the run keeps logging into its file, nothing is stored.
         picked = refused;
@@ -345,22 +336,21 @@ private Q_SLOTS:
         click(dialog, QDialogButtonBox::Ok);
         QCOMPARE(boxes.texts(), QStringList { message.arg(picked) });
         QVERIFY(dialog.isVisible());
-        QCOMPARE(storedLogDir(), m_sandbox.filePath("logs-before"));
+        QCOMPARE(storedLogDir(), earlier);
         QCOMPARE(Log::instance().fileName(), before);
         QVERIFY(logged(before, "still logging into the old file"));
 
         // A good new folder: stored, and the next line is already written there.
-        const QString fresh = m_sandbox.filePath("logs-new");
-        QDir().mkpath(fresh);
-        picked = fresh;
+        picked = m_sandbox.filePath("logs-new");
+        QDir().mkpath(picked);
         browse->click();
         click(dialog, QDialogButtonBox::Ok);
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no URL edit: no refresh
-        QCOMPARE(storedLogDir(), fresh);
+        QCOMPARE(storedLogDir(), picked);
         const QString now = Log::instance().fileName();
         QVERIFY2(
-            now.startsWith(fresh + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
+            now.startsWith(picked + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
         QVERIFY(logged(now, "first line in the new folder"));
         QVERIFY(QFile::exists(before)); // the old file stays where it was
     }
