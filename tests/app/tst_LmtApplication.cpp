@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <stdexcept>
@@ -18,7 +19,28 @@ using namespace zendrel::lmt::setup;
 using zendrel::lmt::shared_toolkit::initLog;
 using zendrel::lmt::shared_toolkit::Log;
 
-// The identity, settings and folders the application builds on are tested in tests/base.
+namespace {
+
+// Mean brightness (0..255) of the opaque pixels of an icon drawn at 32x32; -1 when nothing is.
+double inkBrightness(const QString &resource)
+{
+    const QImage image = QIcon(resource).pixmap(32, 32).toImage();
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            sum += pixel.alpha() > 128 ? pixel.value() : 0;
+            count += pixel.alpha() > 128;
+        }
+    }
+    return count ? sum / count : -1;
+}
+
+} // namespace
+
+// The identity, settings and folders the application builds on are tested in tests/base; here
+// the start-up, the About text and the files shipped with the program.
 class TestLmtApplication : public QObject
 {
     Q_OBJECT
@@ -28,23 +50,21 @@ class TestLmtApplication : public QObject
 private Q_SLOTS:
     void applicationSetupGivesIdentityOrThrows()
     {
-        QCoreApplication::setApplicationName(QStringLiteral("before"));
+        QCoreApplication::setApplicationName("before");
         QString failure;
         try {
             applicationSetup({ 1, -1, 0, 787 });
         } catch (...) {
             failure = startupFailureText(std::current_exception());
         }
-        QCOMPARE(failure, QStringLiteral("Runtime error: Invalid version"));
-        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("before"));
+        QCOMPARE(failure + " " + QCoreApplication::applicationName(),
+            "Runtime error: Invalid version before");
 
         applicationSetup();
-        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.2.0.787"));
-        QCOMPARE(QCoreApplication::applicationName(), QString::fromUtf8("Lumetra\u2122 Setup"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(),
-            QString::fromUtf8("Lumetra\u2122 Setup 1.2"));
-        QCOMPARE(QLocale().name(), QStringLiteral("en_US"));
-        QVERIFY(!QApplication::windowIcon().isNull());
+        QCOMPARE(QStringList(
+                     { QCoreApplication::applicationVersion(), QCoreApplication::applicationName(),
+                         QGuiApplication::applicationDisplayName(), QLocale().name() }),
+            QStringList({ "1.2.0.787", "Lumetra™ Setup", "Lumetra™ Setup 1.2", "en_US" }));
         QVERIFY(!QApplication::windowIcon().pixmap(32, 32).isNull());
         QCOMPARE(QApplication::font(), QApplication::font("QMenu"));
     }
@@ -67,9 +87,9 @@ private Q_SLOTS:
 
     void aboutShowsYearsAndExistingLogs()
     {
-        QCOMPARE(aboutYearRange(QStringLiteral("Dec 17 2023")), QStringLiteral("2023"));
-        QCOMPARE(aboutYearRange(QStringLiteral("Jan  2 2024")), QStringLiteral("2023-2024"));
-        QCOMPARE(aboutYearRange(QStringLiteral("Jun 30 2031")), QStringLiteral("2023-2031"));
+        QCOMPARE(aboutYearRange("Dec 17 2023") + " " + aboutYearRange("Jan  2 2024") + " "
+                + aboutYearRange("Jun 30 2031"),
+            "2023 2023-2024 2023-2031");
         QVERIFY2(
             QRegularExpression("^[A-Z][a-z]{2} [ 1-3]\\d \\d{4}$").match(buildDate()).hasMatch(),
             qPrintable(buildDate()));
@@ -80,26 +100,61 @@ private Q_SLOTS:
         const QString logFile = Log::instance().fileName();
 
         QString text = aboutText();
-        QVERIFY(text.contains(QString::fromUtf8("Lumetra\u2122 Setup")));
-        QVERIFY(text.contains(QStringLiteral("1.2.0.787")));
-        QVERIFY(text.contains(QStringLiteral("&copy; %1 ").arg(aboutYearRange(buildDate()))));
-        QVERIFY(
-            text.contains(QStringLiteral("<p>Log(s): <a href=\"file:///%1\">%1</a>").arg(logFile)));
-        QVERIFY(!text.contains(QStringLiteral("KOR Launcher Service Log(s)")));
+        for (const QString &part : { QString("Lumetra™ Setup"), QString("1.2.0.787"),
+                 "&copy; " + aboutYearRange(buildDate()) + " ",
+                 QString("<p>Log(s): <a href=\"file:///%1\">%1</a>").arg(logFile) })
+            QVERIFY2(text.contains(part), qPrintable(part));
+        QVERIFY(!text.contains("KOR Launcher Service Log(s)"));
 
         const QString launcherLog = m_sandbox.filePath(
             "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
         QVERIFY(lmttest::writeFile(launcherLog, "service log"));
-        text = aboutText();
-        QVERIFY(text.endsWith(
-            QStringLiteral("<p>KOR Launcher Service Log(s): <a href=\"file:///%1\">%1</a>")
-                .arg(launcherLog)));
-
+        const QString launcherLine
+            = QString("<p>KOR Launcher Service Log(s): <a href=\"file:///%1\">%1</a>")
+                  .arg(launcherLog);
+        QVERIFY(aboutText().endsWith(launcherLine));
         Log::instance().close();
         text = aboutText();
-        QVERIFY(!text.contains(QStringLiteral("<p>Log(s):")));
-        QVERIFY(text.contains(QStringLiteral("KOR Launcher Service Log(s)")));
+        QVERIFY(!text.contains("<p>Log(s):") && text.endsWith(launcherLine));
         QVERIFY(QFile::remove(launcherLog));
+    }
+
+    void windowIconsAreDrawn()
+    {
+        for (const char *name :
+            { "reset", "bw-unlock", "bw-lock", "configure", "ellipsis", "setup" }) {
+            const QString resource = QStringLiteral(":/images/%1").arg(QLatin1String(name));
+            QVERIFY2(QFile::exists(resource) && inkBrightness(resource) >= 0, qPrintable(resource));
+        }
+        // The "-light" icon is for light palettes, so it must be drawn darker than its "-dark"
+        // partner, which has to stand out on a dark window.
+        for (const char *name : { "user", "logout", "cogwheel", "restore" }) {
+            const QString light = QStringLiteral(":/images/%1-light").arg(QLatin1String(name));
+            const QString dark = QStringLiteral(":/images/%1-dark").arg(QLatin1String(name));
+            const double lightInk = inkBrightness(light);
+            const double darkInk = inkBrightness(dark);
+            QVERIFY2(lightInk >= 0 && darkInk >= 0, name);
+            QVERIFY2(lightInk + 60 < darkInk,
+                qPrintable(QString("%1: %2 vs %3").arg(name).arg(lightInk).arg(darkInk)));
+        }
+    }
+
+    void helpFileIsBuiltBesideTheExecutable()
+    {
+        QFile pdf(lmttest::binDir() + QStringLiteral("/docs/LumetraSetup.pdf"));
+        QVERIFY2(pdf.open(QIODevice::ReadOnly), qPrintable(pdf.fileName()));
+        const QByteArray content = pdf.readAll();
+        QVERIFY(content.startsWith("%PDF-1."));
+        QVERIFY(content.trimmed().endsWith("%%EOF"));
+        // A real guide of several pages, not an empty document.
+        const qsizetype pages
+            = QString::fromLatin1(content).count(QRegularExpression("/Type\\s*/Page\\b"));
+        QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+        // The document title is stored as UTF-16 with a byte-order mark.
+        QByteArray title("/Title (\xfe\xff");
+        for (QChar c : QStringLiteral("Lumetra"))
+            title.append(char(0)).append(char(c.unicode()));
+        QVERIFY(content.contains(title));
     }
 };
 

@@ -43,29 +43,21 @@ public:
     }
 
     QString path(const QString &relative) const { return m_root.filePath(relative); }
-    QString settingsFile() const
+    // The program's settings file.
+    QSettings settings() const
     {
-        return path("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini");
-    }
-
-    void preset(const QString &key, const QString &value)
-    {
-        QSettings(settingsFile(), QSettings::IniFormat).setValue(key, value);
-    }
-    QString storedLogDir() const
-    {
-        return QSettings(settingsFile(), QSettings::IniFormat).value(kLogDirKey).toString();
+        return QSettings(
+            path("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini"), QSettings::IniFormat);
     }
 
     bool start()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", path("home"));
-        env.insert("XDG_DATA_HOME", path("data"));
-        env.insert("ALLUSERSPROFILE", path("allusers"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_RUNTIME_DIR", path("runtime"));
-        env.insert("TMPDIR", path("tmp"));
+        for (const auto &[name, folder] :
+            QList<QPair<QString, QString>> { { "HOME", "home" }, { "XDG_DATA_HOME", "data" },
+                { "ALLUSERSPROFILE", "allusers" }, { "XDG_CONFIG_HOME", "config" },
+                { "XDG_RUNTIME_DIR", "runtime" }, { "TMPDIR", "tmp" } })
+            env.insert(name, path(folder));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         m_process.setProcessEnvironment(env);
         m_process.start(lmttest::binDir() + "/LumetraSetup", {});
@@ -77,12 +69,10 @@ public:
     {
         return QDir(logDir + "/LumetraSetup").entryInfoList({ "*.log" }, QDir::Files);
     }
-
     // Everything the program wrote to standard error so far.
     QString errorOutput()
     {
-        m_errorOutput += QString::fromUtf8(m_process.readAllStandardError());
-        return m_errorOutput;
+        return m_errorOutput += QString::fromUtf8(m_process.readAllStandardError());
     }
 
     QProcess m_process;
@@ -105,18 +95,16 @@ class TestLmtStartup : public QObject
     {
         QTRY_COMPARE_WITH_TIMEOUT(run.logFiles(logDir).size(), 1, 30000);
         const QFileInfo file = run.logFiles(logDir).constFirst();
-        const QRegularExpression name(
-            QStringLiteral("^LumetraSetup-\\d{8}\\.\\d{6}\\.\\d{3}-%1\\.log$")
-                .arg(run.m_process.processId()));
-        QVERIFY2(name.match(file.fileName()).hasMatch(), qPrintable(file.fileName()));
-        const QString logFileLine = "INFO] Log file=" + file.absoluteFilePath() + "\n";
-        QTRY_VERIFY_WITH_TIMEOUT(
-            lmttest::readTextFile(file.filePath()).contains(logFileLine), 30000);
-        QCOMPARE(run.m_process.state(), QProcess::Running);
-
+        const QString name = QString("^LumetraSetup-\\d{8}\\.\\d{6}\\.\\d{3}-%1\\.log$")
+                                 .arg(run.m_process.processId());
+        QVERIFY2(QRegularExpression(name).match(file.fileName()).hasMatch(),
+            qPrintable(file.fileName()));
         // The same line is echoed to standard error, without time stamp.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            run.errorOutput().contains("[INFO] Log file=" + file.absoluteFilePath() + "\n"), 30000);
+        const QString logFileLine = "INFO] Log file=" + file.absoluteFilePath() + "\n";
+        QTRY_VERIFY_WITH_TIMEOUT(lmttest::readTextFile(file.filePath()).contains(logFileLine)
+                && run.errorOutput().contains("[" + logFileLine),
+            30000);
+        QCOMPARE(run.m_process.state(), QProcess::Running);
     }
 
 private Q_SLOTS:
@@ -134,7 +122,7 @@ private Q_SLOTS:
             lmttest::binDir() + "/kor-launcher-service", serviceDir + "/kor-launcher-service"));
         QVERIFY(lmttest::writeFile(serviceDir + "/launcher-config.json",
             QJsonDocument(QJsonObject { { "vendorUrl", m_vendor.url() } }).toJson()));
-        run.preset("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
+        run.settings().setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
         // One tool installed for the current user, as an installer leaves it.
         QVERIFY(QDir().mkpath(run.path("opt/flashprobe")));
         QVERIFY(lmttest::writeFile(
@@ -146,11 +134,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(
             run.errorOutput().contains("[INFO] [LmtMainWindow] Updated the tool list\n"), 60000);
         const QString output = run.errorOutput();
-        QVERIFY(output.contains(
-            "Discovered available tool 'Lumetra Tools Package', version 3.1.0.1000"));
-        QVERIFY(
-            output.contains("Discovered installed tool 'FlashProbe Programmer', version 2.1.0.50"));
-        QVERIFY(output.contains("Discovered Launcher Service Port: "));
+        for (const char *line :
+            { "Discovered available tool 'Lumetra Tools Package', version 3.1.0.1000",
+                "Discovered installed tool 'FlashProbe Programmer', version 2.1.0.50",
+                "Discovered Launcher Service Port: " })
+            QVERIFY2(output.contains(line), line);
         QVERIFY2(!output.contains("[CRITICAL]"), qPrintable(output));
     }
 
@@ -175,11 +163,11 @@ private Q_SLOTS:
         if (preset == "@")
             QVERIFY(QDir().mkpath(preset = chosen));
         if (!preset.isNull())
-            run.preset(kLogDirKey, preset);
+            run.settings().setValue(kLogDirKey, preset);
         const QString expected = kept ? chosen : run.path("tmp");
         QVERIFY(run.start());
         expectLogFile(run, expected);
-        QCOMPARE(run.storedLogDir(), expected);
+        QCOMPARE(run.settings().value(kLogDirKey).toString(), expected);
         if (kept)
             QVERIFY(run.logFiles(run.path("tmp")).isEmpty());
     }

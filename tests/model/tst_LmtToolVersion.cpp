@@ -57,18 +57,16 @@ private Q_SLOTS:
         const auto version = loose(text, 77);
         quint32 major = 9, minor = 9, patch = 9, build = 9;
         version->versionParts(major, minor, patch, build);
-        const auto joined = [](const QList<quint32> &numbers) {
-            QStringList texts;
-            for (const quint32 n : numbers)
-                texts << QString::number(n);
-            return texts.join(',');
-        };
-        QCOMPARE(joined({ major, minor, patch, build }), parts);
-        QCOMPARE(joined({ version->major(), version->minor(), version->patch(), version->build() }),
+        QCOMPARE(QString("%1,%2,%3,%4").arg(major).arg(minor).arg(patch).arg(build), parts);
+        QCOMPARE(QString("%1,%2,%3,%4")
+                     .arg(version->major())
+                     .arg(version->minor())
+                     .arg(version->patch())
+                     .arg(version->build()),
             parts);
         QTEST(version->displayVersion(), "display");
-        QCOMPARE(version->version(), text);
-        QCOMPARE(version->versionNumeric(), 77u);
+        QCOMPARE(
+            version->version() + ' ' + QString::number(version->versionNumeric()), text + " 77");
         QTEST(QString(LmtToolVersion::isValidVersionText(text) ? "yes" : "no"), "valid");
     }
 
@@ -85,23 +83,19 @@ private Q_SLOTS:
         const int sign = order.toInt();
         const auto x = loose(a, 999);
         const auto y = loose(b, 1);
-        QCOMPARE(LmtToolVersion::compare(*x, *y), sign);
-        QCOMPARE(LmtToolVersion::compare(*y, *x), -sign);
-        QCOMPARE(*x < *y, sign < 0);
-        QCOMPARE(*x > *y, sign > 0);
-        QCOMPARE(*x >= *y, sign >= 0);
-        QCOMPARE(*y >= *x, sign <= 0);
+        // compare both ways, then <, >, >= both ways, against what the sign says they must be.
+        QCOMPARE((QList<int> { LmtToolVersion::compare(*x, *y), -LmtToolVersion::compare(*y, *x),
+                     *x<*y, *x> * y, *x >= *y, *y >= *x }),
+            (QList<int> { sign, sign, sign<0, sign> 0, sign >= 0, sign <= 0 }));
     }
 
     void versionsWithoutAToolAreTheirOwn()
     {
         const auto tool = LmtTool::create("com.a", LmtToolType::Other, "A");
         const auto online = addOnline(tool, "1.0.0");
-        QVERIFY(*online != *loose("1.0.0"));
-        QVERIFY(*loose("1.0.0") == *loose("1.0.0"));
+        QVERIFY(*online != *loose("1.0.0") && *loose("1.0.0") == *loose("1.0.0"));
         QVERIFY(loose("1.0.0")->relatedVersions().isEmpty());
-        QCOMPARE(loose("1.0.0")->featureId(), QString());
-        QCOMPARE(online->featureId(), "com.a");
+        QCOMPARE(loose("1.0.0")->featureId() + '|' + online->featureId(), "|com.a");
     }
 
     void selectionIsLoggedAndValidated()
@@ -110,12 +104,10 @@ private Q_SLOTS:
         const auto tool = LmtTool::create("com.a", LmtToolType::ToolsPackage, "A");
         const auto first = addOnline(tool, "3.2.0.100");
         const auto second = addOnline(tool, "3.2.0.200");
-        const auto other = addOnline(tool, "3.3.0.1");
         QVERIFY(!first->selected());
-
         first->setSelected(true);
         QVERIFY(capture.contains("[LmtToolVersion] Selected version: 3.2.0.100"));
-        other->setSelected(true);
+        addOnline(tool, "3.3.0.1")->setSelected(true);
 
         QCOMPARE(lmttest::failureOf([&] { second->setSelected(true); }),
             "Invalid version invariant: Several versions with the same major, minor and patch "
@@ -130,9 +122,7 @@ private Q_SLOTS:
 
         // Installed versions start as "keep" and are never restricted.
         capture.clear();
-        const auto local = addLocal(tool, "3.2.0.100");
-        const auto localTwin = addLocal(tool, "3.2.0.300");
-        QVERIFY(local->selected() && localTwin->selected());
+        QVERIFY(addLocal(tool, "3.2.0.100")->selected() && addLocal(tool, "3.2.0.300")->selected());
         QVERIFY(capture.contains("[LmtToolVersion] Selected version: 3.2.0.100"));
     }
 
@@ -148,9 +138,8 @@ private Q_SLOTS:
             "[LmtToolVersion] Add dependency, targetFeatureId: com.c, verMin: 5, verMax: 9"));
 
         const LmtToolDependency unbounded("x", 10, LmtToolDependency::Unbounded);
-        QVERIFY(!unbounded.accepts(9));
-        QVERIFY(unbounded.accepts(10));
-        QVERIFY(unbounded.accepts(std::numeric_limits<quint64>::max()));
+        QVERIFY(!unbounded.accepts(9) && unbounded.accepts(10)
+            && unbounded.accepts(std::numeric_limits<quint64>::max()));
     }
 
     void installDirectoryPlaceholdersExpand_data()
@@ -173,8 +162,9 @@ private Q_SLOTS:
         const auto online = loose("1.0.0");
         online->setInstallDirectory(text);
         online->setInstallDirectoryFor(LmtToolInstallScope::AllUsers, text);
-        QCOMPARE(online->installDirectory(), expanded);
-        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::AllUsers), expanded);
+        QCOMPARE(online->installDirectory() + '|'
+                + online->installDirectoryFor(LmtToolInstallScope::AllUsers),
+            expanded + '|' + expanded);
     }
 
     void scopesAreThoseWithADirectory()
@@ -183,9 +173,10 @@ private Q_SLOTS:
         QVERIFY(online->supportedScopes().isEmpty());
         online->setInstallDirectoryFor(LmtToolInstallScope::AllUsers, "/opt");
         QCOMPARE(online->supportedScopes(), QList { LmtToolInstallScope::AllUsers });
-        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::CurrentUser), QString());
         QCOMPARE(online->installScope(), LmtToolInstallScope::CurrentUser);
-        QCOMPARE(online->installDirectory(), QString());
+        QCOMPARE(online->installDirectoryFor(LmtToolInstallScope::CurrentUser)
+                + online->installDirectory(),
+            QString());
         online->setInstallDirectoryFor(LmtToolInstallScope::CurrentUser, "/home");
         QCOMPARE(online->supportedScopes(),
             QList({ LmtToolInstallScope::CurrentUser, LmtToolInstallScope::AllUsers }));
@@ -267,22 +258,20 @@ private Q_SLOTS:
     void installedVersionRecords()
     {
         const auto tool = LmtTool::create("com.t", LmtToolType::ToolsPackage, "Tools");
-        const auto local = addLocal(tool, "1.0.0");
-        QVERIFY(!local->hasUninstallPath());
+        const auto local = addLocal(tool, "1");
+        QStringList seen { QString::number(local->hasUninstallPath()),
+            local->entryNameOrToolName() };
         local->setUninstallPath("/opt/t/uninstall");
-        QVERIFY(local->hasUninstallPath());
-        QCOMPARE(local->entryNameOrToolName(), "Tools");
         local->setEntryName("Tools (x64)");
-        QCOMPARE(local->entryNameOrToolName(), "Tools (x64)");
+        seen << QString::number(local->hasUninstallPath()) << local->entryNameOrToolName();
+        QCOMPARE(seen, QStringList({ "0", "Tools", "1", "Tools (x64)" }));
 
         // A 3rd-party installation knows its folder.
         const auto thirdParty = Lmt3rdPartyLocalToolVersion::create("5.1.0");
         thirdParty->setPath("/opt/t/bin/tool.exe");
         thirdParty->setInstallDirectory("/opt/elsewhere");
         QCOMPARE(thirdParty->installLocation(), "/opt/elsewhere");
-        QVERIFY(thirdParty->selected());
-        QVERIFY(!thirdParty->isOnline());
-        QCOMPARE(thirdParty->versionNumeric(), 0u);
+        QVERIFY(thirdParty->selected() && !thirdParty->isOnline() && !thirdParty->versionNumeric());
     }
 
     void packagesDeriveTheirNames_data()
@@ -324,16 +313,13 @@ private Q_SLOTS:
             return std::make_shared<LmtToolPackage>(
                 system, QUrl("https://h.example/" + name + ".zip"), "", "", 0);
         };
-        const auto lowerCase = package(os.toLower(), "lower");
         const auto foreign = package("Solaris", "foreign");
         const auto first = package(os, "first");
-        const auto second = package(os, "second");
-
-        version->addPackage(lowerCase);
+        version->addPackage(package(os.toLower(), "lower"));
         version->addPackage(foreign);
         QVERIFY(!version->hasPackageForCurrentOs()); // the OS name is compared exactly
         version->addPackage(first);
-        version->addPackage(second);
+        version->addPackage(package(os, "second"));
         QCOMPARE(version->packageForCurrentOs(), first);
         QVERIFY(version->hasPackageForCurrentOs());
         QCOMPARE(version->packages().size(), 4);
@@ -345,10 +331,8 @@ private Q_SLOTS:
         const auto external = Lmt3rdPartyOnlineToolVersion::create(QString());
         external->addPackage(foreign);
         QCOMPARE(foreign->version(), external);
-        QVERIFY(external->isOnline());
-        QCOMPARE(external->id(), 0);
-        QCOMPARE(external->versionNumeric(), 0u);
-        QVERIFY(external->silentInstall());
+        QVERIFY(external->isOnline() && external->silentInstall());
+        QCOMPARE(external->id() + external->versionNumeric(), 0u);
     }
 
     void addingToAnUnownedVersionFailsCleanly()

@@ -40,10 +40,9 @@ class TestLmtPlatform : public QObject
 private Q_SLOTS:
     void namesAndPrefixes()
     {
-        QCOMPARE(platform::osName(), QStringLiteral("Linux"));
-        QCOMPARE(platform::platformKey(), QStringLiteral("linux"));
-        QCOMPARE(platform::executableSuffix(), QString());
-        QCOMPARE(platform::fileUrlPrefix(), QStringLiteral("file://"));
+        QCOMPARE(QStringList({ platform::osName(), platform::platformKey(),
+                     platform::executableSuffix(), platform::fileUrlPrefix() }),
+            QStringList({ "Linux", "linux", "", "file://" }));
         QVERIFY(!platform::readRegistryValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "Path").isValid());
     }
 
@@ -72,19 +71,14 @@ private Q_SLOTS:
 
     void consoleEchoIsUtf8OnStandardError()
     {
-        QString text;
-        {
-            lmttest::StderrCapture capture;
-            platform::writeConsoleEcho(QString::fromUtf8("[WARNING] Lumetra\u2122 \u00e4\n"));
-            text = capture.text();
-        }
-        QCOMPARE(text, QString::fromUtf8("[WARNING] Lumetra\u2122 \u00e4\n"));
+        lmttest::StderrCapture capture;
+        platform::writeConsoleEcho(QString::fromUtf8("[WARNING] Lumetra\u2122 \u00e4\n"));
+        QCOMPARE(capture.text(), QString::fromUtf8("[WARNING] Lumetra\u2122 \u00e4\n"));
     }
 
     void quitSignalReachesTheWholeGroup()
     {
-        QVERIFY(!platform::sendQuitSignal(0));
-        QVERIFY(!platform::sendQuitSignal(-1));
+        QVERIFY(!platform::sendQuitSignal(0) && !platform::sendQuitSignal(-1));
 
         // As when this program itself was started with "&" from a script.
         const auto previous = std::signal(SIGINT, SIG_IGN);

@@ -33,6 +33,14 @@ class tst_LmtElevatePrivilegesDialog : public QObject
         button(dialog, QDialogButtonBox::Ok)->click();
         return done.wait(20000) && done.first().first().toBool() == expected;
     }
+    // What the caller reads once exec() has returned: "shown|hidden result 'password' attempts".
+    static QString outcome(const LmtElevatePrivilegesDialog &dialog)
+    {
+        return QString("%1 %2 '%3' %4")
+            .arg(dialog.isVisible() ? "shown" : "hidden")
+            .arg(dialog.result() == QDialog::Accepted ? "accepted" : "rejected", dialog.password())
+            .arg(dialog.attempts());
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -69,8 +77,8 @@ private Q_SLOTS:
         QFETCH(bool, duringCheck);
         lmttest::MessageBoxWatcher boxes;
         auto dialog = std::make_unique<LmtElevatePrivilegesDialog>();
-        QCOMPARE(dialog->windowTitle(), QString("Authenticate"));
         auto *edit = dialog->findChild<QLineEdit *>("m_pwdLineEdit");
+        QCOMPARE(dialog->windowTitle(), QString("Authenticate"));
         QCOMPARE(edit->echoMode(), QLineEdit::Password);
         dialog->setSudoProgram(binDir() + "/slow-sudo");
         dialog->show();
@@ -89,23 +97,15 @@ private Q_SLOTS:
             QTest::keyClick(edit, Qt::Key_Escape);
         else
             QVERIFY(dialog->close());
-        // What the caller reads once exec() has returned.
-        QVERIFY(!dialog->isVisible());
-        QCOMPARE(dialog->result(), int(QDialog::Rejected));
-        QVERIFY(dialog->password().isEmpty());
-        QCOMPARE(dialog->attempts(), duringCheck ? 1 : 0);
+        QCOMPARE(outcome(*dialog), QString("hidden rejected '' %1").arg(int(duringCheck)));
         dialog.reset();
         QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed()) + " ms"));
 
-        if (!duringCheck) {
-            QVERIFY(!QFile::exists(binDir() + "/slow.pid")); // sudo never ran
-            return;
-        }
-        // The given-up check ends on its own later: it is reaped, and nobody hears of it.
-        const QString pid
-            = QString::fromLatin1(lmttest::readFile(binDir() + "/slow.pid").trimmed());
-        QVERIFY(!pid.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists("/proc/" + pid), 10000);
+        // sudo never ran, or the given-up check ends on its own later: it is reaped, and nobody
+        // hears of it.
+        const QString pid = lmttest::readTextFile(binDir() + "/slow.pid").trimmed();
+        QCOMPARE(pid.isEmpty(), !duringCheck);
+        QTRY_VERIFY_WITH_TIMEOUT(pid.isEmpty() || !QFile::exists("/proc/" + pid), 10000);
         QTest::qWait(50);
         QCOMPARE(boxes.count(), 0);
     }
@@ -131,16 +131,16 @@ private Q_SLOTS:
         for (int i = 0; i < passwords.size() - 1; ++i) {
             QVERIFY(submit(dialog, passwords[i], false));
             QCOMPARE(boxes.texts(), QStringList(i + 1, "Incorrect password! Please try again."));
-            QVERIFY(dialog.isVisible());
-            QVERIFY(dialog.password().isEmpty()); // cleared for the next try
+            // Cleared for the next try.
+            QCOMPARE(outcome(dialog), QString("shown rejected '' %1").arg(i + 1));
             QCOMPARE(lmttest::readTextFile(binDir() + "/stdin"), passwords[i]);
         }
         QVERIFY(submit(dialog, passwords.last(), accepted));
-        QCOMPARE(dialog.result(), int(accepted ? QDialog::Accepted : QDialog::Rejected));
-        QVERIFY(!dialog.isVisible());
         // Read by the caller; after four failures it reports a wrong password, not a missing one.
-        QCOMPARE(dialog.password(), passwords.last());
-        QCOMPARE(dialog.attempts(), passwords.size());
+        QCOMPARE(outcome(dialog),
+            QString("hidden %1 '%2' %3")
+                .arg(accepted ? "accepted" : "rejected", passwords.last())
+                .arg(passwords.size()));
         QCOMPARE(boxes.count(), passwords.size() - 1);
 
         // The password reached sudo on its standard input and nowhere else.
@@ -148,9 +148,8 @@ private Q_SLOTS:
         QCOMPARE(lmttest::readTextFile(binDir() + "/argv"), QString("-S\n-k\n-p\nPASSWD:\ntrue\n"));
         QVERIFY(log.contains("validateInput(SUDO) with command: sudo -S -k -p PASSWD: true"));
         QVERIFY(log.contains("Finished SUDO validation process, status:"));
-        const QString logText = log.lines().join('\n');
         for (const QString &password : passwords)
-            QVERIFY(!logText.contains(password));
+            QVERIFY(!log.lines().join('\n').contains(password));
     }
 
     void missingSudoIsLoggedAndTheDialogStaysUsable()
@@ -161,13 +160,11 @@ private Q_SLOTS:
         dialog.setSudoProgram(m_sandbox.filePath("no-such-sudo"));
         dialog.show();
         dialog.findChild<QLineEdit *>("m_pwdLineEdit")->setText("secret");
-        auto *buttons = dialog.findChild<QDialogButtonBox *>("m_buttonBox");
-        buttons->button(QDialogButtonBox::Ok)->click();
+        button(dialog, QDialogButtonBox::Ok)->click();
         QVERIFY(log.contains("Failed to start SUDO validation process"));
         QVERIFY(!log.lines().join('\n').contains("secret"));
-        QVERIFY(dialog.isVisible());
-        QVERIFY(buttons->isEnabled());
-        QVERIFY(!dialog.isValidating());
+        QVERIFY(dialog.isVisible() && !dialog.isValidating());
+        QVERIFY(dialog.findChild<QDialogButtonBox *>("m_buttonBox")->isEnabled());
         QCOMPARE(boxes.count(), 0);
     }
 };

@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,6 +41,7 @@
 
 using namespace zendrel::lmt::setup;
 using namespace lmttest;
+using zendrel::lmt::shared_toolkit::StatusConsole;
 
 namespace {
 
@@ -54,12 +56,44 @@ void offered(const std::shared_ptr<LmtTool> &tool, const QString &version, quint
             QUrl("https://downloads.example/" + version), "installer", "exe", 1024));
 }
 
+// The texts of the launch page's check boxes, or of the ticked ones only.
+QStringList texts(const LmtToolLaunchView &view, bool tickedOnly)
+{
+    QStringList result;
+    for (QCheckBox *box : view.checkBoxes()) {
+        if (!tickedOnly || box->isChecked())
+            result << box->text();
+    }
+    return result;
+}
+
+// Acts once on the first modal dialog of type D that comes up while it is alive.
+template<typename D>
+struct DialogDriver {
+    explicit DialogDriver(std::function<void(D *)> action)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, action] {
+            auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
+            if (dialog && !std::exchange(done, true))
+                action(dialog);
+        });
+        timer.start(10);
+    }
+    QTimer timer;
+    bool done = false;
+};
+
+void clickButton(QDialog *dialog, const char *buttonBox, QDialogButtonBox::StandardButton which)
+{
+    dialog->findChild<QDialogButtonBox *>(QString::fromLatin1(buttonBox))->button(which)->click();
+}
+
 // The real controller on its own thread, with fake services that serve a small catalogue:
 // Alpha (no sign-in needed) offers 2.0.0 and has 1.0.0 installed; Beta (sign-in needed)
 // offers 1.0.0. After installed is set, Alpha 2.0.0 is installed too, with a program to run.
 struct WindowRig : FakeServices {
     std::shared_ptr<LmtSetupController> controller;
-    std::unique_ptr<LmtMainWindow> window;
+    std::unique_ptr<LmtMainWindow> window; // goes first, as in the program
 
     LogCapture log;
     std::atomic_bool installed { false };
@@ -68,11 +102,18 @@ struct WindowRig : FakeServices {
     std::unique_ptr<MessageBoxWatcher> boxes; // made by play()
     int seenBoxes = 0;
     bool closed = false;
+    // Refreshes wait here while a step holds its only permit.
+    QSemaphore gate { 1 };
+    // Answers the password dialog; whileAsked is the window's state then.
+    std::unique_ptr<DialogDriver<LmtElevatePrivilegesDialog>> passwordDriver;
+    QString whileAsked;
 
     explicit WindowRig(const QString &programPath)
         : program(programPath)
     {
         online->onParse = [this] {
+            gate.acquire();
+            gate.release();
             if (onlineFails)
                 throw std::runtime_error("Invalid JSON");
             for (const bool beta : { false, true }) {
@@ -95,12 +136,8 @@ struct WindowRig : FakeServices {
         };
         controller = makeController();
     }
-    ~WindowRig()
-    {
-        // The window goes first, as in the program.
-        window.reset();
-        controller.reset();
-    }
+    // A scenario that failed while holding refreshes must not leave the controller waiting.
+    ~WindowRig() { gate.release(); }
 
     LmtMainWindow *open()
     {
@@ -119,20 +156,11 @@ struct WindowRig : FakeServices {
     QAction *action(const char *name) const { return child<QAction>(name); }
     QCheckBox *licenceBox() const { return child<QCheckBox>("m_chkAgreeLicense"); }
     QLabel *loginLabel() const { return child<QLabel>("m_lblLogin"); }
-    QString panelText() const
-    {
-        return child<zendrel::lmt::shared_toolkit::StatusConsole>("m_logPanel")->toPlainText();
-    }
-    int page() const { return child<QStackedWidget>("m_toolViewStack")->currentIndex(); }
 
     std::shared_ptr<LmtToolVersion> version(const QString &featureId, bool online = true) const
     {
         const auto tool = model->findTool(featureId);
         return (online ? tool->onlineVersions() : tool->localVersions()).value(0);
-    }
-    bool waitForView(LmtMainWindow::LmtToolView view)
-    {
-        return QTest::qWaitFor([&] { return window->currentView() == view; }, 5000);
     }
     // The tool-bar entry of the login label.
     bool loginLabelShown() const
@@ -151,8 +179,9 @@ struct WindowRig : FakeServices {
     {
         const QStringList views { "load", "select", "config", "install", "launch" };
         QStringList parts { views.value(window->currentView(), "none") + ":" };
-        if (page() != window->currentView())
-            parts << QString("page%1").arg(page());
+        if (const int page = child<QStackedWidget>("m_toolViewStack")->currentIndex();
+            page != window->currentView())
+            parts << QString("page%1").arg(page);
         for (const char *name : { "Retry", "Back", "Next", "Start", "Cancel", "Finish" }) {
             const QPushButton *shown = button(QByteArray("m_btn") + name);
             if (shown->isVisible())
@@ -208,23 +237,73 @@ struct WindowRig : FakeServices {
                                            : QMessageBox::Ok);
         else if (verb == "clear")
             journal.clear();
+        else if (verb == "preferences") {
+            // Answered with OK, after the update site was typed when given.
+            DialogDriver<LmtPrefsDialog> driver([url = words.value(1)](LmtPrefsDialog *d) {
+                if (!url.isEmpty())
+                    d->findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
+                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
+            });
+            action("m_actPreferences")->trigger();
+        } else if (verb == "elevate")
+            installer->needsElevation = true;
+        else if (verb == "sign-in")
+            action("m_actLogin")->trigger();
+        else if (verb == "hold")
+            gate.acquire();
+        else if (verb == "release") {
+            // Served after every refresh asked for before it.
+            gate.release();
+            controller->checkIfUpdateAvailable();
+        } else if (verb == "password")
+            answerPassword(words[1] == "signed-in", step.section(' ', 2));
         else if (verb == "wait")
             QTest::qWait(50);
         else if (!verb.isEmpty())
             QTest::mouseClick(button(QByteArray("m_btn") + verb.toLatin1()), Qt::LeftButton);
+    }
+    // Arms the answer to the next password dialog: a sign-in that ends meanwhile, then Cancel
+    // (no password) or the password, typed again until the dialog closes.
+    void answerPassword(bool signIn, const QString &password)
+    {
+        passwordDriver = std::make_unique<DialogDriver<LmtElevatePrivilegesDialog>>(
+            [=](LmtElevatePrivilegesDialog *d) {
+                if (signIn) {
+                    Q_EMIT login->loginStateChanged(true, true, "jo***@example.com");
+                    // The state recorded below tells whether the window heard of it.
+                    (void)QTest::qWaitFor(
+                        [&] { return loginLabel()->text().startsWith("Logged in"); });
+                }
+                whileAsked = state();
+                if (password.isEmpty())
+                    clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
+                while (!password.isEmpty() && d->isVisible()) {
+                    QSignalSpy checked(d, &LmtElevatePrivilegesDialog::validationFinished);
+                    d->findChild<QLineEdit *>("m_pwdLineEdit")->setText(password);
+                    clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
+                    checked.wait(20000);
+                }
+            });
     }
     // Whether an expectation of a scenario holds now.
     bool holds(const QString &expected)
     {
         const QString what = expected.section(' ', 0, 0);
         const QString rest = expected.section(' ', 1).replace("\\n", "\n");
-        const auto *launch = child<LmtToolLaunchView>("m_toolLaunchView");
         const int installRows = child<LmtToolInstallView>("m_toolInstallView")->model()->rowCount();
-        QStringList runs;
-        for (const QCheckBox *box : launch->checkBoxes())
-            runs << box->text();
+        const QStringList runs = texts(*child<LmtToolLaunchView>("m_toolLaunchView"), false);
         if (what == "log+")
             return log.contains(rest);
+        if (what == "asked:")
+            return passwordDriver->done && whileAsked == rest;
+        if (what == "password:")
+            return installer->adminPassword == rest;
+        if (what == "stored:")
+            return !applicationSettings().value(rest).toByteArray().isEmpty();
+        if (what == "checked:")
+            return downloadManager->calls().size() == 1 && downloadManager->calls()[0].url == rest;
+        if (what == "parses:")
+            return journal.entries().count("online.parse") == rest.toInt();
         if (what == "journal+" || what == "journal-")
             return journal.entries().contains(rest) == (what == "journal+");
         if (what == "box:" && boxes->count() > seenBoxes) {
@@ -232,7 +311,7 @@ struct WindowRig : FakeServices {
                 == QStringList { rest };
         }
         return what == "boxes:"  ? boxes->count() == seenBoxes
-            : what == "panel+"   ? panelText().contains(rest)
+            : what == "panel+"   ? child<StatusConsole>("m_logPanel")->toPlainText().contains(rest)
             : what == "closed"   ? closed == (rest == "yes")
             : what == "launched" ? QFile::exists(QFileInfo(program).dir().filePath("launched"))
             : what == "runs:"    ? runs.join(", ") == rest
@@ -266,27 +345,6 @@ struct WindowRig : FakeServices {
     }
 };
 
-// Acts once on the first modal dialog of type D that comes up while it is alive.
-template<typename D>
-struct DialogDriver {
-    explicit DialogDriver(std::function<void(D *)> action)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, action] {
-            auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
-            if (dialog && !std::exchange(done, true))
-                action(dialog);
-        });
-        timer.start(10);
-    }
-    QTimer timer;
-    bool done = false;
-};
-
-void clickButton(QDialog *dialog, const char *buttonBox, QDialogButtonBox::StandardButton which)
-{
-    dialog->findChild<QDialogButtonBox *>(QString::fromLatin1(buttonBox))->button(which)->click();
-}
-
 } // namespace
 
 class tst_LmtMainWindow : public QObject
@@ -295,9 +353,9 @@ class tst_LmtMainWindow : public QObject
 
     Sandbox m_sandbox;
 
-    QString program()
+    QString program(const QString &name = "alpha")
     {
-        const QString path = m_sandbox.filePath("programs/alpha");
+        const QString path = m_sandbox.filePath("programs/" + name);
         // Leaves a mark when the launch page starts it.
         writeFile(path, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n", true);
         QFile::remove(m_sandbox.filePath("programs/launched"));
@@ -344,48 +402,12 @@ private Q_SLOTS:
             QString("Setup has finished installing the requested packages."));
     }
 
-    void installThenLaunchThenSelect()
-    {
-        WindowRig rig(program());
-        rig.open();
-        QCOMPARE(rig.play("to config") + rig.play("install, launch, select"), QString());
-    }
-
-    // After a failed installation only a changed update site in the preferences reloads the
-    // catalogue.
-    void failedInstallAllowsBackAndPreferences()
-    {
-        WindowRig rig(program());
-        LmtMainWindow *window = rig.open();
-        QCOMPARE(rig.play("to config") + rig.play("failed install"), QString());
-        for (const char *key : { "LmtMainWindow/geometry", "LmtMainWindow/windowState" })
-            QVERIFY(!applicationSettings().value(key).toByteArray().isEmpty());
-        QCOMPARE(rig.play("back after the failure"), QString());
-        for (const QString url : { "", "http://127.0.0.1:1/api/v1/tools/" }) {
-            DialogDriver<LmtPrefsDialog> driver([url](LmtPrefsDialog *d) {
-                if (!url.isEmpty())
-                    d->findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
-                clickButton(d, "m_btnsOkCancelReset", QDialogButtonBox::Ok);
-            });
-            rig.action("m_actPreferences")->trigger();
-            QVERIFY(driver.done);
-            QCOMPARE(window->currentView(),
-                url.isEmpty() ? LmtMainWindow::TOOL_VIEW_SELECT : LmtMainWindow::TOOL_VIEW_LOAD);
-            QVERIFY(!url.isEmpty() || !rig.journal.entries().contains("online.parse"));
-        }
-        // The new site was checked through the controller's download manager.
-        const auto calls = rig.downloadManager->calls();
-        QCOMPARE(
-            calls.size() == 1 ? calls[0].url : QUrl(), QUrl("http://127.0.0.1:1/api/v1/tools/"));
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
-    }
-
     void documentsTravelBetweenConfigPageAndController()
     {
         WindowRig rig(program());
         rig.downloadManager->replyWith("licence text");
         rig.open();
-        QVERIFY(rig.waitForView(LmtMainWindow::TOOL_VIEW_SELECT));
+        QCOMPARE(rig.play("ready"), QString());
         auto *configView = rig.child<LmtToolConfigView>("m_toolConfigView");
         QSignalSpy answers(configView, &LmtToolConfigView::releaseNotesOrLicenseDataReadyIntnl);
         Q_EMIT configView->getReleaseNotesOrLicenseData("https://tools.example/license/");
@@ -394,92 +416,30 @@ private Q_SLOTS:
         QCOMPARE(rig.downloadManager->calls().size(), 1);
     }
 
-    // Each row is also a section of tests/data/ui/window-scenarios.txt.
+    // Each row plays sections of tests/data/ui/window-scenarios.txt in turn ("+" between).
     void scenarios_data()
     {
-        QTest::addColumn<bool>("checkForUpdates");
-        QTest::newRow("removals only") << false;
-        QTest::newRow("selection needing login") << false;
-        QTest::newRow("self-update") << true;
+        QTest::addColumn<QString>("sections");
+        for (const char *row : { "removals only", "selection needing login", "self-update",
+                 "to config+install, launch, select", "to config+installation starts",
+                 "to config+dialog cancelled", "to config+dialog cancelled, no sign-in",
+                 "to config+four wrong passwords",
+                 "to config+failed install+back after the failure" })
+            QTest::newRow(row) << QString(row);
     }
 
     void scenarios()
     {
-        QFETCH(bool, checkForUpdates);
-        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(checkForUpdates);
+        QFETCH(QString, sections);
+        // Only then is there a self-update question at start.
+        LmtSetupSelfUpdater::setCheckForUpdatesEnabled(sections == "self-update");
         const auto off = qScopeGuard([] { LmtSetupSelfUpdater::setCheckForUpdatesEnabled(false); });
         WindowRig rig(program());
         rig.open();
-        QCOMPARE(rig.play(QTest::currentDataTag()), QString());
-    }
-
-    // What follows the dialog is the section of window-scenarios.txt named after the row.
-    void thePasswordDialogGuardsInstalls_data()
-    {
-        QTest::addColumn<QString>("password"); // empty: the dialog is cancelled
-        QTest::addColumn<bool>("signIn"); // a sign-in ends while the dialog is open
-        QTest::newRow("installation starts") << "correct horse" << true;
-        QTest::newRow("dialog cancelled") << "" << true;
-        QTest::newRow("dialog cancelled, no sign-in") << "" << false;
-        QTest::newRow("four wrong passwords") << "wrong" << false;
-    }
-
-    void thePasswordDialogGuardsInstalls()
-    {
-        QFETCH(QString, password);
-        QFETCH(bool, signIn);
-        WindowRig rig(program());
-        rig.installer->needsElevation = true;
-        // A sign-in started on the select page; it ends later.
-        rig.open();
-        QCOMPARE(rig.play("to config"), QString());
-        rig.action("m_actLogin")->trigger();
-
-        // From here a refresh waits at the online registry until the test lets it go, so that
-        // one asked for while the dialog is open ends only after the dialog has closed.
-        QSemaphore refreshGate;
-        const Behaviour parse = rig.online->onParse;
-        rig.online->onParse = [&refreshGate, parse] {
-            refreshGate.acquire();
-            refreshGate.release();
-            parse();
-        };
-        rig.journal.clear();
-
-        // The page and whether the sign-in reached the window while the dialog was up.
-        QString whileAsked;
-        DialogDriver<LmtElevatePrivilegesDialog> driver([&](LmtElevatePrivilegesDialog *d) {
-            if (signIn) {
-                Q_EMIT rig.login->loginStateChanged(true, true, "jo***@example.com");
-                QTest::qWaitFor(
-                    [&] { return rig.loginLabel()->text() == "Logged in as jo***@example.com"; });
-            }
-            whileAsked = rig.state();
-            if (password.isEmpty())
-                clickButton(d, "m_buttonBox", QDialogButtonBox::Cancel);
-            while (!password.isEmpty() && d->isVisible()) {
-                QSignalSpy checked(d, &LmtElevatePrivilegesDialog::validationFinished);
-                d->findChild<QLineEdit *>("m_pwdLineEdit")->setText(password);
-                clickButton(d, "m_buttonBox", QDialogButtonBox::Ok);
-                QVERIFY(checked.wait(20000));
-            }
-        });
-        QTest::mouseClick(rig.button("m_btnStart"), Qt::LeftButton);
-        QVERIFY(driver.done);
-        refreshGate.release();
-        // The controller serves requests one after another: once this one has been served,
-        // every refresh asked for before it has ended, and its answer is queued here.
-        rig.controller->checkIfUpdateAvailable();
-        QTRY_VERIFY(rig.journal.entries().contains("selfUpdater.checkForUpdate"));
-        QCoreApplication::processEvents();
-
-        QCOMPARE(whileAsked,
-            signIn ? "config: Back Start licence[x] off:log Logout [Logged in as jo***@example.com]"
-                   : "config: Back Start licence[x] off:log Login []");
-        QCOMPARE(rig.play(QTest::currentDataTag()), QString());
-        QCOMPARE(rig.installer->adminPassword, password == "correct horse" ? password : "");
-        // The refresh of the sign-in is the only one, after the dialog or after the jobs.
-        QCOMPARE(rig.journal.entries().count("online.parse"), signIn ? 1 : 0);
+        QString failures;
+        for (const QString &section : sections.split('+'))
+            failures += rig.play(section);
+        QCOMPARE(failures, QString());
     }
 
     void geometryFallsBackWhenOffScreen()
@@ -578,6 +538,77 @@ private Q_SLOTS:
         QCOMPARE(answerer.texts(),
             (QStringList { "Cannot find 'docs' folder in: " + appDir,
                 "Cannot find help file: " + appDir + "/docs/LumetraSetup.pdf" }));
+    }
+
+    // The load and launch pages on their own.
+    void loadViewStates()
+    {
+        LmtToolLoadView view;
+        view.show();
+        QCOMPARE(view.objectName(), QString("LmtToolLoadView"));
+        QCOMPARE(view.errorLabel()->text(), QString("Failed to fetch tools information"));
+        QVERIFY(view.loaderLabel()->pixmap().toImage().width() > 0);
+        // Animation running, loader shown, error shown.
+        const auto shows = [&view] {
+            return QList<bool> { view.isAnimationRunning(), view.loaderLabel()->isVisible(),
+                view.errorLabel()->isVisible() };
+        };
+        // The constructor applies the idle state.
+        QCOMPARE(shows(), (QList<bool> { false, true, false }));
+        view.setState(LmtToolLoadView::Loading);
+        QCOMPARE(shows(), (QList<bool> { true, true, false }));
+        // The loader really turns: its frame changes while loading.
+        const QImage first = view.loaderLabel()->pixmap().toImage();
+        QTRY_VERIFY_WITH_TIMEOUT(view.loaderLabel()->pixmap().toImage() != first, 5000);
+        view.setState(LmtToolLoadView::Error);
+        QCOMPARE(shows(), (QList<bool> { false, false, true }));
+        // Unknown states change nothing.
+        view.setState(7);
+        QCOMPARE(shows(), (QList<bool> { false, false, true }));
+        view.setState(LmtToolLoadView::Idle);
+        QCOMPARE(shows(), (QList<bool> { false, true, false }));
+    }
+
+    void launchViewOffersInstalledTools()
+    {
+        auto model = std::make_shared<LmtCoreToolModel>();
+        LmtToolLaunchView view;
+        view.updateToolsData(model, false);
+        QCOMPARE(view.infoLabel()->text(),
+            QString("Setup has finished installing the requested packages."));
+        QVERIFY(view.checkBoxes().isEmpty());
+
+        auto pack = LmtTool::create("com.zdr.pack", LmtToolType::ContentPack, "Pack");
+        auto ext = LmtTool::create("com.zdr.ext", LmtToolType::External, "Ext");
+        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gone");
+        for (const auto &tool : { pack, ext, gone })
+            model->addTool(tool);
+        addLocal(pack, "1.0.0")->setPath(program("pack"));
+        auto extInstalled = addLocal(ext, "2.0.0");
+        extInstalled->setPath(program("ext"));
+        extInstalled->setEntryName("Ext Studio");
+        addLocal(gone, "1.0.0")->setPath(m_sandbox.filePath("programs/missing"));
+        addOnline(pack, "3.0.0");
+
+        view.updateToolsData(model, true);
+        QCOMPARE(view.infoLabel()->text(),
+            QString("Setup has finished uninstalling the requested packages."));
+        // Sorted by text; without the tools package every box starts ticked; a missing
+        // program is not offered.
+        QCOMPARE(texts(view, false), QStringList({ "Run Ext Studio", "Run Pack" }));
+        QCOMPARE(texts(view, true), QStringList({ "Run Ext Studio", "Run Pack" }));
+        QVERIFY(view.checkBoxes().first()->contentsMargins().left() >= 10);
+
+        // Offered once only; with the tools package installed, only its box starts ticked.
+        auto main = LmtTool::create("com.zdr.main", LmtToolType::ToolsPackage, "Lumetra");
+        auto pack2 = LmtTool::create("com.zdr.pack2", LmtToolType::ContentPack, "Pack Two");
+        model->addTool(main);
+        model->addTool(pack2);
+        addLocal(main, "5.0.0")->setPath(program("main"));
+        addLocal(pack2, "1.0.0")->setPath(program("pack2"));
+        view.updateToolsData(model, false);
+        QCOMPARE(texts(view, false), QStringList({ "Run Lumetra", "Run Pack Two" }));
+        QCOMPARE(texts(view, true), QStringList({ "Run Lumetra" }));
     }
 };
 

@@ -25,6 +25,47 @@
 using namespace zendrel::lmt::setup;
 using zendrel::lmt::shared_toolkit::Log;
 
+namespace {
+
+// The dialog with the fields the tests use.
+struct Prefs : LmtPrefsDialog {
+    using LmtPrefsDialog::LmtPrefsDialog;
+    QLineEdit *url = findChild<QLineEdit *>("m_editKorOnlineUrl");
+    QLineEdit *logDir = findChild<QLineEdit *>("m_editLogDir");
+    QCheckBox *check = findChild<QCheckBox *>("m_checkForUpdatesCheckBox");
+    QDialogButtonBox *buttons = findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
+
+    void click(QDialogButtonBox::StandardButton which) { buttons->button(which)->click(); }
+    // OK, and for a URL edit the wait for its probe, which runs off the GUI thread.
+    bool ok()
+    {
+        click(QDialogButtonBox::Ok);
+        return QTest::qWaitFor([this] { return !isCheckingUrl(); }, 30000);
+    }
+    // What it shows: URL, check box, log folder ("(fixed)": not editable).
+    QString shown() const
+    {
+        return url->text() + (check->isChecked() ? " [x] " : " [ ] ") + logDir->text()
+            + (logDir->isEnabled() ? "" : " (fixed)");
+    }
+};
+
+QString storedLogDir()
+{
+    return applicationSettings().value("LmtGeneralSettings/LogDir").toString();
+}
+// What is stored: the registry URL, the update check and the log folder.
+QString stored()
+{
+    return QStringList(
+        { applicationSettings().value("LmtDownloadSettings/korOnlineUrl").toString(),
+            applicationSettings().value("LmtSetupSelfUpdater/CheckForUpdates").toString(),
+            storedLogDir() })
+        .join(' ');
+}
+
+} // namespace
+
 class tst_LmtPrefsDialog : public QObject
 {
     Q_OBJECT
@@ -33,51 +74,6 @@ class tst_LmtPrefsDialog : public QObject
     std::shared_ptr<lmttest::FakeDownloadManager> m_fake
         = std::make_shared<lmttest::FakeDownloadManager>();
 
-    static QString storedLogDir()
-    {
-        return applicationSettings().value("LmtGeneralSettings/LogDir").toString();
-    }
-    // What is stored: the registry URL, the update check and the log folder.
-    static QString stored()
-    {
-        return QStringList(
-            { applicationSettings().value("LmtDownloadSettings/korOnlineUrl").toString(),
-                applicationSettings().value("LmtSetupSelfUpdater/CheckForUpdates").toString(),
-                storedLogDir() })
-            .join(' ');
-    }
-    // What the dialog shows: URL, check box, log folder ("(fixed)": not editable).
-    static QString shown(LmtPrefsDialog &dialog)
-    {
-        return urlEdit(dialog)->text() + (checkBox(dialog)->isChecked() ? " [x] " : " [ ] ")
-            + logDirEdit(dialog)->text() + (logDirEdit(dialog)->isEnabled() ? "" : " (fixed)");
-    }
-    static QDialogButtonBox *buttons(LmtPrefsDialog &dialog)
-    {
-        return dialog.findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
-    }
-    static void click(LmtPrefsDialog &dialog, QDialogButtonBox::StandardButton which)
-    {
-        buttons(dialog)->button(which)->click();
-    }
-    // OK, and for a URL edit the wait for its probe, which runs off the GUI thread.
-    static void clickOk(LmtPrefsDialog &dialog)
-    {
-        click(dialog, QDialogButtonBox::Ok);
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isCheckingUrl(), 30000);
-    }
-    static QLineEdit *urlEdit(LmtPrefsDialog &dialog)
-    {
-        return dialog.findChild<QLineEdit *>("m_editKorOnlineUrl");
-    }
-    static QLineEdit *logDirEdit(LmtPrefsDialog &dialog)
-    {
-        return dialog.findChild<QLineEdit *>("m_editLogDir");
-    }
-    static QCheckBox *checkBox(LmtPrefsDialog &dialog)
-    {
-        return dialog.findChild<QCheckBox *>("m_checkForUpdatesCheckBox");
-    }
     // Makes the log live in directory, as start-up would have done.
     void startLogIn(const QString &directory)
     {
@@ -106,29 +102,29 @@ private Q_SLOTS:
         m_fake->clearCalls();
         m_fake->replyWith("[]");
         lmttest::MessageBoxWatcher boxes;
-        LmtPrefsDialog dialog(m_fake);
+        Prefs dialog(m_fake);
         // A check box never stored reads as ticked.
-        QCOMPARE(dialog.windowTitle() + ": " + shown(dialog),
+        QCOMPARE(dialog.windowTitle() + ": " + dialog.shown(),
             "Preferences: " + defaultOnlineRegistryUrl() + " [x] " + logs
                 + "/tst_LmtPrefsDialog (fixed)");
-        click(dialog, QDialogButtonBox::Ok);
+        dialog.click(QDialogButtonBox::Ok);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(stored(), " true " + logs);
 
         // Unticking alone is stored, yet still no refresh is asked for.
-        LmtPrefsDialog second(m_fake);
-        checkBox(second)->setChecked(false);
-        click(second, QDialogButtonBox::Ok);
+        Prefs second(m_fake);
+        second.check->setChecked(false);
+        second.click(QDialogButtonBox::Ok);
         QCOMPARE(second.result(), int(QDialog::Rejected));
         QCOMPARE(stored(), " false " + logs);
 
         // Cancel keeps everything, even a typed URL.
         setKorOnlineUrl("http://127.0.0.1:9/kept/");
-        LmtPrefsDialog third(m_fake);
+        Prefs third(m_fake);
         QCOMPARE(
-            shown(third), "http://127.0.0.1:9/kept/ [ ] " + logs + "/tst_LmtPrefsDialog (fixed)");
-        urlEdit(third)->setText("http://127.0.0.1:9/typed/");
-        click(third, QDialogButtonBox::Cancel);
+            third.shown(), "http://127.0.0.1:9/kept/ [ ] " + logs + "/tst_LmtPrefsDialog (fixed)");
+        third.url->setText("http://127.0.0.1:9/typed/");
+        third.click(QDialogButtonBox::Cancel);
         QCOMPARE(third.result(), int(QDialog::Rejected));
         QCOMPARE(stored(), "http://127.0.0.1:9/kept/ false " + logs);
         // Nothing was validated.
@@ -146,10 +142,10 @@ private Q_SLOTS:
         m_fake->clearCalls();
         m_fake->replyWith("[]");
 
-        LmtPrefsDialog dialog(m_fake);
-        QCOMPARE(logDirEdit(dialog)->text(), custom + "/tst_LmtPrefsDialog");
-        click(dialog, QDialogButtonBox::Reset);
-        QCOMPARE(shown(dialog),
+        Prefs dialog(m_fake);
+        QCOMPARE(dialog.logDir->text(), custom + "/tst_LmtPrefsDialog");
+        dialog.click(QDialogButtonBox::Reset);
+        QCOMPARE(dialog.shown(),
             defaultOnlineRegistryUrl() + " [x] " + temp + "/tst_LmtPrefsDialog (fixed)");
         // The log moved to the temporary directory at once, before OK; the old file stays.
         QCOMPARE(stored(), "http://127.0.0.1:9/custom/ false " + temp);
@@ -157,7 +153,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(Log::instance().fileName()) && QFile::exists(customLogFile));
         QVERIFY(m_fake->calls().isEmpty());
 
-        clickOk(dialog);
+        QVERIFY(dialog.ok());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(m_fake->calls().size(), 1);
         const auto probe = m_fake->calls().first();
@@ -170,10 +166,10 @@ private Q_SLOTS:
         // an edit all the same, be checked again and be Accepted.
         const QString logFile = Log::instance().fileName();
         m_fake->clearCalls();
-        LmtPrefsDialog again(m_fake);
-        click(again, QDialogButtonBox::Reset);
+        Prefs again(m_fake);
+        again.click(QDialogButtonBox::Reset);
         QCOMPARE(Log::instance().fileName(), logFile); // already in the temporary directory
-        clickOk(again);
+        QVERIFY(again.ok());
         QCOMPARE(again.result(), int(QDialog::Accepted));
         QCOMPARE(m_fake->calls().size(), 1);
     }
@@ -192,12 +188,12 @@ private Q_SLOTS:
         const QString bad = server.url("/missing/").toString();
         const QString good = server.url("/good/").toString();
 
-        LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
+        Prefs dialog(std::make_shared<LmtDownloadManager>());
         dialog.show();
         lmttest::MessageBoxWatcher boxes;
-        checkBox(dialog)->setChecked(false);
-        urlEdit(dialog)->setText(bad);
-        clickOk(dialog);
+        dialog.check->setChecked(false);
+        dialog.url->setText(bad);
+        QVERIFY(dialog.ok());
         QCOMPARE(boxes.count(), 1);
         QVERIFY2(boxes.lastText().startsWith(
                      QString("Unable to access update site URL '%1'. ").arg(bad)),
@@ -208,8 +204,8 @@ private Q_SLOTS:
         // What was stored before the failing step stays stored.
         QCOMPARE(stored().section(' ', 0, 1), "http://127.0.0.1:9/before/ false");
 
-        urlEdit(dialog)->setText(good);
-        clickOk(dialog);
+        dialog.url->setText(good);
+        QVERIFY(dialog.ok());
         QCOMPARE(boxes.count(), 1);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -238,15 +234,15 @@ private Q_SLOTS:
         });
         auto manager = std::make_shared<LmtDownloadManager>();
         setKorOnlineUrl("http://127.0.0.1:9/before/");
-        auto dialog = std::make_unique<LmtPrefsDialog>(manager);
+        auto dialog = std::make_unique<Prefs>(manager);
         dialog->show();
         lmttest::MessageBoxWatcher boxes;
-        urlEdit(*dialog)->setText(server.url("/silent/").toString());
+        dialog->url->setText(server.url("/silent/").toString());
         // Probing, spinner shown, OK enabled.
         const auto busy = [&dialog] {
             return QList<bool> { dialog->isCheckingUrl(),
                 dialog->findChild<QWidget *>("m_checkSpinner")->isVisible(),
-                buttons(*dialog)->button(QDialogButtonBox::Ok)->isEnabled() };
+                dialog->buttons->button(QDialogButtonBox::Ok)->isEnabled() };
         };
 
         QElapsedTimer sinceTick;
@@ -256,8 +252,8 @@ private Q_SLOTS:
             [&] { longestPauseMs = qMax(longestPauseMs, sinceTick.restart()); });
         sinceTick.start();
         heartbeat.start(5);
-        click(*dialog, QDialogButtonBox::Ok);
-        click(*dialog, QDialogButtonBox::Ok); // pressed twice: still one probe
+        dialog->click(QDialogButtonBox::Ok);
+        dialog->click(QDialogButtonBox::Ok); // pressed twice: still one probe
         QTRY_COMPARE(server.requestCount(), 1);
         QTest::qWait(300);
         // The site holds its answer for good; before, the window waited for the 20 s time-out.
@@ -265,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(busy(), (QList<bool> { true, true, false }));
 
         if (stop == "Cancel")
-            click(*dialog, QDialogButtonBox::Cancel);
+            dialog->click(QDialogButtonBox::Cancel);
         else if (stop == "Escape")
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
         else if (stop == "window closed")
@@ -315,7 +311,7 @@ private Q_SLOTS:
         lmttest::LogCapture capture;
         QString picked;
         QStringList pickerCalls;
-        LmtPrefsDialog dialog(m_fake);
+        Prefs dialog(m_fake);
         dialog.setDirectoryPicker([&](QWidget *parent, const QString &title, const QString &start) {
             pickerCalls << title << start << QString::number(parent == &dialog);
             return picked;
@@ -327,13 +323,13 @@ private Q_SLOTS:
         // Nothing picked: nothing changes.
         browse->click();
         QCOMPARE(pickerCalls, QStringList({ "Select Logs Directory", earlier, "1" }));
-        QCOMPARE(logDirEdit(dialog)->text(), earlier + "/tst_LmtPrefsDialog");
+        QCOMPARE(dialog.logDir->text(), earlier + "/tst_LmtPrefsDialog");
 
         // Refused: the dialog stays open, the run keeps logging into its file, nothing is stored.
         picked = refused;
         browse->click();
-        QCOMPARE(logDirEdit(dialog)->text(), picked + "/tst_LmtPrefsDialog");
-        click(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.logDir->text(), picked + "/tst_LmtPrefsDialog");
+        dialog.click(QDialogButtonBox::Ok);
         QCOMPARE(boxes.texts(), QStringList { message.arg(picked) });
         QVERIFY(dialog.isVisible());
         QCOMPARE(storedLogDir(), earlier);
@@ -344,7 +340,7 @@ private Q_SLOTS:
         picked = m_sandbox.filePath("logs-new");
         QDir().mkpath(picked);
         browse->click();
-        click(dialog, QDialogButtonBox::Ok);
+        dialog.click(QDialogButtonBox::Ok);
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no URL edit: no refresh
         QCOMPARE(storedLogDir(), picked);
