@@ -61,11 +61,11 @@ private Q_SLOTS:
 
     void applicationNameIsSafeForPaths()
     {
-        // The product and display names reach the application object: see tests/app.
-        QCOMPARE(sanitizedApplicationName() + '|'
-                + sanitizeApplicationName(
-                    QString::fromUtf8("a<b>c:d\"e/f\\g|h?i*j\u2122k\u00e9l\x7fm~")),
-            "Lumetra Setup|abcdefghijklm~");
+        QCOMPARE(QStringList({ productName(), applicationDisplayName(), sanitizedApplicationName(),
+                     sanitizeApplicationName(
+                         QString::fromUtf8("a<b>c:d\"e/f\\g|h?i*j\u2122k\u00e9l\x7fm~")) }),
+            QStringList(
+                { "Lumetra™ Setup", "Lumetra™ Setup 1.2", "Lumetra Setup", "abcdefghijklm~" }));
     }
 
     void settingsLiveBelowTheGenericDataLocation()

@@ -446,7 +446,8 @@ private Q_SLOTS:
     {
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
         const auto shown = [this](const QVariant &stored) {
-            applicationSettings().setValue("LmtMainWindow/geometry", stored);
+            stored.isValid() ? applicationSettings().setValue("LmtMainWindow/geometry", stored)
+                             : applicationSettings().remove("LmtMainWindow");
             WindowRig rig(program());
             LmtMainWindow *window = rig.open();
             return QRect(window->pos(), window->size());
