@@ -72,12 +72,6 @@ int FakeConnector::maxConcurrent(const QString &operation) const
     return m_maxRunning.value(operation);
 }
 
-int FakeConnector::running(const QString &operation) const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_running.value(operation);
-}
-
 void FakeConnector::record(const QString &operation, const QString &featureId,
     const QString &version, const QStringList &arguments)
 {

@@ -51,8 +51,6 @@ public:
     QList<Call> calls(const QString &operation) const;
     // The most processes of one operation ("download", "install") that ran at the same time.
     int maxConcurrent(const QString &operation) const;
-    // How many processes of one operation have not reported their end yet.
-    int running(const QString &operation) const;
 
     void start() override;
     bool isStarted() const override { return m_started; }

@@ -17,7 +17,6 @@
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
-#include "services/LmtVendorSite.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
 
@@ -59,11 +58,10 @@ struct Rig {
     // Every request queued before has been served when this returns.
     bool drain()
     {
-        const int before = matching(QStringLiteral("toolDataChanged")).size();
+        const auto count = [this] { return matching(QStringLiteral("toolDataChanged")).size(); };
+        const auto before = count();
         controller->updateTools(false);
-        return QTest::qWaitFor(
-            [&] { return matching(QStringLiteral("toolDataChanged")).size() > before; },
-            kTimeoutMs);
+        return QTest::qWaitFor([&] { return count() > before; }, kTimeoutMs);
     }
     bool refresh()
     {
@@ -87,8 +85,7 @@ struct Rig {
         version->setInstallDirectory(installDirectory);
         events.lines.clear();
         controller->startInstall();
-        return !QTest::qWaitFor(
-            [&] { return !matching(QStringLiteral("askForElevatedPrivileges")).isEmpty(); }, 200);
+        return !events.waitFor(QStringLiteral("askForElevatedPrivileges"), 200);
     }
     static QString downloadEvent(LmtOperationStatus status)
     {
@@ -238,18 +235,12 @@ class TestFaultInjection : public QObject
         const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
                                    .arg(int(GeneralError))
                                    .arg(kProbe, kProbeVersion);
-        QVERIFY2(errors.size() == 2, qPrintable(errors.join('\n')));
-        // A reason that ends with a full stop is all that follows.
-        QVERIFY2(reasonPrefix.endsWith('.') ? errors[0] == failed + reasonPrefix
-                                            : errors[0].startsWith(failed + reasonPrefix),
-            qPrintable(errors[0]));
-        QCOMPARE(errors[1],
-            QStringLiteral("error %1 Please check your network connection and retry. You also "
-                           "might not have access to the software you are trying to install. "
-                           "Please check if you need to request the access by going to <a "
-                           "href=\"%2\">%2</a>.")
-                .arg(int(GeneralError))
-                .arg(vendorToolPageUrl(kProbe)));
+        // The reason the real launcher gave, then the hint (its text is the downloader's
+        // concern); a reason that ends with a full stop is all that follows.
+        QVERIFY2(errors.size() == 2
+                && (reasonPrefix.endsWith('.') ? errors[0] == failed + reasonPrefix
+                                               : errors[0].startsWith(failed + reasonPrefix)),
+            qPrintable(errors.join('\n')));
         QVERIFY(!QFileInfo::exists(toolsDirectory() + '/' + kProbeFile));
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
     }
@@ -335,20 +326,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("refreshed");
         QTest::addColumn<QString>("error");
-        const QString network = QStringLiteral("error %1 Failed to fetch tools information. Please "
-                                               "restore network connection. In order to access "
-                                               "already downloaded packages please go to your "
-                                               "downloads directory")
-                                    .arg(int(NetworkError));
+        // The texts in full are the controller's concern; here the kind of error counts.
+        const QString network
+            = QStringLiteral("error %1 Failed to fetch tools information.").arg(int(NetworkError));
         // Down: nothing listens on the port any more.
         QTest::newRow("down") << "down" << true << network;
         QTest::newRow("server error") << "registry-500" << true << network;
         // Broken JSON fails the refresh, although the local registry is fine.
-        QTest::newRow("broken JSON")
-            << "registry-malformed" << false
-            << QStringLiteral("error %1 Failed to update tool list. Parsing of the Online Tools "
-                              "Registry failed: Error parsing JSON: '")
-                   .arg(int(GeneralError));
+        QTest::newRow("broken JSON") << "registry-malformed" << false
+                                     << generalToolListError()
+                + ". Parsing of the Online Tools Registry failed: Error "
+                  "parsing JSON: '";
     }
     void brokenVendorSiteStillListsInstalledTools()
     {
@@ -372,28 +360,6 @@ private Q_SLOTS:
             QVERIFY(rig.hasInstalledTool());
             QVERIFY(!rig.model->findOnlineVersion(kProbe, kProbeVersion));
         }
-        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
-    }
-
-    void missingLauncherServiceIsReported()
-    {
-        QVERIFY(restartVendor());
-        const QString aside = m_launcher + QStringLiteral(".aside");
-        QVERIFY(QFile::rename(m_launcher, aside));
-        Rig rig;
-        rig.controller->startLauncherService();
-        QVERIFY(rig.waitFor("error"));
-        QVERIFY(QFile::rename(aside, m_launcher));
-        const QStringList errors = rig.matching("error");
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].startsWith(QStringLiteral("error %1 Failed to start Launcher Service: "
-                                                     "'Cannot find kor-launcher-service "
-                                                     "executable expected at %2/ - was it "
-                                                     "accidentally deleted?")
-                                          .arg(int(GeneralError))
-                                          .arg(lmttest::launcherServiceDirectory())),
-            qPrintable(errors[0]));
-        QVERIFY(errors[0].endsWith("'"));
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
     }
 

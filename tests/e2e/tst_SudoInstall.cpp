@@ -241,8 +241,6 @@ int runAsSudoUser(const QStringList &arguments)
 {
     registerMetaTypes();
     const QString vendorUrl = arguments.value(0);
-    const QString installDirectory = arguments.value(1);
-    const QString resultFile = arguments.value(2);
     // The passwords come on standard input, never on a command line or in the environment.
     QFile input;
     input.open(stdin, QIODevice::ReadOnly);
@@ -254,12 +252,11 @@ int runAsSudoUser(const QStringList &arguments)
     if (launcher.isEmpty() || !lmttest::writeLauncherConfig(vendorUrl))
         return 2;
     setKorOnlineUrl(vendorUrl + "/api/v1/tools/");
-    const QJsonArray events = runInstallations(passwords, installDirectory);
+    const QJsonArray events = runInstallations(passwords, arguments.value(1));
     lmttest::runLauncherService(launcher, { "-stop" });
-
     const QJsonObject result { { "events", events },
         { "log", QJsonArray::fromStringList(log.lines()) } };
-    return lmttest::writeFile(resultFile, QJsonDocument(result).toJson()) ? 0 : 2;
+    return lmttest::writeFile(arguments.value(2), QJsonDocument(result).toJson()) ? 0 : 2;
 }
 
 } // namespace
@@ -383,13 +380,12 @@ private Q_SLOTS:
             events.value(0) == QStringLiteral("scope %1").arg(int(LmtToolInstallScope::AllUsers)),
             qPrintable(all));
         QCOMPARE(lmttest::startingWith(events, "askForElevatedPrivileges").size(), answers.size());
-        const QString failed
-            = QStringLiteral("installStatus %1 %2 %3").arg(Failed).arg(FeatureId, Version);
-        const QString succeeded
-            = QStringLiteral("installStatus %1 %2 %3").arg(Succeeded).arg(FeatureId, Version);
-        QVERIFY2(events.count(failed) == failures
-                && events.count(succeeded) == answers.size() - failures
-                && events.lastIndexOf(failed) < events.indexOf(succeeded),
+        const auto ended = [](LmtOperationStatus status) {
+            return QStringLiteral("installStatus %1 %2 %3").arg(status).arg(FeatureId, Version);
+        };
+        QVERIFY2(events.count(ended(Failed)) == failures
+                && events.count(ended(Succeeded)) == answers.size() - failures
+                && events.lastIndexOf(ended(Failed)) < events.indexOf(ended(Succeeded)),
             qPrintable(all));
         const QStringList errors = lmttest::startingWith(events, "error ");
         QCOMPARE(errors.size(), failures);
