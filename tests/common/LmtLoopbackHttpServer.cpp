@@ -207,8 +207,7 @@ QList<HttpRequest> LoopbackHttpServer::requests() const
 
 int LoopbackHttpServer::requestCount() const
 {
-    QMutexLocker lock(&m_mutex);
-    return int(m_requests.size());
+    return int(requests().size());
 }
 
 void LoopbackHttpServer::clearRequests()

@@ -5,7 +5,6 @@
 // downgrading and uninstalling one tool in place; everything stays in the test's sandbox.
 #include "app/LmtEntry.h"
 #include "base/LmtFolders.h"
-#include "base/LmtSettings.h"
 #include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
@@ -14,6 +13,7 @@
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
+#include "services/LmtDownloadSettings.h"
 #include "services/LmtServiceTypes.h"
 #include "ui/LmtMainWindow.h"
 #include "ui/LmtToolLaunchView.h"
@@ -157,8 +157,7 @@ private Q_SLOTS:
         QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
         m_launcher = lmttest::installLauncherService();
         QVERIFY(!m_launcher.isEmpty() && lmttest::writeLauncherConfig(m_vendor.url()));
-        applicationSettings().setValue(
-            QStringLiteral("LmtDownloadSettings/korOnlineUrl"), m_vendor.registryUrl());
+        setKorOnlineUrl(m_vendor.registryUrl());
     }
 
     void cleanupTestCase()
