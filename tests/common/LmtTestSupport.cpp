@@ -10,14 +10,10 @@
 
 namespace lmttest {
 
-namespace {
-
 void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
 }
-
-} // namespace
 
 Sandbox::Sandbox()
 {

@@ -110,13 +110,6 @@ QMap<qint64, QByteArray> processesWith(const QByteArray &fragment)
     return found;
 }
 
-// Sends the program's lines to the log file, as the application does (QtTest has its own
-// handler).
-void toLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
-}
-
 // The local addresses (hex, as /proc/net shows them) listening on TCP port.
 QByteArrayList listenersOn(quint16 port)
 {
@@ -468,7 +461,7 @@ private Q_SLOTS:
 
         // The whole refresh logs into the vanished folder without harm.
         {
-            const QtMessageHandler previous = qInstallMessageHandler(toLog);
+            const QtMessageHandler previous = qInstallMessageHandler(lmttest::forwardToLog);
             Rig rig;
             const bool refreshed = rig.refresh();
             qInstallMessageHandler(previous);

@@ -277,13 +277,12 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(stage) && QDir().mkpath(programs));
         // The programs, and the 3rd-party tools file the application expects beside itself.
         const QString self = QCoreApplication::applicationFilePath();
+        const QString copy = stage + "/" + QFileInfo(self).fileName();
         const QString launcher = stage + "/kor-launcher-service.real";
-        const QList<std::pair<QString, QString>> staged {
-            { self, stage + "/" + QFileInfo(self).fileName() },
+        const QList<std::pair<QString, QString>> staged { { self, copy },
             { lmttest::binDir() + "/kor-launcher-service", launcher },
             { lmttest::binDir() + "/Resources/3rdparty-tools.json",
-                stage + "/Resources/3rdparty-tools.json" }
-        };
+                stage + "/Resources/3rdparty-tools.json" } };
         for (const auto &[from, to] : staged) {
             QVERIFY(QDir().mkpath(QFileInfo(to).path()));
             QVERIFY2(QFile::copy(from, to), qPrintable(from));
@@ -321,16 +320,14 @@ private Q_SLOTS:
         helper.start("/usr/sbin/runuser",
             QStringList { "-u", account.name, "--", "/usr/bin/env", "-i" } + environment
                 + QStringList {
-                    stage + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-                    HelperSwitch, vendor.url(), programs + "/FlashProbe", resultFile });
+                    copy, HelperSwitch, vendor.url(), programs + "/FlashProbe", resultFile });
         QVERIFY(helper.waitForStarted());
         for (const QString &answer : std::as_const(answers))
             helper.write((answer == "right" ? password : wrongPassword) + '\n');
         helper.closeWriteChannel();
         ProcessWatch watch { account.uid, password, {}, {} };
-        QElapsedTimer clock;
-        clock.start();
-        while (helper.state() != QProcess::NotRunning && clock.elapsed() < 2 * JobTimeoutMs) {
+        const QDeadlineTimer deadline(2 * JobTimeoutMs);
+        while (helper.state() != QProcess::NotRunning && !deadline.hasExpired()) {
             watch.sample();
             helper.waitForFinished(5);
         }
