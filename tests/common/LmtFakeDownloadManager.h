@@ -36,8 +36,8 @@ public:
     QByteArray getData(const QUrl &url, std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token,
         int timeoutMs) override
     {
-        return answer({ token ? Operation::GetWithToken : Operation::GetWithoutToken, url,
-            timeoutMs, {} });
+        return answer(
+            { token ? Operation::GetWithToken : Operation::GetWithoutToken, url, timeoutMs, {} });
     }
     QByteArray getData(
         const QUrl &url, std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token) override
