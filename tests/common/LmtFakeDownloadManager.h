@@ -36,9 +36,8 @@ public:
     QByteArray getData(const QUrl &url, std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token,
         int timeoutMs) override
     {
-        const Operation operation = token ? Operation::GetWithToken : Operation::GetWithoutToken;
-        m_token = std::move(token);
-        return answer({ operation, url, timeoutMs, {} });
+        return answer(
+            { token ? Operation::GetWithToken : Operation::GetWithoutToken, url, timeoutMs, {} });
     }
     QByteArray getData(
         const QUrl &url, std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> token) override
@@ -51,7 +50,6 @@ public:
     }
     QByteArray getData(const QUrl &url) override
     {
-        m_token.reset();
         return answer({ Operation::GetWithoutToken, url, 0, {} });
     }
     void postData(const QUrl &url, const QByteArray &data, int timeoutMs) override
@@ -68,7 +66,6 @@ private:
 
     Responder m_responder;
     QList<Call> m_calls;
-    std::shared_ptr<zendrel::lmt::setup::LmtAccessToken> m_token;
 };
 
 } // namespace lmttest

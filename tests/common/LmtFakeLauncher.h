@@ -35,8 +35,6 @@ public:
     static QByteArray portBody(const QByteArray &rest = QByteArray());
 
 private:
-    void install(const QString &folder, const QByteArray &body);
-
     QString m_program;
 };
 

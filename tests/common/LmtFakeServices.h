@@ -96,7 +96,7 @@ class FakeLoginManager : public zendrel::lmt::setup::ILmtLoginManager, Journaled
 public:
     using Journaled::Journaled;
     void startLogin() override { note("login.startLogin", onLogin); }
-    void startLogout() override { note("login.startLogout", onLogout); }
+    void startLogout() override { note("login.startLogout"); }
     void restoreSettings() override { note("login.restoreSettings"); }
     void discardAccessToken() override
     {
@@ -115,7 +115,6 @@ public:
     }
 
     Behaviour onLogin;
-    Behaviour onLogout;
 
 private:
     mutable QMutex m_mutex;
@@ -134,10 +133,9 @@ public:
             names << version->version();
         note("downloader.start " + names.join(','), onStart);
     }
-    void stop() override { note("downloader.stop", onStop); }
+    void stop() override { note("downloader.stop"); }
 
     Behaviour onStart;
-    Behaviour onStop;
 };
 
 class FakeInstaller : public zendrel::lmt::setup::ILmtInstaller, Journaled

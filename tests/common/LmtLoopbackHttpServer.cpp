@@ -8,23 +8,21 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace lmttest {
 
 bool HttpRequest::hasHeader(const QByteArray &name) const
 {
-    for (const auto &header : headers) {
-        if (header.first == name.toLower())
-            return true;
-    }
-    return false;
+    return std::any_of(headers.begin(), headers.end(),
+        [&](const auto &header) { return header.first == name.toLower(); });
 }
 
 QByteArray HttpRequest::header(const QByteArray &name) const
 {
-    for (const auto &header : headers) {
+    for (const auto &header : headers)
         if (header.first == name.toLower())
             return header.second;
-    }
     return {};
 }
 
@@ -209,8 +207,7 @@ QList<HttpRequest> LoopbackHttpServer::requests() const
 
 int LoopbackHttpServer::requestCount() const
 {
-    QMutexLocker lock(&m_mutex);
-    return int(m_requests.size());
+    return int(requests().size());
 }
 
 void LoopbackHttpServer::clearRequests()

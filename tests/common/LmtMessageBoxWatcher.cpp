@@ -29,17 +29,12 @@ void MessageBoxWatcher::poll()
             continue;
         m_texts << box->text();
         m_icons << box->icon();
-        QAbstractButton *button = nullptr;
-        for (QAbstractButton *candidate : box->buttons()) {
+        QAbstractButton *button = box->button(m_answer);
+        for (QAbstractButton *candidate : box->buttons())
             if (!m_answerCaption.isEmpty() && candidate->text().remove('&') == m_answerCaption)
                 button = candidate;
-        }
-        if (!button)
-            button = box->button(m_answer);
-        if (!button)
-            button = box->defaultButton();
-        if (!button)
-            button = box->escapeButton();
+        button = button ? button : box->defaultButton();
+        button = button ? button : box->escapeButton();
         if (button)
             button->click();
         else

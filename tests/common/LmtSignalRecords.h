@@ -11,18 +11,6 @@
 // Readable views of what a QSignalSpy recorded, for comparing whole sequences at once.
 namespace lmttest {
 
-// (status, feature id, version) of a job status signal.
-using JobStatus = std::tuple<zendrel::lmt::setup::LmtOperationStatus, QString, QString>;
-
-inline QList<JobStatus> jobStatuses(const QSignalSpy &spy)
-{
-    QList<JobStatus> result;
-    for (const QList<QVariant> &signal : spy)
-        result << JobStatus { signal.at(0).value<zendrel::lmt::setup::LmtOperationStatus>(),
-            signal.at(1).toString(), signal.at(2).toString() };
-    return result;
-}
-
 // One argument of every recorded signal, as text.
 inline QStringList signalTexts(const QSignalSpy &spy, int argument = 0)
 {

@@ -54,22 +54,15 @@ bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
         return fail(QStringLiteral("lumetra-vendor-service did not start"));
     static const QRegularExpression listening(
         QStringLiteral("^Listening on (http://127\\.0\\.0\\.1:\\d+)"));
-    QByteArray output;
     const QDeadlineTimer deadline(kTimeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process.canReadLine()) {
-            output = m_process.readLine();
-            const QRegularExpressionMatch match = listening.match(QString::fromUtf8(output));
-            if (!match.hasMatch())
-                return fail(QStringLiteral("unexpected output: ") + QString::fromUtf8(output));
-            m_url = match.captured(1);
-            return true;
-        }
-        if (m_process.state() == QProcess::NotRunning
-            || !m_process.waitForReadyRead(int(deadline.remainingTime())))
-            break;
-    }
-    return fail(QStringLiteral("lumetra-vendor-service did not tell its address"));
+    while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning
+        && m_process.waitForReadyRead(int(deadline.remainingTime()))) { }
+    if (!m_process.canReadLine())
+        return fail(QStringLiteral("lumetra-vendor-service did not tell its address"));
+    const QString output = QString::fromUtf8(m_process.readLine());
+    const QRegularExpressionMatch match = listening.match(output);
+    m_url = match.captured(1);
+    return match.hasMatch() || fail(QStringLiteral("unexpected output: ") + output);
 }
 
 QStringList VendorStandIn::requestLog() const

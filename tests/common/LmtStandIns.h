@@ -35,7 +35,6 @@ public:
     QStringList requestLog() const;
     // What the application's "korOnlineUrl" setting is set to.
     QString registryUrl() const { return m_url + QStringLiteral("/api/v1/tools/"); }
-    qint64 pid() const { return m_process.processId(); }
 
 private:
     QProcess m_process;

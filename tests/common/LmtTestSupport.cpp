@@ -10,14 +10,10 @@
 
 namespace lmttest {
 
-namespace {
-
 void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
 }
-
-} // namespace
 
 Sandbox::Sandbox()
 {
@@ -64,12 +60,7 @@ QStringList LogCapture::lines() const
 
 bool LogCapture::contains(const QString &fragment) const
 {
-    QMutexLocker lock(&m_mutex);
-    for (const QString &line : m_lines) {
-        if (line.contains(fragment))
-            return true;
-    }
-    return false;
+    return !lines().filter(fragment).isEmpty();
 }
 
 void LogCapture::clear()
@@ -103,10 +94,7 @@ StderrCapture::~StderrCapture()
 QString StderrCapture::text() const
 {
     std::fflush(stderr);
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    return readTextFile(m_path);
 }
 
 QString binDir()
@@ -212,12 +200,11 @@ bool rerunUnprivileged()
     }
 
     const QString function = QString::fromLatin1(QTest::currentTestFunction());
-    QString test = function;
-    if (const char *tag = QTest::currentDataTag())
-        test += QLatin1Char(':') + QString::fromLatin1(tag);
+    const char *tag = QTest::currentDataTag();
+    const QString test = tag ? function + QLatin1Char(':') + QString::fromLatin1(tag) : function;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), temp);
-    environment.insert(QStringLiteral("HOME"), temp);
+    for (const QString &name : { QStringLiteral("TMPDIR"), QStringLiteral("HOME") })
+        environment.insert(name, temp);
     QProcess run;
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(temp);

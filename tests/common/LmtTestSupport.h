@@ -26,6 +26,10 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A Qt message handler that hands every message to the process-wide log, as the application
+// does (QtTest installs its own).
+void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message);
+
 // Collects every formatted line the process-wide log writes while it is alive. It makes sure
 // the log is the active Qt message handler meanwhile (QtTest installs its own when a test
 // run starts) and restores the previous handler afterwards.

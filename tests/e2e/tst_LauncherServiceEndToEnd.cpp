@@ -1,6 +1,6 @@
 // The connector and the login manager against the real launcher service program and the vendor
-// web service stand-in: sign-in, token check, download, installation into the sandbox and an
-// update check, all through the application's own classes.
+// web service stand-in: sign-in, token check, installation and update check, and a restarted
+// service, all through the application's own classes.
 
 #include "app/LmtEntry.h"
 #include "common/LmtControllerEvents.h"
@@ -23,22 +23,11 @@ namespace {
 const int TimeoutMs = 60000;
 const QString Tool = QStringLiteral("com.zdr.tb.tool.lumetra");
 
-// Waits for a job of the launcher service and gathers what it printed.
-struct JobResult {
-    bool ended = false;
-    bool success = false;
-    QString output;
-};
-
-JobResult waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
+// Whether a job of the launcher service ended in time and well.
+bool waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
 {
-    JobResult result;
-    QObject::connect(handle.get(), &LmtProcessHandle::stdOutReady, handle.get(),
-        [&result](const QString &text) { result.output += text; });
     QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
-    result.ended = finished.wait(TimeoutMs);
-    result.success = result.ended && finished.first().first().toBool();
-    return result;
+    return finished.wait(TimeoutMs) && finished.first().first().toBool();
 }
 
 } // namespace
@@ -77,10 +66,10 @@ private Q_SLOTS:
         m_vendor.stop();
     }
 
-    void signInDownloadInstallAndCheckForUpdate()
+    void signInInstallAndCheckForUpdate()
     {
-        auto http = std::make_shared<LmtDownloadManager>();
-        auto connector = std::make_shared<LmtLauncherServiceConnector>(http);
+        auto connector
+            = std::make_shared<LmtLauncherServiceConnector>(std::make_shared<LmtDownloadManager>());
         LmtLoginManager login(connector);
         QSignalSpy state(&login, &ILmtLoginManager::loginStateChanged);
 
@@ -94,44 +83,23 @@ private Q_SLOTS:
         QVERIFY(connector->verifyTokenValue(token));
         QVERIFY(!connector->verifyTokenValue(token + "x"));
 
-        // The package needs the sign-in; it lands complete in the "Tools" folder.
-        const JobResult download = waitFor(connector->downloadTool(Tool, "3.2.0.1200"));
-        QVERIFY2(download.success, qPrintable(download.output));
-        QVERIFY2(download.output.contains(QRegularExpression("\\b100(\\.0+)?% completed")),
-            qPrintable(download.output));
-        const QString registryDir
-            = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox");
-        const QString package = registryDir + "/Tools/lumetra-tools-3.2.0.1200-linux.sh";
-        QCOMPARE(lmttest::readFile(package),
-            lmttest::readFile(
-                lmttest::demoCatalogue() + "/packages/lumetra-tools-3.2.0.1200-linux.sh"));
-
-        const QString installDir = m_sandbox.filePath("installed/lumetra 3.2");
-        const JobResult install = waitFor(connector->installTool(
-            Tool, "3.2.0.1200", { "--", "/verysilent", "/currentuser", "/dir=" + installDir }));
-        QVERIFY2(install.success, qPrintable(install.output));
-        const QJsonObject record = QJsonDocument::fromJson(
-            lmttest::readFile(registryDir + "/com.zdr.tb.tool.lumetra-3.2.0.1200.json"))
-                                       .object();
-        QCOMPARE(record.value("version").toString(), "3.2.0.1200");
-        // The tools package records its dashboard.
-        QCOMPARE(QFileInfo(record.value("path").toString()).canonicalFilePath(),
-            QDir(installDir).canonicalPath() + "/bin/dashboard");
-        QVERIFY(QFileInfo::exists(record.value("uninstallPath").toString()));
-
-        // 3.3.0.1300 is withdrawn, so 3.2.1.1250 is the newest offer.
+        // Installed through the service (which then needs the sign-in for the package), 3.2.0
+        // has an update: 3.3.0.1300 is withdrawn, so 3.2.1.1250 is the newest offer. What the
+        // installation leaves is the wizard test's concern.
+        QCOMPARE(waitFor(connector->downloadTool(Tool, "3.2.0.1200")), true);
+        QCOMPARE(waitFor(connector->installTool(Tool, "3.2.0.1200",
+                     { "--", "/verysilent", "/currentuser",
+                         "/dir=" + m_sandbox.filePath("installed/lumetra 3.2") })),
+            true);
         QString newVersion;
         QVERIFY(connector->checkForUpdate(Tool, newVersion));
         QCOMPARE(newVersion, "3.2.1.1250");
 
-        // Signed out, the service no longer holds the token and refuses guarded packages.
+        // Signed out, the service no longer holds the token (packages refused without one are
+        // the launcher stand-in's own test).
         login.startLogout();
         QCOMPARE(state.last(), (QVariantList { false, true, QString() }));
         QVERIFY(!connector->verifyTokenValue(token));
-        const JobResult refused = waitFor(connector->downloadTool(Tool, "3.2.1.1250"));
-        QVERIFY(refused.ended);
-        QVERIFY(!refused.success);
-        QVERIFY(!QFileInfo::exists(registryDir + "/Tools/lumetra-tools-3.2.1.1250-linux.sh"));
     }
 
     // The service keeps its token in memory only. After it restarted, the program that starts

@@ -1,22 +1,32 @@
-// The whole wizard for real (see lmttest::WizardRig): signing in, installing the demo packages
-// through the launcher service and their own installers, starting an installed tool from the
-// launch page, and updating, downgrading and uninstalling one tool in place.
+// The whole wizard for real: the program's own services and controller behind the main window,
+// against the vendor stand-in serving the demo catalogue and the launcher-service stand-in, which
+// downloads the packages and runs their (real, self-extracting) installers. Signing in,
+// installing the demo packages, starting an installed tool from the launch page, and updating,
+// downgrading and uninstalling one tool in place; everything stays in the test's sandbox.
+#include "app/LmtEntry.h"
 #include "base/LmtFolders.h"
 #include "common/LmtMessageBoxWatcher.h"
-#include "common/LmtWizardRig.h"
+#include "common/LmtStandIns.h"
+#include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
+#include "services/LmtDownloadSettings.h"
 #include "services/LmtServiceTypes.h"
+#include "ui/LmtMainWindow.h"
 #include "ui/LmtToolLaunchView.h"
 #include "views/LmtToolSelectModel.h"
+#include "views/LmtToolSelectView.h"
 #include "views/LmtViewTypes.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QtTest>
+
+#include <signal.h>
 
 using namespace zendrel::lmt::setup;
 using View = LmtMainWindow::LmtToolView;
@@ -27,21 +37,35 @@ const QString kToolsPackage = QStringLiteral("com.zdr.tb.tool.lumetra");
 const QString kToolsPackageName = QStringLiteral("Lumetra Tools Package");
 const QString kArmPack = QStringLiteral("com.zdr.tb.pack.devices-arm");
 const QString kArmPackName = QStringLiteral("Lumetra Device Pack ARM Cortex-M");
+// Downloads and installers of a busy machine (several builds at once) may take their time.
+constexpr int kJobTimeoutMs = 120000;
 
 // The rows of a select table that hold versions of the tools package's 3.2 line.
 QList<int> rowsOfLine32(const LmtToolSelectModel *model)
 {
     QList<int> rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        for (const auto &version : model->rowAt(row)->versions()) {
+    for (int row = 0; row < model->rowCount(); ++row)
+        for (const auto &version : model->rowAt(row)->versions())
             if (version->featureId() == kToolsPackage && version->major() == 3
                 && version->minor() == 2) {
                 rows << row;
                 break;
             }
-        }
-    }
     return rows;
+}
+
+int rowNamed(const LmtToolSelectModel *model, const QString &name)
+{
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, LmtToolSelectModel::ColumnName).data().toString() == name)
+            return row;
+    return -1;
+}
+
+bool tick(LmtToolSelectModel *model, int row, Qt::CheckState state)
+{
+    return model->setData(
+        model->index(row, LmtToolSelectModel::ColumnCheck), state, Qt::CheckStateRole);
 }
 
 // What an installation of the tools package leaves in its folder.
@@ -52,16 +76,77 @@ QStringList toolsPackageFiles(const QString &version)
         QStringLiteral("uninstall-com.zdr.tb.tool.lumetra.sh") };
 }
 
+QStringList registryFiles(const QString &pattern)
+{
+    return QDir(qEnvironmentVariable("LOCALAPPDATA")
+        + QStringLiteral("/Zendrel_Technologies_AG/Zendrel-Toolbox"))
+        .entryList({ pattern }, QDir::Files);
+}
+
+// The processes whose program lies below folder; none when the folder is gone (an empty
+// prefix would take in every process of the machine).
+QList<qint64> processesRunningFrom(const QString &folder)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty() || canonical == QStringLiteral("/"))
+        return {};
+    return lmttest::processesWhere([prefix = canonical + QLatin1Char('/')](const QString &proc) {
+        return QFileInfo(proc + QStringLiteral("exe")).symLinkTarget().startsWith(prefix);
+    });
+}
+
+bool endProcessesRunningFrom(const QString &folder)
+{
+    for (const qint64 pid : processesRunningFrom(folder))
+        ::kill(pid_t(pid), SIGTERM);
+    return QTest::qWaitFor([&] { return processesRunningFrom(folder).isEmpty(); }, 10000);
+}
+
 } // namespace
 
 class tst_WizardEndToEnd : public QObject
 {
     Q_OBJECT
 
-    lmttest::WizardRig m_rig;
+    lmttest::Sandbox m_sandbox;
+    lmttest::VendorStandIn m_vendor;
+    QString m_launcher;
+    std::shared_ptr<LmtSetupController> m_controller;
+    std::unique_ptr<LmtMainWindow> m_window;
     // The folder the first installation of the tools package chose; updates and downgrades
     // replace the installation there.
     QString m_toolsFolder;
+
+    template<typename T>
+    T *child(const char *name) const
+    {
+        return m_window->findChild<T *>(QString::fromLatin1(name));
+    }
+    bool waitForView(View view, int timeoutMs = 30000) const
+    {
+        return QTest::qWaitFor([&] { return m_window->currentView() == view; }, timeoutMs);
+    }
+    LmtToolSelectModel *model(bool additional) const
+    {
+        auto *view = child<LmtToolSelectView>("m_toolSelectView");
+        return additional ? view->additionalModel() : view->baseModel();
+    }
+    // Next, the licence agreement when it is asked for, Start, and Finish once the jobs ended.
+    bool runSelectedJobs(bool andFinish = true)
+    {
+        QTest::mouseClick(child<QPushButton>("m_btnNext"), Qt::LeftButton);
+        if (!waitForView(View::TOOL_VIEW_CONFIG))
+            return false;
+        auto *agree = child<QCheckBox>("m_chkAgreeLicense");
+        if (agree->isVisible() && !agree->isChecked())
+            agree->click();
+        QTest::mouseClick(child<QPushButton>("m_btnStart"), Qt::LeftButton);
+        if (!waitForView(View::TOOL_VIEW_LAUNCH, kJobTimeoutMs))
+            return false;
+        if (andFinish)
+            QTest::mouseClick(child<QPushButton>("m_btnFinish"), Qt::LeftButton);
+        return !andFinish || waitForView(View::TOOL_VIEW_SELECT);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -69,82 +154,84 @@ private Q_SLOTS:
         registerMetaTypes();
         registerViewMetaTypes();
         QString failure;
-        QVERIFY2(m_rig.startStandIns(&failure), qPrintable(failure));
+        QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
+        m_launcher = lmttest::installLauncherService();
+        QVERIFY(!m_launcher.isEmpty() && lmttest::writeLauncherConfig(m_vendor.url()));
+        setKorOnlineUrl(m_vendor.registryUrl());
     }
 
     void cleanupTestCase()
     {
         if (!m_toolsFolder.isEmpty())
-            lmttest::endProcessesRunningFrom(m_toolsFolder);
-        m_rig.shutDown();
+            endProcessesRunningFrom(m_toolsFolder);
+        m_window.reset();
+        m_controller.reset();
+        if (!m_launcher.isEmpty())
+            lmttest::runLauncherService(m_launcher, { QStringLiteral("-stop") });
     }
 
     void signInSelectInstallAndLaunch()
     {
-        QVERIFY(m_rig.openWindow());
+        m_controller = createSetupController();
+        m_window = std::make_unique<LmtMainWindow>(m_controller);
+        m_window->init();
+        m_window->show();
+        QVERIFY(waitForView(View::TOOL_VIEW_SELECT));
 
         // The packages need a signed-in user: the launcher service signs in at the vendor.
-        m_rig.child<QAction>("m_actLogin")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(m_rig.child<QAction>("m_actLogout")->isVisible(), 30000);
-        QVERIFY(m_rig.waitForView(View::TOOL_VIEW_SELECT));
+        child<QAction>("m_actLogin")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(child<QAction>("m_actLogout")->isVisible(), 30000);
+        QVERIFY(waitForView(View::TOOL_VIEW_SELECT));
 
         // Ticking the device pack selects the tools package it depends on.
-        LmtToolSelectModel *additional = m_rig.additionalModel();
-        const int packRow = lmttest::rowNamed(additional, kArmPackName);
-        QVERIFY(packRow >= 0);
-        QVERIFY(additional->setData(additional->index(packRow, LmtToolSelectModel::ColumnCheck),
-            Qt::Checked, Qt::CheckStateRole));
-        const auto model = m_rig.controller()->toolModel();
-        QTRY_COMPARE(model->installList().size(), 2);
-        QCOMPARE(model->installList().at(0)->featureId(), kToolsPackage);
-        QCOMPARE(model->installList().at(1)->featureId(), kArmPack);
-        QVERIFY(m_rig.runSelectedJobs());
+        QVERIFY(tick(model(true), rowNamed(model(true), kArmPackName), Qt::Checked));
+        const auto list = [this] {
+            QStringList ids;
+            for (const auto &version : m_controller->toolModel()->installList())
+                ids << version->featureId();
+            return ids;
+        };
+        QTRY_COMPARE(list(), QStringList({ kToolsPackage, kArmPack }));
+        QVERIFY(runSelectedJobs(false));
 
         // Both installers left their registry files, and the refreshed list knows them.
-        QCOMPARE(QDir(lmttest::userRegistryDirectory())
-                     .entryList({ QStringLiteral("*.json") }, QDir::Files)
-                     .size(),
-            2);
-        const auto refreshed = m_rig.controller()->toolModel();
+        QCOMPARE(registryFiles(QStringLiteral("*.json")).size(), 2);
+        const auto refreshed = m_controller->toolModel();
         for (const QString &featureId : { kToolsPackage, kArmPack }) {
             const auto tool = refreshed->findTool(featureId);
-            QVERIFY2(tool, qPrintable(featureId));
-            QCOMPARE(tool->localVersions().size(), 1);
+            QVERIFY2(tool && tool->localVersions().size() == 1, qPrintable(featureId));
         }
         const auto installed = std::dynamic_pointer_cast<LmtLocalToolVersion>(
             refreshed->findTool(kToolsPackage)->localVersions().constFirst());
-        QVERIFY(installed);
         QCOMPARE(installed->version(), QStringLiteral("3.2.1.1250"));
         m_toolsFolder = installed->installLocation();
         QCOMPARE(lmttest::filesBelow(m_toolsFolder), toolsPackageFiles("3.2.1.1250"));
         // Packages lie in the downloads folder under their own names only.
         const QStringList packages = downloadsDirectory().entryList(QDir::Files);
+        QCOMPARE(packages.filter(QRegularExpression("-linux\\.sh$")).size(), 2);
         QCOMPARE(packages.size(), 2);
-        for (const QString &name : packages)
-            QVERIFY2(name.endsWith("-linux.sh"), qPrintable(name));
 
         // The launch page offers the installed tool's program (the device pack has none), and
         // starting it runs the tool's window until it is closed.
-        auto *launchView = m_rig.window()->findChild<LmtToolLaunchView *>();
-        QVERIFY(launchView);
+        auto *launchView = m_window->findChild<LmtToolLaunchView *>();
         QCOMPARE(launchView->checkBoxes().size(), 1);
         QCheckBox *run = launchView->checkBoxes().constFirst();
         QCOMPARE(run->text(), QStringLiteral("Run ") + kToolsPackageName);
         QVERIFY(run->isChecked());
-        QVERIFY(lmttest::processesRunningFrom(m_toolsFolder).isEmpty());
+        QVERIFY(processesRunningFrom(m_toolsFolder).isEmpty());
         launchView->launchSelectedTools();
-        QTRY_COMPARE_WITH_TIMEOUT(lmttest::processesRunningFrom(m_toolsFolder).size(), 1, 30000);
-        const qint64 pid = lmttest::processesRunningFrom(m_toolsFolder).constFirst();
-        const QByteArray commandLine
-            = lmttest::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        QCOMPARE(commandLine.split('\0').mid(1, 2),
+        QTRY_COMPARE_WITH_TIMEOUT(processesRunningFrom(m_toolsFolder).size(), 1, 30000);
+        const qint64 pid = processesRunningFrom(m_toolsFolder).constFirst();
+        QCOMPARE(
+            lmttest::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).split('\0').mid(1, 2),
             QList<QByteArray>({ kToolsPackageName.toUtf8(), "3.2.1.1250" }));
         // A window stays until it is closed; a program that only printed would be gone.
         QTest::qWait(500);
-        QCOMPARE(lmttest::processesRunningFrom(m_toolsFolder), QList<qint64> { pid });
-        QVERIFY(lmttest::endProcessesRunningFrom(m_toolsFolder));
+        QCOMPARE(processesRunningFrom(m_toolsFolder), QList<qint64> { pid });
+        QVERIFY(endProcessesRunningFrom(m_toolsFolder));
 
-        QVERIFY(m_rig.finish());
+        QTest::mouseClick(child<QPushButton>("m_btnFinish"), Qt::LeftButton);
+        QVERIFY(waitForView(View::TOOL_VIEW_SELECT));
     }
 
     // Each step replaces the tools package 3.2 in its folder (or removes it); afterwards the
@@ -168,56 +255,46 @@ private Q_SLOTS:
         QFETCH(QString, choose);
         QFETCH(QString, installed);
         QVERIFY2(!m_toolsFolder.isEmpty(), "needs the installation of the first test");
-        LmtToolSelectModel *base = m_rig.baseModel();
-        const QList<int> lineRows = rowsOfLine32(base);
+        const QList<int> lineRows = rowsOfLine32(model(false));
         QCOMPARE(lineRows.size(), 1);
         const int row = lineRows.constFirst();
 
         if (!choose.isEmpty()) {
-            QVERIFY(base->setData(
-                base->index(row, LmtToolSelectModel::ColumnVersion), choose, Qt::EditRole));
-            QVERIFY(base->setData(base->index(row, LmtToolSelectModel::ColumnCheck), Qt::Checked,
-                Qt::CheckStateRole));
+            QVERIFY(model(false)->setData(
+                model(false)->index(row, LmtToolSelectModel::ColumnVersion), choose, Qt::EditRole));
+            QVERIFY(tick(model(false), row, Qt::Checked));
         } else {
             // Unticking an installed tool asks first; the device pack needs the tools package,
             // so both go.
             lmttest::MessageBoxWatcher confirm;
             confirm.setAnswerCaption(QStringLiteral("Continue"));
-            LmtToolSelectModel *additional = m_rig.additionalModel();
-            const int packRow = lmttest::rowNamed(additional, kArmPackName);
-            additional->setData(additional->index(packRow, LmtToolSelectModel::ColumnCheck),
-                Qt::Unchecked, Qt::CheckStateRole);
-            base->setData(base->index(row, LmtToolSelectModel::ColumnCheck), Qt::Unchecked,
-                Qt::CheckStateRole);
+            tick(model(true), rowNamed(model(true), kArmPackName), Qt::Unchecked);
+            tick(model(false), row, Qt::Unchecked);
             QCOMPARE(confirm.count(), 2);
         }
-        QVERIFY(m_rig.runSelectedJobs());
-        QVERIFY(m_rig.finish());
+        QVERIFY(runSelectedJobs());
 
         // What the select page shows of the line.
-        const QList<int> rowsAfter = rowsOfLine32(m_rig.baseModel());
+        const QList<int> rowsAfter = rowsOfLine32(model(false));
         QCOMPARE(rowsAfter.size(), 1);
-        const auto shown = m_rig.baseModel()->rowAt(rowsAfter.constFirst());
+        const auto shown = model(false)->rowAt(rowsAfter.constFirst());
         QStringList installedShown;
-        for (const auto &version : shown->versions()) {
+        for (const auto &version : shown->versions())
             if (!version->isOnline())
                 installedShown << version->version();
-        }
-        QCOMPARE(installedShown, installed.isEmpty() ? QStringList() : QStringList { installed });
-        QCOMPARE(shown->currentVersion()->isOnline(), installed.isEmpty());
-        QCOMPARE(shown->checkState(), installed.isEmpty() ? Qt::Unchecked : Qt::Checked);
-        const auto tool = m_rig.controller()->toolModel()->findTool(kToolsPackage);
-        QCOMPARE(tool->localVersions().size(), installed.isEmpty() ? 0 : 1);
+        const bool none = installed.isEmpty();
+        QCOMPARE(installedShown, none ? QStringList() : QStringList { installed });
+        QCOMPARE(shown->currentVersion()->isOnline(), none);
+        QCOMPARE(shown->checkState(), none ? Qt::Unchecked : Qt::Checked);
+        QCOMPARE(m_controller->toolModel()->findTool(kToolsPackage)->localVersions().size(),
+            none ? 0 : 1);
 
         // What the folder and the registry hold.
         QCOMPARE(lmttest::filesBelow(m_toolsFolder),
-            installed.isEmpty() ? QStringList() : toolsPackageFiles(installed));
-        QCOMPARE(QDir(lmttest::userRegistryDirectory())
-                     .entryList({ kToolsPackage + QStringLiteral("-*.json") }, QDir::Files),
-            installed.isEmpty() ? QStringList()
-                                : QStringList { kToolsPackage + "-" + installed + ".json" });
-        if (installed.isEmpty())
-            QVERIFY(!QFileInfo::exists(m_toolsFolder));
+            none ? QStringList() : toolsPackageFiles(installed));
+        QCOMPARE(registryFiles(kToolsPackage + QStringLiteral("-*.json")),
+            none ? QStringList() : QStringList { kToolsPackage + "-" + installed + ".json" });
+        QCOMPARE(QFileInfo::exists(m_toolsFolder), !none);
     }
 };
 
