@@ -51,58 +51,6 @@ QString snapshot(const SelectRig &rig, const LmtToolSelectModel &model, int i)
         .join(' ');
 }
 
-// Records the model's signals by name in the order they arrive, and its log lines; whole:
-// every change notice named the whole model and every log line was of the Auto type.
-struct SignalRecorder {
-    QObject context;
-    QStringList order;
-    QStringList log;
-    bool whole = true;
-
-    SignalRecorder(const SelectRig &rig, LmtToolSelectModel &model)
-    {
-        QObject::connect(&model, &LmtToolSelectModel::toolSelectionChanged, &context,
-            [this] { order << "toolSelectionChanged"; });
-        QObject::connect(&model,
-            qOverload<QString, ConsoleMessageType>(&LmtToolSelectModel::appendUILog), &context,
-            [this](const QString &text, ConsoleMessageType type) {
-                order << "appendUILog";
-                log << text;
-                whole = whole && type == ConsoleMessageType::Auto;
-            });
-        QObject::connect(&model, &LmtToolSelectModel::checkForMissingToolsRequest, &context,
-            [this] { order << "checkForMissingToolsRequest"; });
-        QObject::connect(&model, &LmtToolSelectModel::selectDependentToolsRequest, &context,
-            [this, &rig](std::shared_ptr<LmtToolVersion> version) {
-                order << "selectDependentToolsRequest:" + rig.labelOf(version);
-            });
-        QObject::connect(&model, &LmtToolSelectModel::localToolUnchecked, &context,
-            [this, &rig, &model](QModelIndex index) {
-                order << "localToolUnchecked:"
-                        + rig.labelOf(model.rows().at(index.row())->currentVersion());
-            });
-        QObject::connect(&model, &QAbstractItemModel::dataChanged, &context,
-            [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
-                order << "dataChanged";
-                whole = whole && !from.isValid() && !to.isValid() && roles.isEmpty();
-            });
-    }
-};
-
-// The row of a version, without making it the shown one.
-int rowOf(SelectRig &rig, const QString &label)
-{
-    if (label == "end" || label == "none")
-        return label == "end" ? rig.model().rowCount() : -1;
-    const auto version = rig.version(label);
-    for (int i = 0; i < rig.model().rowCount(); ++i) {
-        const auto &row = rig.model().rows().at(i);
-        if (row->currentVersion() == version || row->versions().contains(version))
-            return i;
-    }
-    return -1;
-}
-
 } // namespace
 
 class TestLmtToolSelectModel : public QObject
@@ -114,6 +62,8 @@ class TestLmtToolSelectModel : public QObject
 private Q_SLOTS:
     void modelFollowsTheSteps_data();
     void modelFollowsTheSteps();
+    void hintsSayWhatWillHappen_data();
+    void hintsSayWhatWillHappen();
     void upgradeIconsAndTips();
     void dataAnswersOnlyItsRolesAndColumns();
     void changedRowsAreAnnouncedInRuns_data();
@@ -125,85 +75,31 @@ void TestLmtToolSelectModel::modelFollowsTheSteps_data()
     lmttest::rowsFrom("views/select-steps.json", "given");
 }
 
-// A catalogue (select-lines unless named) and steps { "do", "returns", "order": the signals
-// it sends, "log": the lines it logs } or just "do": "set L column value role" (value checked,
-// unchecked or a text; role check or edit), "partial L" (the row's own check state),
-// "uncheckrow L" (after the user confirmed), "check|uncheck|show L" (shown in the drop-down
-// first), "setkey L" (forget the remembered key), "pick L key" (the row's drop-down), "add L
-// version" (to the row after its keys were worked out), "reload", or checks: "selected L...",
-// "unselected L...", "state L checked|unchecked", "action L kind" (shown first), "remembered L
-// key", "shows L L2", "lookup L key L2|none". L names a version and so its row ("end": the row
-// after the last, "none": no row). Then, when given, every row of the table as a snapshot
-// line, in order.
+// A catalogue (select-lines unless named), the steps of SelectRig, then, when given, every
+// row of the table as a snapshot line, in order.
 void TestLmtToolSelectModel::modelFollowsTheSteps()
 {
     QFETCH(QJsonObject, given);
     SelectRig rig(
         "views/" + given["fixture"].toString("select-lines") + ".json", given["base"].toBool(true));
-    LmtToolSelectModel &model = rig.model();
-    SignalRecorder recorder(rig, model);
-    static const QStringList actions { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
-    for (const QJsonValue &entry : given["steps"].toArray()) {
-        const QString what = entry.isString() ? entry.toString() : entry["do"].toString();
-        const QStringList step = what.split(' ');
-        const QString &verb = step.at(0);
-        const int row = step.size() > 1 ? rowOf(rig, step.at(1)) : -1;
-        const QString value = step.value(verb == "set" ? 3 : 2);
-        recorder.order.clear();
-        recorder.log.clear();
-        bool returned = false;
-        if (verb == "set")
-            returned = model.setData(model.index(row, step.at(2).toInt()),
-                value == "checked"         ? int(Qt::Checked)
-                    : value == "unchecked" ? int(Qt::Unchecked)
-                                           : QVariant(value),
-                step.at(4) == "check" ? Qt::CheckStateRole : Qt::EditRole);
-        else if (verb == "partial")
-            returned = model.rows().at(row)->setCheckState(Qt::PartiallyChecked);
-        else if (verb == "pick")
-            returned = model.rows().at(row)->selectVersion(value);
-        else if (verb == "add")
-            model.rows().at(row)->addVersion(
-                value, lmttest::addOnline(rig.version(step.at(1))->tool(), value));
-        else if (verb == "uncheckrow")
-            model.uncheckRow(row);
-        else if (verb == "action")
-            QCOMPARE(actions.value(model.rows().at(rig.show(step.at(1)))->action()), value);
-        else if (verb == "reload" || verb == "check" || verb == "uncheck" || verb == "show")
-            rig.run(what);
-        else if (verb == "setkey")
-            rig.version(step.at(1))->tool()->setSelectedVersionKey(QString());
-        else if (verb == "selected" || verb == "unselected")
-            for (const QString &label : step.mid(1))
-                QVERIFY2(rig.version(label)->selected() == (verb == "selected"), qPrintable(what));
-        else if (verb == "state")
-            QCOMPARE(model.index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked
-                    ? "checked"
-                    : "unchecked",
-                value);
-        else if (verb == "remembered")
-            QCOMPARE(rig.version(step.at(1))->tool()->selectedVersionKey(), value);
-        else if (verb == "shows")
-            QCOMPARE(rig.labelOf(model.rows().at(row)->currentVersion()), value);
-        else if (verb == "lookup")
-            QCOMPARE(rig.labelOf(model.rows().at(row)->versionForKey(value)), step.at(3));
-        else
-            QFAIL(qPrintable("unknown step " + what));
-        QVERIFY2(returned == entry["returns"].toBool(), qPrintable(what));
-        if (entry["order"].isString())
-            QCOMPARE(recorder.order.join(' '), entry["order"].toString());
-        if (entry["order"].isString() || entry["log"].isString())
-            QCOMPARE(recorder.log.join(" | "), entry["log"].toString());
-    }
-    QVERIFY(recorder.whole);
-    if (!given.contains("rows"))
-        return;
+    rig.runAll(given["steps"]);
     QStringList rows, expected;
-    for (int i = 0; i < model.rowCount(); ++i)
-        rows << snapshot(rig, model, i);
+    for (int i = 0; i < rig.model().rowCount() && given.contains("rows"); ++i)
+        rows << snapshot(rig, rig.model(), i);
     for (const QJsonValue &line : given["rows"].toArray())
         expected << line.toString();
     QCOMPARE(rows, expected);
+}
+
+// The information text of a row and the tool tip of its check box and name, after steps.
+void TestLmtToolSelectModel::hintsSayWhatWillHappen_data()
+{
+    lmttest::rowsFrom("views/hints-cases.json", "given");
+}
+
+void TestLmtToolSelectModel::hintsSayWhatWillHappen()
+{
+    modelFollowsTheSteps();
 }
 
 void TestLmtToolSelectModel::upgradeIconsAndTips()
