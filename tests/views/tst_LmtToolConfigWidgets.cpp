@@ -35,6 +35,7 @@ namespace {
 constexpr auto CU = LmtToolInstallScope::CurrentUser;
 constexpr auto AU = LmtToolInstallScope::AllUsers;
 
+// The tools package's: all users recommended and chosen, a default folder per scope.
 LmtToolConfigData toolsData()
 {
     LmtToolConfigData data;
@@ -108,24 +109,10 @@ class tst_LmtToolConfigWidgets : public QObject
 private Q_SLOTS:
     void initTestCase() { registerViewMetaTypes(); }
 
-    void dialogLooksAsItShould()
-    {
-        LmtToolConfigData data = toolsData();
-        LmtToolConfigDialog dialog(&data);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Customize Installation"));
-        auto *combo = child<QComboBox>(&dialog, "m_cmbInstallScope");
-        QCOMPARE(combo->count(), 2);
-        QCOMPARE(combo->itemText(0), QStringLiteral("Install only for current user"));
-        QCOMPARE(combo->itemText(1), QStringLiteral("Install for all users (recommended)"));
-        QCOMPARE(combo->itemData(0).toInt(), 0);
-        QCOMPARE(combo->currentIndex(), 1);
-        QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
-        auto *warning = child<QLabel>(&dialog, "m_lblWarning");
-        QCOMPARE(warning->styleSheet(), QStringLiteral("QLabel { color : red; }"));
-        QVERIFY(warning->openExternalLinks());
-    }
-
     // A configuration, then the user's steps and checks of what the dialog shows and stores.
+    // "looks" names the title, the scope choices, the one chosen and the warning's style;
+    // "browse folder" answers the folder browser (cancels without folder), "started" is
+    // where the browser opened last.
     void dialogFollowsTheChoices_data() { lmttest::rowsFrom("views/config-dialog.json", "given"); }
 
     void dialogFollowsTheChoices()
@@ -134,14 +121,16 @@ private Q_SLOTS:
         LmtToolConfigData data = selecttest::configDataOf(given);
         data.note = given["note"].toString();
         const LmtToolConfigData before = data;
-        LmtToolConfigDialog dialog(&data);
+        ScriptedDialog dialog(&data);
         auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        auto *combo = child<QComboBox>(&dialog, "m_cmbInstallScope");
+        auto *warning = child<QLabel>(&dialog, "m_lblWarning");
         for (const QJsonValue &value : given["steps"].toArray()) {
             const QString step = value.toString();
             const QString verb = step.section(' ', 0, 0);
             const QString rest = step.section(' ', 1);
             if (verb == "scope") {
-                child<QComboBox>(&dialog, "m_cmbInstallScope")->setCurrentIndex(rest.toInt());
+                combo->setCurrentIndex(rest.toInt());
             } else if (verb == "type") {
                 edit->setText(rest);
             } else if (verb == "click") {
@@ -149,6 +138,11 @@ private Q_SLOTS:
                     rest == "Ok"          ? QDialogButtonBox::Ok
                         : rest == "Reset" ? QDialogButtonBox::Reset
                                           : QDialogButtonBox::Cancel);
+            } else if (verb == "browse") {
+                dialog.answer = rest;
+                child<QToolButton>(&dialog, "m_btnInstallDir")->click();
+            } else if (verb == "started") {
+                QCOMPARE(dialog.starts.value(dialog.starts.size() - 1), rest);
             } else if (verb == "shown" || verb == "hidden") {
                 for (const QString &name : rest.split(' '))
                     QVERIFY2(
@@ -157,6 +151,13 @@ private Q_SLOTS:
                 dialog.show();
             } else if (verb == "open") {
                 QCOMPARE(dialog.isVisible() ? "yes" : "no", rest);
+            } else if (verb == "looks") {
+                QCOMPARE(QStringList({ dialog.windowTitle(), combo->itemText(0), combo->itemText(1),
+                                         combo->currentText(), warning->styleSheet() })
+                             .join(" | "),
+                    rest);
+                QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
+                QVERIFY(warning->openExternalLinks());
             } else if (verb == "refused") {
                 lmttest::MessageBoxWatcher boxes;
                 clickButton(dialog, QDialogButtonBox::Ok);
@@ -165,7 +166,7 @@ private Q_SLOTS:
             } else if (verb == "path") {
                 QCOMPARE(edit->text(), rest);
             } else if (verb == "warning") {
-                QCOMPARE(child<QLabel>(&dialog, "m_lblWarning")->text(), rest);
+                QCOMPARE(warning->text(), rest);
             } else if (verb == "result") {
                 QCOMPARE(
                     QString(dialog.result() == QDialog::Accepted ? "accepted" : "rejected"), rest);
@@ -181,67 +182,35 @@ private Q_SLOTS:
         }
     }
 
-    void browseAppendsTheDefaultFolder()
-    {
-        LmtToolConfigData data = toolsData();
-        ScriptedDialog dialog(&data);
-        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
-        auto *browse = child<QToolButton>(&dialog, "m_btnInstallDir");
-
-        dialog.answer = "/srv/Apps";
-        browse->click();
-        // The default does not exist here: the browser opens at its parent.
-        QCOMPARE(dialog.starts.last(), QStringLiteral("/opt/ZR"));
-        QCOMPARE(edit->text(), QStringLiteral("/srv/Apps/Tools"));
-
-        dialog.answer = "/srv/Other/Tools";
-        browse->click();
-        QCOMPARE(dialog.starts.last(), QStringLiteral("/srv/Apps"));
-        QCOMPARE(edit->text(), QStringLiteral("/srv/Other/Tools"));
-
-        // Cancelling the browser changes nothing.
-        dialog.answer.clear();
-        browse->click();
-        QCOMPARE(edit->text(), QStringLiteral("/srv/Other/Tools"));
-    }
-
     void resetBringsBackTheRecommendation()
     {
         LmtToolConfigData data = toolsData();
-        data.installScope = CU;
+        data.installScope = LmtToolInstallScope::CurrentUser;
         data.installDirectory = "/home/u/Elsewhere";
         LmtToolConfigCell cell(data);
         auto *status = child<QLabel>(&cell, "m_lblStatus");
         auto *customize = child<QPushButton>(&cell, "m_btnCustomize");
-        QCOMPARE(customize->text(), QStringLiteral("Customize installation"));
         QVERIFY(customize->isVisibleTo(&cell));
-        QCOMPARE(status->text(), QStringLiteral("Custom options"));
         QSignalSpy changed(&cell, &LmtToolConfigCell::dataChanged);
-
+        QStringList seen { customize->text(), status->text() };
         // Cancel: nothing reaches the outside.
         onNextModal<LmtToolConfigDialog>(
             [](LmtToolConfigDialog *dialog) { clickButton(*dialog, QDialogButtonBox::Cancel); });
         customize->click();
-        QCOMPARE(changed.count(), 0);
-        QCOMPARE(status->text(), QStringLiteral("Custom options"));
-
-        QString comboAfterReset;
-        QString pathAfterReset;
+        seen << QString::number(changed.count()) << status->text();
         onNextModal<LmtToolConfigDialog>([&](LmtToolConfigDialog *dialog) {
             clickButton(*dialog, QDialogButtonBox::Reset);
-            comboAfterReset = child<QComboBox>(dialog, "m_cmbInstallScope")->currentText();
-            pathAfterReset = child<QLineEdit>(dialog, "m_editInstallDir")->text();
+            seen << child<QComboBox>(dialog, "m_cmbInstallScope")->currentText()
+                 << child<QLineEdit>(dialog, "m_editInstallDir")->text();
             clickButton(*dialog, QDialogButtonBox::Ok);
         });
         customize->click();
-        QCOMPARE(comboAfterReset, QStringLiteral("Install for all users (recommended)"));
-        QCOMPARE(pathAfterReset, QStringLiteral("/opt/ZR/Tools"));
-        QCOMPARE(changed.count(), 1);
-        const auto sent = changed.at(0).at(0).value<LmtToolConfigData>();
-        QCOMPARE(sent.installScope, AU);
-        QCOMPARE(sent.installDirectory, QStringLiteral("/opt/ZR/Tools"));
-        QCOMPARE(status->text(), QStringLiteral("Default options"));
-        QCOMPARE(cell.configData(), sent);
+        seen << QString::number(changed.count()) << status->text();
+        QCOMPARE(seen,
+            QStringList({ "Customize installation", "Custom options", "0", "Custom options",
+                "Install for all users (recommended)", "/opt/ZR/Tools", "1", "Default options" }));
+        QCOMPARE(changed.at(0).at(0).value<LmtToolConfigData>(), toolsData());
+        QCOMPARE(cell.configData(), toolsData());
     }
 
     void cellRemovedWhileItsDialogRuns()
@@ -267,14 +236,10 @@ private Q_SLOTS:
     {
         LmtToolLinksCell cell(
             LmtToolLinksData { "Lumetra Tools", "3.1.0", "https://a/rn/", "https://a/lic/" });
-        auto *notes = child<QPushButton>(&cell, "lblReleaseNotes");
-        auto *licence = child<QPushButton>(&cell, "lblLicense");
-        QCOMPARE(child<QLabel>(&cell, "lblName")->text(), QStringLiteral("Lumetra Tools"));
-        QCOMPARE(notes->text(), QStringLiteral("Release notes"));
-        QCOMPARE(licence->text(), QStringLiteral("License"));
         QSignalSpy requests(&cell, &LmtToolLinksCell::getReleaseNotesOrLicenseData);
-
-        QStringList seen;
+        QStringList seen { child<QLabel>(&cell, "lblName")->text() };
+        for (QPushButton *button : cell.findChildren<QPushButton *>())
+            seen << button->objectName() + ": " + button->text();
         onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
             seen << dialog->windowTitle() << dialog->documentText();
             cell.onReleaseNotesOrLicenseDataReady("other cell's notes", "https://b/rn/");
@@ -284,62 +249,59 @@ private Q_SLOTS:
             seen << dialog->documentText();
             dialog->accept();
         });
-        notes->click();
-        QCOMPARE(requests.count(), 1);
-        QCOMPARE(requests.at(0).at(0).toString(), QStringLiteral("https://a/rn/"));
-        QCOMPARE(seen,
-            QStringList({ "Release Notes - Lumetra Tools 3.1.0", "Loading Release Notes data ...",
-                "Loading Release Notes data ...", "<b>notes</b>" }));
-        QVERIFY(!cell.openDialog());
+        child<QPushButton>(&cell, "lblReleaseNotes")->click();
         // A late answer finds no dialog and is dropped.
         cell.onReleaseNotesOrLicenseDataReady("late", "https://a/rn/");
-        QVERIFY(!cell.openDialog());
-
-        seen.clear();
+        seen << (cell.openDialog() ? "still open" : "closed");
         onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
             seen << dialog->windowTitle() << dialog->documentText() << dialog->url();
             dialog->reject();
         });
-        licence->click();
+        child<QPushButton>(&cell, "lblLicense")->click();
+        for (const QList<QVariant> &request : requests)
+            seen << "asked " + request.at(0).toString();
         QCOMPARE(seen,
-            QStringList(
-                { "License - Lumetra Tools 3.1.0", "Loading License data ...", "https://a/lic/" }));
-        QCOMPARE(requests.count(), 2);
+            QStringList({ "Lumetra Tools", "lblReleaseNotes: Release notes", "lblLicense: License",
+                "Release Notes - Lumetra Tools 3.1.0", "Loading Release Notes data ...",
+                "Loading Release Notes data ...", "<b>notes</b>", "closed",
+                "License - Lumetra Tools 3.1.0", "Loading License data ...", "https://a/lic/",
+                "asked https://a/rn/", "asked https://a/lic/" }));
 
+        // Only the documents there are get a button.
         LmtToolLinksCell notesOnly(LmtToolLinksData { "Beta", "1.0.0", "https://b/rn/", {} });
-        QVERIFY(notesOnly.findChild<QPushButton *>("lblReleaseNotes"));
-        QVERIFY(!notesOnly.findChild<QPushButton *>("lblLicense"));
         LmtToolLinksCell nameOnly(LmtToolLinksData { "Gamma", "1.0.0", {}, {} });
-        QVERIFY(nameOnly.findChildren<QPushButton *>().isEmpty());
+        QCOMPARE(notesOnly.findChildren<QPushButton *>().value(0)->objectName(), "lblReleaseNotes");
+        QCOMPARE(notesOnly.findChildren<QPushButton *>().size()
+                + nameOnly.findChildren<QPushButton *>().size(),
+            1);
     }
 
     void viewBuildsCellsAndHidesEmptyTables()
     {
         selecttest::Catalogue catalogue("views/config-view.json");
-        const auto offered = catalogue.version("tools");
         setKorOnlineUrl("https://mirror.example/");
-
         LmtToolConfigView view;
         view.updateToolsData(catalogue.model);
-        QVERIFY(view.table(0)->isVisibleTo(&view));
-        QVERIFY(shown(view, "m_lblToInstall"));
-        QVERIFY(!view.table(1)->isVisibleTo(&view));
-        QVERIFY(!shown(view, "m_lblToUpdate"));
-        QVERIFY(view.table(2)->isVisibleTo(&view));
+        // Per table (installs, updates, uninstalls): whether it and its heading show.
+        const auto shownTables = [&view] {
+            QString shownNow;
+            for (int kind = 0; kind < 3; ++kind)
+                shownNow += QString::number(view.table(kind)->isVisibleTo(&view))
+                    + QString::number(shown(view,
+                        std::array {
+                            "m_lblToInstall", "m_lblToUpdate", "m_lblToUninstall" }[kind]));
+            return shownNow;
+        };
+        QCOMPARE(shownTables(), "110011");
         QCOMPARE(child<QLabel>(&view, "m_lblToUninstall")->text(),
             QStringLiteral("The following packages will be uninstalled:"));
-
-        QTableView *installs = view.table(0);
-        auto *links = qobject_cast<LmtToolLinksCell *>(
-            installs->indexWidget(installs->model()->index(0, 0)));
-        auto *config = qobject_cast<LmtToolConfigCell *>(
-            installs->indexWidget(installs->model()->index(0, 2)));
-        QVERIFY(links && config);
+        const auto cellAt = [&view](int kind, int column) {
+            return view.table(kind)->indexWidget(view.table(kind)->model()->index(0, column));
+        };
+        auto *config = qobject_cast<LmtToolConfigCell *>(cellAt(0, 2));
         QCOMPARE(child<QLabel>(config, "m_lblStatus")->text(), QStringLiteral("Default options"));
         // The uninstall row's configuration cell shows nothing.
-        auto *dropped = qobject_cast<LmtToolConfigCell *>(
-            view.table(2)->indexWidget(view.table(2)->model()->index(0, 2)));
-        QVERIFY(dropped);
+        auto *dropped = qobject_cast<LmtToolConfigCell *>(cellAt(2, 2));
         QVERIFY(child<QLabel>(dropped, "m_lblStatus")->text().isEmpty());
         QVERIFY(!child<QPushButton>(dropped, "m_btnCustomize")->isVisibleTo(dropped));
 
@@ -347,7 +309,7 @@ private Q_SLOTS:
         LmtToolConfigData chosen = config->configData();
         chosen.installDirectory = "/srv/Tools";
         Q_EMIT config->dataChanged(chosen);
-        QCOMPARE(offered->installDirectory(), QStringLiteral("/srv/Tools"));
+        QCOMPARE(catalogue.version("tools")->installDirectory(), QStringLiteral("/srv/Tools"));
 
         // Requests go out through the view; answers come back to the asking cell only.
         QSignalSpy requests(&view, &LmtToolConfigView::getReleaseNotesOrLicenseData);
@@ -357,18 +319,15 @@ private Q_SLOTS:
             document = dialog->documentText();
             dialog->accept();
         });
-        child<QPushButton>(links, "lblLicense")->click();
-        QCOMPARE(requests.count(), 1);
-        QCOMPARE(requests.at(0).at(0).toString(),
-            QStringLiteral("https://mirror.example/12/versions/34/license/"));
-        QCOMPARE(document, QStringLiteral("licence text"));
+        child<QPushButton>(cellAt(0, 0), "lblLicense")->click();
+        QCOMPARE(requests.value(0).value(0).toString() + " " + document,
+            QStringLiteral("https://mirror.example/12/versions/34/license/ licence text"));
 
         // Nothing left to do: every table and label hides.
-        offered->setSelected(false);
+        catalogue.version("tools")->setSelected(false);
         catalogue.version("gone")->setSelected(true);
         view.updateToolsData(catalogue.model);
-        for (int kind = 0; kind < 3; ++kind)
-            QVERIFY(!view.table(kind)->isVisibleTo(&view));
+        QCOMPARE(shownTables(), "000000");
         setKorOnlineUrl(QString());
     }
 };
