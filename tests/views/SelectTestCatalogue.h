@@ -237,7 +237,7 @@ inline void answerMessageBox(const QString &buttonText, QString *seen)
 // (of the next message box), "add L version" (to the row after its keys were worked out),
 // "setkey L" (forget the remembered key), "flag L on|off", "dir L path", "missing L=C L2= ..."
 // (no candidate after "="), "load fixture", "reload". Checks: "selected|unselected L...",
-// "state L checked|unchecked", "action L kind" (shown first), "remembered L key", "key L key",
+// "state L checked|unchecked", "action L kind" (shown first), "remembered L key",
 // "shows L L2", "lookup L key L2|none", "text L html" ({page}: the link to the tool's vendor
 // page), "tip L text", "icon|noicon L", and of the view: "combo L text|<none>", "info L text"
 // (starts so), "info= L text", "info~ L text" (contains), "box title: text", "unmet L=C ...",
@@ -308,8 +308,10 @@ public:
         const QStringList words = step.split(' ');
         const QString verb = words.first(), label = words.value(1), value = words.value(2);
         const QString rest = step.section(' ', 2);
-        LmtToolSelectModel *model = modelOf(label);
-        const int row = rowOf(label);
+        LmtToolSelectModel *model = locate(label).first;
+        const int row = locate(label).second;
+        const auto shown = [&] { return model->rows().at(show(label)); };
+        const auto combo = [&] { return qobject_cast<QComboBox *>(cell(model, row, 2)); };
         static const QStringList states { "unchecked", "partial", "checked" };
         static const QStringList actions { "NoChange", "Install", "Update", "Downgrade",
             "Uninstall" };
@@ -323,16 +325,16 @@ public:
         } else if (verb == "pick") {
             m_returned = model->rows().at(row)->selectVersion(value);
         } else if (verb == "choose") {
-            auto *box = editor<QComboBox>(label, 2);
+            QComboBox *box = combo();
             box->setCurrentIndex(box->findText(value));
-            QCOMPARE(editor<QComboBox>(label, 2), box); // stays open
+            QCOMPARE(combo(), box); // stays open
         } else if (verb == "add") {
             model->rows().at(row)->addVersion(
                 value, lmttest::addOnline(version(label)->tool(), value));
         } else if (verb == "uncheckrow" || verb == "uncheck") {
             model->uncheckRow(verb == "uncheck" ? show(label) : row);
         } else if (verb == "check") {
-            QVERIFY(model->rows().at(show(label))->setCheckState(Qt::Checked));
+            QVERIFY(shown()->setCheckState(Qt::Checked));
         } else if (verb == "show") {
             show(label);
         } else if (verb == "answer") {
@@ -365,11 +367,9 @@ public:
         } else if (verb == "state") {
             QCOMPARE(states.value(model->index(row, 0).data(Qt::CheckStateRole).toInt()), value);
         } else if (verb == "action") {
-            QCOMPARE(actions.value(model->rows().at(show(label))->action()), value);
+            QCOMPARE(actions.value(shown()->action()), value);
         } else if (verb == "remembered") {
             QCOMPARE(version(label)->tool()->selectedVersionKey(), value);
-        } else if (verb == "key") {
-            QCOMPARE(model->rows().at(row)->currentKey(), value);
         } else if (verb == "shows") {
             QCOMPARE(labelOf(model->rows().at(row)->currentVersion()), value);
         } else if (verb == "lookup") {
@@ -380,15 +380,13 @@ public:
                 QString(rest).replace("{page}", QString("<a href=\"%1\">%1</a>").arg(page)));
         } else if (verb == "tip") {
             // The check box and the name explain the row alike; the other columns carry none.
-            const int shown = show(label);
             for (int column : { 0, 1 })
-                QCOMPARE(model->index(shown, column).data(Qt::ToolTipRole).toString(), rest);
-            QVERIFY(!model->index(shown, 3).data(Qt::ToolTipRole).isValid());
+                QCOMPARE(model->index(show(label), column).data(Qt::ToolTipRole).toString(), rest);
+            QVERIFY(!model->index(row, 3).data(Qt::ToolTipRole).isValid());
         } else if (verb == "icon" || verb == "noicon") {
             QCOMPARE(model->index(row, 1).data(Qt::DecorationRole).isValid(), verb == "icon");
         } else if (verb == "combo") {
-            auto *box = editor<QComboBox>(label, 2);
-            QCOMPARE(box ? box->currentText() : QString("<none>"), rest);
+            QCOMPARE(combo() ? combo()->currentText() : QString("<none>"), rest);
         } else if (verb.startsWith("info")) {
             for (const QString &text : { browserAt(model, row)->toPlainText(),
                      plainText(model->index(row, 3).data(Qt::EditRole).toString()) }) {
@@ -408,8 +406,7 @@ public:
             for (LmtToolSelectModel *each : m_models) {
                 for (int i = 0; i < each->rowCount(); ++i) {
                     const QString name = each->index(i, 1).data().toString() + ": ";
-                    if (auto *box
-                        = qobject_cast<QComboBox *>(tableOf(each)->indexWidget(each->index(i, 2))))
+                    if (auto *box = qobject_cast<QComboBox *>(cell(each, i, 2)))
                         QCOMPARE(name + box->currentText(),
                             name + each->index(i, 2).data(Qt::EditRole).toString());
                     QCOMPARE(name + browserAt(each, i)->toPlainText(),
@@ -418,12 +415,12 @@ public:
             }
         } else if (verb == "fits") {
             QStyleOptionViewItem option;
-            option.initFrom(tableOf(model));
+            option.initFrom(table(model));
             int widest = 0;
             for (int i = 0; i < model->rowCount(); ++i)
                 widest = std::max(
                     widest, LmtToolInfoDelegate().sizeHint(option, model->index(i, 3)).width());
-            QCOMPARE(tableOf(model)->columnWidth(3), widest);
+            QCOMPARE(table(model)->columnWidth(3), widest);
         } else {
             QFAIL(qPrintable("unknown step " + step));
         }
@@ -440,64 +437,50 @@ public:
         return version ? m_catalogue->labelOf(version) : none;
     }
 
-    // The row that holds the version, as the shown one or in its drop-down.
-    int rowOf(const QString &label) const
-    {
-        if (!m_catalogue->has(label))
-            return label == "end" ? modelOf(label)->rowCount() : -1;
-        const auto wanted = version(label);
-        const auto &rows = modelOf(label)->rows();
-        for (int i = 0; i < rows.size(); ++i) {
-            if (rows.at(i)->currentVersion() == wanted || rows.at(i)->versions().contains(wanted))
-                return i;
-        }
-        return -1;
-    }
-
-    LmtToolSelectModel *modelOf(const QString &label) const
+    // The model and row that hold the version, as the shown one or in the drop-down; for
+    // a name that is no version the first model and no row, or for "end" the one after its
+    // last.
+    std::pair<LmtToolSelectModel *, int> locate(const QString &label) const
     {
         for (LmtToolSelectModel *model : m_models) {
-            for (const auto &row : model->rows()) {
-                if (m_catalogue->has(label)
-                    && (row->currentVersion() == version(label)
-                        || row->versions().contains(version(label))))
-                    return model;
+            for (int i = 0; m_catalogue->has(label) && i < model->rowCount(); ++i) {
+                const auto &row = model->rows().at(i);
+                if (row->currentVersion() == version(label)
+                    || row->versions().contains(version(label)))
+                    return { model, i };
             }
         }
-        return m_models.first();
+        return { m_models.first(), label == "end" ? m_models.first()->rowCount() : -1 };
     }
 
-    QTableView *tableOf(const LmtToolSelectModel *model) const
+    QTableView *table(const LmtToolSelectModel *model) const
     {
         return model == m_view->baseModel() ? m_view->baseTable() : m_view->additionalTable();
     }
 
-    template<typename Editor>
-    Editor *editor(const QString &label, int column) const
+    QWidget *cell(const LmtToolSelectModel *model, int row, int column) const
     {
-        return qobject_cast<Editor *>(
-            tableOf(modelOf(label))->indexWidget(modelOf(label)->index(rowOf(label), column)));
+        return table(model)->indexWidget(model->index(row, column));
     }
 
     // The information cell's text; an installed 3rd-party tool's also holds its "Open" button.
     QTextBrowser *browserAt(const LmtToolSelectModel *model, int row) const
     {
-        QWidget *cell = tableOf(model)->indexWidget(model->index(row, 3));
-        if (auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(cell))
+        if (auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(cell(model, row, 3)))
             return thirdParty->informationBrowser();
-        if (!qobject_cast<QTextBrowser *>(cell))
+        if (!qobject_cast<QTextBrowser *>(cell(model, row, 3)))
             qFatal("no information cell in row %d", row);
-        return qobject_cast<QTextBrowser *>(cell);
+        return qobject_cast<QTextBrowser *>(cell(model, row, 3));
     }
 
     // Makes the version the row's shown one.
     int show(const QString &label)
     {
-        const auto wanted = version(label);
-        const int row = rowOf(label);
-        const auto &shown = modelOf(label)->rows().at(row);
+        const auto [model, row] = locate(label);
+        const auto &shown = model->rows().at(row);
         for (const QString &key : shown->versionKeys()) {
-            if (shown->currentVersion() != wanted && shown->versionForKey(key) == wanted)
+            if (shown->currentVersion() != version(label)
+                && shown->versionForKey(key) == version(label))
                 shown->selectVersion(key);
         }
         return row;
@@ -505,7 +488,6 @@ public:
 
     LmtToolSelectModel &model() { return *m_models.first(); }
     LmtToolSelectView &view() { return *m_view; }
-    const Catalogue &catalogue() const { return *m_catalogue; }
 
 private:
     template<typename Sender>

@@ -116,7 +116,7 @@ void TestLmtToolSelectView::informationCellIsSizedByVisibleText()
         < plainWidth(packInfo.data(Qt::EditRole).toString()));
 
     // The installed 3rd-party row also holds the "Open" button.
-    const QModelIndex editorInfo = rig.model().index(rig.rowOf("editor"), 3);
+    const QModelIndex editorInfo = rig.model().index(rig.locate("editor").second, 3);
     QCOMPARE(delegate.sizeHint(option, editorInfo).width(),
         plainWidth(editorInfo.data(Qt::EditRole).toString()) + 20 + 220);
 
@@ -141,7 +141,7 @@ void TestLmtToolSelectView::thirdPartyCellOpensTheTool()
     QVERIFY(QTest::qWaitForWindowExposed(&rig.view()));
     const auto cellOf = [&rig](const QString &label) {
         return qobject_cast<ThirdPartyEditorWidget *>(
-            rig.view().baseTable()->indexWidget(rig.model().index(rig.rowOf(label), 3)));
+            rig.cell(&rig.model(), rig.locate(label).second, 3));
     };
     auto *cell = cellOf("editor");
     QCOMPARE(cell->openButton()->text(), QString("Open Editor"));
@@ -222,7 +222,7 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
     };
     for (const QJsonValue &cell : selecttest::jsonFixture("views/registry-text-cells.json")) {
         const QString label = cell["as"].toString();
-        QTextBrowser *browser = rig.browserAt(rig.modelOf(label), rig.rowOf(label));
+        QTextBrowser *browser = rig.browserAt(rig.locate(label).first, rig.locate(label).second);
         QCOMPARE(browser->toPlainText().simplified(), filled(cell["text"].toString()).simplified());
         QStringList links, expected;
         for (const QJsonValue &link : cell["links"].toArray())
@@ -241,10 +241,10 @@ void TestLmtToolSelectView::registryTextIsShownAsWritten()
 
     // Tool tips of the check box and the name, shown where the pointer rests.
     for (int column : { 0, 1 })
-        QCOMPARE(shownToolTip(view.additionalTable(), rig.rowOf("needs"), column),
+        QCOMPARE(shownToolTip(view.additionalTable(), rig.locate("needs").second, column),
             QString("Needs 2.0.0 has a dependency on the %1 1.0.0 which is not installed")
                 .arg(name));
-    QCOMPARE(shownToolTip(view.additionalTable(), rig.rowOf("installed"), 1),
+    QCOMPARE(shownToolTip(view.additionalTable(), rig.locate("installed").second, 1),
         QString("%1 1.0.0 is installed at %2").arg(name, fill["location"]));
     QToolTip::hideText();
 
