@@ -41,25 +41,6 @@ class tst_LmtToolInstall : public QObject
     selecttest::Catalogue m_catalogue { "views/install.json" };
 
 private Q_SLOTS:
-    void statusTextsAndColours_data() { lmttest::rowsFrom("views/install-statuses.json", "given"); }
-
-    void statusTextsAndColours()
-    {
-        QFETCH(QJsonObject, given);
-        LmtToolInstallModel model;
-        model.updateToolsData(m_catalogue.model);
-        const auto kind = Row::Kind(
-            QStringList({ "Download", "Install", "Uninstall" }).indexOf(given["kind"].toString()));
-        const bool removal = kind == Row::Uninstall;
-        const QString featureId = removal ? "com.zdr.flash" : LmtToolsPackageFeatureId;
-        const QString version = removal ? "0.9.0" : "3.1.0.7";
-        model.setStatus(featureId, version, statusNamed(given["status"].toString()), kind);
-        if (given.contains("progress"))
-            model.setProgress(featureId, version, given["progress"].toDouble(), kind);
-        QCOMPARE(statusOf(&model, removal ? 1 : 0),
-            given["text"].toString() + (given["red"].toBool() ? "!" : ""));
-    }
-
     // Steps "download|install|uninstall Status featureId version", "progress percent
     // featureId version" or "reload", each followed, when given, by every row ("table": name,
     // version, "*" while its spinner turns or "-", status, progress) and the rows and columns
