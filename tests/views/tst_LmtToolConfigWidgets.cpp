@@ -32,18 +32,12 @@ using namespace zendrel::lmt::setup;
 
 namespace {
 
-constexpr auto CU = LmtToolInstallScope::CurrentUser;
-constexpr auto AU = LmtToolInstallScope::AllUsers;
-
-// The tools package's: all users recommended and chosen, a default folder per scope.
+// The tools package's, as the first case of the dialog: all users recommended and chosen, a
+// default folder per scope.
 LmtToolConfigData toolsData()
 {
-    LmtToolConfigData data;
-    data.recommendedScope = AU;
-    data.installScope = AU;
-    data.defaultDirectories = { { CU, "/home/u/ZR/Tools" }, { AU, "/opt/ZR/Tools" } };
-    data.installDirectory = "/opt/ZR/Tools";
-    return data;
+    return selecttest::configDataOf(
+        selecttest::jsonFixture("views/config-dialog.json").first().toObject());
 }
 
 template<typename T>
@@ -141,43 +135,36 @@ private Q_SLOTS:
             } else if (verb == "browse") {
                 dialog.answer = rest;
                 child<QToolButton>(&dialog, "m_btnInstallDir")->click();
-            } else if (verb == "started") {
-                QCOMPARE(dialog.starts.value(dialog.starts.size() - 1), rest);
             } else if (verb == "shown" || verb == "hidden") {
                 for (const QString &name : rest.split(' '))
                     QVERIFY2(
                         shown(dialog, qPrintable(name)) == (verb == "shown"), qPrintable(step));
             } else if (verb == "show") {
                 dialog.show();
-            } else if (verb == "open") {
-                QCOMPARE(dialog.isVisible() ? "yes" : "no", rest);
-            } else if (verb == "looks") {
-                QCOMPARE(QStringList({ dialog.windowTitle(), combo->itemText(0), combo->itemText(1),
-                                         combo->currentText(), warning->styleSheet() })
-                             .join(" | "),
-                    rest);
-                QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
-                QVERIFY(warning->openExternalLinks());
             } else if (verb == "refused") {
                 lmttest::MessageBoxWatcher boxes;
                 clickButton(dialog, QDialogButtonBox::Ok);
                 QCOMPARE(boxes.texts(), QStringList { rest });
                 QCOMPARE(boxes.icons(), QList<QMessageBox::Icon> { QMessageBox::Critical });
-            } else if (verb == "path") {
-                QCOMPARE(edit->text(), rest);
-            } else if (verb == "warning") {
-                QCOMPARE(warning->text(), rest);
-            } else if (verb == "result") {
-                QCOMPARE(
-                    QString(dialog.result() == QDialog::Accepted ? "accepted" : "rejected"), rest);
-            } else if (verb == "stored") {
-                QCOMPARE(
-                    QString(data.installScope == AU ? "all " : "user ") + data.installDirectory,
-                    rest);
             } else if (verb == "unchanged") {
                 QCOMPARE(data, before);
+            } else if (verb == "looks") {
+                QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
+                QVERIFY(warning->openExternalLinks());
+                QCOMPARE(QStringList({ dialog.windowTitle(), combo->itemText(0), combo->itemText(1),
+                                         combo->currentText(), warning->styleSheet() })
+                             .join(" | "),
+                    rest);
             } else {
-                QFAIL(qPrintable("unknown step " + step));
+                const QHash<QString, QString> facts { { "path", edit->text() },
+                    { "warning", warning->text() }, { "open", dialog.isVisible() ? "yes" : "no" },
+                    { "result", dialog.result() == QDialog::Accepted ? "accepted" : "rejected" },
+                    { "started", dialog.starts.value(dialog.starts.size() - 1) },
+                    { "stored",
+                        (data.installScope == LmtToolInstallScope::AllUsers ? "all " : "user ")
+                            + data.installDirectory } };
+                QVERIFY2(facts.contains(verb), qPrintable("unknown step " + step));
+                QCOMPARE(facts.value(verb), rest);
             }
         }
     }
