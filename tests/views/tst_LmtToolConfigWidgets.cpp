@@ -219,50 +219,6 @@ private Q_SLOTS:
         QVERIFY(!linksGuard);
     }
 
-    void linksCellShowsOnlyItsOwnAnswer()
-    {
-        LmtToolLinksCell cell(
-            LmtToolLinksData { "Lumetra Tools", "3.1.0", "https://a/rn/", "https://a/lic/" });
-        QSignalSpy requests(&cell, &LmtToolLinksCell::getReleaseNotesOrLicenseData);
-        QStringList seen { child<QLabel>(&cell, "lblName")->text() };
-        for (QPushButton *button : cell.findChildren<QPushButton *>())
-            seen << button->objectName() + ": " + button->text();
-        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
-            seen << dialog->windowTitle() << dialog->documentText();
-            cell.onReleaseNotesOrLicenseDataReady("other cell's notes", "https://b/rn/");
-            cell.onReleaseNotesOrLicenseDataReady("the licence", "https://a/lic/");
-            seen << dialog->documentText();
-            cell.onReleaseNotesOrLicenseDataReady("<b>notes</b>", "https://a/rn/");
-            seen << dialog->documentText();
-            dialog->accept();
-        });
-        child<QPushButton>(&cell, "lblReleaseNotes")->click();
-        // A late answer finds no dialog and is dropped.
-        cell.onReleaseNotesOrLicenseDataReady("late", "https://a/rn/");
-        seen << (cell.openDialog() ? "still open" : "closed");
-        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
-            seen << dialog->windowTitle() << dialog->documentText() << dialog->url();
-            dialog->reject();
-        });
-        child<QPushButton>(&cell, "lblLicense")->click();
-        for (const QList<QVariant> &request : requests)
-            seen << "asked " + request.at(0).toString();
-        QCOMPARE(seen,
-            QStringList({ "Lumetra Tools", "lblReleaseNotes: Release notes", "lblLicense: License",
-                "Release Notes - Lumetra Tools 3.1.0", "Loading Release Notes data ...",
-                "Loading Release Notes data ...", "<b>notes</b>", "closed",
-                "License - Lumetra Tools 3.1.0", "Loading License data ...", "https://a/lic/",
-                "asked https://a/rn/", "asked https://a/lic/" }));
-
-        // Only the documents there are get a button.
-        LmtToolLinksCell notesOnly(LmtToolLinksData { "Beta", "1.0.0", "https://b/rn/", {} });
-        LmtToolLinksCell nameOnly(LmtToolLinksData { "Gamma", "1.0.0", {}, {} });
-        QCOMPARE(notesOnly.findChildren<QPushButton *>().value(0)->objectName(), "lblReleaseNotes");
-        QCOMPARE(notesOnly.findChildren<QPushButton *>().size()
-                + nameOnly.findChildren<QPushButton *>().size(),
-            1);
-    }
-
     void viewBuildsCellsAndHidesEmptyTables()
     {
         selecttest::Catalogue catalogue("views/config-view.json");
@@ -287,10 +243,14 @@ private Q_SLOTS:
         };
         auto *config = qobject_cast<LmtToolConfigCell *>(cellAt(0, 2));
         QCOMPARE(child<QLabel>(config, "m_lblStatus")->text(), QStringLiteral("Default options"));
-        // The uninstall row's configuration cell shows nothing.
+        // The uninstall row's configuration cell shows nothing, its links cell only the name.
         auto *dropped = qobject_cast<LmtToolConfigCell *>(cellAt(2, 2));
         QVERIFY(child<QLabel>(dropped, "m_lblStatus")->text().isEmpty());
         QVERIFY(!child<QPushButton>(dropped, "m_btnCustomize")->isVisibleTo(dropped));
+        QVERIFY(cellAt(2, 0)->findChildren<QPushButton *>().isEmpty());
+        LmtToolLinksCell notesOnly(LmtToolLinksData { "Beta", "1.0.0", "https://b/rn/", {} });
+        QCOMPARE(notesOnly.findChildren<QPushButton *>().size(), 1);
+        QVERIFY(notesOnly.findChild<QPushButton *>("lblReleaseNotes"));
 
         // An accepted choice of the cell reaches the offered version.
         LmtToolConfigData chosen = config->configData();
@@ -298,17 +258,42 @@ private Q_SLOTS:
         Q_EMIT config->dataChanged(chosen);
         QCOMPARE(catalogue.version("tools")->installDirectory(), QStringLiteral("/srv/Tools"));
 
-        // Requests go out through the view; answers come back to the asking cell only.
+        // Requests go out through the view; a dialog shows only the answer for its own address.
+        const QString notesUrl = "https://mirror.example/12/versions/34/release-note/";
+        const QString licenceUrl = "https://mirror.example/12/versions/34/license/";
         QSignalSpy requests(&view, &LmtToolConfigView::getReleaseNotesOrLicenseData);
-        QString document;
+        QWidget *links = cellAt(0, 0);
+        QStringList seen { child<QLabel>(links, "lblName")->text() };
+        for (QPushButton *button : links->findChildren<QPushButton *>())
+            seen << button->objectName() + ": " + button->text();
         onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
-            view.onReleaseNotesOrLicenseDataReady("licence text", dialog->url());
-            document = dialog->documentText();
+            seen << dialog->windowTitle() << dialog->documentText();
+            view.onReleaseNotesOrLicenseDataReady("other cell's notes", "https://b/rn/");
+            view.onReleaseNotesOrLicenseDataReady("the licence", licenceUrl);
+            seen << dialog->documentText();
+            view.onReleaseNotesOrLicenseDataReady("<b>notes</b>", notesUrl);
+            seen << dialog->documentText();
             dialog->accept();
         });
-        child<QPushButton>(cellAt(0, 0), "lblLicense")->click();
-        QCOMPARE(requests.value(0).value(0).toString() + " " + document,
-            QStringLiteral("https://mirror.example/12/versions/34/license/ licence text"));
+        child<QPushButton>(links, "lblReleaseNotes")->click();
+        // A late answer finds no dialog and is dropped.
+        view.onReleaseNotesOrLicenseDataReady("late", notesUrl);
+        seen << (qobject_cast<LmtToolLinksCell *>(links)->openDialog() ? "still open" : "closed");
+        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
+            seen << dialog->windowTitle() << dialog->documentText() << dialog->url();
+            view.onReleaseNotesOrLicenseDataReady("licence text", dialog->url());
+            seen << dialog->documentText();
+            dialog->reject();
+        });
+        child<QPushButton>(links, "lblLicense")->click();
+        for (const QList<QVariant> &request : requests)
+            seen << "asked " + request.at(0).toString();
+        QCOMPARE(seen,
+            QStringList({ "Lumetra Tools", "lblReleaseNotes: Release notes", "lblLicense: License",
+                "Release Notes - Lumetra Tools 3.1.0", "Loading Release Notes data ...",
+                "Loading Release Notes data ...", "<b>notes</b>", "closed",
+                "License - Lumetra Tools 3.1.0", "Loading License data ...", licenceUrl,
+                "licence text", "asked " + notesUrl, "asked " + licenceUrl }));
 
         // Nothing left to do: every table and label hides.
         catalogue.version("tools")->setSelected(false);
