@@ -1,9 +1,6 @@
 #include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
-#include "model/LmtCoreToolModel.h"
 #include "services/LmtDownloadSettings.h"
-#include "services/LmtVendorSite.h"
 #include "views/LmtInstallPathCheck.h"
 #include "views/LmtLicenseOrRelNotesDialog.h"
 #include "views/LmtToolConfigCell.h"
@@ -14,18 +11,12 @@
 #include "views/LmtViewTypes.h"
 #include "views/SelectTestCatalogue.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 

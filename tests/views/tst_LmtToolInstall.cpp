@@ -1,5 +1,4 @@
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 #include "views/LmtSpinnerWidget.h"
 #include "views/LmtSyncedTableView.h"
 #include "views/LmtToolInstallModel.h"
@@ -11,7 +10,6 @@
 #include <QMetaEnum>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-#include <QTableView>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;

@@ -1,14 +1,10 @@
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 #include "views/LmtToolLinksCell.h"
-#include "views/LmtToolSelectModel.h"
 #include "views/SelectTestCatalogue.h"
 
 #include <QFile>
-#include <QIcon>
 #include <QImage>
 #include <QLabel>
-#include <QPixmap>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
