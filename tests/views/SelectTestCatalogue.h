@@ -293,8 +293,7 @@ public:
                 QCOMPARE(m_log.join(" | "), entry["log"].toString());
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable("at step " + what));
-            m_order.clear();
-            m_log.clear();
+            m_order.clear(), m_log.clear();
             for (LmtToolSelectModel *model : m_models)
                 for (int row = 0; row < model->rowCount(); ++row)
                     model->index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
@@ -357,10 +356,8 @@ public:
         } else if (verb == "load" || verb == "reload") {
             if (verb == "load")
                 m_catalogue = std::make_unique<Catalogue>(label);
-            if (m_view)
-                m_view->updateToolsData(m_catalogue->model);
-            else
-                m_own->updateToolsData(m_catalogue->model);
+            m_view ? m_view->updateToolsData(m_catalogue->model)
+                   : m_own->updateToolsData(m_catalogue->model);
         } else if (verb == "selected" || verb == "unselected") {
             for (const QString &each : words.mid(1))
                 QVERIFY2(version(each)->selected() == (verb == "selected"), qPrintable(each));
@@ -466,11 +463,9 @@ public:
     // The information cell's text; an installed 3rd-party tool's also holds its "Open" button.
     QTextBrowser *browserAt(const LmtToolSelectModel *model, int row) const
     {
-        if (auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(cell(model, row, 3)))
-            return thirdParty->informationBrowser();
-        if (!qobject_cast<QTextBrowser *>(cell(model, row, 3)))
-            qFatal("no information cell in row %d", row);
-        return qobject_cast<QTextBrowser *>(cell(model, row, 3));
+        auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(cell(model, row, 3));
+        return thirdParty ? thirdParty->informationBrowser()
+                          : qobject_cast<QTextBrowser *>(cell(model, row, 3));
     }
 
     // Makes the version the row's shown one.
