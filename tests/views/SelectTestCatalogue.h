@@ -40,6 +40,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 namespace selecttest {
@@ -208,14 +209,22 @@ inline QString shownAs(const QString &text, Qt::TextFormat format)
     return rich ? plainText(text) : text;
 }
 
+// Runs action on the next modal widget of type T that appears (polling, because the modal
+// loop that shows it only starts after the caller has handed over control).
+template<typename T>
+void onNextModal(std::function<void(T *)> action)
+{
+    QTimer::singleShot(10, [action] {
+        auto *modal = qobject_cast<T *>(QApplication::activeModalWidget());
+        modal ? action(modal) : onNextModal<T>(action);
+    });
+}
+
 // Answers the next modal box with the button of the given caption; seen gets its title and
 // its text as shown (markup rendered).
 inline void answerMessageBox(const QString &buttonText, QString *seen)
 {
-    QTimer::singleShot(0, [=] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return answerMessageBox(buttonText, seen);
+    onNextModal<QMessageBox>([=](QMessageBox *box) {
         *seen = box->windowTitle() + ": " + shownAs(box->text(), box->textFormat());
         for (QAbstractButton *button : box->buttons()) {
             if (button->text().remove('&') == buttonText)
@@ -349,7 +358,7 @@ public:
             for (const QString &pair : words.mid(1)) {
                 const QString candidate = pair.section('=', 1);
                 missing.append({ version(pair.section('=', 0, 0)),
-                    candidate.isEmpty() ? nullptr : version(candidate) });
+                    m_catalogue->has(candidate) ? version(candidate) : nullptr });
             }
             for (LmtToolSelectModel *each : m_models)
                 each->setMissingDependencies(missing);
