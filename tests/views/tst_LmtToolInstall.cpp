@@ -147,11 +147,8 @@ private Q_SLOTS:
         const QAbstractItemModel *model = view.table()->model();
         connect(model, &QAbstractItemModel::dataChanged, this,
             [&announced](const QModelIndex &from, const QModelIndex &to) {
-                announced << QString("%1.%2-%3.%4")
-                                 .arg(from.row())
-                                 .arg(from.column())
-                                 .arg(to.row())
-                                 .arg(to.column());
+                announced << QString::asprintf(
+                    "%d.%d-%d.%d", from.row(), from.column(), to.row(), to.column());
             });
         QCOMPARE(view.table()->columnWidth(3), 250);
         for (const QJsonValue &entry : given["steps"].toArray()) {

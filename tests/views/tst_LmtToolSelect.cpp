@@ -101,8 +101,7 @@ private Q_SLOTS:
     void formHasItsWidgetsAndEditors();
     void pageFollowsTheSteps_data() { lmttest::rowsFrom("views/view-steps.json", "given"); }
     void pageFollowsTheSteps();
-    void informationCellIsSizedByVisibleText();
-    void thirdPartyCellOpensTheTool();
+    void informationCellsShowAndStart();
     void wheelScrollsThePageNotTheVersion();
     void registryTextIsShownAsWritten_data()
     {
@@ -189,11 +188,8 @@ void TestLmtToolSelect::changedRowsAreAnnouncedInRuns()
     QStringList runs;
     QObject::connect(&model, &QAbstractItemModel::dataChanged, &model,
         [&runs](const QModelIndex &from, const QModelIndex &to) {
-            runs << QStringLiteral("%1.%2-%3.%4")
-                        .arg(from.row())
-                        .arg(from.column())
-                        .arg(to.row())
-                        .arg(to.column());
+            runs << QString::asprintf(
+                "%d.%d-%d.%d", from.row(), from.column(), to.row(), to.column());
         });
     model.announceRowChanges([&](const LmtToolSelectRow &row) {
         for (int i = 0; i < model.rowCount(); ++i) {
@@ -234,42 +230,9 @@ void TestLmtToolSelect::pageFollowsTheSteps()
     rig.runAll(given["steps"]);
 }
 
-void TestLmtToolSelect::informationCellIsSizedByVisibleText()
-{
-    SelectRig rig("views/view-cells.json", true, true);
-    LmtToolInfoDelegate delegate;
-    QStyledItemDelegate plain;
-    QStyleOptionViewItem option;
-    option.initFrom(rig.view().baseTable());
-    const auto plainWidth = [&](const QString &text) {
-        QStyleOptionViewItem measured(option);
-        measured.features |= QStyleOptionViewItem::HasDisplay;
-        measured.text = text;
-        return plain.sizeHint(measured, QModelIndex()).width();
-    };
-
-    const QModelIndex packInfo = rig.view().additionalModel()->index(0, 3);
-    const QString visible = "Select the check box to install. To download and install manually "
-                            "go to "
-        + vendorToolPageUrl("com.zdr.pack.with.a.rather.long.feature.id.for.its.page");
-    rig.run("text pack Select the check box to install. To download and install manually go to "
-            "{page}");
-    QCOMPARE(delegate.sizeHint(option, packInfo).width(), plainWidth(visible) + 20);
-    QVERIFY(delegate.sizeHint(option, packInfo).width()
-        < plainWidth(packInfo.data(Qt::EditRole).toString()));
-
-    // The installed 3rd-party row also holds the "Open" button.
-    const QModelIndex editorInfo = rig.model().index(rig.locate("editor").second, 3);
-    QCOMPARE(delegate.sizeHint(option, editorInfo).width(),
-        plainWidth(editorInfo.data(Qt::EditRole).toString()) + 20 + 220);
-
-    // Measurements are kept, but not across a change of font.
-    option.font.setPointSize(option.font.pointSize() * 2);
-    QCOMPARE(delegate.sizeHint(option, packInfo).width(), plainWidth(visible) + 20);
-    QVERIFY(delegate.sizeHint(option, packInfo).width() > plainWidth(visible) / 2 + 40);
-}
-
-void TestLmtToolSelect::thirdPartyCellOpensTheTool()
+// The information cells: sized by the text they show, and for an installed 3rd-party tool
+// with the button that starts it.
+void TestLmtToolSelect::informationCellsShowAndStart()
 {
     const QString marker = m_sandbox.filePath("editor/started.txt");
     const QString script = m_sandbox.filePath("editor/editor.sh");
@@ -280,6 +243,32 @@ void TestLmtToolSelect::thirdPartyCellOpensTheTool()
             .toUtf8(),
         true));
     SelectRig rig("views/view-cells.json", true, true, { { "script", script } });
+    LmtToolInfoDelegate delegate;
+    QStyledItemDelegate plain;
+    QStyleOptionViewItem option;
+    option.initFrom(rig.view().baseTable());
+    const auto plainWidth = [&](const QString &text) {
+        QStyleOptionViewItem measured(option);
+        measured.features |= QStyleOptionViewItem::HasDisplay;
+        measured.text = text;
+        return plain.sizeHint(measured, QModelIndex()).width();
+    };
+    const QModelIndex packInfo = rig.view().additionalModel()->index(0, 3);
+    const QString packText = packInfo.data(Qt::EditRole).toString();
+    rig.run("text pack Select the check box to install. To download and install manually go to "
+            "{page}");
+    QCOMPARE(delegate.sizeHint(option, packInfo).width(),
+        plainWidth(selecttest::plainText(packText)) + 20);
+    QVERIFY(delegate.sizeHint(option, packInfo).width() < plainWidth(packText));
+    // The installed 3rd-party row also holds the "Open" button.
+    const QModelIndex editorInfo = rig.model().index(rig.locate("editor").second, 3);
+    QCOMPARE(delegate.sizeHint(option, editorInfo).width(),
+        plainWidth(editorInfo.data(Qt::EditRole).toString()) + 20 + 220);
+    // Measurements are kept, but not across a change of font.
+    option.font.setPointSize(option.font.pointSize() * 2);
+    QCOMPARE(delegate.sizeHint(option, packInfo).width(),
+        plainWidth(selecttest::plainText(packText)) + 20);
+
     rig.view().show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.view()));
     const auto cellOf = [&rig](const QString &label) {
