@@ -161,13 +161,11 @@ private Q_SLOTS:
                 ->setSelected(false);
         QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
         model.updateToolsData(m_catalogue->model);
-        QStringList rows, expected;
+        QStringList rows;
         for (int row = 0; row < model.rowCount(); ++row)
             rows << snapshot(model, row);
-        for (const QJsonValue &line : given["rows"].toArray())
-            expected << line.toString();
         setKorOnlineUrl(QString());
-        QCOMPARE(rows, expected);
+        QCOMPARE(rows, QVariant(given["rows"].toArray().toVariantList()).toStringList());
         QCOMPARE(resets.count() + model.columnCount(), 1 + 3);
         QVERIFY(toolsInstallationGuideUrl().startsWith(vendorSiteBaseUrl()));
         QVERIFY(!model.index(0, 1).data(Qt::UserRole).isValid());
@@ -186,12 +184,14 @@ private Q_SLOTS:
         chosen.installScope = CU;
         chosen.installDirectory = "{username}-nowhere/Tools";
         chosen.note = "ignored";
+        const auto set = [&installs](int row, int column, const QVariant &value, int role) {
+            return installs.setData(installs.index(row, column), value, role);
+        };
+        const QVariant value = QVariant::fromValue(chosen);
         // Wrong role, wrong column, row outside, or a value of another type: refused.
-        QVERIFY(!installs.setData(installs.index(1, 2), QVariant::fromValue(chosen), Qt::UserRole));
-        QVERIFY(!installs.setData(installs.index(1, 1), QVariant::fromValue(chosen)));
-        QVERIFY(!installs.setData(installs.index(7, 2), QVariant::fromValue(chosen)));
-        QVERIFY(!installs.setData(installs.index(1, 2), QStringLiteral("/tmp")));
-        QVERIFY(installs.setData(installs.index(1, 2), QVariant::fromValue(chosen)));
+        QVERIFY(!set(1, 2, value, Qt::UserRole) && !set(1, 1, value, Qt::EditRole));
+        QVERIFY(!set(7, 2, value, Qt::EditRole) && !set(1, 2, "/tmp", Qt::EditRole));
+        QVERIFY(set(1, 2, value, Qt::EditRole));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).toModelIndex(), installs.index(1, 2));
         // The version's setter expands the placeholders; only scope and directory are taken.
@@ -347,19 +347,16 @@ private Q_SLOTS:
     {
         // A catalogue refresh rebuilds the cells while a dialog may be open.
         auto *cell = new LmtToolConfigCell(toolsData());
-        QPointer<LmtToolConfigCell> guard(cell);
+        auto *links = new LmtToolLinksCell(LmtToolLinksData { "A", "1.0.0", "https://a/rn/", {} });
+        const QList<QPointer<QWidget>> guards { cell, links };
         QSignalSpy changed(cell, &LmtToolConfigCell::dataChanged);
         onNextModal<LmtToolConfigDialog>([cell](LmtToolConfigDialog *) { delete cell; });
         child<QPushButton>(cell, "m_btnCustomize")->click();
-        QVERIFY(!guard);
-        QCOMPARE(changed.count(), 0);
-
-        auto *links = new LmtToolLinksCell(LmtToolLinksData { "A", "1.0.0", "https://a/rn/", {} });
-        QPointer<LmtToolLinksCell> linksGuard(links);
         onNextModal<LmtLicenseOrRelNotesDialog>(
             [links](LmtLicenseOrRelNotesDialog *) { delete links; });
         child<QPushButton>(links, "lblReleaseNotes")->click();
-        QVERIFY(!linksGuard);
+        QVERIFY(!guards.at(0) && !guards.at(1));
+        QCOMPARE(changed.count(), 0);
     }
 
     void viewBuildsCellsAndHidesEmptyTables()

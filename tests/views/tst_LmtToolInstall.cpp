@@ -164,7 +164,7 @@ private Q_SLOTS:
                 view.onInstallStatusChanged(statusNamed(step.at(1)), step.at(2), step.at(3));
             else
                 view.onUninstallStatusChanged(statusNamed(step.at(1)), step.at(2), step.at(3));
-            QStringList rows, expected;
+            QStringList rows;
             for (int row = 0; row < model->rowCount() && entry["table"].isArray(); ++row) {
                 QWidget *spinner = view.table()->indexWidget(model->index(row, 2));
                 rows << QStringList({ model->index(row, 0).data().toString(),
@@ -173,9 +173,7 @@ private Q_SLOTS:
                                         QString::number(view.model()->rows().at(row)->progress) })
                             .join(" | ");
             }
-            for (const QJsonValue &line : entry["table"].toArray())
-                expected << line.toString();
-            QCOMPARE(rows, expected);
+            QCOMPARE(rows, QVariant(entry["table"].toArray().toVariantList()).toStringList());
             if (entry["announced"].isString())
                 QCOMPARE(announced.join(' '), entry["announced"].toString());
             QCOMPARE(complete.join(' '), entry["complete"].toString());
