@@ -84,39 +84,29 @@ class TestLmtToolSelect : public QObject
     lmttest::Sandbox m_sandbox;
 
 private Q_SLOTS:
-    void modelFollowsTheSteps_data() { lmttest::rowsFrom("views/select-steps.json", "given"); }
-    void modelFollowsTheSteps();
-    // The information text of a row and the tool tip of its check box and name, after steps.
-    void hintsSayWhatWillHappen_data() { lmttest::rowsFrom("views/hints-cases.json", "given"); }
-    void hintsSayWhatWillHappen() { modelFollowsTheSteps(); }
+    void followsTheSteps_data() { lmttest::rowsFrom("views/steps.json", "given"); }
+    void followsTheSteps();
     void upgradeIconsAndTips();
     void dataAnswersOnlyItsRolesAndColumns();
     // One letter per row of the table (x: changed), and the runs of rows announced.
-    void changedRowsAreAnnouncedInRuns_data()
-    {
-        lmttest::rowsFrom("views/select-runs.txt", { "changed", "announced" });
-    }
-    void changedRowsAreAnnouncedInRuns();
+    void rowsAnnouncedInRuns_data() { lmttest::rowsFrom("views/runs.txt", { "x", "runs" }); }
+    void rowsAnnouncedInRuns();
     void initTestCase() { QApplication::setApplicationDisplayName("Lumetra Setup Test"); }
     void formHasItsWidgetsAndEditors();
-    void pageFollowsTheSteps_data() { lmttest::rowsFrom("views/view-steps.json", "given"); }
-    void pageFollowsTheSteps();
     void informationCellsShowAndStart();
     void wheelScrollsThePageNotTheVersion();
-    void registryTextIsShownAsWritten_data()
-    {
-        lmttest::rowsFrom("views/registry-texts.json", "given");
-    }
-    void registryTextIsShownAsWritten();
+    void registryTextAsWritten_data() { lmttest::rowsFrom("views/registry-texts.json", "given"); }
+    void registryTextAsWritten();
 };
 
-// A catalogue (select-lines unless named), the steps of SelectRig, then, when given, every
-// row of the table as a snapshot line, in order.
-void TestLmtToolSelect::modelFollowsTheSteps()
+// A catalogue (select-lines unless named), one table's model ("base" unless false) or the whole
+// page ("view"), the steps of SelectRig, then, when given, every row of the table as a snapshot
+// line, in order.
+void TestLmtToolSelect::followsTheSteps()
 {
     QFETCH(QJsonObject, given);
-    SelectRig rig(
-        "views/" + given["fixture"].toString("select-lines") + ".json", given["base"].toBool(true));
+    SelectRig rig("views/" + given["fixture"].toString("select-lines") + ".json",
+        given["base"].toBool(true), given["view"].toBool());
     rig.runAll(given["steps"]);
     QStringList rows;
     for (int i = 0; i < rig.model().rowCount() && given.contains("rows"); ++i)
@@ -176,27 +166,27 @@ void TestLmtToolSelect::dataAnswersOnlyItsRolesAndColumns()
     QCOMPARE(reset.count() + model.rowCount(), 1);
 }
 
-void TestLmtToolSelect::changedRowsAreAnnouncedInRuns()
+void TestLmtToolSelect::rowsAnnouncedInRuns()
 {
-    QFETCH(QString, changed);
-    QFETCH(QString, announced);
+    QFETCH(QString, x);
+    QFETCH(QString, runs);
     SelectRig rig(QStringLiteral("views/select-table.json"), false);
     LmtToolSelectModel &model = rig.model();
-    QCOMPARE(model.rowCount(), changed.size());
-    QStringList runs;
+    QCOMPARE(model.rowCount(), x.size());
+    QStringList announced;
     QObject::connect(&model, &QAbstractItemModel::dataChanged, &model,
-        [&runs](const QModelIndex &from, const QModelIndex &to) {
-            runs << QString::asprintf(
+        [&announced](const QModelIndex &from, const QModelIndex &to) {
+            announced << QString::asprintf(
                 "%d.%d-%d.%d", from.row(), from.column(), to.row(), to.column());
         });
     model.announceRowChanges([&](const LmtToolSelectRow &row) {
         for (int i = 0; i < model.rowCount(); ++i) {
             if (model.rows().at(i).get() == &row)
-                return changed.at(i) == 'x';
+                return x.at(i) == 'x';
         }
         return false;
     });
-    QCOMPARE(runs.join(' '), announced);
+    QCOMPARE(announced.join(' '), runs);
 }
 
 void TestLmtToolSelect::formHasItsWidgetsAndEditors()
@@ -218,14 +208,6 @@ void TestLmtToolSelect::formHasItsWidgetsAndEditors()
         QCOMPARE(
             view.baseTable()->columnWidth(column), view.additionalTable()->columnWidth(column));
     QCOMPARE(view.baseTable()->rowHeight(0), view.additionalTable()->rowHeight(0));
-}
-
-// A catalogue and the steps of SelectRig on the whole page.
-void TestLmtToolSelect::pageFollowsTheSteps()
-{
-    QFETCH(QJsonObject, given);
-    SelectRig rig("views/" + given["fixture"].toString() + ".json", true, true);
-    rig.runAll(given["steps"]);
 }
 
 // The information cells: sized by the text they show, and for an installed 3rd-party tool
@@ -323,7 +305,7 @@ void TestLmtToolSelect::wheelScrollsThePageNotTheVersion()
 
 // Names, feature ids, paths and addresses from the registries read as written in every cell,
 // tool tip and box of the select page, and only web pages become links.
-void TestLmtToolSelect::registryTextIsShownAsWritten()
+void TestLmtToolSelect::registryTextAsWritten()
 {
     QFETCH(QJsonObject, given);
     QHash<QString, QString> fill;
