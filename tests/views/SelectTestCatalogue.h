@@ -209,6 +209,8 @@ inline QString shownAs(const QString &text, Qt::TextFormat format)
     return rich ? plainText(text) : text;
 }
 
+inline const QStringList actionNames { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
+
 // Runs action on the next modal widget of type T that appears (polling, because the modal
 // loop that shows it only starts after the caller has handed over control).
 template<typename T>
@@ -321,8 +323,6 @@ public:
         const auto shown = [&] { return model->rows().at(show(label)); };
         const auto combo = [&] { return qobject_cast<QComboBox *>(cell(model, row, 2)); };
         static const QStringList states { "unchecked", "partial", "checked" };
-        static const QStringList actions { "NoChange", "Install", "Update", "Downgrade",
-            "Uninstall" };
         if (verb == "set") {
             m_returned = model->setData(model->index(row, value.toInt()),
                 states.contains(words.at(3)) ? QVariant(states.indexOf(words.at(3)))
@@ -373,7 +373,7 @@ public:
         } else if (verb == "state") {
             QCOMPARE(states.value(model->index(row, 0).data(Qt::CheckStateRole).toInt()), value);
         } else if (verb == "action") {
-            QCOMPARE(actions.value(shown()->action()), value);
+            QCOMPARE(actionNames.value(shown()->action()), value);
         } else if (verb == "remembered") {
             QCOMPARE(version(label)->tool()->selectedVersionKey(), value);
         } else if (verb == "shows") {

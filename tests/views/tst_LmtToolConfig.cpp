@@ -76,10 +76,7 @@ LmtToolConfigData toolsData()
 template<typename T>
 T *child(QWidget *parent, const char *name)
 {
-    T *found = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
+    return parent->findChild<T *>(QString::fromLatin1(name));
 }
 
 bool shown(QWidget &parent, const char *name)

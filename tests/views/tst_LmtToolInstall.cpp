@@ -151,6 +151,10 @@ private Q_SLOTS:
                     "%d.%d-%d.%d", from.row(), from.column(), to.row(), to.column());
             });
         QCOMPARE(view.table()->columnWidth(3), 250);
+        const QHash<QString, void (LmtToolInstallView::*)(LmtOperationStatus, QString, QString)>
+            statusSlots { { "download", &LmtToolInstallView::onDownloadStatusChanged },
+                { "install", &LmtToolInstallView::onInstallStatusChanged },
+                { "uninstall", &LmtToolInstallView::onUninstallStatusChanged } };
         for (const QJsonValue &entry : given["steps"].toArray()) {
             const QStringList step = entry["do"].toString().split(' ');
             const QString &verb = step.at(0);
@@ -158,12 +162,8 @@ private Q_SLOTS:
                 view.updateToolsData(m_catalogue.model);
             else if (verb == "progress")
                 view.onDownloadProgressChanged(step.at(1).toFloat(), step.at(2), step.at(3));
-            else if (verb == "download")
-                view.onDownloadStatusChanged(statusNamed(step.at(1)), step.at(2), step.at(3));
-            else if (verb == "install")
-                view.onInstallStatusChanged(statusNamed(step.at(1)), step.at(2), step.at(3));
             else
-                view.onUninstallStatusChanged(statusNamed(step.at(1)), step.at(2), step.at(3));
+                (view.*statusSlots.value(verb))(statusNamed(step.at(1)), step.at(2), step.at(3));
             QStringList rows;
             for (int row = 0; row < model->rowCount() && entry["table"].isArray(); ++row) {
                 QWidget *spinner = view.table()->indexWidget(model->index(row, 2));

@@ -38,7 +38,6 @@ QString snapshot(const SelectRig &rig, const LmtToolSelectModel &model, int i)
     }
     const QModelIndex cell = model.index(i, LmtToolSelectModel::ColumnVersion);
     const QVariant list = cell.data(Qt::UserRole);
-    static const QStringList actions { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
     return QStringList(
         { model.index(i, 1).data().toString(), rig.labelOf(row->currentVersion()),
             row->currentKey(), keys.join(','), versions.join(','),
@@ -48,7 +47,7 @@ QString snapshot(const SelectRig &rig, const LmtToolSelectModel &model, int i)
             list.isValid() ? (list.toStringList() == row->versionKeys() ? "list" : "?") : "-",
             flags.join('/'),
             model.index(i, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? "on" : "off",
-            actions.value(row->action()) })
+            selecttest::actionNames.value(row->action()) })
         .join(' ');
 }
 
@@ -287,7 +286,6 @@ void TestLmtToolSelect::wheelScrollsThePageNotTheVersion()
     QScrollBar *scrollBar = view.additionalTable()->verticalScrollBar();
     auto *comboBox = qobject_cast<QComboBox *>(rig.cell(view.additionalModel(), 0, 2));
     const auto row = view.additionalModel()->rows().at(0);
-    QVERIFY(scrollBar->maximum() > 0);
     turnWheel(comboBox, -120);
     QCOMPARE(comboBox->currentText() + " " + row->currentKey(), QString("2.0.0 2.0.0"));
     QVERIFY(scrollBar->value() > 0 && !comboBox->hasFocus());
