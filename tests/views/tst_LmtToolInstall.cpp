@@ -26,9 +26,9 @@ LmtOperationStatus statusNamed(const QString &name)
 // The status text of a row, "!" after it when shown in red ("?" in another colour).
 QString statusOf(const QAbstractItemModel *model, int row)
 {
-    const QVariant colour
-        = model->index(row, LmtToolInstallModel::ColumnStatus).data(Qt::ForegroundRole);
-    return model->index(row, LmtToolInstallModel::ColumnStatus).data().toString()
+    const QModelIndex status = model->index(row, LmtToolInstallModel::ColumnStatus);
+    const QVariant colour = status.data(Qt::ForegroundRole);
+    return status.data().toString()
         + (colour.isValid() ? colour.value<QBrush>() == QBrush(Qt::red) ? "!" : "?" : "");
 }
 
