@@ -18,16 +18,29 @@
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtPlugin.h"
 #include "platform/LmtPlatform.h"
+#include "services/LmtVendorSite.h"
 #include "views/LmtToolConfigData.h"
+#include "views/LmtToolInfoDelegate.h"
 #include "views/LmtToolSelectModel.h"
+#include "views/LmtToolSelectView.h"
+#include "views/ThirdPartyEditorWidget.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 namespace selecttest {
@@ -86,6 +99,8 @@ public:
             qFatal("no version named %s", qPrintable(label));
         return m_named.value(label);
     }
+
+    bool has(const QString &label) const { return m_named.contains(label); }
 
     QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
     {
@@ -177,55 +192,244 @@ private:
     QHash<QString, std::shared_ptr<LmtToolVersion>> m_named;
 };
 
-// A select model over a catalogue file, driven by the user's steps.
+using zendrel::lmt::shared_toolkit::ConsoleMessageType;
+
+inline QString plainText(const QString &richText)
+{
+    QTextDocument document;
+    document.setHtml(richText);
+    return document.toPlainText();
+}
+
+// What a text widget shows of a text in the given format: markup is rendered, not shown.
+inline QString shownAs(const QString &text, Qt::TextFormat format)
+{
+    const bool rich
+        = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+    return rich ? plainText(text) : text;
+}
+
+inline const QStringList actionNames { "NoChange", "Install", "Update", "Downgrade", "Uninstall" };
+
+// Runs action on the next modal widget of type T that appears (polling, because the modal
+// loop that shows it only starts after the caller has handed over control).
+template<typename T>
+void onNextModal(std::function<void(T *)> action)
+{
+    QTimer::singleShot(10, [action] {
+        auto *modal = qobject_cast<T *>(QApplication::activeModalWidget());
+        modal ? action(modal) : onNextModal<T>(action);
+    });
+}
+
+// Answers the next modal box with the button of the given caption; seen gets its title and
+// its text as shown (markup rendered).
+inline void answerMessageBox(const QString &buttonText, QString *seen)
+{
+    onNextModal<QMessageBox>([=](QMessageBox *box) {
+        *seen = box->windowTitle() + ": " + shownAs(box->text(), box->textFormat());
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove('&') == buttonText)
+                return button->click();
+        }
+        box->reject();
+    });
+}
+
+// A select page over a catalogue file, driven by the user's steps: with the view, both of its
+// tables and what the view sends; without, one table's model alone and what it sends. A step
+// is a text "verb L argument" or { "do": that text, "returns": what a set, rowcheck or pick
+// returned, "order": the signals the step sent, "log": the lines it logged, joined by " | " }.
+// L names a version and so the row that holds it, in either table ("end": the row after the
+// last, "none": no row). The user's steps: "set L column value role" (value checked, unchecked
+// or a text; role check or edit), "rowcheck L checked|unchecked|partial" (the row's own
+// state), "pick L key" (the row's choice), "choose L key" (in the drop-down), "check|uncheck|
+// show L" (shown first; uncheck as after the user confirmed), "uncheckrow L", "answer button"
+// (of the next message box), "add L version" (to the row after its keys were worked out),
+// "setkey L" (forget the remembered key), "flag L on|off", "dir L path", "missing L=C L2= ..."
+// (no candidate after "="), "load fixture", "reload". Checks: "selected|unselected L...",
+// "state L checked|unchecked", "action L kind" (shown first), "remembered L key",
+// "shows L L2", "lookup L key L2|none", "text L html" ({page}: the link to the tool's vendor
+// page), "tip L text", "icon|noicon L", and of the view: "combo L text|<none>", "info L text"
+// (starts so), "info= L text", "info~ L text" (contains), "box title: text", "unmet L=C ...",
+// "editors" (every open editor shows what the model says) and "fits L" (the information
+// column is as wide as its widest text needs, no wider). Every text is read after each step,
+// so a text the model keeps must follow the next change.
 class SelectRig
 {
 public:
-    SelectRig(const QString &fixture, bool base)
-        : m_catalogue(std::make_unique<Catalogue>(fixture))
-        , m_model(base)
+    SelectRig(const QString &fixture, bool base, bool withView = false,
+        const QHash<QString, QString> &fill = {})
+        : m_catalogue(std::make_unique<Catalogue>(fixture, fill))
     {
-        m_model.updateToolsData(m_catalogue->model);
-    }
-
-    // Steps: "check L", "uncheck L", "show L", "flag L on|off", "dir L path",
-    // "missing L=C L2= ..." (no candidate after "="), "load fixture", "reload". Every text is read
-    // after each step, so a text the model keeps must follow the next change.
-    void run(const QString &step)
-    {
-        const QStringList words = step.split(' ');
-        const QString verb = words.first();
-        if (verb == "load" || verb == "reload") {
-            if (verb == "load")
-                m_catalogue = std::make_unique<Catalogue>(words.at(1));
-            m_model.updateToolsData(m_catalogue->model);
-        } else if (verb == "missing") {
-            QList<LmtMissingDependency> missing;
-            for (const QString &pair : words.mid(1)) {
-                const QStringList parts = pair.split('=');
-                missing.append({ version(parts.at(0)),
-                    parts.at(1).isEmpty() ? nullptr : version(parts.at(1)) });
-            }
-            m_model.setMissingDependencies(missing);
-        } else if (verb == "flag") {
-            version(words.at(1))->setSelected(words.at(2) == "on");
-        } else if (verb == "dir") {
-            version(words.at(1))->setInstallDirectory(words.at(2));
-        } else {
-            const int row = show(words.at(1));
-            if (verb == "check")
-                QVERIFY(m_model.rows().at(row)->setCheckState(Qt::Checked));
-            else if (verb == "uncheck")
-                m_model.uncheckRow(row);
+        if (withView) {
+            m_view = std::make_unique<LmtToolSelectView>();
+            m_models = { m_view->baseModel(), m_view->additionalModel() };
+            m_view->updateToolsData(m_catalogue->model);
+            record(m_view.get());
+            return;
         }
-        for (int row = 0; row < m_model.rowCount(); ++row)
-            m_model.index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
+        m_own = std::make_unique<LmtToolSelectModel>(base);
+        m_models = { m_own.get() };
+        m_own->updateToolsData(m_catalogue->model);
+        record(m_own.get());
+        QObject::connect(m_own.get(), &LmtToolSelectModel::checkForMissingToolsRequest, &m_context,
+            [this] { m_order << "checkForMissingToolsRequest"; });
+        QObject::connect(m_own.get(), &LmtToolSelectModel::selectDependentToolsRequest, &m_context,
+            [this](std::shared_ptr<LmtToolVersion> version) {
+                m_order << "selectDependentToolsRequest:" + labelOf(version);
+            });
+        QObject::connect(m_own.get(), &LmtToolSelectModel::localToolUnchecked, &m_context,
+            [this](QModelIndex index) {
+                m_order << "localToolUnchecked:"
+                        + labelOf(m_own->rows().at(index.row())->currentVersion());
+            });
+        QObject::connect(m_own.get(), &QAbstractItemModel::dataChanged, &m_context,
+            [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
+                m_order << "dataChanged";
+                m_whole = m_whole && !from.isValid() && !to.isValid() && roles.isEmpty();
+            });
     }
 
     void runAll(const QJsonValue &steps)
     {
-        for (const QJsonValue &step : steps.toArray())
-            run(step.toString());
+        for (const QJsonValue &entry : steps.toArray()) {
+            const QString what = entry.isString() ? entry.toString() : entry["do"].toString();
+            m_returned = false;
+            run(what);
+            QVERIFY2(m_returned == entry["returns"].toBool(), "returned otherwise");
+            if (entry["order"].isString())
+                QCOMPARE(m_order.join(' '), entry["order"].toString());
+            if (entry["order"].isString() || entry["log"].isString())
+                QCOMPARE(m_log.join(" | "), entry["log"].toString());
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable("at step " + what));
+            m_order.clear(), m_log.clear();
+            for (LmtToolSelectModel *model : m_models)
+                for (int row = 0; row < model->rowCount(); ++row)
+                    model->index(row, LmtToolSelectModel::ColumnInfo).data(Qt::EditRole);
+        }
+        // Change notices name the whole table; log lines are of the Auto type.
+        QVERIFY(m_whole);
+    }
+
+    void run(const QString &step)
+    {
+        const QStringList words = step.split(' ');
+        const QString verb = words.first(), label = words.value(1), value = words.value(2);
+        const QString rest = step.section(' ', 2);
+        LmtToolSelectModel *model = locate(label).first;
+        const int row = locate(label).second;
+        const auto shown = [&] { return model->rows().at(show(label)); };
+        const auto combo = [&] { return qobject_cast<QComboBox *>(cell(model, row, 2)); };
+        static const QStringList states { "unchecked", "partial", "checked" };
+        if (verb == "set") {
+            m_returned = model->setData(model->index(row, value.toInt()),
+                states.contains(words.at(3)) ? QVariant(states.indexOf(words.at(3)))
+                                             : QVariant(words.at(3)),
+                words.at(4) == "check" ? Qt::CheckStateRole : Qt::EditRole);
+        } else if (verb == "rowcheck") {
+            m_returned = model->rows().at(row)->setCheckState(states.indexOf(value));
+        } else if (verb == "pick") {
+            m_returned = model->rows().at(row)->selectVersion(value);
+        } else if (verb == "choose") {
+            QComboBox *box = combo();
+            box->setCurrentIndex(box->findText(value));
+            QCOMPARE(combo(), box); // stays open
+        } else if (verb == "add") {
+            model->rows().at(row)->addVersion(
+                value, lmttest::addOnline(version(label)->tool(), value));
+        } else if (verb == "uncheckrow" || verb == "uncheck") {
+            model->uncheckRow(verb == "uncheck" ? show(label) : row);
+        } else if (verb == "check") {
+            QVERIFY(shown()->setCheckState(Qt::Checked));
+        } else if (verb == "show") {
+            show(label);
+        } else if (verb == "answer") {
+            answerMessageBox(label, &m_box);
+        } else if (verb == "setkey") {
+            version(label)->tool()->setSelectedVersionKey(QString());
+        } else if (verb == "flag") {
+            version(label)->setSelected(value == "on");
+        } else if (verb == "dir") {
+            version(label)->setInstallDirectory(value);
+        } else if (verb == "missing") {
+            QList<LmtMissingDependency> missing;
+            for (const QString &pair : words.mid(1)) {
+                const QString candidate = pair.section('=', 1);
+                missing.append({ version(pair.section('=', 0, 0)),
+                    m_catalogue->has(candidate) ? version(candidate) : nullptr });
+            }
+            for (LmtToolSelectModel *each : m_models)
+                each->setMissingDependencies(missing);
+        } else if (verb == "load" || verb == "reload") {
+            if (verb == "load")
+                m_catalogue = std::make_unique<Catalogue>(label);
+            m_view ? m_view->updateToolsData(m_catalogue->model)
+                   : m_own->updateToolsData(m_catalogue->model);
+        } else if (verb == "selected" || verb == "unselected") {
+            for (const QString &each : words.mid(1))
+                QVERIFY2(version(each)->selected() == (verb == "selected"), qPrintable(each));
+        } else if (verb == "state") {
+            QCOMPARE(states.value(model->index(row, 0).data(Qt::CheckStateRole).toInt()), value);
+        } else if (verb == "action") {
+            QCOMPARE(actionNames.value(shown()->action()), value);
+        } else if (verb == "remembered") {
+            QCOMPARE(version(label)->tool()->selectedVersionKey(), value);
+        } else if (verb == "shows") {
+            QCOMPARE(labelOf(model->rows().at(row)->currentVersion()), value);
+        } else if (verb == "lookup") {
+            QCOMPARE(labelOf(model->rows().at(row)->versionForKey(value)), words.at(3));
+        } else if (verb == "text") {
+            const QString page = vendorToolPageUrl(version(label)->tool()->featureId());
+            QCOMPARE(model->index(show(label), 3).data(Qt::EditRole).toString(),
+                QString(rest).replace("{page}", QString("<a href=\"%1\">%1</a>").arg(page)));
+        } else if (verb == "tip") {
+            // The check box and the name explain the row alike; the other columns carry none.
+            for (int column : { 0, 1 })
+                QCOMPARE(model->index(show(label), column).data(Qt::ToolTipRole).toString(), rest);
+            QVERIFY(!model->index(row, 3).data(Qt::ToolTipRole).isValid());
+        } else if (verb == "icon" || verb == "noicon") {
+            QCOMPARE(model->index(row, 1).data(Qt::DecorationRole).isValid(), verb == "icon");
+        } else if (verb == "combo") {
+            QCOMPARE(combo() ? combo()->currentText() : QString("<none>"), rest);
+        } else if (verb.startsWith("info")) {
+            for (const QString &text : { browserAt(model, row)->toPlainText(),
+                     plainText(model->index(row, 3).data(Qt::EditRole).toString()) }) {
+                const bool found = verb == "info=" ? text == rest
+                    : verb == "info"               ? text.startsWith(rest)
+                                                   : text.contains(rest);
+                QVERIFY2(found, qPrintable(text));
+            }
+        } else if (verb == "box") {
+            QCOMPARE(m_box, step.section(' ', 1));
+        } else if (verb == "unmet") {
+            QStringList missing;
+            for (const LmtMissingDependency &entry : m_view->missingDependencies())
+                missing << labelOf(entry.version) + "=" + labelOf(entry.candidate, "");
+            QCOMPARE(missing, words.mid(1));
+        } else if (verb == "editors") {
+            for (LmtToolSelectModel *each : m_models) {
+                for (int i = 0; i < each->rowCount(); ++i) {
+                    const QString name = each->index(i, 1).data().toString() + ": ";
+                    if (auto *box = qobject_cast<QComboBox *>(cell(each, i, 2)))
+                        QCOMPARE(name + box->currentText(),
+                            name + each->index(i, 2).data(Qt::EditRole).toString());
+                    QCOMPARE(name + browserAt(each, i)->toPlainText(),
+                        name + plainText(each->index(i, 3).data(Qt::EditRole).toString()));
+                }
+            }
+        } else if (verb == "fits") {
+            QStyleOptionViewItem option;
+            option.initFrom(table(model));
+            int widest = 0;
+            for (int i = 0; i < model->rowCount(); ++i)
+                widest = std::max(
+                    widest, LmtToolInfoDelegate().sizeHint(option, model->index(i, 3)).width());
+            QCOMPARE(table(model)->columnWidth(3), widest);
+        } else {
+            QFAIL(qPrintable("unknown step " + step));
+        }
     }
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
@@ -233,50 +437,84 @@ public:
         return m_catalogue->version(label);
     }
 
-    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    QString labelOf(
+        const std::shared_ptr<LmtToolVersion> &version, const QString &none = "none") const
     {
-        return version ? m_catalogue->labelOf(version) : QStringLiteral("none");
+        return version ? m_catalogue->labelOf(version) : none;
     }
 
-    int show(const QString &label)
+    // The model and row that hold the version, as the shown one or in the drop-down; for
+    // a name that is no version the first model and no row, or for "end" the one after its
+    // last.
+    std::pair<LmtToolSelectModel *, int> locate(const QString &label) const
     {
-        const auto wanted = version(label);
-        for (int i = 0; i < m_model.rowCount(); ++i) {
-            const auto &row = m_model.rows().at(i);
-            if (row->currentVersion() == wanted)
-                return i;
-            for (const QString &key : row->versionKeys()) {
-                if (row->versionForKey(key) == wanted && row->selectVersion(key))
-                    return i;
+        for (LmtToolSelectModel *model : m_models) {
+            for (int i = 0; m_catalogue->has(label) && i < model->rowCount(); ++i) {
+                const auto &row = model->rows().at(i);
+                if (row->currentVersion() == version(label)
+                    || row->versions().contains(version(label)))
+                    return { model, i };
             }
         }
-        qFatal("no row for %s", qPrintable(label));
-        return -1;
+        return { m_models.first(), label == "end" ? m_models.first()->rowCount() : -1 };
     }
 
-    QString information(const QString &label)
+    QTableView *table(const LmtToolSelectModel *model) const
     {
-        return m_model.index(show(label), LmtToolSelectModel::ColumnInfo)
-            .data(Qt::EditRole)
-            .toString();
+        return model == m_view->baseModel() ? m_view->baseTable() : m_view->additionalTable();
     }
 
-    // The check box and the name explain the row alike; the other columns carry no tip.
-    QString toolTip(const QString &label)
+    QWidget *cell(const LmtToolSelectModel *model, int row, int column) const
     {
-        const int row = show(label);
-        const QString onCheckBox = m_model.index(row, 0).data(Qt::ToolTipRole).toString();
-        if (m_model.index(row, 1).data(Qt::ToolTipRole).toString() != onCheckBox
-            || m_model.index(row, 3).data(Qt::ToolTipRole).isValid())
-            return QStringLiteral("<tips of the columns disagree>");
-        return onCheckBox;
+        return table(model)->indexWidget(model->index(row, column));
     }
 
-    LmtToolSelectModel &model() { return m_model; }
+    // The information cell's text; an installed 3rd-party tool's also holds its "Open" button.
+    QTextBrowser *browserAt(const LmtToolSelectModel *model, int row) const
+    {
+        auto *thirdParty = qobject_cast<ThirdPartyEditorWidget *>(cell(model, row, 3));
+        return thirdParty ? thirdParty->informationBrowser()
+                          : qobject_cast<QTextBrowser *>(cell(model, row, 3));
+    }
+
+    // Makes the version the row's shown one.
+    int show(const QString &label)
+    {
+        const auto [model, row] = locate(label);
+        const auto &shown = model->rows().at(row);
+        for (const QString &key : shown->versionKeys()) {
+            if (shown->currentVersion() != version(label)
+                && shown->versionForKey(key) == version(label))
+                shown->selectVersion(key);
+        }
+        return row;
+    }
+
+    LmtToolSelectModel &model() { return *m_models.first(); }
+    LmtToolSelectView &view() { return *m_view; }
 
 private:
+    template<typename Sender>
+    void record(Sender *sender)
+    {
+        QObject::connect(sender, qOverload<QString, ConsoleMessageType>(&Sender::appendUILog),
+            &m_context, [this](const QString &text, ConsoleMessageType type) {
+                m_order << "appendUILog";
+                m_log << text;
+                m_whole = m_whole && type == ConsoleMessageType::Auto;
+            });
+        QObject::connect(sender, &Sender::toolSelectionChanged, &m_context,
+            [this] { m_order << "toolSelectionChanged"; });
+    }
+
     std::unique_ptr<Catalogue> m_catalogue;
-    LmtToolSelectModel m_model;
+    std::unique_ptr<LmtToolSelectView> m_view;
+    std::unique_ptr<LmtToolSelectModel> m_own;
+    QList<LmtToolSelectModel *> m_models;
+    QObject m_context;
+    QStringList m_order, m_log;
+    QString m_box;
+    bool m_whole = true, m_returned = false;
 };
 
 } // namespace selecttest

@@ -1,176 +1,202 @@
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
+#include "views/LmtSpinnerWidget.h"
+#include "views/LmtSyncedTableView.h"
 #include "views/LmtToolInstallModel.h"
 #include "views/LmtToolInstallView.h"
 #include "views/SelectTestCatalogue.h"
 
 #include <QBrush>
+#include <QImage>
 #include <QMetaEnum>
 #include <QSignalSpy>
-#include <QTableView>
+#include <QStandardItemModel>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
 using Row = LmtToolInstallRow;
 
-// Two offered versions to install and one installed version to remove.
+namespace {
+
+LmtOperationStatus statusNamed(const QString &name)
+{
+    return LmtOperationStatus(
+        QMetaEnum::fromType<LmtOperationStatus>().keyToValue(qPrintable(name)));
+}
+
+// The status text of a row, "!" after it when shown in red ("?" in another colour).
+QString statusOf(const QAbstractItemModel *model, int row)
+{
+    const QModelIndex status = model->index(row, LmtToolInstallModel::ColumnStatus);
+    const QVariant colour = status.data(Qt::ForegroundRole);
+    return status.data().toString()
+        + (colour.isValid() ? colour.value<QBrush>() == QBrush(Qt::red) ? "!" : "?" : "");
+}
+
+} // namespace
+
+// The install page over two offered versions to install and one installed version to remove,
+// and the widgets the pages share: tables that line up and the spinner of a running job.
 class tst_LmtToolInstall : public QObject
 {
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
     selecttest::Catalogue m_catalogue { "views/install.json" };
-    std::unique_ptr<LmtToolInstallModel> m_model;
-    const QString m_tools = LmtToolsPackageFeatureId;
-
-    QString statusOf(int row) const
-    {
-        return m_model->index(row, LmtToolInstallModel::ColumnStatus).data().toString();
-    }
 
 private Q_SLOTS:
-    void init()
+    void tablesShareWidthsAndRowHeight()
     {
-        m_model = std::make_unique<LmtToolInstallModel>();
-        m_model->updateToolsData(m_catalogue.model);
+        LmtSyncedTableView page;
+        QTableView upper(&page);
+        QTableView lower(&page);
+        QStandardItemModel upperModel(1, 3), lowerModel(2, 3);
+        const QStringList texts { "a very very long first column text", "b", "c", "x",
+            "a much much longer second column text", "z", "x2", "y2", "z2" };
+        for (int i = 0; i < texts.size(); ++i)
+            (i < 3 ? upperModel : lowerModel)
+                .setItem(i / 3 - (i < 3 ? 0 : 1), i % 3, new QStandardItem(texts.at(i)));
+        upperModel.item(0, 2)->setFont(QFont("Sans", 30)); // a tall row in the upper table
+        upper.setModel(&upperModel);
+        lower.setModel(&lowerModel);
+
+        // What each table needs on its own.
+        QList<int> needed;
+        for (int column = 0; column < 3; ++column) {
+            upper.resizeColumnToContents(column);
+            lower.resizeColumnToContents(column);
+            needed << std::max(upper.columnWidth(column), lower.columnWidth(column));
+        }
+        upper.resizeRowsToContents();
+        lower.resizeRowsToContents();
+        const int tallest = upper.rowHeight(0);
+        // Measured before the sync: otherwise the heights compared below are equal anyway.
+        QVERIFY(tallest > lower.rowHeight(0));
+
+        // Nothing registered: nothing happens.
+        upper.setColumnWidth(0, 60);
+        page.syncTables();
+        QCOMPARE(upper.columnWidth(0), 60);
+
+        page.addTable(&upper);
+        page.addTable(&lower);
+        page.setColumnPadding(1, 20);
+        page.setColumnPadding(1, 30); // replaces
+        page.syncTables();
+        QList<int> widths;
+        for (int column = 0; column < 3; ++column)
+            widths << upper.columnWidth(column) - needed.at(column)
+                   << lower.columnWidth(column) - needed.at(column);
+        QCOMPARE(widths, QList<int>({ 0, 0, 30, 30, 0, 0 }));
+        QCOMPARE(QList<int>({ lower.rowHeight(0), lower.rowHeight(1), upper.rowHeight(0) }),
+            QList<int>(3, tallest));
     }
 
-    void rowsAndColumns()
+    // The spinner of a running job; whether it follows the job's state is checked with the
+    // install view.
+    void spinnerTurnsAndLeavesAHoleFromSevenPixels()
     {
-        QCOMPARE(m_model->columnCount(), 4);
-        QStringList rows;
-        for (int row = 0; row < m_model->rowCount(); ++row)
-            rows << m_model->index(row, 0).data().toString() + " "
-                    + m_model->index(row, 1).data().toString() + " " + statusOf(row);
-        QCOMPARE(rows,
-            QStringList({ "Lumetra Tools 3.1.0 Waiting for download",
-                "Alpha Flash 0.9.0 Waiting to uninstall",
-                "Beta Probe 2.0.1 Waiting for download" }));
-        QCOMPARE(m_model->rows().at(1)->kind, qint32(Row::Uninstall));
-        QCOMPARE(m_model->index(0, 1).data(Qt::TextAlignmentRole).toInt(), 133);
-        QCOMPARE(m_model->index(0, 2).data(Qt::UserRole).toBool(), false);
-        QVERIFY(!m_model->index(0, 3).data(Qt::ForegroundRole).isValid());
-        QVERIFY(!m_model->index(0, 0).data(Qt::UserRole).isValid());
-        QVERIFY(!m_model->index(3, 0).data().isValid());
+        LmtSpinnerWidget spinner;
+        for (int i = 1; i <= 8; ++i) {
+            spinner.onTimeout();
+            QCOMPARE(spinner.angle(), 45 * i % 360);
+        }
+        // The timer turns it by itself.
+        QTRY_VERIFY_WITH_TIMEOUT(spinner.angle() != 0, 5000);
 
-        // Empty, it has finished at once and has no range to announce.
-        LmtToolInstallModel empty;
-        QVERIFY(empty.allFinished());
-        QVERIFY(empty.allSucceeded());
-        empty.updateToolsData(std::make_shared<LmtCoreToolModel>());
-        QCOMPARE(empty.rowCount(), 0);
-        QSignalSpy changed(&empty, &QAbstractItemModel::dataChanged);
-        empty.setStatus("x", "1.0.0", Succeeded, Row::Install);
-        QCOMPARE(changed.count(), 0);
+        // The spokes start 1 pixel from the centre; the hole, of a seventh of the height, cuts
+        // into the centre's pixels only from 7 pixels up. The corners lie outside every spoke.
+        // Painted: the pixels of the centre, of the middle column, of the whole widget.
+        const auto painted = [&spinner](int side, int from, int to, bool column) {
+            spinner.resize(side, side);
+            const QImage image = spinner.grab().toImage();
+            for (int y = from; y < to; ++y) {
+                for (int x = column ? side / 2 : from; x < (column ? side / 2 + 1 : to); ++x) {
+                    if (image.pixelColor(x, y) != image.pixelColor(0, 0))
+                        return true;
+                }
+            }
+            return false;
+        };
+        QVERIFY(painted(6, 2, 4, false));
+        QVERIFY(!painted(28, 13, 15, false));
+        QVERIFY(painted(28, 0, 28, true));
+        // Disabled: nothing is drawn.
+        spinner.setEnabled(false);
+        QVERIFY(!painted(28, 0, 28, false));
     }
 
-    void statusTextsAndColours_data() { lmttest::rowsFrom("views/install-statuses.json", "given"); }
+    // Steps "download|install|uninstall Status featureId version", "progress percent
+    // featureId version" or "reload", each followed, when given, by every row ("table": name,
+    // version, "*" while its spinner turns or "-", status, progress) and the rows and columns
+    // announced ("announced"); always by the completions the view announced ("complete") and
+    // its log lines ("log"), both empty unless given.
+    void viewFollowsTheJobs_data() { lmttest::rowsFrom("views/install-steps.json", "given"); }
 
-    void statusTextsAndColours()
+    void viewFollowsTheJobs()
     {
         QFETCH(QJsonObject, given);
-        const auto kind = Row::Kind(
-            QStringList({ "Download", "Install", "Uninstall" }).indexOf(given["kind"].toString()));
-        const bool removal = kind == Row::Uninstall;
-        const QString featureId = removal ? "com.zdr.flash" : m_tools;
-        const QString version = removal ? "0.9.0" : "3.1.0.7";
-        m_model->setStatus(featureId, version,
-            LmtOperationStatus(QMetaEnum::fromType<LmtOperationStatus>().keyToValue(
-                qPrintable(given["status"].toString()))),
-            kind);
-        if (given.contains("progress"))
-            m_model->setProgress(featureId, version, given["progress"].toDouble(), kind);
-        const int row = removal ? 1 : 0;
-        QCOMPARE(statusOf(row), given["text"].toString());
-        const QVariant colour = m_model->index(row, 3).data(Qt::ForegroundRole);
-        QCOMPARE(colour.isValid(), given["red"].toBool());
-        if (colour.isValid())
-            QCOMPARE(colour.value<QBrush>(), QBrush(Qt::red));
-    }
-
-    void signalsUpdateTheMatchingRow()
-    {
-        QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
-        m_model->setStatus(m_tools, "3.1.0.7", InProgress, Row::Download);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.at(0).at(0).toModelIndex(), m_model->index(0, 2));
-        QCOMPARE(changed.at(0).at(1).toModelIndex(), m_model->index(2, 3));
-        QCOMPARE(m_model->index(0, 2).data(Qt::UserRole).toBool(), true);
-        m_model->setProgress(m_tools, "3.1.0.7", 42.5f, Row::Download);
-
-        // The short text or the wrong kind of version does not match: nothing changes.
-        m_model->setProgress(m_tools, "3.1.0", 80, Row::Download);
-        m_model->setStatus("com.zdr.flash", "0.9.0", InProgress, Row::Install);
-        m_model->setStatus("com.zdr.flash", "1.0.0", InProgress, Row::Download); // not chosen
-        QCOMPARE(changed.count(), 2);
-        QCOMPARE(statusOf(0), QStringLiteral("Downloading - 42.50%"));
-        QCOMPARE(statusOf(1), QStringLiteral("Waiting to uninstall"));
-
-        m_model->setStatus(m_tools, "3.1.0.7", Succeeded, Row::Download);
-        QCOMPARE(m_model->rows().at(0)->progress, 100.0f);
-        m_model->setStatus(m_tools, "3.1.0.7", InProgress, Row::Install);
-        QCOMPARE(m_model->rows().at(0)->progress, 0.0f);
-        m_model->setStatus("com.zdr.flash", "0.9.0", Cancelled, Row::Uninstall);
-        QCOMPARE(m_model->index(1, 2).data(Qt::UserRole).toBool(), false);
-    }
-
-    void endTestOfTheView()
-    {
         LmtToolInstallView view;
-        QSignalSpy complete(&view, &LmtToolInstallView::allJobsComplete);
-        QStringList log;
+        QStringList complete, log, announced;
+        connect(&view, &LmtToolInstallView::allJobsComplete, this,
+            [&complete](bool success) { complete << (success ? "success" : "failure"); });
         connect(&view, qOverload<QString, ConsoleMessageType>(&LmtToolInstallView::appendUILog),
             this, [&log](const QString &text, ConsoleMessageType type) {
-                QCOMPARE(type, ConsoleMessageType::Auto);
-                log << text;
+                log << text + (type == ConsoleMessageType::Auto ? "" : " (typed)");
             });
         view.updateToolsData(m_catalogue.model);
-        QTableView *table = view.table();
-        const auto spinner
-            = [table](int row) { return table->indexWidget(table->model()->index(row, 2)); };
-        QCOMPARE(table->model()->rowCount(), 3);
-        QVERIFY(spinner(0) && spinner(1) && spinner(2));
-        QCOMPARE(table->columnWidth(3), 250);
+        const QAbstractItemModel *model = view.table()->model();
+        connect(model, &QAbstractItemModel::dataChanged, this,
+            [&announced](const QModelIndex &from, const QModelIndex &to) {
+                announced << QString::asprintf(
+                    "%d.%d-%d.%d", from.row(), from.column(), to.row(), to.column());
+            });
+        QCOMPARE(view.table()->columnWidth(3), 250);
+        const QHash<QString, void (LmtToolInstallView::*)(LmtOperationStatus, QString, QString)>
+            statusSlots { { "download", &LmtToolInstallView::onDownloadStatusChanged },
+                { "install", &LmtToolInstallView::onInstallStatusChanged },
+                { "uninstall", &LmtToolInstallView::onUninstallStatusChanged } };
+        for (const QJsonValue &entry : given["steps"].toArray()) {
+            const QStringList step = entry["do"].toString().split(' ');
+            const QString &verb = step.at(0);
+            if (verb == "reload")
+                view.updateToolsData(m_catalogue.model);
+            else if (verb == "progress")
+                view.onDownloadProgressChanged(step.at(1).toFloat(), step.at(2), step.at(3));
+            else
+                (view.*statusSlots.value(verb))(statusNamed(step.at(1)), step.at(2), step.at(3));
+            QStringList rows;
+            for (int row = 0; row < model->rowCount() && entry["table"].isArray(); ++row) {
+                QWidget *spinner = view.table()->indexWidget(model->index(row, 2));
+                rows << QStringList({ model->index(row, 0).data().toString(),
+                                        model->index(row, 1).data().toString(),
+                                        spinner->isEnabled() ? "*" : "-", statusOf(model, row),
+                                        QString::number(view.model()->rows().at(row)->progress) })
+                            .join(" | ");
+            }
+            QCOMPARE(rows, QVariant(entry["table"].toArray().toVariantList()).toStringList());
+            if (entry["announced"].isString())
+                QCOMPARE(announced.join(' '), entry["announced"].toString());
+            QCOMPARE(complete.join(' '), entry["complete"].toString());
+            QCOMPARE(log.join(" | "), entry["log"].toString());
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable("after " + entry["do"].toString()));
+            complete.clear(), log.clear(), announced.clear();
+        }
+    }
 
-        view.onUninstallStatusChanged(InProgress, "com.zdr.flash", "0.9.0");
-        QVERIFY(spinner(1)->isEnabled()); // it turns
-        QVERIFY(!spinner(0)->isEnabled());
-        view.onUninstallStatusChanged(Succeeded, "com.zdr.flash", "0.9.0");
-        QVERIFY(!spinner(1)->isEnabled());
-        view.onDownloadStatusChanged(InProgress, m_tools, "3.1.0.7");
-        view.onDownloadProgressChanged(42.5f, m_tools, "3.1.0.7");
-        QCOMPARE(view.model()->index(0, 3).data().toString(), "Downloading - 42.50%");
-        view.onDownloadStatusChanged(Succeeded, m_tools, "3.1.0.7");
-        view.onDownloadStatusChanged(InProgress, "com.zdr.probe", "2.0.1");
-        view.onDownloadStatusChanged(Succeeded, "com.zdr.probe", "2.0.1");
-        view.onInstallStatusChanged(InProgress, "com.zdr.probe", "2.0.1");
-        view.onInstallStatusChanged(Succeeded, "com.zdr.probe", "2.0.1");
-        // The tools package is downloaded but not installed yet, and a status for a package
-        // without row changes nothing: no announcement.
-        view.onInstallStatusChanged(Succeeded, "com.zdr.other", "1.0.0");
-        QCOMPARE(complete.count(), 0);
-        QVERIFY(log.isEmpty());
-
-        view.onInstallStatusChanged(InProgress, m_tools, "3.1.0.7");
-        view.onInstallStatusChanged(Succeeded, m_tools, "3.1.0.7");
-        QCOMPARE(complete.count(), 1);
-        QCOMPARE(complete.at(0).at(0).toBool(), true);
-        QCOMPARE(log, QStringList({ "All tasks were completed successfully" }));
-        // Every later status announces again.
-        view.onInstallStatusChanged(Succeeded, "com.zdr.other", "1.0.0");
-        QCOMPARE(complete.count(), 2);
-
-        // A fresh run where one install fails.
-        view.updateToolsData(m_catalogue.model);
-        complete.clear();
-        log.clear();
-        view.onUninstallStatusChanged(Succeeded, "com.zdr.flash", "0.9.0");
-        view.onInstallStatusChanged(Failed, m_tools, "3.1.0.7");
-        QCOMPARE(complete.count(), 0); // the probe still waits for its download
-        view.onDownloadStatusChanged(Cancelled, "com.zdr.probe", "2.0.1");
-        QCOMPARE(complete.count(), 1);
-        QCOMPARE(complete.at(0).at(0).toBool(), false);
-        QCOMPARE(log, QStringList({ "Failed to complete all tasks" }));
+    void modelAnswersOnlyItsRolesAndColumns()
+    {
+        LmtToolInstallModel model;
+        // Empty, it has finished at once and has no range to announce.
+        QVERIFY(model.allFinished() && model.allSucceeded());
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.setStatus("x", "1.0.0", Succeeded, Row::Install);
+        QCOMPARE(changed.count(), 0);
+        model.updateToolsData(m_catalogue.model);
+        QCOMPARE(model.columnCount(), 4);
+        QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), 133);
+        QVERIFY(
+            !model.index(0, 0).data(Qt::UserRole).isValid() && !model.index(3, 0).data().isValid());
     }
 };
 

@@ -1,0 +1,443 @@
+#include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtTableRows.h"
+#include "services/LmtDownloadSettings.h"
+#include "views/LmtInstallPathCheck.h"
+#include "views/LmtLicenseOrRelNotesDialog.h"
+#include "views/LmtToolConfigCell.h"
+#include "views/LmtToolConfigDialog.h"
+#include "views/LmtToolConfigModel.h"
+#include "views/LmtToolConfigView.h"
+#include "views/LmtToolLinksCell.h"
+#include "views/LmtViewTypes.h"
+#include "views/SelectTestCatalogue.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+constexpr auto CU = LmtToolInstallScope::CurrentUser;
+constexpr auto AU = LmtToolInstallScope::AllUsers;
+
+LmtToolConfigData configOf(const LmtToolConfigModel &model, int row)
+{
+    return model.index(row, LmtToolConfigModel::ColumnConfig)
+        .data(Qt::UserRole)
+        .value<LmtToolConfigData>();
+}
+
+QString scopeName(LmtToolInstallScope scope)
+{
+    return scope == AU ? "all" : "user";
+}
+
+// A row as one line: name and version, release-notes and licence addresses, then the
+// configuration (recommended and chosen scope, default folders, folder, whether there is
+// something to choose, the note with {guide} for the guide's address) or "-", and which
+// columns are editable.
+QString snapshot(const LmtToolConfigModel &model, int row)
+{
+    const auto links = model.index(row, 0).data(Qt::UserRole).value<LmtToolLinksData>();
+    const LmtToolConfigData config = configOf(model, row);
+    QStringList line { links.name, model.index(row, 1).data().toString(), links.version,
+        links.releaseNotesUrl, links.licenseUrl, "-", "" };
+    if (!(config == LmtToolConfigData())) {
+        QStringList dirs;
+        for (auto it = config.defaultDirectories.begin(); it != config.defaultDirectories.end();
+             ++it)
+            dirs << scopeName(it.key()) + "=" + it.value();
+        line[5] = QStringList(
+            { scopeName(config.recommendedScope), scopeName(config.installScope), dirs.join(','),
+                config.installDirectory, config.isCustomizable() ? "choice" : "fixed",
+                QString(config.note).replace(toolsInstallationGuideUrl(), "{guide}") })
+                      .join(' ');
+    }
+    for (int column = 0; column < model.columnCount(); ++column)
+        line[6] += model.flags(model.index(row, column)) & Qt::ItemIsEditable ? "w" : "-";
+    return line.join(" | ");
+}
+
+// The tools package's, as the first case of the dialog: all users recommended and chosen, a
+// default folder per scope.
+LmtToolConfigData toolsData()
+{
+    return selecttest::configDataOf(
+        selecttest::jsonFixture("views/config-dialog.json").first().toObject());
+}
+
+template<typename T>
+T *child(QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QString::fromLatin1(name));
+}
+
+bool shown(QWidget &parent, const char *name)
+{
+    return child<QWidget>(&parent, name)->isVisibleTo(&parent);
+}
+
+void clickButton(QDialog &dialog, QDialogButtonBox::StandardButton which)
+{
+    child<QDialogButtonBox>(&dialog, "m_btnsOkCancelReset")->button(which)->click();
+}
+
+using selecttest::onNextModal;
+
+// The browser answers with a scripted folder and records where it was opened.
+class ScriptedDialog : public LmtToolConfigDialog
+{
+public:
+    using LmtToolConfigDialog::LmtToolConfigDialog;
+    QString answer;
+    QStringList starts;
+
+protected:
+    QString askForDirectory(const QString &start) override
+    {
+        starts << start;
+        return answer;
+    }
+};
+
+} // namespace
+
+// The configuration page: its model, the path rules, the dialog, the cells and the view.
+class tst_LmtToolConfig : public QObject
+{
+    Q_OBJECT
+
+    lmttest::Sandbox m_sandbox;
+    // One of each: a tools package (new install, both scopes), a patch, a tool without silent
+    // installer, a tool without registry ids, an update and an uninstall.
+    std::unique_ptr<selecttest::Catalogue> m_catalogue;
+    std::shared_ptr<LmtToolVersion> m_tools;
+
+private Q_SLOTS:
+    void initTestCase() { registerViewMetaTypes(); }
+    void init()
+    {
+        m_catalogue = std::make_unique<selecttest::Catalogue>("views/config.json");
+        m_tools = m_catalogue->version("tools");
+    }
+
+    // Customizable: more than one scope, or a directory to choose; custom: not the
+    // recommended scope or not its default directory (case matters).
+    void customizableAndCustomDerivation_data()
+    {
+        lmttest::rowsFrom("views/config-custom.json", "given");
+    }
+
+    void customizableAndCustomDerivation()
+    {
+        QFETCH(QJsonObject, given);
+        LmtToolConfigData data = selecttest::configDataOf(given);
+        QCOMPARE(data.isCustomizable(), given["customizable"].toBool());
+        QCOMPARE(data.isCustom(), given["custom"].toBool());
+    }
+
+    // Per kind of table, with the registry address given, and after "install L" (an
+    // installed copy of L's tool that is not kept, making L an update): every row.
+    void rowsPerKind_data() { lmttest::rowsFrom("views/config-rows.json", "given"); }
+
+    void rowsPerKind()
+    {
+        QFETCH(QJsonObject, given);
+        static const QStringList kinds { "NewInstalls", "Updates", "Uninstalls" };
+        LmtToolConfigModel model(kinds.indexOf(given["kind"].toString()));
+        setKorOnlineUrl(given["registry"].toString());
+        for (const QJsonValue &label : given["install"].toArray())
+            lmttest::addLocal(m_catalogue->version(label.toString())->tool(), "3.1.0")
+                ->setSelected(false);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        model.updateToolsData(m_catalogue->model);
+        QStringList rows;
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << snapshot(model, row);
+        setKorOnlineUrl(QString());
+        QCOMPARE(rows, QVariant(given["rows"].toArray().toVariantList()).toStringList());
+        QCOMPARE(resets.count() + model.columnCount(), 1 + 3);
+        QVERIFY(toolsInstallationGuideUrl().startsWith(vendorSiteBaseUrl()));
+        QVERIFY(!model.index(0, 1).data(Qt::UserRole).isValid());
+        QVERIFY(!model.index(0, 0).data().isValid() && !model.index(9, 1).data().isValid());
+        // A null catalogue empties the table.
+        model.updateToolsData(nullptr);
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void setDataReachesTheVersion()
+    {
+        LmtToolConfigModel installs(LmtToolConfigModel::NewInstalls);
+        installs.updateToolsData(m_catalogue->model);
+        QSignalSpy changed(&installs, &QAbstractItemModel::dataChanged);
+        LmtToolConfigData chosen = configOf(installs, 1);
+        chosen.installScope = CU;
+        chosen.installDirectory = "{username}-nowhere/Tools";
+        chosen.note = "ignored";
+        const auto set = [&installs](int row, int column, const QVariant &value, int role) {
+            return installs.setData(installs.index(row, column), value, role);
+        };
+        const QVariant value = QVariant::fromValue(chosen);
+        // Wrong role, wrong column, row outside, or a value of another type: refused.
+        QVERIFY(!set(1, 2, value, Qt::UserRole) && !set(1, 1, value, Qt::EditRole));
+        QVERIFY(!set(7, 2, value, Qt::EditRole) && !set(1, 2, "/tmp", Qt::EditRole));
+        QVERIFY(set(1, 2, value, Qt::EditRole));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toModelIndex(), installs.index(1, 2));
+        // The version's setter expands the placeholders; only scope and directory are taken.
+        QCOMPARE(m_tools->installScope(), CU);
+        QCOMPARE(m_tools->installDirectory(),
+            LmtToolVersion::expandPlaceholders("{username}-nowhere/Tools"));
+        QVERIFY(!m_tools->installDirectory().contains('{'));
+        QCOMPARE(snapshot(installs, 1).section(" | ", 5, 5).section(' ', 0, 5),
+            "all user user=/home/u/ZR/Tools,all=/opt/ZR/Tools {username}-nowhere/Tools choice "
+            "Note:");
+    }
+
+    void installPathCheck_data() { lmttest::rowsFrom("views/install-paths.json", "given"); }
+
+    void installPathCheck()
+    {
+        QFETCH(QJsonObject, given);
+        const QString path = given["path"].toString();
+        QString message = given["message"].toString();
+#ifdef Q_OS_WIN
+        if (given["onWindows"] == "skip")
+            QSKIP("the rules of this platform differ");
+        message = given["onWindows"].toString(message);
+#endif
+        const QString rules = given["rules"].toString();
+        const LmtInstallPathVerdict check = rules.isEmpty() ? checkInstallPath(path)
+            : rules == "posix" ? checkInstallPath(path, LmtInstallPathRules::Posix)
+                               : checkInstallPath(path, LmtInstallPathRules::DriveLetter);
+        QCOMPARE(check.message + (check.ok ? "" : " (refused)"),
+            message + (message.isEmpty() ? "" : " (refused)"));
+    }
+
+    // Where the browser starts for a typed path, and the path made of a picked folder.
+    void browseRule_data()
+    {
+        lmttest::rowsFrom("views/browse.json", "given");
+    }
+
+    void browseRule()
+    {
+        QFETCH(QJsonObject, given);
+        const auto read = [this, &given](const char *key) {
+            return given[key].toString().replace("{sandbox}", m_sandbox.path());
+        };
+        QDir().mkpath(m_sandbox.filePath("Apps/Tools"));
+        QCOMPARE(given.contains("picked") ? installPathFromBrowse(read("picked"), read("default"))
+                                          : installBrowseStart(read("start"), read("default")),
+            read("result"));
+    }
+
+    // A configuration, then the user's steps and checks of what the dialog shows and stores.
+    // "looks" names the title, the scope choices, the one chosen and the warning's style;
+    // "browse folder" answers the folder browser (cancels without folder), "started" is
+    // where the browser opened last.
+    void dialogFollowsTheChoices_data()
+    {
+        lmttest::rowsFrom("views/config-dialog.json", "given");
+    }
+
+    void dialogFollowsTheChoices()
+    {
+        QFETCH(QJsonObject, given);
+        LmtToolConfigData data = selecttest::configDataOf(given);
+        data.note = given["note"].toString();
+        const LmtToolConfigData before = data;
+        ScriptedDialog dialog(&data);
+        auto *edit = child<QLineEdit>(&dialog, "m_editInstallDir");
+        auto *combo = child<QComboBox>(&dialog, "m_cmbInstallScope");
+        auto *warning = child<QLabel>(&dialog, "m_lblWarning");
+        for (const QJsonValue &value : given["steps"].toArray()) {
+            const QString step = value.toString();
+            const QString verb = step.section(' ', 0, 0);
+            const QString rest = step.section(' ', 1);
+            if (verb == "scope") {
+                combo->setCurrentIndex(rest.toInt());
+            } else if (verb == "type") {
+                edit->setText(rest);
+            } else if (verb == "click") {
+                clickButton(dialog,
+                    rest == "Ok"          ? QDialogButtonBox::Ok
+                        : rest == "Reset" ? QDialogButtonBox::Reset
+                                          : QDialogButtonBox::Cancel);
+            } else if (verb == "browse") {
+                dialog.answer = rest;
+                child<QToolButton>(&dialog, "m_btnInstallDir")->click();
+            } else if (verb == "shown" || verb == "hidden") {
+                for (const QString &name : rest.split(' '))
+                    QVERIFY2(
+                        shown(dialog, qPrintable(name)) == (verb == "shown"), qPrintable(step));
+            } else if (verb == "show") {
+                dialog.show();
+            } else if (verb == "refused") {
+                lmttest::MessageBoxWatcher boxes;
+                clickButton(dialog, QDialogButtonBox::Ok);
+                QCOMPARE(boxes.texts(), QStringList { rest });
+                QCOMPARE(boxes.icons(), QList<QMessageBox::Icon> { QMessageBox::Critical });
+            } else if (verb == "unchanged") {
+                QCOMPARE(data, before);
+            } else if (verb == "looks") {
+                QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull());
+                QVERIFY(warning->openExternalLinks());
+                QCOMPARE(QStringList({ dialog.windowTitle(), combo->itemText(0), combo->itemText(1),
+                                         combo->currentText(), warning->styleSheet() })
+                             .join(" | "),
+                    rest);
+            } else {
+                const QHash<QString, QString> facts { { "path", edit->text() },
+                    { "warning", warning->text() }, { "open", dialog.isVisible() ? "yes" : "no" },
+                    { "result", dialog.result() == QDialog::Accepted ? "accepted" : "rejected" },
+                    { "started", dialog.starts.value(dialog.starts.size() - 1) },
+                    { "stored",
+                        (data.installScope == LmtToolInstallScope::AllUsers ? "all " : "user ")
+                            + data.installDirectory } };
+                QVERIFY2(facts.contains(verb), qPrintable("unknown step " + step));
+                QCOMPARE(facts.value(verb), rest);
+            }
+        }
+    }
+
+    void resetBringsBackTheRecommendation()
+    {
+        LmtToolConfigData data = toolsData();
+        data.installScope = LmtToolInstallScope::CurrentUser;
+        data.installDirectory = "/home/u/Elsewhere";
+        LmtToolConfigCell cell(data);
+        auto *status = child<QLabel>(&cell, "m_lblStatus");
+        auto *customize = child<QPushButton>(&cell, "m_btnCustomize");
+        QVERIFY(customize->isVisibleTo(&cell));
+        QSignalSpy changed(&cell, &LmtToolConfigCell::dataChanged);
+        QStringList seen { customize->text(), status->text() };
+        // Cancel: nothing reaches the outside.
+        onNextModal<LmtToolConfigDialog>(
+            [](LmtToolConfigDialog *dialog) { clickButton(*dialog, QDialogButtonBox::Cancel); });
+        customize->click();
+        seen << QString::number(changed.count()) << status->text();
+        onNextModal<LmtToolConfigDialog>([&](LmtToolConfigDialog *dialog) {
+            clickButton(*dialog, QDialogButtonBox::Reset);
+            seen << child<QComboBox>(dialog, "m_cmbInstallScope")->currentText()
+                 << child<QLineEdit>(dialog, "m_editInstallDir")->text();
+            clickButton(*dialog, QDialogButtonBox::Ok);
+        });
+        customize->click();
+        seen << QString::number(changed.count()) << status->text();
+        QCOMPARE(seen,
+            QStringList({ "Customize installation", "Custom options", "0", "Custom options",
+                "Install for all users (recommended)", "/opt/ZR/Tools", "1", "Default options" }));
+        QCOMPARE(changed.at(0).at(0).value<LmtToolConfigData>(), toolsData());
+        QCOMPARE(cell.configData(), toolsData());
+    }
+
+    void cellRemovedWhileItsDialogRuns()
+    {
+        // A catalogue refresh rebuilds the cells while a dialog may be open.
+        auto *cell = new LmtToolConfigCell(toolsData());
+        auto *links = new LmtToolLinksCell(LmtToolLinksData { "A", "1.0.0", "https://a/rn/", {} });
+        const QList<QPointer<QWidget>> guards { cell, links };
+        QSignalSpy changed(cell, &LmtToolConfigCell::dataChanged);
+        onNextModal<LmtToolConfigDialog>([cell](LmtToolConfigDialog *) { delete cell; });
+        child<QPushButton>(cell, "m_btnCustomize")->click();
+        onNextModal<LmtLicenseOrRelNotesDialog>(
+            [links](LmtLicenseOrRelNotesDialog *) { delete links; });
+        child<QPushButton>(links, "lblReleaseNotes")->click();
+        QVERIFY(!guards.at(0) && !guards.at(1));
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void viewBuildsCellsAndHidesEmptyTables()
+    {
+        selecttest::Catalogue catalogue("views/config-view.json");
+        setKorOnlineUrl("https://mirror.example/");
+        LmtToolConfigView view;
+        view.updateToolsData(catalogue.model);
+        // Per table (installs, updates, uninstalls): whether it and its heading show.
+        const auto shownTables = [&view] {
+            QString shownNow;
+            for (int kind = 0; kind < 3; ++kind)
+                shownNow += QString::number(view.table(kind)->isVisibleTo(&view))
+                    + QString::number(shown(view,
+                        std::array {
+                            "m_lblToInstall", "m_lblToUpdate", "m_lblToUninstall" }[kind]));
+            return shownNow;
+        };
+        QCOMPARE(shownTables(), "110011");
+        QCOMPARE(child<QLabel>(&view, "m_lblToUninstall")->text(),
+            QStringLiteral("The following packages will be uninstalled:"));
+        const auto cellAt = [&view](int kind, int column) {
+            return view.table(kind)->indexWidget(view.table(kind)->model()->index(0, column));
+        };
+        auto *config = qobject_cast<LmtToolConfigCell *>(cellAt(0, 2));
+        // The uninstall row's configuration cell shows nothing, its links cell only the name.
+        auto *dropped = qobject_cast<LmtToolConfigCell *>(cellAt(2, 2));
+        QVERIFY(child<QLabel>(dropped, "m_lblStatus")->text().isEmpty());
+        QVERIFY(!child<QPushButton>(dropped, "m_btnCustomize")->isVisibleTo(dropped));
+        QVERIFY(cellAt(2, 0)->findChildren<QPushButton *>().isEmpty());
+        LmtToolLinksCell notesOnly(LmtToolLinksData { "Beta", "1.0.0", "https://b/rn/", {} });
+        QCOMPARE(notesOnly.findChildren<QPushButton *>().size(), 1);
+        QVERIFY(notesOnly.findChild<QPushButton *>("lblReleaseNotes"));
+
+        // An accepted choice of the cell reaches the offered version.
+        LmtToolConfigData chosen = config->configData();
+        chosen.installDirectory = "/srv/Tools";
+        Q_EMIT config->dataChanged(chosen);
+        QCOMPARE(catalogue.version("tools")->installDirectory(), QStringLiteral("/srv/Tools"));
+
+        // Requests go out through the view; a dialog shows only the answer for its own address.
+        const QString notesUrl = "https://mirror.example/12/versions/34/release-note/";
+        const QString licenceUrl = "https://mirror.example/12/versions/34/license/";
+        QSignalSpy requests(&view, &LmtToolConfigView::getReleaseNotesOrLicenseData);
+        QWidget *links = cellAt(0, 0);
+        QStringList seen { child<QLabel>(links, "lblName")->text() };
+        for (QPushButton *button : links->findChildren<QPushButton *>())
+            seen << button->objectName() + ": " + button->text();
+        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
+            seen << dialog->windowTitle() << dialog->documentText();
+            view.onReleaseNotesOrLicenseDataReady("other cell's notes", "https://b/rn/");
+            view.onReleaseNotesOrLicenseDataReady("the licence", licenceUrl);
+            seen << dialog->documentText();
+            view.onReleaseNotesOrLicenseDataReady("<b>notes</b>", notesUrl);
+            seen << dialog->documentText();
+            dialog->accept();
+        });
+        child<QPushButton>(links, "lblReleaseNotes")->click();
+        // A late answer finds no dialog and is dropped.
+        view.onReleaseNotesOrLicenseDataReady("late", notesUrl);
+        seen << (qobject_cast<LmtToolLinksCell *>(links)->openDialog() ? "still open" : "closed");
+        onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {
+            seen << dialog->windowTitle() << dialog->documentText() << dialog->url();
+            view.onReleaseNotesOrLicenseDataReady("licence text", dialog->url());
+            seen << dialog->documentText();
+            dialog->reject();
+        });
+        child<QPushButton>(links, "lblLicense")->click();
+        for (const QList<QVariant> &request : requests)
+            seen << "asked " + request.at(0).toString();
+        QCOMPARE(seen,
+            QStringList({ "Lumetra Tools", "lblReleaseNotes: Release notes", "lblLicense: License",
+                "Release Notes - Lumetra Tools 3.1.0", "Loading Release Notes data ...",
+                "Loading Release Notes data ...", "<b>notes</b>", "closed",
+                "License - Lumetra Tools 3.1.0", "Loading License data ...", licenceUrl,
+                "licence text", "asked " + notesUrl, "asked " + licenceUrl }));
+
+        // Nothing left to do: every table and label hides.
+        catalogue.version("tools")->setSelected(false);
+        catalogue.version("gone")->setSelected(true);
+        view.updateToolsData(catalogue.model);
+        QCOMPARE(shownTables(), "000000");
+        setKorOnlineUrl(QString());
+    }
+};
+
+QTEST_MAIN(tst_LmtToolConfig)
+#include "tst_LmtToolConfig.moc"
