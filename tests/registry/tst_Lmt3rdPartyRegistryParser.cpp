@@ -1,13 +1,8 @@
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 #include "registry/Lmt3rdPartyCommand.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
 #include "registry/LmtParsedCatalogue.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLoggingCategory>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;

@@ -1,7 +1,5 @@
 #include "base/LmtFolders.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
-#include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
@@ -9,9 +7,6 @@
 #include "registry/LmtLocalRegistryParser.h"
 #include "registry/LmtParsedCatalogue.h"
 
-#include <QCoreApplication>
-#include <QScopeGuard>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;

@@ -1,24 +1,18 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
-#include "model/LmtCoreToolModel.h"
-#include "model/LmtOnlineToolVersion.h"
-#include "model/LmtTool.h"
-#include "model/LmtToolDependency.h"
+#include "registry/LmtBaseRegistryParser.h"
 #include "registry/LmtJsonArrayEntries.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "registry/LmtParsedCatalogue.h"
-#include "services/ILmtDownloadManager.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadSettings.h"
 #include "services/NetworkException.h"
 
-#include <QDir>
 #include <QNetworkReply>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
+using P = LmtBaseRegistryParser;
 
 class TestLmtOnlineRegistryParser : public QObject
 {
@@ -149,6 +143,41 @@ private Q_SLOTS:
                     ? failure.isEmpty()
                     : failure.startsWith("Error parsing JSON - invalid document format"),
                 qPrintable(failure));
+    }
+
+    // The typed accessors of the base parser, which every registry parser reads its JSON with.
+    void accessorsReadTheirTypeOrNameTheFault_data()
+    {
+        lmttest::rowsFrom("registry/typed-accessors.txt", { "accessor", "key", "result" });
+    }
+
+    void accessorsReadTheirTypeOrNameTheFault()
+    {
+        QFETCH(QString, accessor);
+        QFETCH(QString, key);
+        QFETCH(QString, result);
+        const QJsonObject o
+            = QJsonDocument::fromJson(lmttest::fixture("registry/typed-values.json")).object();
+        QString value;
+        const QString failure = lmttest::failureOf([&] {
+            const auto compact = [](const QJsonValue &v) {
+                return QString::fromUtf8(
+                    QJsonDocument::fromVariant(v.toVariant()).toJson(QJsonDocument::Compact));
+            };
+            if (accessor == "bool")
+                value = P::getBool(o, key) ? "true" : "false";
+            else if (accessor == "double")
+                value = QString::number(P::getDouble(o, key));
+            else if (accessor == "int")
+                value = QString::number(P::getInt(o, key));
+            else if (accessor == "array")
+                value = compact(P::getArray(o, key));
+            else if (accessor == "object")
+                value = compact(P::getObject(o, key));
+            else
+                value = P::getString(o, key);
+        });
+        QCOMPARE(failure.isEmpty() ? value : failure, result);
     }
 };
 

@@ -7,7 +7,6 @@
 #include "services/LmtJobRig.h"
 #include "services/LmtUpdateSiteCheck.h"
 #include "services/LmtVendorSite.h"
-#include "services/NetworkException.h"
 
 #include <QNetworkReply>
 #include <QTcpServer>

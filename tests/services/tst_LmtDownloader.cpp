@@ -42,10 +42,7 @@ class TestLmtDownloader : public QObject
                 "zip", 1024));
             versions << version;
             const QString file = downloadsDirectory().filePath(featureId + ".zip");
-            if (downloaded)
-                lmttest::writeFile(file, "package");
-            else
-                QFile::remove(file);
+            downloaded ? lmttest::writeFile(file, "package") : QFile::remove(file);
         }
         return versions;
     }

@@ -4,20 +4,7 @@
 #include "common/LmtScriptedVendor.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTimer>
 #include <QtTest>
 
 using lmttest::askService;

@@ -3,15 +3,7 @@
 
 #include "common/LmtStandIns.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 
-#include <QCryptographicHash>
-#include <QDateTime>
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTcpSocket>
 #include <QtTest>
 
