@@ -159,12 +159,13 @@ private Q_SLOTS:
         QCOMPARE(heldToken(port), QByteArray());
 
         const QJsonObject signIn = askService(port, "/kor-service/requestAccessToken");
-        QCOMPARE(signIn.value("accessToken").toString().toUtf8(), m_vendor.token);
-        QCOMPARE(signIn.value("expires_in").toString(), QString("3600"));
+        const QString receivedAt = signIn["received_at"].toString();
+        QCOMPARE(signIn["accessToken"].toString() + ' ' + signIn["expires_in"].toString(),
+            m_vendor.token + " 3600");
         QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
-                     .match(signIn.value("received_at").toString())
+                     .match(receivedAt)
                      .hasMatch(),
-            qPrintable(signIn.value("received_at").toString()));
+            qPrintable(receivedAt));
         const QList<lmttest::HttpRequest> tokenRequests = m_vendor.requestsTo("/api/v1/auth/token");
         QCOMPARE(tokenRequests.size(), 1);
         const QJsonObject account = QJsonDocument::fromJson(tokenRequests.first().body).object();
@@ -175,10 +176,9 @@ private Q_SLOTS:
 
         int status = 0;
         askService(port, "/kor-service/revokeAccessToken", true, &status);
-        QCOMPARE(status, 200);
         const QList<lmttest::HttpRequest> revokes = m_vendor.requestsTo("/api/v1/auth/revoke");
-        QCOMPARE(revokes.size(), 1);
-        QCOMPARE(revokes.first().header("authorization"), "Bearer " + m_vendor.token);
+        QVERIFY(status == 200 && revokes.size() == 1
+            && revokes.first().header("authorization") == "Bearer " + m_vendor.token);
         QCOMPARE(heldToken(port), QByteArray());
 
         // A token whose lifetime is over is no longer handed out.
