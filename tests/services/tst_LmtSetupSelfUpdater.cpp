@@ -120,23 +120,16 @@ private Q_SLOTS:
     }
 
     // The update keeps the scope the running program was installed for.
-    void detachedUpdateArguments_data()
-    {
-        QTest::addColumn<LmtToolInstallScope>("scope");
-        QTest::addColumn<QString>("scopeSwitch");
-        QTest::newRow("current user") << LmtToolInstallScope::CurrentUser << "/currentuser";
-        QTest::newRow("all users") << LmtToolInstallScope::AllUsers << "/allusers";
-    }
+    void detachedUpdateArguments_data() { rowsFrom("services/self-update-scopes.json"); }
     void detachedUpdateArguments()
     {
-        QFETCH(LmtToolInstallScope, scope);
-        QFETCH(QString, scopeSwitch);
-        m_installation->scope = scope;
+        QFETCH(QJsonObject, row);
+        m_installation->scope = LmtToolInstallScope(row["scope"].toInt());
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
         offer("1.3.0.800");
         m_updater->startToInstallUpdate();
         QCOMPARE(calls("updateDetached"),
-            QStringList { SetupId + " 1.3.0.800 -- " + scopeSwitch
+            QStringList { SetupId + " 1.3.0.800 -- " + row["switch"].toString()
                 + " /dir=" + QCoreApplication::applicationDirPath() });
         QCOMPARE(uiLog.last().first().toString(), "Starting update of the Lumetra™ Setup");
     }

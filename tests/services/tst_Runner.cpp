@@ -159,15 +159,11 @@ private Q_SLOTS:
 
     // The child runs a foreground grandchild; the quit signal, sent as soon as the grandchild
     // is ready, reaches both only when the child leads a process group of its own.
-    void quitSignalReachesTheWholeGroup_data()
-    {
-        QTest::addColumn<bool>("group");
-        QTest::newRow("own group") << true;
-        QTest::newRow("no group: nothing is sent") << false;
-    }
+    void quitSignalReachesTheWholeGroup_data() { rowsFrom("services/quit-groups.json"); }
     void quitSignalReachesTheWholeGroup()
     {
-        QFETCH(bool, group);
+        QFETCH(QJsonObject, row);
+        const bool group = row["group"].toBool();
         const QString parentMarker = m_sandbox.filePath("parent.quit");
         const QString childMarker = m_sandbox.filePath("child.quit");
         QFile::remove(parentMarker), QFile::remove(childMarker);

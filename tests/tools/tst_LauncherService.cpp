@@ -118,10 +118,8 @@ private Q_SLOTS:
         QProcess starts[2];
         for (QProcess &start : starts)
             start.start(lmttest::binDir() + "/kor-launcher-service", QStringList());
-        for (QProcess &start : starts) {
-            QTRY_COMPARE_WITH_TIMEOUT(start.state(), QProcess::NotRunning, kRunTimeoutMs);
-            QCOMPARE(start.exitCode(), 0);
-        }
+        for (QProcess &start : starts)
+            QVERIFY(start.waitForFinished(kRunTimeoutMs) && start.exitCode() == 0);
         QCOMPARE(
             QString::fromUtf8(lmttest::readFile(logFile())).count("Started service process"), 1);
         const RunResult port = runLauncher({ "-port" });
