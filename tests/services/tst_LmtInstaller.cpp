@@ -175,18 +175,18 @@ private Q_SLOTS:
         QCOMPARE(JobRig::featureIds(m_rig.connector->calls("install")), "com.next");
     }
 
+    void elevationOnlyForSelectedAllUsersInstallationsOfNonRoot_data()
+    {
+        rowsFrom("services/elevation-needs.json");
+    }
     void elevationOnlyForSelectedAllUsersInstallationsOfNonRoot()
     {
-        const auto version = offered("com.a");
-        m_installer->setElevationCheck([] { return false; });
-        QVERIFY(!m_installer->needsElevatedPrivileges()); // only for the current user
-        version->setInstallScope(LmtToolInstallScope::AllUsers);
-        QVERIFY(m_installer->needsElevatedPrivileges());
-        version->setSelected(false);
-        QVERIFY(!m_installer->needsElevatedPrivileges()); // nothing to install
-        version->setSelected(true);
-        m_installer->setElevationCheck([] { return true; });
-        QVERIFY(!m_installer->needsElevatedPrivileges()); // runs as root already
+        QFETCH(QJsonObject, row);
+        offered("com.a", LmtToolInstallScope(row["scope"].toInt()))
+            ->setSelected(row["selected"].toBool());
+        const bool root = row["root"].toBool();
+        m_installer->setElevationCheck([root] { return root; });
+        QCOMPARE(m_installer->needsElevatedPrivileges(), row["needs"].toBool());
     }
 
     void allUsersInstallationGoesThroughSudo()
