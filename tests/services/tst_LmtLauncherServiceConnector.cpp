@@ -171,8 +171,8 @@ private Q_SLOTS:
 
         // The service is asked whether it holds a token, without sending one.
         m_http->replyWith(R"({"accessToken":"abc.def.ghi"})");
-        QVERIFY(connector->verifyTokenValue("abc.def.ghi"));
-        QVERIFY(!connector->verifyTokenValue("abc.def.gh"));
+        QVERIFY(connector->verifyTokenValue("abc.def.ghi")
+            && !connector->verifyTokenValue("abc.def.gh"));
         QCOMPARE(lastCall(), "3 GetWithoutToken http://127.0.0.1:49152/getAccessToken 0 ''");
         QCOMPARE(changed.size(), 1);
     }

@@ -182,8 +182,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder + "/old-folder.log"));
 
         Log *log = initLog(directory, "Base", false);
-        QVERIFY(log == &Log::instance());
-        QVERIFY(!log->echoToConsole());
+        QVERIFY(log == &Log::instance() && !log->echoToConsole());
 
         for (const auto &[name, days] : aged)
             QCOMPARE(QFile::exists(folder + "/" + name), name != "fifteen-days.log");
@@ -207,8 +206,8 @@ private Q_SLOTS:
         const QString directory = m_dir.filePath("blocked");
         QVERIFY(lmttest::writeFile(directory + "/Base", "a file where the folder should be"));
         lmttest::LogCapture capture;
-        QVERIFY(initLog(directory, "Base", true) == nullptr);
-        QVERIFY(Log::instance().fileName().isEmpty());
+        QVERIFY(
+            initLog(directory, "Base", true) == nullptr && Log::instance().fileName().isEmpty());
         QVERIFY2(capture.contains(" CRITICAL] Could not create log file: "
                      + QDir(directory).filePath("Base/Base-")),
             qPrintable(capture.lines().join('\n')));
