@@ -8,7 +8,6 @@
 #include "model/LmtToolDependency.h"
 #include "model/LmtToolPackage.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 // What a parser made of a case, as compact text: one line per tool, version, package,

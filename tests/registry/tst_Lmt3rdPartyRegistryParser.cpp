@@ -1,13 +1,8 @@
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 #include "registry/Lmt3rdPartyCommand.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
 #include "registry/LmtParsedCatalogue.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLoggingCategory>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;
@@ -57,31 +52,20 @@ private Q_SLOTS:
 
     void fileProblemsAbortTheParse_data()
     {
-        QTest::addColumn<QByteArray>("content"); // null: no file; "-": unreadable
-        QTest::addColumn<QString>("failure");
-        const QString file = m_sandbox.filePath("stage/app/Resources/3rdparty-tools.json");
-        QTest::newRow("no file") << QByteArray() << QString("'%1' JSON file not found!").arg(file);
-        QTest::newRow("not JSON") << QByteArray("[ {") << "unterminated object";
-        QTest::newRow("no array") << QByteArray("{}")
-                                  << "Invalid document format - file does not contain a JSON Array";
-        QTest::newRow("unreadable")
-            << QByteArray("-") << QString("Cannot open JSON file '%1' for reading").arg(file);
+        lmttest::rowsFrom("registry/3rdparty-file-problems.txt", { "content", "failure" });
     }
-
     void fileProblemsAbortTheParse()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QString, content);
         QFETCH(QString, failure);
-        if (content == "-" && lmttest::rerunUnprivileged())
+        if (content == "(unreadable)" && lmttest::rerunUnprivileged())
             return;
         QCOMPARE(parseError(), "Resources folder not found!");
         const QString file = m_root + "/app/Resources/3rdparty-tools.json";
         QVERIFY(QDir().mkpath(m_root + "/app/Resources"));
-        if (!content.isNull())
-            QVERIFY(lmttest::writeFile(file, content));
-        if (content == "-")
-            QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
-        QCOMPARE(parseError(), failure);
+        QVERIFY(content == "(none)" || lmttest::writeFile(file, content.toUtf8()));
+        QVERIFY(content != "(unreadable)" || QFile::setPermissions(file, QFileDevice::WriteOwner));
+        QCOMPARE(parseError(), failure.replace("{file}", file));
         QVERIFY(m_model->tools().isEmpty());
     }
 
@@ -128,13 +112,10 @@ private Q_SLOTS:
     {
         m_parser->setApplicationDirectory(lmttest::binDir());
         QCOMPARE(parseError(), QString());
-        QStringList featureIds;
-        for (const auto &tool : m_model->tools()) {
-            featureIds << tool->featureId();
-            QCOMPARE(tool->onlineVersions().size(), 1);
-        }
-        QCOMPARE(featureIds,
-            QStringList({ "com.microsoft.vscode", "org.cmake.cmake", "org.git-scm.git" }));
+        QStringList tools;
+        for (const auto &tool : m_model->tools())
+            tools << tool->featureId() + ' ' + QString::number(tool->onlineVersions().size());
+        QCOMPARE(tools.join(", "), "com.microsoft.vscode 1, org.cmake.cmake 1, org.git-scm.git 1");
     }
 };
 

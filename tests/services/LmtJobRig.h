@@ -66,6 +66,15 @@ struct JobRig {
         return m_expectations[QTest::currentTestFunction()][list].toVariant().toStringList();
     }
 
+    // The feature ids of the calls, ","-separated.
+    static QString featureIds(const QList<FakeConnector::Call> &calls)
+    {
+        QStringList ids;
+        for (const FakeConnector::Call &call : calls)
+            ids << call.featureId;
+        return ids.join(',');
+    }
+
     // "<status> <feature id> <version>" of every recorded job status signal.
     static QStringList statuses(const QSignalSpy &spy)
     {

@@ -7,7 +7,6 @@
 #include "services/LmtJobRig.h"
 #include "services/LmtUpdateSiteCheck.h"
 #include "services/LmtVendorSite.h"
-#include "services/NetworkException.h"
 
 #include <QNetworkReply>
 #include <QTcpServer>
@@ -70,51 +69,55 @@ private Q_SLOTS:
         QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
     }
 
+    // The calls of services/bearer-steps.txt one after the other, each with the header it sends.
     void bearerTokenIsSentOnlyWhileOneIsSet()
     {
         LmtDownloadManager manager;
         lmttest::LogCapture capture;
         const QByteArray secret = "eyJhbGciOiJIUzI1NiJ9.eyJzdWIiOiJhQGIuYyJ9.c2ln";
         auto token = std::make_shared<LmtAccessToken>(secret, "3600", "");
-
-        QCOMPARE(manager.getData(m_server.url("/plain")), QByteArray("body of /plain"));
-        QVERIFY(!last().hasHeader("Authorization"));
+        for (const QString &line :
+            QString::fromUtf8(lmttest::fixture("services/bearer-steps.txt")).split('\n')) {
+            const QStringList step = line.split(" | ");
+            if (line.startsWith('#') || step.size() != 4)
+                continue;
+            const QUrl url = m_server.url(step[1]);
+            if (step[0] == "renew") {
+                *token = LmtAccessToken("renewed-token", "3600", "");
+                continue;
+            }
+            QVERIFY(step[0] != "empty" || !capture.contains("Access token is not valid"));
+            if (step[0].endsWith("post"))
+                manager.postData(url, step[0] == "post" ? "payload" : "", 5000);
+            else if (step[0] == "without")
+                manager.getData(url);
+            else if (step[0] == "with")
+                manager.getData(url, token);
+            else if (step[0] == "with, time-out")
+                manager.getData(url, token, 5000);
+            else if (step[0] == "empty")
+                manager.getData(url, std::make_shared<LmtAccessToken>());
+            else
+                manager.getData(url, 5000);
+            const auto sent = [](const QByteArray &value) { return value.isEmpty() ? "-" : value; };
+            QCOMPARE(last().hasHeader("Authorization") ? last().header("Authorization") : "-",
+                QString(step[2]).replace("{secret}", secret).toUtf8());
+            QCOMPARE(
+                last().method + ' ' + sent(last().body) + ' ' + sent(last().header("Content-Type")),
+                step[3].toUtf8());
+        }
+        QVERIFY(!capture.contains("content-type missing"));
+        QVERIFY(capture.contains("[LmtDownloadManager] postData(), Url: '"
+            + m_server.url("/kor-service/revokeAccessToken").toString() + "'"));
+        QVERIFY(capture.contains("[LmtDownloadManager] postData() successful, response: body of "
+                                 "/kor-service/revokeAccessToken"));
+        QVERIFY(capture.contains("[LmtDownloadManager] Access token is not valid"));
         QVERIFY(capture.contains(QStringLiteral("[LmtDownloadManager] getData(), Url: '%1'")
                                      .arg(m_server.url("/plain").toString())));
-        const QUrl withQuery = m_server.url("/tools/?dependencies=true");
-        QCOMPARE(
-            manager.getData(withQuery, token), QByteArray("body of /tools/?dependencies=true"));
-        QCOMPARE(last().header("Authorization"), "Bearer " + secret);
-        QVERIFY(capture.contains(
-            QStringLiteral("getData(), Url: '%1', Token: [REDACTED]").arg(withQuery.toString())));
-        // A GET "with the current token" keeps sending the one set before ...
-        manager.getData(m_server.url("/again"), 5000);
-        QCOMPARE(last().header("Authorization"), "Bearer " + secret);
-        // ... and so does a POST in between, which itself never sends it.
-        manager.postData(m_server.url("/post"), "payload", 5000);
-        QVERIFY(!last().hasHeader("Authorization"));
-        manager.getData(m_server.url("/after-post"), 5000);
-        QCOMPARE(last().header("Authorization"), "Bearer " + secret);
-        // The token-less GET clears it for good.
-        manager.getData(m_server.url("/anonymous"));
-        manager.getData(m_server.url("/still-anonymous"), 5000);
-        QVERIFY(!last().hasHeader("Authorization"));
-
-        // The token record is read when the request is made, so a renewed token is sent.
-        manager.getData(m_server.url("/old"), token, 5000);
-        *token = LmtAccessToken("renewed-token", "3600", "");
-        manager.getData(m_server.url("/renewed"), 5000);
-        QCOMPARE(last().header("Authorization"), QByteArray("Bearer renewed-token"));
-
-        // An empty record still sends a bare "Bearer ", and says so in the log.
-        QVERIFY(!capture.contains("Access token is not valid"));
-        manager.getData(m_server.url("/empty"), std::make_shared<LmtAccessToken>());
-        QCOMPARE(last().header("Authorization"), QByteArray("Bearer "));
-        QVERIFY(capture.contains("[LmtDownloadManager] Access token is not valid"));
-        for (const QString &line : capture.lines()) {
-            QVERIFY2(!line.contains(QString::fromLatin1(secret)), qPrintable(line));
-            QVERIFY2(!line.contains("renewed-token"), qPrintable(line));
-        }
+        QVERIFY(capture.contains(QStringLiteral("getData(), Url: '%1', Token: [REDACTED]")
+                                     .arg(m_server.url("/tools/?dependencies=true").toString())));
+        QVERIFY(!capture.lines().join('\n').contains(secret)
+            && !capture.lines().join('\n').contains("renewed-token"));
     }
 
     void tokenNeverFollowsARedirectToAnotherOrigin()
@@ -198,10 +201,9 @@ private Q_SLOTS:
         // Any failure other than the network's asks the user to try again later.
         const QString good = m_server.url("/api/v1/tools/").toString();
         const LmtUpdateSiteStatus status = checkUpdateSiteUrl(good, manager);
-        QCOMPARE(status.code, -1);
-        QCOMPARE(status.message,
-            QStringLiteral("Unable to access update site URL '%1'. Another getData(Url) request "
-                           "is in progress. Try again later.")
+        QCOMPARE(QString::number(status.code) + ' ' + status.message,
+            QStringLiteral("-1 Unable to access update site URL '%1'. Another getData(Url) "
+                           "request is in progress. Try again later.")
                 .arg(good));
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(m_server.requestCount(), requests);
@@ -212,30 +214,7 @@ private Q_SLOTS:
         QCOMPARE(failure + body, "slow body");
         // The rejected call did not leave its token behind.
         manager->getData(m_server.url("/current-token"), 5000);
-        QVERIFY(!last().hasHeader("Authorization"));
-        QVERIFY(!capture.contains("intruder"));
-    }
-
-    void postSendsItsBodyAsOctets()
-    {
-        LmtDownloadManager manager;
-        lmttest::LogCapture capture;
-        const QUrl revoke = m_server.url("/kor-service/revokeAccessToken");
-        manager.postData(revoke, "payload", 5000);
-        QCOMPARE(last().method, QByteArray("POST"));
-        QCOMPARE(last().target, QByteArray("/kor-service/revokeAccessToken"));
-        QCOMPARE(last().body, QByteArray("payload"));
-        QCOMPARE(last().header("Content-Type"), QByteArray("application/octet-stream"));
-        QVERIFY(!capture.contains("content-type missing"));
-        QVERIFY(capture.contains(
-            QStringLiteral("[LmtDownloadManager] postData(), Url: '%1'").arg(revoke.toString())));
-        QVERIFY(capture.contains("[LmtDownloadManager] postData() successful, response: body of "
-                                 "/kor-service/revokeAccessToken"));
-
-        manager.postData(m_server.url("/empty-post"), QByteArray(), 5000);
-        QCOMPARE(last().method, QByteArray("POST"));
-        QVERIFY(last().body.isEmpty());
-        QVERIFY(!last().hasHeader("Content-Type"));
+        QVERIFY(!last().hasHeader("Authorization") && !capture.contains("intruder"));
     }
 
     void updateSiteCheckNamesTheUrlAndTheFailure_data() { rowsFrom("services/site-checks.json"); }
@@ -250,8 +229,7 @@ private Q_SLOTS:
         QCOMPARE(status.code, row["code"].toInt());
         QCOMPARE(status.succeeded(), status.code == 0);
         QCOMPARE(status.message, row["message"].toString().arg(url));
-        if (status.code == 0)
-            QVERIFY(!last().hasHeader("Authorization"));
+        QVERIFY(status.code != 0 || !last().hasHeader("Authorization"));
     }
 
     // Never written and written are checked by the preferences test; an empty value falls back.
@@ -260,13 +238,12 @@ private Q_SLOTS:
         applicationSettings().setValue("LmtDownloadSettings/korOnlineUrl", QString());
         QCOMPARE(korOnlineUrl(), defaultOnlineRegistryUrl());
         const QUrl fallback(korOnlineUrl());
-        QCOMPARE(fallback.scheme(), "https");
-        QCOMPARE(fallback.path(), "/api/v1/tools/");
         QVERIFY(fallback.host().endsWith(".example"));
+        QCOMPARE(fallback.scheme() + ' ' + fallback.path(), "https /api/v1/tools/");
         // The vendor's pages share the registry's host.
         QCOMPARE(vendorToolPageUrl("lmt-studio"), vendorSiteBaseUrl() + "/tools/lmt-studio");
-        QCOMPARE(QUrl(setupUserGuideUrl()).host(), fallback.host());
-        QCOMPARE(QUrl(vendorSiteBaseUrl()).host(), fallback.host());
+        QCOMPARE(QUrl(setupUserGuideUrl()).host() + ' ' + QUrl(vendorSiteBaseUrl()).host(),
+            fallback.host() + ' ' + fallback.host());
     }
 };
 

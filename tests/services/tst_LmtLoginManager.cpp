@@ -79,6 +79,7 @@ private Q_SLOTS:
         m_manager = std::make_unique<LmtLoginManager>(m_connector);
     }
 
+    // The address shown is the token subject's, masked up to the at sign.
     void loginPublishesTheMaskedAddress_data() { rowsFrom("services/login-tokens.json"); }
     void loginPublishesTheMaskedAddress()
     {
@@ -92,17 +93,16 @@ private Q_SLOTS:
         m_http->replyWith(tokenReply(token));
 
         m_manager->startLogin();
-        QVERIFY(capture.contains(
-            "[LmtLoginManager] Launcher service is not started, calling start() on connector"));
-        QVERIFY(m_connector->isStarted());
+        QVERIFY(m_connector->isStarted()
+            && capture.contains(
+                "[LmtLoginManager] Launcher service is not started, calling start() on connector"));
         QCOMPARE(state, (QList<QVariantList> { { true, true, row["shown"].toString() } }));
         QCOMPARE(uiLog,
             (QList<QVariantList> {
                 { row["uiLine"].toString(), QVariant::fromValue(ConsoleMessageType::Auto) } }));
         QCOMPARE(m_manager->accessToken()->accessToken(), token);
-        QVERIFY(tokenPersisted());
-        QVERIFY(capture.contains("[LmtLoginManager] onAccessTokenChanged(), token: [REDACTED]"));
-        QVERIFY(!capture.contains(QString::fromUtf8(token)));
+        QVERIFY(tokenPersisted() && !capture.contains(QString::fromUtf8(token))
+            && capture.contains("[LmtLoginManager] onAccessTokenChanged(), token: [REDACTED]"));
     }
 
     void loginFromTheControllerThreadPublishesOnTheOwnThread()
@@ -111,9 +111,8 @@ private Q_SLOTS:
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         std::unique_ptr<QThread> worker(QThread::create([this] { m_manager->startLogin(); }));
         worker->start();
-        QVERIFY(worker->wait(30000));
         // Delivered as a queued call to this (the manager's) thread.
-        QCOMPARE(state.size(), 0);
+        QVERIFY(worker->wait(30000) && state.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(state.size(), 1, 10000);
         QCOMPARE(state.first(), (QVariantList { true, true, "jo*******example.com" }));
     }
@@ -130,11 +129,10 @@ private Q_SLOTS:
         m_manager->startLogout();
         QCOMPARE(state, (QList<QVariantList> { { false, true, QString() } }));
         QCOMPARE(uiLog.first().first().toString(), "Logged out");
-        QVERIFY(!m_manager->accessToken()->isValid());
-        QVERIFY(!tokenPersisted());
-        QCOMPARE(m_http->calls().size(), 1);
-        QCOMPARE(m_http->calls().first().operation, FakeDownloadManager::Operation::Post);
-        QCOMPARE(m_http->calls().first().url.path(), "/kor-service/revokeAccessToken");
+        QVERIFY(!m_manager->accessToken()->isValid() && !tokenPersisted());
+        QVERIFY(m_http->calls().size() == 1
+            && m_http->calls().first().operation == FakeDownloadManager::Operation::Post
+            && m_http->calls().first().url.path() == "/kor-service/revokeAccessToken");
         QVERIFY(capture.contains("[LmtLoginManager] Logout is successful, access token revoked"));
         // Whoever still holds the former record (another thread) does not see it change.
         QVERIFY(tokenBefore->isValid());
@@ -143,8 +141,7 @@ private Q_SLOTS:
         signIn();
         m_http->setResponder(failingWith(QNetworkReply::ConnectionRefusedError, "refused"));
         m_manager->startLogout();
-        QCOMPARE(state.last(), (QVariantList { false, true, QString() }));
-        QVERIFY(!tokenPersisted());
+        QVERIFY(state.last() == QVariantList({ false, true, QString() }) && !tokenPersisted());
     }
 
     void failedLoginEndsSignedOut_data() { rowsFrom("services/login-failures.json"); }
@@ -163,23 +160,36 @@ private Q_SLOTS:
         QVERIFY(networkText.isEmpty()
             || capture.contains("[LmtLoginManager] Failed to Login: '" + networkText + "'"));
         QCOMPARE(state, (QList<QVariantList> { { false, true, QString() } }));
-        QVERIFY(!tokenPersisted());
-        QCOMPARE(m_http->calls().last().url.path(), "/kor-service/revokeAccessToken");
+        QVERIFY(!tokenPersisted()
+            && m_http->calls().last().url.path() == "/kor-service/revokeAccessToken");
     }
 
-    void restorePublishesWithoutUpdate_data() { rowsFrom("services/login-restores.json"); }
-    void restorePublishesWithoutUpdate()
+    // A stored token comes back while its lifetime lasts and is published without asking for an
+    // update; an expired one is dropped from the settings. The secret never reaches the log.
+    void restorePublishesOnlyLiveTokens_data() { rowsFrom("services/token-expiry.json"); }
+    void restorePublishesOnlyLiveTokens()
     {
         QFETCH(QJsonObject, row);
-        const QVariantList published = row["published"].toVariant().toList();
+        const bool valid = row["valid"].toBool();
+        lmttest::LogCapture capture;
         QSignalSpy state(m_manager.get(), &ILmtLoginManager::loginStateChanged);
         const QByteArray token = lmttest::tokenWithSubject("abcdef@x.org");
-        LmtAccessToken(token, "3600", stamp(row["age"].toInt()) + row["fraction"].toString())
+        LmtAccessToken(token, row["expiresIn"].toString(),
+            row.value("receivedAt")
+                .toString(stamp(row["age"].toInt()) + row["fraction"].toString()))
             .save();
         m_manager->restoreSettings();
-        QCOMPARE(state.last(), published);
-        QCOMPARE(m_manager->accessToken()->isValid(), published.first().toBool());
-        QCOMPARE(tokenPersisted(), published.first().toBool());
+        QCOMPARE(state, (QList<QVariantList> { { valid, false, valid ? "ab*****x.org" : "" } }));
+        QCOMPARE(m_manager->accessToken()->accessToken(), valid ? token : QByteArray());
+        QCOMPARE(tokenPersisted(), valid);
+        QCOMPARE(capture.contains("[LmtAccessToken] The stored access token is expired - "
+                                  "discarding this token"),
+            !valid);
+        QCOMPARE(
+            capture.contains("receivedAt time value is not valid"), row.contains("receivedAt"));
+        QVERIFY(!capture.lines().join('\n').contains(QString::fromLatin1(token)));
+        LmtAccessToken().save();
+        QVERIFY(!LmtAccessToken().restore()); // nothing stored
     }
 };
 

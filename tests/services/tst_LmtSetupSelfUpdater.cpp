@@ -71,17 +71,13 @@ private Q_SLOTS:
         m_connector->setStarted(false);
         m_connector->setUpdateCheck(false);
         QVERIFY(!m_updater->checkForUpdate());
-        QCOMPARE(m_connector->calls("start").size(), 1);
         QCOMPARE(calls("checkForUpdate"), QStringList { SetupId + "  " });
-        QCOMPARE(signalTexts(uiLog),
-            QStringList { "You are using the latest version of Lumetra™ Setup." });
-        QCOMPARE(available.size(), 0);
-
-        uiLog.clear();
         m_connector->setUpdateCheck(true, "1.3.0.800");
         QVERIFY(m_updater->checkForUpdate());
-        QCOMPARE(m_connector->calls("start").size(), 1); // already started
-        QCOMPARE(signalTexts(uiLog), QStringList { "Found new Lumetra™ Setup version: 1.3.0.800" });
+        QCOMPARE(m_connector->calls("start").size(), 1); // started once, then already running
+        QCOMPARE(signalTexts(uiLog),
+            QStringList({ "You are using the latest version of Lumetra™ Setup.",
+                "Found new Lumetra™ Setup version: 1.3.0.800" }));
         QCOMPARE(signalTexts(available), QStringList { "1.3.0.800" });
         QCOMPARE(state(), "started 0 downloaded 0");
 
@@ -111,10 +107,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(errors.size() + int(m_updater->isUpdateDownloaded()), 1, 10000);
         QCOMPARE(state(), row["state"].toString());
         QCOMPARE(signalTexts(errors, 1), row["errors"].toVariant().toStringList());
-        if (!errors.isEmpty())
-            QCOMPARE(errors.first().at(0).value<LmtErrorCode>(), GeneralError);
-        if (row.contains("uiLog"))
-            QCOMPARE(signalTexts(uiLog), row["uiLog"].toVariant().toStringList());
+        QVERIFY(errors.isEmpty() || errors.first().at(0).value<LmtErrorCode>() == GeneralError);
+        QVERIFY(!row.contains("uiLog")
+            || signalTexts(uiLog) == row["uiLog"].toVariant().toStringList());
 
         // Asked again: a download still under way is not started twice.
         uiLog.clear();
@@ -125,23 +120,16 @@ private Q_SLOTS:
     }
 
     // The update keeps the scope the running program was installed for.
-    void detachedUpdateArguments_data()
-    {
-        QTest::addColumn<LmtToolInstallScope>("scope");
-        QTest::addColumn<QString>("scopeSwitch");
-        QTest::newRow("current user") << LmtToolInstallScope::CurrentUser << "/currentuser";
-        QTest::newRow("all users") << LmtToolInstallScope::AllUsers << "/allusers";
-    }
+    void detachedUpdateArguments_data() { rowsFrom("services/self-update-scopes.json"); }
     void detachedUpdateArguments()
     {
-        QFETCH(LmtToolInstallScope, scope);
-        QFETCH(QString, scopeSwitch);
-        m_installation->scope = scope;
+        QFETCH(QJsonObject, row);
+        m_installation->scope = LmtToolInstallScope(row["scope"].toInt());
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
         offer("1.3.0.800");
         m_updater->startToInstallUpdate();
         QCOMPARE(calls("updateDetached"),
-            QStringList { SetupId + " 1.3.0.800 -- " + scopeSwitch
+            QStringList { SetupId + " 1.3.0.800 -- " + row["switch"].toString()
                 + " /dir=" + QCoreApplication::applicationDirPath() });
         QCOMPARE(uiLog.last().first().toString(), "Starting update of the Lumetra™ Setup");
     }

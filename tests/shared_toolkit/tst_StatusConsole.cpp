@@ -68,7 +68,17 @@ private Q_SLOTS:
     {
         QFETCH(QJsonObject, row);
         const QString text = row["text"].toString();
+        // On a dark palette the text that is black on a light one is white.
+        const QPalette original = QApplication::palette();
+        QPalette palette = original;
+        if (row["dark"].toBool()) {
+            palette.setColor(QPalette::Window, QColor(30, 30, 30));
+            palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        }
+        QApplication::setPalette(palette);
         StatusConsole console;
+        QApplication::setPalette(original);
+        QCOMPARE(console.isLightPalette(), !row["dark"].toBool());
         console.setLineSplitting(!row["unsplit"].toBool());
         console.append(text, typeOf(row["type"]));
         QCOMPARE(shown(console), row["shown"].toVariant().toStringList());
@@ -91,24 +101,6 @@ private Q_SLOTS:
             QCOMPARE(console.isSuccessLine(text), row["success"].toBool());
         if (row.contains("cleaned"))
             QCOMPARE(console.cleanText(text), row["cleaned"].toString());
-    }
-
-    void darkPaletteShowsWhiteText()
-    {
-        const QPalette original = QApplication::palette();
-        QPalette dark = original;
-        dark.setColor(QPalette::Window, QColor(30, 30, 30));
-        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-        QApplication::setPalette(dark);
-        StatusConsole console;
-        QApplication::setPalette(original);
-
-        QVERIFY(!console.isLightPalette());
-        console.append("plain", Normal);
-        console.append("auto line", Auto);
-        console.append("oops", Error);
-        QCOMPARE(
-            shown(console), QStringList({ "white plain", "white auto line", "red ERROR:oops" }));
     }
 
     void flagsModesAndTranscriptFile()
@@ -152,8 +144,7 @@ private Q_SLOTS:
                 flags |= 1 << flagNames.indexOf(flag.toString());
             messages.append({ message["text"].toString(), typeOf(message["type"]), flags });
         }
-        StatusConsole oneByOne;
-        StatusConsole atOnce;
+        StatusConsole oneByOne, atOnce;
         oneByOne.setLineSplitting(lineSplitting);
         atOnce.setLineSplitting(lineSplitting);
         for (const StatusConsole::Message &message : messages)
@@ -161,11 +152,10 @@ private Q_SLOTS:
         atOnce.append(messages);
 
         const auto seen = [](const StatusConsole &c) {
-            return QStringList { c.toHtml(), c.transcript(), counts(c),
-                QString::number(c.textCursor().position()) };
+            return QVariantList { c.toHtml(), c.transcript(), counts(c), c.textCursor().position(),
+                QVariant::fromValue(c.textCursor().charFormat()) };
         };
         QCOMPARE(seen(atOnce), seen(oneByOne));
-        QCOMPARE(atOnce.textCursor().charFormat(), oneByOne.textCursor().charFormat());
     }
 
     void feedShowsWhatCameInOneTurnTogetherAndInOrder()
@@ -180,11 +170,9 @@ private Q_SLOTS:
         QVERIFY(console.toPlainText().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(console.document()->blockCount(), count, 30000);
         const QStringList lines = shown(console);
-        for (int i : { 0, 1, count - 2, count - 1 }) {
-            QCOMPARE(lines.at(i),
-                i % 2 ? QStringLiteral("amber WARNING:line %1").arg(i)
-                      : QStringLiteral("black line %1").arg(i));
-        }
+        for (int i : { 0, 1, count - 2, count - 1 })
+            QCOMPARE(
+                lines.at(i), QString(i % 2 ? "amber WARNING:line %1" : "black line %1").arg(i));
         QCOMPARE(feed->pendingCount(), 0);
     }
 
@@ -198,14 +186,12 @@ private Q_SLOTS:
         const QString transcript = console.transcript();
         // A real right click: the menu keeps the browser's own entries and ends in "Clear All".
         QPointer<QMenu> shownMenu;
-        bool popped = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             if (!popup)
                 return;
             shownMenu = popup;
-            popped = true;
             if (popup->actions().size() > 1 && popup->actions().constLast()->text() == "Clear All")
                 popup->actions().constLast()->trigger();
             popup->close();
@@ -215,11 +201,9 @@ private Q_SLOTS:
             QContextMenuEvent::Mouse, QPoint(5, 5), console.mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(console.viewport(), &event);
         poll.stop();
-        QVERIFY(popped);
         QCOMPARE(console.toPlainText(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(shownMenu.isNull(), 5000);
-        QCOMPARE(console.transcript(), transcript);
-        QCOMPARE(console.messageCount(Error), 1);
+        QCOMPARE(console.transcript() + counts(console), transcript + "A0 N1 S0 W0 E1");
     }
 };
 
