@@ -1,7 +1,6 @@
 #include "app/LmtApplication.h"
 #include "app/LmtEntry.h"
 #include "common/LmtTestSupport.h"
-#include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
 #include "ui/LmtAbout.h"
 
@@ -27,12 +26,10 @@ double inkBrightness(const QString &resource)
     const QImage image = QIcon(resource).pixmap(32, 32).toImage();
     double sum = 0;
     int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            sum += pixel.alpha() > 128 ? pixel.value() : 0;
-            count += pixel.alpha() > 128;
-        }
+    for (int i = 0; i < image.width() * image.height(); ++i) {
+        const QColor pixel = image.pixelColor(i % image.width(), i / image.width());
+        sum += pixel.alpha() > 128 ? pixel.value() : 0;
+        count += pixel.alpha() > 128;
     }
     return count ? sum / count : -1;
 }
@@ -78,8 +75,6 @@ private Q_SLOTS:
                 { std::make_exception_ptr(tm), tm },
                 { std::make_exception_ptr(std::runtime_error("disk full")),
                     "Runtime error: disk full" },
-                { std::make_exception_ptr(NetworkException("no route", 3)),
-                    "Runtime error: no route" },
                 { std::make_exception_ptr(std::logic_error("bad state")), "Exception: bad state" },
                 { std::make_exception_ptr(42), "An unknown exception occurred" }, { nullptr, "" } })
             QCOMPARE(startupFailureText(failure), text);
@@ -90,13 +85,9 @@ private Q_SLOTS:
         QCOMPARE(aboutYearRange("Dec 17 2023") + " " + aboutYearRange("Jan  2 2024") + " "
                 + aboutYearRange("Jun 30 2031"),
             "2023 2023-2024 2023-2031");
-        QVERIFY2(
-            QRegularExpression("^[A-Z][a-z]{2} [ 1-3]\\d \\d{4}$").match(buildDate()).hasMatch(),
-            qPrintable(buildDate()));
 
         const QString directory = m_sandbox.filePath("about-logs");
-        QVERIFY(QDir().mkpath(directory));
-        QVERIFY(initLog(directory, QStringLiteral("LumetraSetup"), false));
+        QVERIFY(QDir().mkpath(directory) && initLog(directory, "LumetraSetup", false));
         const QString logFile = Log::instance().fileName();
 
         QString text = aboutText();
@@ -121,31 +112,24 @@ private Q_SLOTS:
 
     void windowIconsAreDrawn()
     {
-        for (const char *name :
-            { "reset", "bw-unlock", "bw-lock", "configure", "ellipsis", "setup" }) {
-            const QString resource = QStringLiteral(":/images/%1").arg(QLatin1String(name));
-            QVERIFY2(QFile::exists(resource) && inkBrightness(resource) >= 0, qPrintable(resource));
-        }
+        for (const QString name :
+            { "reset", "bw-unlock", "bw-lock", "configure", "ellipsis", "setup" })
+            QVERIFY2(QFile::exists(":/images/" + name) && inkBrightness(":/images/" + name) >= 0,
+                qPrintable(name));
         // The "-light" icon is for light palettes, so it must be drawn darker than its "-dark"
         // partner, which has to stand out on a dark window.
-        for (const char *name : { "user", "logout", "cogwheel", "restore" }) {
-            const QString light = QStringLiteral(":/images/%1-light").arg(QLatin1String(name));
-            const QString dark = QStringLiteral(":/images/%1-dark").arg(QLatin1String(name));
-            const double lightInk = inkBrightness(light);
-            const double darkInk = inkBrightness(dark);
-            QVERIFY2(lightInk >= 0 && darkInk >= 0, name);
-            QVERIFY2(lightInk + 60 < darkInk,
-                qPrintable(QString("%1: %2 vs %3").arg(name).arg(lightInk).arg(darkInk)));
+        for (const QString name : { "user", "logout", "cogwheel", "restore" }) {
+            const double light = inkBrightness(":/images/" + name + "-light");
+            const double dark = inkBrightness(":/images/" + name + "-dark");
+            QVERIFY2(light >= 0 && light + 60 < dark,
+                qPrintable(QString("%1: %2 vs %3").arg(name).arg(light).arg(dark)));
         }
     }
 
     void helpFileIsBuiltBesideTheExecutable()
     {
-        QFile pdf(lmttest::binDir() + QStringLiteral("/docs/LumetraSetup.pdf"));
-        QVERIFY2(pdf.open(QIODevice::ReadOnly), qPrintable(pdf.fileName()));
-        const QByteArray content = pdf.readAll();
-        QVERIFY(content.startsWith("%PDF-1."));
-        QVERIFY(content.trimmed().endsWith("%%EOF"));
+        const QByteArray content = lmttest::readFile(lmttest::binDir() + "/docs/LumetraSetup.pdf");
+        QVERIFY(content.startsWith("%PDF-1.") && content.trimmed().endsWith("%%EOF"));
         // A real guide of several pages, not an empty document.
         const qsizetype pages
             = QString::fromLatin1(content).count(QRegularExpression("/Type\\s*/Page\\b"));

@@ -7,79 +7,51 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 const QString kLogDirKey = QStringLiteral("LmtGeneralSettings/LogDir");
 
-// One run of the real program with every directory it touches inside a temporary folder.
-class SandboxedRun
-{
-public:
-    SandboxedRun()
-    {
-        for (const char *sub : { "data", "config", "home", "tmp", "runtime", "allusers" })
-            QDir(m_root.path()).mkpath(QString::fromLatin1(sub));
-        QFile::setPermissions(path("runtime"),
-            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
+// One run of the real program. The sandbox points every directory the program touches at a
+// fresh temporary folder, through the environment the program inherits.
+struct SandboxedRun {
+    lmttest::Sandbox sandbox;
+    QProcess process;
+    QString errors;
 
     ~SandboxedRun()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
+        process.kill();
+        process.waitForFinished(10000);
         // A launcher service the program started outlives it, as on a user's machine.
-        const QString service = path("home/Zendrel/LauncherService/kor-launcher-service");
-        if (QFile::exists(service)) {
-            QProcess stop;
-            stop.setProcessEnvironment(m_process.processEnvironment());
-            stop.start(service, { "-stop" });
-            stop.waitForFinished(10000);
-        }
+        const QString service = lmttest::launcherServiceDirectory() + "/kor-launcher-service";
+        if (QFile::exists(service))
+            lmttest::runLauncherService(service, { "-stop" });
     }
 
-    QString path(const QString &relative) const { return m_root.filePath(relative); }
+    QString path(const QString &relative) const { return sandbox.filePath(relative); }
     // The program's settings file.
     QSettings settings() const
     {
         return QSettings(
             path("data/Zendrel_Technologies_AG/Lumetra/Lumetra Setup.ini"), QSettings::IniFormat);
     }
-
     bool start()
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const auto &[name, folder] :
-            QList<QPair<QString, QString>> { { "HOME", "home" }, { "XDG_DATA_HOME", "data" },
-                { "ALLUSERSPROFILE", "allusers" }, { "XDG_CONFIG_HOME", "config" },
-                { "XDG_RUNTIME_DIR", "runtime" }, { "TMPDIR", "tmp" } })
-            env.insert(name, path(folder));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        m_process.setProcessEnvironment(env);
-        m_process.start(lmttest::binDir() + "/LumetraSetup", {});
-        return m_process.waitForStarted(10000);
+        // A Linux user's environment has no Windows folder variables.
+        qunsetenv("LOCALAPPDATA");
+        qunsetenv("USERPROFILE");
+        process.start(lmttest::binDir() + "/LumetraSetup", {});
+        return process.waitForStarted(10000);
     }
-
     // The log files the program has written below logDir so far.
     QFileInfoList logFiles(const QString &logDir) const
     {
         return QDir(logDir + "/LumetraSetup").entryInfoList({ "*.log" }, QDir::Files);
     }
     // Everything the program wrote to standard error so far.
-    QString errorOutput()
-    {
-        return m_errorOutput += QString::fromUtf8(m_process.readAllStandardError());
-    }
-
-    QProcess m_process;
-
-private:
-    QString m_errorOutput;
-    QTemporaryDir m_root;
+    QString errorOutput() { return errors += QString::fromUtf8(process.readAllStandardError()); }
 };
 
 } // namespace
@@ -96,7 +68,7 @@ class TestLmtStartup : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(run.logFiles(logDir).size(), 1, 30000);
         const QFileInfo file = run.logFiles(logDir).constFirst();
         const QString name = QString("^LumetraSetup-\\d{8}\\.\\d{6}\\.\\d{3}-%1\\.log$")
-                                 .arg(run.m_process.processId());
+                                 .arg(run.process.processId());
         QVERIFY2(QRegularExpression(name).match(file.fileName()).hasMatch(),
             qPrintable(file.fileName()));
         // The same line is echoed to standard error, without time stamp.
@@ -104,7 +76,7 @@ class TestLmtStartup : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(lmttest::readTextFile(file.filePath()).contains(logFileLine)
                 && run.errorOutput().contains("[" + logFileLine),
             30000);
-        QCOMPARE(run.m_process.state(), QProcess::Running);
+        QCOMPARE(run.process.state(), QProcess::Running);
     }
 
 private Q_SLOTS:
@@ -116,11 +88,8 @@ private Q_SLOTS:
         QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
 
         SandboxedRun run;
-        const QString serviceDir = run.path("home/Zendrel/LauncherService");
-        QVERIFY(QDir().mkpath(serviceDir));
-        QVERIFY(QFile::copy(
-            lmttest::binDir() + "/kor-launcher-service", serviceDir + "/kor-launcher-service"));
-        QVERIFY(lmttest::writeFile(serviceDir + "/launcher-config.json",
+        QVERIFY(!lmttest::installLauncherService().isEmpty());
+        QVERIFY(lmttest::writeFile(lmttest::launcherServiceDirectory() + "/launcher-config.json",
             QJsonDocument(QJsonObject { { "vendorUrl", m_vendor.url() } }).toJson()));
         run.settings().setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
         // One tool installed for the current user, as an installer leaves it.
@@ -146,23 +115,20 @@ private Q_SLOTS:
     // directory is used and stored.
     void logFolderComesFromTheSettings_data()
     {
-        QTest::addColumn<QString>("preset"); // null: no setting; "@": an existing folder
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("first start") << QString() << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("vanished") << "/no/such/folder/anywhere" << false;
-        QTest::newRow("existing") << "@" << true;
+        QTest::addColumn<QString>("preset"); // "-": no setting; "@": an existing folder
+        for (const char *preset : { "-", "/no/such/folder/anywhere", "@" })
+            QTest::newRow(preset) << QString(preset);
     }
 
     void logFolderComesFromTheSettings()
     {
         QFETCH(QString, preset);
-        QFETCH(bool, kept);
+        const bool kept = preset == "@";
         SandboxedRun run;
         const QString chosen = run.path("home/my logs");
-        if (preset == "@")
+        if (kept)
             QVERIFY(QDir().mkpath(preset = chosen));
-        if (!preset.isNull())
+        if (preset != "-")
             run.settings().setValue(kLogDirKey, preset);
         const QString expected = kept ? chosen : run.path("tmp");
         QVERIFY(run.start());

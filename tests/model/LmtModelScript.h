@@ -38,11 +38,9 @@ public:
                 if (!m.hasMatch())
                     qFatal("Not a version: %s", qPrintable(code));
                 const quint64 number = m.captured(5).toULongLong();
-                std::shared_ptr<LmtToolVersion> version;
-                if (m.captured(1) == "o")
-                    version = addOnline(tool, m.captured(2), number);
-                else
-                    version = addLocal(tool, m.captured(2),
+                const std::shared_ptr<LmtToolVersion> version = m.captured(1) == "o"
+                    ? std::shared_ptr<LmtToolVersion>(addOnline(tool, m.captured(2), number))
+                    : addLocal(tool, m.captured(2),
                         m.captured(1) == "L" ? LmtToolInstallScope::AllUsers
                                              : LmtToolInstallScope::CurrentUser,
                         number);

@@ -1,4 +1,5 @@
 #include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "ui/LmtElevatePrivilegesDialog.h"
 
@@ -61,12 +62,7 @@ private Q_SLOTS:
 
     void dismissingCancels_data()
     {
-        QTest::addColumn<QString>("dismissal");
-        QTest::addColumn<bool>("duringCheck");
-        for (const char *when : { "", " during check" }) {
-            for (const char *dismissal : { "Cancel", "Escape", "close" })
-                QTest::addRow("%s%s", dismissal, when) << QString(dismissal) << (*when != 0);
-        }
+        lmttest::rowsFrom("ui/dismissals.txt", { "dismissal", "check" });
     }
 
     // However the dialog is dismissed, the caller sees no password, as after Cancel; a check
@@ -74,7 +70,8 @@ private Q_SLOTS:
     void dismissingCancels()
     {
         QFETCH(QString, dismissal);
-        QFETCH(bool, duringCheck);
+        QFETCH(QString, check);
+        const bool duringCheck = check == "yes";
         lmttest::MessageBoxWatcher boxes;
         auto dialog = std::make_unique<LmtElevatePrivilegesDialog>();
         auto *edit = dialog->findChild<QLineEdit *>("m_pwdLineEdit");
@@ -112,18 +109,15 @@ private Q_SLOTS:
 
     void passwordsGoThroughStandardInputOnly_data()
     {
-        QTest::addColumn<QStringList>("passwords");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("wrong, then right") << QStringList { "wrong one", "correct horse" } << true;
-        // The fourth failure rejects, without a box.
-        QTest::newRow("four wrong")
-            << QStringList { "guess 1", "guess 2", "guess 3", "guess 4" } << false;
+        lmttest::rowsFrom("ui/passwords.txt", { "typed", "accepts" });
     }
 
     void passwordsGoThroughStandardInputOnly()
     {
-        QFETCH(QStringList, passwords);
-        QFETCH(bool, accepted);
+        QFETCH(QString, typed);
+        QFETCH(QString, accepts);
+        const QStringList passwords = typed.split(", ");
+        const bool accepted = accepts == "yes";
         lmttest::LogCapture log;
         lmttest::MessageBoxWatcher boxes;
         LmtElevatePrivilegesDialog dialog;
@@ -163,8 +157,8 @@ private Q_SLOTS:
         button(dialog, QDialogButtonBox::Ok)->click();
         QVERIFY(log.contains("Failed to start SUDO validation process"));
         QVERIFY(!log.lines().join('\n').contains("secret"));
-        QVERIFY(dialog.isVisible() && !dialog.isValidating());
-        QVERIFY(dialog.findChild<QDialogButtonBox *>("m_buttonBox")->isEnabled());
+        QVERIFY(dialog.isVisible() && !dialog.isValidating()
+            && dialog.findChild<QDialogButtonBox *>("m_buttonBox")->isEnabled());
         QCOMPARE(boxes.count(), 0);
     }
 };

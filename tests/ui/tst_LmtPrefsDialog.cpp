@@ -3,6 +3,7 @@
 #include "common/LmtFakeDownloadManager.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtTableRows.h"
 #include "common/LmtTestSupport.h"
 #include "services/LmtDownloadManager.h"
 #include "services/LmtDownloadSettings.h"
@@ -27,29 +28,6 @@ using zendrel::lmt::shared_toolkit::Log;
 
 namespace {
 
-// The dialog with the fields the tests use.
-struct Prefs : LmtPrefsDialog {
-    using LmtPrefsDialog::LmtPrefsDialog;
-    QLineEdit *url = findChild<QLineEdit *>("m_editKorOnlineUrl");
-    QLineEdit *logDir = findChild<QLineEdit *>("m_editLogDir");
-    QCheckBox *check = findChild<QCheckBox *>("m_checkForUpdatesCheckBox");
-    QDialogButtonBox *buttons = findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
-
-    void click(QDialogButtonBox::StandardButton which) { buttons->button(which)->click(); }
-    // OK, and for a URL edit the wait for its probe, which runs off the GUI thread.
-    bool ok()
-    {
-        click(QDialogButtonBox::Ok);
-        return QTest::qWaitFor([this] { return !isCheckingUrl(); }, 30000);
-    }
-    // What it shows: URL, check box, log folder ("(fixed)": not editable).
-    QString shown() const
-    {
-        return url->text() + (check->isChecked() ? " [x] " : " [ ] ") + logDir->text()
-            + (logDir->isEnabled() ? "" : " (fixed)");
-    }
-};
-
 QString storedLogDir()
 {
     return applicationSettings().value("LmtGeneralSettings/LogDir").toString();
@@ -63,6 +41,31 @@ QString stored()
             storedLogDir() })
         .join(' ');
 }
+
+// The dialog with the fields the tests use.
+struct Prefs : LmtPrefsDialog {
+    using LmtPrefsDialog::LmtPrefsDialog;
+    QLineEdit *url = findChild<QLineEdit *>("m_editKorOnlineUrl");
+    QLineEdit *logDir = findChild<QLineEdit *>("m_editLogDir");
+    QCheckBox *check = findChild<QCheckBox *>("m_checkForUpdatesCheckBox");
+    QDialogButtonBox *buttons = findChild<QDialogButtonBox *>("m_btnsOkCancelReset");
+
+    void click(QDialogButtonBox::StandardButton which) { buttons->button(which)->click(); }
+    // Presses a button (for OK and a URL edit, waits for its probe, which runs off the GUI
+    // thread); then the dialog's result and what is stored.
+    QString press(QDialogButtonBox::StandardButton which = QDialogButtonBox::Ok)
+    {
+        click(which);
+        (void)QTest::qWaitFor([this] { return !isCheckingUrl(); }, 30000);
+        return (result() == QDialog::Accepted ? "accepted " : "rejected ") + stored();
+    }
+    // What it shows: URL, check box, log folder ("(fixed)": not editable).
+    QString shown() const
+    {
+        return url->text() + (check->isChecked() ? " [x] " : " [ ] ") + logDir->text()
+            + (logDir->isEnabled() ? "" : " (fixed)");
+    }
+};
 
 } // namespace
 
@@ -96,7 +99,7 @@ private Q_SLOTS:
         startLogIn(m_sandbox.filePath("logs-start"));
     }
 
-    void okWithoutChangesIsRejectedButStoresTheCheckBox()
+    void okWithoutChangesIsRejectedResetRestoresDefaults()
     {
         const QString logs = m_sandbox.filePath("logs-start");
         m_fake->clearCalls();
@@ -107,16 +110,12 @@ private Q_SLOTS:
         QCOMPARE(dialog.windowTitle() + ": " + dialog.shown(),
             "Preferences: " + defaultOnlineRegistryUrl() + " [x] " + logs
                 + "/tst_LmtPrefsDialog (fixed)");
-        dialog.click(QDialogButtonBox::Ok);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(stored(), " true " + logs);
+        QCOMPARE(dialog.press(), "rejected  true " + logs);
 
         // Unticking alone is stored, yet still no refresh is asked for.
         Prefs second(m_fake);
         second.check->setChecked(false);
-        second.click(QDialogButtonBox::Ok);
-        QCOMPARE(second.result(), int(QDialog::Rejected));
-        QCOMPARE(stored(), " false " + logs);
+        QCOMPARE(second.press(), "rejected  false " + logs);
 
         // Cancel keeps everything, even a typed URL.
         setKorOnlineUrl("http://127.0.0.1:9/kept/");
@@ -124,28 +123,21 @@ private Q_SLOTS:
         QCOMPARE(
             third.shown(), "http://127.0.0.1:9/kept/ [ ] " + logs + "/tst_LmtPrefsDialog (fixed)");
         third.url->setText("http://127.0.0.1:9/typed/");
-        third.click(QDialogButtonBox::Cancel);
-        QCOMPARE(third.result(), int(QDialog::Rejected));
-        QCOMPARE(stored(), "http://127.0.0.1:9/kept/ false " + logs);
+        QCOMPARE(third.press(QDialogButtonBox::Cancel),
+            "rejected http://127.0.0.1:9/kept/ false " + logs);
         // Nothing was validated.
         QCOMPARE(boxes.count() + m_fake->calls().size(), 0);
-    }
 
-    void resetRestoresDefaultsAndOkAcceptsThem()
-    {
+        // Reset restores the defaults, and OK accepts them.
         const QString custom = m_sandbox.filePath("logs-custom");
         const QString temp = QDir::tempPath();
         startLogIn(custom);
         const QString customLogFile = Log::instance().fileName();
         setKorOnlineUrl("http://127.0.0.1:9/custom/");
-        applicationSettings().setValue("LmtSetupSelfUpdater/CheckForUpdates", false);
-        m_fake->clearCalls();
-        m_fake->replyWith("[]");
-
-        Prefs dialog(m_fake);
-        QCOMPARE(dialog.logDir->text(), custom + "/tst_LmtPrefsDialog");
-        dialog.click(QDialogButtonBox::Reset);
-        QCOMPARE(dialog.shown(),
+        Prefs fourth(m_fake);
+        QCOMPARE(fourth.logDir->text(), custom + "/tst_LmtPrefsDialog");
+        fourth.click(QDialogButtonBox::Reset);
+        QCOMPARE(fourth.shown(),
             defaultOnlineRegistryUrl() + " [x] " + temp + "/tst_LmtPrefsDialog (fixed)");
         // The log moved to the temporary directory at once, before OK; the old file stays.
         QCOMPARE(stored(), "http://127.0.0.1:9/custom/ false " + temp);
@@ -153,14 +145,12 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(Log::instance().fileName()) && QFile::exists(customLogFile));
         QVERIFY(m_fake->calls().isEmpty());
 
-        QVERIFY(dialog.ok());
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(fourth.press(), "accepted " + defaultOnlineRegistryUrl() + " true " + temp);
         QCOMPARE(m_fake->calls().size(), 1);
         const auto probe = m_fake->calls().first();
         QCOMPARE(probe.url, QUrl(defaultOnlineRegistryUrl()));
         QVERIFY(probe.operation == lmttest::FakeDownloadManager::Operation::GetWithoutToken);
         QCOMPARE(probe.timeoutMs, UpdateSiteCheckTimeoutMs);
-        QCOMPARE(stored(), defaultOnlineRegistryUrl() + " true " + temp);
 
         // The field already shows the default now, so Reset changes no text: it must count as
         // an edit all the same, be checked again and be Accepted.
@@ -169,8 +159,7 @@ private Q_SLOTS:
         Prefs again(m_fake);
         again.click(QDialogButtonBox::Reset);
         QCOMPARE(Log::instance().fileName(), logFile); // already in the temporary directory
-        QVERIFY(again.ok());
-        QCOMPARE(again.result(), int(QDialog::Accepted));
+        QVERIFY(again.press().startsWith("accepted "));
         QCOMPARE(m_fake->calls().size(), 1);
     }
 
@@ -193,7 +182,8 @@ private Q_SLOTS:
         lmttest::MessageBoxWatcher boxes;
         dialog.check->setChecked(false);
         dialog.url->setText(bad);
-        QVERIFY(dialog.ok());
+        // What was stored before the failing step stays stored.
+        QCOMPARE(dialog.press().section(' ', 0, 2), "rejected http://127.0.0.1:9/before/ false");
         QCOMPARE(boxes.count(), 1);
         QVERIFY2(boxes.lastText().startsWith(
                      QString("Unable to access update site URL '%1'. ").arg(bad)),
@@ -201,15 +191,10 @@ private Q_SLOTS:
         QVERIFY(!boxes.lastText().endsWith("Try again later."));
         QCOMPARE(boxes.icons().last(), QMessageBox::Critical);
         QVERIFY(dialog.isVisible()); // kept open for a correction
-        // What was stored before the failing step stays stored.
-        QCOMPARE(stored().section(' ', 0, 1), "http://127.0.0.1:9/before/ false");
 
         dialog.url->setText(good);
-        QVERIFY(dialog.ok());
-        QCOMPARE(boxes.count(), 1);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(korOnlineUrl(), good);
+        QCOMPARE(dialog.press().section(' ', 0, 1), "accepted " + good);
+        QVERIFY(!dialog.isVisible() && boxes.count() == 1);
         QCOMPARE(server.requestCount(), 2);
         // Probed without any token.
         QVERIFY(!server.requests().last().hasHeader("authorization"));
@@ -218,7 +203,8 @@ private Q_SLOTS:
     void probeOfASilentSiteKeepsTheDialogAnsweringAndCanBeStopped_data()
     {
         QTest::addColumn<QString>("stop");
-        for (const char *stop : { "Cancel", "Escape", "window closed", "dialog destroyed" })
+        // Closing the window ends in reject() as Escape does.
+        for (const char *stop : { "Cancel", "Escape", "dialog destroyed" })
             QTest::newRow(stop) << QString::fromLatin1(stop);
     }
 
@@ -264,8 +250,6 @@ private Q_SLOTS:
             dialog->click(QDialogButtonBox::Cancel);
         else if (stop == "Escape")
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        else if (stop == "window closed")
-            dialog->close();
         else
             dialog.reset();
         // Back to editing: the probe is gone, the dialog stays open for another try.
@@ -284,16 +268,7 @@ private Q_SLOTS:
 
     void chosenLogFolderIsValidatedAndTakesTheLogAtOnce_data()
     {
-        QTest::addColumn<QString>("refused");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("below a plain file") << "plain-file/logs"
-                                            << "The Logs directory '%1' does not exist";
-        // An existing folder nobody may create files in (not even root).
-        QTest::newRow("not writable") << "/proc"
-                                      << "Unable to create logs in '%1'";
-        // Writable, but the log's own sub-folder is taken by a file: the log cannot move.
-        QTest::newRow("log's folder taken") << "logs-blocked"
-                                            << "Unable to create logs in '%1'";
+        lmttest::rowsFrom("ui/refused-log-folders.txt", { "refused", "message" });
     }
 
     void chosenLogFolderIsValidatedAndTakesTheLogAtOnce()
@@ -340,10 +315,10 @@ private Q_SLOTS:
         picked = m_sandbox.filePath("logs-new");
         QDir().mkpath(picked);
         browse->click();
-        dialog.click(QDialogButtonBox::Ok);
-        QCOMPARE(boxes.count(), 1);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no URL edit: no refresh
-        QCOMPARE(storedLogDir(), picked);
+        // No URL edit: no refresh.
+        const QString outcome = dialog.press();
+        QVERIFY(outcome.startsWith("rejected ") && boxes.count() == 1);
+        QCOMPARE(outcome.section(' ', 3), picked);
         const QString now = Log::instance().fileName();
         QVERIFY2(
             now.startsWith(picked + "/tst_LmtPrefsDialog/tst_LmtPrefsDialog-"), qPrintable(now));
