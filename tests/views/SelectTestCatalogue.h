@@ -11,7 +11,7 @@
 // "dir", "selected", and "as", a name by which a test reaches the version with version().
 
 #include "common/LmtModelFixtures.h"
-#include "common/LmtTestSupport.h"
+#include "common/LmtTableRows.h"
 #include "model/Lmt3rdPartyLocalToolVersion.h"
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/Lmt3rdPartyTool.h"
@@ -25,23 +25,7 @@
 #include "views/LmtToolSelectView.h"
 #include "views/ThirdPartyEditorWidget.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QTimer>
-#include <QUrl>
-
-#include <functional>
-#include <memory>
+#include <QtWidgets>
 
 namespace selecttest {
 
@@ -137,12 +121,11 @@ private:
         if (v.contains("offered") && type == LmtToolType::ThirdParty) {
             auto offer = Lmt3rdPartyOnlineToolVersion::create(v["offered"].toString());
             offer->setExternalUrl(QUrl(v["page"].toString()));
-            tool->addVersion(offer);
-            created = offer;
+            tool->addVersion(created = offer);
         } else if (v.contains("offered")) {
             auto offered = LmtOnlineToolVersion::create(
                 v["offered"].toString(), numeric, v["registryId"].toInteger());
-            tool->addVersion(offered);
+            tool->addVersion(created = offered);
             // The only package is for this platform, for the one named, or, with "", none.
             const QString os = v["os"].toString(zendrel::lmt::platform::osName());
             if (!os.isEmpty())
@@ -154,7 +137,6 @@ private:
             const QJsonObject dirs = v["dirs"].toObject();
             for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
                 offered->setInstallDirectoryFor(scopeOf(dir.key()), dir.value().toString());
-            created = offered;
         } else if (type == LmtToolType::ThirdParty) {
             auto local = Lmt3rdPartyLocalToolVersion::create(v["installed"].toString());
             local->setUninstallPath(v["uninstall"].toString());
@@ -163,8 +145,7 @@ private:
                     p[0].toString(), p[1].toString(), "editor -i " + p[0].toString()));
                 local->plugins().last()->setInstalled(p[2].toBool());
             }
-            tool->addVersion(local);
-            created = local;
+            tool->addVersion(created = local);
         } else {
             created
                 = lmttest::addLocal(tool, v["installed"].toString(), scopeOf(v["scope"]), numeric);
@@ -180,11 +161,9 @@ private:
             created->setInstallDirectory(v["dir"].toString());
         if (v.contains("selected"))
             created->setSelected(v["selected"].toBool());
-        for (const QJsonValue &d : v["depends"].toArray()) {
-            const QJsonArray range = d.toArray();
-            created->addDependency(range[0].toString(), quint64(range[1].toDouble()),
-                range.size() > 2 ? quint64(range[2].toDouble()) : LmtToolDependency::Unbounded);
-        }
+        for (const QJsonValue &d : v["depends"].toArray())
+            created->addDependency(d[0].toString(), quint64(d[1].toDouble()),
+                d[2].isDouble() ? quint64(d[2].toDouble()) : LmtToolDependency::Unbounded);
         if (v.contains("as"))
             m_named.insert(v["as"].toString(), created);
     }
@@ -355,11 +334,9 @@ public:
             version(label)->setInstallDirectory(value);
         } else if (verb == "missing") {
             QList<LmtMissingDependency> missing;
-            for (const QString &pair : words.mid(1)) {
-                const QString candidate = pair.section('=', 1);
+            for (const QString &pair : words.mid(1))
                 missing.append({ version(pair.section('=', 0, 0)),
-                    m_catalogue->has(candidate) ? version(candidate) : nullptr });
-            }
+                    pair.endsWith('=') ? nullptr : version(pair.section('=', 1)) });
             for (LmtToolSelectModel *each : m_models)
                 each->setMissingDependencies(missing);
         } else if (verb == "load" || verb == "reload") {

@@ -1,38 +1,11 @@
-#include "common/LmtTableRows.h"
 #include "views/LmtSpinnerWidget.h"
 #include "views/LmtSyncedTableView.h"
 #include "views/LmtToolInstallModel.h"
 #include "views/LmtToolInstallView.h"
 #include "views/SelectTestCatalogue.h"
 
-#include <QBrush>
-#include <QImage>
-#include <QMetaEnum>
-#include <QSignalSpy>
-#include <QStandardItemModel>
-#include <QtTest>
-
 using namespace zendrel::lmt::setup;
 using Row = LmtToolInstallRow;
-
-namespace {
-
-LmtOperationStatus statusNamed(const QString &name)
-{
-    return LmtOperationStatus(
-        QMetaEnum::fromType<LmtOperationStatus>().keyToValue(qPrintable(name)));
-}
-
-// The status text of a row, "!" after it when shown in red ("?" in another colour).
-QString statusOf(const QAbstractItemModel *model, int row)
-{
-    const QModelIndex status = model->index(row, LmtToolInstallModel::ColumnStatus);
-    const QVariant colour = status.data(Qt::ForegroundRole);
-    return status.data().toString()
-        + (colour.isValid() ? colour.value<QBrush>() == QBrush(Qt::red) ? "!" : "?" : "");
-}
-
-} // namespace
 
 // The install page over two offered versions to install and one installed version to remove,
 // and the widgets the pages share: tables that line up and the spinner of a running job.
@@ -127,7 +100,8 @@ private Q_SLOTS:
 
     // Steps "download|install|uninstall Status featureId version", "progress percent
     // featureId version" or "reload", each followed, when given, by every row ("table": name,
-    // version, "*" while its spinner turns or "-", status, progress) and the rows and columns
+    // version, "*" while its spinner turns or "-", status with "!" when shown in red or "?" in
+    // another colour, progress) and the rows and columns
     // announced ("announced"); always by the completions the view announced ("complete") and
     // its log lines ("log"), both empty unless given.
     void viewFollowsTheJobs_data() { lmttest::rowsFrom("views/install-steps.json", "given"); }
@@ -163,14 +137,22 @@ private Q_SLOTS:
             else if (verb == "progress")
                 view.onDownloadProgressChanged(step.at(1).toFloat(), step.at(2), step.at(3));
             else
-                (view.*statusSlots.value(verb))(statusNamed(step.at(1)), step.at(2), step.at(3));
+                (view.*statusSlots.value(verb))(
+                    LmtOperationStatus(QMetaEnum::fromType<LmtOperationStatus>().keyToValue(
+                        qPrintable(step.at(1)))),
+                    step.at(2), step.at(3));
             QStringList rows;
             for (int row = 0; row < model->rowCount() && entry["table"].isArray(); ++row) {
                 QWidget *spinner = view.table()->indexWidget(model->index(row, 2));
-                rows << QStringList({ model->index(row, 0).data().toString(),
-                                        model->index(row, 1).data().toString(),
-                                        spinner->isEnabled() ? "*" : "-", statusOf(model, row),
-                                        QString::number(view.model()->rows().at(row)->progress) })
+                const QVariant colour = model->index(row, 3).data(Qt::ForegroundRole);
+                rows << QStringList(
+                    { model->index(row, 0).data().toString(),
+                        model->index(row, 1).data().toString(), spinner->isEnabled() ? "*" : "-",
+                        model->index(row, 3).data().toString()
+                            + (colour.isValid()
+                                    ? colour.value<QBrush>() == QBrush(Qt::red) ? "!" : "?"
+                                    : ""),
+                        QString::number(view.model()->rows().at(row)->progress) })
                             .join(" | ");
             }
             QCOMPARE(rows, QVariant(entry["table"].toArray().toVariantList()).toStringList());
