@@ -35,11 +35,12 @@ using namespace zendrel::lmt::setup;
 inline QJsonArray jsonFixture(const QString &fixture, const QHash<QString, QString> &fill = {})
 {
     QByteArray text = lmttest::fixture(fixture);
-    for (auto it = fill.begin(); it != fill.end(); ++it) {
-        const QByteArray quoted
-            = QJsonDocument(QJsonArray { it.value() }).toJson(QJsonDocument::Compact);
-        text.replace("\"{" + it.key().toUtf8() + "}\"", quoted.mid(1, quoted.size() - 2));
-    }
+    for (auto it = fill.begin(); it != fill.end(); ++it) // as a JSON string, quotes escaped
+        text.replace("\"{" + it.key().toUtf8() + "}\"",
+            QJsonDocument(QJsonArray { it.value() })
+                .toJson(QJsonDocument::Compact)
+                .chopped(1)
+                .mid(1));
     const QJsonArray array = QJsonDocument::fromJson(text).array();
     if (array.isEmpty())
         qFatal("%s holds no JSON array", qPrintable(fixture));
@@ -201,20 +202,6 @@ void onNextModal(std::function<void(T *)> action)
     });
 }
 
-// Answers the next modal box with the button of the given caption; seen gets its title and
-// its text as shown (markup rendered).
-inline void answerMessageBox(const QString &buttonText, QString *seen)
-{
-    onNextModal<QMessageBox>([=](QMessageBox *box) {
-        *seen = box->windowTitle() + ": " + shownAs(box->text(), box->textFormat());
-        for (QAbstractButton *button : box->buttons()) {
-            if (button->text().remove('&') == buttonText)
-                return button->click();
-        }
-        box->reject();
-    });
-}
-
 // A select page over a catalogue file, driven by the user's steps: with the view, both of its
 // tables and what the view sends; without, one table's model alone and what it sends. A step
 // is a text "verb L argument" or { "do": that text, "returns": what a set, rowcheck or pick
@@ -324,8 +311,14 @@ public:
             QVERIFY(shown()->setCheckState(Qt::Checked));
         } else if (verb == "show") {
             show(label);
-        } else if (verb == "answer") {
-            answerMessageBox(label, &m_box);
+        } else if (verb == "answer") { // the next box, by caption; its title and text are kept
+            onNextModal<QMessageBox>([this, label](QMessageBox *box) {
+                m_box = box->windowTitle() + ": " + shownAs(box->text(), box->textFormat());
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text().remove('&') == label)
+                        return button->click();
+                box->reject();
+            });
         } else if (verb == "setkey") {
             version(label)->tool()->setSelectedVersionKey(QString());
         } else if (verb == "flag") {
@@ -372,12 +365,11 @@ public:
             QCOMPARE(combo() ? combo()->currentText() : QString("<none>"), rest);
         } else if (verb.startsWith("info")) {
             for (const QString &text : { browserAt(model, row)->toPlainText(),
-                     plainText(model->index(row, 3).data(Qt::EditRole).toString()) }) {
-                const bool found = verb == "info=" ? text == rest
-                    : verb == "info"               ? text.startsWith(rest)
-                                                   : text.contains(rest);
-                QVERIFY2(found, qPrintable(text));
-            }
+                     plainText(model->index(row, 3).data(Qt::EditRole).toString()) })
+                QVERIFY2(verb == "info=" ? text == rest
+                        : verb == "info" ? text.startsWith(rest)
+                                         : text.contains(rest),
+                    qPrintable(text));
         } else if (verb == "box") {
             QCOMPARE(m_box, step.section(' ', 1));
         } else if (verb == "unmet") {
@@ -386,7 +378,7 @@ public:
                 missing << labelOf(entry.version) + "=" + labelOf(entry.candidate, "");
             QCOMPARE(missing, words.mid(1));
         } else if (verb == "editors") {
-            for (LmtToolSelectModel *each : m_models) {
+            for (LmtToolSelectModel *each : m_models)
                 for (int i = 0; i < each->rowCount(); ++i) {
                     const QString name = each->index(i, 1).data().toString() + ": ";
                     if (auto *box = qobject_cast<QComboBox *>(cell(each, i, 2)))
@@ -395,7 +387,6 @@ public:
                     QCOMPARE(name + browserAt(each, i)->toPlainText(),
                         name + plainText(each->index(i, 3).data(Qt::EditRole).toString()));
                 }
-            }
         } else if (verb == "fits") {
             QStyleOptionViewItem option;
             option.initFrom(table(model));
@@ -425,14 +416,11 @@ public:
     // last.
     std::pair<LmtToolSelectModel *, int> locate(const QString &label) const
     {
-        for (LmtToolSelectModel *model : m_models) {
-            for (int i = 0; m_catalogue->has(label) && i < model->rowCount(); ++i) {
-                const auto &row = model->rows().at(i);
-                if (row->currentVersion() == version(label)
-                    || row->versions().contains(version(label)))
+        for (LmtToolSelectModel *model : m_models)
+            for (int i = 0; m_catalogue->has(label) && i < model->rowCount(); ++i)
+                if (model->rows().at(i)->currentVersion() == version(label)
+                    || model->rows().at(i)->versions().contains(version(label)))
                     return { model, i };
-            }
-        }
         return { m_models.first(), label == "end" ? m_models.first()->rowCount() : -1 };
     }
 
@@ -459,12 +447,18 @@ public:
     {
         const auto [model, row] = locate(label);
         const auto &shown = model->rows().at(row);
-        for (const QString &key : shown->versionKeys()) {
+        for (const QString &key : shown->versionKeys())
             if (shown->currentVersion() != version(label)
                 && shown->versionForKey(key) == version(label))
                 shown->selectVersion(key);
-        }
         return row;
+    }
+
+    bool showView(int width, int height)
+    {
+        m_view->resize(width, height);
+        m_view->show();
+        return QTest::qWaitForWindowExposed(m_view.get());
     }
 
     LmtToolSelectModel &model() { return *m_models.first(); }
