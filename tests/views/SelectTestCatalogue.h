@@ -60,9 +60,8 @@ inline LmtToolConfigData configDataOf(const QJsonObject &given)
     LmtToolConfigData data;
     data.recommendedScope = scopeOf(given["recommended"]);
     data.installScope = scopeOf(given["scope"]);
-    const QJsonObject dirs = given["dirs"].toObject();
-    for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
-        data.defaultDirectories.insert(scopeOf(dir.key()), dir.value().toString());
+    for (const QString &scope : given["dirs"].toObject().keys())
+        data.defaultDirectories.insert(scopeOf(scope), given["dirs"][scope].toString());
     data.installDirectory = given["dir"].toString();
     return data;
 }
@@ -135,9 +134,8 @@ private:
                     "installer", "exe", 1024));
             if (v.contains("recommended"))
                 offered->setRecommendedScope(scopeOf(v["recommended"]));
-            const QJsonObject dirs = v["dirs"].toObject();
-            for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
-                offered->setInstallDirectoryFor(scopeOf(dir.key()), dir.value().toString());
+            for (const QString &scope : v["dirs"].toObject().keys())
+                offered->setInstallDirectoryFor(scopeOf(scope), v["dirs"][scope].toString());
         } else if (type == LmtToolType::ThirdParty) {
             auto local = Lmt3rdPartyLocalToolVersion::create(v["installed"].toString());
             local->setUninstallPath(v["uninstall"].toString());
@@ -239,18 +237,18 @@ public:
         m_models = { m_own.get() };
         m_own->updateToolsData(m_catalogue->model);
         record(m_own.get());
-        QObject::connect(m_own.get(), &LmtToolSelectModel::checkForMissingToolsRequest, &m_context,
+        QObject::connect(m_own.get(), &LmtToolSelectModel::checkForMissingToolsRequest,
             [this] { m_order << "checkForMissingToolsRequest"; });
-        QObject::connect(m_own.get(), &LmtToolSelectModel::selectDependentToolsRequest, &m_context,
+        QObject::connect(m_own.get(), &LmtToolSelectModel::selectDependentToolsRequest,
             [this](std::shared_ptr<LmtToolVersion> version) {
                 m_order << "selectDependentToolsRequest:" + labelOf(version);
             });
-        QObject::connect(m_own.get(), &LmtToolSelectModel::localToolUnchecked, &m_context,
-            [this](QModelIndex index) {
+        QObject::connect(
+            m_own.get(), &LmtToolSelectModel::localToolUnchecked, [this](QModelIndex index) {
                 m_order << "localToolUnchecked:"
                         + labelOf(m_own->rows().at(index.row())->currentVersion());
             });
-        QObject::connect(m_own.get(), &QAbstractItemModel::dataChanged, &m_context,
+        QObject::connect(m_own.get(), &QAbstractItemModel::dataChanged,
             [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
                 m_order << "dataChanged";
                 m_whole = m_whole && !from.isValid() && !to.isValid() && roles.isEmpty();
@@ -469,23 +467,22 @@ private:
     void record(Sender *sender)
     {
         QObject::connect(sender, qOverload<QString, ConsoleMessageType>(&Sender::appendUILog),
-            &m_context, [this](const QString &text, ConsoleMessageType type) {
-                m_order << "appendUILog";
-                m_log << text;
+            [this](const QString &text, ConsoleMessageType type) {
+                m_order << "appendUILog", m_log << text;
                 m_whole = m_whole && type == ConsoleMessageType::Auto;
             });
-        QObject::connect(sender, &Sender::toolSelectionChanged, &m_context,
-            [this] { m_order << "toolSelectionChanged"; });
+        QObject::connect(
+            sender, &Sender::toolSelectionChanged, [this] { m_order << "toolSelectionChanged"; });
     }
 
     std::unique_ptr<Catalogue> m_catalogue;
-    std::unique_ptr<LmtToolSelectView> m_view;
-    std::unique_ptr<LmtToolSelectModel> m_own;
     QList<LmtToolSelectModel *> m_models;
-    QObject m_context;
     QStringList m_order, m_log;
     QString m_box;
     bool m_whole = true, m_returned = false;
+    // Last, so that they go first: what they send while they go still finds the records.
+    std::unique_ptr<LmtToolSelectView> m_view;
+    std::unique_ptr<LmtToolSelectModel> m_own;
 };
 
 } // namespace selecttest

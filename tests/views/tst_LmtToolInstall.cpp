@@ -42,11 +42,6 @@ private Q_SLOTS:
         // Measured before the sync: otherwise the heights compared below are equal anyway.
         QVERIFY(tallest > lower.rowHeight(0));
 
-        // Nothing registered: nothing happens.
-        upper.setColumnWidth(0, 60);
-        page.syncTables();
-        QCOMPARE(upper.columnWidth(0), 60);
-
         page.addTable(&upper);
         page.addTable(&lower);
         page.setColumnPadding(1, 20);

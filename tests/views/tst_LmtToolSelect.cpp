@@ -263,7 +263,6 @@ private Q_SLOTS:
             fill.insert(key, given[key].toString());
         const QString name = fill["name"], page = QUrl(fill["downloadPage"]).toString();
         const bool linked = given["linked"].toBool();
-        fill.insert("localId", fill["featureId"] + ".local");
         SelectRig rig("views/view-registry-text.json", true, true, fill);
         QVERIFY(rig.showView(1200, 600));
 
