@@ -86,9 +86,10 @@ public:
 
     bool has(const QString &label) const { return m_named.contains(label); }
 
-    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    QString labelOf(
+        const std::shared_ptr<LmtToolVersion> &version, const QString &none = "none") const
     {
-        return m_named.key(version, "<unnamed>");
+        return version ? m_named.key(version, "<unnamed>") : none;
     }
 
 private:
@@ -174,9 +175,7 @@ using zendrel::lmt::shared_toolkit::ConsoleMessageType;
 
 inline QString plainText(const QString &richText)
 {
-    QTextDocument document;
-    document.setHtml(richText);
-    return document.toPlainText();
+    return QTextDocumentFragment::fromHtml(richText).toPlainText();
 }
 
 // What a text widget shows of a text in the given format: markup is rendered, not shown.
@@ -219,23 +218,23 @@ void onNextModal(std::function<void(T *)> action)
 // "editors" (every open editor shows what the model says) and "fits L" (the information
 // column is as wide as its widest text needs, no wider). Every text is read after each step,
 // so a text the model keeps must follow the next change.
-class SelectRig
+class SelectRig : public Catalogue
 {
 public:
     SelectRig(const QString &fixture, bool base, bool withView = false,
         const QHash<QString, QString> &fill = {})
-        : m_catalogue(std::make_unique<Catalogue>(fixture, fill))
+        : Catalogue(fixture, fill)
     {
         if (withView) {
             m_view = std::make_unique<LmtToolSelectView>();
             m_models = { m_view->baseModel(), m_view->additionalModel() };
-            m_view->updateToolsData(m_catalogue->model);
+            m_view->updateToolsData(Catalogue::model);
             record(m_view.get());
             return;
         }
         m_own = std::make_unique<LmtToolSelectModel>(base);
         m_models = { m_own.get() };
-        m_own->updateToolsData(m_catalogue->model);
+        m_own->updateToolsData(Catalogue::model);
         record(m_own.get());
         QObject::connect(m_own.get(), &LmtToolSelectModel::checkForMissingToolsRequest,
             [this] { m_order << "checkForMissingToolsRequest"; });
@@ -332,9 +331,9 @@ public:
                 each->setMissingDependencies(missing);
         } else if (verb == "load" || verb == "reload") {
             if (verb == "load")
-                m_catalogue = std::make_unique<Catalogue>(label);
-            m_view ? m_view->updateToolsData(m_catalogue->model)
-                   : m_own->updateToolsData(m_catalogue->model);
+                static_cast<Catalogue &>(*this) = Catalogue(label);
+            m_view ? m_view->updateToolsData(Catalogue::model)
+                   : m_own->updateToolsData(Catalogue::model);
         } else if (verb == "selected" || verb == "unselected") {
             for (const QString &each : words.mid(1))
                 QVERIFY2(version(each)->selected() == (verb == "selected"), qPrintable(each));
@@ -398,24 +397,13 @@ public:
         }
     }
 
-    std::shared_ptr<LmtToolVersion> version(const QString &label) const
-    {
-        return m_catalogue->version(label);
-    }
-
-    QString labelOf(
-        const std::shared_ptr<LmtToolVersion> &version, const QString &none = "none") const
-    {
-        return version ? m_catalogue->labelOf(version) : none;
-    }
-
     // The model and row that hold the version, as the shown one or in the drop-down; for
     // a name that is no version the first model and no row, or for "end" the one after its
     // last.
     std::pair<LmtToolSelectModel *, int> locate(const QString &label) const
     {
         for (LmtToolSelectModel *model : m_models)
-            for (int i = 0; m_catalogue->has(label) && i < model->rowCount(); ++i)
+            for (int i = 0; has(label) && i < model->rowCount(); ++i)
                 if (model->rows().at(i)->currentVersion() == version(label)
                     || model->rows().at(i)->versions().contains(version(label)))
                     return { model, i };
@@ -475,7 +463,6 @@ private:
             sender, &Sender::toolSelectionChanged, [this] { m_order << "toolSelectionChanged"; });
     }
 
-    std::unique_ptr<Catalogue> m_catalogue;
     QList<LmtToolSelectModel *> m_models;
     QStringList m_order, m_log;
     QString m_box;

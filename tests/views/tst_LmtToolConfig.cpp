@@ -10,16 +10,7 @@
 #include "views/LmtViewTypes.h"
 #include "views/SelectTestCatalogue.h"
 
-using namespace zendrel::lmt::setup;
-
-namespace {
-
-LmtToolConfigData configOf(const LmtToolConfigModel &model, int row)
-{
-    return model.index(row, LmtToolConfigModel::ColumnConfig)
-        .data(Qt::UserRole)
-        .value<LmtToolConfigData>();
-}
+using namespace selecttest; // and so the product's own namespace
 
 QString scopeName(LmtToolInstallScope scope)
 {
@@ -33,7 +24,7 @@ QString scopeName(LmtToolInstallScope scope)
 QString snapshot(const LmtToolConfigModel &model, int row)
 {
     const auto links = model.index(row, 0).data(Qt::UserRole).value<LmtToolLinksData>();
-    const LmtToolConfigData config = configOf(model, row);
+    const auto config = model.index(row, 2).data(Qt::UserRole).value<LmtToolConfigData>();
     QStringList line { links.name, model.index(row, 1).data().toString(), links.version,
         links.releaseNotesUrl, links.licenseUrl, "-", "" };
     if (config != LmtToolConfigData()) {
@@ -55,8 +46,7 @@ QString snapshot(const LmtToolConfigModel &model, int row)
 // default folder per scope.
 LmtToolConfigData toolsData()
 {
-    return selecttest::configDataOf(
-        selecttest::jsonFixture("views/config-dialog.json").first().toObject());
+    return configDataOf(jsonFixture("views/config-dialog.json").first().toObject());
 }
 
 // Stops the test with the name of a widget that is missing, rather than crashing on it.
@@ -79,8 +69,6 @@ void clickButton(QDialog &dialog, QDialogButtonBox::StandardButton which)
     child<QDialogButtonBox>(&dialog, "m_btnsOkCancelReset")->button(which)->click();
 }
 
-using selecttest::onNextModal;
-
 // The browser answers with a scripted folder and records where it was opened.
 class ScriptedDialog : public LmtToolConfigDialog
 {
@@ -97,8 +85,6 @@ protected:
     }
 };
 
-} // namespace
-
 // The configuration page: its model, the path rules, the dialog, the cells and the view.
 class tst_LmtToolConfig : public QObject
 {
@@ -107,11 +93,11 @@ class tst_LmtToolConfig : public QObject
     lmttest::Sandbox m_sandbox;
     // One of each: a tools package (new install, both scopes), a patch, a tool without silent
     // installer, a tool without registry ids, an update and an uninstall.
-    std::unique_ptr<selecttest::Catalogue> m_catalogue;
+    std::unique_ptr<Catalogue> m_catalogue;
 
 private Q_SLOTS:
     void initTestCase() { registerViewMetaTypes(); }
-    void init() { m_catalogue = std::make_unique<selecttest::Catalogue>("views/config.json"); }
+    void init() { m_catalogue = std::make_unique<Catalogue>("views/config.json"); }
 
     // Per kind of table, with the registry address given, and after "install L" (an
     // installed copy of L's tool that is not kept, making L an update): every row.
@@ -147,7 +133,7 @@ private Q_SLOTS:
         LmtToolConfigModel installs(LmtToolConfigModel::NewInstalls);
         installs.updateToolsData(m_catalogue->model);
         QSignalSpy changed(&installs, &QAbstractItemModel::dataChanged);
-        LmtToolConfigData chosen = configOf(installs, 1);
+        auto chosen = installs.index(1, 2).data(Qt::UserRole).value<LmtToolConfigData>();
         chosen.installScope = LmtToolInstallScope::CurrentUser;
         chosen.installDirectory = "{username}-nowhere/Tools";
         chosen.note = "ignored";
@@ -216,7 +202,7 @@ private Q_SLOTS:
     void dialogFollowsTheChoices()
     {
         QFETCH(QJsonObject, given);
-        LmtToolConfigData data = selecttest::configDataOf(given);
+        LmtToolConfigData data = configDataOf(given);
         data.note = given["note"].toString();
         const LmtToolConfigData before = data;
         if (given.contains("custom"))
@@ -320,7 +306,7 @@ private Q_SLOTS:
 
     void viewBuildsCellsAndHidesEmptyTables()
     {
-        selecttest::Catalogue catalogue("views/config-view.json");
+        Catalogue catalogue("views/config-view.json");
         setKorOnlineUrl("https://mirror.example/");
         LmtToolConfigView view;
         view.updateToolsData(catalogue.model);
@@ -333,8 +319,6 @@ private Q_SLOTS:
             return shownNow;
         };
         QCOMPARE(shownTables(), "110011");
-        QCOMPARE(child<QLabel>(&view, "m_lblToUninstall")->text(),
-            QStringLiteral("The following packages will be uninstalled:"));
         const auto cellAt = [&view](int kind, int column) {
             return view.table(kind)->indexWidget(view.table(kind)->model()->index(0, column));
         };
@@ -355,7 +339,8 @@ private Q_SLOTS:
         const QString licenceUrl = "https://mirror.example/12/versions/34/license/";
         QSignalSpy requests(&view, &LmtToolConfigView::getReleaseNotesOrLicenseData);
         QWidget *links = cellAt(0, 0);
-        QStringList seen { child<QLabel>(links, "lblName")->text() };
+        QStringList seen { child<QLabel>(&view, "m_lblToUninstall")->text(),
+            child<QLabel>(links, "lblName")->text() };
         for (QPushButton *button : links->findChildren<QPushButton *>())
             seen << button->objectName() + ": " + button->text();
         onNextModal<LmtLicenseOrRelNotesDialog>([&](LmtLicenseOrRelNotesDialog *dialog) {

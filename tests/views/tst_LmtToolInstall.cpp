@@ -121,14 +121,13 @@ private Q_SLOTS:
             && !model->index(3, 0).data().isValid());
         for (const QJsonValue &entry : given["steps"].toArray()) {
             const QStringList step = entry["do"].toString().split(' ');
-            const QString &verb = step.at(0);
-            if (verb == "reload")
+            if (step[0] == "reload")
                 view.updateToolsData(m_catalogue.model);
-            else if (verb == "progress")
+            else if (step[0] == "progress")
                 view.onDownloadProgressChanged(step.at(1).toFloat(), step.at(2), step.at(3));
             else // "download" goes to onDownloadStatusChanged(), and so on
                 QVERIFY(QMetaObject::invokeMethod(&view,
-                    qPrintable("on" + verb.left(1).toUpper() + verb.mid(1) + "StatusChanged"),
+                    qPrintable("on" + step[0].left(1).toUpper() + step[0].mid(1) + "StatusChanged"),
                     Q_ARG(LmtOperationStatus,
                         LmtOperationStatus(QMetaEnum::fromType<LmtOperationStatus>().keyToValue(
                             qPrintable(step.at(1))))),

@@ -1,10 +1,7 @@
 #include "views/LmtToolLinksCell.h"
 #include "views/SelectTestCatalogue.h"
 
-#include <QSpontaneKeyEvent>
-
-using namespace zendrel::lmt::setup;
-using selecttest::SelectRig;
+using namespace selecttest; // and so the product's own namespace
 
 // The select page: its models alone, their hint texts, and the page around them.
 class TestLmtToolSelect : public QObject
@@ -56,7 +53,7 @@ private Q_SLOTS:
                     flags.join('/'),
                     model.index(i, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? "on"
                                                                                       : "off",
-                    selecttest::actionNames.value(row->action()) })
+                    actionNames.value(row->action()) })
                         .join(' ');
         }
         QCOMPARE(rows, QVariant(given["rows"].toArray().toVariantList()).toStringList());
@@ -92,8 +89,8 @@ private Q_SLOTS:
         QStandardItemModel other(10, 4);
         QCOMPARE(
             model.flags(other.index(9, 3)), model.QAbstractTableModel::flags(other.index(9, 3)));
-        QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole));
-        QVERIFY(!model.data(other.index(9, 3)).isValid() && !model.data(QModelIndex()).isValid());
+        QVERIFY(!model.setData(other.index(7, 0), int(Qt::Checked), Qt::CheckStateRole)
+            && !model.data(other.index(9, 3)).isValid() && !model.data(QModelIndex()).isValid());
         for (const auto &[column, role] :
             { std::pair { 0, Qt::DisplayRole }, { 3, Qt::DisplayRole }, { 1, Qt::EditRole },
                 { 1, Qt::CheckStateRole }, { 0, Qt::DecorationRole }, { 1, Qt::UserRole },
@@ -148,20 +145,15 @@ private Q_SLOTS:
     // for an installed 3rd-party tool with the button that starts it.
     void pageAndInformationCells()
     {
-        const QString marker = m_sandbox.filePath("editor/started.txt"),
-                      script = m_sandbox.filePath("editor/editor.sh");
-        // Written aside and renamed, so the marker appears complete or not at all.
-        QVERIFY(lmttest::writeFile(script,
-            QString("#!/bin/sh\necho \"args:$#\" > '%1.part' && mv '%1.part' '%1'\n")
-                .arg(marker)
-                .toUtf8(),
-            true));
-        SelectRig rig("views/view-cells.json", true, true, { { "script", script } });
+        const QString marker = m_sandbox.filePath("started.txt");
+        qputenv("LMT_EDITOR_MARKER", marker.toUtf8());
+        SelectRig rig("views/view-cells.json", true, true,
+            { { "script", lmttest::fixturePath("views/editor.sh") } });
         LmtToolSelectView &view = rig.view();
         auto *base = view.findChild<QLabel *>("m_lblBasePackages");
         QCOMPARE(
             QStringList({ base->text(), view.findChild<QLabel *>("m_lblAdditionalPackages")->text(),
-                selecttest::plainText(view.findChild<QLabel *>("m_lblArchiveLink")->text()) }),
+                plainText(view.findChild<QLabel *>("m_lblArchiveLink")->text()) }),
             QStringList({ "Base Packages", "Additional Packages",
                 "Check Lumetra™ Software landing page for offline installation packages" }));
         QVERIFY(base->font().bold()
@@ -183,8 +175,7 @@ private Q_SLOTS:
         };
         const QModelIndex packInfo = view.additionalModel()->index(0, 3);
         const QString packText = packInfo.data(Qt::EditRole).toString();
-        QCOMPARE(delegate.sizeHint(option, packInfo).width(),
-            plainWidth(selecttest::plainText(packText)) + 20);
+        QCOMPARE(delegate.sizeHint(option, packInfo).width(), plainWidth(plainText(packText)) + 20);
         QVERIFY(delegate.sizeHint(option, packInfo).width() < plainWidth(packText));
         // The installed 3rd-party row also holds the "Open" button.
         const QModelIndex editorInfo = rig.model().index(rig.locate("editor").second, 3);
@@ -192,8 +183,7 @@ private Q_SLOTS:
             plainWidth(editorInfo.data(Qt::EditRole).toString()) + 20 + 220);
         // Measurements are kept, but not across a change of font.
         option.font.setPointSize(option.font.pointSize() * 2);
-        QCOMPARE(delegate.sizeHint(option, packInfo).width(),
-            plainWidth(selecttest::plainText(packText)) + 20);
+        QCOMPARE(delegate.sizeHint(option, packInfo).width(), plainWidth(plainText(packText)) + 20);
 
         QVERIFY(rig.showView(640, 400));
         const auto cellOf = [&rig](const QString &label) {
@@ -276,7 +266,7 @@ private Q_SLOTS:
                 text.replace("{" + it.key() + "}", it.value());
             return text;
         };
-        for (const QJsonValue &cell : selecttest::jsonFixture("views/registry-text-cells.json")) {
+        for (const QJsonValue &cell : jsonFixture("views/registry-text-cells.json")) {
             const auto [model, row] = rig.locate(cell["as"].toString());
             QTextBrowser *browser = rig.browserAt(model, row);
             QCOMPARE(
@@ -293,8 +283,7 @@ private Q_SLOTS:
                 QHelpEvent event(
                     QEvent::ToolTip, rect.center(), table->viewport()->mapToGlobal(rect.center()));
                 QApplication::sendEvent(table->viewport(), &event);
-                QCOMPARE(selecttest::shownAs(QToolTip::text(), Qt::AutoText),
-                    filled(cell["tip"].toString()));
+                QCOMPARE(shownAs(QToolTip::text(), Qt::AutoText), filled(cell["tip"].toString()));
             }
         }
         QToolTip::hideText();
@@ -308,7 +297,7 @@ private Q_SLOTS:
         // So does the name of a package on the configuration page.
         LmtToolLinksCell links(LmtToolLinksData { name, "1.0.0", {}, {} });
         auto *nameLabel = links.findChild<QLabel *>("lblName");
-        QCOMPARE(selecttest::shownAs(nameLabel->text(), nameLabel->textFormat()), name);
+        QCOMPARE(shownAs(nameLabel->text(), nameLabel->textFormat()), name);
     }
 };
 
