@@ -47,10 +47,10 @@ inline QJsonArray jsonFixture(const QString &fixture, const QHash<QString, QStri
     return array;
 }
 
+// "all" for all users, anything else for the current user (the scope's zero value).
 inline LmtToolInstallScope scopeOf(const QJsonValue &name)
 {
-    return name.toString() == "all" ? LmtToolInstallScope::AllUsers
-                                    : LmtToolInstallScope::CurrentUser;
+    return name.toString() == "all" ? LmtToolInstallScope::AllUsers : LmtToolInstallScope();
 }
 
 // A tool's install configuration as a case file writes it: recommended and chosen scope, a
@@ -70,6 +70,8 @@ class Catalogue
 {
 public:
     std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
+    // The versions by the names ("as") the file gives them.
+    QHash<QString, std::shared_ptr<LmtToolVersion>> named;
 
     explicit Catalogue(const QString &fixture, const QHash<QString, QString> &fill = {})
     {
@@ -79,17 +81,15 @@ public:
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
-        if (!m_named.contains(label))
+        if (!named.contains(label))
             qFatal("no version named %s", qPrintable(label));
-        return m_named.value(label);
+        return named.value(label);
     }
-
-    bool has(const QString &label) const { return m_named.contains(label); }
 
     QString labelOf(
         const std::shared_ptr<LmtToolVersion> &version, const QString &none = "none") const
     {
-        return version ? m_named.key(version, "<unnamed>") : none;
+        return version ? named.key(version, "<unnamed>") : none;
     }
 
 private:
@@ -101,8 +101,7 @@ private:
         const std::shared_ptr<LmtTool> tool = type == LmtToolType::ThirdParty
             ? Lmt3rdPartyTool::create(t["id"].toString(), t["name"].toString())
             : LmtTool::create(t["id"].toString(), type, t["name"].toString());
-        if (t.contains("short"))
-            tool->setShortName(t["short"].toString());
+        tool->setShortName(t["short"].toString());
         for (const QJsonValue &plugin : t["known"].toArray())
             std::static_pointer_cast<Lmt3rdPartyTool>(tool)->addKnownPlugin(
                 plugin[0].toString(), plugin[1].toString());
@@ -165,10 +164,8 @@ private:
             created->addDependency(d[0].toString(), quint64(d[1].toDouble()),
                 d[2].isDouble() ? quint64(d[2].toDouble()) : LmtToolDependency::Unbounded);
         if (v.contains("as"))
-            m_named.insert(v["as"].toString(), created);
+            named.insert(v["as"].toString(), created);
     }
-
-    QHash<QString, std::shared_ptr<LmtToolVersion>> m_named;
 };
 
 using zendrel::lmt::shared_toolkit::ConsoleMessageType;
@@ -403,7 +400,7 @@ public:
     std::pair<LmtToolSelectModel *, int> locate(const QString &label) const
     {
         for (LmtToolSelectModel *model : m_models)
-            for (int i = 0; has(label) && i < model->rowCount(); ++i)
+            for (int i = 0; named.contains(label) && i < model->rowCount(); ++i)
                 if (model->rows().at(i)->currentVersion() == version(label)
                     || model->rows().at(i)->versions().contains(version(label)))
                     return { model, i };

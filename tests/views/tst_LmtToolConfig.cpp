@@ -42,13 +42,6 @@ QString snapshot(const LmtToolConfigModel &model, int row)
     return line.join(" | ");
 }
 
-// The tools package's, as the first case of the dialog: all users recommended and chosen, a
-// default folder per scope.
-LmtToolConfigData toolsData()
-{
-    return configDataOf(jsonFixture("views/config-dialog.json").first().toObject());
-}
-
 // Stops the test with the name of a widget that is missing, rather than crashing on it.
 template<typename T>
 T *child(QWidget *parent, const char *name)
@@ -77,7 +70,6 @@ public:
     QString answer;
     QStringList starts;
 
-protected:
     QString askForDirectory(const QString &start) override
     {
         starts << start;
@@ -94,6 +86,10 @@ class tst_LmtToolConfig : public QObject
     // One of each: a tools package (new install, both scopes), a patch, a tool without silent
     // installer, a tool without registry ids, an update and an uninstall.
     std::unique_ptr<Catalogue> m_catalogue;
+    // The tools package's, as the first case of the dialog: all users recommended and chosen, a
+    // default folder per scope.
+    const LmtToolConfigData m_toolsData
+        = configDataOf(jsonFixture("views/config-dialog.json").first().toObject());
 
 private Q_SLOTS:
     void initTestCase() { registerViewMetaTypes(); }
@@ -241,8 +237,6 @@ private Q_SLOTS:
             } else if (verb == "unchanged") {
                 QCOMPARE(data, before);
             } else if (verb == "looks") {
-                QVERIFY(!child<QToolButton>(&dialog, "m_btnInstallDir")->icon().isNull()
-                    && warning->openExternalLinks());
                 QCOMPARE(QStringList({ dialog.windowTitle(), combo->itemText(0), combo->itemText(1),
                                          combo->currentText(), warning->styleSheet() })
                              .join(" | "),
@@ -262,7 +256,7 @@ private Q_SLOTS:
     // A cell whose dialog resets to the recommendation, and cells removed while their dialog runs.
     void cellsAndTheirDialogs()
     {
-        LmtToolConfigData data = toolsData();
+        LmtToolConfigData data = m_toolsData;
         data.installScope = LmtToolInstallScope::CurrentUser;
         data.installDirectory = "/home/u/Elsewhere";
         LmtToolConfigCell cell(data);
@@ -287,11 +281,11 @@ private Q_SLOTS:
         QCOMPARE(seen,
             QStringList({ "Customize installation", "Custom options", "0", "Custom options",
                 "Install for all users (recommended)", "/opt/ZR/Tools", "1", "Default options" }));
-        QVERIFY(changed.at(0).at(0).value<LmtToolConfigData>() == toolsData()
-            && cell.configData() == toolsData());
+        QVERIFY(changed.at(0).at(0).value<LmtToolConfigData>() == m_toolsData
+            && cell.configData() == m_toolsData);
 
         // A catalogue refresh rebuilds the cells while a dialog may be open.
-        auto *dying = new LmtToolConfigCell(toolsData());
+        auto *dying = new LmtToolConfigCell(m_toolsData);
         auto *links = new LmtToolLinksCell(LmtToolLinksData { "A", "1.0.0", "https://a/rn/", {} });
         const QList<QPointer<QWidget>> guards { dying, links };
         QSignalSpy dyingChanged(dying, &LmtToolConfigCell::dataChanged);
@@ -324,9 +318,8 @@ private Q_SLOTS:
         };
         auto *config = qobject_cast<LmtToolConfigCell *>(cellAt(0, 2));
         // The uninstall row's configuration cell shows nothing, its links cell only the name.
-        QWidget *dropped = cellAt(2, 2);
-        QVERIFY(child<QLabel>(dropped, "m_lblStatus")->text().isEmpty()
-            && !shown(*dropped, "m_btnCustomize")
+        QVERIFY(child<QLabel>(cellAt(2, 2), "m_lblStatus")->text().isEmpty()
+            && !shown(*cellAt(2, 2), "m_btnCustomize")
             && cellAt(2, 0)->findChildren<QPushButton *>().isEmpty());
 
         // An accepted choice of the cell reaches the offered version.

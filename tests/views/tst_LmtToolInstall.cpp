@@ -88,8 +88,8 @@ private Q_SLOTS:
 
     // Steps "download|install|uninstall Status featureId version", "progress percent
     // featureId version" or "reload", each followed, when given, by every row ("table": name,
-    // version, "*" while its spinner turns or "-", status with "!" when shown in red or "?" in
-    // another colour, progress) and the rows and columns
+    // version, "*" while its spinner turns or "-", status and the colour it is shown in, if
+    // not the usual one, progress) and the rows and columns
     // announced ("announced"); always by the completions the view announced ("complete") and
     // its log lines ("log"), both empty unless given.
     void viewFollowsTheJobs_data() { lmttest::rowsFrom("views/install-steps.json", "given"); }
@@ -134,15 +134,13 @@ private Q_SLOTS:
                     Q_ARG(QString, step.at(2)), Q_ARG(QString, step.at(3))));
             QStringList rows;
             for (int row = 0; row < model->rowCount() && entry["table"].isArray(); ++row) {
-                QWidget *spinner = view.table()->indexWidget(model->index(row, 2));
                 const QVariant colour = model->index(row, 3).data(Qt::ForegroundRole);
                 rows << QStringList(
                     { model->index(row, 0).data().toString(),
-                        model->index(row, 1).data().toString(), spinner->isEnabled() ? "*" : "-",
+                        model->index(row, 1).data().toString(),
+                        view.table()->indexWidget(model->index(row, 2))->isEnabled() ? "*" : "-",
                         model->index(row, 3).data().toString()
-                            + (colour.isValid()
-                                    ? colour.value<QBrush>() == QBrush(Qt::red) ? "!" : "?"
-                                    : ""),
+                            + (colour.isValid() ? " " + colour.value<QBrush>().color().name() : ""),
                         QString::number(view.model()->rows().at(row)->progress) })
                             .join(" | ");
             }
