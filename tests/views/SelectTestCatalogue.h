@@ -81,9 +81,11 @@ public:
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
-        if (!named.contains(label))
-            qFatal("no version named %s", qPrintable(label));
-        return named.value(label);
+        if (auto found = named.value(label))
+            return found;
+        // Reported first: the application's log, not the console, takes the fatal message.
+        QTest::qFail(qPrintable("no version named " + label), __FILE__, __LINE__);
+        qFatal("no version named %s", qPrintable(label));
     }
 
     QString labelOf(

@@ -42,14 +42,15 @@ QString snapshot(const LmtToolConfigModel &model, int row)
     return line.join(" | ");
 }
 
-// Stops the test with the name of a widget that is missing, rather than crashing on it.
+// Stops the test with the name of a widget that is missing, rather than crashing on it (the
+// failure is reported first: the application's log, not the console, takes the fatal message).
 template<typename T>
 T *child(QWidget *parent, const char *name)
 {
-    T *found = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no widget %s", name);
-    return found;
+    if (T *found = parent->findChild<T *>(QString::fromLatin1(name)))
+        return found;
+    QTest::qFail(qPrintable(QStringLiteral("no widget ") + name), __FILE__, __LINE__);
+    qFatal("no widget %s", name);
 }
 
 bool shown(QWidget &parent, const char *name)

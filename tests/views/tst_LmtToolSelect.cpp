@@ -82,7 +82,6 @@ private Q_SLOTS:
     {
         SelectRig rig("views/select-flags.json", true);
         LmtToolSelectModel &model = rig.model();
-        const int allRow = rig.show("all");
         // Indexes of another model get nothing added and change nothing.
         QStandardItemModel other(10, 4);
         QCOMPARE(
@@ -93,7 +92,7 @@ private Q_SLOTS:
             { std::pair { 0, Qt::DisplayRole }, { 3, Qt::DisplayRole }, { 1, Qt::EditRole },
                 { 1, Qt::CheckStateRole }, { 0, Qt::DecorationRole }, { 1, Qt::UserRole },
                 { 1, Qt::FontRole }, { 1, Qt::DecorationRole } })
-            QVERIFY(!model.index(allRow, column).data(role).isValid());
+            QVERIFY(!model.index(rig.show("all"), column).data(role).isValid());
         QCOMPARE(model.columnCount() + model.rowCount(model.index(0, 0)), 4);
 
         // The error icon marks the row whose shown version has an unmet dependency, by identity:
