@@ -11,7 +11,7 @@
 // "dir", "selected", and "as", a name by which a test reaches the version with version().
 
 #include "common/LmtModelFixtures.h"
-#include "common/LmtTestSupport.h"
+#include "common/LmtTableRows.h"
 #include "model/Lmt3rdPartyLocalToolVersion.h"
 #include "model/Lmt3rdPartyOnlineToolVersion.h"
 #include "model/Lmt3rdPartyTool.h"
@@ -25,23 +25,7 @@
 #include "views/LmtToolSelectView.h"
 #include "views/ThirdPartyEditorWidget.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QTimer>
-#include <QUrl>
-
-#include <functional>
-#include <memory>
+#include <QtWidgets>
 
 namespace selecttest {
 
@@ -51,21 +35,22 @@ using namespace zendrel::lmt::setup;
 inline QJsonArray jsonFixture(const QString &fixture, const QHash<QString, QString> &fill = {})
 {
     QByteArray text = lmttest::fixture(fixture);
-    for (auto it = fill.begin(); it != fill.end(); ++it) {
-        const QByteArray quoted
-            = QJsonDocument(QJsonArray { it.value() }).toJson(QJsonDocument::Compact);
-        text.replace("\"{" + it.key().toUtf8() + "}\"", quoted.mid(1, quoted.size() - 2));
-    }
+    for (auto it = fill.begin(); it != fill.end(); ++it) // as a JSON string, quotes escaped
+        text.replace("\"{" + it.key().toUtf8() + "}\"",
+            QJsonDocument(QJsonArray { it.value() })
+                .toJson(QJsonDocument::Compact)
+                .chopped(1)
+                .mid(1));
     const QJsonArray array = QJsonDocument::fromJson(text).array();
     if (array.isEmpty())
         qFatal("%s holds no JSON array", qPrintable(fixture));
     return array;
 }
 
+// "all" for all users, anything else for the current user (the scope's zero value).
 inline LmtToolInstallScope scopeOf(const QJsonValue &name)
 {
-    return name.toString() == "all" ? LmtToolInstallScope::AllUsers
-                                    : LmtToolInstallScope::CurrentUser;
+    return name.toString() == "all" ? LmtToolInstallScope::AllUsers : LmtToolInstallScope();
 }
 
 // A tool's install configuration as a case file writes it: recommended and chosen scope, a
@@ -75,9 +60,8 @@ inline LmtToolConfigData configDataOf(const QJsonObject &given)
     LmtToolConfigData data;
     data.recommendedScope = scopeOf(given["recommended"]);
     data.installScope = scopeOf(given["scope"]);
-    const QJsonObject dirs = given["dirs"].toObject();
-    for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
-        data.defaultDirectories.insert(scopeOf(dir.key()), dir.value().toString());
+    for (const QString &scope : given["dirs"].toObject().keys())
+        data.defaultDirectories.insert(scopeOf(scope), given["dirs"][scope].toString());
     data.installDirectory = given["dir"].toString();
     return data;
 }
@@ -86,6 +70,8 @@ class Catalogue
 {
 public:
     std::shared_ptr<LmtCoreToolModel> model = std::make_shared<LmtCoreToolModel>();
+    // The versions by the names ("as") the file gives them.
+    QHash<QString, std::shared_ptr<LmtToolVersion>> named;
 
     explicit Catalogue(const QString &fixture, const QHash<QString, QString> &fill = {})
     {
@@ -95,16 +81,17 @@ public:
 
     std::shared_ptr<LmtToolVersion> version(const QString &label) const
     {
-        if (!m_named.contains(label))
-            qFatal("no version named %s", qPrintable(label));
-        return m_named.value(label);
+        if (auto found = named.value(label))
+            return found;
+        // Reported first: the application's log, not the console, takes the fatal message.
+        QTest::qFail(qPrintable("no version named " + label), __FILE__, __LINE__);
+        qFatal("no version named %s", qPrintable(label));
     }
 
-    bool has(const QString &label) const { return m_named.contains(label); }
-
-    QString labelOf(const std::shared_ptr<LmtToolVersion> &version) const
+    QString labelOf(
+        const std::shared_ptr<LmtToolVersion> &version, const QString &none = "none") const
     {
-        return m_named.key(version, "<unnamed>");
+        return version ? named.key(version, "<unnamed>") : none;
     }
 
 private:
@@ -116,8 +103,7 @@ private:
         const std::shared_ptr<LmtTool> tool = type == LmtToolType::ThirdParty
             ? Lmt3rdPartyTool::create(t["id"].toString(), t["name"].toString())
             : LmtTool::create(t["id"].toString(), type, t["name"].toString());
-        if (t.contains("short"))
-            tool->setShortName(t["short"].toString());
+        tool->setShortName(t["short"].toString());
         for (const QJsonValue &plugin : t["known"].toArray())
             std::static_pointer_cast<Lmt3rdPartyTool>(tool)->addKnownPlugin(
                 plugin[0].toString(), plugin[1].toString());
@@ -137,12 +123,11 @@ private:
         if (v.contains("offered") && type == LmtToolType::ThirdParty) {
             auto offer = Lmt3rdPartyOnlineToolVersion::create(v["offered"].toString());
             offer->setExternalUrl(QUrl(v["page"].toString()));
-            tool->addVersion(offer);
-            created = offer;
+            tool->addVersion(created = offer);
         } else if (v.contains("offered")) {
             auto offered = LmtOnlineToolVersion::create(
                 v["offered"].toString(), numeric, v["registryId"].toInteger());
-            tool->addVersion(offered);
+            tool->addVersion(created = offered);
             // The only package is for this platform, for the one named, or, with "", none.
             const QString os = v["os"].toString(zendrel::lmt::platform::osName());
             if (!os.isEmpty())
@@ -151,10 +136,8 @@ private:
                     "installer", "exe", 1024));
             if (v.contains("recommended"))
                 offered->setRecommendedScope(scopeOf(v["recommended"]));
-            const QJsonObject dirs = v["dirs"].toObject();
-            for (auto dir = dirs.begin(); dir != dirs.end(); ++dir)
-                offered->setInstallDirectoryFor(scopeOf(dir.key()), dir.value().toString());
-            created = offered;
+            for (const QString &scope : v["dirs"].toObject().keys())
+                offered->setInstallDirectoryFor(scopeOf(scope), v["dirs"][scope].toString());
         } else if (type == LmtToolType::ThirdParty) {
             auto local = Lmt3rdPartyLocalToolVersion::create(v["installed"].toString());
             local->setUninstallPath(v["uninstall"].toString());
@@ -163,8 +146,7 @@ private:
                     p[0].toString(), p[1].toString(), "editor -i " + p[0].toString()));
                 local->plugins().last()->setInstalled(p[2].toBool());
             }
-            tool->addVersion(local);
-            created = local;
+            tool->addVersion(created = local);
         } else {
             created
                 = lmttest::addLocal(tool, v["installed"].toString(), scopeOf(v["scope"]), numeric);
@@ -180,25 +162,19 @@ private:
             created->setInstallDirectory(v["dir"].toString());
         if (v.contains("selected"))
             created->setSelected(v["selected"].toBool());
-        for (const QJsonValue &d : v["depends"].toArray()) {
-            const QJsonArray range = d.toArray();
-            created->addDependency(range[0].toString(), quint64(range[1].toDouble()),
-                range.size() > 2 ? quint64(range[2].toDouble()) : LmtToolDependency::Unbounded);
-        }
+        for (const QJsonValue &d : v["depends"].toArray())
+            created->addDependency(d[0].toString(), quint64(d[1].toDouble()),
+                d[2].isDouble() ? quint64(d[2].toDouble()) : LmtToolDependency::Unbounded);
         if (v.contains("as"))
-            m_named.insert(v["as"].toString(), created);
+            named.insert(v["as"].toString(), created);
     }
-
-    QHash<QString, std::shared_ptr<LmtToolVersion>> m_named;
 };
 
 using zendrel::lmt::shared_toolkit::ConsoleMessageType;
 
 inline QString plainText(const QString &richText)
 {
-    QTextDocument document;
-    document.setHtml(richText);
-    return document.toPlainText();
+    return QTextDocumentFragment::fromHtml(richText).toPlainText();
 }
 
 // What a text widget shows of a text in the given format: markup is rendered, not shown.
@@ -222,20 +198,6 @@ void onNextModal(std::function<void(T *)> action)
     });
 }
 
-// Answers the next modal box with the button of the given caption; seen gets its title and
-// its text as shown (markup rendered).
-inline void answerMessageBox(const QString &buttonText, QString *seen)
-{
-    onNextModal<QMessageBox>([=](QMessageBox *box) {
-        *seen = box->windowTitle() + ": " + shownAs(box->text(), box->textFormat());
-        for (QAbstractButton *button : box->buttons()) {
-            if (button->text().remove('&') == buttonText)
-                return button->click();
-        }
-        box->reject();
-    });
-}
-
 // A select page over a catalogue file, driven by the user's steps: with the view, both of its
 // tables and what the view sends; without, one table's model alone and what it sends. A step
 // is a text "verb L argument" or { "do": that text, "returns": what a set, rowcheck or pick
@@ -255,36 +217,36 @@ inline void answerMessageBox(const QString &buttonText, QString *seen)
 // "editors" (every open editor shows what the model says) and "fits L" (the information
 // column is as wide as its widest text needs, no wider). Every text is read after each step,
 // so a text the model keeps must follow the next change.
-class SelectRig
+class SelectRig : public Catalogue
 {
 public:
     SelectRig(const QString &fixture, bool base, bool withView = false,
         const QHash<QString, QString> &fill = {})
-        : m_catalogue(std::make_unique<Catalogue>(fixture, fill))
+        : Catalogue(fixture, fill)
     {
         if (withView) {
             m_view = std::make_unique<LmtToolSelectView>();
             m_models = { m_view->baseModel(), m_view->additionalModel() };
-            m_view->updateToolsData(m_catalogue->model);
+            m_view->updateToolsData(Catalogue::model);
             record(m_view.get());
             return;
         }
         m_own = std::make_unique<LmtToolSelectModel>(base);
         m_models = { m_own.get() };
-        m_own->updateToolsData(m_catalogue->model);
+        m_own->updateToolsData(Catalogue::model);
         record(m_own.get());
-        QObject::connect(m_own.get(), &LmtToolSelectModel::checkForMissingToolsRequest, &m_context,
+        QObject::connect(m_own.get(), &LmtToolSelectModel::checkForMissingToolsRequest,
             [this] { m_order << "checkForMissingToolsRequest"; });
-        QObject::connect(m_own.get(), &LmtToolSelectModel::selectDependentToolsRequest, &m_context,
+        QObject::connect(m_own.get(), &LmtToolSelectModel::selectDependentToolsRequest,
             [this](std::shared_ptr<LmtToolVersion> version) {
                 m_order << "selectDependentToolsRequest:" + labelOf(version);
             });
-        QObject::connect(m_own.get(), &LmtToolSelectModel::localToolUnchecked, &m_context,
-            [this](QModelIndex index) {
+        QObject::connect(
+            m_own.get(), &LmtToolSelectModel::localToolUnchecked, [this](QModelIndex index) {
                 m_order << "localToolUnchecked:"
                         + labelOf(m_own->rows().at(index.row())->currentVersion());
             });
-        QObject::connect(m_own.get(), &QAbstractItemModel::dataChanged, &m_context,
+        QObject::connect(m_own.get(), &QAbstractItemModel::dataChanged,
             [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
                 m_order << "dataChanged";
                 m_whole = m_whole && !from.isValid() && !to.isValid() && roles.isEmpty();
@@ -345,8 +307,14 @@ public:
             QVERIFY(shown()->setCheckState(Qt::Checked));
         } else if (verb == "show") {
             show(label);
-        } else if (verb == "answer") {
-            answerMessageBox(label, &m_box);
+        } else if (verb == "answer") { // the next box, by caption; its title and text are kept
+            onNextModal<QMessageBox>([this, label](QMessageBox *box) {
+                m_box = box->windowTitle() + ": " + shownAs(box->text(), box->textFormat());
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text().remove('&') == label)
+                        return button->click();
+                box->reject();
+            });
         } else if (verb == "setkey") {
             version(label)->tool()->setSelectedVersionKey(QString());
         } else if (verb == "flag") {
@@ -355,18 +323,16 @@ public:
             version(label)->setInstallDirectory(value);
         } else if (verb == "missing") {
             QList<LmtMissingDependency> missing;
-            for (const QString &pair : words.mid(1)) {
-                const QString candidate = pair.section('=', 1);
+            for (const QString &pair : words.mid(1))
                 missing.append({ version(pair.section('=', 0, 0)),
-                    m_catalogue->has(candidate) ? version(candidate) : nullptr });
-            }
+                    pair.endsWith('=') ? nullptr : version(pair.section('=', 1)) });
             for (LmtToolSelectModel *each : m_models)
                 each->setMissingDependencies(missing);
         } else if (verb == "load" || verb == "reload") {
             if (verb == "load")
-                m_catalogue = std::make_unique<Catalogue>(label);
-            m_view ? m_view->updateToolsData(m_catalogue->model)
-                   : m_own->updateToolsData(m_catalogue->model);
+                static_cast<Catalogue &>(*this) = Catalogue(label);
+            m_view ? m_view->updateToolsData(Catalogue::model)
+                   : m_own->updateToolsData(Catalogue::model);
         } else if (verb == "selected" || verb == "unselected") {
             for (const QString &each : words.mid(1))
                 QVERIFY2(version(each)->selected() == (verb == "selected"), qPrintable(each));
@@ -395,12 +361,11 @@ public:
             QCOMPARE(combo() ? combo()->currentText() : QString("<none>"), rest);
         } else if (verb.startsWith("info")) {
             for (const QString &text : { browserAt(model, row)->toPlainText(),
-                     plainText(model->index(row, 3).data(Qt::EditRole).toString()) }) {
-                const bool found = verb == "info=" ? text == rest
-                    : verb == "info"               ? text.startsWith(rest)
-                                                   : text.contains(rest);
-                QVERIFY2(found, qPrintable(text));
-            }
+                     plainText(model->index(row, 3).data(Qt::EditRole).toString()) })
+                QVERIFY2(verb == "info=" ? text == rest
+                        : verb == "info" ? text.startsWith(rest)
+                                         : text.contains(rest),
+                    qPrintable(text));
         } else if (verb == "box") {
             QCOMPARE(m_box, step.section(' ', 1));
         } else if (verb == "unmet") {
@@ -409,7 +374,7 @@ public:
                 missing << labelOf(entry.version) + "=" + labelOf(entry.candidate, "");
             QCOMPARE(missing, words.mid(1));
         } else if (verb == "editors") {
-            for (LmtToolSelectModel *each : m_models) {
+            for (LmtToolSelectModel *each : m_models)
                 for (int i = 0; i < each->rowCount(); ++i) {
                     const QString name = each->index(i, 1).data().toString() + ": ";
                     if (auto *box = qobject_cast<QComboBox *>(cell(each, i, 2)))
@@ -418,7 +383,6 @@ public:
                     QCOMPARE(name + browserAt(each, i)->toPlainText(),
                         name + plainText(each->index(i, 3).data(Qt::EditRole).toString()));
                 }
-            }
         } else if (verb == "fits") {
             QStyleOptionViewItem option;
             option.initFrom(table(model));
@@ -432,30 +396,16 @@ public:
         }
     }
 
-    std::shared_ptr<LmtToolVersion> version(const QString &label) const
-    {
-        return m_catalogue->version(label);
-    }
-
-    QString labelOf(
-        const std::shared_ptr<LmtToolVersion> &version, const QString &none = "none") const
-    {
-        return version ? m_catalogue->labelOf(version) : none;
-    }
-
     // The model and row that hold the version, as the shown one or in the drop-down; for
     // a name that is no version the first model and no row, or for "end" the one after its
     // last.
     std::pair<LmtToolSelectModel *, int> locate(const QString &label) const
     {
-        for (LmtToolSelectModel *model : m_models) {
-            for (int i = 0; m_catalogue->has(label) && i < model->rowCount(); ++i) {
-                const auto &row = model->rows().at(i);
-                if (row->currentVersion() == version(label)
-                    || row->versions().contains(version(label)))
+        for (LmtToolSelectModel *model : m_models)
+            for (int i = 0; named.contains(label) && i < model->rowCount(); ++i)
+                if (model->rows().at(i)->currentVersion() == version(label)
+                    || model->rows().at(i)->versions().contains(version(label)))
                     return { model, i };
-            }
-        }
         return { m_models.first(), label == "end" ? m_models.first()->rowCount() : -1 };
     }
 
@@ -482,12 +432,18 @@ public:
     {
         const auto [model, row] = locate(label);
         const auto &shown = model->rows().at(row);
-        for (const QString &key : shown->versionKeys()) {
+        for (const QString &key : shown->versionKeys())
             if (shown->currentVersion() != version(label)
                 && shown->versionForKey(key) == version(label))
                 shown->selectVersion(key);
-        }
         return row;
+    }
+
+    bool showView(int width, int height)
+    {
+        m_view->resize(width, height);
+        m_view->show();
+        return QTest::qWaitForWindowExposed(m_view.get());
     }
 
     LmtToolSelectModel &model() { return *m_models.first(); }
@@ -498,23 +454,21 @@ private:
     void record(Sender *sender)
     {
         QObject::connect(sender, qOverload<QString, ConsoleMessageType>(&Sender::appendUILog),
-            &m_context, [this](const QString &text, ConsoleMessageType type) {
-                m_order << "appendUILog";
-                m_log << text;
+            [this](const QString &text, ConsoleMessageType type) {
+                m_order << "appendUILog", m_log << text;
                 m_whole = m_whole && type == ConsoleMessageType::Auto;
             });
-        QObject::connect(sender, &Sender::toolSelectionChanged, &m_context,
-            [this] { m_order << "toolSelectionChanged"; });
+        QObject::connect(
+            sender, &Sender::toolSelectionChanged, [this] { m_order << "toolSelectionChanged"; });
     }
 
-    std::unique_ptr<Catalogue> m_catalogue;
-    std::unique_ptr<LmtToolSelectView> m_view;
-    std::unique_ptr<LmtToolSelectModel> m_own;
     QList<LmtToolSelectModel *> m_models;
-    QObject m_context;
     QStringList m_order, m_log;
     QString m_box;
     bool m_whole = true, m_returned = false;
+    // Last, so that they go first: what they send while they go still finds the records.
+    std::unique_ptr<LmtToolSelectView> m_view;
+    std::unique_ptr<LmtToolSelectModel> m_own;
 };
 
 } // namespace selecttest
