@@ -158,7 +158,7 @@ private Q_SLOTS:
             { "thirteen-days.log", 13 }, { "thirty-days.txt", 30 }, { "thirty-days.log.bak", 30 } };
         for (const auto &[name, days] : aged) {
             QFile file(folder + "/" + name);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old") == 3
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old") == 3 && file.flush()
                 && file.setFileTime(QDateTime::currentDateTime().addDays(-days),
                     QFileDevice::FileModificationTime));
         }
