@@ -106,8 +106,8 @@ private Q_SLOTS:
     void registryListsTheDemoToolsWithChecksums()
     {
         const Answer result = exchange(m_service.url(), "GET /api/v1/tools/?dependencies=true");
-        QCOMPARE(
-            result.status + QString(result.headers.value("content-type")), "200application/json");
+        QCOMPARE(QString::number(result.status) + result.headers.value("content-type"),
+            "200application/json");
         QVERIFY(!result.body.contains("{base}"));
         QStringList featureIds, oses;
         for (const QJsonValue &tool : QJsonDocument::fromJson(result.body).array()) {
