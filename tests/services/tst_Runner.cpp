@@ -17,8 +17,9 @@ namespace {
 // exists or is only a zombie awaiting its reaper.
 bool processAlive(const QString &pidFile)
 {
-    const QByteArray line
-        = lmttest::readFile("/proc/" + lmttest::readFile(pidFile).trimmed() + "/stat");
+    // No id yet must not read as "/proc//stat", the system's own statistics.
+    const QByteArray pid = lmttest::readFile(pidFile).trimmed();
+    const QByteArray line = pid.isEmpty() ? pid : lmttest::readFile("/proc/" + pid + "/stat");
     const qsizetype close = line.lastIndexOf(')');
     return !line.isEmpty() && (close < 0 || line.mid(close + 2, 1) != "Z");
 }
