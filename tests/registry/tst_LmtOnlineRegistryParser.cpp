@@ -30,11 +30,6 @@ class TestLmtOnlineRegistryParser : public QObject
         return lmttest::failureOf([this] { m_parser->parse(); });
     }
 
-    static QByteArray registry(const char *name)
-    {
-        return lmttest::fixture(QStringLiteral("registry/online/") + QLatin1String(name));
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -96,7 +91,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         lmttest::LogCapture capture;
         QSignalSpy panel(m_parser.get(), &ILmtRegistryParser::appendUILog);
-        const QString failure = parse(registry(qPrintable(name + ".json")));
+        const QString failure = parse(lmttest::fixture("registry/online/" + name + ".json"));
         lmttest::compareWithExpected(
             lmttest::catalogueLines(*m_model) + lmttest::panelLines(panel) << "failure " + failure,
             capture.lines(), "registry/online/" + name + ".expected",
@@ -120,7 +115,9 @@ private Q_SLOTS:
                   .replace("\\n", "\n")
                   .replace("\\t", "\t")
                   .replace("{tools}",
-                      QString::fromUtf8(registry("dependencies.json").trimmed().chopped(1)))
+                      QString::fromUtf8(lmttest::fixture("registry/online/dependencies.json")
+                                            .trimmed()
+                                            .chopped(1)))
                   .toUtf8();
         QJsonParseError error;
         const QJsonDocument whole = QJsonDocument::fromJson(reply, &error);

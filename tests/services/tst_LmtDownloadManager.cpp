@@ -69,7 +69,8 @@ private Q_SLOTS:
         QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
     }
 
-    // The calls of services/bearer-steps.txt one after the other, each with the header it sends.
+    // The calls of services/bearer-steps.txt one after the other, each with the header it sends,
+    // and what the log holds by then.
     void bearerTokenIsSentOnlyWhileOneIsSet()
     {
         LmtDownloadManager manager;
@@ -78,16 +79,18 @@ private Q_SLOTS:
         auto token = std::make_shared<LmtAccessToken>(secret, "3600", "");
         for (const QString &line :
             QString::fromUtf8(lmttest::fixture("services/bearer-steps.txt")).split('\n')) {
-            const QStringList step = line.split(" | ");
+            const QStringList step = QString(line).replace("{secret}", secret).split(" | ");
             if (line.startsWith('#') || step.size() != 4)
                 continue;
             const QUrl url = m_server.url(step[1]);
-            if (step[0] == "renew") {
+            if (step[0].endsWith("logged"))
+                QVERIFY2(capture.contains(QString(step[1]).replace(
+                             "{server}", m_server.url("/").toString().chopped(1)))
+                        == (step[0] == "logged"),
+                    qPrintable(line));
+            else if (step[0] == "renew")
                 *token = LmtAccessToken("renewed-token", "3600", "");
-                continue;
-            }
-            QVERIFY(step[0] != "empty" || !capture.contains("Access token is not valid"));
-            if (step[0].endsWith("post"))
+            else if (step[0].endsWith("post"))
                 manager.postData(url, step[0] == "post" ? "payload" : "", 5000);
             else if (step[0] == "without")
                 manager.getData(url);
@@ -99,25 +102,15 @@ private Q_SLOTS:
                 manager.getData(url, std::make_shared<LmtAccessToken>());
             else
                 manager.getData(url, 5000);
+            if (step[2] == "~")
+                continue;
             const auto sent = [](const QByteArray &value) { return value.isEmpty() ? "-" : value; };
             QCOMPARE(last().hasHeader("Authorization") ? last().header("Authorization") : "-",
-                QString(step[2]).replace("{secret}", secret).toUtf8());
+                step[2].toUtf8());
             QCOMPARE(
                 last().method + ' ' + sent(last().body) + ' ' + sent(last().header("Content-Type")),
                 step[3].toUtf8());
         }
-        QVERIFY(!capture.contains("content-type missing"));
-        QVERIFY(capture.contains("[LmtDownloadManager] postData(), Url: '"
-            + m_server.url("/kor-service/revokeAccessToken").toString() + "'"));
-        QVERIFY(capture.contains("[LmtDownloadManager] postData() successful, response: body of "
-                                 "/kor-service/revokeAccessToken"));
-        QVERIFY(capture.contains("[LmtDownloadManager] Access token is not valid"));
-        QVERIFY(capture.contains(QStringLiteral("[LmtDownloadManager] getData(), Url: '%1'")
-                                     .arg(m_server.url("/plain").toString())));
-        QVERIFY(capture.contains(QStringLiteral("getData(), Url: '%1', Token: [REDACTED]")
-                                     .arg(m_server.url("/tools/?dependencies=true").toString())));
-        QVERIFY(!capture.lines().join('\n').contains(secret)
-            && !capture.lines().join('\n').contains("renewed-token"));
     }
 
     void tokenNeverFollowsARedirectToAnotherOrigin()
@@ -236,14 +229,14 @@ private Q_SLOTS:
     void registryUrlSettingFallsBackToTheVendorDefault()
     {
         applicationSettings().setValue("LmtDownloadSettings/korOnlineUrl", QString());
-        QCOMPARE(korOnlineUrl(), defaultOnlineRegistryUrl());
-        const QUrl fallback(korOnlineUrl());
-        QVERIFY(fallback.host().endsWith(".example"));
-        QCOMPARE(fallback.scheme() + ' ' + fallback.path(), "https /api/v1/tools/");
         // The vendor's pages share the registry's host.
-        QCOMPARE(vendorToolPageUrl("lmt-studio"), vendorSiteBaseUrl() + "/tools/lmt-studio");
-        QCOMPARE(QUrl(setupUserGuideUrl()).host() + ' ' + QUrl(vendorSiteBaseUrl()).host(),
-            fallback.host() + ' ' + fallback.host());
+        const QUrl fallback(korOnlineUrl());
+        QCOMPARE(QStringList({ fallback.scheme() + ' ' + fallback.path(), vendorToolPageUrl("x"),
+                     QUrl(setupUserGuideUrl()).host() }),
+            QStringList(
+                { "https /api/v1/tools/", vendorSiteBaseUrl() + "/tools/x", fallback.host() }));
+        QVERIFY(
+            fallback.host().endsWith(".example") && vendorSiteBaseUrl().contains(fallback.host()));
     }
 };
 

@@ -188,42 +188,6 @@ private Q_SLOTS:
         m_installer->setElevationCheck([root] { return root; });
         QCOMPARE(m_installer->needsElevatedPrivileges(), row["needs"].toBool());
     }
-
-    void allUsersInstallationGoesThroughSudo()
-    {
-        const QString bin = m_rig.sandbox.filePath("bin");
-        const QString ranFile = m_rig.sandbox.filePath("installed.txt");
-        lmttest::writeFile(bin + "/sudo", lmttest::fixture("services/sudo-recorder.sh"), true);
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
-        const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
-        m_rig.scripts({}, "printf '[%s]\\n' \"$@\" >> '" + ranFile.toUtf8() + "'", true);
-
-        lmttest::LogCapture log;
-        const QString password = QStringLiteral("s3cr3t pa'ss");
-        offered("com.all", LmtToolInstallScope::AllUsers, "/opt/all");
-        offered("com.user");
-        m_installer->setElevationCheck([] { return false; });
-        m_installer->setAdminPassword(password);
-        m_installer->start();
-        downloaded("com.all");
-        downloaded("com.user");
-        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 4, 20000);
-        QCOMPARE(JobRig::statuses(*m_status)[1], "Succeeded com.all 2.0.0.1");
-
-        QCOMPARE(lmttest::readTextFile(bin + "/stdin.txt"), password);
-        QVERIFY(!log.lines().join('\n').contains(password));
-        const QString sudoArgs = lmttest::readTextFile(bin + "/args.txt");
-        QVERIFY2(sudoArgs.startsWith("[-S]\n[-k]\n[-p]\n") && !sudoArgs.contains(password),
-            qPrintable(sudoArgs));
-        // The launcher's install verb ran under sudo with the installer's switches; the
-        // current-user installation went the ordinary way.
-        for (const QString &args : { sudoArgs, lmttest::readTextFile(ranFile) })
-            QVERIFY2(args.contains("[installOnly com.all:2.0.0.1 ")
-                    && args.contains("[/allusers]\n[/dir=/opt/all]\n"),
-                qPrintable(args));
-        QCOMPARE(JobRig::featureIds(m_rig.connector->calls("install")), "com.user");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLmtInstaller)

@@ -42,12 +42,6 @@ private Q_SLOTS:
     void typesTravelThroughQueuedSignals()
     {
         registerMetaTypes();
-        for (const char *name : { "zendrel::lmt::setup::LmtErrorCode", "LmtErrorCode",
-                 "zendrel::lmt::setup::LmtOperationStatus", "LmtOperationStatus",
-                 "zendrel::lmt::setup::LmtToolInstallScope", "LmtToolInstallScope",
-                 "zendrel::lmt::shared_toolkit::ConsoleMessageType", "ConsoleMessageType" })
-            QVERIFY2(QMetaType::fromName(name).isValid(), name);
-
         QThread thread;
         Emitter emitter;
         emitter.moveToThread(&thread);

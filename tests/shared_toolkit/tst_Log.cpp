@@ -23,30 +23,9 @@ void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QStri
     Log::instance().messageHandler(type, context, message);
 }
 
-// A file that was last modified the given number of days ago.
-void writeAgedFile(const QString &path, int daysAgo)
-{
-    QVERIFY(lmttest::writeFile(path, "old"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::Append));
-    QVERIFY(file.setFileTime(
-        QDateTime::currentDateTime().addDays(-daysAgo), QFileDevice::FileModificationTime));
-}
-
 [[noreturn]] void throwUncaught()
 {
     throw std::runtime_error("nobody catches this");
-}
-
-// Whether text is one file line "[<time stamp> <level>] <message>" and its line break.
-bool isFileLine(const QString &text, const QString &level, const QString &message)
-{
-    return QRegularExpression(
-        QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} ")
-        + QRegularExpression::escape(level) + QStringLiteral("\\] ")
-        + QRegularExpression::escape(message) + QStringLiteral("\n$"))
-        .match(text)
-        .hasMatch();
 }
 
 } // namespace
@@ -95,11 +74,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 3, 5000);
         const QString line = lines()[1];
         const QDateTime stamp = QDateTime::fromString(line.mid(1, 23), kStampFormat);
-        QVERIFY2(lines()[0].endsWith(" INFO] line before")
-                && isFileLine(
-                    line + '\n', row["level"].toString(), row.value("shown").toString("the line"))
-                && stamp >= before && stamp <= QDateTime::currentDateTime(),
+        QVERIFY2(lines()[0].endsWith(" INFO] line before") && stamp >= before
+                && stamp <= QDateTime::currentDateTime(),
             qPrintable(line));
+        QCOMPARE(line.left(1) + line.mid(24),
+            "[ " + row["level"].toString() + "] " + row.value("shown").toString("the line"));
         // The fast path writes exactly what fileLine() formats for the time in the stamp.
         QCOMPARE(line + '\n', Log::fileLine(QtMsgType(row["type"].toInt()), text, stamp));
     }
@@ -177,8 +156,12 @@ private Q_SLOTS:
         // Only files named *.log and older than 14 days go.
         const QList<std::pair<QString, int>> aged { { "fifteen-days.log", 15 },
             { "thirteen-days.log", 13 }, { "thirty-days.txt", 30 }, { "thirty-days.log.bak", 30 } };
-        for (const auto &[name, days] : aged)
-            writeAgedFile(folder + "/" + name, days);
+        for (const auto &[name, days] : aged) {
+            QFile file(folder + "/" + name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old") == 3 && file.flush()
+                && file.setFileTime(QDateTime::currentDateTime().addDays(-days),
+                    QFileDevice::FileModificationTime));
+        }
         QVERIFY(QDir().mkpath(folder + "/old-folder.log"));
 
         Log *log = initLog(directory, "Base", false);
@@ -260,7 +243,9 @@ private Q_SLOTS:
         log.setDirectToFile(true);
         log.removeListener(&listener);
         log.flush();
-        QVERIFY2(isFileLine(heard, "INFO", "through listeners"), heard.constData());
+        QCOMPARE(QString(heard),
+            Log::fileLine(QtInfoMsg, "through listeners",
+                QDateTime::fromString(QString(heard.mid(1, 23)), kStampFormat)));
         QVERIFY(lmttest::readFile(path).endsWith(heard));
 
         log.close();

@@ -170,10 +170,9 @@ private Q_SLOTS:
         QVERIFY(console.toPlainText().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(console.document()->blockCount(), count, 30000);
         const QStringList lines = shown(console);
-        for (int i : { 0, 1, count - 2, count - 1 })
-            QCOMPARE(
-                lines.at(i), QString(i % 2 ? "amber WARNING:line %1" : "black line %1").arg(i));
-        QCOMPARE(feed->pendingCount(), 0);
+        QCOMPARE(lines.mid(0, 2) + lines.mid(count - 2),
+            QStringList({ "black line 0", "amber WARNING:line 1", "black line 19998",
+                "amber WARNING:line 19999" }));
     }
 
     void clearAllEmptiesThePanelButKeepsTheTranscript()
