@@ -1,9 +1,9 @@
 // The real setup controller with all its real services against the two stand-ins, while
 // things break: the vendor site is down, answers 500 or broken JSON, the launcher service is
 // missing, crashes or lies about a download, a transfer is cut, the disk fills up during a
-// download, a registry directory cannot be read, the log folder vanishes. After each of them
-// nothing may be left under a final package name in the Tools folder, and an installed tool's
-// registry file and program must be as they were.
+// download, the log folder vanishes. After each of them nothing may be left under a final
+// package name in the Tools folder, and an installed tool's registry file and program must be
+// as they were.
 
 #include "app/LmtEntry.h"
 #include "base/LmtSettings.h"
@@ -159,7 +159,7 @@ class TestFaultInjection : public QObject
             QStringLiteral("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/Tools"));
     }
     QString partialFile() const { return toolsDirectory() + '/' + kProbeFile + ".part"; }
-    QString faultSwitch() const { return m_sandbox.filePath(QStringLiteral("launcher-fault")); }
+    QString faultSwitch() const { return m_sandbox.filePath("launcher-fault"); }
     QString installDirectory() const { return m_sandbox.filePath(QStringLiteral("installed")); }
     static QString generalToolListError()
     {
@@ -176,8 +176,10 @@ class TestFaultInjection : public QObject
     {
         m_vendor.stop();
         QString error;
-        if (!m_vendor.start(arguments, &error))
-            return QTest::qVerify(false, "start", qPrintable(error), __FILE__, __LINE__);
+        if (!m_vendor.start(arguments, &error)) {
+            qWarning() << error;
+            return false;
+        }
         setKorOnlineUrl(m_vendor.registryUrl());
         return lmttest::writeLauncherConfig(m_vendor.url(),
             QStringLiteral("qa.engineer@lumetra-demo.example"), QStringLiteral("qa-engineer-demo"));
@@ -192,11 +194,10 @@ class TestFaultInjection : public QObject
             if (file.suffix() != "part" && file.suffix() != "lock"
                 && lmttest::readFile(file.filePath()) != package(file.fileName()))
                 problems << "incomplete " + file.fileName();
-        if (lmttest::readFile(m_installedRecord) != m_installedBytes)
-            problems << QStringLiteral("the installed tool's registry file changed");
-        if (lmttest::readFile(m_installedProgram) != lmttest::fixture("e2e/installed-lumetra"))
-            problems << QStringLiteral("the installed tool's program changed");
-        return problems.join(QStringLiteral("; "));
+        if (lmttest::readFile(m_installedRecord) != m_installedBytes
+            || lmttest::readFile(m_installedProgram) != lmttest::fixture("e2e/installed-lumetra"))
+            problems << "the installed tool's registry file or program changed";
+        return problems.join("; ");
     }
 
     static QByteArray package(const QString &name)
@@ -418,23 +419,6 @@ private Q_SLOTS:
         expectRetrySucceeds();
     }
 
-    void unreadableRegistryDirectory()
-    {
-        QVERIFY(restartVendor());
-        // Root reads any directory whatever its mode, so the all-users directory is placed under
-        // a regular file instead, where nothing can be read or created.
-        const QByteArray allUsers = qgetenv("ALLUSERSPROFILE");
-        const QString blocker = m_sandbox.filePath("blocker");
-        QVERIFY(lmttest::writeFile(blocker, "not a folder"));
-        qputenv("ALLUSERSPROFILE", QFile::encodeName(blocker + "/allusers"));
-        const auto restore = qScopeGuard([&] { qputenv("ALLUSERSPROFILE", allUsers); });
-        Rig rig;
-        QVERIFY(rig.refresh());
-        QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
-        QCOMPARE(rig.matching(generalToolListError()), QStringList());
-        QVERIFY(rig.hasInstalledTool() && rig.model->findOnlineVersion(kProbe, kProbeVersion));
-    }
-
     void removedLogFolderDoesNotStopTheProgram()
     {
         using zendrel::lmt::shared_toolkit::Log;
@@ -552,7 +536,8 @@ private Q_SLOTS:
                 code = e.code();
             }
         });
-        QTest::qWaitFor([&] { return code != -1; }, kTimeoutMs);
+        // The client's own time-out ends the wait at the latest; the code below tells how.
+        (void)QTest::qWaitFor([&] { return code != -1; }, kTimeoutMs);
         client.join();
         QCOMPARE(handshakesStarted, 1);
         QCOMPARE(code.load(), int(QNetworkReply::SslHandshakeFailedError));
