@@ -9,7 +9,6 @@
 #include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtDownloadManager.h"
