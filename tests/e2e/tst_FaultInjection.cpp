@@ -236,11 +236,11 @@ class TestFaultInjection : public QObject
     {
         Rig rig;
         QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
-        QVERIFY(rig.waitFor(rig.downloadEvent(Succeeded)));
+        // Installed only after the download succeeded.
+        QVERIFY(rig.waitFor(QStringLiteral("installStatus %1 %2").arg(int(Succeeded)).arg(kProbe)));
         QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
         QCOMPARE(lmttest::readFile(m_tools + '/' + kProbeFile), package(kProbeFile));
         QVERIFY(!QFileInfo::exists(m_partialFile));
-        QVERIFY(rig.waitFor(QStringLiteral("installStatus %1 %2").arg(int(Succeeded)).arg(kProbe)));
     }
 
     // Ends the one running download of the probe the hard way.

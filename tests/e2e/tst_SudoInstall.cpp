@@ -182,7 +182,7 @@ private Q_SLOTS:
     {
         if (::geteuid() != 0)
             QSKIP("Needs root to create a throwaway account and a sudoers rule for it");
-        for (const QString &program : { "/usr/sbin/useradd", "/usr/bin/sudo", "/usr/sbin/runuser" })
+        for (const QString program : { "/usr/sbin/useradd", "/usr/bin/sudo", "/usr/sbin/runuser" })
             if (!QFileInfo(program).isExecutable())
                 QSKIP(qPrintable(program + " is not installed (scripts/setup-deps installs it)"));
         if (QFileInfo::exists(AllUsersRegistryFile))
