@@ -1,6 +1,5 @@
 #include "common/LmtFakeConnector.h"
 
-#include "model/LmtToolVersion.h"
 #include "services/LmtProcessHandle.h"
 
 #include <stdexcept>
@@ -9,31 +8,11 @@ using namespace zendrel::lmt::setup;
 
 namespace lmttest {
 
-void FakeConnector::setUpdateCheck(
-    bool available, const QString &newVersion, const QString &failure)
-{
-    locked([&] {
-        m_updateAvailable = available;
-        m_newVersion = newVersion;
-        m_updateFailure = failure;
-    });
-}
-
 QList<FakeConnector::Call> FakeConnector::calls(const QString &operation) const
 {
-    QList<Call> result;
-    for (const Call &call : calls())
-        if (call.operation == operation)
-            result << call;
+    QList<Call> result = calls();
+    result.removeIf([&](const Call &call) { return call.operation != operation; });
     return result;
-}
-
-void FakeConnector::record(const QString &operation, const QString &featureId,
-    const QString &version, const QStringList &arguments)
-{
-    locked([&] {
-        m_calls << Call { operation, featureId, version, arguments, QThread::currentThread() };
-    });
 }
 
 LmtCommandLine FakeConnector::command(const QString &verb, const QString &featureId,
@@ -44,9 +23,8 @@ LmtCommandLine FakeConnector::command(const QString &verb, const QString &featur
     })(featureId, version);
     if (body.isNull())
         return {};
-    return { QStringLiteral("/bin/sh"),
-        QStringList { QStringLiteral("-c"), QString::fromUtf8(body),
-            QStringLiteral("kor-launcher-service"), QStringLiteral("-kor.service"),
+    return { "/bin/sh",
+        QStringList { "-c", QString::fromUtf8(body), "kor-launcher-service", "-kor.service",
             QStringLiteral("%1 %2:%3 https://registry.invalid/api/v1/tools/")
                 .arg(verb, featureId, version) }
             + extraArguments };
@@ -91,23 +69,11 @@ std::shared_ptr<LmtProcessHandle> FakeConnector::downloadTool(
     return run(QStringLiteral("download"), command("downloadOnly", featureId, version));
 }
 
-std::shared_ptr<LmtProcessHandle> FakeConnector::downloadTool(
-    std::shared_ptr<LmtToolVersion> version)
-{
-    return downloadTool(version->featureId(), version->version());
-}
-
 std::shared_ptr<LmtProcessHandle> FakeConnector::installTool(
     const QString &featureId, const QString &version, const QStringList &installerArgs)
 {
     record(QStringLiteral("install"), featureId, version, installerArgs);
     return run(QStringLiteral("install"), installCommand(featureId, version, installerArgs));
-}
-
-LmtCommandLine FakeConnector::installCommand(
-    const QString &featureId, const QString &version, const QStringList &installerArgs) const
-{
-    return command(QStringLiteral("installOnly"), featureId, version, installerArgs);
 }
 
 bool FakeConnector::checkForUpdate(const QString &featureId, QString &newVersion)
@@ -116,8 +82,7 @@ bool FakeConnector::checkForUpdate(const QString &featureId, QString &newVersion
     QMutexLocker lock(&m_mutex);
     if (!m_updateFailure.isEmpty())
         throw std::runtime_error(m_updateFailure.toStdString());
-    if (m_updateAvailable)
-        newVersion = m_newVersion;
+    newVersion = m_updateAvailable ? m_newVersion : newVersion;
     return m_updateAvailable;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LmtToolVersion.h"
 #include "services/ILmtLauncherServiceConnector.h"
 
 #include <QList>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace lmttest {
 
@@ -44,7 +46,13 @@ public:
     }
     // What checkForUpdate() answers; with a failure text it throws that text instead.
     void setUpdateCheck(
-        bool available, const QString &newVersion = QString(), const QString &failure = QString());
+        bool available, const QString &newVersion = QString(), const QString &failure = QString())
+    {
+        locked([&] {
+            std::tie(m_updateAvailable, m_newVersion, m_updateFailure)
+                = std::tie(available, newVersion, failure);
+        });
+    }
     void setStarted(bool started) { m_started = started; }
     // Runs at every start() before it succeeds; may throw like the real connector.
     void setStartBehaviour(std::function<void()> behaviour)
@@ -81,11 +89,17 @@ public:
     std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> downloadTool(
         const QString &featureId, const QString &version) override;
     std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> downloadTool(
-        std::shared_ptr<zendrel::lmt::setup::LmtToolVersion> version) override;
+        std::shared_ptr<zendrel::lmt::setup::LmtToolVersion> version) override
+    {
+        return downloadTool(version->featureId(), version->version());
+    }
     std::shared_ptr<zendrel::lmt::setup::LmtProcessHandle> installTool(const QString &featureId,
         const QString &version, const QStringList &installerArgs) override;
     zendrel::lmt::setup::LmtCommandLine installCommand(const QString &featureId,
-        const QString &version, const QStringList &installerArgs) const override;
+        const QString &version, const QStringList &installerArgs) const override
+    {
+        return command("installOnly", featureId, version, installerArgs);
+    }
     bool checkForUpdate(const QString &featureId, QString &newVersion) override;
     void updateToolDetached(
         const QString &featureId, const QString &version, const QStringList &extraArgs) override
@@ -101,7 +115,12 @@ private:
         return f();
     }
     void record(const QString &operation, const QString &featureId = QString(),
-        const QString &version = QString(), const QStringList &arguments = QStringList());
+        const QString &version = QString(), const QStringList &arguments = QStringList())
+    {
+        locked([&] {
+            m_calls << Call { operation, featureId, version, arguments, QThread::currentThread() };
+        });
+    }
     // featureId:version's script as the launcher would run the verb ("downloadOnly", ...).
     zendrel::lmt::setup::LmtCommandLine command(const QString &verb, const QString &featureId,
         const QString &version, const QStringList &extraArguments = {}) const;

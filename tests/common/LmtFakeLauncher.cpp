@@ -3,7 +3,6 @@
 #include "common/LmtTestSupport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -17,8 +16,7 @@ FakeLauncher::FakeLauncher(const QByteArray &body)
 FakeLauncher::FakeLauncher(const QString &folder, const QByteArray &body)
     : m_program(folder + QStringLiteral("/Zendrel/LauncherService/kor-launcher-service"))
 {
-    writeFile(
-        m_program, fixture(QStringLiteral("common/fake-launcher.sh")) + body + "\nexit 0\n", true);
+    writeFile(m_program, fixture("common/fake-launcher.sh") + body + "\nexit 0\n", true);
 }
 
 FakeLauncher::~FakeLauncher()
@@ -29,14 +27,11 @@ FakeLauncher::~FakeLauncher()
 QList<FakeLauncher::Run> FakeLauncher::runs() const
 {
     QList<Run> runs;
-    for (const QString &line :
-        readTextFile(QFileInfo(m_program).absolutePath() + QStringLiteral("/calls.txt"))
-            .split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("RUN ")))
+    for (const QString &line : readTextFile(QFileInfo(m_program).path() + "/calls.txt").split('\n'))
+        if (line.startsWith("RUN "))
             runs << Run { line.mid(4), {} };
-        else if (line.startsWith(QLatin1Char('[')) && !runs.isEmpty())
+        else if (line.startsWith('[') && !runs.isEmpty())
             runs.last().arguments << line.mid(1, line.size() - 2);
-    }
     return runs;
 }
 
@@ -55,11 +50,11 @@ QByteArray FakeLauncher::portBody(const QByteArray &rest)
 
 QByteArray tokenWithSubject(const QString &subject)
 {
-    const auto options = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
-    const QByteArray payload = QJsonDocument(
-        QJsonObject { { QStringLiteral("sub"),
-            subject } }).toJson(QJsonDocument::Compact);
-    return "eyJhbGciOiJIUzI1NiJ9." + payload.toBase64(options) + ".c2lnbmF0dXJl";
+    const QByteArray payload
+        = QJsonDocument(QJsonObject { { "sub", subject } }).toJson(QJsonDocument::Compact);
+    return "eyJhbGciOiJIUzI1NiJ9."
+        + payload.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)
+        + ".c2lnbmF0dXJl";
 }
 
 } // namespace lmttest

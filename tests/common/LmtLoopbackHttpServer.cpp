@@ -2,28 +2,19 @@
 
 #include <QHash>
 #include <QHostAddress>
-#include <QMutexLocker>
 #include <QPointer>
 #include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include <algorithm>
-
 namespace lmttest {
 
-bool HttpRequest::hasHeader(const QByteArray &name) const
-{
-    return std::any_of(headers.begin(), headers.end(),
-        [&](const auto &header) { return header.first == name.toLower(); });
-}
-
-QByteArray HttpRequest::header(const QByteArray &name) const
+const QByteArray *HttpRequest::find(const QByteArray &name) const
 {
     for (const auto &header : headers)
         if (header.first == name.toLower())
-            return header.second;
-    return {};
+            return &header.second;
+    return nullptr;
 }
 
 // Lives on the server thread: accepts connections, parses requests, writes responses.
@@ -45,11 +36,9 @@ public:
 
     void releaseHeld()
     {
-        const auto held = std::exchange(m_held, {});
-        for (const auto &[socket, response] : held) {
+        for (const auto &[socket, response] : std::exchange(m_held, {}))
             if (socket)
                 write(socket, response, response.body.size());
-        }
     }
 
 private:
@@ -75,19 +64,15 @@ private:
         HttpRequest request;
         while (takeRequest(buffer, request)) {
             const HttpResponse response = m_owner.answer(request);
-            switch (response.delivery) {
-            case HttpResponse::Delivery::Now:
-                if (response.cutAfter >= 0)
-                    m_closeWhenSent.insert(socket);
-                write(socket, response,
-                    response.cutAfter >= 0 ? response.cutAfter : response.body.size());
-                break;
-            case HttpResponse::Delivery::WhenReleased:
+            if (response.delivery == HttpResponse::Delivery::WhenReleased)
                 m_held.append({ socket, response });
-                break;
-            case HttpResponse::Delivery::Stall:
+            else if (response.delivery == HttpResponse::Delivery::Stall)
                 write(socket, response, response.body.size() / 2);
-                break;
+            else if (response.cutAfter < 0)
+                write(socket, response, response.body.size());
+            else {
+                m_closeWhenSent.insert(socket);
+                write(socket, response, response.cutAfter);
             }
         }
     }
@@ -101,21 +86,17 @@ private:
         const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
         const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
         request = HttpRequest { requestLine.value(0), requestLine.value(1), {}, {} };
-        qsizetype contentLength = 0;
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const qsizetype colon = lines[i].indexOf(':');
-            if (colon < 0)
-                continue;
-            const QByteArray name = lines[i].left(colon).trimmed().toLower();
             // Trailing blanks are kept: tests compare header values exactly as sent.
             QByteArray value = lines[i].mid(colon + 1);
             value.chop(value.endsWith('\r') ? 1 : 0);
             while (value.startsWith(' '))
                 value.remove(0, 1);
-            request.headers.append({ name, value });
-            if (name == "content-length")
-                contentLength = value.trimmed().toLongLong();
+            if (colon >= 0)
+                request.headers.append({ lines[i].left(colon).trimmed().toLower(), value });
         }
+        const qsizetype contentLength = request.header("content-length").trimmed().toLongLong();
         const qsizetype total = headerEnd + 4 + contentLength;
         if (buffer.size() < total)
             return false;
@@ -188,11 +169,6 @@ LoopbackHttpServer::~LoopbackHttpServer()
     m_thread.wait();
 }
 
-QUrl LoopbackHttpServer::url(const QString &pathAndQuery) const
-{
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(pathAndQuery));
-}
-
 void LoopbackHttpServer::setHandler(Handler handler)
 {
     QMutexLocker lock(&m_mutex);
@@ -203,11 +179,6 @@ QList<HttpRequest> LoopbackHttpServer::requests() const
 {
     QMutexLocker lock(&m_mutex);
     return m_requests;
-}
-
-int LoopbackHttpServer::requestCount() const
-{
-    return int(requests().size());
 }
 
 void LoopbackHttpServer::clearRequests()

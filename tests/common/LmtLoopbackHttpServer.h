@@ -18,8 +18,12 @@ struct HttpRequest {
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
 
-    bool hasHeader(const QByteArray &name) const;
-    QByteArray header(const QByteArray &name) const;
+    bool hasHeader(const QByteArray &name) const { return find(name); }
+    QByteArray header(const QByteArray &name) const
+    {
+        return find(name) ? *find(name) : QByteArray();
+    }
+    const QByteArray *find(const QByteArray &name) const;
 };
 
 struct HttpResponse {
@@ -48,11 +52,14 @@ public:
     ~LoopbackHttpServer();
 
     quint16 port() const { return m_port; }
-    QUrl url(const QString &pathAndQuery) const;
+    QUrl url(const QString &pathAndQuery) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(pathAndQuery));
+    }
 
     void setHandler(Handler handler);
     QList<HttpRequest> requests() const;
-    int requestCount() const;
+    int requestCount() const { return int(requests().size()); }
     void clearRequests();
     // Answers every response that was delivered as WhenReleased.
     void releaseHeld();

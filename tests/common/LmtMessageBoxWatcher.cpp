@@ -14,12 +14,6 @@ MessageBoxWatcher::MessageBoxWatcher(QMessageBox::StandardButton answer)
     m_timer.start();
 }
 
-void MessageBoxWatcher::clear()
-{
-    m_texts.clear();
-    m_icons.clear();
-}
-
 void MessageBoxWatcher::poll()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {

@@ -26,7 +26,7 @@ public:
     QList<QMessageBox::Icon> icons() const { return m_icons; }
     QString lastText() const { return m_texts.isEmpty() ? QString() : m_texts.last(); }
     int count() const { return m_texts.size(); }
-    void clear();
+    void clear() { m_texts.clear(), m_icons.clear(); }
 
 private:
     void poll();

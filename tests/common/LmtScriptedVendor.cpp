@@ -21,11 +21,9 @@ void ScriptedVendor::setPackage(const QByteArray &path, const Package &package)
 
 QList<HttpRequest> ScriptedVendor::requestsTo(const QByteArray &pathPrefix) const
 {
-    QList<HttpRequest> matching;
-    for (const HttpRequest &request : m_server.requests()) {
-        if (request.target.startsWith(pathPrefix))
-            matching << request;
-    }
+    QList<HttpRequest> matching = m_server.requests();
+    matching.removeIf(
+        [&](const HttpRequest &request) { return !request.target.startsWith(pathPrefix); });
     return matching;
 }
 
@@ -34,12 +32,11 @@ HttpResponse ScriptedVendor::answer(const HttpRequest &request)
     const QByteArray bearer = "Bearer " + token;
     if (request.method == "POST" && request.target == "/api/v1/auth/token") {
         const QJsonObject account = QJsonDocument::fromJson(request.body).object();
-        if (account.value(QStringLiteral("email")).toString().toUtf8() != email
-            || account.value(QStringLiteral("password")).toString().toUtf8() != password)
+        if (account["email"].toString().toUtf8() != email
+            || account["password"].toString().toUtf8() != password)
             return { 401, R"({"error":"invalid_grant"})", {}, {} };
-        const QJsonObject grant { { QStringLiteral("access_token"), QString::fromUtf8(token) },
-            { QStringLiteral("token_type"), QStringLiteral("Bearer") },
-            { QStringLiteral("expires_in"), qint64(m_expiresIn) } };
+        const QJsonObject grant { { "access_token", QString::fromUtf8(token) },
+            { "token_type", "Bearer" }, { "expires_in", qint64(m_expiresIn) } };
         return { 200, QJsonDocument(grant).toJson(QJsonDocument::Compact), {}, {} };
     }
     if (request.method == "POST" && request.target == "/api/v1/auth/revoke")
@@ -63,11 +60,8 @@ HttpResponse ScriptedVendor::answerPackage(const HttpRequest &request, Package &
     const QRegularExpressionMatch range
         = rangePattern.match(QString::fromLatin1(request.header("range")));
     const qint64 first = range.captured(1).toLongLong();
-    if (package.honoursRange && range.hasMatch() && first >= package.body.size()) {
-        reply.status = 416;
-        reply.headers.append({ "Content-Range", "bytes */" + size });
-        return reply;
-    }
+    if (package.honoursRange && range.hasMatch() && first >= package.body.size())
+        return { 416, {}, { { "Content-Range", "bytes */" + size } } };
     reply.body = package.body;
     if (package.honoursRange && range.hasMatch()) {
         reply.status = 206;

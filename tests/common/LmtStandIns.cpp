@@ -5,33 +5,20 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
 
 namespace lmttest {
 
-namespace {
-
 // A busy machine (several builds at once) may take its time to start a program.
-const int kTimeoutMs = 60000;
-
-} // namespace
+static const int kTimeoutMs = 60000;
 
 QString demoCatalogue()
 {
     return QDir(binDir()).absoluteFilePath(QStringLiteral("../demo"));
-}
-
-VendorStandIn::~VendorStandIn()
-{
-    stop();
 }
 
 bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
@@ -57,31 +44,16 @@ bool VendorStandIn::start(const QStringList &extraArguments, QString *error)
     const QDeadlineTimer deadline(kTimeoutMs);
     while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning
         && m_process.waitForReadyRead(int(deadline.remainingTime()))) { }
-    if (!m_process.canReadLine())
-        return fail(QStringLiteral("lumetra-vendor-service did not tell its address"));
     const QString output = QString::fromUtf8(m_process.readLine());
     const QRegularExpressionMatch match = listening.match(output);
     m_url = match.captured(1);
     return match.hasMatch() || fail(QStringLiteral("unexpected output: ") + output);
 }
 
-QStringList VendorStandIn::requestLog() const
-{
-    return readTextFile(m_logDir.filePath(QStringLiteral("requests.log")))
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 void VendorStandIn::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
     m_process.kill();
     m_process.waitForFinished(kTimeoutMs);
-}
-
-QString launcherServiceDirectory()
-{
-    return QDir::homePath() + QStringLiteral("/Zendrel/LauncherService");
 }
 
 bool writeLauncherConfig(const QString &vendorUrl, const QString &email, const QString &password)
@@ -101,10 +73,8 @@ QString installLauncherService()
     return QFile::copy(built, installed) ? installed : QString();
 }
 
-namespace {
-
 // Waits in the event loop, so that servers of this process (a scripted vendor) keep answering.
-RunResult runProgram(const QString &program, const QStringList &arguments)
+static RunResult runProgram(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     QEventLoop loop;
@@ -113,19 +83,12 @@ RunResult runProgram(const QString &program, const QStringList &arguments)
     QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
     process.start(program, arguments);
     loop.exec();
-    RunResult result;
-    result.finished = process.state() == QProcess::NotRunning;
-    if (!result.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    const bool finished = process.state() == QProcess::NotRunning;
+    process.kill();
+    process.waitForFinished();
+    return { finished, process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        process.readAllStandardOutput(), process.readAllStandardError() };
 }
-
-} // namespace
 
 int runLauncherService(const QString &program, const QStringList &arguments)
 {
@@ -133,20 +96,9 @@ int runLauncherService(const QString &program, const QStringList &arguments)
     return result.finished ? result.exitCode : -1;
 }
 
-QStringList RunResult::outLines() const
-{
-    return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 RunResult runLauncher(const QStringList &arguments)
 {
     return runProgram(binDir() + QStringLiteral("/kor-launcher-service"), arguments);
-}
-
-RunResult korService(const QString &verbLine, const QStringList &installerArguments)
-{
-    return runLauncher(
-        QStringList { QStringLiteral("-kor.service"), verbLine } + installerArguments);
 }
 
 QJsonObject askService(quint16 port, const QString &path, bool post, int *status)

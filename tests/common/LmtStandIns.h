@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QByteArray>
+#include "common/LmtTestSupport.h"
+
+#include <QDir>
 #include <QJsonObject>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 
 namespace lmttest {
 
@@ -18,7 +17,7 @@ class VendorStandIn
 {
 public:
     VendorStandIn() = default;
-    ~VendorStandIn();
+    ~VendorStandIn() { stop(); }
     VendorStandIn(const VendorStandIn &) = delete;
     VendorStandIn &operator=(const VendorStandIn &) = delete;
 
@@ -32,7 +31,10 @@ public:
     QString url() const { return m_url; }
     // What it wrote to standard error so far: one line per request it answered, e.g.
     // "[vendor-service] GET /api/v1/tools/ -> 200 (5120 bytes), token: none".
-    QStringList requestLog() const;
+    QStringList requestLog() const
+    {
+        return readTextFile(m_logDir.filePath("requests.log")).split('\n', Qt::SkipEmptyParts);
+    }
     // What the application's "korOnlineUrl" setting is set to.
     QString registryUrl() const { return m_url + QStringLiteral("/api/v1/tools/"); }
 
@@ -48,7 +50,10 @@ inline constexpr const char *kDemoEmail = "demo.user@lumetra-demo.example";
 inline constexpr const char *kDemoPassword = "lumetra-demo";
 
 // Where the application looks for kor-launcher-service in the (sandboxed) home folder.
-QString launcherServiceDirectory();
+inline QString launcherServiceDirectory()
+{
+    return QDir::homePath() + "/Zendrel/LauncherService";
+}
 // The config with which kor-launcher-service signs in at the vendor stand-in.
 bool writeLauncherConfig(const QString &vendorUrl,
     const QString &email = QString::fromLatin1(kDemoEmail),
@@ -67,14 +72,18 @@ struct RunResult {
     QByteArray out;
     QByteArray err;
 
-    QStringList outLines() const;
+    QStringList outLines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
 };
 
 // Runs the built kor-launcher-service, waiting in the event loop so that servers of this
 // process (a scripted vendor) keep answering meanwhile.
 RunResult runLauncher(const QStringList &arguments);
 // Its "-kor.service" verbs: the verb line, then the installer's arguments.
-RunResult korService(const QString &verbLine, const QStringList &installerArguments = {});
+inline RunResult korService(const QString &verbLine, const QStringList &installerArguments = {})
+{
+    return runLauncher(
+        QStringList { QStringLiteral("-kor.service"), verbLine } + installerArguments);
+}
 // One HTTP exchange with the service's loopback API, also waiting in the event loop.
 QJsonObject askService(quint16 port, const QString &path, bool post = false, int *status = nullptr);
 

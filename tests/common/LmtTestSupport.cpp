@@ -10,23 +10,17 @@
 
 namespace lmttest {
 
-void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
-}
-
 Sandbox::Sandbox()
 {
     const QString root = m_dir.path();
-    for (const char *sub : { "data", "config", "home", "allusers", "localappdata", "tmp" })
+    const std::pair<const char *, const char *> folders[] { { "XDG_DATA_HOME", "data" },
+        { "XDG_CONFIG_HOME", "config" }, { "HOME", "home" }, { "USERPROFILE", "home" },
+        { "LOCALAPPDATA", "localappdata" }, { "ALLUSERSPROFILE", "allusers" },
+        { "TMPDIR", "tmp" } };
+    for (const auto &[variable, sub] : folders) {
         QDir(root).mkpath(QString::fromLatin1(sub));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
-    qputenv("HOME", QFile::encodeName(root + "/home"));
-    qputenv("USERPROFILE", QFile::encodeName(root + "/home"));
-    qputenv("LOCALAPPDATA", QFile::encodeName(root + "/localappdata"));
-    qputenv("ALLUSERSPROFILE", QFile::encodeName(root + "/allusers"));
-    qputenv("TMPDIR", QFile::encodeName(root + "/tmp"));
+        qputenv(variable, QFile::encodeName(root + '/' + sub));
+    }
 }
 
 LogCapture::LogCapture()
@@ -34,10 +28,8 @@ LogCapture::LogCapture()
     auto &log = zendrel::lmt::shared_toolkit::Log::instance();
     m_previousDirect = log.directToFile();
     m_listener.onWrite = [this](const char *bytes, qsizetype length) {
-        const QString text = QString::fromUtf8(bytes, length);
         QMutexLocker lock(&m_mutex);
-        for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            m_lines << line;
+        m_lines << QString::fromUtf8(bytes, length).split('\n', Qt::SkipEmptyParts);
     };
     log.setDirectToFile(false);
     log.addListener(&m_listener);
@@ -50,23 +42,6 @@ LogCapture::~LogCapture()
     auto &log = zendrel::lmt::shared_toolkit::Log::instance();
     log.removeListener(&m_listener);
     log.setDirectToFile(m_previousDirect);
-}
-
-QStringList LogCapture::lines() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_lines;
-}
-
-bool LogCapture::contains(const QString &fragment) const
-{
-    return !lines().filter(fragment).isEmpty();
-}
-
-void LogCapture::clear()
-{
-    QMutexLocker lock(&m_mutex);
-    m_lines.clear();
 }
 
 StderrCapture::StderrCapture()
@@ -99,18 +74,8 @@ QString StderrCapture::text() const
 
 QString binDir()
 {
-    const QByteArray fromEnv = qgetenv("LUMETRA_BIN_DIR");
-    return fromEnv.isEmpty() ? QStringLiteral(LUMETRA_BIN_DIR) : QString::fromLocal8Bit(fromEnv);
-}
-
-QString sourceDir()
-{
-    return QStringLiteral(LUMETRA_SOURCE_DIR);
-}
-
-QString fixturePath(const QString &relative)
-{
-    return sourceDir() + QStringLiteral("/tests/data/") + relative;
+    const QString fromEnv = qEnvironmentVariable("LUMETRA_BIN_DIR");
+    return fromEnv.isEmpty() ? QStringLiteral(LUMETRA_BIN_DIR) : fromEnv;
 }
 
 QByteArray fixture(const QString &relative)
@@ -128,18 +93,12 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString readTextFile(const QString &path)
-{
-    return QString::fromUtf8(readFile(path));
-}
-
 QStringList filesBelow(const QString &folder)
 {
     QStringList files;
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << root.relativeFilePath(it.next());
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        files << QDir(folder).relativeFilePath(it.next());
     files.sort();
     return files;
 }
@@ -164,10 +123,8 @@ bool writeFile(const QString &path, const QByteArray &text, bool executable)
         return false;
     file.write(text);
     file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-            | QFileDevice::ReadOwner);
-    return true;
+    return !executable
+        || file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup);
 }
 
 bool rerunUnprivileged()
@@ -186,13 +143,11 @@ bool rerunUnprivileged()
     // A copy of the program, in a folder the account can reach: the build tree may be private
     // to root. Its own temporary folder (where its sandbox goes) belongs to the account.
     QTemporaryDir dir(QStringLiteral("/tmp/lmt-unprivileged-XXXXXX"));
-    const QString program
-        = dir.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString program = dir.filePath(QFileInfo(self).fileName());
     const QString temp = dir.filePath(QStringLiteral("tmp"));
     if (!dir.isValid() || ::chmod(QFile::encodeName(dir.path()).constData(), 0755) != 0
-        || !QFile::copy(QCoreApplication::applicationFilePath(), program)
-        || !QFile::setPermissions(
-            program, QFile::permissions(program) | QFileDevice::ReadOther | QFileDevice::ExeOther)
+        || !QFile::copy(self, program) || ::chmod(QFile::encodeName(program).constData(), 0755) != 0
         || !QDir().mkpath(temp)
         || ::chown(QFile::encodeName(temp).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
         QTest::qFail("cannot prepare the run as 'nobody'", __FILE__, __LINE__);
@@ -201,10 +156,9 @@ bool rerunUnprivileged()
 
     const QString function = QString::fromLatin1(QTest::currentTestFunction());
     const char *tag = QTest::currentDataTag();
-    const QString test = tag ? function + QLatin1Char(':') + QString::fromLatin1(tag) : function;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &name : { QStringLiteral("TMPDIR"), QStringLiteral("HOME") })
-        environment.insert(name, temp);
+    environment.insert(QStringLiteral("TMPDIR"), temp);
+    environment.insert(QStringLiteral("HOME"), temp);
     QProcess run;
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(temp);
@@ -212,7 +166,7 @@ bool rerunUnprivileged()
     run.start(setpriv,
         { QStringLiteral("--reuid=%1").arg(nobody->pw_uid),
             QStringLiteral("--regid=%1").arg(nobody->pw_gid), QStringLiteral("--clear-groups"),
-            program, test });
+            program, tag ? function + ':' + QString::fromLatin1(tag) : function });
     const bool ended = run.waitForFinished(240000);
     const QString output = QString::fromLocal8Bit(run.readAll());
     // The run must have passed this very test, not skipped it or found nothing to run.

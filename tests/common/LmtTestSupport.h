@@ -28,7 +28,10 @@ private:
 
 // A Qt message handler that hands every message to the process-wide log, as the application
 // does (QtTest installs its own).
-void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message);
+inline void forwardToLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    zendrel::lmt::shared_toolkit::Log::instance().messageHandler(type, context, message);
+}
 
 // Collects every formatted line the process-wide log writes while it is alive. It makes sure
 // the log is the active Qt message handler meanwhile (QtTest installs its own when a test
@@ -39,9 +42,17 @@ public:
     LogCapture();
     ~LogCapture();
 
-    QStringList lines() const;
-    bool contains(const QString &fragment) const;
-    void clear();
+    QStringList lines() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_lines;
+    }
+    bool contains(const QString &fragment) const { return !lines().filter(fragment).isEmpty(); }
+    void clear()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_lines.clear();
+    }
 
 private:
     mutable QMutex m_mutex;
@@ -72,18 +83,27 @@ private:
 // Folder of the built programs (the stand-ins live there too).
 QString binDir();
 // Root of the source tree.
-QString sourceDir();
+inline QString sourceDir()
+{
+    return QStringLiteral(LUMETRA_SOURCE_DIR);
+}
 
 // Fixtures are kept as the files a user or a server would have, below tests/data/<area>/.
 // fixturePath() names one; fixture() reads it and ends the test program, naming the file, when
 // it cannot, so a missing fixture is never mistaken for empty input.
-QString fixturePath(const QString &relative);
+inline QString fixturePath(const QString &relative)
+{
+    return sourceDir() + "/tests/data/" + relative;
+}
 QByteArray fixture(const QString &relative);
 
 // The whole content of a file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
 // The same decoded from UTF-8.
-QString readTextFile(const QString &path);
+inline QString readTextFile(const QString &path)
+{
+    return QString::fromUtf8(readFile(path));
+}
 
 // Every file below folder (hidden ones too), as paths relative to it, sorted; empty when the
 // folder does not exist.

@@ -9,7 +9,6 @@
 #include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtStandIns.h"
 #include "common/LmtTableRows.h"
-#include "common/LmtTestSupport.h"
 #include "controller/LmtSetupController.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtDownloadManager.h"
@@ -25,8 +24,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <functional>
-
 using namespace zendrel::lmt::setup;
 
 namespace {
@@ -35,16 +32,7 @@ const QString Password = QStringLiteral("S3cret-pw");
 const QString Tool = QStringLiteral("com.zdr.tb.tool.demo");
 const int TimeoutMs = 60000;
 
-// One place that logs a URL: it is exercised with the update site at sitePath and returns
-// every text it showed the user.
-struct Place {
-    QString sitePath;
-    std::function<QStringList()> run;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Place)
 
 class TestUrlPasswordsInTheLog : public QObject
 {
@@ -63,14 +51,8 @@ class TestUrlPasswordsInTheLog : public QObject
             .arg(path);
     }
 
-    QByteArray registry() const
-    {
-        return lmttest::fixture("e2e/one-tool-registry.json")
-            .replace("{packageUrl}", siteUrl("/files/demo-1.0.0.1.sh").toUtf8());
-    }
-
     // A connector on the running kor-launcher-service.
-    std::unique_ptr<LmtLauncherServiceConnector> startedConnector()
+    static std::unique_ptr<LmtLauncherServiceConnector> startedConnector()
     {
         auto connector
             = std::make_unique<LmtLauncherServiceConnector>(std::make_shared<LmtDownloadManager>());
@@ -82,73 +64,73 @@ class TestUrlPasswordsInTheLog : public QObject
     static QStringList waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
     {
         QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
-        if (!finished.wait(TimeoutMs))
-            return { QStringLiteral("did not finish") };
-        return { finished.first().at(1).toString() };
+        return { finished.wait(TimeoutMs) ? finished.first().at(1).toString() : "did not finish" };
     }
 
-    QStringList parseOnlineRegistry()
+    // Every text a place that logs url showed the user.
+    QStringList run(const QString &place, const QString &url)
     {
-        LmtOnlineRegistryParser parser(
-            std::make_shared<LmtDownloadManager>(), std::make_shared<LmtCoreToolModel>());
-        QStringList shown;
-        connect(&parser, qOverload<QString, ConsoleMessageType>(&ILmtRegistryParser::appendUILog),
-            this, [&shown](const QString &text) { shown << text; });
-        parser.parse();
-        return shown;
-    }
-
-    QStringList storeUpdateSite(const QString &url)
-    {
-        LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
-        dialog.show();
-        lmttest::MessageBoxWatcher boxes;
-        dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
-        dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
-        // The site is probed off the GUI thread.
-        if (!QTest::qWaitFor([&dialog] { return !dialog.isCheckingUrl(); }, TimeoutMs))
-            return { QStringLiteral("no answer") };
-        return boxes.texts();
-    }
-
-    QStringList requestDocument(const QString &url)
-    {
-        lmttest::FakeServices services;
-        const auto controller = services.makeController();
         QStringList shown;
         QObject context;
-        connect(controller.get(), &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
-            [&shown](const QString &text) { shown << text; });
-        QMetaObject::invokeMethod(
-            controller.get(), "getReleaseNotesOrLicenseData", Q_ARG(QString, url));
-        if (!QTest::qWaitFor([&] { return !shown.isEmpty(); }, TimeoutMs))
-            shown << QStringLiteral("no answer");
+        const auto collect = [&shown](const QString &text) { shown << text; };
+        if (place == "parse") {
+            LmtOnlineRegistryParser parser(
+                std::make_shared<LmtDownloadManager>(), std::make_shared<LmtCoreToolModel>());
+            connect(&parser,
+                qOverload<QString, ConsoleMessageType>(&ILmtRegistryParser::appendUILog), &context,
+                collect);
+            parser.parse();
+        } else if (place == "download") {
+            shown = waitFor(startedConnector()->downloadTool(Tool, "1.0.0.1"));
+        } else if (place == "install") {
+            shown = waitFor(
+                startedConnector()->installTool(Tool, "1.0.0.1", { "--", "/verysilent" }));
+        } else if (place == "checkUpdate") {
+            QString newVersion;
+            shown << lmttest::failureOf(
+                [&] { startedConnector()->checkForUpdate(Tool, newVersion); });
+        } else if (place == "store") {
+            LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
+            dialog.show();
+            lmttest::MessageBoxWatcher boxes;
+            dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
+            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            // The site is probed off the GUI thread.
+            if (!QTest::qWaitFor([&dialog] { return !dialog.isCheckingUrl(); }, TimeoutMs))
+                return { "no answer" };
+            shown = boxes.texts();
+        } else if (place == "request") {
+            lmttest::FakeServices services;
+            const auto controller = services.makeController();
+            connect(controller.get(), &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
+                collect);
+            QMetaObject::invokeMethod(
+                controller.get(), "getReleaseNotesOrLicenseData", Q_ARG(QString, url));
+            if (!QTest::qWaitFor([&] { return !shown.isEmpty(); }, TimeoutMs))
+                shown << "no answer";
+        } else if (place == "open") {
+            LmtToolLinksCell cell(LmtToolLinksData { "Demo", "1.0.0.1", url, {} });
+            // The document dialog is modal: closed as soon as it runs.
+            QTimer::singleShot(0, [] {
+                if (QWidget *dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
+            cell.findChild<QPushButton *>("lblReleaseNotes")->click();
+        }
         return shown;
-    }
-
-    static QStringList openDocumentLink(const QString &url)
-    {
-        LmtToolLinksCell cell(LmtToolLinksData { "Demo", "1.0.0.1", url, {} });
-        // The document dialog is modal: closed as soon as it runs.
-        QTimer::singleShot(0, [] {
-            if (QWidget *dialog = QApplication::activeModalWidget())
-                dialog->close();
-        });
-        cell.findChild<QPushButton *>("lblReleaseNotes")->click();
-        return {};
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();
-        m_site.setHandler([this](const lmttest::HttpRequest &request) {
-            lmttest::HttpResponse response;
-            if (request.target.startsWith("/api/v1/tools/"))
-                response.body = registry();
-            else
-                response.status = 404;
-            return response;
+        const QByteArray registry
+            = lmttest::fixture("e2e/one-tool-registry.json")
+                  .replace("{packageUrl}", siteUrl("/files/demo-1.0.0.1.sh").toUtf8());
+        m_site.setHandler([registry](const lmttest::HttpRequest &request) {
+            return request.target.startsWith("/api/v1/tools/")
+                ? lmttest::HttpResponse { 200, registry, {} }
+                : lmttest::HttpResponse { 404, {}, {} };
         });
         QVERIFY(QDir().mkpath(m_sandbox.filePath("logs")));
         QVERIFY(restartLogIn(m_sandbox.filePath("logs")));
@@ -163,7 +145,7 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         if (!m_launcher.isEmpty())
-            lmttest::runLauncherService(m_launcher, { QStringLiteral("-stop") });
+            lmttest::runLauncherService(m_launcher, { "-stop" });
     }
 
     // The password ends at the last '@' before the path; nothing else in the text changes.
@@ -177,65 +159,27 @@ private Q_SLOTS:
 
     void urlsAreLoggedWithoutTheirPassword_data()
     {
-        QTest::addColumn<Place>("place");
-        QTest::addColumn<QString>("logged");
-
-        const QString registry = QStringLiteral("/api/v1/tools/");
-        const QString broken = QStringLiteral("/broken/");
-        const auto shown = [this](const QString &path) { return siteUrl(path, false); };
-        QTest::newRow("online registry request")
-            << Place { registry, [this] { return parseOnlineRegistry(); } }
-            << "Requesting online tool data from Url: " + shown(registry) + "?dependencies=true";
-        QTest::newRow("package of the online registry")
-            << Place { registry, [this] { return parseOnlineRegistry(); } }
-            << "Add package, url: " + shown("/files/demo-1.0.0.1.sh");
-        QTest::newRow("download by the launcher service") << Place {
-            broken, [this] { return waitFor(startedConnector()->downloadTool(Tool, "1.0.0.1")); }
-        } << "Cannot read the registry " + shown(broken) + "?dependencies=true";
-        QTest::newRow("installation by the launcher service")
-            << Place { broken,
-                   [this] {
-                       return waitFor(startedConnector()->installTool(
-                           Tool, "1.0.0.1", { "--", "/verysilent" }));
-                   } }
-            << "installerArgs: -kor.service installOnly " + Tool + ":1.0.0.1 " + shown(broken)
-                + " -- /verysilent";
-        QTest::newRow("update check by the launcher service") << Place { broken,
-            [this] {
-                QString newVersion;
-                return QStringList { lmttest::failureOf(
-                    [&] { startedConnector()->checkForUpdate(Tool, newVersion); }) };
-            } } << "-kor.service checkUpdate " + Tool + " " + shown(broken) + " -silent";
-        QTest::newRow("update site that does not answer")
-            << Place { registry, [this] { return storeUpdateSite(siteUrl("/missing/")); } }
-            << "Unable to access update site URL '" + shown("/missing/") + "'";
-        QTest::newRow("update site stored")
-            << Place { broken, [this, registry] { return storeUpdateSite(siteUrl(registry)); } }
-            << "Update site URL stored: " + shown(registry);
-        QTest::newRow("document fetched by the controller")
-            << Place { registry, [this] { return requestDocument(siteUrl("/notes/")); } }
-            << "getReleaseNotesOrLicenseData(), " + shown("/notes/");
-        QTest::newRow("document link")
-            << Place { registry, [this] { return openDocumentLink(siteUrl("/notes/")); } }
-            << "Document requested: " + shown("/notes/");
+        lmttest::rowsFrom("e2e/url-logging-places.txt", { "site", "place", "path", "logged" });
     }
-
     void urlsAreLoggedWithoutTheirPassword()
     {
-        QFETCH(Place, place);
+        QFETCH(QString, site);
+        QFETCH(QString, place);
+        QFETCH(QString, path);
         QFETCH(QString, logged);
-        setKorOnlineUrl(siteUrl(place.sitePath));
+        setKorOnlineUrl(siteUrl(site));
 
         lmttest::LogCapture capture; // makes the log the message handler again
         auto &log = zendrel::lmt::shared_toolkit::Log::instance();
         const QString logFile = log.fileName();
         log.flush();
         const qsizetype before = lmttest::readFile(logFile).size();
-        const QStringList shown = place.run();
+        const QStringList shown = run(place, siteUrl(path));
         log.flush();
         const QString written = QString::fromUtf8(lmttest::readFile(logFile).mid(before));
 
-        QVERIFY2(written.contains(logged), qPrintable(written));
+        QVERIFY2(
+            written.contains(logged.replace("{url}", siteUrl(path, false))), qPrintable(written));
         QVERIFY2(!written.contains(Password), qPrintable(written));
         for (const QString &text : shown)
             QVERIFY2(!text.contains(Password), qPrintable(text));
