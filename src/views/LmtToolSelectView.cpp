@@ -10,6 +10,7 @@
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectRow.h"
 #include "views/LmtToolVersionDelegate.h"
+#include "views/LmtVisibleRowEditors.h"
 
 #include <QGuiApplication>
 #include <QHash>
@@ -118,6 +119,8 @@ LmtToolSelectView::LmtToolSelectView(QWidget *parent)
     m_additionalModel = new LmtToolSelectModel(false, this);
     setupTable(m_tableViewBase, m_baseModel);
     setupTable(m_tableViewAdditional, m_additionalModel);
+    m_baseEditors = new LmtVisibleRowEditors(m_tableViewBase);
+    m_additionalEditors = new LmtVisibleRowEditors(m_tableViewAdditional);
     connectModel(m_baseModel);
     connectModel(m_additionalModel);
 
@@ -398,23 +401,13 @@ void LmtToolSelectView::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolMo
     qCDebug(lmtLocal).noquote() << Tag << "<< updateToolsData()";
 }
 
-void LmtToolSelectView::openEditors(QTableView *table, int column)
-{
-    QAbstractItemModel *model = table->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QModelIndex index = model->index(row, column);
-        if (model->flags(index).testFlag(Qt::ItemIsEditable))
-            table->openPersistentEditor(index);
-    }
-}
-
 void LmtToolSelectView::syncTables()
 {
-    openEditors(m_tableViewBase, LmtToolSelectModel::ColumnVersion);
-    openEditors(m_tableViewAdditional, LmtToolSelectModel::ColumnVersion);
+    m_baseEditors->follow(LmtToolSelectModel::ColumnVersion);
+    m_additionalEditors->follow(LmtToolSelectModel::ColumnVersion);
     LmtSyncedTableView::syncTables();
-    openEditors(m_tableViewBase, LmtToolSelectModel::ColumnInfo);
-    openEditors(m_tableViewAdditional, LmtToolSelectModel::ColumnInfo);
+    m_baseEditors->follow(LmtToolSelectModel::ColumnInfo);
+    m_additionalEditors->follow(LmtToolSelectModel::ColumnInfo);
 }
 
 void LmtToolSelectView::onTooLSelectionChanged()

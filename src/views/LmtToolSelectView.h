@@ -23,6 +23,7 @@ namespace zendrel::lmt::setup {
 
 class LmtCoreToolModel;
 class LmtToolSelectModel;
+class LmtVisibleRowEditors;
 
 // The select step of the wizard: "Base Packages" above "Additional Packages". Besides showing
 // the two select tables it owns the dependency logic between them: which selected versions
@@ -36,8 +37,8 @@ public:
     explicit LmtToolSelectView(QWidget *parent = nullptr);
     ~LmtToolSelectView() override;
 
-    // Opens the drop-downs before the widths are synced (they take part in the sizing) and
-    // the information cells afterwards.
+    // Opens the drop-downs of the rows in reach before the widths are synced (they take part
+    // in the sizing) and the information cells afterwards.
     void syncTables() override;
 
     LmtToolSelectModel *baseModel() const { return m_baseModel; }
@@ -79,7 +80,6 @@ private:
     void setupForm();
     void setupTable(QTableView *table, LmtToolSelectModel *model);
     void connectModel(LmtToolSelectModel *model);
-    void openEditors(QTableView *table, int column);
     // The shown versions of the rows as they are now, worked out again only when a row shows
     // another version than last time (the dependency selection asks at every level).
     const LmtToolVersionList &currentShownVersions();
@@ -104,6 +104,8 @@ private:
 
     LmtToolSelectModel *m_baseModel = nullptr;
     LmtToolSelectModel *m_additionalModel = nullptr;
+    LmtVisibleRowEditors *m_baseEditors = nullptr;
+    LmtVisibleRowEditors *m_additionalEditors = nullptr;
     LmtMissingDependencies m_missingDependencies;
     // The list as the tables last showed it: their cells change where the new one differs.
     LmtMissingDependencies m_shownMissingDependencies;

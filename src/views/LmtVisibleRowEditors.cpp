@@ -1,0 +1,97 @@
+#include "views/LmtVisibleRowEditors.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScrollBar>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace zendrel::lmt::setup {
+
+LmtVisibleRowEditors::LmtVisibleRowEditors(QTableView *table)
+    : QObject(table)
+    , m_table(table)
+{
+    connect(
+        table->verticalScrollBar(), &QScrollBar::valueChanged, this, &LmtVisibleRowEditors::update);
+    // The reset has already closed every editor of the old rows.
+    connect(table->model(), &QAbstractItemModel::modelReset, this, [this] {
+        m_columns.clear();
+        m_open.clear();
+    });
+    table->installEventFilter(this);
+    table->viewport()->installEventFilter(this);
+}
+
+void LmtVisibleRowEditors::follow(int column)
+{
+    if (!m_columns.contains(column))
+        m_columns.append(column);
+    update();
+}
+
+bool LmtVisibleRowEditors::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool viewportResized = watched == m_table->viewport() && event->type() == QEvent::Resize;
+    const bool tableShown = watched == m_table && event->type() == QEvent::Show;
+    if (viewportResized || tableShown)
+        update();
+    return QObject::eventFilter(watched, event);
+}
+
+// Closing the editor with the keyboard focus would hand the focus to the next cell, and the
+// view scrolls back to it: the user's scrolling would undo itself.
+bool LmtVisibleRowEditors::holdsFocus(const QModelIndex &index) const
+{
+    const QWidget *editor = m_table->indexWidget(index);
+    const QWidget *focus = QApplication::focusWidget();
+    return editor && focus && (editor == focus || editor->isAncestorOf(focus));
+}
+
+std::pair<int, int> LmtVisibleRowEditors::rowsInReach() const
+{
+    const int rows = m_table->model() ? m_table->model()->rowCount() : 0;
+    const int viewHeight = m_table->viewport()->height();
+    if (!m_table->isVisible() || viewHeight <= 0)
+        return { 0, std::min(rows, RowsBeforeShown) - 1 };
+    int first = m_table->rowAt(0);
+    int last = m_table->rowAt(viewHeight - 1);
+    if (first < 0)
+        first = 0;
+    if (last < 0)
+        last = rows - 1;
+    const int screenful = last - first + 1;
+    return { std::max(0, first - screenful), std::min(rows - 1, last + screenful) };
+}
+
+void LmtVisibleRowEditors::update()
+{
+    if (m_columns.isEmpty())
+        return;
+    const auto [first, last] = rowsInReach();
+
+    const QList<QPersistentModelIndex> open = std::exchange(m_open, {});
+    for (const QPersistentModelIndex &index : open) {
+        if (!index.isValid())
+            continue;
+        if ((index.row() < first || index.row() > last) && !holdsFocus(index))
+            m_table->closePersistentEditor(index);
+        else
+            m_open.append(index);
+    }
+
+    QAbstractItemModel *model = m_table->model();
+    for (int row = first; row <= last; ++row) {
+        for (int column : std::as_const(m_columns)) {
+            const QModelIndex index = model->index(row, column);
+            if (!model->flags(index).testFlag(Qt::ItemIsEditable)
+                || m_table->isPersistentEditorOpen(index))
+                continue;
+            m_table->openPersistentEditor(index);
+            m_open.append(index);
+        }
+    }
+}
+
+} // namespace zendrel::lmt::setup

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPersistentModelIndex>
+
+class QTableView;
+
+namespace zendrel::lmt::setup {
+
+// Keeps the editors of some columns of a table open on the rows in reach of the user: the rows
+// in view and a screenful above and below them. Each persistent editor is a widget of its own;
+// with thousands of them every paint of the table works out which siblings hide which (cost
+// growing with the square of their number) and each costs about 100 KiB, while a user only
+// ever sees a screenful. Editors of rows scrolled out of reach are closed again, so a long
+// table costs the same as a short one. The editor with the keyboard focus stays open.
+class LmtVisibleRowEditors : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The table has its model already.
+    explicit LmtVisibleRowEditors(QTableView *table);
+
+    // Opens the editors of the column's editable cells in reach now and as the table scrolls
+    // or grows; a model reset forgets the column until it is followed again.
+    void follow(int column);
+
+    // Rows worked with while the table is not shown yet (no view to measure).
+    static constexpr int RowsBeforeShown = 50;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void update();
+    // First and last row in reach; first > last when the table has no rows.
+    std::pair<int, int> rowsInReach() const;
+    bool holdsFocus(const QModelIndex &index) const;
+
+    QTableView *m_table;
+    QList<int> m_columns;
+    QList<QPersistentModelIndex> m_open;
+};
+
+} // namespace zendrel::lmt::setup
