@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -147,21 +148,23 @@ private Q_SLOTS:
         env.insert("QT_QPA_PLATFORM", "offscreen");
 
         QProcess program;
+        const auto stop = qScopeGuard([&] {
+            program.kill();
+            program.waitForFinished(10000);
+        });
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(m_root + "/usr/bin/lumetra-setup", {});
         QVERIFY(program.waitForStarted(10000));
+        // The first entry of the shipped 3rd-party tools file, or the refresh's complaint.
+        const QString found = "Discovered available 3rd party tool 'Visual Studio Code'";
+        const QString missing = "Resources folder not found!";
         QString output;
-        const auto outputSoFar
-            = [&] { return output += QString::fromLocal8Bit(program.readAll()); };
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            outputSoFar().contains("Parse 3rd party tool Registry"), qPrintable(output), 60000);
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            outputSoFar().contains("Discovered available 3rd party tool 'Visual Studio Code'"),
-            qPrintable(output), 30000);
-        program.kill();
-        program.waitForFinished(10000);
-        QVERIFY2(!output.contains("Resources folder not found!"), qPrintable(output));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (output += QString::fromLocal8Bit(program.readAll())).contains(found)
+                || output.contains(missing),
+            60000);
+        QVERIFY2(!output.contains(missing), qPrintable(output));
     }
 
     void debianPackageHoldsTheTreeAndItsDependencies()
