@@ -139,6 +139,10 @@ private Q_SLOTS:
         for (QChar c : QStringLiteral("Lumetra"))
             title.append(char(0)).append(char(c.unicode()));
         QVERIFY(content.contains(title));
+        // The pictures of the four wizard pages that scripts/screenshots takes are printed in it.
+        const qsizetype pictures
+            = QString::fromLatin1(content).count(QRegularExpression("/Subtype\\s*/Image\\b"));
+        QVERIFY2(pictures >= 4, qPrintable(QString::number(pictures)));
     }
 };
 
