@@ -452,7 +452,7 @@ Möchten Sie diese Aktualisierung herunterladen und nach dem Beenden der Anwendu
     </message>
     <message>
         <source>Refresh </source>
-        <translation>Aktualisieren </translation>
+        <translation>Neu laden </translation>
     </message>
     <message>
         <source>Retry</source>
@@ -724,7 +724,7 @@ Möchten Sie diese Aktualisierung herunterladen und nach dem Beenden der Anwendu
     </message>
     <message>
         <source>Scope:</source>
-        <translation>Bereich:</translation>
+        <translation>Geltungsbereich:</translation>
     </message>
     <message>
         <source>Path:</source>
