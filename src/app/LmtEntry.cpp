@@ -2,6 +2,7 @@
 
 #include "app/LmtApplication.h"
 #include "app/LmtHeartbeat.h"
+#include "app/LmtTranslations.h"
 #include "base/LmtLogLocation.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
@@ -17,6 +18,7 @@
 #include "services/LmtServiceTypes.h"
 #include "services/LmtSetupSelfUpdater.h"
 #include "services/LmtUninstaller.h"
+#include "shared_toolkit/LmtTr.h"
 #include "shared_toolkit/Log.h"
 #include "ui/LmtMainWindow.h"
 #include "views/LmtViewTypes.h"
@@ -31,6 +33,12 @@
 namespace zendrel::lmt::setup {
 
 namespace {
+
+// The translation context of the start-up texts.
+class LmtEntry
+{
+    LMT_TR_CONTEXT(LmtEntry)
+};
 
 // Everything after the application object: identity, settings, log, services, window and event
 // loop; any of it may throw. The objects live in this scope, so they are torn down (window
@@ -93,11 +101,11 @@ QString startupFailureText(std::exception_ptr failure)
     } catch (const QString &text) {
         return text;
     } catch (const std::runtime_error &e) {
-        return QObject::tr("Runtime error: %1").arg(QString::fromUtf8(e.what()));
+        return LmtEntry::trLog("Runtime error: %1").arg(QString::fromUtf8(e.what()));
     } catch (const std::exception &e) {
-        return QObject::tr("Exception: %1").arg(QString::fromUtf8(e.what()));
+        return LmtEntry::trLog("Exception: %1").arg(QString::fromUtf8(e.what()));
     } catch (...) {
-        return QObject::tr("An unknown exception occurred");
+        return LmtEntry::trLog("An unknown exception occurred");
     }
 }
 
@@ -105,6 +113,7 @@ int runSetupApplication(int argc, char **argv)
 {
     int exitCode = 1;
     QApplication application(argc, argv);
+    const LmtTranslations translations(QLocale::system(), LmtTranslations::besideProgram());
     std::exception_ptr failure;
     try {
         exitCode = buildAndRun();
@@ -114,8 +123,8 @@ int runSetupApplication(int argc, char **argv)
     if (failure) {
         const QString text = startupFailureText(failure);
         qCCritical(lmtLocal).noquote() << text;
-        QMessageBox::critical(
-            nullptr, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
+        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(),
+            shared_toolkit::shownText(text), QMessageBox::Ok);
     }
     return exitCode;
 }

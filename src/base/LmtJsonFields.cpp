@@ -1,6 +1,7 @@
 #include "base/LmtJsonFields.h"
 
-#include <QCoreApplication>
+#include "shared_toolkit/LmtTr.h"
+
 #include <QJsonValue>
 
 #include <stdexcept>
@@ -13,8 +14,9 @@ namespace {
 
 [[noreturn]] void fail(const char *message, const QString &key)
 {
-    const QString text = QCoreApplication::translate("LmtBaseRegistryParser", message).arg(key);
-    throw std::runtime_error(text.toStdString());
+    // The text goes to the log as well as to the window.
+    throw std::runtime_error(
+        shared_toolkit::LmtLogText("LmtBaseRegistryParser", message).arg(key).toStdString());
 }
 
 // The value under key, of the expected JSON type; throws the missing-key or the given

@@ -180,7 +180,7 @@ void LmtSetupController::updateTools(bool restoreSelection)
 void LmtSetupController::startLauncherService()
 {
     qCInfo(lmtLocal).noquote() << Tag << "startLauncherService() requested";
-    Q_EMIT appendUILog(tr("Start Launcher Service"), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(trLog("Start Launcher Service"), ConsoleMessageType::Auto);
     Q_EMIT startLauncherServiceRequested();
 }
 
@@ -283,7 +283,7 @@ void LmtSetupController::updateToolsImpl(bool restoreSelection)
         qCCritical(lmtLocal).noquote()
             << Tag << QStringLiteral("Failed to parse KOR Registry: ") + reason;
         Q_EMIT error(GeneralError,
-            tr("Failed to update tool list. Parsing of the Local Tools Registry failed: %1")
+            trLog("Failed to update tool list. Parsing of the Local Tools Registry failed: %1")
                 .arg(reason));
     }
     try {
@@ -293,15 +293,15 @@ void LmtSetupController::updateToolsImpl(bool restoreSelection)
         qCCritical(lmtLocal).noquote()
             << Tag << QStringLiteral("Failed to parse 3rd Party Tool Registry: ") + reason;
         Q_EMIT error(GeneralError,
-            tr("Failed to get tool information. Parsing of the thirdparty Tool Registry failed: "
-               "%1")
+            trLog("Failed to get tool information. Parsing of the thirdparty Tool Registry failed: "
+                  "%1")
                 .arg(reason));
     }
 
     if (success) {
         if (restoreSelection)
             m_coreToolModel->restoreSelection(previousTools);
-        Q_EMIT appendUILog(tr("Updated the tool list"), ConsoleMessageType::Auto);
+        Q_EMIT appendUILog(trLog("Updated the tool list"), ConsoleMessageType::Auto);
     }
     Q_EMIT toolDataChanged(success);
     qCDebug(lmtLocal).noquote() << Tag << "<< updateToolsImpl()";
@@ -318,7 +318,7 @@ void LmtSetupController::parseOnlineRegistry(bool &success)
             qCCritical(lmtLocal).noquote()
                 << Tag << "Failed to update tool list. Access Token is not valid";
             Q_EMIT appendUILog(
-                tr("Access Token is not valid - Logging out ..."), ConsoleMessageType::Auto);
+                trLog("Access Token is not valid - Logging out ..."), ConsoleMessageType::Auto);
             startLogout();
             Q_EMIT error(AccessTokenError, QString());
             return;
@@ -330,11 +330,11 @@ void LmtSetupController::parseOnlineRegistry(bool &success)
                    .arg(describe(e));
         const QString downloads = downloadsDirectory().absolutePath();
         Q_EMIT error(NetworkError,
-            tr("Failed to fetch tools information. Please restore network connection. In order "
-               "to access already downloaded packages please go to your downloads directory (<a "
-               "href=\"%1%2\">%2</a>). You can also download and install Lumetra Tools Package "
-               "and other software by downloading them directly from <a href=\"%3\">Lumetra "
-               "Offline Installation webpage</a>.")
+            trLog("Failed to fetch tools information. Please restore network connection. In order "
+                  "to access already downloaded packages please go to your downloads directory (<a "
+                  "href=\"%1%2\">%2</a>). You can also download and install Lumetra Tools Package "
+                  "and other software by downloading them directly from <a href=\"%3\">Lumetra "
+                  "Offline Installation webpage</a>.")
                 .arg(fileUrlPrefix(), downloads, offlineInstallationPageUrl()));
     } catch (...) {
         const QString reason = currentFailure();
@@ -342,7 +342,7 @@ void LmtSetupController::parseOnlineRegistry(bool &success)
         qCCritical(lmtLocal).noquote()
             << Tag << QStringLiteral("Failed to parse KOR Registry: ") + reason;
         Q_EMIT error(GeneralError,
-            tr("Failed to update tool list. Parsing of the Online Tools Registry failed: %1")
+            trLog("Failed to update tool list. Parsing of the Online Tools Registry failed: %1")
                 .arg(reason));
     }
 }
@@ -356,7 +356,7 @@ void LmtSetupController::startLauncherServiceImpl()
         const QString reason = currentFailure();
         qCCritical(lmtLocal).noquote() << Tag << "Failed to start Launcher Service";
         qCCritical(lmtLocal).noquote() << Tag << reason;
-        Q_EMIT error(GeneralError, tr("Failed to start Launcher Service: '%1'").arg(reason));
+        Q_EMIT error(GeneralError, trLog("Failed to start Launcher Service: '%1'").arg(reason));
     }
     verifyStoredToken();
     qCDebug(lmtLocal).noquote() << Tag << "<< startLauncherServiceImpl()";
@@ -382,7 +382,8 @@ void LmtSetupController::verifyStoredToken()
                                   << "Stored token does not match the one received from KOR "
                                      "launcher service - discarding stored token";
     m_loginManager->discardAccessToken();
-    Q_EMIT appendUILog(tr("Access Token is not valid - Logging out ..."), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(
+        trLog("Access Token is not valid - Logging out ..."), ConsoleMessageType::Auto);
     // Through the login handler, not straight to the window: the online parser still holds the
     // discarded record (restoreSettings() handed it over) and would send it with the next
     // refresh.
@@ -395,7 +396,7 @@ void LmtSetupController::startLoginImpl()
         m_loginManager->startLogin();
     } catch (...) {
         const QString reason = currentFailure();
-        Q_EMIT error(GeneralError, tr("Failed to Login: '%1'").arg(reason));
+        Q_EMIT error(GeneralError, trLog("Failed to Login: '%1'").arg(reason));
     }
 }
 
@@ -432,7 +433,7 @@ void LmtSetupController::startInstallImpl()
         m_installer->start();
     } catch (...) {
         const QString reason = currentFailure();
-        Q_EMIT error(GeneralError, tr("Failed to start downloader : '%1'").arg(reason));
+        Q_EMIT error(GeneralError, trLog("Failed to start downloader : '%1'").arg(reason));
     }
 }
 
@@ -444,19 +445,20 @@ void LmtSetupController::stopInstallImpl()
         m_uninstaller->stop();
     } catch (...) {
         const QString reason = currentFailure();
-        Q_EMIT error(GeneralError, tr("Failed to stop downloader: '%1'").arg(reason));
+        Q_EMIT error(GeneralError, trLog("Failed to stop downloader: '%1'").arg(reason));
     }
 }
 
 void LmtSetupController::checkIfUpdateAvailableImpl()
 {
-    Q_EMIT appendUILog(tr("Checking for the Lumetra™ Setup update..."), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(
+        trLog("Checking for the Lumetra™ Setup update..."), ConsoleMessageType::Auto);
     try {
         m_selfUpdater->checkForUpdate();
     } catch (...) {
         const QString reason = currentFailure();
         const QString message
-            = tr("Failed to check for the Lumetra™ Setup update: '%1'").arg(reason);
+            = trLog("Failed to check for the Lumetra™ Setup update: '%1'").arg(reason);
         qCCritical(lmtLocal).noquote() << Tag << message << ":" << reason;
         Q_EMIT error(GeneralError, message);
     }
@@ -469,7 +471,7 @@ void LmtSetupController::onStartDownloadSelfUpdateImpl()
     } catch (...) {
         const QString reason = currentFailure();
         Q_EMIT error(
-            GeneralError, tr("Failed to download Lumetra™ Setup update: '%1'").arg(reason));
+            GeneralError, trLog("Failed to download Lumetra™ Setup update: '%1'").arg(reason));
     }
 }
 
@@ -479,7 +481,7 @@ void LmtSetupController::onStartSelfUpdateImpl()
         m_selfUpdater->startToInstallUpdate();
     } catch (...) {
         const QString reason = currentFailure();
-        Q_EMIT error(GeneralError, tr("Failed to update Lumetra™ Setup: '%1'").arg(reason));
+        Q_EMIT error(GeneralError, trLog("Failed to update Lumetra™ Setup: '%1'").arg(reason));
     }
 }
 
@@ -500,15 +502,15 @@ void LmtSetupController::fetchDocument(const QString &url)
         return;
     } catch (const NetworkException &e) {
         const QString hint = e.code() == QNetworkReply::ContentNotFoundError
-            ? tr("Please make sure you are logged in.")
+            ? trLog("Please make sure you are logged in.")
             : QString();
-        failure = tr("Failed to get 'Release Notes' or 'License' data,\n%1.\n%2")
+        failure = trLog("Failed to get 'Release Notes' or 'License' data,\n%1.\n%2")
                       .arg(describe(e), hint);
     } catch (...) {
         const QString reason = currentFailure();
         // For instance another request still in flight: the dialog waits for an answer, so it
         // gets the failure text rather than nothing.
-        failure = tr("Failed to get 'Release Notes' or 'License' data,\n%1.\n%2")
+        failure = trLog("Failed to get 'Release Notes' or 'License' data,\n%1.\n%2")
                       .arg(reason, QString());
     }
     Q_EMIT error(GeneralError, failure);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/LmtServiceTypes.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QObject>
 #include <QString>
@@ -30,6 +31,7 @@ class LmtCoreToolModel;
 class LmtSetupController : public QObject
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtSetupController)
 
 public:
     LmtSetupController(std::shared_ptr<LmtCoreToolModel> coreToolModel,

@@ -63,7 +63,7 @@ void Lmt3rdPartyRegistryParser::parse()
     qCDebug(lmtLocal).noquote() << Tag
                                 << ">>>>>>>>>> Parse 3rd party tool registry JSON >>>>>>>>>>";
     const QJsonArray entries = loadDocument();
-    Q_EMIT appendUILog(tr("Parse 3rd party tool Registry"), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(trLog("Parse 3rd party tool Registry"), ConsoleMessageType::Auto);
     for (const QJsonValue &entry : entries) {
         if (!entry.isObject()) {
             qCCritical(lmtLocal).noquote()
@@ -80,19 +80,19 @@ QJsonArray Lmt3rdPartyRegistryParser::loadDocument() const
     const QDir directory(m_applicationDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
                                                           : m_applicationDirectory);
     if (!QFileInfo(directory.filePath(ResourcesFolder)).isDir())
-        fail(tr("Resources folder not found!"));
+        fail(trLog("Resources folder not found!"));
     QFile file(QDir(directory.filePath(ResourcesFolder)).filePath(ToolsFileName));
     if (!file.exists())
-        fail(tr("'%1' JSON file not found!").arg(file.fileName()));
+        fail(trLog("'%1' JSON file not found!").arg(file.fileName()));
     if (!file.open(QIODevice::ReadOnly))
-        fail(tr("Cannot open JSON file '%1' for reading").arg(file.fileName()));
+        fail(trLog("Cannot open JSON file '%1' for reading").arg(file.fileName()));
 
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
     if (document.isNull())
         fail(error.errorString());
     if (!document.isArray())
-        fail(tr("Invalid document format - file does not contain a JSON Array"));
+        fail(trLog("Invalid document format - file does not contain a JSON Array"));
     return document.array();
 }
 
@@ -126,8 +126,8 @@ void Lmt3rdPartyRegistryParser::parseOnlineEntry(
     tool->addVersion(version);
     version->setExternalUrl(QUrl(getString(online, QStringLiteral("externalUrl"))));
     version->setSilentInstall(false);
-    Q_EMIT appendUILog(
-        tr("Discovered available 3rd party tool '%1'").arg(tool->name()), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(trLog("Discovered available 3rd party tool '%1'").arg(tool->name()),
+        ConsoleMessageType::Auto);
 }
 
 void Lmt3rdPartyRegistryParser::parseLocalEntry(
@@ -146,7 +146,7 @@ void Lmt3rdPartyRegistryParser::parseLocalEntry(
         if (!version)
             continue;
         tool->addVersion(version);
-        Q_EMIT appendUILog(tr("Discovered installed 3rd party tool '%1', version %2")
+        Q_EMIT appendUILog(trLog("Discovered installed 3rd party tool '%1', version %2")
                                .arg(tool->name(), version->version()),
             ConsoleMessageType::Auto);
         discoverInstalledPlugins(local, tool, version);

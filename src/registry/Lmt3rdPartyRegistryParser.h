@@ -2,6 +2,7 @@
 
 #include "registry/ILmtRegistryParser.h"
 #include "registry/LmtBaseRegistryParser.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -21,6 +22,7 @@ class Lmt3rdPartyTool;
 class Lmt3rdPartyRegistryParser : public ILmtRegistryParser, public LmtBaseRegistryParser
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(Lmt3rdPartyRegistryParser)
 
 public:
     static constexpr std::chrono::milliseconds DefaultProbeTimeout { 30000 };

@@ -25,7 +25,7 @@ const QString kSetupFeatureId = QStringLiteral("com.zdr.tb.tool.lumetrasetup");
 [[noreturn]] void failUnreadable(const QString &path, const QString &reason)
 {
     throw std::runtime_error(
-        LmtLocalRegistryParser::tr("Cannot read the registry directory '%1': %2")
+        LmtLocalRegistryParser::trLog("Cannot read the registry directory '%1': %2")
             .arg(QDir::toNativeSeparators(path), reason)
             .toStdString());
 }
@@ -64,7 +64,7 @@ void LmtLocalRegistryParser::parse()
     if (m_directories.isEmpty())
         qCWarning(lmtLocal).noquote()
             << kTag << "No KOR Registry directories provided to be parsed";
-    Q_EMIT appendUILog(tr("Parse Local KOR Registry"), ConsoleMessageType::Auto);
+    Q_EMIT appendUILog(trLog("Parse Local KOR Registry"), ConsoleMessageType::Auto);
 
     // Ascending keys: the current user's installations come first.
     for (auto it = m_directories.constBegin(); it != m_directories.constEnd(); ++it) {
@@ -114,8 +114,8 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
             << kTag << QStringLiteral("cannot open registry file '%1' for reading").arg(filePath);
         // Skipped like a broken file, so the other installations stay listed; but the user is
         // told, or a tool that is installed would silently show as not installed.
-        Q_EMIT appendUILog(tr("The Zendrel tools registry file '%1' cannot be read: %2. The "
-                              "installation it records is not listed.")
+        Q_EMIT appendUILog(trLog("The Zendrel tools registry file '%1' cannot be read: %2. The "
+                                 "installation it records is not listed.")
                                .arg(QDir::toNativeSeparators(filePath), file.errorString()),
             ConsoleMessageType::Warning);
         return;
@@ -123,7 +123,7 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
     qCInfo(lmtLocal).noquote() << kTag << QStringLiteral("Loading json file %1").arg(filePath);
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
     if (document.isNull() || document.isEmpty() || !document.isObject())
-        throw std::runtime_error(tr("file does not contain a JSON object").toStdString());
+        throw std::runtime_error(trLog("file does not contain a JSON object").toStdString());
     const QJsonObject entry = document.object();
 
     const QString typeText = entry.contains("type") ? getString(entry, "type") : QString();
@@ -153,7 +153,7 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
     const QRegularExpressionMatch match = prefix.match(versionText);
     if (!match.hasMatch())
         throw std::runtime_error(
-            tr("Cannot parse JSON object version: %1").arg(versionText).toStdString());
+            trLog("Cannot parse JSON object version: %1").arg(versionText).toStdString());
     versionText = match.captured(0);
 
     QString path;
@@ -168,15 +168,16 @@ void LmtLocalRegistryParser::parseFile(const QString &filePath, int scope)
     if (!path.isEmpty() && !QFileInfo::exists(path)) {
         qCWarning(lmtLocal).noquote()
             << kTag << QStringLiteral("Entry path: '%1' does not exists on the disk").arg(path);
-        Q_EMIT appendUILog(tr("The Zendrel tools registry file '%1' defines the '%2' installation "
-                              "path as '%3', but the file doesn't exist on disk. Consider removing "
-                              "the registry file to get rid of this error.")
-                               .arg(filePath, title, path),
+        Q_EMIT appendUILog(
+            trLog("The Zendrel tools registry file '%1' defines the '%2' installation "
+                  "path as '%3', but the file doesn't exist on disk. Consider removing "
+                  "the registry file to get rid of this error.")
+                .arg(filePath, title, path),
             ConsoleMessageType::Warning);
         return;
     }
 
-    Q_EMIT appendUILog(tr("Discovered installed tool '%1', version %2").arg(title, versionText),
+    Q_EMIT appendUILog(trLog("Discovered installed tool '%1', version %2").arg(title, versionText),
         ConsoleMessageType::Auto);
     std::shared_ptr<LmtTool> tool = m_model->findTool(featureId);
     if (!tool) {

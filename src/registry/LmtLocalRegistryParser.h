@@ -4,6 +4,7 @@
 #include "registry/ILmtRegistryParser.h"
 #include "registry/LmtBaseRegistryParser.h"
 #include "services/ILmtSetupInstallation.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QDir>
 #include <QMap>
@@ -22,6 +23,7 @@ class LmtLocalRegistryParser : public ILmtRegistryParser,
                                public ILmtSetupInstallation
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtLocalRegistryParser)
 
 public:
     // Asks the provider once for its directories; the provider is not kept.

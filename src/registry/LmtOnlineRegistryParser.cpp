@@ -86,7 +86,7 @@ void LmtOnlineRegistryParser::parse()
     // the password.
     const QString shownUrl = url.toDisplayString();
     Q_EMIT appendUILog(
-        tr("Parse Online KOR Registry, url: %1").arg(shownUrl), ConsoleMessageType::Auto);
+        trLog("Parse Online KOR Registry, url: %1").arg(shownUrl), ConsoleMessageType::Auto);
     qCInfo(lmtLocal).noquote() << kTag
                                << QStringLiteral(
                                       "Requesting online tool data from Url: %1, Token: %2")
@@ -95,7 +95,7 @@ void LmtOnlineRegistryParser::parse()
 
     if (reply.isEmpty())
         throw std::runtime_error(
-            tr("Received empty reply from the remote KOR registry site").toStdString());
+            trLog("Received empty reply from the remote KOR registry site").toStdString());
 
     // Read one entry at a time where the reply allows that: the whole document's parse builds
     // a tree several times the reply's size, all of it held until the last entry is read.
@@ -108,10 +108,10 @@ void LmtOnlineRegistryParser::parse()
         const QJsonDocument document = QJsonDocument::fromJson(reply, &parseError);
         if (parseError.error != QJsonParseError::NoError || document.isNull() || document.isEmpty())
             throw std::runtime_error(
-                tr("Error parsing JSON: '%1'").arg(parseError.errorString()).toStdString());
+                trLog("Error parsing JSON: '%1'").arg(parseError.errorString()).toStdString());
         if (!document.isArray())
-            throw std::runtime_error(tr("Error parsing JSON - invalid document format, network "
-                                        "reply does not contain a JSON array")
+            throw std::runtime_error(trLog("Error parsing JSON - invalid document format, network "
+                                           "reply does not contain a JSON array")
                                          .toStdString());
         wholeDocument = document.array();
     }
@@ -134,7 +134,7 @@ void LmtOnlineRegistryParser::parse()
         } catch (const std::exception &e) {
             qCWarning(lmtLocal).noquote()
                 << kTag
-                << tr("Error parsing JSON tool object '%1': %2 - Skipping")
+                << QStringLiteral("Error parsing JSON tool object '%1': %2 - Skipping")
                        .arg(featureId, QString::fromUtf8(e.what()));
         }
     }
@@ -196,14 +196,15 @@ void LmtOnlineRegistryParser::parseTool(const QJsonObject &toolObject, QString &
         tool->setIsPatchVersionUpdatable(patchUpdatable);
 
         if (tool->hasVersion(versionText))
-            throw std::runtime_error(tr("Version '%1' already present in the Core Tool Model")
+            throw std::runtime_error(trLog("Version '%1' already present in the Core Tool Model")
                                          .arg(versionText)
                                          .toStdString());
 
         const auto version = LmtOnlineToolVersion::create(
             versionText, static_cast<quint64>(versionNumeric), versionId);
         tool->addVersion(version);
-        Q_EMIT appendUILog(tr("Discovered available tool '%1', version %2").arg(name, versionText),
+        Q_EMIT appendUILog(
+            trLog("Discovered available tool '%1', version %2").arg(name, versionText),
             ConsoleMessageType::Auto);
 
         addPackages(*version, getArray(versionObject, "downloadUrls"));

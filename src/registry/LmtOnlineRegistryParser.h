@@ -3,6 +3,7 @@
 #include "registry/ILmtOnlineRegistryParser.h"
 #include "registry/LmtBaseRegistryParser.h"
 #include "registry/LmtSharedStrings.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -23,6 +24,7 @@ class LmtOnlineToolVersion;
 class LmtOnlineRegistryParser : public ILmtOnlineRegistryParser, public LmtBaseRegistryParser
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtOnlineRegistryParser)
 
 public:
     LmtOnlineRegistryParser(std::shared_ptr<ILmtDownloadManager> downloadManager,

@@ -84,7 +84,8 @@ QByteArray LmtDownloadManager::get(
     // The token is replaced only once this call owns the manager, so that a rejected call
     // cannot change the header of the request in flight.
     if (!claim(change, std::move(token)))
-        throw std::runtime_error(tr("Another getData(Url) request is in progress").toStdString());
+        throw std::runtime_error(
+            trLog("Another getData(Url) request is in progress").toStdString());
     Q_EMIT getDataReq(url, timeoutMs);
     Outcome outcome = waitForOutcome();
 
@@ -95,12 +96,12 @@ QByteArray LmtDownloadManager::get(
         return outcome.body;
     if (outcome.error == QNetworkReply::ConnectionRefusedError)
         throw NetworkException(
-            tr("Network Error occurred: Check your network settings and restrictions (e.g. "
-               "firewall). Make sure there is access to the networking resources needed for "
-               "Lumetra Setup to work correctly. The full list can be found in the User Guide"),
+            trLog("Network Error occurred: Check your network settings and restrictions (e.g. "
+                  "firewall). Make sure there is access to the networking resources needed for "
+                  "Lumetra Setup to work correctly. The full list can be found in the User Guide"),
             outcome.error);
     throw NetworkException(
-        tr("Network Error occurred: '%1'").arg(enumeratorName(outcome.error)), outcome.error);
+        trLog("Network Error occurred: '%1'").arg(enumeratorName(outcome.error)), outcome.error);
 }
 
 void LmtDownloadManager::postData(const QUrl &url, const QByteArray &data, int timeoutMs)
@@ -108,7 +109,7 @@ void LmtDownloadManager::postData(const QUrl &url, const QByteArray &data, int t
     qCDebug(lmtLocal).noquote()
         << kTag << QStringLiteral("postData(), Url: '%1'").arg(url.toDisplayString());
     if (!claim(TokenChange::Keep, nullptr))
-        throw std::runtime_error(tr("Another request is in progress").toStdString());
+        throw std::runtime_error(trLog("Another request is in progress").toStdString());
     Q_EMIT postDataReqSignal(url, data, timeoutMs);
     Outcome outcome = waitForOutcome();
 
@@ -117,7 +118,8 @@ void LmtDownloadManager::postData(const QUrl &url, const QByteArray &data, int t
             "QNetworkAccessManager returned a null reply - internal error, not expected to happen");
     if (outcome.error != QNetworkReply::NoError)
         throw NetworkException(
-            tr("Network Error occurred: '%1'").arg(enumeratorName(outcome.error)), outcome.error);
+            trLog("Network Error occurred: '%1'").arg(enumeratorName(outcome.error)),
+            outcome.error);
     qCDebug(lmtLocal).noquote() << kTag << "postData() successful, response:"
                                 << QString::fromUtf8(outcome.body);
 }
@@ -179,7 +181,7 @@ void LmtDownloadManager::getDataImpl(QUrl url, int timeoutMs)
     QNetworkRequest request(url);
     if (m_token) {
         if (!m_token->isValid())
-            qCWarning(lmtLocal).noquote() << kTag << tr("Access token is not valid");
+            qCWarning(lmtLocal).noquote() << kTag << "Access token is not valid";
         // Sent even when empty, so that the service sees (and rejects) a broken sign-in
         // rather than an anonymous request.
         request.setRawHeader("Authorization", "Bearer " + m_token->accessToken());

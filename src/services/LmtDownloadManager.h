@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/ILmtDownloadManager.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QThread>
 
@@ -19,6 +20,7 @@ namespace zendrel::lmt::setup {
 class LmtDownloadManager : public ILmtDownloadManager
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtDownloadManager)
 
 public:
     LmtDownloadManager();

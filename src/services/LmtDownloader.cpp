@@ -77,7 +77,7 @@ void LmtDownloader::start(const QList<std::shared_ptr<LmtToolVersion>> &versions
     {
         QMutexLocker lock(&m_mutex);
         if (m_running)
-            throw std::runtime_error(tr("Downloader is already running.").toStdString());
+            throw std::runtime_error(trLog("Downloader is already running.").toStdString());
         m_jobs.clear();
         for (const std::shared_ptr<LmtToolVersion> &version : versions) {
             const Job job { version->featureId(), version->version() };
@@ -120,14 +120,14 @@ void LmtDownloader::stop()
     for (const Job &job : std::as_const(queued)) {
         Q_EMIT downloadStatus(Cancelled, job.first, job.second);
         Q_EMIT appendUILog(
-            tr("Cancelled a download of '%1' - '%2' package").arg(job.first, job.second));
+            trLog("Cancelled a download of '%1' - '%2' package").arg(job.first, job.second));
         Q_EMIT installToolRequest(Cancelled, job.first, job.second);
         qCInfo(lmtLocal).noquote() << Tag << "Download cancelled" << job.first << job.second;
     }
     for (const Job &job : std::as_const(downloaded)) {
         Q_EMIT downloadStatus(Cancelled, job.first, job.second);
         Q_EMIT appendUILog(
-            tr("Cancelled an installation of '%1' - '%2' package").arg(job.first, job.second));
+            trLog("Cancelled an installation of '%1' - '%2' package").arg(job.first, job.second));
         Q_EMIT installToolRequest(Cancelled, job.first, job.second);
         qCInfo(lmtLocal).noquote() << Tag << "Download cancelled" << job.first << job.second;
     }

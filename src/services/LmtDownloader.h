@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/ILmtDownloader.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QMutex>
 #include <QPair>
@@ -20,6 +21,7 @@ class LmtDownloaderWorker;
 class LmtDownloader : public ILmtDownloader
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtDownloader)
 
 public:
     static constexpr int MaxWorkers = 3;

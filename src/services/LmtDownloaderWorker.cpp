@@ -55,7 +55,7 @@ void LmtDownloaderWorker::onDownloadPackageRequested(QString featureId, QString 
         // must not lose its handle.
         if (m_running && m_process && !m_process->isFinished())
             throw std::runtime_error(
-                tr("Download of another package is still in progress").toStdString());
+                trLog("Download of another package is still in progress").toStdString());
         qCDebug(lmtLocal).noquote()
             << Tag << "downloadPackage() called for:" << featureId << version;
         m_featureId = featureId;
@@ -66,7 +66,7 @@ void LmtDownloaderWorker::onDownloadPackageRequested(QString featureId, QString 
             onWorkerFinished(false, QString());
             return;
         }
-        Q_EMIT appendUILog(tr("Download package '%1' - '%2'").arg(featureId, version));
+        Q_EMIT appendUILog(trLog("Download package '%1' - '%2'").arg(featureId, version));
 
         m_process = m_connector->downloadTool(featureId, version);
         connect(m_process.get(), &LmtProcessHandle::stdOutReady, this,
@@ -81,7 +81,7 @@ void LmtDownloaderWorker::onDownloadPackageRequested(QString featureId, QString 
         m_cancelled = false;
     } catch (const std::exception &e) {
         Q_EMIT error(
-            GeneralError, tr("Download package failed: %1").arg(QString::fromUtf8(e.what())));
+            GeneralError, trLog("Download package failed: %1").arg(QString::fromUtf8(e.what())));
         Q_EMIT workerFinished(false, featureId, version, this);
         m_running = false;
     }
@@ -140,21 +140,21 @@ void LmtDownloaderWorker::onWorkerFinished(bool status, QString errorStr)
 
     if (ok) {
         Q_EMIT appendUILog(
-            tr("Successfully downloaded package '%1' - '%2'").arg(m_featureId, m_version));
+            trLog("Successfully downloaded package '%1' - '%2'").arg(m_featureId, m_version));
     } else if (!m_cancelled) {
         Q_EMIT error(GeneralError,
             errorStr.isEmpty()
-                ? tr("Download of '%1' - '%2' package failed.").arg(m_featureId, m_version)
-                : tr("Download of '%1' - '%2' package failed: %3")
+                ? trLog("Download of '%1' - '%2' package failed.").arg(m_featureId, m_version)
+                : trLog("Download of '%1' - '%2' package failed: %3")
                       .arg(m_featureId, m_version, errorStr));
         Q_EMIT error(GeneralError,
-            tr("Please check your network connection and retry. You also might not have access "
-               "to the software you are trying to install. Please check if you need to request "
-               "the access by going to <a href=\"%1\">%1</a>.")
+            trLog("Please check your network connection and retry. You also might not have access "
+                  "to the software you are trying to install. Please check if you need to request "
+                  "the access by going to <a href=\"%1\">%1</a>.")
                 .arg(vendorToolPageUrl(m_featureId)));
     } else {
         Q_EMIT error(CancelledError,
-            tr("Download of '%1' - '%2' package failed: Process was cancelled")
+            trLog("Download of '%1' - '%2' package failed: Process was cancelled")
                 .arg(m_featureId, m_version));
     }
 }

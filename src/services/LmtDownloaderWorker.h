@@ -2,6 +2,7 @@
 
 #include "services/ILmtDownloaderWorker.h"
 #include "services/LmtWorkerThread.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <memory>
 
@@ -17,6 +18,7 @@ class LmtProcessHandle;
 class LmtDownloaderWorker : public ILmtDownloaderWorker
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtDownloaderWorker)
 
 public:
     LmtDownloaderWorker(std::shared_ptr<ILmtLauncherServiceConnector> connector,

@@ -85,7 +85,7 @@ void LmtInstaller::setAdminPassword(const QString &password)
 void LmtInstaller::start()
 {
     if (m_running)
-        throw std::runtime_error(tr("Installer is already running.").toStdString());
+        throw std::runtime_error(trLog("Installer is already running.").toStdString());
     qCDebug(lmtLocal).noquote() << Tag << ">> start()";
     auto worker = std::make_shared<LmtInstallerWorker>(m_connector, &m_queue, &m_mutex);
     connect(worker.get(), &ILmtInstallerWorker::installWorkerStatus, this,
@@ -121,7 +121,7 @@ void LmtInstaller::stop()
         const QString featureId = version->featureId();
         const QString versionText = version->version();
         Q_EMIT appendUILog(
-            tr("Cancelled an installation of '%1' - '%2'").arg(featureId, versionText));
+            trLog("Cancelled an installation of '%1' - '%2'").arg(featureId, versionText));
         Q_EMIT installStatus(Cancelled, featureId, versionText);
     }
     qCDebug(lmtLocal).noquote() << Tag << "<< stop()";
@@ -159,8 +159,8 @@ void LmtInstaller::onDownloadFinished(LmtOperationStatus status, QString feature
             << Tag << "No version to install found for:" << featureId << version;
         Q_EMIT installStatus(Failed, featureId, version);
         Q_EMIT error(GeneralError,
-            tr("Failed to install '%1' - '%2' package: %3")
-                .arg(featureId, version, tr("the version is not in the tool list")));
+            trLog("Failed to install '%1' - '%2' package: %3")
+                .arg(featureId, version, trLog("the version is not in the tool list")));
     }
 }
 
@@ -171,15 +171,15 @@ void LmtInstaller::onInstallStatusChange(
     switch (status) {
     case InProgress:
         Q_EMIT appendUILog(
-            tr("Started an installation of '%1' - '%2' package").arg(featureId, version));
+            trLog("Started an installation of '%1' - '%2' package").arg(featureId, version));
         break;
     case Succeeded:
         Q_EMIT appendUILog(
-            tr("Successfully installed package '%1' - '%2'").arg(featureId, version));
+            trLog("Successfully installed package '%1' - '%2'").arg(featureId, version));
         break;
     case Failed:
         Q_EMIT error(GeneralError,
-            tr("Failed to install '%1' - '%2' package: %3").arg(featureId, version, errorStr));
+            trLog("Failed to install '%1' - '%2' package: %3").arg(featureId, version, errorStr));
         break;
     default:
         break;

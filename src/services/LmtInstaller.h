@@ -2,6 +2,7 @@
 
 #include "services/ILmtInstaller.h"
 #include "services/LmtWorkerThread.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QList>
 #include <QMutex>
@@ -22,6 +23,7 @@ class LmtToolVersion;
 class LmtInstaller : public ILmtInstaller
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtInstaller)
 
 public:
     LmtInstaller(std::shared_ptr<ILmtLauncherServiceConnector> connector,

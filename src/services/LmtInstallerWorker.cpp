@@ -137,7 +137,7 @@ void LmtInstallerWorker::onInstallRequested()
     } catch (const std::exception &e) {
         const QString reason = QString::fromUtf8(e.what());
         Q_EMIT error(GeneralError,
-            tr("Failed to install '%1' - '%2' package: %3").arg(m_featureId, m_version, reason));
+            trLog("Failed to install '%1' - '%2' package: %3").arg(m_featureId, m_version, reason));
         // The reason travels with the status: the installer reports failures from there.
         Q_EMIT installWorkerStatus(Failed, m_featureId, m_version, reason);
         m_busy = false;

@@ -2,6 +2,7 @@
 
 #include "services/ILmtInstallerWorker.h"
 #include "services/LmtWorkerThread.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QList>
 #include <QMutex>
@@ -21,6 +22,7 @@ class LmtToolVersion;
 class LmtInstallerWorker : public ILmtInstallerWorker
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtInstallerWorker)
 
 public:
     LmtInstallerWorker(std::shared_ptr<ILmtLauncherServiceConnector> connector,

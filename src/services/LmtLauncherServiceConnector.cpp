@@ -44,7 +44,7 @@ const QString ServiceFolder = QStringLiteral("Zendrel/LauncherService/");
 QJsonDocument parseReply(const QByteArray &reply, const QUrl &url)
 {
     if (reply.isEmpty())
-        fail(LmtLauncherServiceConnector::tr("Received empty reply from KOR Launcher Service"));
+        fail(LmtLauncherServiceConnector::trLog("Received empty reply from KOR Launcher Service"));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(reply, &error);
     if (error.error != QJsonParseError::NoError || document.isNull()) {
@@ -173,12 +173,12 @@ void LmtLauncherServiceConnector::startService()
         const QString expectedAt = m_serviceDirectory.isEmpty()
             ? QDir::homePath() + QLatin1Char('/') + ServiceFolder
             : m_serviceDirectory;
-        const QString message
-            = tr("Cannot find kor-launcher-service executable expected at %1 - was it "
-                 "accidentally deleted? Please see on how to fix the corrupt installation and "
-                 "other issues in <a href=\"%2\">Lumetra Setup User Guide</a> and/or send log to "
-                 "the support team.")
-                  .arg(QDir::toNativeSeparators(expectedAt), setupUserGuideUrl());
+        const QString message = trLog(
+            "Cannot find kor-launcher-service executable expected at %1 - was it "
+            "accidentally deleted? Please see on how to fix the corrupt installation and "
+            "other issues in <a href=\"%2\">Lumetra Setup User Guide</a> and/or send log to "
+            "the support team.")
+                                    .arg(QDir::toNativeSeparators(expectedAt), setupUserGuideUrl());
         qCCritical(lmtLocal).noquote() << Tag << message;
         fail(message);
     }
@@ -190,7 +190,7 @@ void LmtLauncherServiceConnector::startService()
     runner.run(m_launcherCli, {}, false);
     if (!runner.errorMessage().isEmpty()) {
         qCCritical(lmtLocal).noquote() << Tag << runner.errorMessage();
-        fail(tr("Failed to start Launcher Service process"));
+        fail(trLog("Failed to start Launcher Service process"));
     }
 }
 
@@ -219,7 +219,7 @@ void LmtLauncherServiceConnector::discoverServicePort()
     // it printed.
     const quint32 port = ended && succeeded ? portFromOutput(chunks.join(QString())) : 0;
     if (port == 0)
-        fail(tr("Failed to discover Launcher Service port"));
+        fail(trLog("Failed to discover Launcher Service port"));
     m_port = port;
     qCInfo(lmtLocal).noquote() << Tag
                                << QStringLiteral("Discovered Launcher Service Port: %1").arg(port);
@@ -250,15 +250,15 @@ LmtLauncherServiceConnector::TokenReply LmtLauncherServiceConnector::parseTokenR
 {
     const QJsonDocument document = parseReply(reply, url);
     if (!document.isObject())
-        fail(tr("Launcher service reply does not have the expected format"));
+        fail(trLog("Launcher service reply does not have the expected format"));
     const QJsonObject object = document.object();
     // An empty token would be a sign-in that leaves the user signed out.
     const QJsonValue token = object.value(QLatin1String("accessToken"));
     if (token.isUndefined() || (token.isString() && token.toString().isEmpty())) {
         qCCritical(lmtLocal).noquote()
             << Tag << "error parsing JSON - missing required property 'accessToken'";
-        fail(tr("Invalid credentials provided or error occurred during Single sign-on "
-                "authentication"));
+        fail(trLog("Invalid credentials provided or error occurred during Single sign-on "
+                   "authentication"));
     }
     const QString accessToken = LmtJsonFields::getString(object, QStringLiteral("accessToken"));
     const QString expiresIn = LmtJsonFields::getString(object, QStringLiteral("expires_in"));
@@ -305,7 +305,7 @@ bool LmtLauncherServiceConnector::verifyTokenValue(const QByteArray &accessToken
     const QUrl url = serviceUrl(QStringLiteral("/getAccessToken"));
     const QJsonDocument document = parseReply(m_downloadManager->getData(url), url);
     if (!document.isObject())
-        fail(tr("Launcher service reply does not have the expected JSON format"));
+        fail(trLog("Launcher service reply does not have the expected JSON format"));
     const QString held = LmtJsonFields::getString(document.object(), QStringLiteral("accessToken"));
     const bool same = held.toUtf8() == accessToken;
     qCDebug(lmtLocal).noquote() << Tag << "<< verifyTokenValue()";
@@ -326,7 +326,7 @@ std::shared_ptr<LmtProcessHandle> LmtLauncherServiceConnector::downloadTool(
     std::shared_ptr<LmtToolVersion> version)
 {
     if (!version)
-        fail(tr("No tool version given to download"));
+        fail(trLog("No tool version given to download"));
     return downloadTool(version->featureId(), version->version());
 }
 
@@ -389,7 +389,7 @@ bool LmtLauncherServiceConnector::checkForUpdate(const QString &featureId, QStri
 
     const QStringList lines = runner.standardOutputLines();
     if (lines.isEmpty())
-        fail(tr("-kor.service 'checkUpdate %1' command failed").arg(featureId));
+        fail(trLog("-kor.service 'checkUpdate %1' command failed").arg(featureId));
     const QString output = lines.join(QLatin1Char(' '));
     qCInfo(lmtLocal).noquote() << Tag << "Call:"
                                << shared_toolkit::withoutUrlPasswords(
@@ -411,7 +411,7 @@ bool LmtLauncherServiceConnector::checkForUpdate(const QString &featureId, QStri
     } else if (!notAvailable.match(output).hasMatch()) {
         qCCritical(lmtLocal).noquote()
             << Tag << "checkForUpdate() Failed:" << shared_toolkit::withoutUrlPasswords(output);
-        fail(tr("-kor.service 'checkUpdate' command failed"));
+        fail(trLog("-kor.service 'checkUpdate' command failed"));
     }
     qCDebug(lmtLocal).noquote() << Tag << "<< checkForUpdate()" << featureId;
     return result;

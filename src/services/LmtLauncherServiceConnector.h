@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/ILmtLauncherServiceConnector.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QMutex>
 #include <QUrl>
@@ -19,6 +20,7 @@ class ILmtDownloadManager;
 class LmtLauncherServiceConnector : public ILmtLauncherServiceConnector
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtLauncherServiceConnector)
 
 public:
     explicit LmtLauncherServiceConnector(

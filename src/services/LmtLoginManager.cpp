@@ -47,11 +47,11 @@ void LmtLoginManager::publishState(bool doUpdate)
     const QString userEmail = token->userEmail();
     QString text;
     if (loggedIn && !userEmail.isEmpty())
-        text = tr("Logged in as %1").arg(userEmail);
+        text = trLog("Logged in as %1").arg(userEmail);
     else if (loggedIn)
-        text = tr("Logged in");
+        text = trLog("Logged in");
     else
-        text = tr("Logged out");
+        text = trLog("Logged out");
     Q_EMIT appendUILog(text);
     Q_EMIT loginStateChanged(loggedIn, doUpdate, userEmail);
 }
@@ -74,10 +74,10 @@ void LmtLoginManager::startLogin()
         // firewall, which the user can do something about.
         if (e.code() == QNetworkReply::OperationCanceledError)
             throw NetworkException(
-                tr("Timeout occurred during login to myZendrel account. Check your network "
-                   "settings and restrictions (e.g. firewall). Make sure there is access to the "
-                   "networking resources needed for Lumetra Setup to work correctly. The full "
-                   "list can be found in the User Guide"),
+                trLog("Timeout occurred during login to myZendrel account. Check your network "
+                      "settings and restrictions (e.g. firewall). Make sure there is access to the "
+                      "networking resources needed for Lumetra Setup to work correctly. The full "
+                      "list can be found in the User Guide"),
                 e.code());
         throw;
     } catch (const std::exception &e) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/ILmtLoginManager.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QByteArray>
 #include <QMutex>
@@ -16,6 +17,7 @@ class ILmtLauncherServiceConnector;
 class LmtLoginManager : public ILmtLoginManager
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtLoginManager)
 
 public:
     explicit LmtLoginManager(

@@ -54,7 +54,7 @@ std::shared_ptr<LmtProcessHandle> LmtProcessHandle::start(
         handle->m_process = nullptr;
         handle->m_finished = true;
         delete process;
-        throw std::runtime_error(tr("process failed to start").toStdString());
+        throw std::runtime_error(trLog("process failed to start").toStdString());
     }
     return handle;
 }
@@ -161,9 +161,10 @@ void LmtProcessHandle::onProcessFinished(int exitCode, QProcess::ExitStatus exit
 {
     QString errorStr;
     if (exitStatus == QProcess::CrashExit)
-        errorStr = tr("process crashed %1").arg(m_lastError);
+        errorStr = trLog("process crashed %1").arg(m_lastError);
     else if (exitCode != 0)
-        errorStr = tr("child process exited with error code %1: %2").arg(exitCode).arg(m_lastError);
+        errorStr
+            = trLog("child process exited with error code %1: %2").arg(exitCode).arg(m_lastError);
     if (!errorStr.isEmpty())
         m_lastError = errorStr;
     // A crash is a failure whatever exit code the platform reports for it.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -18,6 +20,7 @@ namespace zendrel::lmt::setup {
 class LmtProcessHandle : public QObject
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtProcessHandle)
 
 public:
     // Throws std::runtime_error ("process failed to start") when the child has not started

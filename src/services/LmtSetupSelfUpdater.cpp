@@ -65,10 +65,10 @@ bool LmtSetupSelfUpdater::checkForUpdate()
     const bool available = m_connector->checkForUpdate(SetupFeatureId, newVersion);
     if (available) {
         m_newVersion = newVersion;
-        Q_EMIT appendUILog(tr("Found new Lumetra™ Setup version: %1").arg(m_newVersion));
+        Q_EMIT appendUILog(trLog("Found new Lumetra™ Setup version: %1").arg(m_newVersion));
         Q_EMIT updateAvailable(m_newVersion);
     } else {
-        Q_EMIT appendUILog(tr("You are using the latest version of Lumetra™ Setup."));
+        Q_EMIT appendUILog(trLog("You are using the latest version of Lumetra™ Setup."));
     }
     return available;
 }
@@ -77,7 +77,7 @@ void LmtSetupSelfUpdater::startDownloadUpdate()
 {
     qCInfo(lmtLocal).noquote() << Tag << "startDownloadUpdate() requested";
     if (m_state == Downloading) {
-        Q_EMIT appendUILog(tr("Update download is already started"));
+        Q_EMIT appendUILog(trLog("Update download is already started"));
         return;
     }
     m_state = Downloading;
@@ -87,10 +87,10 @@ void LmtSetupSelfUpdater::startDownloadUpdate()
         // controller's), which is where the state is written anyway.
         connect(m_downloadHandle.get(), &LmtProcessHandle::finished, this,
             &LmtSetupSelfUpdater::onDownloadFinished, Qt::DirectConnection);
-        Q_EMIT appendUILog(tr("Downloading Lumetra™ Setup update: %1").arg(m_newVersion));
+        Q_EMIT appendUILog(trLog("Downloading Lumetra™ Setup update: %1").arg(m_newVersion));
     } catch (const std::exception &e) {
         // The state stays "downloading": a failed start is not retried behind the user's back.
-        Q_EMIT error(GeneralError, tr("Error: %1").arg(QString::fromUtf8(e.what())));
+        Q_EMIT error(GeneralError, trLog("Error: %1").arg(QString::fromUtf8(e.what())));
     }
 }
 
@@ -98,12 +98,13 @@ void LmtSetupSelfUpdater::onDownloadFinished(bool success, const QString &errorS
 {
     if (success) {
         m_state = Downloaded;
-        Q_EMIT appendUILog(tr("Lumetra™ Setup update is downloaded. It will be installed once the "
-                              "application is closed."));
+        Q_EMIT appendUILog(
+            trLog("Lumetra™ Setup update is downloaded. It will be installed once the "
+                  "application is closed."));
     } else {
         m_state = Idle;
         Q_EMIT error(
-            GeneralError, tr("Failed to download Lumetra™ Setup update: '%1'").arg(errorStr));
+            GeneralError, trLog("Failed to download Lumetra™ Setup update: '%1'").arg(errorStr));
     }
 }
 
@@ -118,7 +119,7 @@ void LmtSetupSelfUpdater::startToInstallUpdate()
     qCInfo(lmtLocal).noquote() << Tag << "Self updating with extra launcher arguments:"
                                << arguments.join(QLatin1Char(' '));
     m_connector->updateToolDetached(SetupFeatureId, m_newVersion, arguments);
-    Q_EMIT appendUILog(tr("Starting update of the Lumetra™ Setup"));
+    Q_EMIT appendUILog(trLog("Starting update of the Lumetra™ Setup"));
 }
 
 bool LmtSetupSelfUpdater::isUpdateStarted() const

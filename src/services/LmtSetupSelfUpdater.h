@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/ILmtSetupSelfUpdater.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <atomic>
 #include <memory>
@@ -17,6 +18,7 @@ class LmtProcessHandle;
 class LmtSetupSelfUpdater : public ILmtSetupSelfUpdater
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtSetupSelfUpdater)
 
 public:
     // The feature id under which the launcher service knows this application.

@@ -38,7 +38,7 @@ LmtUninstaller::~LmtUninstaller()
 void LmtUninstaller::start(const QList<std::shared_ptr<LmtLocalToolVersion>> &versions)
 {
     if (m_running)
-        throw std::runtime_error(tr("Uninstaller is already running.").toStdString());
+        throw std::runtime_error(trLog("Uninstaller is already running.").toStdString());
     qCDebug(lmtLocal).noquote() << Tag << ">> start()";
     if (!versions.isEmpty()) {
         auto worker = std::make_shared<LmtUninstallerWorker>(versions);
@@ -78,15 +78,15 @@ void LmtUninstaller::onUninstallStatusChange(
     switch (status) {
     case InProgress:
         Q_EMIT appendUILog(
-            tr("Started an uninstallation of '%1' - '%2' package").arg(featureId, version));
+            trLog("Started an uninstallation of '%1' - '%2' package").arg(featureId, version));
         break;
     case Succeeded:
         Q_EMIT appendUILog(
-            tr("Successfully uninstalled package '%1' - '%2'").arg(featureId, version));
+            trLog("Successfully uninstalled package '%1' - '%2'").arg(featureId, version));
         break;
     case Failed:
         Q_EMIT error(GeneralError,
-            tr("Failed to uninstall '%1' - '%2' package: %3").arg(featureId, version, errorStr));
+            trLog("Failed to uninstall '%1' - '%2' package: %3").arg(featureId, version, errorStr));
         break;
     default:
         break;

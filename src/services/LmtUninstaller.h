@@ -2,6 +2,7 @@
 
 #include "services/ILmtUninstaller.h"
 #include "services/LmtWorkerThread.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <atomic>
 #include <memory>
@@ -16,6 +17,7 @@ class LmtUninstallerWorker;
 class LmtUninstaller : public ILmtUninstaller
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtUninstaller)
 
 public:
     explicit LmtUninstaller(std::shared_ptr<LmtCoreToolModel> model, QObject *parent = nullptr);

@@ -59,7 +59,8 @@ void LmtUninstallerWorker::onUninstallRequested()
     } catch (const std::exception &e) {
         const QString reason = QString::fromUtf8(e.what());
         Q_EMIT error(GeneralError,
-            tr("Failed to uninstall '%1' - '%2' package: %3").arg(m_featureId, m_version, reason));
+            trLog("Failed to uninstall '%1' - '%2' package: %3")
+                .arg(m_featureId, m_version, reason));
         // The reason travels with the status: the uninstaller reports failures from there.
         Q_EMIT uninstallWorkerStatus(Failed, m_featureId, m_version, reason);
         m_busy = false;
@@ -91,7 +92,7 @@ void LmtUninstallerWorker::onCancelUninstall()
         const QString featureId = version->featureId();
         const QString versionText = version->version();
         Q_EMIT appendUILog(
-            tr("Cancelled an uninstallation of the '%1' - '%2'").arg(featureId, versionText));
+            trLog("Cancelled an uninstallation of the '%1' - '%2'").arg(featureId, versionText));
         Q_EMIT uninstallWorkerStatus(Cancelled, featureId, versionText);
     }
     m_queue.clear();

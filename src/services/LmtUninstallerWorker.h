@@ -2,6 +2,7 @@
 
 #include "services/ILmtUninstallerWorker.h"
 #include "services/LmtWorkerThread.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QList>
 
@@ -18,6 +19,7 @@ class LmtProcessHandle;
 class LmtUninstallerWorker : public ILmtUninstallerWorker
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtUninstallerWorker)
 
 public:
     explicit LmtUninstallerWorker(const QList<std::shared_ptr<LmtLocalToolVersion>> &versions);

@@ -170,7 +170,7 @@ void Runner::run(const QString &program, const QStringList &arguments, bool wait
 
     if (m_detached) {
         if (!m_process->startDetached())
-            m_errorMessage = tr("command '%1', directory '%2' - failed to start")
+            m_errorMessage = trLog("command '%1', directory '%2' - failed to start")
                                  .arg(commandText(), directoryText());
         return;
     }
@@ -183,7 +183,7 @@ void Runner::run(const QString &program, const QStringList &arguments, bool wait
             m_eventLoop->exec();
         m_timeoutTimer->stop();
     } else if (!m_process->waitForStarted(StartTimeoutMs)) {
-        m_errorMessage = tr("command '%1', directory '%2' - failed to start")
+        m_errorMessage = trLog("command '%1', directory '%2' - failed to start")
                              .arg(commandText(), directoryText());
     }
 }
@@ -227,20 +227,20 @@ void Runner::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
     m_timeoutTimer->stop();
 
     if (m_timedOut) {
-        m_errorMessage = tr("command '%1', directory '%2' - %3")
-                             .arg(commandText(), directoryText(), tr("child program timed out"));
+        m_errorMessage = trLog("command '%1', directory '%2' - %3")
+                             .arg(commandText(), directoryText(), trLog("child program timed out"));
     } else if (exitStatus == QProcess::CrashExit) {
-        m_errorMessage = tr("command '%1', directory '%2' - process crashed")
+        m_errorMessage = trLog("command '%1', directory '%2' - process crashed")
                              .arg(commandText(), directoryText());
     } else if (exitCode != 0) {
         m_errorMessage
-            = tr("command '%1'\n  directory '%2'\n  child process exited with error code %3")
+            = trLog("command '%1'\n  directory '%2'\n  child process exited with error code %3")
                   .arg(commandText(), directoryText())
                   .arg(exitCode);
     } else if (m_errorMessage.isEmpty()) {
         m_success = true;
     } else {
-        m_errorMessage = tr("command '%1', directory '%2' - %3")
+        m_errorMessage = trLog("command '%1', directory '%2' - %3")
                              .arg(commandText(), directoryText(), m_errorMessage);
     }
 
@@ -262,7 +262,7 @@ void Runner::onErrorOccurred(QProcess::ProcessError error)
         return;
     switch (error) {
     case QProcess::FailedToStart:
-        m_errorMessage = tr("the command '%1', directory '%2' - child program failed to start")
+        m_errorMessage = trLog("the command '%1', directory '%2' - child program failed to start")
                              .arg(commandText(), directoryText());
         // No finished() follows a failed start: this ends the run.
         m_success = false;
@@ -272,19 +272,19 @@ void Runner::onErrorOccurred(QProcess::ProcessError error)
         Q_EMIT finished(false);
         return;
     case QProcess::Crashed:
-        m_errorMessage = tr("child program crashed");
+        m_errorMessage = trLog("child program crashed");
         break;
     case QProcess::Timedout:
-        m_errorMessage = tr("child program timed out");
+        m_errorMessage = trLog("child program timed out");
         break;
     case QProcess::ReadError:
-        m_errorMessage = tr("child program read error from stdout/stderr");
+        m_errorMessage = trLog("child program read error from stdout/stderr");
         break;
     case QProcess::WriteError:
-        m_errorMessage = tr("child program write to stdin error");
+        m_errorMessage = trLog("child program write to stdin error");
         break;
     case QProcess::UnknownError:
-        m_errorMessage = tr("child program unknown error");
+        m_errorMessage = trLog("child program unknown error");
         break;
     }
     // The child may still be running (read and write errors) and always reports its end

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -23,6 +25,7 @@ class LmtRunnerProcess;
 class Runner : public QObject
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(Runner)
 
 public:
     explicit Runner(QObject *parent = nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
 #include "shared_toolkit/StatusConsoleBase.h"
 
 #include <QList>
@@ -17,6 +18,7 @@ namespace zendrel::lmt::shared_toolkit {
 class StatusConsole : public QTextBrowser, public StatusConsoleBase
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(StatusConsole)
 
 public:
     // One message for append(QList): the arguments of append(text, type, flags).

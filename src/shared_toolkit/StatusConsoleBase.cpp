@@ -1,5 +1,6 @@
 #include "shared_toolkit/StatusConsoleBase.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMutexLocker>
 #include <QRegularExpression>
@@ -166,9 +167,9 @@ void StatusConsoleBase::appendMessage(
     setTextColor(type);
     QString shown = text;
     if (type == Warning && prefixOf(text) != Prefix::Warning)
-        shown.prepend(QStringLiteral("WARNING:"));
+        shown.prepend(QCoreApplication::translate("StatusConsole", "WARNING:"));
     else if (type == Error && prefixOf(text) != Prefix::Error)
-        shown.prepend(QStringLiteral("ERROR:"));
+        shown.prepend(QCoreApplication::translate("StatusConsole", "ERROR:"));
     showText(shown, mode);
     if (!(flags & NotInTranscript))
         record(text, flags);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,7 @@ class LmtProcessHandle;
 class LmtElevatePrivilegesDialog : public QDialog
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtElevatePrivilegesDialog)
 
 public:
     // A wrong password may be retried until this many checks have failed.

@@ -518,14 +518,16 @@ void LmtMainWindow::onAppendLog(QString text, ConsoleMessageType type)
         qCInfo(lmtLocal).noquote() << Tag << text;
         break;
     }
-    // Logged at once, shown with the other lines of this turn of the event loop.
-    m_logFeed->append(text + QLatin1Char('\n'), type);
+    // Logged at once (in English), shown translated with the other lines of this turn of the
+    // event loop.
+    m_logFeed->append(shared_toolkit::shownText(text) + QLatin1Char('\n'), type);
 }
 
 void LmtMainWindow::onControllerError(LmtErrorCode errorCode, QString message)
 {
     m_logFeed->append(
-        tr("<span style=\"color:red;\">Error: %1</span>").arg(message), ConsoleMessageType::Auto);
+        tr("<span style=\"color:red;\">Error: %1</span>").arg(shared_toolkit::shownText(message)),
+        ConsoleMessageType::Auto);
     qCCritical(lmtLocal).noquote() << Tag << message << ", error code:" << int(errorCode);
 }
 
@@ -540,7 +542,7 @@ void LmtMainWindow::onUpdateAvailable(QString version)
     if (answer == QMessageBox::Yes)
         m_controller->startDownloadSelfUpdate();
     else
-        Q_EMIT appendUILog(tr("Skipped update of the Lumetra™ Setup"), ConsoleMessageType::Auto);
+        Q_EMIT appendUILog(trLog("Skipped update of the Lumetra™ Setup"), ConsoleMessageType::Auto);
 }
 
 void LmtMainWindow::onAskedForElevatedPrivileges()
@@ -558,8 +560,8 @@ void LmtMainWindow::onAskedForElevatedPrivileges()
     }
     m_installStarting = false;
     Q_EMIT appendUILog(dialog.password().isEmpty()
-            ? tr("No \"sudo\" password provided, skipping the installation")
-            : tr("Incorrect \"sudo\" password provided, skipping the installation"),
+            ? trLog("No \"sudo\" password provided, skipping the installation")
+            : trLog("Incorrect \"sudo\" password provided, skipping the installation"),
         ConsoleMessageType::Warning);
     if (m_signInRefreshOwed)
         refreshAfterSignIn();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/LmtServiceTypes.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -41,6 +42,7 @@ class LmtToolSelectView;
 class LmtMainWindow : public QMainWindow
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtMainWindow)
 
 public:
     // The value is also the page index in the stack.

@@ -236,7 +236,7 @@ void LmtPrefsDialog::onUrlChecked(const LmtUpdateSiteStatus &status)
     setChecking(false);
     if (!status.succeeded()) {
         qCWarning(lmtLocal).noquote() << kTag << status.message;
-        showCritical(status.message);
+        showCritical(shared_toolkit::shownText(status.message));
         return;
     }
     const QString url = m_editedUrl.trimmed();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -35,6 +37,7 @@ struct LmtUpdateSiteStatus;
 class LmtPrefsDialog : public QDialog
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtPrefsDialog)
 
 public:
     // Asks the user for an existing directory; returns an empty string when none was chosen.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LmtToolType.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QList>
 #include <QMap>
@@ -23,6 +24,7 @@ class LmtCoreToolModel;
 class LmtToolLaunchView : public QWidget
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolLaunchView)
 
 public:
     explicit LmtToolLaunchView(QWidget *parent = nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared_toolkit/ConsoleMessageType.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -16,6 +17,7 @@ namespace zendrel::lmt::setup {
 class LmtToolLoadView : public QWidget
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolLoadView)
 
 public:
     enum State {

@@ -16,7 +16,7 @@ class LmtToolSelectRow;
 class LmtSelectHintTexts
 {
     // The texts are translated with the select model's.
-    Q_DECLARE_TR_FUNCTIONS(zendrel::lmt::setup::LmtToolSelectModel)
+    Q_DECLARE_TR_FUNCTIONS(LmtToolSelectModel)
 
 public:
     LmtSelectHintTexts(const LmtToolSelectRow &row, const LmtMissingDependencies &missing);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtToolConfigData.h"
 
 #include <QWidget>
@@ -16,6 +17,7 @@ namespace zendrel::lmt::setup {
 class LmtToolConfigCell : public QWidget
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolConfigCell)
 
 public:
     LmtToolConfigCell(const LmtToolConfigData &data, QWidget *parent = nullptr);

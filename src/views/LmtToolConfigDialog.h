@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtInstallPathCheck.h"
 #include "views/LmtToolConfigData.h"
 
@@ -22,6 +23,7 @@ namespace zendrel::lmt::setup {
 class LmtToolConfigDialog : public QDialog
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolConfigDialog)
 
 public:
     LmtToolConfigDialog(LmtToolConfigData *data, QWidget *parent = nullptr);

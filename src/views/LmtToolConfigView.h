@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared_toolkit/ConsoleMessageType.h"
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtSyncedTableView.h"
 
 #include <memory>
@@ -21,6 +22,7 @@ class LmtToolConfigModel;
 class LmtToolConfigView : public LmtSyncedTableView
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolConfigView)
 
 public:
     explicit LmtToolConfigView(QWidget *parent = nullptr);

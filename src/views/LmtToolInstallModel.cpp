@@ -126,8 +126,8 @@ QString LmtToolInstallModel::statusText(const LmtToolInstallRow &row)
     case InProgress:
         if (row.kind == LmtToolInstallRow::Download) {
             if (row.progress == 0)
-                return QStringLiteral("Initiating download");
-            return QStringLiteral("Downloading - %1%").arg(double(row.progress), 0, 'f', 2);
+                return tr("Initiating download");
+            return tr("Downloading - %1%").arg(double(row.progress), 0, 'f', 2);
         }
         if (row.kind == LmtToolInstallRow::Install)
             return tr("Installing...");

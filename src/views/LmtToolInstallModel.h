@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtToolInstallRow.h"
 
 #include <QAbstractTableModel>
@@ -16,6 +17,7 @@ class LmtCoreToolModel;
 class LmtToolInstallModel : public QAbstractTableModel
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolInstallModel)
 
 public:
     using Kind = LmtToolInstallRow::Kind;

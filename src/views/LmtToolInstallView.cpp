@@ -100,11 +100,12 @@ void LmtToolInstallView::checkAllJobsComplete()
 {
     if (m_model->allSucceeded()) {
         qCInfo(lmtLocal).noquote() << kTag << "All jobs succeeded";
-        Q_EMIT appendUILog(tr("All tasks were completed successfully"), ConsoleMessageType::Auto);
+        Q_EMIT appendUILog(
+            trLog("All tasks were completed successfully"), ConsoleMessageType::Auto);
         Q_EMIT allJobsComplete(true);
     } else if (m_model->allFinished()) {
         qCInfo(lmtLocal).noquote() << kTag << "All jobs ended, not all of them succeeded";
-        Q_EMIT appendUILog(tr("Failed to complete all tasks"), ConsoleMessageType::Auto);
+        Q_EMIT appendUILog(trLog("Failed to complete all tasks"), ConsoleMessageType::Auto);
         Q_EMIT allJobsComplete(false);
     }
 }

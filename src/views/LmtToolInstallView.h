@@ -2,6 +2,7 @@
 
 #include "services/LmtServiceTypes.h"
 #include "shared_toolkit/ConsoleMessageType.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QWidget>
 
@@ -22,6 +23,7 @@ class LmtToolInstallModel;
 class LmtToolInstallView : public QWidget
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolInstallView)
 
 public:
     explicit LmtToolInstallView(QWidget *parent = nullptr);

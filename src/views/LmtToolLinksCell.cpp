@@ -1,5 +1,6 @@
 #include "views/LmtToolLinksCell.h"
 
+#include "shared_toolkit/LmtTr.h"
 #include "shared_toolkit/Log.h"
 #include "shared_toolkit/UrlRedaction.h"
 #include "views/LmtLicenseOrRelNotesDialog.h"
@@ -80,7 +81,7 @@ void LmtToolLinksCell::showDocument(
 void LmtToolLinksCell::onReleaseNotesOrLicenseDataReady(QString data, QString url)
 {
     if (m_dialog && m_dialog->url() == url)
-        m_dialog->setDocumentText(data);
+        m_dialog->setDocumentText(shared_toolkit::shownText(data));
 }
 
 } // namespace zendrel::lmt::setup

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtToolLinksData.h"
 
 #include <QWidget>
@@ -20,6 +21,7 @@ class LmtLicenseOrRelNotesDialog;
 class LmtToolLinksCell : public QWidget
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolLinksCell)
 
 public:
     LmtToolLinksCell(const LmtToolLinksData &data, QWidget *parent = nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared_toolkit/ConsoleMessageType.h"
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtMissingDependency.h"
 #include "views/LmtSelectHintCache.h"
 #include "views/LmtToolSelectRow.h"
@@ -25,6 +26,7 @@ class LmtToolVersion;
 class LmtToolSelectModel : public QAbstractTableModel
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolSelectModel)
 
 public:
     enum Column {

@@ -76,9 +76,9 @@ bool LmtToolSelectRow::setCheckState(int state)
     if (state == Qt::Checked) {
         if (m_currentVersion->isOnline())
             Q_EMIT appendUILog(
-                tr("'%1' version %2 was selected for installation").arg(name, version));
+                trLog("'%1' version %2 was selected for installation").arg(name, version));
         else
-            Q_EMIT appendUILog(tr("Selected '%1' version %2").arg(name, version));
+            Q_EMIT appendUILog(trLog("Selected '%1' version %2").arg(name, version));
         // The versions of the line are replaced by the checked one; deselecting them first
         // also keeps two offered builds of one major.minor.patch from being selected together.
         for (const auto &related : m_currentVersion->relatedVersions()) {
@@ -93,10 +93,10 @@ bool LmtToolSelectRow::setCheckState(int state)
                 if (!related->isOnline() && isInCurrentLine(related))
                     related->setSelected(true);
             }
-            Q_EMIT appendUILog(tr("Unselected '%1' version %2").arg(name, version));
+            Q_EMIT appendUILog(trLog("Unselected '%1' version %2").arg(name, version));
         } else {
             Q_EMIT appendUILog(
-                tr("'%1' version %2 was selected for uninstallation").arg(name, version));
+                trLog("'%1' version %2 was selected for uninstallation").arg(name, version));
         }
         m_currentVersion->setSelected(false);
     } else {

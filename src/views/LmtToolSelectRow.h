@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared_toolkit/ConsoleMessageType.h"
+#include "shared_toolkit/LmtTr.h"
 
 #include <QList>
 #include <QMap>
@@ -22,6 +23,7 @@ class LmtToolVersion;
 class LmtToolSelectRow : public QObject
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolSelectRow)
 
 public:
     // What the row's current state will do when the user proceeds.

@@ -369,18 +369,18 @@ void LmtToolSelectView::logMissing()
         const LmtToolVersion &version = *entry.version;
         QString text;
         if (entry.candidate) {
-            text = tr("'%1' %2 has a dependency on the '%3' %4 which is not installed")
+            text = trLog("'%1' %2 has a dependency on the '%3' %4 which is not installed")
                        .arg(toolName(version))
                        .arg(version.displayVersion())
                        .arg(toolName(*entry.candidate))
                        .arg(entry.candidate->displayVersion());
         } else if (!version.dependencies().isEmpty()) {
-            text = tr("'%1' %2 has a dependency on the %3 which is not installed")
+            text = trLog("'%1' %2 has a dependency on the %3 which is not installed")
                        .arg(toolName(version))
                        .arg(version.displayVersion())
                        .arg(version.dependencies().first()->targetFeatureId);
         } else {
-            text = tr("'%1' %2 has a dependency on the tool which is not installed.")
+            text = trLog("'%1' %2 has a dependency on the tool which is not installed.")
                        .arg(toolName(version))
                        .arg(version.displayVersion());
         }
@@ -478,7 +478,7 @@ void LmtToolSelectView::selectDependents(const std::shared_ptr<LmtToolVersion> &
         if (found == rows.cend())
             continue;
 
-        Q_EMIT appendUILog(tr("'%1' version %2 has a dependency on '%3' version %4")
+        Q_EMIT appendUILog(trLog("'%1' version %2 has a dependency on '%3' version %4")
                                .arg(toolName(*version))
                                .arg(version->version())
                                .arg(toolName(*candidate))

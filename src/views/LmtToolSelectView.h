@@ -2,6 +2,7 @@
 
 #include "model/LmtToolVersion.h"
 #include "shared_toolkit/ConsoleMessageType.h"
+#include "shared_toolkit/LmtTr.h"
 #include "views/LmtMissingDependency.h"
 #include "views/LmtSyncedTableView.h"
 #include "views/LmtToolSelectRow.h"
@@ -32,6 +33,7 @@ class LmtVisibleRowEditors;
 class LmtToolSelectView : public LmtSyncedTableView
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(LmtToolSelectView)
 
 public:
     explicit LmtToolSelectView(QWidget *parent = nullptr);

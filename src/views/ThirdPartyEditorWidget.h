@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared_toolkit/LmtTr.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -16,6 +18,7 @@ class LmtToolVersion;
 class ThirdPartyEditorWidget : public QWidget
 {
     Q_OBJECT
+    LMT_TR_CONTEXT(ThirdPartyEditorWidget)
 
 public:
     ThirdPartyEditorWidget(std::shared_ptr<LmtToolVersion> version, QWidget *parent = nullptr);

@@ -1,0 +1,157 @@
+#include "app/LmtTranslations.h"
+#include "common/LmtWizardRig.h"
+#include "shared_toolkit/StatusConsole.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zendrel::lmt::setup;
+
+namespace {
+
+// Run as this program's child: shows the window in the locale of the environment and prints
+// what it shows.
+const char *const kShowTextsFlag = "--show-texts";
+
+// The child's part: the real start-up translations and the real wizard (services, controller
+// and window against the stand-ins) up to the select page; prints the Next button, a standard
+// button, a heading of the select page (tr() of a class in a namespace), the log panel and the
+// log lines about the refresh as one JSON object.
+int showTexts(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const LmtTranslations translations(QLocale::system(), lmttest::binDir() + "/translations");
+    lmttest::LogCapture log;
+    lmttest::WizardRig rig;
+    QString error;
+    if (!rig.startStandIns(&error) || !rig.openWindow()) {
+        qCritical("%s", qPrintable(error.isEmpty() ? "the select page did not show" : error));
+        return 2;
+    }
+    auto *panel = rig.child<zendrel::lmt::shared_toolkit::StatusConsole>("m_logPanel");
+    // The panel shows the messages of a turn of the event loop together.
+    QTest::qWait(300);
+    const QDialogButtonBox standard(QDialogButtonBox::Cancel);
+    const QJsonObject shown { { "next", rig.child<QPushButton>("m_btnNext")->text() },
+        { "cancel", standard.button(QDialogButtonBox::Cancel)->text() },
+        { "heading", rig.child<QLabel>("m_lblBasePackages")->text() },
+        { "panel", panel->toPlainText() },
+        { "log", log.lines().filter("[LmtMainWindow] Updated the tool list").join('\n') } };
+    rig.shutDown();
+    std::fputs(QJsonDocument(shown).toJson(QJsonDocument::Compact).constData(), stdout);
+    return 0;
+}
+
+} // namespace
+
+class TestLmtTranslations : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Qt takes the language from LC_ALL, LC_MESSAGES, LANG and LANGUAGE themselves, so the
+    // German cases need no generated glibc locale.
+    void windowFollowsTheLocale_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("cancel");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("panelLine");
+
+        QTest::newRow("LC_ALL German") << QStringList { "LC_ALL=de_DE.UTF-8" } << "Weiter >"
+                                       << "Abbrechen"
+                                       << "Basispakete"
+                                       << "Werkzeugliste aktualisiert";
+        QTest::newRow("LANGUAGE German")
+            << QStringList { "LANG=C.UTF-8", "LANGUAGE=de" } << "Weiter >"
+            << "Abbrechen"
+            << "Basispakete"
+            << "Werkzeugliste aktualisiert";
+        QTest::newRow("C") << QStringList { "LC_ALL=C" } << "Next >"
+                           << "Cancel"
+                           << "Base Packages"
+                           << "Updated the tool list";
+        QTest::newRow("English") << QStringList { "LANG=en_US.UTF-8" } << "Next >"
+                                 << "Cancel"
+                                 << "Base Packages"
+                                 << "Updated the tool list";
+    }
+
+    void windowFollowsTheLocale()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, next);
+        QFETCH(QString, cancel);
+        QFETCH(QString, heading);
+        QFETCH(QString, panelLine);
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+            env.remove(QString::fromLatin1(name));
+        for (const QString &setting : environment)
+            env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(
+            QCoreApplication::applicationFilePath(), { QString::fromLatin1(kShowTextsFlag) });
+        QVERIFY(child.waitForFinished(120000));
+        QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
+        const QJsonObject shown = QJsonDocument::fromJson(child.readAllStandardOutput()).object();
+
+        QCOMPARE(shown["next"].toString(), next);
+        QCOMPARE(shown["cancel"].toString(), cancel);
+        QCOMPARE(shown["heading"].toString(), heading);
+        QVERIFY2(shown["panel"].toString().split('\n').contains(panelLine),
+            qPrintable(shown["panel"].toString()));
+        // The log file stays English whatever the window shows.
+        QVERIFY2(shown["log"].toString().endsWith("[LmtMainWindow] Updated the tool list"),
+            qPrintable(shown["log"].toString()));
+    }
+
+    // The translation matches the program's texts: lupdate run on a copy finds no text that is
+    // new (unfinished) or gone (dropped), and every context is a plain class name.
+    void translationIsComplete()
+    {
+        const QString ts = lmttest::sourceDir() + "/translations/lumetra-setup_de.ts";
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("lumetra-setup_de.ts");
+        QVERIFY(QFile::copy(ts, copy));
+        QProcess lupdate;
+        lupdate.start(QStringLiteral(LUMETRA_LUPDATE),
+            QString::fromLatin1(LUMETRA_LUPDATE_OPTIONS).split(' ')
+                + QStringList { "-silent", "-I", lmttest::sourceDir() + "/src",
+                    lmttest::sourceDir() + "/src", "-ts", copy });
+        QVERIFY(lupdate.waitForFinished(120000));
+        QCOMPARE(lupdate.exitCode(), 0);
+
+        const QString before = lmttest::readTextFile(ts);
+        const QString after = lmttest::readTextFile(copy);
+        for (const char *state :
+            { "type=\"unfinished\"", "type=\"vanished\"", "type=\"obsolete\"" })
+            QVERIFY2(!after.contains(state), state);
+        QCOMPARE(after.count("<message>"), before.count("<message>"));
+        QVERIFY(after.count("<message>") > 200);
+        const QRegularExpression qualified(R"(<name>[^<]*::)");
+        QVERIFY2(!after.contains(qualified), qPrintable(qualified.match(after).captured()));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], kShowTextsFlag) == 0)
+        return showTexts(argc, argv);
+    QApplication application(argc, argv);
+    TestLmtTranslations test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_LmtTranslations.moc"
