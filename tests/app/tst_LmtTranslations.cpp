@@ -1,6 +1,10 @@
+#include "app/LmtEntry.h"
 #include "app/LmtTranslations.h"
-#include "common/LmtWizardRig.h"
+#include "common/LmtStandIns.h"
+#include "controller/LmtSetupController.h"
+#include "services/LmtDownloadSettings.h"
 #include "shared_toolkit/StatusConsole.h"
+#include "ui/LmtMainWindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -30,22 +34,36 @@ int showTexts(int argc, char **argv)
     QApplication application(argc, argv);
     const LmtTranslations translations(QLocale::system(), lmttest::binDir() + "/translations");
     lmttest::LogCapture log;
-    lmttest::WizardRig rig;
+    lmttest::VendorStandIn vendor;
     QString error;
-    if (!rig.startStandIns(&error) || !rig.openWindow()) {
-        qCritical("%s", qPrintable(error.isEmpty() ? "the select page did not show" : error));
+    const QString launcher = lmttest::installLauncherService();
+    if (!vendor.start({}, &error) || launcher.isEmpty()
+        || !lmttest::writeLauncherConfig(vendor.url())) {
+        qCritical("the stand-ins did not start: %s", qPrintable(error));
         return 2;
     }
-    auto *panel = rig.child<zendrel::lmt::shared_toolkit::StatusConsole>("m_logPanel");
+    setKorOnlineUrl(vendor.registryUrl());
+    LmtMainWindow window(createSetupController());
+    window.init();
+    window.show();
+    if (!QTest::qWaitFor(
+            [&] { return window.currentView() == LmtMainWindow::LmtToolView::TOOL_VIEW_SELECT; },
+            30000)) {
+        qCritical("the select page did not show");
+        return 2;
+    }
+    const auto child = [&window](const char *name) { return window.findChild<QWidget *>(name); };
     // The panel shows the messages of a turn of the event loop together.
     QTest::qWait(300);
     const QDialogButtonBox standard(QDialogButtonBox::Cancel);
-    const QJsonObject shown { { "next", rig.child<QPushButton>("m_btnNext")->text() },
+    const QJsonObject shown { { "next", qobject_cast<QPushButton *>(child("m_btnNext"))->text() },
         { "cancel", standard.button(QDialogButtonBox::Cancel)->text() },
-        { "heading", rig.child<QLabel>("m_lblBasePackages")->text() },
-        { "panel", panel->toPlainText() },
+        { "heading", qobject_cast<QLabel *>(child("m_lblBasePackages"))->text() },
+        { "panel",
+            qobject_cast<zendrel::lmt::shared_toolkit::StatusConsole *>(child("m_logPanel"))
+                ->toPlainText() },
         { "log", log.lines().filter("[LmtMainWindow] Updated the tool list").join('\n') } };
-    rig.shutDown();
+    lmttest::runLauncherService(launcher, { "-stop" });
     std::fputs(QJsonDocument(shown).toJson(QJsonDocument::Compact).constData(), stdout);
     return 0;
 }
