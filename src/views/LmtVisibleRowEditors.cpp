@@ -6,6 +6,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <utility>
 
 namespace zendrel::lmt::setup {
 
