@@ -13,6 +13,7 @@ namespace zendrel::lmt::setup {
 LmtVisibleRowEditors::LmtVisibleRowEditors(QTableView *table)
     : QObject(table)
     , m_table(table)
+    , m_viewport(table->viewport())
 {
     connect(
         table->verticalScrollBar(), &QScrollBar::valueChanged, this, &LmtVisibleRowEditors::update);
@@ -22,7 +23,7 @@ LmtVisibleRowEditors::LmtVisibleRowEditors(QTableView *table)
         m_open.clear();
     });
     table->installEventFilter(this);
-    table->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 void LmtVisibleRowEditors::follow(int column)
@@ -34,7 +35,8 @@ void LmtVisibleRowEditors::follow(int column)
 
 bool LmtVisibleRowEditors::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool viewportResized = watched == m_table->viewport() && event->type() == QEvent::Resize;
+    // Only pointers are compared: events still arrive while the table is being destroyed.
+    const bool viewportResized = watched == m_viewport && event->type() == QEvent::Resize;
     const bool tableShown = watched == m_table && event->type() == QEvent::Show;
     if (viewportResized || tableShown)
         update();

@@ -39,6 +39,7 @@ private:
     bool holdsFocus(const QModelIndex &index) const;
 
     QTableView *m_table;
+    QObject *m_viewport;
     QList<int> m_columns;
     QList<QPersistentModelIndex> m_open;
 };

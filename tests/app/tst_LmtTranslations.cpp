@@ -34,6 +34,8 @@ int showTexts(int argc, char **argv)
     QApplication application(argc, argv);
     const LmtTranslations translations(QLocale::system(), lmttest::binDir() + "/translations");
     lmttest::LogCapture log;
+    // Home, settings and the launcher's folder in a throwaway folder, never the user's.
+    const lmttest::Sandbox sandbox;
     lmttest::VendorStandIn vendor;
     QString error;
     const QString launcher = lmttest::installLauncherService();
