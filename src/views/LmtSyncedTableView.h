@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QTimer>
 #include <QWidget>
 
 class QTableView;
@@ -23,15 +24,27 @@ public:
     void setColumnPadding(int column, int pixels);
 
     // Sizes every table to its contents, then gives all of them the widest width per column
-    // and the tallest row height.
+    // and the tallest row height. The rows in view are measured at once; the others in slices
+    // over the following turns of the event loop, raising the height of all rows if one of
+    // them is taller (a long catalogue would otherwise hold the window for a visible moment).
     virtual void syncTables();
+    // True while rows out of view are still being measured.
+    bool measuringRows() const { return m_rowMeasuring.isActive(); }
 
 protected:
     const QList<QTableView *> &tables() const { return m_tables; }
 
 private:
+    void measureRows(int table, int first, int last);
+    void measureMoreRows();
+    void applyRowHeight(int height);
+
     QList<QTableView *> m_tables;
     QMap<int, int> m_columnPadding;
+    // The tallest row found so far and, per table, the next row to measure.
+    int m_rowHeight = 0;
+    QList<int> m_nextRow;
+    QTimer m_rowMeasuring;
 };
 
 } // namespace zendrel::lmt::setup

@@ -10,6 +10,13 @@
 
 namespace zendrel::lmt::setup {
 
+namespace {
+
+// The share of a turn of the event loop that opening editors out of view may take.
+constexpr int OpeningSliceMs = 8;
+
+} // namespace
+
 LmtVisibleRowEditors::LmtVisibleRowEditors(QTableView *table)
     : QObject(table)
     , m_table(table)
@@ -24,6 +31,8 @@ LmtVisibleRowEditors::LmtVisibleRowEditors(QTableView *table)
     });
     table->installEventFilter(this);
     m_viewport->installEventFilter(this);
+    m_opening.setInterval(0);
+    connect(&m_opening, &QTimer::timeout, this, &LmtVisibleRowEditors::openMore);
 }
 
 void LmtVisibleRowEditors::follow(int column)
@@ -52,18 +61,23 @@ bool LmtVisibleRowEditors::holdsFocus(const QModelIndex &index) const
     return editor && focus && (editor == focus || editor->isAncestorOf(focus));
 }
 
-std::pair<int, int> LmtVisibleRowEditors::rowsInReach() const
+std::pair<int, int> LmtVisibleRowEditors::rowsInView() const
 {
     const int rows = m_table->model() ? m_table->model()->rowCount() : 0;
     const int viewHeight = m_table->viewport()->height();
     if (!m_table->isVisible() || viewHeight <= 0)
+        return { 0, -1 };
+    const int first = m_table->rowAt(0);
+    const int last = m_table->rowAt(viewHeight - 1);
+    return { std::max(first, 0), last < 0 ? rows - 1 : last };
+}
+
+std::pair<int, int> LmtVisibleRowEditors::rowsInReach() const
+{
+    const int rows = m_table->model() ? m_table->model()->rowCount() : 0;
+    const auto [first, last] = rowsInView();
+    if (first > last)
         return { 0, std::min(rows, RowsBeforeShown) - 1 };
-    int first = m_table->rowAt(0);
-    int last = m_table->rowAt(viewHeight - 1);
-    if (first < 0)
-        first = 0;
-    if (last < 0)
-        last = rows - 1;
     const int screenful = last - first + 1;
     return { std::max(0, first - screenful), std::min(rows - 1, last + screenful) };
 }
@@ -84,8 +98,24 @@ void LmtVisibleRowEditors::update()
             m_open.append(index);
     }
 
+    const auto [viewFirst, viewLast] = rowsInView();
+    openRows(viewFirst, viewLast, QDeadlineTimer(QDeadlineTimer::Forever));
+    m_opening.start();
+}
+
+void LmtVisibleRowEditors::openMore()
+{
+    const auto [first, last] = rowsInReach();
+    if (openRows(first, last, QDeadlineTimer(OpeningSliceMs)))
+        m_opening.stop();
+}
+
+bool LmtVisibleRowEditors::openRows(int first, int last, const QDeadlineTimer &deadline)
+{
     QAbstractItemModel *model = m_table->model();
     for (int row = first; row <= last; ++row) {
+        if (deadline.hasExpired())
+            return false;
         for (int column : std::as_const(m_columns)) {
             const QModelIndex index = model->index(row, column);
             if (!model->flags(index).testFlag(Qt::ItemIsEditable)
@@ -95,6 +125,7 @@ void LmtVisibleRowEditors::update()
             m_open.append(index);
         }
     }
+    return true;
 }
 
 } // namespace zendrel::lmt::setup

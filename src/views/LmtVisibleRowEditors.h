@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QPersistentModelIndex>
+#include <QTimer>
 
 class QTableView;
 
@@ -14,6 +16,8 @@ namespace zendrel::lmt::setup {
 // growing with the square of their number) and each costs about 100 KiB, while a user only
 // ever sees a screenful. Editors of rows scrolled out of reach are closed again, so a long
 // table costs the same as a short one. The editor with the keyboard focus stays open.
+// The rows in view get their editors at once, the others in reach over the following turns of
+// the event loop, a slice at a time: opening hundreds of editors in one go holds the window.
 class LmtVisibleRowEditors : public QObject
 {
     Q_OBJECT
@@ -26,22 +30,29 @@ public:
     // or grows; a model reset forgets the column until it is followed again.
     void follow(int column);
 
-    // Rows worked with while the table is not shown yet (no view to measure).
+    // Rows in reach while the table is not shown yet (no view to measure).
     static constexpr int RowsBeforeShown = 50;
+    // True while editors in reach are still to be opened.
+    bool opening() const { return m_opening.isActive(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void update();
-    // First and last row in reach; first > last when the table has no rows.
+    void openMore();
+    // Opens the missing editors of the rows until the deadline; false if it came first.
+    bool openRows(int first, int last, const QDeadlineTimer &deadline);
+    // First and last row in reach and in view; first > last when there are none.
     std::pair<int, int> rowsInReach() const;
+    std::pair<int, int> rowsInView() const;
     bool holdsFocus(const QModelIndex &index) const;
 
     QTableView *m_table;
     QObject *m_viewport;
     QList<int> m_columns;
     QList<QPersistentModelIndex> m_open;
+    QTimer m_opening;
 };
 
 } // namespace zendrel::lmt::setup

@@ -414,9 +414,15 @@ public:
         return model == m_view->baseModel() ? m_view->baseTable() : m_view->additionalTable();
     }
 
+    // Editors out of view open over the next turns of the event loop.
     QWidget *cell(const LmtToolSelectModel *model, int row, int column) const
     {
-        return table(model)->indexWidget(model->index(row, column));
+        const QModelIndex index = model->index(row, column);
+        const auto editor = [&] { return table(model)->indexWidget(index); };
+        if (model->flags(index).testFlag(Qt::ItemIsEditable)
+            && !QTest::qWaitFor([&] { return editor() != nullptr; }, 2000))
+            return nullptr;
+        return editor();
     }
 
     // The information cell's text; an installed 3rd-party tool's also holds its "Open" button.

@@ -56,6 +56,30 @@ private Q_SLOTS:
             QList<int>(3, tallest));
     }
 
+    // Rows out of view are measured over the next turns; a taller one there raises them all.
+    void aTallRowOutOfViewRaisesEveryRowLater()
+    {
+        LmtSyncedTableView page;
+        QTableView table(&page);
+        QStandardItemModel model(200, 1);
+        for (int row = 0; row < model.rowCount(); ++row)
+            model.setItem(row, 0, new QStandardItem(QStringLiteral("x")));
+        model.item(199, 0)->setFont(QFont("Sans", 30));
+        table.setModel(&model);
+        table.resizeRowToContents(199);
+        const int tallest = table.rowHeight(199);
+        table.resizeRowToContents(0);
+        const int plain = table.rowHeight(0);
+        QVERIFY(plain < tallest);
+
+        page.addTable(&table);
+        page.syncTables();
+        QCOMPARE(QList<int>({ table.rowHeight(0), table.rowHeight(199) }), QList<int>(2, plain));
+        QTRY_VERIFY(!page.measuringRows());
+        QCOMPARE(QList<int>({ table.rowHeight(0), table.rowHeight(100), table.rowHeight(199) }),
+            QList<int>(3, tallest));
+    }
+
     // The spinner of a running job; whether it follows the job's state is checked with the
     // install view.
     void spinnerTurnsAndLeavesAHoleFromSevenPixels()

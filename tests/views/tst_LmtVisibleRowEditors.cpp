@@ -52,8 +52,10 @@ private Q_SLOTS:
         m_table.verticalHeader()->setDefaultSectionSize(20);
         auto *editors = new LmtVisibleRowEditors(&m_table);
 
+        // Not shown yet: nothing is in view, the first rows open over the next turns.
         editors->follow(1);
-        QCOMPARE(openRows(1), QStringLiteral("0-49")); // not shown yet: the first rows
+        QCOMPARE(openRows(1), QString());
+        QTRY_COMPARE(openRows(1), QStringLiteral("0-49"));
 
         // 10 rows in view: those and a screenful below (none above the top).
         m_table.resize(300,
@@ -61,7 +63,7 @@ private Q_SLOTS:
         m_table.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_table));
         const int inView = m_table.rowAt(m_table.viewport()->height() - 1) + 1;
-        QCOMPARE(openRows(1), QStringLiteral("0-%1").arg(2 * inView - 1));
+        QTRY_COMPARE(openRows(1), QStringLiteral("0-%1").arg(2 * inView - 1));
 
         editors->follow(0);
         QVERIFY(!m_table.isPersistentEditorOpen(m_model.index(0, 0)));
@@ -71,13 +73,14 @@ private Q_SLOTS:
         // for the one being typed in.
         m_table.indexWidget(m_model.index(5, 1))->setFocus();
         m_table.scrollTo(m_model.index(200, 1), QAbstractItemView::PositionAtTop);
-        QCOMPARE(
+        QCOMPARE(openRows(1), QStringLiteral("5-5 200-%1").arg(200 + inView - 1)); // in view
+        QTRY_COMPARE(
             openRows(1), QStringLiteral("5-5 %1-%2").arg(200 - inView).arg(200 + 2 * inView - 1));
         QCOMPARE(m_table.rowAt(0), 200);
         m_table.setFocus();
         m_table.verticalScrollBar()->setValue(m_table.verticalScrollBar()->maximum());
-        QCOMPARE(openRows(1), QStringLiteral("%1-%2").arg(Rows - 2 * inView).arg(Rows - 1));
-        QCOMPARE(openRows(0), QStringLiteral("381-389 391-399")); // 390 cannot be edited
+        QTRY_COMPARE(openRows(1), QStringLiteral("%1-%2").arg(Rows - 2 * inView).arg(Rows - 1));
+        QTRY_COMPARE(openRows(0), QStringLiteral("381-389 391-399")); // 390 cannot be edited
 
         // A taller view reaches more rows.
         m_table.resize(m_table.width(), m_table.height() + 200);
