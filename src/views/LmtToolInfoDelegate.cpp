@@ -25,6 +25,16 @@ std::shared_ptr<LmtToolVersion> currentVersionAt(const QModelIndex &index)
     return row ? row->currentVersion() : nullptr;
 }
 
+// The delegate measures the cell from its text. A scroll area asks for 256 × 192 pixels whatever
+// it holds, and the table counts an open editor's wish when it sizes rows and columns: every row
+// measured while its cell is open would grow that tall.
+class InformationBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+    QSize sizeHint() const override { return {}; }
+};
+
 } // namespace
 
 bool isInstalledThirdParty(const LmtToolVersion &version)
@@ -40,7 +50,7 @@ LmtToolInfoDelegate::LmtToolInfoDelegate(QObject *parent)
 QTextBrowser *LmtToolInfoDelegate::createInformationBrowser(
     const std::shared_ptr<LmtToolVersion> &version, QWidget *parent)
 {
-    auto *browser = new QTextBrowser(parent);
+    auto *browser = new InformationBrowser(parent);
     // A kept installation offers the standard menu (copying its location); other cells none.
     const bool keptInstallation = version && !version->isOnline() && version->selected();
     browser->setContextMenuPolicy(keptInstallation ? Qt::DefaultContextMenu : Qt::NoContextMenu);

@@ -34,21 +34,21 @@ bool isBaseType(LmtToolType type)
         || type == LmtToolType::ThirdParty;
 }
 
-// The drop-down keys of a line: the short version text, but the full text where several
-// builds of one major.minor.patch would otherwise collide (unless the head has no build).
-QHash<QString, QString> keysOfLine(const LmtToolVersion &head, const LmtToolVersionList &line)
+// The short version texts that builds with different full texts share in a line: their
+// drop-down keys are the full texts (unless the head has no build).
+QSet<QString> sharedShortTexts(const LmtToolVersionList &line)
 {
-    QHash<QString, QSet<QString>> fullTextsByShort;
-    for (const auto &version : line)
-        fullTextsByShort[version->displayVersion()].insert(version->version());
-
-    QHash<QString, QString> keys;
+    QHash<QString, QString> fullTextByShort;
+    fullTextByShort.reserve(line.size());
+    QSet<QString> shared;
     for (const auto &version : line) {
-        const bool collides = fullTextsByShort.value(version->displayVersion()).size() > 1;
-        keys.insert(version->version(),
-            collides && head.build() != 0 ? version->version() : version->displayVersion());
+        const auto found = fullTextByShort.constFind(version->displayVersion());
+        if (found == fullTextByShort.cend())
+            fullTextByShort.insert(version->displayVersion(), version->version());
+        else if (*found != version->version())
+            shared.insert(version->displayVersion());
     }
-    return keys;
+    return shared;
 }
 
 bool offeredForThisPlatform(const LmtToolVersion &version)
@@ -91,10 +91,12 @@ void LmtToolSelectModel::appendRowsOf(
         lastRow = row;
 
         const LmtToolVersionList &line = group.value();
-        const QHash<QString, QString> keys = keysOfLine(*head, line);
+        const QSet<QString> shared = head->build() != 0 ? sharedShortTexts(line) : QSet<QString>();
         for (const auto &version : line) {
-            if (offeredForThisPlatform(*version))
-                row->addVersion(keys.value(version->version()), version);
+            if (!offeredForThisPlatform(*version))
+                continue;
+            const bool full = shared.contains(version->displayVersion());
+            row->addVersion(full ? version->version() : version->displayVersion(), version);
         }
         if (row->hasVersions())
             rows.append(row);

@@ -27,6 +27,8 @@ public:
     QTextBrowser *informationBrowser() const { return m_informationBrowser; }
     QPushButton *openButton() const { return m_openButton; }
     std::shared_ptr<LmtToolVersion> version() const { return m_version; }
+    // The information delegate measures the cell, button included.
+    QSize sizeHint() const override { return {}; }
 
 private Q_SLOTS:
     void onOpenClicked();

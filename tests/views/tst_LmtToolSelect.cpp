@@ -206,6 +206,11 @@ private Q_SLOTS:
         SelectRig rig("views/view-many.json", true, true);
         LmtToolSelectView &view = rig.view();
         QVERIFY(rig.showView(640, 400));
+        // Rows out of view are measured while their information cells are open: an open cell
+        // must not make the rows as tall as a scroll area asks to be (192 px).
+        QTRY_VERIFY(!view.measuringRows());
+        QVERIFY2(view.additionalTable()->rowHeight(0) < 60,
+            qPrintable(QString::number(view.additionalTable()->rowHeight(0))));
         // One notch down over the middle of the drop-down, delivered as the window system delivers
         // it: a spontaneous event, which the application hands on to the parents while the widgets
         // ignore it (as the key clicks of QTest do: sendEvent() would mark it as not spontaneous).
