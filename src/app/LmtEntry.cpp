@@ -6,6 +6,7 @@
 #include "base/LmtLogLocation.h"
 #include "controller/LmtSetupController.h"
 #include "model/LmtCoreToolModel.h"
+#include "platform/LmtPlatform.h"
 #include "registry/Lmt3rdPartyRegistryParser.h"
 #include "registry/LmtKorRegistryLocationProvider.h"
 #include "registry/LmtLocalRegistryParser.h"
@@ -112,6 +113,7 @@ QString startupFailureText(std::exception_ptr failure)
 int runSetupApplication(int argc, char **argv)
 {
     int exitCode = 1;
+    platform::returnFreedMemoryPromptly();
     QApplication application(argc, argv);
     const LmtTranslations translations(QLocale::system(), LmtTranslations::besideProgram());
     std::exception_ptr failure;

@@ -17,6 +17,9 @@
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/types.h>
 #include <unistd.h>
 #endif
@@ -237,6 +240,16 @@ QStringList registryChildKeys(const QString &key)
 #else
     Q_UNUSED(key)
     return {};
+#endif
+}
+
+void returnFreedMemoryPromptly()
+{
+#if defined(__GLIBC__)
+    // A fixed threshold also stops the dynamic raising of the one for mapped blocks: large
+    // buffers are then mapped and unmapped on their own instead of staying in the heap.
+    constexpr int TrimThresholdBytes = 1024 * 1024;
+    mallopt(M_TRIM_THRESHOLD, TrimThresholdBytes);
 #endif
 }
 

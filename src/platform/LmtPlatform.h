@@ -65,6 +65,12 @@ bool isElevated();
 // installers elevate themselves, so the program never asks for a password there.
 bool elevatesThroughSudo();
 
+// Makes the C library hand freed memory back to the system soon. A refresh frees a
+// catalogue's worth of small blocks and large buffers at once; by default the GNU C library
+// then raises its thresholds and keeps them, so the next catalogue piles up on top. Call once,
+// before the first thread starts. Nothing to do on other systems.
+void returnFreedMemoryPromptly();
+
 // Reads a value from the Windows registry ("HKEY_LOCAL_MACHINE\\..." key, value name).
 // Always invalid on other platforms, where tools are found by directory instead.
 QVariant readRegistryValue(const QString &key, const QString &valueName);
