@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <vector>
 
 namespace zendrel::lmt::setup {
 
@@ -38,15 +39,22 @@ bool isBaseType(LmtToolType type)
 // drop-down keys are the full texts (unless the head has no build).
 QSet<QString> sharedShortTexts(const LmtToolVersionList &line)
 {
-    QHash<QString, QString> fullTextByShort;
-    fullTextByShort.reserve(line.size());
+    // Sorted by the short text, every short text with two different full texts has two
+    // neighbours that differ. Sorting pointers spares the hashing of every text of the catalogue.
+    std::vector<const LmtToolVersion *> byShort;
+    byShort.reserve(line.size());
+    for (const auto &version : line)
+        byShort.push_back(version.get());
+    std::sort(byShort.begin(), byShort.end(), [](const auto *a, const auto *b) {
+        return a->displayVersion() < b->displayVersion();
+    });
     QSet<QString> shared;
-    for (const auto &version : line) {
-        const auto found = fullTextByShort.constFind(version->displayVersion());
-        if (found == fullTextByShort.cend())
-            fullTextByShort.insert(version->displayVersion(), version->version());
-        else if (*found != version->version())
-            shared.insert(version->displayVersion());
+    for (std::size_t i = 1; i < byShort.size(); ++i) {
+        const LmtToolVersion &previous = *byShort[i - 1];
+        const LmtToolVersion &version = *byShort[i];
+        if (version.displayVersion() == previous.displayVersion()
+            && version.version() != previous.version())
+            shared.insert(version.displayVersion());
     }
     return shared;
 }
