@@ -45,9 +45,8 @@ QSet<QString> sharedShortTexts(const LmtToolVersionList &line)
     byShort.reserve(line.size());
     for (const auto &version : line)
         byShort.push_back(version.get());
-    std::sort(byShort.begin(), byShort.end(), [](const auto *a, const auto *b) {
-        return a->displayVersion() < b->displayVersion();
-    });
+    std::sort(byShort.begin(), byShort.end(),
+        [](const auto *a, const auto *b) { return a->displayVersion() < b->displayVersion(); });
     QSet<QString> shared;
     for (std::size_t i = 1; i < byShort.size(); ++i) {
         const LmtToolVersion &previous = *byShort[i - 1];
