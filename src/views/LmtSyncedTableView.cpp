@@ -92,7 +92,8 @@ void LmtSyncedTableView::measureMoreRows()
     QElapsedTimer slice;
     slice.start();
     bool done = true;
-    for (int i = 0; i < m_tables.size(); ++i) {
+    // Tables added after the last sync wait for the next one.
+    for (int i = 0; i < m_nextRow.size(); ++i) {
         const QAbstractItemModel *model = m_tables.at(i)->model();
         const int rows = model ? model->rowCount() : 0;
         int &next = m_nextRow[i];

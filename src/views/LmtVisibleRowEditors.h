@@ -32,8 +32,6 @@ public:
 
     // Rows in reach while the table is not shown yet (no view to measure).
     static constexpr int RowsBeforeShown = 50;
-    // True while editors in reach are still to be opened.
-    bool opening() const { return m_opening.isActive(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
