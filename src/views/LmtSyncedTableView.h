@@ -25,8 +25,9 @@ public:
 
     // Sizes every table to its contents, then gives all of them the widest width per column
     // and the tallest row height. The rows in view are measured at once; the others in slices
-    // over the following turns of the event loop, raising the height of all rows if one of
-    // them is taller (a long catalogue would otherwise hold the window for a visible moment).
+    // over the following turns of the event loop, widening columns and raising the height of
+    // all rows where they need more (a long catalogue would otherwise hold the window for a
+    // visible moment).
     virtual void syncTables();
     // True while rows out of view are still being measured.
     bool measuringRows() const { return m_rowMeasuring.isActive(); }
@@ -35,14 +36,18 @@ protected:
     const QList<QTableView *> &tables() const { return m_tables; }
 
 private:
-    void measureRows(int table, int first, int last);
+    void measureRowHeights(int table, int first, int last);
+    static int contentWidth(const QTableView *table, int row, int column);
     void measureMoreRows();
     void applyRowHeight(int height);
+    void widenColumns();
 
     QList<QTableView *> m_tables;
     QMap<int, int> m_columnPadding;
-    // The tallest row found so far and, per table, the next row to measure.
+    // The tallest row and widest cell per column found so far and, per table, the next row to
+    // measure.
     int m_rowHeight = 0;
+    QList<int> m_contentWidths;
     QList<int> m_nextRow;
     QTimer m_rowMeasuring;
 };

@@ -56,28 +56,38 @@ private Q_SLOTS:
             QList<int>(3, tallest));
     }
 
-    // Rows out of view are measured over the next turns; a taller one there raises them all.
-    void aTallRowOutOfViewRaisesEveryRowLater()
+    // Rows out of view are measured over the next turns: a tall, wide one there raises every row
+    // and widens its column, in every table.
+    void aTallWideRowOutOfViewResizesEveryTableLater()
     {
         LmtSyncedTableView page;
-        QTableView table(&page);
-        QStandardItemModel model(200, 1);
+        QTableView table(&page), other(&page);
+        QStandardItemModel model(200, 2), otherModel(1, 2);
         for (int row = 0; row < model.rowCount(); ++row)
             model.setItem(row, 0, new QStandardItem(QStringLiteral("x")));
+        model.setItem(199, 0, new QStandardItem(QString(40, QChar('w'))));
         model.item(199, 0)->setFont(QFont("Sans", 30));
+        otherModel.setItem(0, 0, new QStandardItem(QStringLiteral("y")));
         table.setModel(&model);
+        other.setModel(&otherModel);
         table.resizeRowToContents(199);
-        const int tallest = table.rowHeight(199);
+        table.resizeColumnToContents(0);
+        const QList<int> large { table.rowHeight(199), table.columnWidth(0) + 5 };
         table.resizeRowToContents(0);
-        const int plain = table.rowHeight(0);
-        QVERIFY(plain < tallest);
+        const int plainHeight = table.rowHeight(0);
 
         page.addTable(&table);
+        page.addTable(&other);
+        page.setColumnPadding(0, 5);
         page.syncTables();
-        QCOMPARE(QList<int>({ table.rowHeight(0), table.rowHeight(199) }), QList<int>(2, plain));
+        const auto sizes = [&] {
+            return QList<int> { table.rowHeight(100), other.rowHeight(0), table.columnWidth(0),
+                other.columnWidth(0) };
+        };
+        QCOMPARE(sizes().first(), plainHeight);
+        QVERIFY(sizes().at(2) < large.at(1));
         QTRY_VERIFY(!page.measuringRows());
-        QCOMPARE(QList<int>({ table.rowHeight(0), table.rowHeight(100), table.rowHeight(199) }),
-            QList<int>(3, tallest));
+        QCOMPARE(sizes(), (QList<int> { large.at(0), large.at(0), large.at(1), large.at(1) }));
     }
 
     // The spinner of a running job; whether it follows the job's state is checked with the
