@@ -120,6 +120,8 @@ void LmtMainWindow::connectViews()
 {
     connect(m_toolLoadView, &LmtToolLoadView::appendUILog, this, &LmtMainWindow::appendUILog);
     connect(m_toolSelectView, &LmtToolSelectView::appendUILog, this, &LmtMainWindow::appendUILog);
+    connect(m_toolSelectView, &LmtToolSelectView::toolsDataUpdated, this,
+        &LmtMainWindow::onSelectPageUpdated);
     connect(m_toolSelectView, &LmtToolSelectView::toolSelectionChanged, this,
         &LmtMainWindow::onToolSelectionChanged);
     connect(m_toolInstallView, &LmtToolInstallView::appendUILog, this, &LmtMainWindow::appendUILog);
@@ -282,6 +284,8 @@ void LmtMainWindow::onUpdateToolsRequested(bool /*restoreSelection*/)
 {
     // From here until toolDataChanged the controller rewrites the catalogue on its thread.
     ++m_refreshesRunning;
+    // The select page must not read on in the catalogue that the controller now rewrites.
+    m_toolSelectView->stopUpdate();
     // It reads the list with the current sign-in.
     m_signInRefreshOwed = false;
     m_toolLoadView->setState(LmtToolLoadView::Loading);
@@ -316,7 +320,14 @@ void LmtMainWindow::onToolDataChanged(bool success)
     // A refresh may have brought back a selection that needs a signed-in user.
     m_loginRequired = !m_loggedIn && model->selectionRequiresLogin();
 
-    m_toolSelectView->updateToolsData(model);
+    // A long catalogue takes the select page several turns of the event loop; the load page
+    // stays until it is done.
+    m_toolSelectView->updateToolsDataInTurns(model);
+}
+
+void LmtMainWindow::onSelectPageUpdated()
+{
+    const std::shared_ptr<LmtCoreToolModel> model = m_controller->toolModel();
     m_toolConfigView->updateToolsData(model);
     m_toolInstallView->updateToolsData(model);
 

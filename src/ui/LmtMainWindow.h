@@ -85,6 +85,8 @@ public Q_SLOTS:
     void onControllerError(LmtErrorCode errorCode, QString message);
     void onUpdateToolsRequested(bool restoreSelection);
     void onToolDataChanged(bool success);
+    // The select page shows the new catalogue: the other pages follow, and the page is shown.
+    void onSelectPageUpdated();
     void onToolSelectionChanged();
     void onLoginStateChanged(bool loggedIn, bool doUpdate, QString userEmail);
     void onInstallRequested();

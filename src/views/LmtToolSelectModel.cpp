@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace zendrel::lmt::setup {
@@ -122,6 +123,12 @@ void LmtToolSelectModel::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolM
                 appendRowsOf(tool, rows);
         }
     }
+    sortIntoDisplayOrder(rows);
+    showRows(std::move(rows));
+}
+
+void LmtToolSelectModel::sortIntoDisplayOrder(QList<std::shared_ptr<LmtToolSelectRow>> &rows)
+{
     // The groups come in no fixed order, and two installations of one version are equal in the
     // display order: the current user's goes first, so that the page is the same at every start.
     std::stable_sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
@@ -133,9 +140,12 @@ void LmtToolSelectModel::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolM
             return false;
         return versionA->installScope() < versionB->installScope();
     });
+}
 
+void LmtToolSelectModel::showRows(QList<std::shared_ptr<LmtToolSelectRow>> rows)
+{
     beginResetModel();
-    m_rows = rows;
+    m_rows = std::move(rows);
     m_hintCache.clear();
     endResetModel();
 }

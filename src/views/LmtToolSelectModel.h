@@ -42,6 +42,14 @@ public:
 
     // Rebuilds every row from the catalogue (a model reset).
     void updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel);
+    // The steps of updateToolsData(), for building a long catalogue's rows in slices.
+    bool belongsHere(const LmtTool &tool) const;
+    // The rows of one tool, one per head of its version groups.
+    void appendRowsOf(
+        const std::shared_ptr<LmtTool> &tool, QList<std::shared_ptr<LmtToolSelectRow>> &rows);
+    static void sortIntoDisplayOrder(QList<std::shared_ptr<LmtToolSelectRow>> &rows);
+    // Replaces the rows (a model reset).
+    void showRows(QList<std::shared_ptr<LmtToolSelectRow>> rows);
     const QList<std::shared_ptr<LmtToolSelectRow>> &rows() const { return m_rows; }
     // The row of a model index, null when the index lies outside the rows.
     std::shared_ptr<LmtToolSelectRow> rowAt(int row) const;
@@ -73,10 +81,6 @@ Q_SIGNALS:
     void localToolUnchecked(QModelIndex index);
 
 private:
-    bool belongsHere(const LmtTool &tool) const;
-    // The rows of one tool, one per head of its version groups.
-    void appendRowsOf(
-        const std::shared_ptr<LmtTool> &tool, QList<std::shared_ptr<LmtToolSelectRow>> &rows);
     bool canActOn(const LmtToolVersion &version) const;
     QVariant upgradeDecoration(LmtToolSelectRow::UpgradeKind kind) const;
     void announceSelectionChange();

@@ -6,6 +6,7 @@
 #include "services/LmtVendorSite.h"
 #include "shared_toolkit/Log.h"
 #include "views/LmtPlainToolTipDelegate.h"
+#include "views/LmtSelectRowsBuilder.h"
 #include "views/LmtToolInfoDelegate.h"
 #include "views/LmtToolSelectModel.h"
 #include "views/LmtToolSelectRow.h"
@@ -121,6 +122,8 @@ LmtToolSelectView::LmtToolSelectView(QWidget *parent)
     setupTable(m_tableViewAdditional, m_additionalModel);
     m_baseEditors = new LmtVisibleRowEditors(m_tableViewBase);
     m_additionalEditors = new LmtVisibleRowEditors(m_tableViewAdditional);
+    m_rowsBuilder = new LmtSelectRowsBuilder(m_baseModel, m_additionalModel, this);
+    connect(m_rowsBuilder, &LmtSelectRowsBuilder::built, this, &LmtToolSelectView::finishUpdate);
     connectModel(m_baseModel);
     connectModel(m_additionalModel);
 
@@ -391,14 +394,30 @@ void LmtToolSelectView::logMissing()
 void LmtToolSelectView::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel)
 {
     qCDebug(lmtLocal).noquote() << Tag << ">> updateToolsData()";
-    m_baseModel->updateToolsData(toolModel);
-    m_additionalModel->updateToolsData(toolModel);
+    m_rowsBuilder->buildAll(std::move(toolModel));
+    finishUpdate();
+}
+
+void LmtToolSelectView::updateToolsDataInTurns(std::shared_ptr<LmtCoreToolModel> toolModel)
+{
+    qCDebug(lmtLocal).noquote() << Tag << ">> updateToolsDataInTurns()";
+    m_rowsBuilder->buildInTurns(std::move(toolModel));
+}
+
+void LmtToolSelectView::stopUpdate()
+{
+    m_rowsBuilder->stop();
+}
+
+void LmtToolSelectView::finishUpdate()
+{
     // Every refresh reports all unmet dependencies again, even those reported before.
     refreshMissing();
     logMissing();
     m_reportedMissingCount = m_missingDependencies.size();
     syncTables();
     qCDebug(lmtLocal).noquote() << Tag << "<< updateToolsData()";
+    Q_EMIT toolsDataUpdated();
 }
 
 void LmtToolSelectView::syncTables()

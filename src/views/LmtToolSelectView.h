@@ -23,6 +23,7 @@ class QWidget;
 namespace zendrel::lmt::setup {
 
 class LmtCoreToolModel;
+class LmtSelectRowsBuilder;
 class LmtToolSelectModel;
 class LmtVisibleRowEditors;
 
@@ -65,8 +66,15 @@ public:
 public Q_SLOTS:
     // Rebuilds both tables from a new catalogue and logs every unmet dependency.
     void updateToolsData(std::shared_ptr<zendrel::lmt::setup::LmtCoreToolModel> toolModel);
+    // The same over turns of the event loop where the catalogue is long; the tables show their
+    // old rows meanwhile. toolsDataUpdated() tells when it is done (at once for a short one).
+    void updateToolsDataInTurns(std::shared_ptr<zendrel::lmt::setup::LmtCoreToolModel> toolModel);
+    // Drops an update under way (its catalogue is about to be rewritten); the tables keep
+    // their rows.
+    void stopUpdate();
 
 Q_SIGNALS:
+    void toolsDataUpdated();
     void toolSelectionChanged();
     void appendUILog(QString text,
         zendrel::lmt::shared_toolkit::ConsoleMessageType type
@@ -89,6 +97,8 @@ private:
     QList<LmtToolSelectRow::ShownState> shownStates() const;
     void refreshMissing();
     void logMissing();
+    // What follows new rows: the unmet dependencies, the sizes, the editors.
+    void finishUpdate();
     void selectDependents(const std::shared_ptr<LmtToolVersion> &version,
         const QList<std::shared_ptr<LmtToolSelectRow>> &baseRows,
         const QList<std::shared_ptr<LmtToolSelectRow>> &additionalRows);
@@ -108,6 +118,7 @@ private:
     LmtToolSelectModel *m_additionalModel = nullptr;
     LmtVisibleRowEditors *m_baseEditors = nullptr;
     LmtVisibleRowEditors *m_additionalEditors = nullptr;
+    LmtSelectRowsBuilder *m_rowsBuilder = nullptr;
     LmtMissingDependencies m_missingDependencies;
     // The list as the tables last showed it: their cells change where the new one differs.
     LmtMissingDependencies m_shownMissingDependencies;

@@ -1,3 +1,4 @@
+#include "views/LmtSelectRowsBuilder.h"
 #include "views/LmtToolLinksCell.h"
 #include "views/SelectTestCatalogue.h"
 
@@ -109,6 +110,55 @@ private Q_SLOTS:
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         model.updateToolsData(std::make_shared<LmtCoreToolModel>());
         QCOMPARE(reset.count() + model.rowCount(), 1);
+    }
+
+    // Built over turns of the event loop (here one step per turn), the rows of a catalogue are
+    // those of a build in one go; the tables keep their old rows until all new ones are there
+    // and then change in one reset each. A stopped build changes nothing; a newer catalogue
+    // replaces the one under way.
+    void rowsBuiltInTurnsAppearTogether()
+    {
+        const Catalogue lines("views/select-lines.json"), other("views/view-refresh.json");
+        const auto shown = [](const LmtToolSelectModel &model) {
+            QList<LmtToolVersion *> versions;
+            for (const auto &row : model.rows())
+                versions << row->currentVersion().get();
+            return versions;
+        };
+        LmtToolSelectModel expectedBase(true), expectedAdditional(false);
+        expectedBase.updateToolsData(lines.model);
+        expectedAdditional.updateToolsData(lines.model);
+        QVERIFY(expectedBase.rowCount() > 1 && expectedAdditional.rowCount() > 1);
+
+        LmtToolSelectModel base(true), additional(false);
+        base.updateToolsData(other.model);
+        additional.updateToolsData(other.model);
+        const auto before = QList { shown(base), shown(additional) };
+        LmtSelectRowsBuilder builder(&base, &additional, nullptr, 0);
+        QSignalSpy built(&builder, &LmtSelectRowsBuilder::built);
+        QSignalSpy resets(&base, &QAbstractItemModel::modelReset);
+
+        builder.buildInTurns(lines.model);
+        QCoreApplication::processEvents();
+        QVERIFY(builder.isBuilding());
+        builder.stop();
+        QTest::qWait(20);
+        QCOMPARE(built.count() + resets.count(), 0);
+        QCOMPARE((QList { shown(base), shown(additional) }), before);
+
+        builder.buildInTurns(other.model);
+        builder.buildInTurns(lines.model);
+        for (int turn = 0; turn < 3; ++turn) {
+            QVERIFY(builder.isBuilding());
+            QCOMPARE((QList { shown(base), shown(additional) }), before);
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(built.wait(2000));
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE((QList { shown(base), shown(additional) }),
+            (QList { shown(expectedBase), shown(expectedAdditional) }));
+        QTest::qWait(20);
+        QCOMPARE(built.count(), 1);
     }
 
     // One letter per row of the table (x: changed), and the runs of rows announced.
