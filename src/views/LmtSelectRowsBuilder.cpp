@@ -20,12 +20,6 @@ LmtSelectRowsBuilder::LmtSelectRowsBuilder(LmtToolSelectModel *baseModel,
     connect(&m_turn, &QTimer::timeout, this, &LmtSelectRowsBuilder::buildMore);
 }
 
-void LmtSelectRowsBuilder::buildAll(std::shared_ptr<LmtCoreToolModel> toolModel)
-{
-    start(std::move(toolModel));
-    buildUntil(QDeadlineTimer(QDeadlineTimer::Forever));
-}
-
 void LmtSelectRowsBuilder::buildInTurns(std::shared_ptr<LmtCoreToolModel> toolModel)
 {
     start(std::move(toolModel));

@@ -28,8 +28,6 @@ public:
     LmtSelectRowsBuilder(LmtToolSelectModel *baseModel, LmtToolSelectModel *additionalModel,
         QObject *parent, int sliceMs = 8);
 
-    // Builds every row now and shows them.
-    void buildAll(std::shared_ptr<LmtCoreToolModel> toolModel);
     // Starts building the rows, dropping a build still under way. A catalogue that takes no
     // more than a slice is shown before this returns; built() follows in either case.
     void buildInTurns(std::shared_ptr<LmtCoreToolModel> toolModel);

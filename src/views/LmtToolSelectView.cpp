@@ -394,7 +394,9 @@ void LmtToolSelectView::logMissing()
 void LmtToolSelectView::updateToolsData(std::shared_ptr<LmtCoreToolModel> toolModel)
 {
     qCDebug(lmtLocal).noquote() << Tag << ">> updateToolsData()";
-    m_rowsBuilder->buildAll(std::move(toolModel));
+    m_rowsBuilder->stop();
+    m_baseModel->updateToolsData(toolModel);
+    m_additionalModel->updateToolsData(toolModel);
     finishUpdate();
 }
 
