@@ -1,7 +1,9 @@
 #include "shared_toolkit/StatusConsole.h"
 
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -9,12 +11,14 @@
 namespace zendrel::lmt::shared_toolkit {
 
 StatusConsole::StatusConsole(QWidget *parent)
-    : QTextBrowser(parent)
+    : QPlainTextEdit(parent)
     , m_lightPalette(
           palette().color(QPalette::Window).value() > palette().color(QPalette::WindowText).value())
 {
-    setOpenLinks(true);
-    setOpenExternalLinks(true);
+    setReadOnly(true);
+    // The pointer changes over links, as in a browser.
+    viewport()->setMouseTracking(true);
+    m_textCursorShape = viewport()->cursor().shape();
     QFont plain = font();
     plain.setStyleStrategy(QFont::PreferNoShaping);
     plain.setKerning(false);
@@ -62,7 +66,7 @@ void StatusConsole::append(const QList<Message> &messages)
 
 void StatusConsole::clear()
 {
-    QTextBrowser::clear();
+    QPlainTextEdit::clear();
 }
 
 void StatusConsole::scrollToEnd()
@@ -81,7 +85,10 @@ void StatusConsole::scrollToEnd()
 void StatusConsole::append(const QString &text)
 {
     if (!m_batchCursor) {
-        QTextBrowser::append(text);
+        if (Qt::mightBeRichText(text))
+            appendHtml(text);
+        else
+            appendPlainText(text);
         return;
     }
     // What the browser's append() does with its cursor, without scrolling: a new paragraph at
@@ -108,24 +115,22 @@ void StatusConsole::insertPlainText(const QString &text)
     if (m_batchCursor)
         m_batchCursor->insertText(text);
     else
-        QTextBrowser::insertPlainText(text);
+        QPlainTextEdit::insertPlainText(text);
 }
 
 void StatusConsole::setPlainText(const QString &text)
 {
-    QTextBrowser::setPlainText(text);
+    QPlainTextEdit::setPlainText(text);
 }
 
 void StatusConsole::setTextColor(ConsoleMessageType type)
 {
-    const QColor color = StatusConsoleBase::textColor(type, m_lightPalette);
-    if (!m_batchCursor) {
-        QTextBrowser::setTextColor(color);
-        return;
-    }
     QTextCharFormat format;
-    format.setForeground(QBrush(color));
-    m_batchCursor->mergeCharFormat(format);
+    format.setForeground(QBrush(StatusConsoleBase::textColor(type, m_lightPalette)));
+    if (m_batchCursor)
+        m_batchCursor->mergeCharFormat(format);
+    else
+        mergeCurrentCharFormat(format);
 }
 
 QMenu *StatusConsole::createConsoleContextMenu(const QPoint &position)
@@ -140,6 +145,37 @@ void StatusConsole::contextMenuEvent(QContextMenuEvent *event)
     QMenu *menu = createConsoleContextMenu(event->pos());
     menu->exec(event->globalPos());
     delete menu;
+}
+
+void StatusConsole::mousePressEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_pressedAnchor = anchorAt(event->position().toPoint());
+}
+
+void StatusConsole::mouseMoveEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseMoveEvent(event);
+    const bool overLink = !anchorAt(event->position().toPoint()).isEmpty();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : m_textCursorShape);
+}
+
+void StatusConsole::mouseReleaseEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QString anchor = anchorAt(event->position().toPoint());
+    const bool clicked = !anchor.isEmpty() && anchor == m_pressedAnchor;
+    m_pressedAnchor.clear();
+    // Dragging across a link to select text is not a click on it.
+    if (!clicked || textCursor().hasSelection())
+        return;
+    const QUrl link(anchor);
+    Q_EMIT anchorClicked(link);
+    if (m_openLinks && m_openExternalLinks)
+        QDesktopServices::openUrl(link);
 }
 
 } // namespace zendrel::lmt::shared_toolkit

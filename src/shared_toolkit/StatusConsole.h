@@ -4,8 +4,9 @@
 #include "shared_toolkit/StatusConsoleBase.h"
 
 #include <QList>
-#include <QTextBrowser>
+#include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QUrl>
 
 #include <optional>
 
@@ -13,9 +14,14 @@ class QMenu;
 
 namespace zendrel::lmt::shared_toolkit {
 
-// The log panel: a read-only rich-text browser that shows each line in the colour of its
-// ConsoleMessageType. The classification and the transcript come from StatusConsoleBase.
-class StatusConsole : public QTextBrowser, public StatusConsoleBase
+// The log panel: a read-only view that shows each line in the colour of its ConsoleMessageType.
+// The classification and the transcript come from StatusConsoleBase.
+//
+// Lines may carry rich text (coloured spans, links), but the view is a plain-text one: it lays
+// out only the paragraphs in view, where a rich-text browser lays out every paragraph as it
+// arrives. A refresh of a large catalogue announces tens of thousands of lines, and laying
+// them all out cost the window more than inserting them.
+class StatusConsole : public QPlainTextEdit, public StatusConsoleBase
 {
     Q_OBJECT
     LMT_TR_CONTEXT(StatusConsole)
@@ -47,14 +53,33 @@ public:
     // True when the panel was created on a light background (dark text).
     bool isLightPalette() const { return m_lightPalette; }
 
+    // A clicked link is always announced by anchorClicked(). With both switches on (as after
+    // construction) the panel also opens it with the desktop's handler, as a browser opens an
+    // external link; the panel never shows a linked document itself.
+    bool openLinks() const { return m_openLinks; }
+    void setOpenLinks(bool open) { m_openLinks = open; }
+    bool openExternalLinks() const { return m_openExternalLinks; }
+    void setOpenExternalLinks(bool open) { m_openExternalLinks = open; }
+
     // The browser's own context menu plus "Clear All"; the caller owns the menu.
     QMenu *createConsoleContextMenu(const QPoint &position);
 
+Q_SIGNALS:
+    void anchorClicked(const QUrl &link);
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     bool m_lightPalette;
+    bool m_openLinks = true;
+    bool m_openExternalLinks = true;
+    // The link under the last left press: a click is a press and a release on the same link.
+    QString m_pressedAnchor;
+    Qt::CursorShape m_textCursorShape;
     // While append(QList) runs: stands in for the widget's own cursor, so that the text goes
     // where and in the format it would go one by one, without the widget scrolling each time.
     std::optional<QTextCursor> m_batchCursor;

@@ -112,7 +112,7 @@ void LmtMainWindow::connectActions()
     connect(m_btnFinish, &QPushButton::clicked, this, &LmtMainWindow::onFinishTriggered);
 
     connect(this, &LmtMainWindow::appendUILog, this, &LmtMainWindow::onAppendLog);
-    connect(m_logPanel, &QTextBrowser::anchorClicked, this,
+    connect(m_logPanel, &shared_toolkit::StatusConsole::anchorClicked, this,
         [](const QUrl &url) { QDesktopServices::openUrl(QUrl(url.toString())); });
 }
 

@@ -51,6 +51,10 @@ class TestStatusConsole : public QObject
 {
     Q_OBJECT
 
+public Q_SLOTS:
+    // Stands in for the desktop's handler of https links.
+    void openOnDesktop(const QUrl &link) { m_openedOnDesktop << link; }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -152,8 +156,8 @@ private Q_SLOTS:
         atOnce.append(messages);
 
         const auto seen = [](const StatusConsole &c) {
-            return QVariantList { c.toHtml(), c.transcript(), counts(c), c.textCursor().position(),
-                QVariant::fromValue(c.textCursor().charFormat()) };
+            return QVariantList { c.document()->toHtml(), c.transcript(), counts(c),
+                c.textCursor().position(), QVariant::fromValue(c.textCursor().charFormat()) };
         };
         QCOMPARE(seen(atOnce), seen(oneByOne));
     }
@@ -204,6 +208,64 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(shownMenu.isNull(), 5000);
         QCOMPARE(console.transcript() + counts(console), transcript + "A0 N1 S0 W0 E1");
     }
+
+    // A real click on a link announces it, and the panel opens it on the desktop only with both
+    // switches on. Dragging across the link selects its text and is no click.
+    void clickedLinksAreAnnouncedAndOpenedWhenAllowed_data()
+    {
+        QTest::addColumn<bool>("openLinks");
+        QTest::addColumn<bool>("openExternalLinks");
+        QTest::addColumn<bool>("drag");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("both on") << true << true << false << 1;
+        QTest::newRow("links off") << false << true << false << 0;
+        QTest::newRow("external links off") << true << false << false << 0;
+        QTest::newRow("drag across the link") << true << true << true << 0;
+    }
+    void clickedLinksAreAnnouncedAndOpenedWhenAllowed()
+    {
+        QFETCH(bool, openLinks);
+        QFETCH(bool, openExternalLinks);
+        QFETCH(bool, drag);
+        QFETCH(int, opened);
+        StatusConsole console;
+        console.resize(400, 200);
+        console.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&console));
+        console.setOpenLinks(openLinks);
+        console.setOpenExternalLinks(openExternalLinks);
+        console.append("plain line", Normal);
+        console.append("Read <a href=\"https://guide.example/setup\">the user guide</a>.", Normal);
+        const auto pointAt = [&](const QString &text) {
+            QTextCursor cursor(console.document());
+            cursor.setPosition(console.toPlainText().indexOf(text));
+            return console.cursorRect(cursor).center();
+        };
+        QTest::mouseMove(console.viewport(), pointAt("plain"));
+        const Qt::CursorShape offLink = console.viewport()->cursor().shape();
+        QTest::mouseMove(console.viewport(), pointAt("user"));
+        QCOMPARE(console.viewport()->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(offLink != Qt::PointingHandCursor);
+
+        m_openedOnDesktop.clear();
+        QDesktopServices::setUrlHandler("https", this, "openOnDesktop");
+        QSignalSpy announced(&console, &StatusConsole::anchorClicked);
+        if (drag) {
+            QTest::mousePress(console.viewport(), Qt::LeftButton, {}, pointAt("user"));
+            QTest::mouseMove(console.viewport(), pointAt("gui"));
+            QTest::mouseRelease(console.viewport(), Qt::LeftButton, {}, pointAt("ide"));
+        } else {
+            QTest::mouseClick(console.viewport(), Qt::LeftButton, {}, pointAt("user"));
+        }
+        QDesktopServices::unsetUrlHandler("https");
+        const QList<QUrl> expected(opened || !drag ? 1 : 0, QUrl("https://guide.example/setup"));
+        QCOMPARE(
+            announced.size() ? QList<QUrl> { announced[0][0].toUrl() } : QList<QUrl> {}, expected);
+        QCOMPARE(m_openedOnDesktop, expected.mid(0, opened));
+    }
+
+private:
+    QList<QUrl> m_openedOnDesktop;
 };
 
 QTEST_MAIN(TestStatusConsole)
