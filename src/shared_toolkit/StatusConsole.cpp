@@ -91,7 +91,7 @@ void StatusConsole::append(const QString &text)
             appendPlainText(text);
         return;
     }
-    // What the browser's append() does with its cursor, without scrolling: a new paragraph at
+    // What the widget's own append does with its cursor, without scrolling: a new paragraph at
     // the end in the cursor's formats, rich text when the text looks like it, and the cursor
     // keeps its character format.
     QTextCursor &cursor = *m_batchCursor;

@@ -61,7 +61,7 @@ public:
     bool openExternalLinks() const { return m_openExternalLinks; }
     void setOpenExternalLinks(bool open) { m_openExternalLinks = open; }
 
-    // The browser's own context menu plus "Clear All"; the caller owns the menu.
+    // The view's own context menu (copy, select all) plus "Clear All"; the caller owns the menu.
     QMenu *createConsoleContextMenu(const QPoint &position);
 
 Q_SIGNALS:
