@@ -47,20 +47,15 @@ class TestLmtLocalRegistryParser : public QObject
             m_model, std::make_unique<FixedLocations>(directories));
     }
 
-    // Copies the case below tests/data/registry/local/ into a fresh folder, "@ROOT@" in its
-    // files replaced by that folder: "current" and "all" are the two scopes' registries.
+    // Stages the case below tests/data/registry/local/ in a fresh folder: "current" and "all"
+    // are the two scopes' registries.
     void stage(const QString &name)
     {
         static int round = 0;
         m_root = m_sandbox.filePath(QString("round%1").arg(++round));
         m_currentUser = QDir(m_root + "/current");
         m_allUsers = QDir(m_root + "/all");
-        const QString from = lmttest::fixturePath("registry/local/" + name);
-        for (const QString &file : lmttest::filesBelow(from)) {
-            QByteArray text = lmttest::readFile(from + "/" + file);
-            QVERIFY(
-                lmttest::writeFile(m_root + "/" + file, text.replace("@ROOT@", m_root.toUtf8())));
-        }
+        lmttest::stage("registry/local/" + name, m_root, { { "@ROOT@", m_root } });
     }
 
 private Q_SLOTS:

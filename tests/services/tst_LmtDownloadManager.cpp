@@ -77,31 +77,29 @@ private Q_SLOTS:
         lmttest::LogCapture capture;
         const QByteArray secret = "eyJhbGciOiJIUzI1NiJ9.eyJzdWIiOiJhQGIuYyJ9.c2ln";
         auto token = std::make_shared<LmtAccessToken>(secret, "3600", "");
+        const auto empty = std::make_shared<LmtAccessToken>();
+        const QMap<QString, std::function<void(const QUrl &)>> calls {
+            { "without", [&](const QUrl &url) { manager.getData(url); } },
+            { "with", [&](const QUrl &url) { manager.getData(url, token); } },
+            { "with, time-out", [&](const QUrl &url) { manager.getData(url, token, 5000); } },
+            { "current", [&](const QUrl &url) { manager.getData(url, 5000); } },
+            { "empty", [&](const QUrl &url) { manager.getData(url, empty); } },
+            { "post", [&](const QUrl &url) { manager.postData(url, "payload", 5000); } },
+            { "empty post", [&](const QUrl &url) { manager.postData(url, "", 5000); } },
+            { "renew", [&](const QUrl &) { *token = LmtAccessToken("renewed-token", "3600", ""); } }
+        };
         for (const QString &line :
             QString::fromUtf8(lmttest::fixture("services/bearer-steps.txt")).split('\n')) {
             const QStringList step = QString(line).replace("{secret}", secret).split(" | ");
             if (line.startsWith('#') || step.size() != 4)
                 continue;
-            const QUrl url = m_server.url(step[1]);
             if (step[0].endsWith("logged"))
                 QVERIFY2(capture.contains(QString(step[1]).replace(
                              "{server}", m_server.url("/").toString().chopped(1)))
                         == (step[0] == "logged"),
                     qPrintable(line));
-            else if (step[0] == "renew")
-                *token = LmtAccessToken("renewed-token", "3600", "");
-            else if (step[0].endsWith("post"))
-                manager.postData(url, step[0] == "post" ? "payload" : "", 5000);
-            else if (step[0] == "without")
-                manager.getData(url);
-            else if (step[0] == "with")
-                manager.getData(url, token);
-            else if (step[0] == "with, time-out")
-                manager.getData(url, token, 5000);
-            else if (step[0] == "empty")
-                manager.getData(url, std::make_shared<LmtAccessToken>());
             else
-                manager.getData(url, 5000);
+                calls[step[0]](m_server.url(step[1]));
             if (step[2] == "~")
                 continue;
             const auto sent = [](const QByteArray &value) { return value.isEmpty() ? "-" : value; };

@@ -64,7 +64,6 @@ private Q_SLOTS:
         QFETCH(QJsonObject, row);
         const QString text = row.value("text").toString("  \n the line \t\n\n");
         const QString path = openFreshFile(QTest::currentDataTag() + QStringLiteral(".log"));
-        QCOMPARE(Log::instance().fileName(), path);
         qCInfo(lmtLocal).noquote() << "line before";
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
         const QMessageLogContext context(__FILE__, __LINE__, Q_FUNC_INFO, "LOCAL");
@@ -148,7 +147,7 @@ private Q_SLOTS:
             QVERIFY2(file.contains(QString::fromUtf8(line)), line);
     }
 
-    void initLogRemovesOldLogsAndNamesTheFileAfterTheProcess()
+    void initLogRemovesOldLogsNamesTheFileOrSaysWhyNot()
     {
         const QString directory = m_dir.filePath("logs");
         const QString folder = directory + "/Base";
@@ -182,17 +181,14 @@ private Q_SLOTS:
         qCDebug(lmtLocal) << "local debug";
         log->flush();
         QVERIFY(!lmttest::readFile(log->fileName()).contains("debug"));
-    }
 
-    void initLogFailureIsLoggedAndLoggingGoesOn()
-    {
-        const QString directory = m_dir.filePath("blocked");
-        QVERIFY(lmttest::writeFile(directory + "/Base", "a file where the folder should be"));
+        // A log that cannot be created is logged, and logging goes on.
+        const QString blocked = m_dir.filePath("blocked");
+        QVERIFY(lmttest::writeFile(blocked + "/Base", "a file where the folder should be"));
         lmttest::LogCapture capture;
-        QVERIFY(
-            initLog(directory, "Base", true) == nullptr && Log::instance().fileName().isEmpty());
+        QVERIFY(initLog(blocked, "Base", true) == nullptr && Log::instance().fileName().isEmpty());
         QVERIFY2(capture.contains(" CRITICAL] Could not create log file: "
-                     + QDir(directory).filePath("Base/Base-")),
+                     + QDir(blocked).filePath("Base/Base-")),
             qPrintable(capture.lines().join('\n')));
         qCInfo(lmtLocal) << "still logging";
         QVERIFY(capture.contains("still logging"));

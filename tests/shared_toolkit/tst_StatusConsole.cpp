@@ -95,16 +95,13 @@ private Q_SLOTS:
     void linesAreJudgedOnTheirCleanedText()
     {
         QFETCH(QJsonObject, row);
-        const QString text = row["text"].toString();
+        const QString text = row.take("text").toString();
         StatusConsole console;
-        if (row.contains("error"))
-            QCOMPARE(console.isErrorLine(text), row["error"].toBool());
-        if (row.contains("warning"))
-            QCOMPARE(console.isWarningLine(text), row["warning"].toBool());
-        if (row.contains("success"))
-            QCOMPARE(console.isSuccessLine(text), row["success"].toBool());
-        if (row.contains("cleaned"))
-            QCOMPARE(console.cleanText(text), row["cleaned"].toString());
+        const QJsonObject judged { { "case", row["case"] }, { "error", console.isErrorLine(text) },
+            { "warning", console.isWarningLine(text) }, { "success", console.isSuccessLine(text) },
+            { "cleaned", console.cleanText(text) } };
+        for (const QString &key : row.keys())
+            QCOMPARE(judged[key].toVariant(), row[key].toVariant());
     }
 
     void flagsModesAndTranscriptFile()
@@ -213,27 +210,19 @@ private Q_SLOTS:
     // switches on. Dragging across the link selects its text and is no click.
     void clickedLinksAreAnnouncedAndOpenedWhenAllowed_data()
     {
-        QTest::addColumn<bool>("openLinks");
-        QTest::addColumn<bool>("openExternalLinks");
-        QTest::addColumn<bool>("drag");
-        QTest::addColumn<int>("opened");
-        QTest::newRow("both on") << true << true << false << 1;
-        QTest::newRow("links off") << false << true << false << 0;
-        QTest::newRow("external links off") << true << false << false << 0;
-        QTest::newRow("drag across the link") << true << true << true << 0;
+        rowsFrom("shared_toolkit/link-clicks.json");
     }
     void clickedLinksAreAnnouncedAndOpenedWhenAllowed()
     {
-        QFETCH(bool, openLinks);
-        QFETCH(bool, openExternalLinks);
-        QFETCH(bool, drag);
-        QFETCH(int, opened);
+        QFETCH(QJsonObject, row);
+        const bool drag = row["drag"].toBool();
+        const int opened = row["opened"].toBool();
         StatusConsole console;
         console.resize(400, 200);
         console.show();
         QVERIFY(QTest::qWaitForWindowExposed(&console));
-        console.setOpenLinks(openLinks);
-        console.setOpenExternalLinks(openExternalLinks);
+        console.setOpenLinks(row["openLinks"].toBool());
+        console.setOpenExternalLinks(row["openExternalLinks"].toBool());
         console.append("plain line", Normal);
         console.append("Read <a href=\"https://guide.example/setup\">the user guide</a>.", Normal);
         const auto pointAt = [&](const QString &text) {
