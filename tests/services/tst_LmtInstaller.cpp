@@ -12,8 +12,8 @@ using lmttest::rowsFrom;
 
 namespace {
 
-// Runs atLookup on the reporting thread right after a downloaded package's version has been
-// looked up, before the installer decides what to do with it.
+// Runs atLookup, when set, on the reporting thread right after a downloaded package's version
+// has been looked up, before the installer decides what to do with it.
 class HeldInstaller : public LmtInstaller
 {
 public:
@@ -40,7 +40,7 @@ class TestLmtInstaller : public QObject
     Q_OBJECT
 
     JobRig m_rig { "services/install-runs.json" };
-    std::unique_ptr<LmtInstaller> m_installer;
+    std::unique_ptr<HeldInstaller> m_installer;
     std::unique_ptr<QSignalSpy> m_status;
 
     std::shared_ptr<LmtOnlineToolVersion> offered(const QString &featureId,
@@ -62,7 +62,7 @@ private Q_SLOTS:
     void init()
     {
         m_rig.reset();
-        m_installer = std::make_unique<LmtInstaller>(m_rig.connector, m_rig.model);
+        m_installer = std::make_unique<HeldInstaller>(m_rig.connector, m_rig.model);
         m_status = std::make_unique<QSignalSpy>(m_installer.get(), &ILmtInstaller::installStatus);
     }
 
@@ -72,10 +72,8 @@ private Q_SLOTS:
     void switchesFollowScopeAndDirectory()
     {
         QFETCH(QJsonObject, row);
-        const auto version = offered("com.a",
-            row["allUsers"].toBool() ? LmtToolInstallScope::AllUsers
-                                     : LmtToolInstallScope::CurrentUser,
-            row["directory"].toString());
+        const auto version = offered(
+            "com.a", LmtToolInstallScope(row["scope"].toInt()), row["directory"].toString());
         version->setSilentInstall(!row["notSilent"].toBool());
         if (row.contains("installedPath")) {
             const auto installed = lmttest::addLocal(version->tool(), "1.0.0.1");
@@ -151,15 +149,11 @@ private Q_SLOTS:
     // the Cancel comes in after the report's version was looked up.
     void cancelAsADownloadIsReported()
     {
-        auto *installer = new HeldInstaller(m_rig.connector, m_rig.model);
-        m_installer.reset(installer);
-        m_status = std::make_unique<QSignalSpy>(installer, &ILmtInstaller::installStatus);
         offered("com.late");
         offered("com.next");
-        installer->start();
-        installer->atLookup = [installer] {
-            std::unique_ptr<QThread> controller(
-                QThread::create([installer] { installer->stop(); }));
+        m_installer->start();
+        m_installer->atLookup = [this] {
+            std::unique_ptr<QThread> controller(QThread::create([this] { m_installer->stop(); }));
             controller->start();
             QVERIFY(controller->wait(QDeadlineTimer(20000)));
         };
@@ -167,8 +161,8 @@ private Q_SLOTS:
         QCOMPARE(m_status->size(), 1);
 
         // Nothing of it was left behind: the next run installs its own package only.
-        installer->atLookup = nullptr;
-        installer->start();
+        m_installer->atLookup = nullptr;
+        m_installer->start();
         downloaded("com.next");
         QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 3, 20000);
         QCOMPARE(JobRig::statuses(*m_status), m_rig.expected("statuses"));
