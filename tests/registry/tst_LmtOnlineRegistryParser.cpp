@@ -108,15 +108,13 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, splits);
-        const QByteArray reply
-            = text.replace("\\r", "\r")
-                  .replace("\\n", "\n")
-                  .replace("\\t", "\t")
-                  .replace("{tools}",
-                      QString::fromUtf8(lmttest::fixture("registry/online/dependencies.json")
-                                            .trimmed()
-                                            .chopped(1)))
-                  .toUtf8();
+        const QByteArray tools
+            = lmttest::fixture("registry/online/dependencies.json").trimmed().chopped(1);
+        const QByteArray reply = text.toUtf8()
+                                     .replace("\\r", "\r")
+                                     .replace("\\n", "\n")
+                                     .replace("\\t", "\t")
+                                     .replace("{tools}", tools);
         QJsonParseError error;
         const QJsonDocument whole = QJsonDocument::fromJson(reply, &error);
 

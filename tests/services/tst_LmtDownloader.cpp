@@ -158,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(m_events, m_rig.expected("events"));
     }
 
-    void stopCancelsQueuedAndKillsRunningDownloads()
+    void stopOrDestructionCancelsQueuedAndKillsRunningDownloads()
     {
         QSignalSpy uiLog(m_downloader.get(), &ILmtDownloader::appendUILog);
         m_rig.scripts({ { "com.t2", "exec sleep 20" }, { "com.t3", "exec sleep 20" },
@@ -187,6 +187,16 @@ private Q_SLOTS:
         m_downloader->start(offered({ "com.t6" }));
         QTRY_COMPARE_WITH_TIMEOUT(events("install").size(), 1, 20000);
         QCOMPARE(m_events, m_rig.expected("again"));
+
+        // Destroyed, it stops, kills and waits for its worker threads.
+        m_downloader->stop();
+        m_rig.scripts({ { "com.t7", "exec sleep 20" }, { "com.t8", "exec sleep 20" } });
+        m_downloader->start(offered({ "com.t7", "com.t8" }));
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig.connector->calls("download").size(), 7, 20000);
+        timer.restart();
+        m_downloader.reset();
+        QVERIFY(timer.elapsed() < 10000);
+        QCOMPARE(m_rig.connector->running("download"), 0);
     }
 
     // The controller's thread presses Cancel just as the GUI thread hands the worker that
@@ -212,18 +222,6 @@ private Q_SLOTS:
             (QStringList { "com.t1", "com.t2", "com.t3" }));
         QCOMPARE(events("install"), QStringList { "install Cancelled com.t1" });
         QCOMPARE(sorted(m_errors), m_rig.expected("errors"));
-    }
-
-    void destroyedWhileDownloading()
-    {
-        m_rig.scripts({ { "com.a", "exec sleep 20" }, { "com.b", "exec sleep 20" } });
-        m_downloader->start(offered({ "com.a", "com.b" }));
-        QTRY_COMPARE_WITH_TIMEOUT(m_rig.connector->calls("download").size(), 2, 20000);
-        QElapsedTimer timer;
-        timer.start();
-        m_downloader.reset(); // stops, kills, and waits for its worker threads
-        QVERIFY(timer.elapsed() < 10000);
-        QCOMPARE(m_rig.connector->running("download"), 0);
     }
 };
 

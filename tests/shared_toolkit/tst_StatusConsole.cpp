@@ -37,12 +37,9 @@ ConsoleMessageType typeOf(const QJsonValue &name)
 
 QString counts(const StatusConsole &console)
 {
-    return QString("A%1 N%2 S%3 W%4 E%5")
-        .arg(console.messageCount(Auto))
-        .arg(console.messageCount(Normal))
-        .arg(console.messageCount(Success))
-        .arg(console.messageCount(Warning))
-        .arg(console.messageCount(Error));
+    const auto n
+        = [&](ConsoleMessageType type) { return QString::number(console.messageCount(type)); };
+    return QString("A%1 N%2 S%3 W%4 E%5").arg(n(Auto), n(Normal), n(Success), n(Warning), n(Error));
 }
 
 } // namespace
