@@ -15,7 +15,7 @@ class TestLmt3rdPartyRegistryParser : public QObject
     lmttest::Sandbox m_sandbox;
     std::shared_ptr<LmtCoreToolModel> m_model;
     std::unique_ptr<Lmt3rdPartyRegistryParser> m_parser;
-    QString m_root;
+    const QString m_root = m_sandbox.filePath("stage");
 
     QString parseError()
     {
@@ -27,7 +27,6 @@ private Q_SLOTS:
 
     void init()
     {
-        m_root = m_sandbox.filePath("stage");
         QDir(m_root).removeRecursively();
         QDir(QDir::homePath() + "/tools").removeRecursively();
         m_model = std::make_shared<LmtCoreToolModel>();

@@ -70,12 +70,8 @@ class TestLmtDownloadManager : public QObject
     HttpRequest last() const { return m_server.requests().last(); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerMetaTypes();
-        // The request lines are logged at debug level; the tests check them and their redaction.
-        QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
-    }
+    // The request lines are logged at debug level; the tests check them and their redaction.
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true")); }
 
     // The calls of services/bearer-steps.txt one after the other, each with the header it sends,
     // and what the log holds by then.

@@ -39,9 +39,8 @@ class TestLmtLauncherServiceConnector : public QObject
     static QString state(const LmtLauncherServiceConnector &c)
     {
         return QStringLiteral("found %1 port %2 %3")
-            .arg(int(c.executableFound()))
-            .arg(c.isStarted() ? c.port() : 0)
-            .arg(c.launcherCli());
+            .arg(QString::number(c.executableFound()),
+                QString::number(c.isStarted() ? c.port() : 0), c.launcherCli());
     }
 
     // "<count of calls> <operation> <url> <time-out> '<body>'" of the HTTP call made last.
@@ -51,10 +50,8 @@ class TestLmtLauncherServiceConnector : public QObject
             = { "GetWithToken", "GetWithCurrentToken", "GetWithoutToken", "Post" };
         const FakeDownloadManager::Call call = m_http->calls().last();
         return QStringLiteral("%1 %2 %3 %4 '%5'")
-            .arg(m_http->calls().size())
-            .arg(names[int(call.operation)], call.url.toString())
-            .arg(call.timeoutMs)
-            .arg(QString::fromUtf8(call.body));
+            .arg(QString::number(m_http->calls().size()), names[int(call.operation)],
+                call.url.toString(), QString::number(call.timeoutMs), QString::fromUtf8(call.body));
     }
 
     static void waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
@@ -64,11 +61,7 @@ class TestLmtLauncherServiceConnector : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerMetaTypes();
-        setKorOnlineUrl(RegistryUrl);
-    }
+    void initTestCase() { setKorOnlineUrl(RegistryUrl); }
 
     void cleanup() { qunsetenv("SystemDrive"); }
 

@@ -65,11 +65,7 @@ class TestLmtLoginManager : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerMetaTypes();
-        m_launcher = std::make_unique<FakeLauncher>(FakeLauncher::portBody());
-    }
+    void initTestCase() { m_launcher = std::make_unique<FakeLauncher>(FakeLauncher::portBody()); }
 
     void init()
     {
