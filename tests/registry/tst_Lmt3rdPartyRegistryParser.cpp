@@ -15,22 +15,7 @@ class TestLmt3rdPartyRegistryParser : public QObject
     lmttest::Sandbox m_sandbox;
     std::shared_ptr<LmtCoreToolModel> m_model;
     std::unique_ptr<Lmt3rdPartyRegistryParser> m_parser;
-    QString m_root;
-
-    // Copies the case below tests/data/registry/3rdparty/ into a fresh folder: "app" holds the
-    // tools file, "tools" the scripts that stand in for installed tools, "home" goes to the
-    // user's home. "@ROOT@" and "@HOME@" in the files become those folders.
-    void stage(const QString &name)
-    {
-        const QString from = lmttest::fixturePath("registry/3rdparty/" + name);
-        for (const QString &file : lmttest::filesBelow(from)) {
-            QByteArray text = lmttest::readFile(from + "/" + file);
-            text.replace("@ROOT@", m_root.toUtf8()).replace("@HOME@", QDir::homePath().toUtf8());
-            const QString to
-                = file.startsWith("home/") ? QDir::homePath() + file.mid(4) : m_root + "/" + file;
-            QVERIFY(lmttest::writeFile(to, text, QFileInfo(from + "/" + file).isExecutable()));
-        }
-    }
+    const QString m_root = m_sandbox.filePath("stage");
 
     QString parseError()
     {
@@ -42,7 +27,6 @@ private Q_SLOTS:
 
     void init()
     {
-        m_root = m_sandbox.filePath("stage");
         QDir(m_root).removeRecursively();
         QDir(QDir::homePath() + "/tools").removeRecursively();
         m_model = std::make_shared<LmtCoreToolModel>();
@@ -76,7 +60,10 @@ private Q_SLOTS:
     void casesParseAsExpected()
     {
         QFETCH(QString, name);
-        stage(name);
+        const QMap<QString, QString> places { { "@ROOT@", m_root }, { "@HOME@", QDir::homePath() },
+            { "@CWD@", QDir::currentPath() } };
+        // "app" holds the tools file, "tools" the scripts that stand in for installed tools.
+        lmttest::stage("registry/3rdparty/" + name, m_root, places);
         const bool hangs = name.startsWith("hang");
         if (hangs)
             m_parser->setProbeTimeout(500ms);
@@ -88,10 +75,8 @@ private Q_SLOTS:
         QVERIFY(!hangs || clock.elapsed() < 20000);
         const QStringList actual = lmttest::catalogueLines(*m_model) + lmttest::panelLines(panel)
             + QStringList { "failure " + failure, "last " + m_parser->lastInstallDirectory() };
-        lmttest::compareWithExpected(actual, capture.lines(),
-            "registry/3rdparty/" + name + ".expected",
-            { { "@ROOT@", m_root }, { "@HOME@", QDir::homePath() },
-                { "@CWD@", QDir::currentPath() } });
+        lmttest::compareWithExpected(
+            actual, capture.lines(), "registry/3rdparty/" + name + ".expected", places);
     }
 
     void commandLinesSplitAtTheLastBlank_data()

@@ -14,17 +14,9 @@ using namespace zendrel::lmt::setup;
 namespace {
 
 // Hands out fixed directories, so a test decides where each scope's files are.
-class FixedLocations : public ILmtRegistryLocationProvider
-{
-public:
-    explicit FixedLocations(QMap<int, QDir> directories)
-        : m_directories(std::move(directories))
-    {
-    }
-    QMap<int, QDir> registryDirectories() const override { return m_directories; }
-
-private:
-    QMap<int, QDir> m_directories;
+struct FixedLocations : ILmtRegistryLocationProvider {
+    QMap<int, QDir> directories;
+    QMap<int, QDir> registryDirectories() const override { return directories; }
 };
 
 } // namespace
@@ -36,31 +28,24 @@ class TestLmtLocalRegistryParser : public QObject
     lmttest::Sandbox m_sandbox;
     std::shared_ptr<LmtCoreToolModel> m_model;
     QString m_root;
-    QDir m_currentUser;
-    QDir m_allUsers;
 
-    std::unique_ptr<LmtLocalRegistryParser> makeParser()
+    std::unique_ptr<LmtLocalRegistryParser> makeParser(bool withDirectories = true)
     {
-        QMap<int, QDir> directories { { int(LmtToolInstallScope::CurrentUser), m_currentUser },
-            { int(LmtToolInstallScope::AllUsers), m_allUsers } };
-        return std::make_unique<LmtLocalRegistryParser>(
-            m_model, std::make_unique<FixedLocations>(directories));
+        auto locations = std::make_unique<FixedLocations>();
+        if (withDirectories)
+            locations->directories
+                = { { int(LmtToolInstallScope::CurrentUser), m_root + "/current" },
+                      { int(LmtToolInstallScope::AllUsers), m_root + "/all" } };
+        return std::make_unique<LmtLocalRegistryParser>(m_model, std::move(locations));
     }
 
-    // Copies the case below tests/data/registry/local/ into a fresh folder, "@ROOT@" in its
-    // files replaced by that folder: "current" and "all" are the two scopes' registries.
+    // Stages the case below tests/data/registry/local/ in a fresh folder: "current" and "all"
+    // are the two scopes' registries.
     void stage(const QString &name)
     {
         static int round = 0;
         m_root = m_sandbox.filePath(QString("round%1").arg(++round));
-        m_currentUser = QDir(m_root + "/current");
-        m_allUsers = QDir(m_root + "/all");
-        const QString from = lmttest::fixturePath("registry/local/" + name);
-        for (const QString &file : lmttest::filesBelow(from)) {
-            QByteArray text = lmttest::readFile(from + "/" + file);
-            QVERIFY(
-                lmttest::writeFile(m_root + "/" + file, text.replace("@ROOT@", m_root.toUtf8())));
-        }
+        lmttest::stage("registry/local/" + name, m_root, { { "@ROOT@", m_root } });
     }
 
 private Q_SLOTS:
@@ -111,9 +96,7 @@ private Q_SLOTS:
             || QFile::setPermissions(lockedPath, QFileDevice::Permissions(rights.toInt() << 12)));
         const auto restore = qScopeGuard(
             [&] { QFile::setPermissions(lockedPath, QFileDevice::Permissions(7 << 12)); });
-        auto parser = fixture == "no-directories" ? std::make_unique<LmtLocalRegistryParser>(
-                          m_model, std::make_unique<FixedLocations>(QMap<int, QDir>()))
-                                                  : makeParser();
+        auto parser = makeParser(fixture != "no-directories");
         QSignalSpy panel(parser.get(), &ILmtRegistryParser::appendUILog);
         const QString failure = lmttest::failureOf([&] { parser->parse(); });
         lmttest::compareWithExpected(
@@ -129,7 +112,7 @@ private Q_SLOTS:
         parser->parse();
         QCOMPARE(parser->setupInstallScope(), 0);
 
-        const QString own = m_allUsers.filePath("setup.json");
+        const QString own = m_root + "/all/setup.json";
         QVERIFY(QFile::copy(lmttest::fixturePath("registry/local/setup.json"), own));
         parser->parse();
         QCOMPARE(parser->setupInstallScope(), 1);

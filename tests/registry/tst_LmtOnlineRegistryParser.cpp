@@ -39,7 +39,7 @@ private Q_SLOTS:
         m_parser = std::make_unique<LmtOnlineRegistryParser>(m_downloads, m_model);
     }
 
-    void requestUsesTheConfiguredUrlAndNeverLogsTheToken()
+    void requestUsesTheConfiguredUrlNeverLogsTheTokenAndFailsAsTheNetwork()
     {
         using Op = lmttest::FakeDownloadManager::Operation;
         lmttest::LogCapture capture;
@@ -70,10 +70,8 @@ private Q_SLOTS:
         QCOMPARE(
             m_downloads->calls().last().url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority),
             "/api/v1/tools/?dependencies=true");
-    }
 
-    void networkFailuresReachTheCallerWithTheirCode()
-    {
+        // A network failure reaches the caller as it is, to be told from a broken registry.
         m_downloads->setResponder([](const auto &) -> QByteArray {
             throw NetworkException("unreachable", QNetworkReply::HostNotFoundError);
         });
@@ -110,15 +108,13 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, splits);
-        const QByteArray reply
-            = text.replace("\\r", "\r")
-                  .replace("\\n", "\n")
-                  .replace("\\t", "\t")
-                  .replace("{tools}",
-                      QString::fromUtf8(lmttest::fixture("registry/online/dependencies.json")
-                                            .trimmed()
-                                            .chopped(1)))
-                  .toUtf8();
+        const QByteArray tools
+            = lmttest::fixture("registry/online/dependencies.json").trimmed().chopped(1);
+        const QByteArray reply = text.toUtf8()
+                                     .replace("\\r", "\r")
+                                     .replace("\\n", "\n")
+                                     .replace("\\t", "\t")
+                                     .replace("{tools}", tools);
         QJsonParseError error;
         const QJsonDocument whole = QJsonDocument::fromJson(reply, &error);
 
@@ -155,25 +151,18 @@ private Q_SLOTS:
         QFETCH(QString, result);
         const QJsonObject o
             = QJsonDocument::fromJson(lmttest::fixture("registry/typed-values.json")).object();
+        const auto compact
+            = [](const auto &v) { return QJsonDocument(v).toJson(QJsonDocument::Compact); };
+        const QMap<QString, std::function<QString()>> read {
+            { "bool", [&] { return QString(P::getBool(o, key) ? "true" : "false"); } },
+            { "double", [&] { return QString::number(P::getDouble(o, key)); } },
+            { "int", [&] { return QString::number(P::getInt(o, key)); } },
+            { "array", [&] { return QString(compact(P::getArray(o, key))); } },
+            { "object", [&] { return QString(compact(P::getObject(o, key))); } },
+            { "string", [&] { return P::getString(o, key); } }
+        };
         QString value;
-        const QString failure = lmttest::failureOf([&] {
-            const auto compact = [](const QJsonValue &v) {
-                return QString::fromUtf8(
-                    QJsonDocument::fromVariant(v.toVariant()).toJson(QJsonDocument::Compact));
-            };
-            if (accessor == "bool")
-                value = P::getBool(o, key) ? "true" : "false";
-            else if (accessor == "double")
-                value = QString::number(P::getDouble(o, key));
-            else if (accessor == "int")
-                value = QString::number(P::getInt(o, key));
-            else if (accessor == "array")
-                value = compact(P::getArray(o, key));
-            else if (accessor == "object")
-                value = compact(P::getObject(o, key));
-            else
-                value = P::getString(o, key);
-        });
+        const QString failure = lmttest::failureOf([&] { value = read[accessor](); });
         QCOMPARE(failure.isEmpty() ? value : failure, result);
     }
 };

@@ -32,7 +32,6 @@ struct JobRig {
     explicit JobRig(const QString &expectations)
         : m_expectations(QJsonDocument::fromJson(fixture(expectations)).object())
     {
-        zendrel::lmt::setup::registerMetaTypes();
     }
 
     void reset()

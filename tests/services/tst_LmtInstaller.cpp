@@ -12,8 +12,8 @@ using lmttest::rowsFrom;
 
 namespace {
 
-// Runs atLookup on the reporting thread right after a downloaded package's version has been
-// looked up, before the installer decides what to do with it.
+// Runs atLookup, when set, on the reporting thread right after a downloaded package's version
+// has been looked up, before the installer decides what to do with it.
 class HeldInstaller : public LmtInstaller
 {
 public:
@@ -40,7 +40,7 @@ class TestLmtInstaller : public QObject
     Q_OBJECT
 
     JobRig m_rig { "services/install-runs.json" };
-    std::unique_ptr<LmtInstaller> m_installer;
+    std::unique_ptr<HeldInstaller> m_installer;
     std::unique_ptr<QSignalSpy> m_status;
 
     std::shared_ptr<LmtOnlineToolVersion> offered(const QString &featureId,
@@ -62,7 +62,7 @@ private Q_SLOTS:
     void init()
     {
         m_rig.reset();
-        m_installer = std::make_unique<LmtInstaller>(m_rig.connector, m_rig.model);
+        m_installer = std::make_unique<HeldInstaller>(m_rig.connector, m_rig.model);
         m_status = std::make_unique<QSignalSpy>(m_installer.get(), &ILmtInstaller::installStatus);
     }
 
@@ -72,10 +72,8 @@ private Q_SLOTS:
     void switchesFollowScopeAndDirectory()
     {
         QFETCH(QJsonObject, row);
-        const auto version = offered("com.a",
-            row["allUsers"].toBool() ? LmtToolInstallScope::AllUsers
-                                     : LmtToolInstallScope::CurrentUser,
-            row["directory"].toString());
+        const auto version = offered(
+            "com.a", LmtToolInstallScope(row["scope"].toInt()), row["directory"].toString());
         version->setSilentInstall(!row["notSilent"].toBool());
         if (row.contains("installedPath")) {
             const auto installed = lmttest::addLocal(version->tool(), "1.0.0.1");
@@ -118,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(lmttest::signalTexts(uiLog, 0).mid(1), m_rig.expected("uiLog"));
     }
 
-    void stopCancelsTheQueuedInstallations()
+    void stopCancelsTheQueuedInstallationsAndTheOneBeingReported()
     {
         QSignalSpy uiLog(m_installer.get(), &ILmtInstaller::appendUILog);
         m_rig.scripts({}, "sleep 0.5", true);
@@ -140,39 +138,25 @@ private Q_SLOTS:
             "Cancelled an installation of 'com.b' - '2.0.0.1'"));
         QCOMPARE(JobRig::featureIds(m_rig.connector->calls("install")), "com.a");
 
-        // A new run gets a new worker and works as before.
+        // A download is reported on the GUI thread while the controller's thread presses
+        // Cancel: the Cancel comes in after the report's version was looked up.
         m_installer->start();
-        downloaded("com.b");
-        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 7, 20000);
-        QCOMPARE(JobRig::statuses(*m_status), m_rig.expected("statuses"));
-    }
-
-    // A download is reported on the GUI thread while the controller's thread presses Cancel:
-    // the Cancel comes in after the report's version was looked up.
-    void cancelAsADownloadIsReported()
-    {
-        auto *installer = new HeldInstaller(m_rig.connector, m_rig.model);
-        m_installer.reset(installer);
-        m_status = std::make_unique<QSignalSpy>(installer, &ILmtInstaller::installStatus);
-        offered("com.late");
-        offered("com.next");
-        installer->start();
-        installer->atLookup = [installer] {
-            std::unique_ptr<QThread> controller(
-                QThread::create([installer] { installer->stop(); }));
+        m_installer->atLookup = [this] {
+            std::unique_ptr<QThread> controller(QThread::create([this] { m_installer->stop(); }));
             controller->start();
             QVERIFY(controller->wait(QDeadlineTimer(20000)));
         };
-        downloaded("com.late");
-        QCOMPARE(m_status->size(), 1);
+        downloaded("com.b");
+        QCOMPARE(m_status->size(), 6);
 
-        // Nothing of it was left behind: the next run installs its own package only.
-        installer->atLookup = nullptr;
-        installer->start();
-        downloaded("com.next");
-        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 3, 20000);
+        // Nothing of it was left behind: a new run gets a new worker and installs its own
+        // package only.
+        m_installer->atLookup = nullptr;
+        m_installer->start();
+        downloaded("com.c");
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 8, 20000);
         QCOMPARE(JobRig::statuses(*m_status), m_rig.expected("statuses"));
-        QCOMPARE(JobRig::featureIds(m_rig.connector->calls("install")), "com.next");
+        QCOMPARE(JobRig::featureIds(m_rig.connector->calls("install")), "com.a,com.c");
     }
 
     void elevationOnlyForSelectedAllUsersInstallationsOfNonRoot_data()

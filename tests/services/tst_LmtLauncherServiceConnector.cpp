@@ -25,11 +25,13 @@ class TestLmtLauncherServiceConnector : public QObject
     lmttest::Sandbox m_sandbox;
     std::shared_ptr<FakeDownloadManager> m_http;
 
-    std::unique_ptr<LmtLauncherServiceConnector> makeConnector()
+    // Without the service's start-up pause, unless the test is about it.
+    std::unique_ptr<LmtLauncherServiceConnector> makeConnector(bool paused = false)
     {
         m_http = std::make_shared<FakeDownloadManager>();
         auto connector = std::make_unique<LmtLauncherServiceConnector>(m_http);
-        connector->setStartupPause(std::chrono::milliseconds(0));
+        if (!paused)
+            connector->setStartupPause(std::chrono::milliseconds(0));
         return connector;
     }
 
@@ -37,9 +39,8 @@ class TestLmtLauncherServiceConnector : public QObject
     static QString state(const LmtLauncherServiceConnector &c)
     {
         return QStringLiteral("found %1 port %2 %3")
-            .arg(int(c.executableFound()))
-            .arg(c.isStarted() ? c.port() : 0)
-            .arg(c.launcherCli());
+            .arg(QString::number(c.executableFound()),
+                QString::number(c.isStarted() ? c.port() : 0), c.launcherCli());
     }
 
     // "<count of calls> <operation> <url> <time-out> '<body>'" of the HTTP call made last.
@@ -49,10 +50,8 @@ class TestLmtLauncherServiceConnector : public QObject
             = { "GetWithToken", "GetWithCurrentToken", "GetWithoutToken", "Post" };
         const FakeDownloadManager::Call call = m_http->calls().last();
         return QStringLiteral("%1 %2 %3 %4 '%5'")
-            .arg(m_http->calls().size())
-            .arg(names[int(call.operation)], call.url.toString())
-            .arg(call.timeoutMs)
-            .arg(QString::fromUtf8(call.body));
+            .arg(QString::number(m_http->calls().size()), names[int(call.operation)],
+                call.url.toString(), QString::number(call.timeoutMs), QString::fromUtf8(call.body));
     }
 
     static void waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
@@ -62,15 +61,11 @@ class TestLmtLauncherServiceConnector : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerMetaTypes();
-        setKorOnlineUrl(RegistryUrl);
-    }
+    void initTestCase() { setKorOnlineUrl(RegistryUrl); }
 
     void cleanup() { qunsetenv("SystemDrive"); }
 
-    void missingExecutableFailsWithTheHelpText()
+    void serviceRunsFromHomeOrTheSystemDriveOrFailsWithTheHelpText()
     {
         lmttest::LogCapture capture;
         auto connector = makeConnector();
@@ -92,15 +87,11 @@ private Q_SLOTS:
         QCOMPARE(failureOf([&] { connector->start(); }), failure);
         QDir(QDir::homePath() + "/Zendrel").removeRecursively();
         QCOMPARE(failureOf([&] { connector->downloadTool("com.zdr.x", "1.0.0.1"); }), failure);
-    }
 
-    void serviceRunsFromHomeOrElseTheSystemDrive()
-    {
-        lmttest::LogCapture capture;
+        // The service runs from home or else from the system drive.
         const QString drive = m_sandbox.filePath("drive");
         qputenv("SystemDrive", QFile::encodeName(drive));
         FakeLauncher onDrive(drive, FakeLauncher::portBody());
-        auto connector = makeConnector();
         connector->start();
         QCOMPARE(state(*connector),
             "found 1 port 49152 " + drive + "/Zendrel/LauncherService/kor-launcher-service");
@@ -126,17 +117,6 @@ private Q_SLOTS:
             qPrintable(runs.join('\n')));
     }
 
-    void startPausesBeforeAskingForThePort()
-    {
-        FakeLauncher launcher(FakeLauncher::portBody());
-        LmtLauncherServiceConnector connector(std::make_shared<FakeDownloadManager>());
-        QElapsedTimer timer;
-        timer.start();
-        connector.start();
-        QVERIFY2(timer.elapsed() >= 2000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(connector.port(), 49152u);
-    }
-
     void portIsTheFirstNumberOnALineOfItsOwn_data() { rowsFrom("services/port-outputs.json"); }
     void portIsTheFirstNumberOnALineOfItsOwn()
     {
@@ -152,16 +132,20 @@ private Q_SLOTS:
         QCOMPARE(state(*connector), QString("found 1 port %1 ").arg(port) + launcher.program());
     }
 
-    void tokenRequestStartsTheServiceAndPublishesTheToken()
+    void tokenIsRequestedVerifiedAndRevokedThroughTheService()
     {
         FakeLauncher launcher(FakeLauncher::portBody());
-        auto connector = makeConnector();
+        auto connector = makeConnector(true);
         QSignalSpy changed(connector.get(), &ILmtLauncherServiceConnector::accessTokenChanged);
         const QByteArray token = lmttest::tokenWithSubject("john.doe@example.com");
         lmttest::LogCapture capture;
         m_http->replyWith(R"({"accessToken":")" + token
             + R"(","expires_in":"3600","received_at":"2026-12-06 20:00:00.123"})");
+        QElapsedTimer timer;
+        timer.start();
         connector->requestAccessToken();
+        // The request starts the service, which is given its start-up pause before "-port".
+        QVERIFY2(timer.elapsed() >= 2000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(state(*connector), "found 1 port 49152 " + launcher.program());
         QCOMPARE(lastCall(),
             "1 GetWithCurrentToken http://127.0.0.1:49152/kor-service/requestAccessToken 60000 ''");
@@ -174,6 +158,18 @@ private Q_SLOTS:
             && !connector->verifyTokenValue("abc.def.gh"));
         QCOMPARE(lastCall(), "3 GetWithoutToken http://127.0.0.1:49152/getAccessToken 0 ''");
         QCOMPARE(changed.size(), 1);
+
+        connector->revokeAccessToken();
+        QCOMPARE(lastCall(), "4 Post http://127.0.0.1:49152/kor-service/revokeAccessToken 5000 ''");
+        QVERIFY(capture.contains("[LmtLauncherServiceConnector] Current access token has been "
+                                 "revoked successfully in the KOR launcher service"));
+        // An unreachable service is only logged (see the end-to-end test); anything else is
+        // not a network matter and reaches the caller.
+        m_http->setResponder([](const FakeDownloadManager::Call &) -> QByteArray {
+            throw std::runtime_error("Another request is in progress");
+        });
+        QCOMPARE(
+            failureOf([&] { connector->revokeAccessToken(); }), "Another request is in progress");
     }
 
     void tokenRepliesAreChecked_data() { rowsFrom("services/token-replies.json"); }
@@ -197,26 +193,6 @@ private Q_SLOTS:
         QVERIFY2(
             logged.isEmpty() || capture.contains(logged), qPrintable(capture.lines().join('\n')));
         QCOMPARE(changed.size(), 0);
-    }
-
-    void revokeFailsOnlyForOtherThanNetworkErrors()
-    {
-        FakeLauncher launcher(FakeLauncher::portBody());
-        auto connector = makeConnector();
-        connector->start();
-        lmttest::LogCapture capture;
-        connector->revokeAccessToken();
-        QCOMPARE(lastCall(), "1 Post http://127.0.0.1:49152/kor-service/revokeAccessToken 5000 ''");
-        QVERIFY(capture.contains("[LmtLauncherServiceConnector] Current access token has been "
-                                 "revoked successfully in the KOR launcher service"));
-
-        // An unreachable service is only logged (see the end-to-end test); anything else is
-        // not a network matter and reaches the caller.
-        m_http->setResponder([](const FakeDownloadManager::Call &) -> QByteArray {
-            throw std::runtime_error("Another request is in progress");
-        });
-        QCOMPARE(
-            failureOf([&] { connector->revokeAccessToken(); }), "Another request is in progress");
     }
 
     void verbsPassTheirExactArgumentVectors()

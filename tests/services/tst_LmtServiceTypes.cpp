@@ -6,26 +6,14 @@ using namespace zendrel::lmt::setup;
 
 namespace {
 
-// Emits the shared types the way the services do, from whatever thread it lives on; a second
-// one relays what reaches it.
+// Declares a signal with the shared types the way the services do, inside the namespace.
 class Emitter : public QObject
 {
     Q_OBJECT
 
 Q_SIGNALS:
-    void error(LmtErrorCode errorCode, QString message);
-    void downloadStatus(LmtOperationStatus status, QString featureId, QString version);
-    void appendUILog(QString text, ConsoleMessageType type = ConsoleMessageType::Auto);
-    void scopeChanged(LmtToolInstallScope scope);
-
-public Q_SLOTS:
-    void emitAll()
-    {
-        Q_EMIT error(AccessTokenError, QStringLiteral("token"));
-        Q_EMIT downloadStatus(Cancelled, QStringLiteral("lmt.tools"), QStringLiteral("1.0.0"));
-        Q_EMIT appendUILog(QStringLiteral("line"), ConsoleMessageType::Auto);
-        Q_EMIT scopeChanged(LmtToolInstallScope::AllUsers);
-    }
+    void report(LmtErrorCode errorCode, LmtOperationStatus status, ConsoleMessageType type,
+        LmtToolInstallScope scope);
 };
 
 } // namespace
@@ -35,39 +23,23 @@ class TestLmtServiceTypes : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every argument crosses from the emitter's thread to the relay on this one through the
-    // queue of a connection made by signature, which copies it by the type's name as the signal
-    // spells it: a name the meta-type system does not know drops the call with no more than a
-    // warning, and the relay then has nothing to pass on.
+    // Services report to the GUI thread through queued connections. One made by signature copies
+    // each argument by the type's name as the signal spells it: a name the meta-type system
+    // does not know drops the call with no more than a warning, and the relay then has nothing
+    // to pass on.
     void typesTravelThroughQueuedSignals()
     {
         registerMetaTypes();
-        QThread thread;
-        Emitter emitter;
-        emitter.moveToThread(&thread);
-        thread.start();
-        const auto stop = qScopeGuard([&] {
-            thread.quit();
-            thread.wait();
-        });
-        Emitter relay;
-        std::vector<std::unique_ptr<QSignalSpy>> spies;
-        for (const char *signal : { SIGNAL(error(LmtErrorCode, QString)),
-                 SIGNAL(downloadStatus(LmtOperationStatus, QString, QString)),
-                 SIGNAL(appendUILog(QString, ConsoleMessageType)),
-                 SIGNAL(scopeChanged(LmtToolInstallScope)) }) {
-            QVERIFY(connect(&emitter, signal, &relay, signal, Qt::QueuedConnection));
-            spies.push_back(std::make_unique<QSignalSpy>(&relay, signal));
-        }
-        QMetaObject::invokeMethod(&emitter, &Emitter::emitAll, Qt::QueuedConnection);
-        // Queued in this order, the last one arrives last.
-        QTRY_VERIFY_WITH_TIMEOUT(!spies.back()->isEmpty(), 10000);
-        QVariantList received;
-        for (const auto &spy : spies)
-            received += spy->value(0);
-        QCOMPARE(received,
-            (QVariantList { QVariant::fromValue(AccessTokenError), "token",
-                QVariant::fromValue(Cancelled), "lmt.tools", "1.0.0", "line",
+        Emitter emitter, relay;
+        const char *signal = SIGNAL(
+            report(LmtErrorCode, LmtOperationStatus, ConsoleMessageType, LmtToolInstallScope));
+        QVERIFY(connect(&emitter, signal, &relay, signal, Qt::QueuedConnection));
+        QSignalSpy relayed(&relay, signal);
+        Q_EMIT emitter.report(
+            AccessTokenError, Cancelled, ConsoleMessageType::Auto, LmtToolInstallScope::AllUsers);
+        QTRY_COMPARE_WITH_TIMEOUT(relayed.size(), 1, 10000);
+        QCOMPARE(relayed.first(),
+            (QVariantList { QVariant::fromValue(AccessTokenError), QVariant::fromValue(Cancelled),
                 QVariant::fromValue(ConsoleMessageType::Auto),
                 QVariant::fromValue(LmtToolInstallScope::AllUsers) }));
     }

@@ -31,8 +31,7 @@ class TestLmtSetupSelfUpdater : public QObject
     {
         QStringList lines;
         for (const lmttest::FakeConnector::Call &call : m_connector->calls(operation))
-            lines << QStringList({ call.featureId, call.version, call.arguments.join(' ') })
-                         .join(' ');
+            lines << call.featureId + ' ' + call.version + ' ' + call.arguments.join(' ');
         return lines;
     }
     QString state() const
@@ -41,18 +40,9 @@ class TestLmtSetupSelfUpdater : public QObject
             .arg(int(m_updater->isUpdateStarted()))
             .arg(int(m_updater->isUpdateDownloaded()));
     }
-    void offer(const QString &version)
-    {
-        m_connector->setUpdateCheck(true, version);
-        m_updater->checkForUpdate();
-    }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerMetaTypes();
-        QCoreApplication::setApplicationVersion("1.2.0.787");
-    }
+    void initTestCase() { QCoreApplication::setApplicationVersion("1.2.0.787"); }
 
     void init()
     {
@@ -96,7 +86,8 @@ private Q_SLOTS:
             = row.contains("script") ? row["script"].toString().toUtf8() : QByteArray();
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
         QSignalSpy errors(m_updater.get(), &ILmtSetupSelfUpdater::error);
-        offer("1.3.0.800");
+        m_connector->setUpdateCheck(true, "1.3.0.800");
+        m_updater->checkForUpdate();
         uiLog.clear();
         m_connector->setDownloadScript(
             [script](const QString &, const QString &) { return script; });
@@ -126,7 +117,8 @@ private Q_SLOTS:
         QFETCH(QJsonObject, row);
         m_installation->scope = LmtToolInstallScope(row["scope"].toInt());
         QSignalSpy uiLog(m_updater.get(), &ILmtSetupSelfUpdater::appendUILog);
-        offer("1.3.0.800");
+        m_connector->setUpdateCheck(true, "1.3.0.800");
+        m_updater->checkForUpdate();
         m_updater->startToInstallUpdate();
         QCOMPARE(calls("updateDetached"),
             QStringList { SetupId + " 1.3.0.800 -- " + row["switch"].toString()

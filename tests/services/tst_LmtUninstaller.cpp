@@ -80,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(JobRig::statuses(*m_status).last(), "Succeeded com.d 1.0.0.1");
     }
 
-    void stopWhileTheFirstRuns()
+    void stopOrDestructionWhileTheFirstRuns()
     {
         QSignalSpy uiLog(m_uninstaller.get(), &ILmtUninstaller::appendUILog);
         m_uninstaller->start({ installed("com.a", "sleep 0.5; exit 0"),
@@ -95,18 +95,15 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(ran(), QStringList { "com.a" });
         QCOMPARE(m_status->size(), 4);
-    }
 
-    // The worker waits for its running uninstaller instead of leaving it behind, and the
-    // queued one is cancelled.
-    void destroyedWhileUninstalling()
-    {
+        // Destroyed, the worker waits for its running uninstaller instead of leaving it behind,
+        // and the queued one never runs.
         m_uninstaller->start(
-            { installed("com.a", "sleep 0.3; echo com.a-done >> '" + ranFile().toUtf8() + "'"),
-                installed("com.b", "exit 0") });
-        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 1, 10000);
+            { installed("com.d", "sleep 0.3; echo com.d-done >> '" + ranFile().toUtf8() + "'"),
+                installed("com.e", "exit 0") });
+        QTRY_COMPARE_WITH_TIMEOUT(m_status->size(), 5, 10000);
         m_uninstaller.reset();
-        QCOMPARE(ran(), (QStringList { "com.a", "com.a-done" }));
+        QCOMPARE(ran(), (QStringList { "com.a", "com.d", "com.d-done" }));
     }
 };
 

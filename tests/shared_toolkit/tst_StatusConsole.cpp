@@ -37,12 +37,9 @@ ConsoleMessageType typeOf(const QJsonValue &name)
 
 QString counts(const StatusConsole &console)
 {
-    return QString("A%1 N%2 S%3 W%4 E%5")
-        .arg(console.messageCount(Auto))
-        .arg(console.messageCount(Normal))
-        .arg(console.messageCount(Success))
-        .arg(console.messageCount(Warning))
-        .arg(console.messageCount(Error));
+    const auto n
+        = [&](ConsoleMessageType type) { return QString::number(console.messageCount(type)); };
+    return QString("A%1 N%2 S%3 W%4 E%5").arg(n(Auto), n(Normal), n(Success), n(Warning), n(Error));
 }
 
 } // namespace
@@ -56,15 +53,6 @@ public Q_SLOTS:
     void openOnDesktop(const QUrl &link) { m_openedOnDesktop << link; }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The default palette of the offscreen platform is light.
-        StatusConsole c;
-        QCOMPARE(QList<bool>({ c.isLightPalette(), c.openLinks(), c.openExternalLinks(),
-                     c.isReadOnly(), c.lineSplitting() }),
-            QList<bool>(5, true));
-    }
-
     // Each message is shown split into lines, each line classified and prefixed once; the
     // transcript keeps the message without the prefixes. "unsplit" turns line splitting off.
     void messagesAreClassifiedAndColoured_data() { rowsFrom("shared_toolkit/messages.json"); }
@@ -74,16 +62,13 @@ private Q_SLOTS:
         const QString text = row["text"].toString();
         // On a dark palette the text that is black on a light one is white.
         const QPalette original = QApplication::palette();
-        QPalette palette = original;
-        if (row["dark"].toBool()) {
-            palette.setColor(QPalette::Window, QColor(30, 30, 30));
-            palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
-        }
-        QApplication::setPalette(palette);
+        if (row["dark"].toBool())
+            QApplication::setPalette(QPalette(QColor(30, 30, 30))); // light text on dark
         StatusConsole console;
         QApplication::setPalette(original);
         QCOMPARE(console.isLightPalette(), !row["dark"].toBool());
-        console.setLineSplitting(!row["unsplit"].toBool());
+        if (row["unsplit"].toBool()) // lines are split by default
+            console.setLineSplitting(false);
         console.append(text, typeOf(row["type"]));
         QCOMPARE(shown(console), row["shown"].toVariant().toStringList());
         QCOMPARE(counts(console), row["counts"].toString());
@@ -95,22 +80,21 @@ private Q_SLOTS:
     void linesAreJudgedOnTheirCleanedText()
     {
         QFETCH(QJsonObject, row);
-        const QString text = row["text"].toString();
+        const QString text = row.take("text").toString();
         StatusConsole console;
-        if (row.contains("error"))
-            QCOMPARE(console.isErrorLine(text), row["error"].toBool());
-        if (row.contains("warning"))
-            QCOMPARE(console.isWarningLine(text), row["warning"].toBool());
-        if (row.contains("success"))
-            QCOMPARE(console.isSuccessLine(text), row["success"].toBool());
-        if (row.contains("cleaned"))
-            QCOMPARE(console.cleanText(text), row["cleaned"].toString());
+        const QJsonObject judged { { "case", row["case"] }, { "error", console.isErrorLine(text) },
+            { "warning", console.isWarningLine(text) }, { "success", console.isSuccessLine(text) },
+            { "cleaned", console.cleanText(text) } };
+        for (const QString &key : row.keys())
+            QCOMPARE(judged[key].toVariant(), row[key].toVariant());
     }
 
-    void flagsModesAndTranscriptFile()
+    void flagsModesClearAllAndTranscriptFile()
     {
         QTemporaryDir dir;
         StatusConsole console;
+        console.resize(400, 200);
+        console.show();
         QVERIFY(console.openTranscriptFile(dir.filePath("console.txt")));
         console.append("old", Normal);
         console.append("a", Normal, StatusConsole::EmptyLineBefore | StatusConsole::EmptyLineAfter);
@@ -122,7 +106,27 @@ private Q_SLOTS:
         QCOMPARE(console.messageCount(Normal), 4);
         QCOMPARE(console.transcript(), "olda\nb");
 
-        console.clear();
+        // A real right click: the menu keeps the browser's own entries and ends in "Clear All",
+        // which empties the panel but keeps the transcript and the counts.
+        QPointer<QMenu> shownMenu;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!popup)
+                return;
+            shownMenu = popup;
+            if (popup->actions().size() > 1 && popup->actions().constLast()->text() == "Clear All")
+                popup->actions().constLast()->trigger();
+            popup->close();
+        });
+        poll.start(20);
+        QContextMenuEvent event(
+            QContextMenuEvent::Mouse, QPoint(5, 5), console.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(console.viewport(), &event);
+        poll.stop();
+        QCOMPARE(console.toPlainText(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(shownMenu.isNull(), 5000);
+        QCOMPARE(console.transcript() + counts(console), "olda\nbA0 N4 S0 W0 E0");
         console.appendMessage("x", Normal, 0, StatusConsole::InsertAtCursor);
         console.appendMessage("y", Warning, 0, StatusConsole::InsertAtCursor);
         QCOMPARE(console.toPlainText(), "xWARNING:y");
@@ -179,61 +183,26 @@ private Q_SLOTS:
                 "amber WARNING:line 19999" }));
     }
 
-    void clearAllEmptiesThePanelButKeepsTheTranscript()
-    {
-        StatusConsole console;
-        console.resize(400, 200);
-        console.show();
-        console.append("first", Normal);
-        console.append("second failed", Auto);
-        const QString transcript = console.transcript();
-        // A real right click: the menu keeps the browser's own entries and ends in "Clear All".
-        QPointer<QMenu> shownMenu;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!popup)
-                return;
-            shownMenu = popup;
-            if (popup->actions().size() > 1 && popup->actions().constLast()->text() == "Clear All")
-                popup->actions().constLast()->trigger();
-            popup->close();
-        });
-        poll.start(20);
-        QContextMenuEvent event(
-            QContextMenuEvent::Mouse, QPoint(5, 5), console.mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(console.viewport(), &event);
-        poll.stop();
-        QCOMPARE(console.toPlainText(), QString());
-        QTRY_VERIFY_WITH_TIMEOUT(shownMenu.isNull(), 5000);
-        QCOMPARE(console.transcript() + counts(console), transcript + "A0 N1 S0 W0 E1");
-    }
-
     // A real click on a link announces it, and the panel opens it on the desktop only with both
     // switches on. Dragging across the link selects its text and is no click.
     void clickedLinksAreAnnouncedAndOpenedWhenAllowed_data()
     {
-        QTest::addColumn<bool>("openLinks");
-        QTest::addColumn<bool>("openExternalLinks");
-        QTest::addColumn<bool>("drag");
-        QTest::addColumn<int>("opened");
-        QTest::newRow("both on") << true << true << false << 1;
-        QTest::newRow("links off") << false << true << false << 0;
-        QTest::newRow("external links off") << true << false << false << 0;
-        QTest::newRow("drag across the link") << true << true << true << 0;
+        rowsFrom("shared_toolkit/link-clicks.json");
     }
     void clickedLinksAreAnnouncedAndOpenedWhenAllowed()
     {
-        QFETCH(bool, openLinks);
-        QFETCH(bool, openExternalLinks);
-        QFETCH(bool, drag);
-        QFETCH(int, opened);
+        QFETCH(QJsonObject, row);
+        const bool drag = row["drag"].toBool();
+        const int opened = row["opened"].toBool();
         StatusConsole console;
         console.resize(400, 200);
         console.show();
         QVERIFY(QTest::qWaitForWindowExposed(&console));
-        console.setOpenLinks(openLinks);
-        console.setOpenExternalLinks(openExternalLinks);
+        // Both switches are on by default.
+        if (!row["openLinks"].toBool())
+            console.setOpenLinks(false);
+        if (!row["openExternalLinks"].toBool())
+            console.setOpenExternalLinks(false);
         console.append("plain line", Normal);
         console.append("Read <a href=\"https://guide.example/setup\">the user guide</a>.", Normal);
         const auto pointAt = [&](const QString &text) {
@@ -245,7 +214,7 @@ private Q_SLOTS:
         const Qt::CursorShape offLink = console.viewport()->cursor().shape();
         QTest::mouseMove(console.viewport(), pointAt("user"));
         QCOMPARE(console.viewport()->cursor().shape(), Qt::PointingHandCursor);
-        QVERIFY(offLink != Qt::PointingHandCursor);
+        QVERIFY(offLink != Qt::PointingHandCursor && console.isReadOnly());
 
         m_openedOnDesktop.clear();
         QDesktopServices::setUrlHandler("https", this, "openOnDesktop");

@@ -2,12 +2,14 @@
 #include "views/LmtSyncedTableView.h"
 #include "views/LmtToolInstallModel.h"
 #include "views/LmtToolInstallView.h"
+#include "views/LmtVisibleRowEditors.h"
 #include "views/SelectTestCatalogue.h"
 
 using namespace zendrel::lmt::setup;
 
 // The install page over two offered versions to install and one installed version to remove,
-// and the widgets the pages share: tables that line up and the spinner of a running job.
+// and the widgets the pages share: tables that line up, editors on the rows in reach and the
+// spinner of a running job.
 class tst_LmtToolInstall : public QObject
 {
     Q_OBJECT
@@ -90,6 +92,78 @@ private Q_SLOTS:
         QCOMPARE(sizes(), (QList<int> { large.at(0), large.at(0), large.at(1), large.at(1) }));
     }
 
+    // A real table with a real model: which rows have editors depends on the view's own
+    // geometry and scrolling, which a fake could not have.
+    void editorsFollowTheRowsInReach()
+    {
+        constexpr int Rows = 400;
+        QStandardItemModel model(Rows, 2);
+        QTableView table;
+        // The rows whose cell in the column has an open editor, as "first-last" runs.
+        const auto openRows = [&](int column) {
+            QStringList runs;
+            for (int row = 0, start = -1; row <= Rows; ++row) {
+                const bool open
+                    = row < Rows && table.isPersistentEditorOpen(model.index(row, column));
+                if (open && start < 0)
+                    start = row;
+                if (!open && start >= 0)
+                    runs << QStringLiteral("%1-%2").arg(start).arg(row - 1), start = -1;
+            }
+            return runs.join(' ');
+        };
+        for (int row = 0; row < Rows; ++row) {
+            model.setItem(row, 1, new QStandardItem(QString::number(row)));
+            // Every tenth row of column 0 cannot be edited and gets no editor.
+            auto *item = new QStandardItem(QString::number(row));
+            item->setEditable(row % 10 != 0);
+            model.setItem(row, 0, item);
+        }
+        table.setModel(&model);
+        table.verticalHeader()->setDefaultSectionSize(20);
+        auto *editors = new LmtVisibleRowEditors(&table);
+
+        // Not shown yet: nothing is in view, the first rows open over the next turns.
+        editors->follow(1);
+        QCOMPARE(openRows(1), QString());
+        QTRY_COMPARE(openRows(1), QStringLiteral("0-49"));
+
+        // 10 rows in view: those and a screenful below (none above the top).
+        table.resize(
+            300, 200 + 2 * table.frameWidth() + table.horizontalScrollBar()->sizeHint().height());
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        const int inView = table.rowAt(table.viewport()->height() - 1) + 1;
+        QTRY_COMPARE(openRows(1), QStringLiteral("0-%1").arg(2 * inView - 1));
+
+        editors->follow(0);
+        QVERIFY(!table.isPersistentEditorOpen(model.index(0, 0)));
+        QVERIFY(table.isPersistentEditorOpen(model.index(1, 0)));
+
+        // Scrolled to the middle: a screenful either side; the top rows are closed again but
+        // for the one being typed in.
+        table.indexWidget(model.index(5, 1))->setFocus();
+        table.scrollTo(model.index(200, 1), QAbstractItemView::PositionAtTop);
+        QCOMPARE(openRows(1), QStringLiteral("5-5 200-%1").arg(200 + inView - 1)); // in view
+        QTRY_COMPARE(
+            openRows(1), QStringLiteral("5-5 %1-%2").arg(200 - inView).arg(200 + 2 * inView - 1));
+        QCOMPARE(table.rowAt(0), 200);
+        table.setFocus();
+        table.verticalScrollBar()->setValue(table.verticalScrollBar()->maximum());
+        QTRY_COMPARE(openRows(1), QStringLiteral("%1-%2").arg(Rows - 2 * inView).arg(Rows - 1));
+        QTRY_COMPARE(openRows(0), QStringLiteral("381-389 391-399")); // 390 cannot be edited
+
+        // A taller view reaches more rows.
+        table.resize(table.width(), table.height() + 200);
+        QTRY_COMPARE(openRows(1), QStringLiteral("%1-%2").arg(Rows - 4 * inView).arg(Rows - 1));
+
+        // After a reset the old rows' editors are gone and nothing is followed until asked.
+        model.clear();
+        model.setRowCount(Rows);
+        model.setColumnCount(2);
+        table.verticalScrollBar()->setValue(0);
+        QCOMPARE(openRows(1), QString());
+    }
     // The spinner of a running job; whether it follows the job's state is checked with the
     // install view.
     void spinnerTurnsAndLeavesAHoleFromSevenPixels()
