@@ -106,7 +106,7 @@ private Q_SLOTS:
         QCOMPARE(console.messageCount(Normal), 4);
         QCOMPARE(console.transcript(), "olda\nb");
 
-        // A real right click: the menu keeps the browser's own entries and ends in "Clear All",
+        // A real right click: the menu keeps the view's own entries and ends in "Clear All",
         // which empties the panel but keeps the transcript and the counts.
         QPointer<QMenu> shownMenu;
         QTimer poll;
