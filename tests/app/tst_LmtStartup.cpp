@@ -2,8 +2,6 @@
 #include "common/LmtTestSupport.h"
 
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -82,15 +80,24 @@ class TestLmtStartup : public QObject
 private Q_SLOTS:
     void cleanup() { m_vendor.stop(); }
 
-    void firstRefreshAgainstTheStandIns()
+    // The log folder setting is kept while the folder exists; otherwise the temporary
+    // directory is used and stored. Each run then lists the tools from the stand-ins.
+    void logFolderComesFromTheSettingsAndTheToolsAreListed_data()
     {
+        QTest::addColumn<QString>("preset"); // "-": no setting; "@": an existing folder
+        for (const char *preset : { "-", "/no/such/folder/anywhere", "@" })
+            QTest::newRow(preset) << QString(preset);
+    }
+
+    void logFolderComesFromTheSettingsAndTheToolsAreListed()
+    {
+        QFETCH(QString, preset);
+        const bool kept = preset == "@";
         QString failure;
         QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
-
         SandboxedRun run;
         QVERIFY(!lmttest::installLauncherService().isEmpty());
-        QVERIFY(lmttest::writeFile(lmttest::launcherServiceDirectory() + "/launcher-config.json",
-            QJsonDocument(QJsonObject { { "vendorUrl", m_vendor.url() } }).toJson()));
+        QVERIFY(lmttest::writeLauncherConfig(m_vendor.url()));
         run.settings().setValue("LmtDownloadSettings/korOnlineUrl", m_vendor.registryUrl());
         // One tool installed for the current user, as an installer leaves it.
         QVERIFY(QDir().mkpath(run.path("opt/flashprobe")));
@@ -98,33 +105,6 @@ private Q_SLOTS:
             run.path("data/Zendrel_Technologies_AG/Zendrel-Toolbox/flashprobe.json"),
             lmttest::fixture("app/flashprobe.json")
                 .replace("@PROGRAM_DIR@", run.path("opt/flashprobe").toUtf8())));
-
-        QVERIFY(run.start());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            run.errorOutput().contains("[INFO] [LmtMainWindow] Updated the tool list\n"), 60000);
-        const QString output = run.errorOutput();
-        for (const char *line :
-            { "Discovered available tool 'Lumetra Tools Package', version 3.1.0.1000",
-                "Discovered installed tool 'FlashProbe Programmer', version 2.1.0.50",
-                "Discovered Launcher Service Port: " })
-            QVERIFY2(output.contains(line), line);
-        QVERIFY2(!output.contains("[CRITICAL]"), qPrintable(output));
-    }
-
-    // The log folder setting is kept while the folder exists; otherwise the temporary
-    // directory is used and stored.
-    void logFolderComesFromTheSettings_data()
-    {
-        QTest::addColumn<QString>("preset"); // "-": no setting; "@": an existing folder
-        for (const char *preset : { "-", "/no/such/folder/anywhere", "@" })
-            QTest::newRow(preset) << QString(preset);
-    }
-
-    void logFolderComesFromTheSettings()
-    {
-        QFETCH(QString, preset);
-        const bool kept = preset == "@";
-        SandboxedRun run;
         const QString chosen = run.path("home/my logs");
         if (kept)
             QVERIFY(QDir().mkpath(preset = chosen));
@@ -136,6 +116,16 @@ private Q_SLOTS:
         QCOMPARE(run.settings().value(kLogDirKey).toString(), expected);
         if (kept)
             QVERIFY(run.logFiles(run.path("tmp")).isEmpty());
+
+        QTRY_VERIFY_WITH_TIMEOUT(
+            run.errorOutput().contains("[INFO] [LmtMainWindow] Updated the tool list\n"), 60000);
+        const QString output = run.errorOutput();
+        for (const char *line :
+            { "Discovered available tool 'Lumetra Tools Package', version 3.1.0.1000",
+                "Discovered installed tool 'FlashProbe Programmer', version 2.1.0.50",
+                "Discovered Launcher Service Port: " })
+            QVERIFY2(output.contains(line), line);
+        QVERIFY2(!output.contains("[CRITICAL]"), qPrintable(output));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "app/LmtEntry.h"
 #include "app/LmtTranslations.h"
 #include "common/LmtStandIns.h"
+#include "common/LmtTableRows.h"
 #include "controller/LmtSetupController.h"
 #include "services/LmtDownloadSettings.h"
 #include "shared_toolkit/StatusConsole.h"
@@ -79,46 +80,17 @@ class TestLmtTranslations : public QObject
 private Q_SLOTS:
     // Qt takes the language from LC_ALL, LC_MESSAGES, LANG and LANGUAGE themselves, so the
     // German cases need no generated glibc locale.
-    void windowFollowsTheLocale_data()
-    {
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<QString>("cancel");
-        QTest::addColumn<QString>("heading");
-        QTest::addColumn<QString>("panelLine");
-
-        QTest::newRow("LC_ALL German") << QStringList { "LC_ALL=de_DE.UTF-8" } << "Weiter >"
-                                       << "Abbrechen"
-                                       << "Basispakete"
-                                       << "Werkzeugliste aktualisiert";
-        QTest::newRow("LANGUAGE German")
-            << QStringList { "LANG=C.UTF-8", "LANGUAGE=de" } << "Weiter >"
-            << "Abbrechen"
-            << "Basispakete"
-            << "Werkzeugliste aktualisiert";
-        QTest::newRow("C") << QStringList { "LC_ALL=C" } << "Next >"
-                           << "Cancel"
-                           << "Base Packages"
-                           << "Updated the tool list";
-        QTest::newRow("English") << QStringList { "LANG=en_US.UTF-8" } << "Next >"
-                                 << "Cancel"
-                                 << "Base Packages"
-                                 << "Updated the tool list";
-    }
+    void windowFollowsTheLocale_data() { lmttest::rowsFrom("app/locales.json"); }
 
     void windowFollowsTheLocale()
     {
-        QFETCH(QStringList, environment);
-        QFETCH(QString, next);
-        QFETCH(QString, cancel);
-        QFETCH(QString, heading);
-        QFETCH(QString, panelLine);
-
+        QFETCH(QJsonObject, row);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : { "LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
             env.remove(QString::fromLatin1(name));
-        for (const QString &setting : environment)
-            env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        const QJsonObject settings = row["environment"].toObject();
+        for (const QString &name : settings.keys())
+            env.insert(name, settings[name].toString());
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(
@@ -127,10 +99,9 @@ private Q_SLOTS:
         QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
         const QJsonObject shown = QJsonDocument::fromJson(child.readAllStandardOutput()).object();
 
-        QCOMPARE(shown["next"].toString(), next);
-        QCOMPARE(shown["cancel"].toString(), cancel);
-        QCOMPARE(shown["heading"].toString(), heading);
-        QVERIFY2(shown["panel"].toString().split('\n').contains(panelLine),
+        for (const char *text : { "next", "cancel", "heading" })
+            QCOMPARE(shown[text].toString(), row[text].toString());
+        QVERIFY2(shown["panel"].toString().split('\n').contains(row["panelLine"].toString()),
             qPrintable(shown["panel"].toString()));
         // The log file stays English whatever the window shows.
         QVERIFY2(shown["log"].toString().endsWith("[LmtMainWindow] Updated the tool list"),

@@ -1,3 +1,4 @@
+#include "LmtScenarioScript.h"
 #include "base/LmtSettings.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtMessageBoxWatcher.h"
@@ -272,7 +273,7 @@ struct WindowRig : FakeServices {
     bool holds(const QString &expected)
     {
         const QString what = expected.section(' ', 0, 0);
-        const QString rest = expected.section(' ', 1).replace("\\n", "\n").replace("\\s", " ");
+        const QString rest = expected.section(' ', 1);
         const int installRows = child<LmtToolInstallView>("m_toolInstallView")->model()->rowCount();
         const auto *select = child<LmtToolSelectView>("m_toolSelectView");
         if (what == "prop:") {
@@ -299,7 +300,7 @@ struct WindowRig : FakeServices {
             return boxes->texts().mid(std::exchange(seenBoxes, boxes->count()))
                 == QStringList { rest };
         }
-        return what == "boxes:"  ? boxes->count() == seenBoxes
+        return what == "boxes-"  ? boxes->count() == seenBoxes
             : what == "panel+"   ? child<StatusConsole>("m_logPanel")->toPlainText().contains(rest)
             : what == "closed"   ? closed == (rest == "yes")
             : what == "launched" ? QFile::exists(QFileInfo(program).dir().filePath("launched"))
@@ -313,29 +314,15 @@ struct WindowRig : FakeServices {
             : what == "A"        ? version(kToolA)->selected() == (rest == "selected")
                                  : state() == expected;
     }
-    // Runs a section of tests/data/ui/window-scenarios.txt; returns the first line whose
-    // expectation does not come true, with the states after its step, or nothing when all do.
+    // Runs a section of tests/data/ui/window-scenarios.txt; see playScenario().
     QString play(const QString &section)
     {
         if (!boxes)
             boxes = std::make_unique<MessageBoxWatcher>(QMessageBox::Ok);
-        const QStringList lines = QString::fromUtf8(fixture("ui/window-scenarios.txt")).split('\n');
-        const int first = lines.indexOf("== " + section);
-        for (int i = first + 1; first >= 0 && i < lines.size() && !lines[i].startsWith("=="); ++i) {
-            if (lines[i].startsWith('#') || lines[i].isEmpty())
-                continue;
-            const QString expected = lines[i].section("=>", 1).trimmed();
-            act(lines[i].section("=>", 0, 0).trimmed());
-            const QString atFirst = state();
-            const bool negative = expected.startsWith("journal-") || expected.startsWith("boxes:");
-            if (!expected.isEmpty()
-                && !(negative ? holds(expected)
-                              : QTest::qWaitFor([&] { return holds(expected); }, 5000)))
-                return QString("line %1 '%2': at first '%3', now '%4'")
-                    .arg(i + 1)
-                    .arg(lines[i], atFirst, state());
-        }
-        return first >= 0 ? QString() : "no section " + section;
+        return playScenario(
+            "ui/window-scenarios.txt", section, [this](const QString &step) { act(step); },
+            [this](const QString &expected) { return holds(expected); },
+            [this] { return state(); });
     }
 };
 
@@ -527,22 +514,23 @@ private Q_SLOTS:
     {
         auto model = std::make_shared<LmtCoreToolModel>();
         LmtToolLaunchView view;
+        // An installed tool; its program exists unless the program is named "missing".
+        const auto install = [&](LmtToolType type, const QString &name, const QString &run) {
+            auto tool = LmtTool::create("com.zdr." + name, type, name);
+            model->addTool(tool);
+            auto version = addLocal(tool, "1.0.0");
+            version->setPath(
+                run == "missing" ? m_sandbox.filePath("programs/missing") : program(run));
+            return version;
+        };
         view.updateToolsData(model, false);
         QCOMPARE(view.infoLabel()->text(),
             QString("Setup has finished installing the requested packages."));
 
-        auto pack = LmtTool::create("com.zdr.pack", LmtToolType::ContentPack, "Pack");
-        auto ext = LmtTool::create("com.zdr.ext", LmtToolType::External, "Ext");
-        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gone");
-        for (const auto &tool : { pack, ext, gone })
-            model->addTool(tool);
-        addLocal(pack, "1.0.0")->setPath(program("pack"));
-        auto extInstalled = addLocal(ext, "2.0.0");
-        extInstalled->setPath(program("ext"));
-        extInstalled->setEntryName("Ext Studio");
-        addLocal(gone, "1.0.0")->setPath(m_sandbox.filePath("programs/missing"));
-        addOnline(pack, "3.0.0");
-
+        install(LmtToolType::ContentPack, "Pack", "pack");
+        addOnline(model->findTool("com.zdr.Pack"), "3.0.0");
+        install(LmtToolType::External, "Ext", "ext")->setEntryName("Ext Studio");
+        install(LmtToolType::Other, "Gone", "missing");
         view.updateToolsData(model, true);
         QCOMPARE(view.infoLabel()->text(),
             QString("Setup has finished uninstalling the requested packages."));
@@ -552,12 +540,8 @@ private Q_SLOTS:
         QVERIFY(view.checkBoxes().first()->contentsMargins().left() >= 10);
 
         // Offered once only; with the tools package installed, only its box starts ticked.
-        auto main = LmtTool::create("com.zdr.main", LmtToolType::ToolsPackage, "Lumetra");
-        auto pack2 = LmtTool::create("com.zdr.pack2", LmtToolType::ContentPack, "Pack Two");
-        model->addTool(main);
-        model->addTool(pack2);
-        addLocal(main, "5.0.0")->setPath(program("main"));
-        addLocal(pack2, "1.0.0")->setPath(program("pack2"));
+        install(LmtToolType::ToolsPackage, "Lumetra", "main");
+        install(LmtToolType::ContentPack, "Pack Two", "pack2");
         view.updateToolsData(model, false);
         QCOMPARE(texts(view), "Run Lumetra*, Run Pack Two");
     }
