@@ -5,11 +5,7 @@
 #include "ui/LmtAbout.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QIcon>
-#include <QLocale>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <stdexcept>

@@ -1,10 +1,6 @@
 #include "common/LmtStandIns.h"
 #include "common/LmtTestSupport.h"
 
-#include <QDir>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QtTest>
 
 namespace {

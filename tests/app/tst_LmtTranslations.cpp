@@ -9,13 +9,8 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zendrel::lmt::setup;

@@ -28,8 +28,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSemaphore>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QWidgetAction>
 #include <QtTest>
