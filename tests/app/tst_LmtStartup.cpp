@@ -56,23 +56,6 @@ class TestLmtStartup : public QObject
 
     lmttest::VendorStandIn m_vendor;
 
-    // Waits for the one log file of the run below logDir and checks its name and first line.
-    void expectLogFile(SandboxedRun &run, const QString &logDir)
-    {
-        QTRY_COMPARE_WITH_TIMEOUT(run.logFiles(logDir).size(), 1, 30000);
-        const QFileInfo file = run.logFiles(logDir).constFirst();
-        const QString name = QString("^LumetraSetup-\\d{8}\\.\\d{6}\\.\\d{3}-%1\\.log$")
-                                 .arg(run.process.processId());
-        QVERIFY2(QRegularExpression(name).match(file.fileName()).hasMatch(),
-            qPrintable(file.fileName()));
-        // The same line is echoed to standard error, without time stamp.
-        const QString logFileLine = "INFO] Log file=" + file.absoluteFilePath() + "\n";
-        QTRY_VERIFY_WITH_TIMEOUT(lmttest::readTextFile(file.filePath()).contains(logFileLine)
-                && run.errorOutput().contains("[" + logFileLine),
-            30000);
-        QCOMPARE(run.process.state(), QProcess::Running);
-    }
-
 private Q_SLOTS:
     void cleanup() { m_vendor.stop(); }
 
@@ -108,20 +91,31 @@ private Q_SLOTS:
             run.settings().setValue(kLogDirKey, preset);
         const QString expected = kept ? chosen : run.path("tmp");
         QVERIFY(run.start());
-        expectLogFile(run, expected);
+
+        // One log file, named after the time and the process; its first line names it and is
+        // echoed to standard error without the time stamp.
+        QTRY_COMPARE_WITH_TIMEOUT(run.logFiles(expected).size(), 1, 30000);
+        const QFileInfo file = run.logFiles(expected).constFirst();
+        QVERIFY2(QRegularExpression(QString("^LumetraSetup-\\d{8}\\.\\d{6}\\.\\d{3}-%1\\.log$")
+                                        .arg(run.process.processId()))
+                     .match(file.fileName())
+                     .hasMatch(),
+            qPrintable(file.fileName()));
+        const QString logFileLine = "INFO] Log file=" + file.absoluteFilePath() + "\n";
+        QTRY_VERIFY_WITH_TIMEOUT(lmttest::readTextFile(file.filePath()).contains(logFileLine)
+                && run.errorOutput().contains("[" + logFileLine),
+            30000);
         QCOMPARE(run.settings().value(kLogDirKey).toString(), expected);
-        if (kept)
-            QVERIFY(run.logFiles(run.path("tmp")).isEmpty());
+        QCOMPARE(run.logFiles(run.path("tmp")).isEmpty(), kept);
 
         QTRY_VERIFY_WITH_TIMEOUT(
             run.errorOutput().contains("[INFO] [LmtMainWindow] Updated the tool list\n"), 60000);
         const QString output = run.errorOutput();
-        for (const char *line :
-            { "Discovered available tool 'Lumetra Tools Package', version 3.1.0.1000",
-                "Discovered installed tool 'FlashProbe Programmer', version 2.1.0.50",
-                "Discovered Launcher Service Port: " })
-            QVERIFY2(output.contains(line), line);
+        for (const QString &line : QString(lmttest::fixture("app/first-refresh-lines.txt"))
+                                       .split('\n', Qt::SkipEmptyParts))
+            QVERIFY2(output.contains(line), qPrintable(line));
         QVERIFY2(!output.contains("[CRITICAL]"), qPrintable(output));
+        QCOMPARE(run.process.state(), QProcess::Running);
     }
 };
 

@@ -32,24 +32,17 @@ int showTexts(int argc, char **argv)
     lmttest::LogCapture log;
     // Home, settings and the launcher's folder in a throwaway folder, never the user's.
     const lmttest::Sandbox sandbox;
+    // Should a stand-in not start, the select page does not show and the panel tells why.
     lmttest::VendorStandIn vendor;
-    QString error;
     const QString launcher = lmttest::installLauncherService();
-    if (!vendor.start({}, &error) || launcher.isEmpty()
-        || !lmttest::writeLauncherConfig(vendor.url())) {
-        qCritical("the stand-ins did not start: %s", qPrintable(error));
-        return 2;
-    }
+    (void)(vendor.start() && lmttest::writeLauncherConfig(vendor.url()));
     setKorOnlineUrl(vendor.registryUrl());
     LmtMainWindow window(createSetupController());
     window.init();
     window.show();
-    if (!QTest::qWaitFor(
-            [&] { return window.currentView() == LmtMainWindow::LmtToolView::TOOL_VIEW_SELECT; },
-            30000)) {
-        qCritical("the select page did not show");
-        return 2;
-    }
+    (void)QTest::qWaitFor(
+        [&] { return window.currentView() == LmtMainWindow::LmtToolView::TOOL_VIEW_SELECT; },
+        30000);
     const auto child = [&window](const char *name) { return window.findChild<QWidget *>(name); };
     // The panel shows the messages of a turn of the event loop together.
     QTest::qWait(300);
@@ -81,11 +74,9 @@ private Q_SLOTS:
     {
         QFETCH(QJsonObject, row);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // Set to nothing counts as not set, for the C library as for Qt.
         for (const char *name : { "LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
-            env.remove(QString::fromLatin1(name));
-        const QJsonObject settings = row["environment"].toObject();
-        for (const QString &name : settings.keys())
-            env.insert(name, settings[name].toString());
+            env.insert(name, row["environment"][QLatin1String(name)].toString());
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(
