@@ -65,20 +65,17 @@ private Q_SLOTS:
     {
         QFETCH(QJsonObject, row);
         ControllerRig rig;
-        const QString parser = row["parser"].toString();
-        (parser == "online"         ? rig.online
-                : parser == "local" ? rig.local
-                                    : rig.thirdParty)
-            ->onParse
+        const QHash<QString, FakeRegistryParser *> parsers { { "online", rig.online.get() },
+            { "local", rig.local.get() }, { "thirdParty", rig.thirdParty.get() } };
+        parsers[row["parser"].toString()]->onParse
             = [reason = row["reason"].toString(), code = row["networkCode"].toInt(-1)] {
                   if (code >= 0)
                       throw NetworkException(reason, code);
                   throw std::runtime_error(reason.toStdString());
               };
         rig.controller->updateTools(false);
-        QVERIFY(rig.waitFor("toolDataChanged"));
         const bool success = row["success"].toBool();
-        QCOMPARE(rig.matching("toolDataChanged"),
+        QTRY_COMPARE(rig.matching("toolDataChanged"),
             QStringList { "toolDataChanged " + QString::number(success) });
         QString error = row["error"].toString();
         if (error.contains("%1"))
