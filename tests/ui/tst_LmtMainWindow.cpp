@@ -1,3 +1,4 @@
+#include "LmtScenarioScript.h"
 #include "base/LmtSettings.h"
 #include "common/LmtFakeServices.h"
 #include "common/LmtMessageBoxWatcher.h"
@@ -27,8 +28,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSemaphore>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QWidgetAction>
 #include <QtTest>
@@ -95,6 +94,8 @@ struct WindowRig : FakeServices {
     // Answers the password dialog; whileAsked is the window's state then.
     std::unique_ptr<DialogDriver<LmtElevatePrivilegesDialog>> passwordDriver;
     QString whileAsked;
+    // What the config page was answered to its requests for documents: "url text".
+    QStringList documents;
 
     explicit WindowRig(const QString &programPath)
         : program(programPath)
@@ -125,6 +126,7 @@ struct WindowRig : FakeServices {
             if (installed)
                 addLocal(alpha, "2.0.0", LmtToolInstallScope::CurrentUser, 2)->setPath(program);
         };
+        downloadManager->replyWith("licence text");
         controller = makeController();
     }
     // A scenario that failed while holding refreshes must not leave the controller waiting.
@@ -135,6 +137,9 @@ struct WindowRig : FakeServices {
         window = std::make_unique<LmtMainWindow>(controller);
         window->init();
         window->show();
+        QObject::connect(child<LmtToolConfigView>("m_toolConfigView"),
+            &LmtToolConfigView::releaseNotesOrLicenseDataReadyIntnl, window.get(),
+            [this](const QString &text, const QString &url) { documents << url + " " + text; });
         return window.get();
     }
 
@@ -240,6 +245,8 @@ struct WindowRig : FakeServices {
             answerPassword(words[1] == "signed-in", step.section(' ', 2));
         else if (verb == "online")
             onlineFails = last == "fails";
+        else if (verb == "document")
+            Q_EMIT child<LmtToolConfigView>("m_toolConfigView")->getReleaseNotesOrLicenseData(last);
         else if (verb == "wait")
             QTest::qWait(50);
         else if (!verb.isEmpty())
@@ -268,74 +275,67 @@ struct WindowRig : FakeServices {
                 }
             });
     }
+    // The entries of a menu or tool bar by object name: widgets by theirs, separators as "-".
+    QString entries(const QString &name) const
+    {
+        QStringList result;
+        for (QAction *entry : window->findChild<QWidget *>(name)->actions()) {
+            auto *widgetAction = qobject_cast<QWidgetAction *>(entry);
+            result << (widgetAction        ? widgetAction->defaultWidget()->objectName()
+                    : entry->isSeparator() ? QString("-")
+                                           : entry->objectName());
+        }
+        return result.join(' ');
+    }
     // Whether an expectation of a scenario holds now.
     bool holds(const QString &expected)
     {
         const QString what = expected.section(' ', 0, 0);
-        const QString rest = expected.section(' ', 1).replace("\\n", "\n").replace("\\s", " ");
-        const int installRows = child<LmtToolInstallView>("m_toolInstallView")->model()->rowCount();
+        const QString rest = expected.section(' ', 1);
         const auto *select = child<LmtToolSelectView>("m_toolSelectView");
-        if (what == "prop:") {
-            return window->findChild<QObject *>(rest.section(' ', 0, 0))
-                       ->property(rest.section(' ', 1, 1).toLatin1())
-                       .toString()
-                == rest.section(' ', 2);
-        }
-        if (what == "log+")
-            return log.contains(rest);
-        if (what == "asked:")
-            return passwordDriver->done && whileAsked == rest;
-        if (what == "password:")
-            return installer->adminPassword == rest;
-        if (what == "stored:")
-            return !applicationSettings().value(rest).toByteArray().isEmpty();
-        if (what == "checked:")
-            return downloadManager->calls().size() == 1 && downloadManager->calls()[0].url == rest;
-        if (what == "parses:")
-            return journal.entries().count("online.parse") == rest.toInt();
-        if (what == "journal+" || what == "journal-")
-            return journal.entries().contains(rest) == (what == "journal+");
+        const QObject *named = window->findChild<QObject *>(rest.section(' ', 0, 0));
         if (what == "box:" && boxes->count() > seenBoxes) {
             return boxes->texts().mid(std::exchange(seenBoxes, boxes->count()))
                 == QStringList { rest };
         }
-        return what == "boxes:"  ? boxes->count() == seenBoxes
+        const QStringList calls = journal.entries();
+        return what == "prop:"
+            ? named->property(rest.section(' ', 1, 1).toLatin1()).toString() == rest.section(' ', 2)
+            : what == "log+"      ? log.contains(rest)
+            : what == "asked:"    ? passwordDriver->done && whileAsked == rest
+            : what == "password:" ? installer->adminPassword == rest
+            : what == "stored:"   ? !applicationSettings().value(rest).toByteArray().isEmpty()
+            : what == "checked:"
+            ? downloadManager->calls().size() == 1 && downloadManager->calls()[0].url == rest
+            : what == "parses:"  ? calls.count("online.parse") == rest.toInt()
+            : what == "journal+" ? calls.contains(rest)
+            : what == "journal-" ? !calls.contains(rest)
+            : what == "boxes-"   ? boxes->count() == seenBoxes
             : what == "panel+"   ? child<StatusConsole>("m_logPanel")->toPlainText().contains(rest)
             : what == "closed"   ? closed == (rest == "yes")
             : what == "launched" ? QFile::exists(QFileInfo(program).dir().filePath("launched"))
             : what == "runs:"    ? texts(*child<LmtToolLaunchView>("m_toolLaunchView")) == rest
-            : what == "rows:"    ? installRows == rest.toInt()
+            : what == "rows:"
+            ? child<LmtToolInstallView>("m_toolInstallView")->model()->rowCount() == rest.toInt()
             : what == "offers:"
             ? select->baseModel()->rowCount() + select->additionalModel()->rowCount()
                 == rest.toInt()
-            : what == "starts:"  ? connector->calls("start").size() == rest.toInt()
-            : what == "journal:" ? journal.entries().join(", ").startsWith(rest)
-            : what == "A"        ? version(kToolA)->selected() == (rest == "selected")
-                                 : state() == expected;
+            : what == "starts:"   ? connector->calls("start").size() == rest.toInt()
+            : what == "journal:"  ? calls.join(", ").startsWith(rest)
+            : what == "document:" ? documents == QStringList { rest }
+            : what == "entries:"  ? entries(rest.section(' ', 0, 0)) == rest.section(' ', 1)
+            : what == "A"         ? version(kToolA)->selected() == (rest == "selected")
+                                  : state() == expected;
     }
-    // Runs a section of tests/data/ui/window-scenarios.txt; returns the first line whose
-    // expectation does not come true, with the states after its step, or nothing when all do.
+    // Runs a section of tests/data/ui/window-scenarios.txt; see playScenario().
     QString play(const QString &section)
     {
         if (!boxes)
             boxes = std::make_unique<MessageBoxWatcher>(QMessageBox::Ok);
-        const QStringList lines = QString::fromUtf8(fixture("ui/window-scenarios.txt")).split('\n');
-        const int first = lines.indexOf("== " + section);
-        for (int i = first + 1; first >= 0 && i < lines.size() && !lines[i].startsWith("=="); ++i) {
-            if (lines[i].startsWith('#') || lines[i].isEmpty())
-                continue;
-            const QString expected = lines[i].section("=>", 1).trimmed();
-            act(lines[i].section("=>", 0, 0).trimmed());
-            const QString atFirst = state();
-            const bool negative = expected.startsWith("journal-") || expected.startsWith("boxes:");
-            if (!expected.isEmpty()
-                && !(negative ? holds(expected)
-                              : QTest::qWaitFor([&] { return holds(expected); }, 5000)))
-                return QString("line %1 '%2': at first '%3', now '%4'")
-                    .arg(i + 1)
-                    .arg(lines[i], atFirst, state());
-        }
-        return first >= 0 ? QString() : "no section " + section;
+        return playScenario(
+            "ui/window-scenarios.txt", section, [this](const QString &step) { act(step); },
+            [this](const QString &expected) { return holds(expected); },
+            [this] { return state(); });
     }
 };
 
@@ -369,25 +369,11 @@ private Q_SLOTS:
 
     void init() { applicationSettings().remove("LmtMainWindow"); }
 
-    void documentsTravelBetweenConfigPageAndController()
-    {
-        WindowRig rig(program());
-        rig.downloadManager->replyWith("licence text");
-        rig.open();
-        QCOMPARE(rig.play("ready"), QString());
-        auto *configView = rig.child<LmtToolConfigView>("m_toolConfigView");
-        QSignalSpy answers(configView, &LmtToolConfigView::releaseNotesOrLicenseDataReadyIntnl);
-        Q_EMIT configView->getReleaseNotesOrLicenseData("https://tools.example/license/");
-        QTRY_COMPARE(answers.size(), 1);
-        QCOMPARE(answers[0], (QVariantList { "licence text", "https://tools.example/license/" }));
-        QCOMPARE(rig.downloadManager->calls().size(), 1);
-    }
-
     // Each row plays sections of tests/data/ui/window-scenarios.txt in turn ("+" between).
     void scenarios_data()
     {
         QTest::addColumn<QString>("sections");
-        for (const char *row : { "first refresh fails+retry", "removals only",
+        for (const char *row : { "first refresh fails+retry", "documents", "removals only",
                  "selection needing login", "self-update", "to config+install, launch, select",
                  "to config+installation starts", "to config+dialog cancelled",
                  "to config+dialog cancelled, no sign-in", "to config+four wrong passwords",
@@ -441,7 +427,7 @@ private Q_SLOTS:
         QCOMPARE(shown(QByteArray("garbage")).size(), fallBack.size());
     }
 
-    // Icons are loaded once per palette and kept; menus, About and Help.
+    // Icons are loaded once per palette and kept; About and Help.
     void iconsMenusAboutAndHelp()
     {
         WindowRig rig(program());
@@ -459,24 +445,6 @@ private Q_SLOTS:
             QCOMPARE(icons()[0] != light[0], dark);
         }
         QCOMPARE(icons(), light);
-
-        // Widgets in the tool bar by their object name, separators as "-".
-        auto names = [&rig](const char *name) {
-            QStringList result;
-            for (QAction *entry : rig.child<QWidget>(name)->actions()) {
-                auto *widgetAction = qobject_cast<QWidgetAction *>(entry);
-                result << (widgetAction        ? widgetAction->defaultWidget()->objectName()
-                        : entry->isSeparator() ? QString("-")
-                                               : entry->objectName());
-            }
-            return result.join(' ');
-        };
-        // Refresh and Preferences sit at the right edge, behind the login label and a spacer.
-        QCOMPARE(QStringList({ names("menuFile"), names("menuHelp"), names("m_toolBar") }),
-            QStringList({ "m_actLogin m_actLogout - m_actRefresh m_actPreferences - m_actExit",
-                "m_actHelp m_actCheckUpdate m_actAbout",
-                "m_actLogin m_actLogout - m_lblLogin m_toolBarSpacer m_actRefresh "
-                "m_actPreferences" }));
 
         QStringList shown;
         DialogDriver<QMessageBox> driver([&](QMessageBox *box) {
@@ -527,22 +495,23 @@ private Q_SLOTS:
     {
         auto model = std::make_shared<LmtCoreToolModel>();
         LmtToolLaunchView view;
+        // An installed tool; its program exists unless the program is named "missing".
+        const auto install = [&](LmtToolType type, const QString &name, const QString &run) {
+            auto tool = LmtTool::create("com.zdr." + name, type, name);
+            model->addTool(tool);
+            auto version = addLocal(tool, "1.0.0");
+            version->setPath(
+                run == "missing" ? m_sandbox.filePath("programs/missing") : program(run));
+            return version;
+        };
         view.updateToolsData(model, false);
         QCOMPARE(view.infoLabel()->text(),
             QString("Setup has finished installing the requested packages."));
 
-        auto pack = LmtTool::create("com.zdr.pack", LmtToolType::ContentPack, "Pack");
-        auto ext = LmtTool::create("com.zdr.ext", LmtToolType::External, "Ext");
-        auto gone = LmtTool::create("com.zdr.gone", LmtToolType::Other, "Gone");
-        for (const auto &tool : { pack, ext, gone })
-            model->addTool(tool);
-        addLocal(pack, "1.0.0")->setPath(program("pack"));
-        auto extInstalled = addLocal(ext, "2.0.0");
-        extInstalled->setPath(program("ext"));
-        extInstalled->setEntryName("Ext Studio");
-        addLocal(gone, "1.0.0")->setPath(m_sandbox.filePath("programs/missing"));
-        addOnline(pack, "3.0.0");
-
+        install(LmtToolType::ContentPack, "Pack", "pack");
+        addOnline(model->findTool("com.zdr.Pack"), "3.0.0");
+        install(LmtToolType::External, "Ext", "ext")->setEntryName("Ext Studio");
+        install(LmtToolType::Other, "Gone", "missing");
         view.updateToolsData(model, true);
         QCOMPARE(view.infoLabel()->text(),
             QString("Setup has finished uninstalling the requested packages."));
@@ -552,12 +521,8 @@ private Q_SLOTS:
         QVERIFY(view.checkBoxes().first()->contentsMargins().left() >= 10);
 
         // Offered once only; with the tools package installed, only its box starts ticked.
-        auto main = LmtTool::create("com.zdr.main", LmtToolType::ToolsPackage, "Lumetra");
-        auto pack2 = LmtTool::create("com.zdr.pack2", LmtToolType::ContentPack, "Pack Two");
-        model->addTool(main);
-        model->addTool(pack2);
-        addLocal(main, "5.0.0")->setPath(program("main"));
-        addLocal(pack2, "1.0.0")->setPath(program("pack2"));
+        install(LmtToolType::ToolsPackage, "Lumetra", "main");
+        install(LmtToolType::ContentPack, "Pack Two", "pack2");
         view.updateToolsData(model, false);
         QCOMPARE(texts(view), "Run Lumetra*, Run Pack Two");
     }
