@@ -8,12 +8,11 @@
 #include "app/LmtEntry.h"
 #include "base/LmtSettings.h"
 #include "common/LmtControllerEvents.h"
-#include "common/LmtStandIns.h"
+#include "e2e/LmtStandInPair.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
-#include "services/LmtDownloadSettings.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
 
@@ -22,10 +21,9 @@
 #include <QSslServer>
 #include <QtTest>
 
-#include <atomic>
 #include <csignal>
+#include <future>
 #include <sys/mount.h>
-#include <thread>
 
 using namespace zendrel::lmt::setup;
 
@@ -36,52 +34,47 @@ const int kTimeoutMs = 60000;
 const QString kProbe = QStringLiteral("com.zdr.tb.tool.flashprobe");
 const QString kProbeVersion = QStringLiteral("2.1.1.60");
 const QString kProbeFile = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
-const QString kInstalled = QStringLiteral("com.zdr.tb.tool.lumetra");
+
+// How the controller signals that a job (downloadStatus, installStatus) of the probe went.
+QString probeEvent(const char *signal, LmtOperationStatus status)
+{
+    return QStringLiteral("%1 %2 %3 %4").arg(signal).arg(int(status)).arg(kProbe, kProbeVersion);
+}
 
 // The setup controller of the program's own composition root, with what it signals.
 struct Rig {
     std::shared_ptr<LmtSetupController> controller = createSetupController();
-    std::shared_ptr<LmtCoreToolModel> model = controller->toolModel();
     lmttest::ControllerEvents events { controller.get() };
 
     ~Rig()
     {
         controller->stopInstall();
-        drain();
+        refresh(false);
     }
 
     QStringList matching(const QString &prefix) const { return events.matching(prefix); }
     bool waitFor(const QString &prefix) const { return events.waitFor(prefix, kTimeoutMs); }
-    // Every request queued before has been served when this returns.
-    bool drain()
+    // Every request queued before has been served when this returns; unless kept, the events
+    // before are forgotten.
+    bool refresh(bool forget = true)
     {
+        if (forget)
+            events.lines.clear();
         const auto count = [this] { return matching(QStringLiteral("toolDataChanged")).size(); };
         const auto before = count();
         controller->updateTools(false);
         return QTest::qWaitFor([&] { return count() > before; }, kTimeoutMs);
     }
-    bool refresh()
-    {
-        events.lines.clear();
-        controller->updateTools(false);
-        return waitFor(QStringLiteral("toolDataChanged"));
-    }
     // Selects the probe for installation and starts the jobs; false when the
     // installation would need a password first (a run without root rights).
     bool startProbeDownload(const QString &installDirectory)
     {
-        const auto version = model->findOnlineVersion(kProbe, kProbeVersion);
+        const auto version = controller->toolModel()->findOnlineVersion(kProbe, kProbeVersion);
         version->setSelected(true);
         version->setInstallDirectory(installDirectory);
         events.lines.clear();
         controller->startInstall();
         return !events.waitFor(QStringLiteral("askForElevatedPrivileges"), 200);
-    }
-    static QString downloadEvent(LmtOperationStatus status)
-    {
-        return QStringLiteral("downloadStatus %1 %2 %3")
-            .arg(int(status))
-            .arg(kProbe, kProbeVersion);
     }
 };
 
@@ -140,32 +133,28 @@ class TestFaultInjection : public QObject
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
-    lmttest::VendorStandIn m_vendor;
-    QString m_launcher;
-    QString m_installedRecord;
-    QByteArray m_installedBytes;
-    QString m_installedProgram;
+    lmttest::StandInPair m_standIns;
+    // An installed tool that no fault may touch.
+    const QString m_installedProgram = m_sandbox.filePath("lumetra-tools/bin/lumetra");
+    const QString m_registry
+        = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox");
+    const QString m_installedRecord = m_registry + "/com.zdr.tb.tool.lumetra-3.1.2.1100.json";
+    const QByteArray m_installedBytes
+        = lmttest::fixture("e2e/installed-lumetra.json")
+              .replace("{program}", QFile::encodeName(m_installedProgram));
 
-    const QString m_tools
-        = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/Tools");
+    const QString m_tools = m_registry + "/Tools";
     const QString m_partialFile = m_tools + '/' + kProbeFile + ".part";
     const QString m_installDirectory = m_sandbox.filePath("installed");
     const QString m_noSpace = ": child process exited with error code 1: downloadOnly failed: "
                               "Cannot write "
         + m_partialFile + ": No space left on device";
 
-    // A fresh vendor stand-in with the given fault, and the application pointed at it.
-    bool restartVendor(const QStringList &arguments = {})
+    // Fresh stand-ins, the vendor with the given fault; empty, or what failed.
+    QString restart(const QStringList &fault = {})
     {
-        m_vendor.stop();
-        QString error;
-        if (!m_vendor.start(arguments, &error)) {
-            qWarning() << error;
-            return false;
-        }
-        setKorOnlineUrl(m_vendor.registryUrl());
-        return lmttest::writeLauncherConfig(m_vendor.url(),
-            QStringLiteral("qa.engineer@lumetra-demo.example"), QStringLiteral("qa-engineer-demo"));
+        return m_standIns.start(fault, QStringLiteral("qa.engineer@lumetra-demo.example"),
+            QStringLiteral("qa-engineer-demo"));
     }
 
     // Empty when the Tools folder holds only complete packages under their final names (partial
@@ -198,24 +187,22 @@ class TestFaultInjection : public QObject
             allUsers.remove(record);
     }
 
-    // The download failed with the reason, followed by the hint, and left nothing behind.
+    // The download failed with the reason the real launcher gave, followed by the hint (its
+    // text is the downloader's concern, announced after the failure event), and left nothing.
     void expectDownloadFailure(Rig &rig, const QString &reasonPrefix)
     {
-        QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
-        QVERIFY(rig.matching(rig.downloadEvent(Succeeded)).isEmpty());
-        // The hint is announced after the failure event.
+        QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
         const bool hinted
             = QTest::qWaitFor([&rig] { return rig.matching("error ").size() >= 2; }, 5000);
         const QStringList errors = rig.matching("error ");
         const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
                                    .arg(int(GeneralError))
                                    .arg(kProbe, kProbeVersion);
-        // The reason the real launcher gave, then the hint (its text is the downloader's
-        // concern).
-        QVERIFY2(hinted && errors.size() == 2 && errors[0].startsWith(failed + reasonPrefix),
+        QVERIFY2(hinted && errors.size() == 2 && errors[0].startsWith(failed + reasonPrefix)
+                && rig.matching(probeEvent("downloadStatus", Succeeded)).isEmpty(),
             qPrintable(errors.join('\n')));
-        QVERIFY(!QFileInfo::exists(m_tools + '/' + kProbeFile));
-        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
+        QVERIFY2(!QFileInfo::exists(m_tools + '/' + kProbeFile) && leftovers().isEmpty(),
+            qPrintable(leftovers()));
     }
 
     // A fresh run whose download fails with the reason; false when the test failed or skipped.
@@ -240,8 +227,8 @@ class TestFaultInjection : public QObject
         Rig rig;
         QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
         // Installed only after the download succeeded.
-        QVERIFY(rig.waitFor(QStringLiteral("installStatus %1 %2").arg(int(Succeeded)).arg(kProbe)));
-        QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
+        QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
+        QVERIFY(rig.matching(probeEvent("downloadStatus", Failed)).isEmpty());
         QCOMPARE(lmttest::readFile(m_tools + '/' + kProbeFile), package(kProbeFile));
         QVERIFY(!QFileInfo::exists(m_partialFile));
     }
@@ -252,7 +239,7 @@ class TestFaultInjection : public QObject
         if (!QTest::qWaitFor([&] { return QFileInfo(m_partialFile).size() > 0; }, kTimeoutMs))
             return false;
         const auto downloads = processesWith(
-            ("downloadOnly " + kProbe + ':' + kProbeVersion + ' ' + m_vendor.registryUrl())
+            ("downloadOnly " + kProbe + ':' + kProbeVersion + ' ' + m_standIns.vendor.registryUrl())
                 .toUtf8());
         return downloads.size() == 1 && ::kill(pid_t(downloads.firstKey()), SIGKILL) == 0;
     }
@@ -261,42 +248,26 @@ private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();
-        QVERIFY(restartVendor());
-        m_launcher = lmttest::installLauncherService();
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
-
-        m_installedProgram = m_sandbox.filePath("lumetra-tools/bin/lumetra");
-        QVERIFY(lmttest::writeFile(
-            m_installedProgram, lmttest::fixture("e2e/installed-lumetra"), true));
-        m_installedRecord
-            = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
-                + kInstalled + "-3.1.2.1100.json");
-        m_installedBytes = lmttest::fixture("e2e/installed-lumetra.json")
-                               .replace("{program}", QFile::encodeName(m_installedProgram));
-        QVERIFY(lmttest::writeFile(m_installedRecord, m_installedBytes));
+        QVERIFY(
+            lmttest::writeFile(m_installedProgram, lmttest::fixture("e2e/installed-lumetra"), true)
+            && lmttest::writeFile(m_installedRecord, m_installedBytes));
     }
 
     // Whatever broke, nothing half-written is left and the installed tool is as it was.
     void cleanup() { QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers())); }
 
-    void cleanupTestCase()
-    {
-        if (!m_launcher.isEmpty())
-            lmttest::runLauncherService(m_launcher, { "-stop" });
-    }
-
     // A service that claims a download it never made is the downloader's own test.
     void crashedDownloadLeavesNoPackage()
     {
         // The service crashes half-way through the transfer.
-        QVERIFY(restartVendor({ "--fault", "stall-first-package" }));
+        QCOMPARE(restart({ "--fault", "stall-first-package" }), QString());
         clearToolsFolder();
         failingRun(QStringLiteral(": process crashed"), [this](Rig &) { QVERIFY(killDownload()); });
     }
 
     void interruptedDownloadSucceedsOnRetry()
     {
-        QVERIFY(restartVendor({ "--fault", "cut-first-package" }));
+        QCOMPARE(restart({ "--fault", "cut-first-package" }), QString());
         clearToolsFolder();
         if (!failingRun(": child process exited with error code"))
             return;
@@ -309,7 +280,7 @@ private Q_SLOTS:
     {
         // The launcher service pretends that a quarter of the package fills the disk; the
         // partial file goes too, as its space is wanted back.
-        QVERIFY(restartVendor());
+        QCOMPARE(restart(), QString());
         clearToolsFolder();
         {
             qputenv("KOR_TEST_DISK_FREE_BYTES", "1200");
@@ -331,13 +302,12 @@ private Q_SLOTS:
         // fits is written: the write stops where the disk is full, whatever its accounting.
         const QString filler = m_tools + "/filler";
         lmttest::writeFile(filler, QByteArray(64 * 1024, 'x'));
-        QVERIFY(QFileInfo::exists(filler));
         QCOMPARE(QStorageInfo(m_tools).bytesAvailable(), 0);
         if (!failingRun(": child process exited with error code 1: downloadOnly failed: Cannot "
                         "create the lock file "
                     + m_tools + '/' + kProbeFile + ".lock",
                 [&](Rig &rig) {
-                    QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
+                    QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
                     QVERIFY(QFile::remove(filler));
                 }))
             return;
@@ -353,7 +323,7 @@ private Q_SLOTS:
     void removedLogFolderDoesNotStopTheProgram()
     {
         using zendrel::lmt::shared_toolkit::Log;
-        QVERIFY(restartVendor());
+        QCOMPARE(restart(), QString());
         const QString logDirectory = m_sandbox.filePath("logs");
         QVERIFY(QDir().mkpath(logDirectory));
         QVERIFY(zendrel::lmt::shared_toolkit::initLog(logDirectory, "faults", false));
@@ -362,12 +332,11 @@ private Q_SLOTS:
 
         // The whole refresh logs into the vanished folder without harm.
         {
-            const QtMessageHandler previous = qInstallMessageHandler(lmttest::forwardToLog);
+            lmttest::LogCapture logging;
             Rig rig;
-            const bool refreshed = rig.refresh();
-            qInstallMessageHandler(previous);
-            QVERIFY(refreshed);
+            QVERIFY(rig.refresh());
             QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            QVERIFY(!logging.lines().isEmpty());
         }
         // Where the next start then logs is the start-up test's concern.
         QVERIFY(!QFileInfo::exists(logDirectory));
@@ -377,10 +346,7 @@ private Q_SLOTS:
     void secretsStayOutOfLogsCommandLinesAndSettings()
     {
         // The first transfer hangs half-way, so the download's command line can be read.
-        QVERIFY(restartVendor({ "--fault", "stall-first-package" }));
-        // The running service must read the config of this vendor run.
-        lmttest::runLauncherService(m_launcher, { "-stop" });
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+        QCOMPARE(restart({ "--fault", "stall-first-package" }), QString());
         clearToolsFolder();
         const QByteArray password = "qa-engineer-demo";
 
@@ -414,21 +380,18 @@ private Q_SLOTS:
         // service itself included; then the download is ended the hard way and run again.
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_partialFile).size() > 0, kTimeoutMs);
         const auto launchers = processesWith("kor-launcher-service");
-        qint64 download = 0;
-        for (auto it = launchers.begin(); it != launchers.end(); ++it) {
-            QVERIFY2(!it.value().contains(token) && !it.value().contains(password),
-                it.value().constData());
-            download = it.value().contains("downloadOnly") ? it.key() : download;
-        }
-        QVERIFY2(download != 0 && launchers.size() >= 2, "no downloadOnly command line was seen");
-        QCOMPARE(::kill(pid_t(download), SIGKILL), 0);
-        QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
+        const QByteArray commandLines = QByteArrayList(launchers.values()).join('\n');
+        QVERIFY2(launchers.size() >= 2 && commandLines.contains("downloadOnly")
+                && !commandLines.contains(token) && !commandLines.contains(password),
+            commandLines.constData());
+        QVERIFY(killDownload());
+        QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
         // As the window does once every job has ended.
         rig.controller->stopInstall();
         QVERIFY(rig.startProbeDownload(m_installDirectory));
-        QVERIFY(rig.waitFor(QStringLiteral("installStatus %1 %2").arg(int(Succeeded)).arg(kProbe)));
+        QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
         rig.controller->startLogout();
-        QVERIFY(rig.waitFor("loginStateChanged 0") && rig.drain());
+        QVERIFY(rig.waitFor("loginStateChanged 0") && rig.refresh(false));
 
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(capture.lines().size() > 20);
@@ -451,38 +414,34 @@ private Q_SLOTS:
         QSslServer server;
         server.setSslConfiguration(tls);
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        int handshakesStarted = 0;
-        connect(
-            &server, &QSslServer::startedEncryptionHandshake, this, [&] { ++handshakesStarted; });
+        QSignalSpy handshakes(&server, &QSslServer::startedEncryptionHandshake);
 
         // The manager blocks its caller, and the server needs this thread's event loop.
         LmtDownloadManager http;
-        std::atomic<int> code { -1 };
-        std::thread client([&] {
+        auto code = std::async(std::launch::async, [&http, port = server.serverPort()] {
             try {
-                http.getData(
-                    QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(server.serverPort())), 20000);
-                code = 0;
+                http.getData(QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(port)), 20000);
             } catch (const NetworkException &e) {
-                code = e.code();
+                return int(e.code());
             }
+            return 0;
         });
         // The client's own time-out ends the wait at the latest; the code below tells how.
-        (void)QTest::qWaitFor([&] { return code != -1; }, kTimeoutMs);
-        client.join();
-        QCOMPARE(handshakesStarted, 1);
-        QCOMPARE(code.load(), int(QNetworkReply::SslHandshakeFailedError));
+        (void)QTest::qWaitFor(
+            [&] { return code.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            kTimeoutMs);
+        QCOMPARE(code.get(), int(QNetworkReply::SslHandshakeFailedError));
+        QCOMPARE(handshakes.size(), 1);
     }
 
     void standInsListenOnLoopbackOnly()
     {
-        QVERIFY(restartVendor());
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+        QCOMPARE(restart(), QString());
         const lmttest::RunResult service = lmttest::runLauncher({ "-port" });
         QCOMPARE(service.exitCode, 0);
         // 127.0.0.1 as /proc/net/tcp writes it.
-        for (const quint16 port :
-            { quint16(QUrl(m_vendor.url()).port()), service.outLines().value(0).toUShort() })
+        for (const quint16 port : { quint16(QUrl(m_standIns.vendor.url()).port()),
+                 service.outLines().value(0).toUShort() })
             QCOMPARE(listenersOn(port), QByteArrayList { "0100007F" });
     }
 };

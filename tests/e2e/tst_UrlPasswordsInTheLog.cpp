@@ -7,12 +7,11 @@
 #include "common/LmtFakeServices.h"
 #include "common/LmtLoopbackHttpServer.h"
 #include "common/LmtMessageBoxWatcher.h"
-#include "common/LmtStandIns.h"
 #include "common/LmtTableRows.h"
 #include "controller/LmtSetupController.h"
+#include "e2e/LmtStandInPair.h"
 #include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtDownloadManager.h"
-#include "services/LmtDownloadSettings.h"
 #include "services/LmtLauncherServiceConnector.h"
 #include "services/LmtProcessHandle.h"
 #include "shared_toolkit/UrlRedaction.h"
@@ -41,7 +40,8 @@ class TestUrlPasswordsInTheLog : public QObject
     lmttest::Sandbox m_sandbox;
     // The update site: the registry at /api/v1/tools/, nothing anywhere else.
     lmttest::LoopbackHttpServer m_site;
-    QString m_launcher;
+    // The launcher service the rows run; the vendor stand-in beside it is not asked.
+    lmttest::StandInPair m_standIns;
 
     QString siteUrl(const QString &path, bool withPassword = true) const
     {
@@ -137,15 +137,7 @@ private Q_SLOTS:
         // Debug lines included: no level may show the password.
         QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
 
-        m_launcher = lmttest::installLauncherService();
-        QVERIFY2(!m_launcher.isEmpty(), "kor-launcher-service has not been built");
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
-    }
-
-    void cleanupTestCase()
-    {
-        if (!m_launcher.isEmpty())
-            lmttest::runLauncherService(m_launcher, { "-stop" });
+        QCOMPARE(m_standIns.start(), QString());
     }
 
     // The password ends at the last '@' before the path; nothing else in the text changes.

@@ -37,7 +37,7 @@ QByteArray registryDocument(
         .replace("{sha256}", sha256.isEmpty() ? QByteArray() : "\"sha256\": \"" + sha256 + "\",");
 }
 
-QByteArray installerScript(const char *exitCode)
+QByteArray installerScript(const QByteArray &exitCode)
 {
     return lmttest::fixture("tools/test-tool-installer.sh").replace("{exitCode}", exitCode);
 }
@@ -48,26 +48,20 @@ class tst_LauncherService : public QObject
 {
     Q_OBJECT
 
-private:
-    QString serviceDirectory() const { return m_sandbox.filePath("home/Zendrel/LauncherService"); }
+    lmttest::Sandbox m_sandbox;
+    lmttest::ScriptedVendor m_vendor;
+    const QString m_log = m_sandbox.filePath(
+        "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
+
     QString registryDirectory(const char *scopeRoot) const
     {
         return m_sandbox.filePath(QString::fromLatin1(scopeRoot)
             + QStringLiteral("/Zendrel_Technologies_AG/Zendrel-Toolbox"));
     }
-    QString toolsDirectory() const { return registryDirectory("localappdata") + "/Tools"; }
-    QString logFile() const
+    bool writeConfig(const QString &vendorUrl, const QByteArray &password)
     {
-        return m_sandbox.filePath(
-            "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
-    }
-    void writeConfig(const QString &vendorUrl, const QByteArray &password)
-    {
-        const QJsonObject config { { "vendorUrl", vendorUrl },
-            { "email", QString::fromUtf8(m_vendor.email) },
-            { "password", QString::fromUtf8(password) } };
-        QVERIFY(lmttest::writeFile(
-            serviceDirectory() + "/launcher-config.json", QJsonDocument(config).toJson()));
+        return lmttest::writeLauncherConfig(
+            vendorUrl, QString::fromUtf8(m_vendor.email), QString::fromUtf8(password));
     }
     // Starts the service (if needed) and returns its port.
     quint16 servicePort()
@@ -88,14 +82,11 @@ private:
     {
         return QStringLiteral("%1 %2:%3 %4").arg(name, kTool, version, m_vendor.registryUrl());
     }
-    QString package() const { return toolsDirectory() + "/tool-1.2.3.4.sh"; }
+    QString package() const { return registryDirectory("localappdata") + "/Tools/tool-1.2.3.4.sh"; }
     QByteArray heldToken(quint16 port)
     {
         return askService(port, "/getAccessToken").value("accessToken").toString().toUtf8();
     }
-
-    lmttest::Sandbox m_sandbox;
-    lmttest::ScriptedVendor m_vendor;
 
 private Q_SLOTS:
     void serviceStartsOncePerUserAndTellsItsPort()
@@ -119,25 +110,26 @@ private Q_SLOTS:
         QVERIFY(askService(port.outLines().first().toUShort(), "/getAccessToken")
                     .contains("accessToken"));
         QTRY_COMPARE_WITH_TIMEOUT(
-            QString::fromUtf8(lmttest::readFile(logFile())).count("Started service process"), 1,
-            10000);
+            QString::fromUtf8(lmttest::readFile(m_log)).count("Started service process"), 1, 10000);
     }
 
-    void init() { writeConfig(m_vendor.baseUrl(), m_vendor.password); }
+    void init() { QVERIFY(writeConfig(m_vendor.baseUrl(), m_vendor.password)); }
 
     void signInTokenAndExpiry()
     {
         const quint16 port = servicePort();
         QCOMPARE(heldToken(port), QByteArray());
 
+        // The token, its lifetime in seconds and when it arrived, to the millisecond.
         const QJsonObject signIn = askService(port, "/kor-service/requestAccessToken");
-        const QString receivedAt = signIn["received_at"].toString();
-        QCOMPARE(signIn["accessToken"].toString() + ' ' + signIn["expires_in"].toString(),
-            m_vendor.token + " 3600");
-        QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
-                     .match(receivedAt)
+        const QString answer = QStringList { signIn["accessToken"].toString(),
+            signIn["expires_in"].toString(), signIn["received_at"].toString() }
+                                   .join(' ');
+        QVERIFY2(QRegularExpression('^' + QRegularExpression::escape(m_vendor.token)
+                     + " 3600 \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
+                     .match(answer)
                      .hasMatch(),
-            qPrintable(receivedAt));
+            qPrintable(answer));
         QCOMPARE(heldToken(port), m_vendor.token);
 
         // A token whose lifetime is over is no longer handed out.
@@ -148,7 +140,7 @@ private Q_SLOTS:
         m_vendor.setExpiresIn(3600);
 
         // Neither the token nor the password ever reaches the log.
-        const QByteArray log = lmttest::readFile(logFile());
+        const QByteArray log = lmttest::readFile(m_log);
         QVERIFY(log.contains("Signed in, token: [REDACTED]") && !log.contains(m_vendor.token)
             && !log.contains(m_vendor.password));
     }
@@ -164,9 +156,9 @@ private Q_SLOTS:
         QFETCH(QString, error);
         const quint16 port = servicePort();
         if (vendor.isEmpty())
-            QVERIFY(QFile::remove(serviceDirectory() + "/launcher-config.json"));
+            QVERIFY(QFile::remove(lmttest::launcherServiceDirectory() + "/launcher-config.json"));
         else
-            writeConfig(vendor.replace("{vendor}", m_vendor.baseUrl()), password.toUtf8());
+            QVERIFY(writeConfig(vendor.replace("{vendor}", m_vendor.baseUrl()), password.toUtf8()));
         const QJsonObject reply = askService(port, "/kor-service/requestAccessToken");
         const QString text = reply.value("error").toString();
         QVERIFY2(!reply.contains("accessToken")
@@ -264,34 +256,31 @@ private Q_SLOTS:
         QVERIFY2(refused.err.contains(message.toUtf8()), refused.err.constData());
     }
 
+    // The installer gets the switches, and its exit code is the verb's. It inherits the
+    // environment: its registry file lands in the scope it was told.
     void installOnlyRunsTheInstallerWithSwitches()
     {
-        offer(installerScript("0"));
         QVERIFY(
             askService(servicePort(), "/kor-service/requestAccessToken").contains("accessToken"));
-        QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
-
         const QString installDir = m_sandbox.filePath("home/Tools/Test Tool 1.2");
-        const QStringList switches { "/verysilent", "/suppressmsgboxes", "/norestart", "/allusers",
-            "/dir=" + installDir };
-        const RunResult install = korService(verb("installOnly"), QStringList { "--" } + switches);
-        QVERIFY(
-            install.exitCode == 0 && install.out.contains("installed into " + installDir.toUtf8()));
-        QCOMPARE(QString::fromUtf8(lmttest::readFile(installDir + "/switches.txt"))
-                     .split('\n', Qt::SkipEmptyParts),
-            switches);
-        // The installer inherits the environment: its registry file lands in the scope it was told.
-        QVERIFY(QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"));
-
-        // The installer's exit code is ours.
-        offer(installerScript("7"));
-        QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
-        QCOMPARE(korService(verb("installOnly"), QStringList { "--" } + switches).exitCode, 7);
-        QVERIFY(QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"));
+        const QStringList switches { "--", "/verysilent", "/suppressmsgboxes", "/norestart",
+            "/allusers", "/dir=" + installDir };
+        for (const int exitCode : { 0, 7 }) {
+            offer(installerScript(QByteArray::number(exitCode)));
+            QCOMPARE(korService(verb("downloadOnly")).exitCode, 0);
+            const RunResult install = korService(verb("installOnly"), switches);
+            QVERIFY2(install.exitCode == exitCode
+                    && install.out.contains("installed into " + installDir.toUtf8())
+                    && lmttest::readTextFile(installDir + "/switches.txt")
+                        == switches.mid(1).join('\n') + '\n',
+                install.err.constData());
+            QVERIFY(
+                QFile::remove(registryDirectory("allusers") + "/com.zdr.test.tool-1.2.3.4.json"));
+        }
 
         // A package that no longer matches the registry's checksum is not run.
         QVERIFY(lmttest::writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
-        const RunResult tampered = korService(verb("installOnly"), QStringList { "--" } + switches);
+        const RunResult tampered = korService(verb("installOnly"), switches);
         QVERIFY(tampered.exitCode != 0 && !QFile::exists(m_sandbox.filePath("home/tampered"))
             && tampered.err.contains("does not match the registry's SHA-256"));
         QFile::remove(package());
