@@ -8,6 +8,7 @@
 #include "app/LmtEntry.h"
 #include "base/LmtSettings.h"
 #include "common/LmtControllerEvents.h"
+#include "common/LmtTableRows.h"
 #include "e2e/LmtStandInPair.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
@@ -49,17 +50,15 @@ struct Rig {
     ~Rig()
     {
         controller->stopInstall();
-        refresh(false);
+        refresh();
     }
 
     QStringList matching(const QString &prefix) const { return events.matching(prefix); }
     bool waitFor(const QString &prefix) const { return events.waitFor(prefix, kTimeoutMs); }
-    // Every request queued before has been served when this returns; unless kept, the events
-    // before are forgotten.
-    bool refresh(bool forget = true)
+    // Forgets the events so far; every request queued before has been served when this returns.
+    bool refresh()
     {
-        if (forget)
-            events.lines.clear();
+        events.lines.clear();
         const auto count = [this] { return matching(QStringLiteral("toolDataChanged")).size(); };
         const auto before = count();
         controller->updateTools(false);
@@ -107,11 +106,12 @@ QByteArrayList listenersOn(quint16 port)
     return found;
 }
 
-// A tmpfs of a few KiB mounted over a folder: a disk that really fills up. Mounting needs root
-// with CAP_SYS_ADMIN, which a container may not grant; unmounted when this goes.
+// A tmpfs of kib KiB (none when 0) mounted over a folder: a disk that really fills up. Mounting
+// needs root with CAP_SYS_ADMIN, which a container may not grant; unmounted when this goes.
 struct SmallDisk {
     QByteArray folder;
-    bool mounted = resize(8, 0);
+    int kib = 0;
+    bool mounted = kib > 0 && resize(kib, 0);
     bool resize(int kib, unsigned long remount = MS_REMOUNT)
     {
         QDir().mkpath(QFile::decodeName(folder));
@@ -146,9 +146,6 @@ class TestFaultInjection : public QObject
     const QString m_tools = m_registry + "/Tools";
     const QString m_partialFile = m_tools + '/' + kProbeFile + ".part";
     const QString m_installDirectory = m_sandbox.filePath("installed");
-    const QString m_noSpace = ": child process exited with error code 1: downloadOnly failed: "
-                              "Cannot write "
-        + m_partialFile + ": No space left on device";
 
     // Fresh stand-ins, the vendor with the given fault; empty, or what failed.
     QString restart(const QStringList &fault = {})
@@ -256,66 +253,48 @@ private Q_SLOTS:
     // Whatever broke, nothing half-written is left and the installed tool is as it was.
     void cleanup() { QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers())); }
 
-    // A service that claims a download it never made is the downloader's own test.
-    void crashedDownloadLeavesNoPackage()
+    // However the transfer breaks (the service crashes, the vendor cuts it, the disk is full or
+    // seems so), the download fails with the reason the real launcher gave. Where a partial file
+    // is expected kept or gone, a retry (on a disk grown to 1 MiB) then installs the probe. A
+    // service that claims a download it never made is the downloader's own test.
+    void brokenDownloadsLeaveNothingBehind_data() { lmttest::rowsFrom("e2e/download-faults.json"); }
+    void brokenDownloadsLeaveNothingBehind()
     {
-        // The service crashes half-way through the transfer.
-        QCOMPARE(restart({ "--fault", "stall-first-package" }), QString());
+        QFETCH(QJsonObject, row);
+        const QString fault = row["fault"].toString();
+        QCOMPARE(
+            restart(fault.isEmpty() ? QStringList() : QStringList { "--fault", fault }), QString());
         clearToolsFolder();
-        failingRun(QStringLiteral(": process crashed"), [this](Rig &) { QVERIFY(killDownload()); });
-    }
-
-    void interruptedDownloadSucceedsOnRetry()
-    {
-        QCOMPARE(restart({ "--fault", "cut-first-package" }), QString());
-        clearToolsFolder();
-        if (!failingRun(": child process exited with error code"))
-            return;
-        QVERIFY(QFileInfo(m_partialFile).size() > 0);
-        // The second run resumes after what arrived and completes.
-        expectRetrySucceeds();
-    }
-
-    void fullDiskFailsTheDownloadUntilSpaceIsFreed()
-    {
-        // The launcher service pretends that a quarter of the package fills the disk; the
-        // partial file goes too, as its space is wanted back.
-        QCOMPARE(restart(), QString());
-        clearToolsFolder();
-        {
-            qputenv("KOR_TEST_DISK_FREE_BYTES", "1200");
-            const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
-            if (!failingRun(m_noSpace))
-                return;
-            QVERIFY(!QFileInfo::exists(m_partialFile));
-        }
-        expectRetrySucceeds();
-        if (QTest::currentTestFailed())
-            return;
-
-        // A folder that really runs full: 8 KiB hold the lock file and less than the package.
-        clearToolsFolder();
-        SmallDisk disk { QFile::encodeName(m_tools) };
-        if (!disk.mounted)
+        SmallDisk disk { QFile::encodeName(m_tools), row["tmpfsKiB"].toInt() };
+        if (disk.kib > 0 && !disk.mounted)
             QSKIP("mounting a small tmpfs needs rights this run does not have");
-        // Full before the download starts: not even the lock file can be written. More than
-        // fits is written: the write stops where the disk is full, whatever its accounting.
+        // More than fits is written: the write stops where the disk is full, whatever its
+        // accounting. The filler is no package, so it goes once the download failed.
         const QString filler = m_tools + "/filler";
-        lmttest::writeFile(filler, QByteArray(64 * 1024, 'x'));
-        QCOMPARE(QStorageInfo(m_tools).bytesAvailable(), 0);
-        if (!failingRun(": child process exited with error code 1: downloadOnly failed: Cannot "
-                        "create the lock file "
-                    + m_tools + '/' + kProbeFile + ".lock",
-                [&](Rig &rig) {
-                    QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
-                    QVERIFY(QFile::remove(filler));
-                }))
+        const QString during = row["during"].toString();
+        if (during == "fill") {
+            lmttest::writeFile(filler, QByteArray(64 * 1024, 'x'));
+            QCOMPARE(QStorageInfo(m_tools).bytesAvailable(), 0);
+        }
+        const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
+        if (row.contains("freeBytes"))
+            qputenv("KOR_TEST_DISK_FREE_BYTES", row["freeBytes"].toString().toUtf8());
+        if (!failingRun(row["reason"].toString().replace("{tools}", m_tools), [&](Rig &rig) {
+                if (during == "kill")
+                    QVERIFY(killDownload());
+                else if (during == "fill")
+                    QVERIFY(
+                        rig.waitFor(probeEvent("downloadStatus", Failed)) && QFile::remove(filler));
+            }))
             return;
-        // Full half-way through the package.
-        if (!failingRun(m_noSpace))
+        const QString partial = row["partial"].toString();
+        if (partial.isEmpty())
             return;
-        QVERIFY(!QFileInfo::exists(m_partialFile));
-        if (!disk.resize(1024))
+        QVERIFY2(partial == "kept" ? QFileInfo(m_partialFile).size() > 0
+                                   : !QFileInfo::exists(m_partialFile),
+            qPrintable(partial));
+        qunsetenv("KOR_TEST_DISK_FREE_BYTES");
+        if (disk.kib > 0 && !disk.resize(1024))
             QSKIP("resizing the small tmpfs needs rights this run does not have");
         expectRetrySucceeds();
     }
@@ -391,7 +370,7 @@ private Q_SLOTS:
         QVERIFY(rig.startProbeDownload(m_installDirectory));
         QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
         rig.controller->startLogout();
-        QVERIFY(rig.waitFor("loginStateChanged 0") && rig.refresh(false));
+        QVERIFY(rig.waitFor("loginStateChanged 0") && rig.refresh());
 
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(capture.lines().size() > 20);
