@@ -144,7 +144,8 @@ class TestFaultInjection : public QObject
               .replace("{program}", QFile::encodeName(m_installedProgram));
 
     const QString m_tools = m_registry + "/Tools";
-    const QString m_partialFile = m_tools + '/' + kProbeFile + ".part";
+    const QString m_package = m_tools + '/' + kProbeFile;
+    const QString m_partialFile = m_package + ".part";
     const QString m_installDirectory = m_sandbox.filePath("installed");
 
     // Fresh stand-ins, the vendor with the given fault; empty, or what failed.
@@ -182,52 +183,6 @@ class TestFaultInjection : public QObject
         QDir allUsers(m_sandbox.filePath("allusers/Zendrel_Technologies_AG/Zendrel-Toolbox"));
         for (const QString &record : allUsers.entryList({ kProbe + "*.json" }))
             allUsers.remove(record);
-    }
-
-    // The download failed with the reason the real launcher gave, followed by the hint (its
-    // text is the downloader's concern, announced after the failure event), and left nothing.
-    void expectDownloadFailure(Rig &rig, const QString &reasonPrefix)
-    {
-        QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
-        const bool hinted
-            = QTest::qWaitFor([&rig] { return rig.matching("error ").size() >= 2; }, 5000);
-        const QStringList errors = rig.matching("error ");
-        const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
-                                   .arg(int(GeneralError))
-                                   .arg(kProbe, kProbeVersion);
-        QVERIFY2(hinted && errors.size() == 2 && errors[0].startsWith(failed + reasonPrefix)
-                && rig.matching(probeEvent("downloadStatus", Succeeded)).isEmpty(),
-            qPrintable(errors.join('\n')));
-        QVERIFY2(!QFileInfo::exists(m_tools + '/' + kProbeFile) && leftovers().isEmpty(),
-            qPrintable(leftovers()));
-    }
-
-    // A fresh run whose download fails with the reason; false when the test failed or skipped.
-    bool failingRun(const QString &reasonPrefix, const std::function<void(Rig &)> &during = {})
-    {
-        Rig rig;
-        if (!rig.refresh() || !rig.startProbeDownload(m_installDirectory)) {
-            QTest::qSkip(
-                "installing the probe for all users needs root rights", __FILE__, __LINE__);
-            return false;
-        }
-        if (during)
-            during(rig);
-        if (!QTest::currentTestFailed())
-            expectDownloadFailure(rig, reasonPrefix);
-        return !QTest::currentTestFailed();
-    }
-
-    // A fresh run downloads the probe whole and installs it.
-    void expectRetrySucceeds()
-    {
-        Rig rig;
-        QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
-        // Installed only after the download succeeded.
-        QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
-        QVERIFY(rig.matching(probeEvent("downloadStatus", Failed)).isEmpty());
-        QCOMPARE(lmttest::readFile(m_tools + '/' + kProbeFile), package(kProbeFile));
-        QVERIFY(!QFileInfo::exists(m_partialFile));
     }
 
     // Ends the one running download of the probe the hard way.
@@ -279,24 +234,46 @@ private Q_SLOTS:
         const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
         if (row.contains("freeBytes"))
             qputenv("KOR_TEST_DISK_FREE_BYTES", row["freeBytes"].toString().toUtf8());
-        if (!failingRun(row["reason"].toString().replace("{tools}", m_tools), [&](Rig &rig) {
-                if (during == "kill")
-                    QVERIFY(killDownload());
-                else if (during == "fill")
-                    QVERIFY(
-                        rig.waitFor(probeEvent("downloadStatus", Failed)) && QFile::remove(filler));
-            }))
-            return;
+        {
+            Rig rig;
+            if (!rig.refresh() || !rig.startProbeDownload(m_installDirectory))
+                QSKIP("installing the probe for all users needs root rights");
+            if (during == "kill")
+                QVERIFY(killDownload());
+            QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
+            QVERIFY(during != "fill" || QFile::remove(filler));
+            // The reason, then the hint (its text is the downloader's concern).
+            const bool hinted
+                = QTest::qWaitFor([&rig] { return rig.matching("error ").size() >= 2; }, 5000);
+            const QStringList errors = rig.matching("error ");
+            const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
+                                       .arg(int(GeneralError))
+                                       .arg(kProbe, kProbeVersion);
+            QVERIFY2(hinted && errors.size() == 2
+                    && errors[0].startsWith(
+                        failed + row["reason"].toString().replace("{tools}", m_tools))
+                    && rig.matching(probeEvent("downloadStatus", Succeeded)).isEmpty(),
+                qPrintable(errors.join('\n')));
+            QVERIFY2(
+                !QFileInfo::exists(m_package) && leftovers().isEmpty(), qPrintable(leftovers()));
+        }
         const QString partial = row["partial"].toString();
         if (partial.isEmpty())
             return;
         QVERIFY2(partial == "kept" ? QFileInfo(m_partialFile).size() > 0
                                    : !QFileInfo::exists(m_partialFile),
             qPrintable(partial));
+
+        // The next start of the program downloads the package whole and installs it.
         qunsetenv("KOR_TEST_DISK_FREE_BYTES");
         if (disk.kib > 0 && !disk.resize(1024))
             QSKIP("resizing the small tmpfs needs rights this run does not have");
-        expectRetrySucceeds();
+        Rig rig;
+        QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
+        QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
+        QVERIFY(rig.matching(probeEvent("downloadStatus", Failed)).isEmpty());
+        QCOMPARE(lmttest::readFile(m_package), package(kProbeFile));
+        QVERIFY(!QFileInfo::exists(m_partialFile));
     }
 
     void removedLogFolderDoesNotStopTheProgram()

@@ -178,7 +178,6 @@ private Q_SLOTS:
         QFETCH(QString, before);
         QFETCH(QString, registry);
         QFETCH(QString, vendor);
-        QFETCH(QString, exitCode);
         QFETCH(QString, message);
         const QByteArray body = packageBody(300 * 1024);
         const qint64 cut = 120 * 1024;
@@ -202,7 +201,7 @@ private Q_SLOTS:
         m_vendor.clearRequests();
 
         const RunResult run = korService(verb("downloadOnly"));
-        QCOMPARE(QString(run.exitCode == 0 ? "0" : run.finished ? "1" : "hung"), exitCode);
+        QTEST(QString(run.exitCode == 0 ? "0" : run.finished ? "1" : "hung"), "exitCode");
         QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
         const QString onDisk = QFile::exists(target)
             ? "file " + contents.key(lmttest::readFile(target), "other")
