@@ -4,20 +4,38 @@
 // package name in the Tools folder, and an installed tool's registry file and program must be
 // as they were. (A vendor site that is down or answers garbage is the download manager's and
 // the controller's own test, against a loopback server and with exact texts.)
+//
+// Secrets stay out of what others can read: the sign-in's token and password out of logs,
+// command lines and settings, and the password of a URL out of every place that logs one (given
+// an update site and package addresses that carry a user name and a password, the log file
+// names the URL with its user name only, and no text shown to the user holds the password).
 
 #include "app/LmtEntry.h"
+#include "base/LmtLogLocation.h"
 #include "base/LmtSettings.h"
 #include "common/LmtControllerEvents.h"
+#include "common/LmtFakeServices.h"
+#include "common/LmtLoopbackHttpServer.h"
+#include "common/LmtMessageBoxWatcher.h"
 #include "common/LmtTableRows.h"
 #include "e2e/LmtStandInPair.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
+#include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
+#include "services/LmtLauncherServiceConnector.h"
+#include "services/LmtProcessHandle.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
+#include "ui/LmtPrefsDialog.h"
+#include "views/LmtToolLinksCell.h"
 
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QNetworkReply>
+#include <QPushButton>
 #include <QSslKey>
 #include <QSslServer>
 #include <QtTest>
@@ -35,6 +53,9 @@ const int kTimeoutMs = 60000;
 const QString kProbe = QStringLiteral("com.zdr.tb.tool.flashprobe");
 const QString kProbeVersion = QStringLiteral("2.1.1.60");
 const QString kProbeFile = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
+// What the update site with a password in its URL offers.
+const QString kUrlPassword = QStringLiteral("S3cret-pw");
+const QString kDemoTool = QStringLiteral("com.zdr.tb.tool.demo");
 
 // How the controller signals that a job (downloadStatus, installStatus) of the probe went.
 QString probeEvent(const char *signal, LmtOperationStatus status)
@@ -148,6 +169,87 @@ class TestFaultInjection : public QObject
     const QString m_partialFile = m_package + ".part";
     const QString m_installDirectory = m_sandbox.filePath("installed");
 
+    // The update site with a password in its URL: the registry at /api/v1/tools/, nothing else.
+    lmttest::LoopbackHttpServer m_site;
+
+    QString siteUrl(const QString &path, bool withPassword = true) const
+    {
+        return QStringLiteral("http://jo%1@127.0.0.1:%2%3")
+            .arg(withPassword ? ":" + kUrlPassword : QString())
+            .arg(m_site.port())
+            .arg(path);
+    }
+
+    // A connector on the running kor-launcher-service.
+    static std::unique_ptr<LmtLauncherServiceConnector> startedConnector()
+    {
+        auto connector
+            = std::make_unique<LmtLauncherServiceConnector>(std::make_shared<LmtDownloadManager>());
+        connector->setStartupPause(std::chrono::milliseconds(0));
+        connector->start();
+        return connector;
+    }
+
+    // The text a launcher service job ended with.
+    static QStringList jobResult(const std::shared_ptr<LmtProcessHandle> &handle)
+    {
+        QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
+        return { finished.wait(kTimeoutMs) ? finished.first().at(1).toString() : "did not finish" };
+    }
+
+    // Every text a place that logs url showed the user.
+    QStringList shownAt(const QString &place, const QString &url)
+    {
+        QStringList shown;
+        QObject context;
+        const auto collect = [&shown](const QString &text) { shown << text; };
+        if (place == "parse") {
+            LmtOnlineRegistryParser parser(
+                std::make_shared<LmtDownloadManager>(), std::make_shared<LmtCoreToolModel>());
+            connect(&parser,
+                qOverload<QString, ConsoleMessageType>(&ILmtRegistryParser::appendUILog), &context,
+                collect);
+            parser.parse();
+        } else if (place == "download") {
+            shown = jobResult(startedConnector()->downloadTool(kDemoTool, "1.0.0.1"));
+        } else if (place == "install") {
+            shown = jobResult(
+                startedConnector()->installTool(kDemoTool, "1.0.0.1", { "--", "/verysilent" }));
+        } else if (place == "checkUpdate") {
+            QString newVersion;
+            shown << lmttest::failureOf(
+                [&] { startedConnector()->checkForUpdate(kDemoTool, newVersion); });
+        } else if (place == "store") {
+            LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
+            dialog.show();
+            lmttest::MessageBoxWatcher boxes;
+            dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
+            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            // The site is probed off the GUI thread.
+            if (!QTest::qWaitFor([&dialog] { return !dialog.isCheckingUrl(); }, kTimeoutMs))
+                return { "no answer" };
+            shown = boxes.texts();
+        } else if (place == "request") {
+            lmttest::FakeServices services;
+            const auto controller = services.makeController();
+            connect(controller.get(), &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
+                collect);
+            QMetaObject::invokeMethod(
+                controller.get(), "getReleaseNotesOrLicenseData", Q_ARG(QString, url));
+            if (!QTest::qWaitFor([&] { return !shown.isEmpty(); }, kTimeoutMs))
+                shown << "no answer";
+        } else if (place == "open") {
+            LmtToolLinksCell cell(LmtToolLinksData { "Demo", "1.0.0.1", url, {} });
+            // The document dialog is modal: closed as soon as it runs.
+            QTimer::singleShot(0, [] {
+                if (QWidget *dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
+            cell.findChild<QPushButton *>("lblReleaseNotes")->click();
+        }
+        return shown;
+    }
+
     // Fresh stand-ins, the vendor with the given fault; empty, or what failed.
     QString restart(const QStringList &fault = {})
     {
@@ -200,6 +302,19 @@ private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();
+        QCOMPARE(restart(), QString());
+        const QByteArray registry
+            = lmttest::fixture("e2e/one-tool-registry.json")
+                  .replace("{packageUrl}", siteUrl("/files/demo-1.0.0.1.sh").toUtf8());
+        m_site.setHandler([registry](const lmttest::HttpRequest &request) {
+            return request.target.startsWith("/api/v1/tools/")
+                ? lmttest::HttpResponse { 200, registry, {} }
+                : lmttest::HttpResponse { 404, {}, {} };
+        });
+        QVERIFY(QDir().mkpath(m_sandbox.filePath("logs")));
+        QVERIFY(restartLogIn(m_sandbox.filePath("logs")));
+        // Debug lines included: no level may show the password.
+        QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
         QVERIFY(
             lmttest::writeFile(m_installedProgram, lmttest::fixture("e2e/installed-lumetra"), true)
             && lmttest::writeFile(m_installedRecord, m_installedBytes));
@@ -207,6 +322,43 @@ private Q_SLOTS:
 
     // Whatever broke, nothing half-written is left and the installed tool is as it was.
     void cleanup() { QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers())); }
+
+    // The password ends at the last '@' before the path; nothing else in the text changes.
+    void textsLoseOnlyTheirUrlPasswords_data() { lmttest::rowsFrom("e2e/url-passwords.json"); }
+    void textsLoseOnlyTheirUrlPasswords()
+    {
+        QFETCH(QJsonObject, row);
+        QCOMPARE(zendrel::lmt::shared_toolkit::withoutUrlPasswords(row["text"].toString()),
+            row["shown"].toString());
+    }
+
+    void urlsAreLoggedWithoutTheirPassword_data()
+    {
+        lmttest::rowsFrom("e2e/url-logging-places.txt", { "site", "place", "path", "logged" });
+    }
+    void urlsAreLoggedWithoutTheirPassword()
+    {
+        QFETCH(QString, site);
+        QFETCH(QString, place);
+        QFETCH(QString, path);
+        QFETCH(QString, logged);
+        setKorOnlineUrl(siteUrl(site));
+
+        lmttest::LogCapture capture; // makes the log the message handler again
+        auto &log = zendrel::lmt::shared_toolkit::Log::instance();
+        const QString logFile = log.fileName();
+        log.flush();
+        const qsizetype before = lmttest::readFile(logFile).size();
+        const QStringList shown = shownAt(place, siteUrl(path));
+        log.flush();
+        const QString written = QString::fromUtf8(lmttest::readFile(logFile).mid(before));
+
+        QVERIFY2(
+            written.contains(logged.replace("{url}", siteUrl(path, false))), qPrintable(written));
+        QVERIFY2(!written.contains(kUrlPassword), qPrintable(written));
+        for (const QString &text : shown)
+            QVERIFY2(!text.contains(kUrlPassword), qPrintable(text));
+    }
 
     // However the transfer breaks (the service crashes, the vendor cuts it, the disk is full or
     // seems so), the download fails with the reason the real launcher gave. Where a partial file
@@ -280,7 +432,7 @@ private Q_SLOTS:
     {
         using zendrel::lmt::shared_toolkit::Log;
         QCOMPARE(restart(), QString());
-        const QString logDirectory = m_sandbox.filePath("logs");
+        const QString logDirectory = m_sandbox.filePath("vanishing-logs");
         QVERIFY(QDir().mkpath(logDirectory));
         QVERIFY(zendrel::lmt::shared_toolkit::initLog(logDirectory, "faults", false));
         QVERIFY(Log::instance().fileName().startsWith(logDirectory));
