@@ -45,6 +45,7 @@
 #include <sys/mount.h>
 
 using namespace zendrel::lmt::setup;
+using namespace lmttest;
 
 namespace {
 
@@ -66,7 +67,7 @@ QString probeEvent(const char *signal, LmtOperationStatus status)
 // The setup controller of the program's own composition root, with what it signals.
 struct Rig {
     std::shared_ptr<LmtSetupController> controller = createSetupController();
-    lmttest::ControllerEvents events { controller.get() };
+    ControllerEvents events { controller.get() };
 
     ~Rig()
     {
@@ -103,10 +104,9 @@ QMap<qint64, QByteArray> processesWith(const QByteArray &fragment)
 {
     QMap<qint64, QByteArray> found;
     const QByteArray home = "HOME=" + QFile::encodeName(QDir::homePath());
-    lmttest::processesWhere([&](const QString &proc) {
-        const QByteArray line = lmttest::readFile(proc + "cmdline").replace('\0', ' ');
-        if (line.contains(fragment)
-            && lmttest::readFile(proc + "environ").split('\0').contains(home))
+    processesWhere([&](const QString &proc) {
+        const QByteArray line = readFile(proc + "cmdline").replace('\0', ' ');
+        if (line.contains(fragment) && readFile(proc + "environ").split('\0').contains(home))
             found.insert(proc.section(QLatin1Char('/'), 2, 2).toLongLong(), line);
         return false;
     });
@@ -120,7 +120,7 @@ QByteArrayList listenersOn(quint16 port)
     const QByteArray suffix = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
     // sl local remote state ...; 0A is LISTEN.
     for (const QByteArray &row :
-        (lmttest::readFile("/proc/net/tcp") + lmttest::readFile("/proc/net/tcp6")).split('\n'))
+        (readFile("/proc/net/tcp") + readFile("/proc/net/tcp6")).split('\n'))
         if (const QList<QByteArray> fields = row.simplified().split(' ');
             fields.size() > 3 && fields[3] == "0A" && fields[1].endsWith(suffix))
             found << fields[1].chopped(suffix.size());
@@ -153,15 +153,15 @@ class TestFaultInjection : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
-    lmttest::StandInPair m_standIns;
+    Sandbox m_sandbox;
+    StandInPair m_standIns;
     // An installed tool that no fault may touch.
     const QString m_installedProgram = m_sandbox.filePath("lumetra-tools/bin/lumetra");
     const QString m_registry
         = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox");
     const QString m_installedRecord = m_registry + "/com.zdr.tb.tool.lumetra-3.1.2.1100.json";
     const QByteArray m_installedBytes
-        = lmttest::fixture("e2e/installed-lumetra.json")
+        = fixture("e2e/installed-lumetra.json")
               .replace("{program}", QFile::encodeName(m_installedProgram));
 
     const QString m_tools = m_registry + "/Tools";
@@ -170,7 +170,7 @@ class TestFaultInjection : public QObject
     const QString m_installDirectory = m_sandbox.filePath("installed");
 
     // The update site with a password in its URL: the registry at /api/v1/tools/, nothing else.
-    lmttest::LoopbackHttpServer m_site;
+    LoopbackHttpServer m_site;
 
     QString siteUrl(const QString &path, bool withPassword = true) const
     {
@@ -217,12 +217,11 @@ class TestFaultInjection : public QObject
                 startedConnector()->installTool(kDemoTool, "1.0.0.1", { "--", "/verysilent" }));
         } else if (place == "checkUpdate") {
             QString newVersion;
-            shown << lmttest::failureOf(
-                [&] { startedConnector()->checkForUpdate(kDemoTool, newVersion); });
+            shown << failureOf([&] { startedConnector()->checkForUpdate(kDemoTool, newVersion); });
         } else if (place == "store") {
             LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
             dialog.show();
-            lmttest::MessageBoxWatcher boxes;
+            MessageBoxWatcher boxes;
             dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
             dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
             // The site is probed off the GUI thread.
@@ -230,7 +229,7 @@ class TestFaultInjection : public QObject
                 return { "no answer" };
             shown = boxes.texts();
         } else if (place == "request") {
-            lmttest::FakeServices services;
+            FakeServices services;
             const auto controller = services.makeController();
             connect(controller.get(), &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
                 collect);
@@ -264,17 +263,17 @@ class TestFaultInjection : public QObject
         QStringList problems;
         for (const QFileInfo &file : QDir(m_tools).entryInfoList(QDir::Files))
             if (file.suffix() != "part" && file.suffix() != "lock"
-                && lmttest::readFile(file.filePath()) != package(file.fileName()))
+                && readFile(file.filePath()) != package(file.fileName()))
                 problems << "incomplete " + file.fileName();
-        if (lmttest::readFile(m_installedRecord) != m_installedBytes
-            || lmttest::readFile(m_installedProgram) != lmttest::fixture("e2e/installed-lumetra"))
+        if (readFile(m_installedRecord) != m_installedBytes
+            || readFile(m_installedProgram) != fixture("e2e/installed-lumetra"))
             problems << "the installed tool's registry file or program changed";
         return problems.join("; ");
     }
 
     static QByteArray package(const QString &name)
     {
-        return lmttest::readFile(lmttest::demoCatalogue() + "/packages/" + name);
+        return readFile(demoCatalogue() + "/packages/" + name);
     }
 
     // No package downloaded and the probe not installed.
@@ -304,27 +303,25 @@ private Q_SLOTS:
         registerMetaTypes();
         QCOMPARE(restart(), QString());
         const QByteArray registry
-            = lmttest::fixture("e2e/one-tool-registry.json")
+            = fixture("e2e/one-tool-registry.json")
                   .replace("{packageUrl}", siteUrl("/files/demo-1.0.0.1.sh").toUtf8());
-        m_site.setHandler([registry](const lmttest::HttpRequest &request) {
-            return request.target.startsWith("/api/v1/tools/")
-                ? lmttest::HttpResponse { 200, registry, {} }
-                : lmttest::HttpResponse { 404, {}, {} };
+        m_site.setHandler([registry](const HttpRequest &request) {
+            return request.target.startsWith("/api/v1/tools/") ? HttpResponse { 200, registry, {} }
+                                                               : HttpResponse { 404, {}, {} };
         });
         QVERIFY(QDir().mkpath(m_sandbox.filePath("logs")));
         QVERIFY(restartLogIn(m_sandbox.filePath("logs")));
         // Debug lines included: no level may show the password.
         QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
-        QVERIFY(
-            lmttest::writeFile(m_installedProgram, lmttest::fixture("e2e/installed-lumetra"), true)
-            && lmttest::writeFile(m_installedRecord, m_installedBytes));
+        QVERIFY(writeFile(m_installedProgram, fixture("e2e/installed-lumetra"), true)
+            && writeFile(m_installedRecord, m_installedBytes));
     }
 
     // Whatever broke, nothing half-written is left and the installed tool is as it was.
     void cleanup() { QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers())); }
 
     // The password ends at the last '@' before the path; nothing else in the text changes.
-    void textsLoseOnlyTheirUrlPasswords_data() { lmttest::rowsFrom("e2e/url-passwords.json"); }
+    void textsLoseOnlyTheirUrlPasswords_data() { rowsFrom("e2e/url-passwords.json"); }
     void textsLoseOnlyTheirUrlPasswords()
     {
         QFETCH(QJsonObject, row);
@@ -334,7 +331,7 @@ private Q_SLOTS:
 
     void urlsAreLoggedWithoutTheirPassword_data()
     {
-        lmttest::rowsFrom("e2e/url-logging-places.txt", { "site", "place", "path", "logged" });
+        rowsFrom("e2e/url-logging-places.txt", { "site", "place", "path", "logged" });
     }
     void urlsAreLoggedWithoutTheirPassword()
     {
@@ -344,14 +341,14 @@ private Q_SLOTS:
         QFETCH(QString, logged);
         setKorOnlineUrl(siteUrl(site));
 
-        lmttest::LogCapture capture; // makes the log the message handler again
+        LogCapture capture; // makes the log the message handler again
         auto &log = zendrel::lmt::shared_toolkit::Log::instance();
         const QString logFile = log.fileName();
         log.flush();
-        const qsizetype before = lmttest::readFile(logFile).size();
+        const qsizetype before = readFile(logFile).size();
         const QStringList shown = shownAt(place, siteUrl(path));
         log.flush();
-        const QString written = QString::fromUtf8(lmttest::readFile(logFile).mid(before));
+        const QString written = QString::fromUtf8(readFile(logFile).mid(before));
 
         QVERIFY2(
             written.contains(logged.replace("{url}", siteUrl(path, false))), qPrintable(written));
@@ -364,7 +361,7 @@ private Q_SLOTS:
     // seems so), the download fails with the reason the real launcher gave. Where a partial file
     // is expected kept or gone, a retry (on a disk grown to 1 MiB) then installs the probe. A
     // service that claims a download it never made is the downloader's own test.
-    void brokenDownloadsLeaveNothingBehind_data() { lmttest::rowsFrom("e2e/download-faults.json"); }
+    void brokenDownloadsLeaveNothingBehind_data() { rowsFrom("e2e/download-faults.json"); }
     void brokenDownloadsLeaveNothingBehind()
     {
         QFETCH(QJsonObject, row);
@@ -380,7 +377,7 @@ private Q_SLOTS:
         const QString filler = m_tools + "/filler";
         const QString during = row["during"].toString();
         if (during == "fill") {
-            lmttest::writeFile(filler, QByteArray(64 * 1024, 'x'));
+            writeFile(filler, QByteArray(64 * 1024, 'x'));
             QCOMPARE(QStorageInfo(m_tools).bytesAvailable(), 0);
         }
         const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
@@ -424,7 +421,7 @@ private Q_SLOTS:
         QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
         QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
         QVERIFY(rig.matching(probeEvent("downloadStatus", Failed)).isEmpty());
-        QCOMPARE(lmttest::readFile(m_package), package(kProbeFile));
+        QCOMPARE(readFile(m_package), package(kProbeFile));
         QVERIFY(!QFileInfo::exists(m_partialFile));
     }
 
@@ -440,7 +437,7 @@ private Q_SLOTS:
 
         // The whole refresh logs into the vanished folder without harm.
         {
-            lmttest::LogCapture logging;
+            LogCapture logging;
             Rig rig;
             QVERIFY(rig.refresh());
             QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
@@ -460,7 +457,7 @@ private Q_SLOTS:
 
         // Debug lines too: they tell the most about requests and replies.
         QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
-        lmttest::LogCapture capture;
+        LogCapture capture;
         Rig rig;
         rig.controller->startLauncherService();
         rig.controller->startLogin();
@@ -473,8 +470,7 @@ private Q_SLOTS:
         const auto holding = [&] {
             applicationSettings().sync();
             QByteArrayList keys;
-            for (const QByteArray &line :
-                lmttest::readFile(applicationSettings().fileName()).split('\n'))
+            for (const QByteArray &line : readFile(applicationSettings().fileName()).split('\n'))
                 if (line.contains(token) || line.contains(password))
                     keys << line.left(line.indexOf('='));
             return keys;
@@ -503,7 +499,7 @@ private Q_SLOTS:
 
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(capture.lines().size() > 20);
-        const QByteArray serviceLog = lmttest::readFile(m_sandbox.filePath(
+        const QByteArray serviceLog = readFile(m_sandbox.filePath(
             "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log"));
         QVERIFY(serviceLog.contains("downloadOnly"));
         for (const QByteArray &text : { capture.lines().join('\n').toUtf8(), serviceLog })
@@ -516,8 +512,8 @@ private Q_SLOTS:
     {
         // A server that would answer anything, with a certificate nobody vouches for.
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificate(QSslCertificate(lmttest::fixture("e2e/tls/certificate.pem")));
-        tls.setPrivateKey(QSslKey(lmttest::fixture("e2e/tls/key.pem"), QSsl::Rsa));
+        tls.setLocalCertificate(QSslCertificate(fixture("e2e/tls/certificate.pem")));
+        tls.setPrivateKey(QSslKey(fixture("e2e/tls/key.pem"), QSsl::Rsa));
         QVERIFY(!tls.localCertificate().isNull() && !tls.privateKey().isNull());
         QSslServer server;
         server.setSslConfiguration(tls);
@@ -545,7 +541,7 @@ private Q_SLOTS:
     void standInsListenOnLoopbackOnly()
     {
         QCOMPARE(restart(), QString());
-        const lmttest::RunResult service = lmttest::runLauncher({ "-port" });
+        const RunResult service = runLauncher({ "-port" });
         QCOMPARE(service.exitCode, 0);
         // 127.0.0.1 as /proc/net/tcp writes it.
         for (const quint16 port : { quint16(QUrl(m_standIns.vendor.url()).port()),

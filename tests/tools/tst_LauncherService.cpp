@@ -7,10 +7,7 @@
 
 #include <QtTest>
 
-using lmttest::askService;
-using lmttest::korService;
-using lmttest::runLauncher;
-using lmttest::RunResult;
+using namespace lmttest;
 
 const int kRunTimeoutMs = 60000;
 
@@ -32,14 +29,14 @@ QByteArray packageBody(int size)
 QByteArray registryDocument(
     const QByteArray &sha256 = {}, const QByteArray &linuxUrl = kPackagePath)
 {
-    return lmttest::fixture("tools/one-tool-registry.json")
+    return fixture("tools/one-tool-registry.json")
         .replace("{linuxUrl}", linuxUrl)
         .replace("{sha256}", sha256.isEmpty() ? QByteArray() : "\"sha256\": \"" + sha256 + "\",");
 }
 
 QByteArray installerScript(const QByteArray &exitCode)
 {
-    return lmttest::fixture("tools/test-tool-installer.sh").replace("{exitCode}", exitCode);
+    return fixture("tools/test-tool-installer.sh").replace("{exitCode}", exitCode);
 }
 
 } // namespace
@@ -48,8 +45,8 @@ class tst_LauncherService : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
-    lmttest::ScriptedVendor m_vendor;
+    Sandbox m_sandbox;
+    ScriptedVendor m_vendor;
     const QString m_log = m_sandbox.filePath(
         "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
 
@@ -60,7 +57,7 @@ class tst_LauncherService : public QObject
     }
     bool writeConfig(const QString &vendorUrl, const QByteArray &password)
     {
-        return lmttest::writeLauncherConfig(
+        return writeLauncherConfig(
             vendorUrl, QString::fromUtf8(m_vendor.email), QString::fromUtf8(password));
     }
     // Starts the service (if needed) and returns its port.
@@ -99,7 +96,7 @@ private Q_SLOTS:
         // service, which a later start finds instead of starting another one.
         QProcess starts[2];
         for (QProcess &start : starts)
-            start.start(lmttest::binDir() + "/kor-launcher-service", QStringList());
+            start.start(binDir() + "/kor-launcher-service", QStringList());
         for (QProcess &start : starts)
             QVERIFY(start.waitForFinished(kRunTimeoutMs) && start.exitCode() == 0);
         QCOMPARE(runLauncher({}).exitCode, 0);
@@ -110,7 +107,7 @@ private Q_SLOTS:
         QVERIFY(askService(port.outLines().first().toUShort(), "/getAccessToken")
                     .contains("accessToken"));
         QTRY_COMPARE_WITH_TIMEOUT(
-            QString::fromUtf8(lmttest::readFile(m_log)).count("Started service process"), 1, 10000);
+            QString::fromUtf8(readFile(m_log)).count("Started service process"), 1, 10000);
     }
 
     void init() { QVERIFY(writeConfig(m_vendor.baseUrl(), m_vendor.password)); }
@@ -140,14 +137,14 @@ private Q_SLOTS:
         m_vendor.setExpiresIn(3600);
 
         // Neither the token nor the password ever reaches the log.
-        const QByteArray log = lmttest::readFile(m_log);
+        const QByteArray log = readFile(m_log);
         QVERIFY(log.contains("Signed in, token: [REDACTED]") && !log.contains(m_vendor.token)
             && !log.contains(m_vendor.password));
     }
 
     void signInFailuresAnswerWithoutToken_data()
     {
-        lmttest::rowsFrom("tools/launcher-sign-in-failures.txt", { "vendor", "password", "error" });
+        rowsFrom("tools/launcher-sign-in-failures.txt", { "vendor", "password", "error" });
     }
     void signInFailuresAnswerWithoutToken()
     {
@@ -156,7 +153,7 @@ private Q_SLOTS:
         QFETCH(QString, error);
         const quint16 port = servicePort();
         if (vendor.isEmpty())
-            QVERIFY(QFile::remove(lmttest::launcherServiceDirectory() + "/launcher-config.json"));
+            QVERIFY(QFile::remove(launcherServiceDirectory() + "/launcher-config.json"));
         else
             QVERIFY(writeConfig(vendor.replace("{vendor}", m_vendor.baseUrl()), password.toUtf8()));
         const QJsonObject reply = askService(port, "/kor-service/requestAccessToken");
@@ -170,7 +167,7 @@ private Q_SLOTS:
     // One "downloadOnly" run of the 300 KiB package after the set-up a row of the table names.
     void downloadOnlyKeepsOnlyVerifiedPackages_data()
     {
-        lmttest::rowsFrom("tools/launcher-downloads.txt",
+        rowsFrom("tools/launcher-downloads.txt",
             { "before", "registry", "vendor", "exitCode", "message", "after", "requests" });
     }
     void downloadOnlyKeepsOnlyVerifiedPackages()
@@ -192,7 +189,7 @@ private Q_SLOTS:
         QFile::remove(target);
         QFile::remove(target + ".part");
         if (before.startsWith("part") || before.startsWith("file"))
-            QVERIFY(lmttest::writeFile(target + (before.startsWith("part") ? ".part" : ""),
+            QVERIFY(writeFile(target + (before.startsWith("part") ? ".part" : ""),
                 contents.value(before.section(' ', 1))));
         const bool signedOut = before == "signed out";
         askService(servicePort(),
@@ -204,9 +201,9 @@ private Q_SLOTS:
         QTEST(QString(run.exitCode == 0 ? "0" : run.finished ? "1" : "hung"), "exitCode");
         QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
         const QString onDisk = QFile::exists(target)
-            ? "file " + contents.key(lmttest::readFile(target), "other")
+            ? "file " + contents.key(readFile(target), "other")
             : QFile::exists(target + ".part")
-            ? "part " + contents.key(lmttest::readFile(target + ".part"), "other")
+            ? "part " + contents.key(readFile(target + ".part"), "other")
             : "nothing";
         QTEST(onDisk, "after");
         // The registry is asked with "dependencies=true"; the Linux package (not the Windows one
@@ -235,8 +232,7 @@ private Q_SLOTS:
 
     void unusableRequestsAreRefused_data()
     {
-        lmttest::rowsFrom(
-            "tools/launcher-refusals.txt", { "linuxUrl", "verbLine", "exitCode", "message" });
+        rowsFrom("tools/launcher-refusals.txt", { "linuxUrl", "verbLine", "exitCode", "message" });
     }
 
     void unusableRequestsAreRefused()
@@ -270,7 +266,7 @@ private Q_SLOTS:
             const RunResult install = korService(verb("installOnly"), switches);
             QVERIFY2(install.exitCode == exitCode
                     && install.out.contains("installed into " + installDir.toUtf8())
-                    && lmttest::readTextFile(installDir + "/switches.txt")
+                    && readTextFile(installDir + "/switches.txt")
                         == switches.mid(1).join('\n') + '\n',
                 install.err.constData());
             QVERIFY(
@@ -278,7 +274,7 @@ private Q_SLOTS:
         }
 
         // A package that no longer matches the registry's checksum is not run.
-        QVERIFY(lmttest::writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
+        QVERIFY(writeFile(package(), "#!/bin/sh\ntouch \"$HOME/tampered\"\n"));
         const RunResult tampered = korService(verb("installOnly"), switches);
         QVERIFY(tampered.exitCode != 0 && !QFile::exists(m_sandbox.filePath("home/tampered"))
             && tampered.err.contains("does not match the registry's SHA-256"));
@@ -289,8 +285,7 @@ private Q_SLOTS:
     // 9.1.0.0 has no Linux package); installations whose program is gone do not count.
     void checkUpdateComparesOfferedAndInstalled_data()
     {
-        lmttest::rowsFrom(
-            "tools/launcher-update-checks.txt", { "allUsers", "currentUser", "answer" });
+        rowsFrom("tools/launcher-update-checks.txt", { "allUsers", "currentUser", "answer" });
     }
     void checkUpdateComparesOfferedAndInstalled()
     {
@@ -299,14 +294,14 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         m_vendor.setRegistry(registryDocument());
         const QString installed = m_sandbox.filePath("home/installed-tool.bin");
-        QVERIFY(lmttest::writeFile(installed, "tool"));
+        QVERIFY(writeFile(installed, "tool"));
         for (const auto &[version, root] :
             { std::pair { allUsers, "allusers" }, std::pair { currentUser, "localappdata" } }) {
             const QString file = registryDirectory(root) + "/test-tool.json";
             QFile::remove(file);
             QVERIFY(version.isEmpty()
-                || lmttest::writeFile(file,
-                    lmttest::fixture("tools/installed-test-tool.json")
+                || writeFile(file,
+                    fixture("tools/installed-test-tool.json")
                         .replace("{version}", version.section(' ', 0, 0).toUtf8())
                         .replace("{path}", (installed + version.section(' ', 1)).toUtf8())));
         }
