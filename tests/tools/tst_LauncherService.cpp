@@ -50,10 +50,9 @@ class tst_LauncherService : public QObject
     const QString m_log = m_sandbox.filePath(
         "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log");
 
-    QString registryDirectory(const char *scopeRoot) const
+    QString registryDirectory(const QString &scopeRoot) const
     {
-        return m_sandbox.filePath(QString::fromLatin1(scopeRoot)
-            + QStringLiteral("/Zendrel_Technologies_AG/Zendrel-Toolbox"));
+        return m_sandbox.filePath(scopeRoot + "/Zendrel_Technologies_AG/Zendrel-Toolbox");
     }
     bool writeConfig(const QString &vendorUrl, const QByteArray &password)
     {
