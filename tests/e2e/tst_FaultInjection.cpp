@@ -4,30 +4,48 @@
 // package name in the Tools folder, and an installed tool's registry file and program must be
 // as they were. (A vendor site that is down or answers garbage is the download manager's and
 // the controller's own test, against a loopback server and with exact texts.)
+//
+// Secrets stay out of what others can read: the sign-in's token and password out of logs,
+// command lines and settings, and the password of a URL out of every place that logs one (given
+// an update site and package addresses that carry a user name and a password, the log file
+// names the URL with its user name only, and no text shown to the user holds the password).
 
 #include "app/LmtEntry.h"
+#include "base/LmtLogLocation.h"
 #include "base/LmtSettings.h"
 #include "common/LmtControllerEvents.h"
-#include "common/LmtStandIns.h"
+#include "common/LmtFakeServices.h"
+#include "common/LmtLoopbackHttpServer.h"
+#include "common/LmtMessageBoxWatcher.h"
+#include "common/LmtTableRows.h"
+#include "e2e/LmtStandInPair.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtOnlineToolVersion.h"
+#include "registry/LmtOnlineRegistryParser.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
-#include "services/LmtDownloadSettings.h"
+#include "services/LmtLauncherServiceConnector.h"
+#include "services/LmtProcessHandle.h"
 #include "services/NetworkException.h"
 #include "shared_toolkit/Log.h"
+#include "shared_toolkit/UrlRedaction.h"
+#include "ui/LmtPrefsDialog.h"
+#include "views/LmtToolLinksCell.h"
 
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QNetworkReply>
+#include <QPushButton>
 #include <QSslKey>
 #include <QSslServer>
 #include <QtTest>
 
-#include <atomic>
 #include <csignal>
+#include <future>
 #include <sys/mount.h>
-#include <thread>
 
 using namespace zendrel::lmt::setup;
+using namespace lmttest;
 
 namespace {
 
@@ -36,52 +54,48 @@ const int kTimeoutMs = 60000;
 const QString kProbe = QStringLiteral("com.zdr.tb.tool.flashprobe");
 const QString kProbeVersion = QStringLiteral("2.1.1.60");
 const QString kProbeFile = QStringLiteral("flashprobe-2.1.1.60-linux.sh");
-const QString kInstalled = QStringLiteral("com.zdr.tb.tool.lumetra");
+// What the update site with a password in its URL offers.
+const QString kUrlPassword = QStringLiteral("S3cret-pw");
+const QString kDemoTool = QStringLiteral("com.zdr.tb.tool.demo");
+
+// How the controller signals that a job (downloadStatus, installStatus) of the probe went.
+QString probeEvent(const char *signal, LmtOperationStatus status)
+{
+    return QStringLiteral("%1 %2 %3 %4").arg(signal).arg(int(status)).arg(kProbe, kProbeVersion);
+}
 
 // The setup controller of the program's own composition root, with what it signals.
 struct Rig {
     std::shared_ptr<LmtSetupController> controller = createSetupController();
-    std::shared_ptr<LmtCoreToolModel> model = controller->toolModel();
-    lmttest::ControllerEvents events { controller.get() };
+    ControllerEvents events { controller.get() };
 
     ~Rig()
     {
         controller->stopInstall();
-        drain();
+        refresh();
     }
 
     QStringList matching(const QString &prefix) const { return events.matching(prefix); }
     bool waitFor(const QString &prefix) const { return events.waitFor(prefix, kTimeoutMs); }
-    // Every request queued before has been served when this returns.
-    bool drain()
+    // Forgets the events so far; every request queued before has been served when this returns.
+    bool refresh()
     {
+        events.lines.clear();
         const auto count = [this] { return matching(QStringLiteral("toolDataChanged")).size(); };
         const auto before = count();
         controller->updateTools(false);
         return QTest::qWaitFor([&] { return count() > before; }, kTimeoutMs);
     }
-    bool refresh()
-    {
-        events.lines.clear();
-        controller->updateTools(false);
-        return waitFor(QStringLiteral("toolDataChanged"));
-    }
     // Selects the probe for installation and starts the jobs; false when the
     // installation would need a password first (a run without root rights).
     bool startProbeDownload(const QString &installDirectory)
     {
-        const auto version = model->findOnlineVersion(kProbe, kProbeVersion);
+        const auto version = controller->toolModel()->findOnlineVersion(kProbe, kProbeVersion);
         version->setSelected(true);
         version->setInstallDirectory(installDirectory);
         events.lines.clear();
         controller->startInstall();
         return !events.waitFor(QStringLiteral("askForElevatedPrivileges"), 200);
-    }
-    static QString downloadEvent(LmtOperationStatus status)
-    {
-        return QStringLiteral("downloadStatus %1 %2 %3")
-            .arg(int(status))
-            .arg(kProbe, kProbeVersion);
     }
 };
 
@@ -90,10 +104,9 @@ QMap<qint64, QByteArray> processesWith(const QByteArray &fragment)
 {
     QMap<qint64, QByteArray> found;
     const QByteArray home = "HOME=" + QFile::encodeName(QDir::homePath());
-    lmttest::processesWhere([&](const QString &proc) {
-        const QByteArray line = lmttest::readFile(proc + "cmdline").replace('\0', ' ');
-        if (line.contains(fragment)
-            && lmttest::readFile(proc + "environ").split('\0').contains(home))
+    processesWhere([&](const QString &proc) {
+        const QByteArray line = readFile(proc + "cmdline").replace('\0', ' ');
+        if (line.contains(fragment) && readFile(proc + "environ").split('\0').contains(home))
             found.insert(proc.section(QLatin1Char('/'), 2, 2).toLongLong(), line);
         return false;
     });
@@ -107,18 +120,19 @@ QByteArrayList listenersOn(quint16 port)
     const QByteArray suffix = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
     // sl local remote state ...; 0A is LISTEN.
     for (const QByteArray &row :
-        (lmttest::readFile("/proc/net/tcp") + lmttest::readFile("/proc/net/tcp6")).split('\n'))
+        (readFile("/proc/net/tcp") + readFile("/proc/net/tcp6")).split('\n'))
         if (const QList<QByteArray> fields = row.simplified().split(' ');
             fields.size() > 3 && fields[3] == "0A" && fields[1].endsWith(suffix))
             found << fields[1].chopped(suffix.size());
     return found;
 }
 
-// A tmpfs of a few KiB mounted over a folder: a disk that really fills up. Mounting needs root
-// with CAP_SYS_ADMIN, which a container may not grant; unmounted when this goes.
+// A tmpfs of kib KiB (none when 0) mounted over a folder: a disk that really fills up. Mounting
+// needs root with CAP_SYS_ADMIN, which a container may not grant; unmounted when this goes.
 struct SmallDisk {
     QByteArray folder;
-    bool mounted = resize(8, 0);
+    int kib = 0;
+    bool mounted = kib > 0 && resize(kib, 0);
     bool resize(int kib, unsigned long remount = MS_REMOUNT)
     {
         QDir().mkpath(QFile::decodeName(folder));
@@ -139,33 +153,107 @@ class TestFaultInjection : public QObject
 {
     Q_OBJECT
 
-    lmttest::Sandbox m_sandbox;
-    lmttest::VendorStandIn m_vendor;
-    QString m_launcher;
-    QString m_installedRecord;
-    QByteArray m_installedBytes;
-    QString m_installedProgram;
+    Sandbox m_sandbox;
+    StandInPair m_standIns;
+    // An installed tool that no fault may touch.
+    const QString m_installedProgram = m_sandbox.filePath("lumetra-tools/bin/lumetra");
+    const QString m_registry
+        = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox");
+    const QString m_installedRecord = m_registry + "/com.zdr.tb.tool.lumetra-3.1.2.1100.json";
+    const QByteArray m_installedBytes
+        = fixture("e2e/installed-lumetra.json")
+              .replace("{program}", QFile::encodeName(m_installedProgram));
 
-    const QString m_tools
-        = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/Tools");
-    const QString m_partialFile = m_tools + '/' + kProbeFile + ".part";
+    const QString m_tools = m_registry + "/Tools";
+    const QString m_package = m_tools + '/' + kProbeFile;
+    const QString m_partialFile = m_package + ".part";
     const QString m_installDirectory = m_sandbox.filePath("installed");
-    const QString m_noSpace = ": child process exited with error code 1: downloadOnly failed: "
-                              "Cannot write "
-        + m_partialFile + ": No space left on device";
 
-    // A fresh vendor stand-in with the given fault, and the application pointed at it.
-    bool restartVendor(const QStringList &arguments = {})
+    // The update site with a password in its URL: the registry at /api/v1/tools/, nothing else.
+    LoopbackHttpServer m_site;
+
+    QString siteUrl(const QString &path, bool withPassword = true) const
     {
-        m_vendor.stop();
-        QString error;
-        if (!m_vendor.start(arguments, &error)) {
-            qWarning() << error;
-            return false;
+        return QStringLiteral("http://jo%1@127.0.0.1:%2%3")
+            .arg(withPassword ? ":" + kUrlPassword : QString())
+            .arg(m_site.port())
+            .arg(path);
+    }
+
+    // A connector on the running kor-launcher-service.
+    static std::unique_ptr<LmtLauncherServiceConnector> startedConnector()
+    {
+        auto connector
+            = std::make_unique<LmtLauncherServiceConnector>(std::make_shared<LmtDownloadManager>());
+        connector->setStartupPause(std::chrono::milliseconds(0));
+        connector->start();
+        return connector;
+    }
+
+    // The text a launcher service job ended with.
+    static QStringList jobResult(const std::shared_ptr<LmtProcessHandle> &handle)
+    {
+        QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
+        return { finished.wait(kTimeoutMs) ? finished.first().at(1).toString() : "did not finish" };
+    }
+
+    // Every text a place that logs url showed the user.
+    QStringList shownAt(const QString &place, const QString &url)
+    {
+        QStringList shown;
+        QObject context;
+        const auto collect = [&shown](const QString &text) { shown << text; };
+        if (place == "parse") {
+            LmtOnlineRegistryParser parser(
+                std::make_shared<LmtDownloadManager>(), std::make_shared<LmtCoreToolModel>());
+            connect(&parser,
+                qOverload<QString, ConsoleMessageType>(&ILmtRegistryParser::appendUILog), &context,
+                collect);
+            parser.parse();
+        } else if (place == "download") {
+            shown = jobResult(startedConnector()->downloadTool(kDemoTool, "1.0.0.1"));
+        } else if (place == "install") {
+            shown = jobResult(
+                startedConnector()->installTool(kDemoTool, "1.0.0.1", { "--", "/verysilent" }));
+        } else if (place == "checkUpdate") {
+            QString newVersion;
+            shown << failureOf([&] { startedConnector()->checkForUpdate(kDemoTool, newVersion); });
+        } else if (place == "store") {
+            LmtPrefsDialog dialog(std::make_shared<LmtDownloadManager>());
+            dialog.show();
+            MessageBoxWatcher boxes;
+            dialog.findChild<QLineEdit *>("m_editKorOnlineUrl")->setText(url);
+            dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            // The site is probed off the GUI thread.
+            if (!QTest::qWaitFor([&dialog] { return !dialog.isCheckingUrl(); }, kTimeoutMs))
+                return { "no answer" };
+            shown = boxes.texts();
+        } else if (place == "request") {
+            FakeServices services;
+            const auto controller = services.makeController();
+            connect(controller.get(), &LmtSetupController::releaseNotesOrLicenseDataReady, &context,
+                collect);
+            QMetaObject::invokeMethod(
+                controller.get(), "getReleaseNotesOrLicenseData", Q_ARG(QString, url));
+            if (!QTest::qWaitFor([&] { return !shown.isEmpty(); }, kTimeoutMs))
+                shown << "no answer";
+        } else if (place == "open") {
+            LmtToolLinksCell cell(LmtToolLinksData { "Demo", "1.0.0.1", url, {} });
+            // The document dialog is modal: closed as soon as it runs.
+            QTimer::singleShot(0, [] {
+                if (QWidget *dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
+            cell.findChild<QPushButton *>("lblReleaseNotes")->click();
         }
-        setKorOnlineUrl(m_vendor.registryUrl());
-        return lmttest::writeLauncherConfig(m_vendor.url(),
-            QStringLiteral("qa.engineer@lumetra-demo.example"), QStringLiteral("qa-engineer-demo"));
+        return shown;
+    }
+
+    // Fresh stand-ins, the vendor with the given fault; empty, or what failed.
+    QString restart(const QStringList &fault = {})
+    {
+        return m_standIns.start(fault, QStringLiteral("qa.engineer@lumetra-demo.example"),
+            QStringLiteral("qa-engineer-demo"));
     }
 
     // Empty when the Tools folder holds only complete packages under their final names (partial
@@ -175,17 +263,13 @@ class TestFaultInjection : public QObject
         QStringList problems;
         for (const QFileInfo &file : QDir(m_tools).entryInfoList(QDir::Files))
             if (file.suffix() != "part" && file.suffix() != "lock"
-                && lmttest::readFile(file.filePath()) != package(file.fileName()))
+                && readFile(file.filePath())
+                    != readFile(demoCatalogue() + "/packages/" + file.fileName()))
                 problems << "incomplete " + file.fileName();
-        if (lmttest::readFile(m_installedRecord) != m_installedBytes
-            || lmttest::readFile(m_installedProgram) != lmttest::fixture("e2e/installed-lumetra"))
+        if (readFile(m_installedRecord) != m_installedBytes
+            || readFile(m_installedProgram) != fixture("e2e/installed-lumetra"))
             problems << "the installed tool's registry file or program changed";
         return problems.join("; ");
-    }
-
-    static QByteArray package(const QString &name)
-    {
-        return lmttest::readFile(lmttest::demoCatalogue() + "/packages/" + name);
     }
 
     // No package downloaded and the probe not installed.
@@ -198,61 +282,13 @@ class TestFaultInjection : public QObject
             allUsers.remove(record);
     }
 
-    // The download failed with the reason, followed by the hint, and left nothing behind.
-    void expectDownloadFailure(Rig &rig, const QString &reasonPrefix)
-    {
-        QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
-        QVERIFY(rig.matching(rig.downloadEvent(Succeeded)).isEmpty());
-        // The hint is announced after the failure event.
-        const bool hinted
-            = QTest::qWaitFor([&rig] { return rig.matching("error ").size() >= 2; }, 5000);
-        const QStringList errors = rig.matching("error ");
-        const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
-                                   .arg(int(GeneralError))
-                                   .arg(kProbe, kProbeVersion);
-        // The reason the real launcher gave, then the hint (its text is the downloader's
-        // concern).
-        QVERIFY2(hinted && errors.size() == 2 && errors[0].startsWith(failed + reasonPrefix),
-            qPrintable(errors.join('\n')));
-        QVERIFY(!QFileInfo::exists(m_tools + '/' + kProbeFile));
-        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers()));
-    }
-
-    // A fresh run whose download fails with the reason; false when the test failed or skipped.
-    bool failingRun(const QString &reasonPrefix, const std::function<void(Rig &)> &during = {})
-    {
-        Rig rig;
-        if (!rig.refresh() || !rig.startProbeDownload(m_installDirectory)) {
-            QTest::qSkip(
-                "installing the probe for all users needs root rights", __FILE__, __LINE__);
-            return false;
-        }
-        if (during)
-            during(rig);
-        if (!QTest::currentTestFailed())
-            expectDownloadFailure(rig, reasonPrefix);
-        return !QTest::currentTestFailed();
-    }
-
-    // A fresh run downloads the probe whole and installs it.
-    void expectRetrySucceeds()
-    {
-        Rig rig;
-        QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
-        // Installed only after the download succeeded.
-        QVERIFY(rig.waitFor(QStringLiteral("installStatus %1 %2").arg(int(Succeeded)).arg(kProbe)));
-        QVERIFY(rig.matching(rig.downloadEvent(Failed)).isEmpty());
-        QCOMPARE(lmttest::readFile(m_tools + '/' + kProbeFile), package(kProbeFile));
-        QVERIFY(!QFileInfo::exists(m_partialFile));
-    }
-
     // Ends the one running download of the probe the hard way.
     bool killDownload()
     {
         if (!QTest::qWaitFor([&] { return QFileInfo(m_partialFile).size() > 0; }, kTimeoutMs))
             return false;
         const auto downloads = processesWith(
-            ("downloadOnly " + kProbe + ':' + kProbeVersion + ' ' + m_vendor.registryUrl())
+            ("downloadOnly " + kProbe + ':' + kProbeVersion + ' ' + m_standIns.vendor.registryUrl())
                 .toUtf8());
         return downloads.size() == 1 && ::kill(pid_t(downloads.firstKey()), SIGKILL) == 0;
     }
@@ -261,100 +297,136 @@ private Q_SLOTS:
     void initTestCase()
     {
         registerMetaTypes();
-        QVERIFY(restartVendor());
-        m_launcher = lmttest::installLauncherService();
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
-
-        m_installedProgram = m_sandbox.filePath("lumetra-tools/bin/lumetra");
-        QVERIFY(lmttest::writeFile(
-            m_installedProgram, lmttest::fixture("e2e/installed-lumetra"), true));
-        m_installedRecord
-            = m_sandbox.filePath("localappdata/Zendrel_Technologies_AG/Zendrel-Toolbox/"
-                + kInstalled + "-3.1.2.1100.json");
-        m_installedBytes = lmttest::fixture("e2e/installed-lumetra.json")
-                               .replace("{program}", QFile::encodeName(m_installedProgram));
-        QVERIFY(lmttest::writeFile(m_installedRecord, m_installedBytes));
+        QCOMPARE(restart(), QString());
+        const QByteArray registry
+            = fixture("e2e/one-tool-registry.json")
+                  .replace("{packageUrl}", siteUrl("/files/demo-1.0.0.1.sh").toUtf8());
+        m_site.setHandler([registry](const HttpRequest &request) {
+            return request.target.startsWith("/api/v1/tools/") ? HttpResponse { 200, registry, {} }
+                                                               : HttpResponse { 404, {}, {} };
+        });
+        QVERIFY(QDir().mkpath(m_sandbox.filePath("logs")));
+        QVERIFY(restartLogIn(m_sandbox.filePath("logs")));
+        // Debug lines included: no level may show the password.
+        QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
+        QVERIFY(writeFile(m_installedProgram, fixture("e2e/installed-lumetra"), true)
+            && writeFile(m_installedRecord, m_installedBytes));
     }
 
     // Whatever broke, nothing half-written is left and the installed tool is as it was.
     void cleanup() { QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers())); }
 
-    void cleanupTestCase()
+    // The password ends at the last '@' before the path; nothing else in the text changes.
+    void textsLoseOnlyTheirUrlPasswords_data() { rowsFrom("e2e/url-passwords.json"); }
+    void textsLoseOnlyTheirUrlPasswords()
     {
-        if (!m_launcher.isEmpty())
-            lmttest::runLauncherService(m_launcher, { "-stop" });
+        QFETCH(QJsonObject, row);
+        QCOMPARE(zendrel::lmt::shared_toolkit::withoutUrlPasswords(row["text"].toString()),
+            row["shown"].toString());
     }
 
-    // A service that claims a download it never made is the downloader's own test.
-    void crashedDownloadLeavesNoPackage()
+    // The launcher service rows run the real service, which echoes the registry URL it was given
+    // when it cannot read it.
+    void urlsAreLoggedWithoutTheirPassword_data()
     {
-        // The service crashes half-way through the transfer.
-        QVERIFY(restartVendor({ "--fault", "stall-first-package" }));
-        clearToolsFolder();
-        failingRun(QStringLiteral(": process crashed"), [this](Rig &) { QVERIFY(killDownload()); });
+        rowsFrom("e2e/url-logging-places.txt", { "site", "place", "path", "logged" });
+    }
+    void urlsAreLoggedWithoutTheirPassword()
+    {
+        QFETCH(QString, site);
+        QFETCH(QString, place);
+        QFETCH(QString, path);
+        QFETCH(QString, logged);
+        setKorOnlineUrl(siteUrl(site));
+
+        LogCapture capture; // makes the log the message handler again
+        auto &log = zendrel::lmt::shared_toolkit::Log::instance();
+        const QString logFile = log.fileName();
+        log.flush();
+        const qsizetype before = readFile(logFile).size();
+        const QStringList shown = shownAt(place, siteUrl(path));
+        log.flush();
+        const QString written = QString::fromUtf8(readFile(logFile).mid(before));
+
+        QVERIFY2(
+            written.contains(logged.replace("{url}", siteUrl(path, false))), qPrintable(written));
+        QVERIFY2(!written.contains(kUrlPassword), qPrintable(written));
+        for (const QString &text : shown)
+            QVERIFY2(!text.contains(kUrlPassword), qPrintable(text));
     }
 
-    void interruptedDownloadSucceedsOnRetry()
+    // However the transfer breaks (the service crashes, the vendor cuts it, the disk is full or
+    // seems so), the download fails with the reason the real launcher gave. Where a partial file
+    // is expected kept or gone, a retry (on a disk grown to 1 MiB) then installs the probe. A
+    // service that claims a download it never made is the downloader's own test.
+    void brokenDownloadsLeaveNothingBehind_data() { rowsFrom("e2e/download-faults.json"); }
+    void brokenDownloadsLeaveNothingBehind()
     {
-        QVERIFY(restartVendor({ "--fault", "cut-first-package" }));
+        QFETCH(QJsonObject, row);
+        const QString fault = row["fault"].toString();
+        QCOMPARE(
+            restart(fault.isEmpty() ? QStringList() : QStringList { "--fault", fault }), QString());
         clearToolsFolder();
-        if (!failingRun(": child process exited with error code"))
-            return;
-        QVERIFY(QFileInfo(m_partialFile).size() > 0);
-        // The second run resumes after what arrived and completes.
-        expectRetrySucceeds();
-    }
-
-    void fullDiskFailsTheDownloadUntilSpaceIsFreed()
-    {
-        // The launcher service pretends that a quarter of the package fills the disk; the
-        // partial file goes too, as its space is wanted back.
-        QVERIFY(restartVendor());
-        clearToolsFolder();
-        {
-            qputenv("KOR_TEST_DISK_FREE_BYTES", "1200");
-            const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
-            if (!failingRun(m_noSpace))
-                return;
-            QVERIFY(!QFileInfo::exists(m_partialFile));
-        }
-        expectRetrySucceeds();
-        if (QTest::currentTestFailed())
-            return;
-
-        // A folder that really runs full: 8 KiB hold the lock file and less than the package.
-        clearToolsFolder();
-        SmallDisk disk { QFile::encodeName(m_tools) };
-        if (!disk.mounted)
+        SmallDisk disk { QFile::encodeName(m_tools), row["tmpfsKiB"].toInt() };
+        if (disk.kib > 0 && !disk.mounted)
             QSKIP("mounting a small tmpfs needs rights this run does not have");
-        // Full before the download starts: not even the lock file can be written. More than
-        // fits is written: the write stops where the disk is full, whatever its accounting.
+        // More than fits is written: the write stops where the disk is full, whatever its
+        // accounting. The filler is no package, so it goes once the download failed.
         const QString filler = m_tools + "/filler";
-        lmttest::writeFile(filler, QByteArray(64 * 1024, 'x'));
-        QVERIFY(QFileInfo::exists(filler));
-        QCOMPARE(QStorageInfo(m_tools).bytesAvailable(), 0);
-        if (!failingRun(": child process exited with error code 1: downloadOnly failed: Cannot "
-                        "create the lock file "
-                    + m_tools + '/' + kProbeFile + ".lock",
-                [&](Rig &rig) {
-                    QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
-                    QVERIFY(QFile::remove(filler));
-                }))
+        const QString during = row["during"].toString();
+        if (during == "fill") {
+            writeFile(filler, QByteArray(64 * 1024, 'x'));
+            QCOMPARE(QStorageInfo(m_tools).bytesAvailable(), 0);
+        }
+        const auto roomAgain = qScopeGuard([] { qunsetenv("KOR_TEST_DISK_FREE_BYTES"); });
+        if (row.contains("freeBytes"))
+            qputenv("KOR_TEST_DISK_FREE_BYTES", row["freeBytes"].toString().toUtf8());
+        {
+            Rig rig;
+            if (!rig.refresh() || !rig.startProbeDownload(m_installDirectory))
+                QSKIP("installing the probe for all users needs root rights");
+            if (during == "kill")
+                QVERIFY(killDownload());
+            QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
+            QVERIFY(during != "fill" || QFile::remove(filler));
+            // The reason, then the hint (its text is the downloader's concern).
+            const bool hinted
+                = QTest::qWaitFor([&rig] { return rig.matching("error ").size() >= 2; }, 5000);
+            const QStringList errors = rig.matching("error ");
+            const QString failed = QStringLiteral("error %1 Download of '%2' - '%3' package failed")
+                                       .arg(int(GeneralError))
+                                       .arg(kProbe, kProbeVersion);
+            QVERIFY2(hinted && errors.size() == 2
+                    && errors[0].startsWith(
+                        failed + row["reason"].toString().replace("{tools}", m_tools))
+                    && rig.matching(probeEvent("downloadStatus", Succeeded)).isEmpty(),
+                qPrintable(errors.join('\n')));
+            QVERIFY2(
+                !QFileInfo::exists(m_package) && leftovers().isEmpty(), qPrintable(leftovers()));
+        }
+        const QString partial = row["partial"].toString();
+        if (partial.isEmpty())
             return;
-        // Full half-way through the package.
-        if (!failingRun(m_noSpace))
-            return;
-        QVERIFY(!QFileInfo::exists(m_partialFile));
-        if (!disk.resize(1024))
+        QVERIFY2(partial == "kept" ? QFileInfo(m_partialFile).size() > 0
+                                   : !QFileInfo::exists(m_partialFile),
+            qPrintable(partial));
+
+        // The next start of the program downloads the package whole and installs it.
+        qunsetenv("KOR_TEST_DISK_FREE_BYTES");
+        if (disk.kib > 0 && !disk.resize(1024))
             QSKIP("resizing the small tmpfs needs rights this run does not have");
-        expectRetrySucceeds();
+        Rig rig;
+        QVERIFY(rig.refresh() && rig.startProbeDownload(m_installDirectory));
+        QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
+        QVERIFY(rig.matching(probeEvent("downloadStatus", Failed)).isEmpty());
+        QCOMPARE(readFile(m_package), readFile(demoCatalogue() + "/packages/" + kProbeFile));
+        QVERIFY(!QFileInfo::exists(m_partialFile));
     }
 
     void removedLogFolderDoesNotStopTheProgram()
     {
         using zendrel::lmt::shared_toolkit::Log;
-        QVERIFY(restartVendor());
-        const QString logDirectory = m_sandbox.filePath("logs");
+        const QString logDirectory = m_sandbox.filePath("vanishing-logs");
         QVERIFY(QDir().mkpath(logDirectory));
         QVERIFY(zendrel::lmt::shared_toolkit::initLog(logDirectory, "faults", false));
         QVERIFY(Log::instance().fileName().startsWith(logDirectory));
@@ -362,12 +434,11 @@ private Q_SLOTS:
 
         // The whole refresh logs into the vanished folder without harm.
         {
-            const QtMessageHandler previous = qInstallMessageHandler(lmttest::forwardToLog);
+            LogCapture logging;
             Rig rig;
-            const bool refreshed = rig.refresh();
-            qInstallMessageHandler(previous);
-            QVERIFY(refreshed);
+            QVERIFY(rig.refresh());
             QCOMPARE(rig.matching("toolDataChanged"), QStringList { "toolDataChanged 1" });
+            QVERIFY(!logging.lines().isEmpty());
         }
         // Where the next start then logs is the start-up test's concern.
         QVERIFY(!QFileInfo::exists(logDirectory));
@@ -377,16 +448,13 @@ private Q_SLOTS:
     void secretsStayOutOfLogsCommandLinesAndSettings()
     {
         // The first transfer hangs half-way, so the download's command line can be read.
-        QVERIFY(restartVendor({ "--fault", "stall-first-package" }));
-        // The running service must read the config of this vendor run.
-        lmttest::runLauncherService(m_launcher, { "-stop" });
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
+        QCOMPARE(restart({ "--fault", "stall-first-package" }), QString());
         clearToolsFolder();
         const QByteArray password = "qa-engineer-demo";
 
         // Debug lines too: they tell the most about requests and replies.
         QLoggingCategory::setFilterRules(QStringLiteral("LOCAL.debug=true"));
-        lmttest::LogCapture capture;
+        LogCapture capture;
         Rig rig;
         rig.controller->startLauncherService();
         rig.controller->startLogin();
@@ -399,8 +467,7 @@ private Q_SLOTS:
         const auto holding = [&] {
             applicationSettings().sync();
             QByteArrayList keys;
-            for (const QByteArray &line :
-                lmttest::readFile(applicationSettings().fileName()).split('\n'))
+            for (const QByteArray &line : readFile(applicationSettings().fileName()).split('\n'))
                 if (line.contains(token) || line.contains(password))
                     keys << line.left(line.indexOf('='));
             return keys;
@@ -414,25 +481,22 @@ private Q_SLOTS:
         // service itself included; then the download is ended the hard way and run again.
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_partialFile).size() > 0, kTimeoutMs);
         const auto launchers = processesWith("kor-launcher-service");
-        qint64 download = 0;
-        for (auto it = launchers.begin(); it != launchers.end(); ++it) {
-            QVERIFY2(!it.value().contains(token) && !it.value().contains(password),
-                it.value().constData());
-            download = it.value().contains("downloadOnly") ? it.key() : download;
-        }
-        QVERIFY2(download != 0 && launchers.size() >= 2, "no downloadOnly command line was seen");
-        QCOMPARE(::kill(pid_t(download), SIGKILL), 0);
-        QVERIFY(rig.waitFor(rig.downloadEvent(Failed)));
+        const QByteArray commandLines = QByteArrayList(launchers.values()).join('\n');
+        QVERIFY2(launchers.size() >= 2 && commandLines.contains("downloadOnly")
+                && !commandLines.contains(token) && !commandLines.contains(password),
+            commandLines.constData());
+        QVERIFY(killDownload());
+        QVERIFY(rig.waitFor(probeEvent("downloadStatus", Failed)));
         // As the window does once every job has ended.
         rig.controller->stopInstall();
         QVERIFY(rig.startProbeDownload(m_installDirectory));
-        QVERIFY(rig.waitFor(QStringLiteral("installStatus %1 %2").arg(int(Succeeded)).arg(kProbe)));
+        QVERIFY(rig.waitFor(probeEvent("installStatus", Succeeded)));
         rig.controller->startLogout();
-        QVERIFY(rig.waitFor("loginStateChanged 0") && rig.drain());
+        QVERIFY(rig.waitFor("loginStateChanged 0") && rig.refresh());
 
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(capture.lines().size() > 20);
-        const QByteArray serviceLog = lmttest::readFile(m_sandbox.filePath(
+        const QByteArray serviceLog = readFile(m_sandbox.filePath(
             "data/Zendrel_Technologies_AG/Launcher-Service/resources/logs/launcher-service.log"));
         QVERIFY(serviceLog.contains("downloadOnly"));
         for (const QByteArray &text : { capture.lines().join('\n').toUtf8(), serviceLog })
@@ -445,44 +509,39 @@ private Q_SLOTS:
     {
         // A server that would answer anything, with a certificate nobody vouches for.
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificate(QSslCertificate(lmttest::fixture("e2e/tls/certificate.pem")));
-        tls.setPrivateKey(QSslKey(lmttest::fixture("e2e/tls/key.pem"), QSsl::Rsa));
+        tls.setLocalCertificate(QSslCertificate(fixture("e2e/tls/certificate.pem")));
+        tls.setPrivateKey(QSslKey(fixture("e2e/tls/key.pem"), QSsl::Rsa));
         QVERIFY(!tls.localCertificate().isNull() && !tls.privateKey().isNull());
         QSslServer server;
         server.setSslConfiguration(tls);
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        int handshakesStarted = 0;
-        connect(
-            &server, &QSslServer::startedEncryptionHandshake, this, [&] { ++handshakesStarted; });
+        QSignalSpy handshakes(&server, &QSslServer::startedEncryptionHandshake);
 
         // The manager blocks its caller, and the server needs this thread's event loop.
         LmtDownloadManager http;
-        std::atomic<int> code { -1 };
-        std::thread client([&] {
+        auto code = std::async(std::launch::async, [&http, port = server.serverPort()] {
             try {
-                http.getData(
-                    QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(server.serverPort())), 20000);
-                code = 0;
+                http.getData(QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(port)), 20000);
             } catch (const NetworkException &e) {
-                code = e.code();
+                return int(e.code());
             }
+            return 0;
         });
         // The client's own time-out ends the wait at the latest; the code below tells how.
-        (void)QTest::qWaitFor([&] { return code != -1; }, kTimeoutMs);
-        client.join();
-        QCOMPARE(handshakesStarted, 1);
-        QCOMPARE(code.load(), int(QNetworkReply::SslHandshakeFailedError));
+        (void)QTest::qWaitFor(
+            [&] { return code.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            kTimeoutMs);
+        QCOMPARE(code.get(), int(QNetworkReply::SslHandshakeFailedError));
+        QCOMPARE(handshakes.size(), 1);
     }
 
     void standInsListenOnLoopbackOnly()
     {
-        QVERIFY(restartVendor());
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
-        const lmttest::RunResult service = lmttest::runLauncher({ "-port" });
+        const RunResult service = runLauncher({ "-port" });
         QCOMPARE(service.exitCode, 0);
         // 127.0.0.1 as /proc/net/tcp writes it.
-        for (const quint16 port :
-            { quint16(QUrl(m_vendor.url()).port()), service.outLines().value(0).toUShort() })
+        for (const quint16 port : { quint16(QUrl(m_standIns.vendor.url()).port()),
+                 service.outLines().value(0).toUShort() })
             QCOMPARE(listenersOn(port), QByteArrayList { "0100007F" });
     }
 };

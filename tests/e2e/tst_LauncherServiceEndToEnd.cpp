@@ -4,10 +4,9 @@
 
 #include "app/LmtEntry.h"
 #include "common/LmtControllerEvents.h"
-#include "common/LmtStandIns.h"
+#include "e2e/LmtStandInPair.h"
 #include "services/LmtAccessToken.h"
 #include "services/LmtDownloadManager.h"
-#include "services/LmtDownloadSettings.h"
 #include "services/LmtLauncherServiceConnector.h"
 #include "services/LmtLoginManager.h"
 #include "services/LmtProcessHandle.h"
@@ -22,9 +21,9 @@ const int TimeoutMs = 60000;
 const QString Tool = QStringLiteral("com.zdr.tb.tool.lumetra");
 
 // Whether a job of the launcher service ended in time and well.
-bool waitFor(const std::shared_ptr<LmtProcessHandle> &handle)
+bool succeeds(const std::shared_ptr<LmtProcessHandle> &job)
 {
-    QSignalSpy finished(handle.get(), &LmtProcessHandle::finished);
+    QSignalSpy finished(job.get(), &LmtProcessHandle::finished);
     return finished.wait(TimeoutMs) && finished.first().first().toBool();
 }
 
@@ -35,32 +34,15 @@ class TestLauncherServiceEndToEnd : public QObject
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
-    lmttest::VendorStandIn m_vendor;
-    QString m_launcher;
+    lmttest::StandInPair m_standIns;
 
 private Q_SLOTS:
+    // The application gives a freshly started service two seconds before asking for its port;
+    // on a busy machine it may need longer, so it is started (and waited for) here.
     void initTestCase()
     {
         registerMetaTypes();
-        QString error;
-        QVERIFY2(m_vendor.start({}, &error), qPrintable(error));
-
-        // Installed where the application looks for it, with the demo account to sign in with.
-        m_launcher = lmttest::installLauncherService();
-        QVERIFY2(!m_launcher.isEmpty(), "kor-launcher-service has not been built");
-        QVERIFY(lmttest::writeLauncherConfig(m_vendor.url()));
-        setKorOnlineUrl(m_vendor.registryUrl());
-
-        // The application gives a freshly started service two seconds before asking for its
-        // port; on a busy machine it may need longer, so it is started (and waited for) here.
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
-    }
-
-    // Only this test's own service (sandboxed HOME) is stopped.
-    void cleanupTestCase()
-    {
-        if (!m_launcher.isEmpty())
-            lmttest::runLauncherService(m_launcher, { "-stop" });
+        QCOMPARE(m_standIns.start(), QString());
     }
 
     void signInInstallAndCheckForUpdate()
@@ -71,7 +53,7 @@ private Q_SLOTS:
         QSignalSpy state(&login, &ILmtLoginManager::loginStateChanged);
 
         connector->start();
-        QCOMPARE(connector->launcherCli(), m_launcher);
+        QCOMPARE(connector->launcherCli(), m_standIns.launcher);
 
         login.startLogin();
         QCOMPARE(state.last(), (QVariantList { true, true, "de********lumetra-demo.example" }));
@@ -82,10 +64,10 @@ private Q_SLOTS:
         // Installed through the service (which then needs the sign-in for the package), 3.2.0
         // has an update: 3.3.0.1300 is withdrawn, so 3.2.1.1250 is the newest offer. What the
         // installation leaves is the wizard test's concern.
-        QVERIFY(waitFor(connector->downloadTool(Tool, "3.2.0.1200")));
-        QVERIFY(waitFor(connector->installTool(Tool, "3.2.0.1200",
-            { "--", "/verysilent", "/currentuser",
-                "/dir=" + m_sandbox.filePath("installed/lumetra 3.2") })));
+        const QString folder = m_sandbox.filePath("installed/lumetra 3.2");
+        QVERIFY(succeeds(connector->downloadTool(Tool, "3.2.0.1200")));
+        QVERIFY(succeeds(connector->installTool(
+            Tool, "3.2.0.1200", { "--", "/verysilent", "/currentuser", "/dir=" + folder })));
         QString newVersion;
         QVERIFY(connector->checkForUpdate(Tool, newVersion));
         QCOMPARE(newVersion, "3.2.1.1250");
@@ -110,9 +92,9 @@ private Q_SLOTS:
         }
         QVERIFY(LmtAccessToken().restore());
 
-        QCOMPARE(lmttest::runLauncherService(m_launcher, { "-stop" }), 0);
-        QCOMPARE(lmttest::runLauncherService(m_launcher), 0);
-        const qsizetype seenBefore = m_vendor.requestLog().size();
+        QCOMPARE(lmttest::runLauncherService(m_standIns.launcher, { "-stop" }), 0);
+        QCOMPARE(lmttest::runLauncherService(m_standIns.launcher), 0);
+        const qsizetype seenBefore = m_standIns.vendor.requestLog().size();
 
         // The program starts again, as its window starts it.
         auto controller = createSetupController();
@@ -126,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(!LmtAccessToken().restore());
 
         const QStringList registryRequests
-            = m_vendor.requestLog().mid(seenBefore).filter("GET /api/v1/tools/ ");
+            = m_standIns.vendor.requestLog().mid(seenBefore).filter("GET /api/v1/tools/ ");
         QVERIFY2(registryRequests.size() == 1 && registryRequests.first().endsWith(", token: none"),
             qPrintable(registryRequests.join('\n')));
     }
@@ -135,8 +117,7 @@ private Q_SLOTS:
     {
         lmttest::LogCapture capture;
         // Never started: port 0, which nothing listens on.
-        LmtLauncherServiceConnector connector(std::make_shared<LmtDownloadManager>());
-        connector.revokeAccessToken();
+        LmtLauncherServiceConnector(std::make_shared<LmtDownloadManager>()).revokeAccessToken();
         QVERIFY(capture.contains(
             "Failed to revoke the access token in the KOR launcher service, error: "));
     }

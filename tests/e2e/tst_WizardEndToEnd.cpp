@@ -6,14 +6,13 @@
 #include "app/LmtEntry.h"
 #include "base/LmtFolders.h"
 #include "common/LmtMessageBoxWatcher.h"
-#include "common/LmtStandIns.h"
 #include "common/LmtTableRows.h"
 #include "controller/LmtSetupController.h"
+#include "e2e/LmtStandInPair.h"
 #include "model/LmtCoreToolModel.h"
 #include "model/LmtLocalToolVersion.h"
 #include "model/LmtOnlineToolVersion.h"
 #include "model/LmtTool.h"
-#include "services/LmtDownloadSettings.h"
 #include "ui/LmtMainWindow.h"
 #include "ui/LmtToolLaunchView.h"
 #include "views/LmtToolSelectModel.h"
@@ -105,8 +104,7 @@ class tst_WizardEndToEnd : public QObject
     Q_OBJECT
 
     lmttest::Sandbox m_sandbox;
-    lmttest::VendorStandIn m_vendor;
-    QString m_launcher;
+    lmttest::StandInPair m_standIns;
     std::shared_ptr<LmtSetupController> m_controller;
     std::unique_ptr<LmtMainWindow> m_window;
     // The folder the first installation of the tools package chose; updates and downgrades
@@ -149,11 +147,7 @@ private Q_SLOTS:
     {
         registerMetaTypes();
         registerViewMetaTypes();
-        QString failure;
-        QVERIFY2(m_vendor.start({}, &failure), qPrintable(failure));
-        m_launcher = lmttest::installLauncherService();
-        QVERIFY(!m_launcher.isEmpty() && lmttest::writeLauncherConfig(m_vendor.url()));
-        setKorOnlineUrl(m_vendor.registryUrl());
+        QCOMPARE(m_standIns.start(), QString());
     }
 
     void cleanupTestCase()
@@ -161,8 +155,6 @@ private Q_SLOTS:
         endProcessesRunningFrom(m_toolsFolder);
         m_window.reset();
         m_controller.reset();
-        if (!m_launcher.isEmpty())
-            lmttest::runLauncherService(m_launcher, { "-stop" });
     }
 
     void signInSelectInstallAndLaunch()
@@ -189,21 +181,19 @@ private Q_SLOTS:
         QTRY_COMPARE(list(), QStringList({ kToolsPackage, kArmPack }));
         QVERIFY(runSelectedJobs(false));
 
-        // Both installers left their registry files, and the refreshed list knows them.
-        QCOMPARE(registryFiles("*.json").size(), 2);
+        // Both installers left their registry files, the packages lie in the downloads folder
+        // under their own names only, and the refreshed list knows both installations.
+        QCOMPARE(registryFiles("*.json"),
+            QStringList({ kArmPack + "-3.2.0.20.json", kToolsPackage + "-3.2.1.1250.json" }));
+        QCOMPARE(downloadsDirectory().entryList(QDir::Files),
+            QStringList({ "devices-arm-3.2.0.20-linux.sh", "lumetra-tools-3.2.1.1250-linux.sh" }));
         const auto refreshed = m_controller->toolModel();
-        for (const QString &featureId : { kToolsPackage, kArmPack })
-            QVERIFY2(
-                refreshed->findTool(featureId)->localVersions().size() == 1, qPrintable(featureId));
-        const auto installed = std::dynamic_pointer_cast<LmtLocalToolVersion>(
-            refreshed->findTool(kToolsPackage)->localVersions().constFirst());
-        QCOMPARE(installed->version(), "3.2.1.1250");
-        m_toolsFolder = installed->installLocation();
+        QCOMPARE(refreshed->findTool(kArmPack)->localVersions().size(), 1);
+        const auto installed = refreshed->findTool(kToolsPackage)->localVersions();
+        QCOMPARE(installed.size() == 1 ? installed[0]->version() : QString(), "3.2.1.1250");
+        m_toolsFolder
+            = std::dynamic_pointer_cast<LmtLocalToolVersion>(installed[0])->installLocation();
         QCOMPARE(lmttest::filesBelow(m_toolsFolder), toolsPackageFiles("3.2.1.1250"));
-        // Packages lie in the downloads folder under their own names only.
-        const QStringList packages = downloadsDirectory().entryList(QDir::Files);
-        QCOMPARE(packages.filter(QRegularExpression("-linux\\.sh$")), packages);
-        QCOMPARE(packages.size(), 2);
 
         // The launch page offers the installed tool's program (the device pack has none), and
         // starting it runs the tool's window until it is closed.
